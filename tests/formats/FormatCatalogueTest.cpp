@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include "formats/FormatCatalogue.h"
+
+namespace {
+
+FormatCatalogue Named(std::initializer_list<const char*> names)
+{
+    FormatCatalogue c;
+    for (const char* name : names) {
+        CoverFormat f;
+        f.name = name;
+        c.Append(f);
+    }
+    return c;
+}
+
+TEST(FormatCatalogue, AddAndCopyUseTheirDefaults)
+{
+    FormatCatalogue c;
+    c.AddFormat("New Format");
+    const CoverFormat f = *c.Get(0);
+    EXPECT_EQ(f.size, (SizeMm{100.0, 100.0}));
+    EXPECT_TRUE(f.autodetect);
+    EXPECT_TRUE(c.HasSpine(0));
+    EXPECT_EQ(c.GetSpine(0), 0.0);
+    EXPECT_EQ(f.type, "CUSTOM");
+    EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 1.0);
+
+    c.AddLine(0, {1, 2, 3, 4, true});
+    c.CopyFormat("Copy of New Format", 0);
+    ASSERT_EQ(c.GetCount(), 2);
+    CoverFormat copy = *c.Get(1);
+    EXPECT_EQ(copy.name, "Copy of New Format");
+    copy.name = f.name;
+    EXPECT_EQ(copy, *c.Get(0));
+}
+
+TEST(FormatCatalogue, PlacementAndCalibration)
+{
+    FormatCatalogue c = Named({"A"});
+    c.SetPlacement(0, false, {10.0, -1.0, 120.0, 118.0, 41.0});
+    c.SetPlacement(0, true, {-2.0, -2.0, 120.0, 118.0, 41.0});
+    c.SetCalibrateX(1.5);
+    c.SetCalibrateY(-0.5);
+    const auto left = c.GetPlacement(0, false, true);
+    EXPECT_EQ(left.x, 11.5);
+    EXPECT_EQ(left.y, -1.0);  // automatic stays automatic
+    EXPECT_EQ(left.width, 120.0);
+    EXPECT_EQ(left.holeSize, 41.0);
+    // The mirror marker is offset like any number.
+    const auto right = c.GetPlacement(0, true, true);
+    EXPECT_EQ(right.x, -0.5);
+    EXPECT_EQ(right.y, -2.5);
+    EXPECT_EQ(c.GetPlacement(0, true, false).x, -2.0);
+    EXPECT_EQ(c.GetPlacement(5, true, true).width, 0.0);  // bad position: neutral answer
+}
+
+TEST(FormatCatalogue, AspectRatioPrefersTheDetectionRatio)
+{
+    FormatCatalogue c = Named({"A", "B"});
+    c.SetPlacement(0, false, {-1, -1, 120.0, 240.0, 0});
+    EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 2.0);
+    c.SetDetectRatio(0, {3.0, 4.0});
+    EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 4.0 / 3.0);
+    EXPECT_EQ(c.GetAspectRatio(1), 0.0);   // no size at all
+    EXPECT_EQ(c.GetAspectRatio(-1), 0.0);  // bad position
+}
+
+TEST(FormatCatalogue, CutLineCapacityIsTen)
+{
+    FormatCatalogue c = Named({"A"});
+    for (int k = 0; k < 10; ++k)
+        EXPECT_TRUE(c.AddLine(0, {double(k), 0, 0, 0, k % 2 == 0}));
+    EXPECT_FALSE(c.AddLine(0, {99, 0, 0, 0, true}));
+    EXPECT_EQ(c.GetLineCount(0), 10);
+    double x1, y1, x2, y2;
+    EXPECT_TRUE(c.GetLine(0, 4, x1, y1, x2, y2));
+    EXPECT_EQ(x1, 4.0);
+    EXPECT_FALSE(c.GetLine(0, 10, x1, y1, x2, y2));
+}
+
+TEST(FormatCatalogue, FindByTypeIsExact)
+{
+    FormatCatalogue c = Named({"A", "B", "C"});
+    c.SetType(1, "DVD");
+    c.SetType(2, "DVD");
+    EXPECT_EQ(c.FindByType("DVD"), 1);
+    EXPECT_EQ(c.FindByType("dvd"), -1);
+    EXPECT_EQ(FormatCatalogue::GetTypeName(0), "DVD");
+    EXPECT_EQ(FormatCatalogue::GetTypeName(7), "CUSTOM");
+    EXPECT_EQ(FormatCatalogue::GetTypeName(8), "");
+}
+
+// Remap targets keep naming the same formats when the list changes.
+TEST(FormatCatalogue, RemoveAndSwapKeepRemapsOnTheirFormats)
+{
+    FormatCatalogue c = Named({"A", "B", "C", "D"});
+    c.SetRemap(0, 3);  // A -> D
+    c.SetRemap(3, 1);  // D -> B
+    c.SetRemap(2, 2);  // C -> C
+
+    c.RemoveFormat(1);  // B goes: D's remap is cleared, A's follows D
+    ASSERT_EQ(c.GetCount(), 3);
+    EXPECT_EQ(c.GetName(c.GetRemap(0)), "D");
+    EXPECT_EQ(c.GetRemap(2), -1);
+    EXPECT_EQ(c.GetName(c.GetRemap(1)), "C");
+
+    c.SwapFormats(0, 2);  // D A... order: D, C, A
+    EXPECT_EQ(c.GetName(0), "D");
+    EXPECT_EQ(c.GetName(c.GetRemap(2)), "D");
+    EXPECT_EQ(c.GetName(c.GetRemap(1)), "C");
+    c.RemoveFormat(7);  // out of range: nothing happens
+    EXPECT_EQ(c.GetCount(), 3);
+}
+
+TEST(FormatCatalogue, BackupRestoresRemovedFormatsInOrder)
+{
+    FormatCatalogue c = Named({"A", "B", "C"});
+    c.TakeBackup();
+    c.RemoveFormat(0);
+    c.SetName(0, "changed");
+    c.AddFormat("New Format");
+    c.RestoreBackup();
+    ASSERT_EQ(c.GetCount(), 3);
+    EXPECT_EQ(c.GetName(0), "A");
+    EXPECT_EQ(c.GetName(1), "B");
+    EXPECT_EQ(c.GetName(2), "C");
+}
+
+}  // namespace

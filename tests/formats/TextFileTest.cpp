@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "formats/TextEncoding.h"
+#include "formats/TextFile.h"
+
+namespace {
+
+TEST(TextFile, EveryLineEndsInCrLf)
+{
+    struct Case {
+        std::string bytes;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"a", "a\r\n"},
+        {"a\nb", "a\r\nb\r\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\n"},
+        {"a\r\r\nb", "a\r\nb\r\n"},
+        {"\n\n", "\r\n\r\n"},
+        {"x\xE9y\n", "x\xC3\xA9y\r\n"},  // 8-bit: each byte is its own character
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DecodeTextBytes(c.bytes), c.want) << "input '" << c.bytes << "'";
+}
+
+TEST(TextFile, Utf16WithByteOrderMark)
+{
+    // "Ä\r\n😀" in UTF-16LE: a surrogate pair, and an unpaired surrogate that becomes U+FFFD.
+    const std::string bytes("\xFF\xFE\xC4\x00\r\x00\n\x00\x3D\xD8\x00\xDE\n\x00\x00\xD8", 16);
+    EXPECT_EQ(DecodeTextBytes(bytes), "\xC3\x84\r\n\xF0\x9F\x98\x80\r\n\xEF\xBF\xBD\r\n");
+    // A UTF-8 file has no mark and is read byte by byte.
+    EXPECT_EQ(DecodeTextBytes("\xC3\xA9"), "\xC3\x83\xC2\xA9\r\n");
+}
+
+TEST(TextFile, EncodingsRoundTrip)
+{
+    const std::string text = "Größe 😀 Обложка";
+    EXPECT_EQ(Utf16LeToUtf8(Utf8ToUtf16Le(text)), text);
+    std::string latin;
+    EXPECT_FALSE(Utf8ToLatin1(text, latin));
+    ASSERT_TRUE(Utf8ToLatin1("Gr\xC3\xB6\xC3\x9F" "e", latin));
+    EXPECT_EQ(latin, "Gr\xF6\xDF" "e");
+}
+
+TEST(TextFile, ReadsFilesAndRefusesWhatIsNoFile)
+{
+    const std::string path = std::filesystem::temp_directory_path() / ("sleevit-text-" + std::to_string(::getpid()));
+    { std::ofstream(path, std::ios::binary) << "one\ntwo"; }
+    std::string text = "stale";
+    ASSERT_TRUE(ReadTextFile(path, text));
+    EXPECT_EQ(text, "one\r\ntwo\r\n");
+    std::remove(path.c_str());
+    EXPECT_FALSE(ReadTextFile(path, text));
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(ReadTextFile(std::filesystem::temp_directory_path().string(), text));
+}
+
+}  // namespace
