@@ -113,16 +113,20 @@ std::string FormatCatalogue::CatalogueText() const
     return out;
 }
 
-bool FormatCatalogue::SaveCatalogueAs(const std::string& path) const
+std::string FormatCatalogue::EncodeForFile(const std::string& text)
 {
-    const std::string text = CatalogueText();
     // One byte per character when every character has an 8-bit form; otherwise
     // UTF-16 with its byte-order mark, which the reader also takes, rather than
     // mangling names.
     std::string bytes;
     if (!Utf8ToLatin1(text, bytes))
         bytes = std::string("\xFF\xFE", 2) + Utf8ToUtf16Le(text);
-    return WriteFileAtomically(path, bytes);
+    return bytes;
+}
+
+bool FormatCatalogue::SaveCatalogueAs(const std::string& path) const
+{
+    return WriteFileAtomically(path, EncodeForFile(CatalogueText()));
 }
 
 bool FormatCatalogue::SaveCatalogue() const

@@ -106,6 +106,9 @@ public:
     bool SaveCatalogueAs(const std::string& path) const;
     // The normalised file contents as UTF-8 text with CR LF line ends.
     std::string CatalogueText() const;
+    // The bytes a text is written as: 8-bit when every character has an 8-bit form,
+    // else UTF-16 little-endian after FF FE.
+    static std::string EncodeForFile(const std::string& text);
 
 private:
     CoverFormat* At(int i);

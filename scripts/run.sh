@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds Sleevit and runs its main job.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DSLEEVIT_TESTS=OFF -DSLEEVIT_BENCH=OFF >/dev/null
+cmake --build build-release
+
+# The command-line tool lists the shipped cover-format catalogue.
+./build-release/src/cli/sleevit-cli formats

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "app/AppSettings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() / ("sleevit-settings-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        ini = (folder / "Sleevit.conf").string();
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    fs::path folder;
+    std::string ini;
+};
+
+TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
+{
+    const AppSettings settings(ini);
+    struct Want {
+        Setting id;
+        int value;
+    };
+    const Want ints[] = {
+        {Setting::Language, 0},          {Setting::DrawCutAndFoldLines, 1}, {Setting::AutoRotate, 1},
+        {Setting::BatchMode, 0},         {Setting::CheckForPrintableArea, 1}, {Setting::MaskPrintJobName, 0},
+        {Setting::Autoload2ndImage, 1},  {Setting::ReloadOnStartup, 1},   {Setting::AutoDetectFormat, 1},
+        {Setting::LastUsedLeftFormat, 0}, {Setting::LastUsedRightFormat, 0}, {Setting::SelectedSkin, -1},
+        {Setting::PrintBorder, 1},       {Setting::ShowSplash, 1},        {Setting::NrCoversPrinted, 0},
+        {Setting::ShowPayPalDialog, 2},  {Setting::ShowPreview, 1},       {Setting::PositionX, -1},
+        {Setting::PositionY, 0},
+    };
+    for (const Want& w : ints)
+        EXPECT_EQ(settings.ReadInt(w.id), w.value) << DefinitionOf(w.id).name;
+    EXPECT_EQ(settings.ReadText(Setting::PrintJobName), "Microsoft Word - Document1");
+    EXPECT_EQ(settings.ReadText(Setting::RecentFileLeft), "");
+    EXPECT_EQ(settings.ReadText(Setting::LastUsedPath), "");
+}
+
+TEST_F(SettingsFile, TableHoldsEveryValueOnceInItsSection)
+{
+    ASSERT_EQ(SettingCount(), 23);
+    for (int i = 0; i < SettingCount(); ++i) {
+        const SettingDefinition& d = DefinitionAt(i);
+        EXPECT_EQ(static_cast<int>(d.id), i) << d.name;  // the table is indexed by id
+        const std::string section = d.section;
+        EXPECT_TRUE(section == "Options" || section == "Paths" || section == "Position") << d.name;
+    }
+    EXPECT_STREQ(DefinitionOf(Setting::LastUsedPath).section, "Paths");
+    EXPECT_STREQ(DefinitionOf(Setting::PositionY).section, "Position");
+}
+
+TEST_F(SettingsFile, ValuesSurviveAReopenAndNamesIgnoreLetterCase)
+{
+    {
+        AppSettings settings(ini);
+        settings.WriteInt(Setting::Autoload2ndImage, 0);  // written as "AutoLoad2ndImage"
+        settings.WriteInt(Setting::PrintBorder, 0);
+        settings.WriteInt(Setting::ShowPayPalDialog, 1);
+        settings.WriteInt(Setting::LastUsedRightFormat, -1);
+        settings.WriteText(Setting::RecentFileLeft, "/home/u/Covers/Größe front.jpg");
+        settings.WriteText(Setting::LastUsedPath, "/home/u/Covers");
+        settings.Sync();
+    }
+    std::ifstream in(ini);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(file.find("AutoLoad2ndImage=0"), std::string::npos) << file;
+
+    AppSettings settings(ini);
+    EXPECT_EQ(settings.ReadInt(Setting::Autoload2ndImage), 0);
+    EXPECT_EQ(settings.ReadInt("Options", "AUTOLOAD2NDIMAGE", 7), 0);
+    EXPECT_EQ(settings.ReadInt(Setting::PrintBorder), 0);
+    EXPECT_EQ(settings.ReadInt(Setting::ShowPayPalDialog), 1);
+    EXPECT_EQ(settings.ReadInt(Setting::LastUsedRightFormat), -1);
+    EXPECT_EQ(settings.ReadText(Setting::RecentFileLeft), "/home/u/Covers/Größe front.jpg");
+    EXPECT_EQ(settings.ReadText(Setting::LastUsedPath), "/home/u/Covers");
+
+    // A write under another spelling replaces the value instead of adding a second one.
+    settings.WriteInt("Options", "autoload2ndimage", 1);
+    settings.Sync();
+    EXPECT_EQ(settings.ReadInt(Setting::Autoload2ndImage), 1);
+}
+
+TEST_F(SettingsFile, AHandEditedWrongTypeFallsBackToTheDefault)
+{
+    {
+        std::ofstream out(ini);
+        out << "[Options]\nLanguage=banana\nlastusedleftformat=3\n";
+    }
+    const AppSettings settings(ini);
+    EXPECT_EQ(settings.ReadInt(Setting::Language), 0);
+    EXPECT_EQ(settings.ReadInt(Setting::LastUsedLeftFormat), 3);
+}
+
+TEST_F(SettingsFile, TheUserSettingsLiveUnderTheOrganisation)
+{
+    ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    AppSettings settings;
+    settings.WriteInt(Setting::Language, 6);
+    settings.Sync();
+    EXPECT_EQ(settings.FileName(), (folder / "Tessaly" / "Sleevit.conf").string());
+    EXPECT_TRUE(fs::exists(folder / "Tessaly" / "Sleevit.conf"));
+}
+
+}  // namespace
