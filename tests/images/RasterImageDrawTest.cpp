@@ -1,0 +1,369 @@
+// Drawing pictures on a surface: whole, stretched, in parts, tiled, with a transparent
+// colour, and building a picture from an off-screen surface.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "images/PixelBlock.h"
+#include "images/RasterImage.h"
+#include "layout/RasterSurface.h"
+
+namespace {
+
+constexpr SurfaceColour kGrey = RgbColour(90, 90, 90);
+
+// The pixel block as a BMP file: a 14-byte file header in front of the block, which
+// already is a header, a palette and bottom-up rows.
+std::vector<std::uint8_t> AsBmp(const PixelBlock& pb)
+{
+    const std::size_t offset = 14 + PixelBlock::kHeaderSize + std::size_t(pb.PaletteSize()) * 4;
+    const std::size_t size = 14 + pb.DataSize();
+    std::vector<std::uint8_t> file(size);
+    auto le32 = [&](std::size_t at, std::uint32_t v) {
+        for (int k = 0; k < 4; ++k)
+            file[at + std::size_t(k)] = std::uint8_t(v >> (8 * k));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    le32(2, std::uint32_t(size));
+    le32(10, std::uint32_t(offset));
+    std::memcpy(file.data() + 14, pb.Data(), pb.DataSize());
+    return file;
+}
+
+// Loads a hand-built block into an image through the BMP decoder.
+void Load(CRasterImage& image, const PixelBlock& pb)
+{
+    const std::vector<std::uint8_t> bmp = AsBmp(pb);
+    ASSERT_TRUE(image.LoadMemory(bmp.data(), bmp.size(), kImageBmp)) << image.GetLastError();
+    ASSERT_EQ(image.GetWidth(), pb.Width());
+    ASSERT_EQ(image.GetHeight(), pb.Height());
+    ASSERT_EQ(image.GetBpp(), pb.Bpp());
+}
+
+// A picture of w x h at bpp whose colours differ from pixel to pixel as far as the depth
+// allows; pixel(x, yFromTop) gives its palette index, or for 24 bits its colour.
+PixelBlock MakePicture(int bpp, int w, int h, const std::function<std::uint32_t(int, int)>& pixel)
+{
+    PixelBlock pb;
+    std::string error;
+    EXPECT_TRUE(pb.Create(w, h, bpp, error)) << error;
+    for (int k = 0; k < pb.PaletteSize(); ++k)
+        pb.Palette()[k] = {std::uint8_t(k * 5), std::uint8_t(200 - k / 2), std::uint8_t(k * 3 + 2), 0};
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = pb.TopRow(y);
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t v = pixel(x, y);
+            switch (bpp) {
+            case 1:
+                row[x / 8] = std::uint8_t(row[x / 8] | ((v & 1) << (7 - x % 8)));
+                break;
+            case 4:
+                row[x / 2] = std::uint8_t(row[x / 2] | (x % 2 ? (v & 15) : (v & 15) << 4));
+                break;
+            case 8:
+                row[x] = std::uint8_t(v);
+                break;
+            default:
+                // v is a colour, 0x00BBGGRR; rows hold blue, green, red.
+                row[3 * x] = std::uint8_t(v >> 16);
+                row[3 * x + 1] = std::uint8_t(v >> 8);
+                row[3 * x + 2] = std::uint8_t(v);
+            }
+        }
+    }
+    return pb;
+}
+
+// Colour of picture pixel (x, y from the top).
+SurfaceColour ColourAt(const CRasterImage& image, int x, int yFromTop)
+{
+    return image.Pixels().GetColour(x, image.GetHeight() - 1 - yFromTop);
+}
+
+std::uint32_t Varied(int x, int y)
+{
+    return std::uint32_t(x * 7 + y * 13 + ((x * y) % 5));
+}
+
+TEST(RasterImageDraw, RefusesWhatCannotBeDrawnAndDrawsNothing)
+{
+    CRasterImage empty;
+    CRasterImage image;
+    Load(image, MakePicture(24, 4, 3, Varied));
+    CRasterSurface s(8, 8, kGrey);
+    struct Case {
+        const char* what;
+        std::function<bool()> call;
+    };
+    const Case cases[] = {
+        {"Draw, no pixels", [&] { return empty.Draw(&s, 0, 0); }},
+        {"Draw, no surface", [&] { return image.Draw(nullptr, 0, 0); }},
+        {"Draw, zero width", [&] { return image.Draw(&s, 0, 0, 0, 5); }},
+        {"Draw, zero height", [&] { return image.Draw(&s, 0, 0, 5, 0); }},
+        {"DrawStretched, no pixels", [&] { return empty.DrawStretched(&s, 0, 0, 4, 4); }},
+        {"DrawStretched, no surface", [&] { return image.DrawStretched(nullptr, 0, 0, 4, 4); }},
+        {"DrawStretched, zero width", [&] { return image.DrawStretched(&s, 0, 0, 0, 4); }},
+        {"DrawStretched, zero height", [&] { return image.DrawStretched(&s, 0, 0, 4, 0); }},
+        {"DrawPart, no pixels", [&] { return empty.DrawPart(&s, 0, 0, 4, 4, 0, 0, 2, 2); }},
+        {"DrawPart, no surface", [&] { return image.DrawPart(nullptr, 0, 0, 4, 4, 0, 0, 2, 2); }},
+        {"Tile, no pixels",
+         [&] {
+             return empty.Tile(&s, {0, 0, 8, 8});
+         }},
+        {"Tile, no surface",
+         [&] {
+             return image.Tile(nullptr, {0, 0, 8, 8});
+         }},
+    };
+    for (const Case& k : cases)
+        EXPECT_FALSE(k.call()) << k.what << ": have success, want failure";
+
+    image.Enable(false);
+    EXPECT_FALSE(image.Draw(&s, 0, 0)) << "a disabled picture is not drawn";
+    EXPECT_FALSE(image.DrawStretched(&s, 0, 0, 4, 4));
+    EXPECT_FALSE(image.Tile(&s, {0, 0, 8, 8}));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(s.GetPixel(x, y), kGrey) << "drawn at (" << x << "," << y << ")";
+}
+
+TEST(RasterImageDraw, NegativeExtentsMeanThePicturesOwnSize)
+{
+    CRasterImage image;
+    Load(image, MakePicture(24, 5, 4, Varied));
+    using Call = bool (*)(const CRasterImage&, CRasterSurface&);
+    const Call calls[] = {
+        [](const CRasterImage& i, CRasterSurface& s) { return i.Draw(&s, 2, 1, -1, -7); },
+        [](const CRasterImage& i, CRasterSurface& s) { return i.DrawStretched(&s, 2, 1, -3, -1); },
+        [](const CRasterImage& i, CRasterSurface& s) { return i.DrawPart(&s, 2, 1, -1, -1, 0, 0, 5, 4); },
+    };
+    for (const Call call : calls) {
+        CRasterSurface s(9, 7, kGrey);
+        ASSERT_TRUE(call(image, s));
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 9; ++x) {
+                const bool in = x >= 2 && x < 7 && y >= 1 && y < 5;
+                ASSERT_EQ(s.GetPixel(x, y), in ? ColourAt(image, x - 2, y - 1) : kGrey) << x << "," << y;
+            }
+    }
+}
+
+TEST(RasterImageDraw, EveryDepthDrawsItsOwnColoursAtAnyScale)
+{
+    for (int bpp : {1, 4, 8, 24}) {
+        CRasterImage image;
+        Load(image, MakePicture(bpp, 13, 9, [bpp](int x, int y) {
+                 return bpp == 24 ? RgbColour(std::uint8_t(x * 19), std::uint8_t(y * 27), 77) : Varied(x, y);
+             }));
+        struct Size {
+            int w, h;
+        };
+        for (const Size size : {Size{13, 9}, Size{26, 27}, Size{5, 4}, Size{40, 3}}) {
+            CRasterSurface s(size.w, size.h);
+            ASSERT_TRUE(image.DrawStretched(&s, 0, 0, size.w, size.h));
+            CRasterSurface d(size.w, size.h);
+            ASSERT_TRUE(image.Draw(&d, 0, 0, size.w, size.h));
+            for (int y = 0; y < size.h; ++y)
+                for (int x = 0; x < size.w; ++x) {
+                    // Destination pixel i takes source pixel floor(i * source / destination).
+                    const SurfaceColour want = ColourAt(image, x * 13 / size.w, y * 9 / size.h);
+                    ASSERT_EQ(s.GetPixel(x, y), want) << bpp << " bpp stretched to " << size.w << "x"
+                                                      << size.h << " at (" << x << "," << y << ")";
+                    ASSERT_EQ(d.GetPixel(x, y), want) << bpp << " bpp drawn at " << size.w << "x" << size.h;
+                }
+        }
+    }
+}
+
+TEST(RasterImageDraw, DrawPartTakesItsSourceRectangleFromTheTop)
+{
+    // 180 rows, each with its own colour: green = row counted from the top.
+    CRasterImage image;
+    Load(image, MakePicture(24, 6, 180,
+                            [](int x, int y) { return RgbColour(std::uint8_t(x), std::uint8_t(y), 5); }));
+    struct Case {
+        int cy;
+        int rowsPerSource;
+    };
+    for (const Case k : {Case{160, 1}, Case{320, 2}}) {
+        CRasterSurface s(6, k.cy);
+        ASSERT_TRUE(image.DrawPart(&s, 0, 0, 6, k.cy, 0, 10, 6, 160));
+        for (int y = 0; y < k.cy; ++y) {
+            const int wantRow = 10 + y / k.rowsPerSource;
+            ASSERT_EQ(s.GetPixel(3, y), RgbColour(3, std::uint8_t(wantRow), 5))
+                << "surface row " << y << " of " << k.cy << ": want picture row " << wantRow;
+        }
+    }
+    // Columns likewise: source columns 2..4 spread over 6 columns.
+    CRasterSurface c(6, 1);
+    ASSERT_TRUE(image.DrawPart(&c, 0, 0, 6, 1, 2, 0, 3, 1));
+    for (int x = 0; x < 6; ++x)
+        EXPECT_EQ(c.GetPixel(x, 0), RgbColour(std::uint8_t(2 + x / 2), 0, 5)) << "column " << x;
+    // A zero-sized band is no error, it just shows nothing.
+    EXPECT_TRUE(image.DrawPart(&c, 0, 0, 0, 1, 0, 0, 6, 180));
+}
+
+// A destination that differs from pixel to pixel, so that a shown-through pixel is known.
+void Backdrop(CRasterSurface& s)
+{
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x)
+            s.SetPixel(x, y, RgbColour(std::uint8_t(x * 9), std::uint8_t(y * 11), 201));
+}
+
+TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
+{
+    // Palette index 5 is the transparent one; index 9 has the same colour, and the
+    // transparency goes by colour, so it shows through as well.
+    PixelBlock pb = MakePicture(
+        8, 10, 7, [](int x, int y) { return std::uint32_t((x + y) % 3 == 0 ? 5 : (x * y) % 12); });
+    pb.Palette()[9] = pb.Palette()[5];
+    pb.TopRow(6)[0] = 5; // pixel (0, 0) counted from the bottom carries the transparent index
+    CRasterImage image;
+    Load(image, pb);
+    ASSERT_EQ(image.GetPixelIndex(0, 0), 5u);
+    image.SetTransIndex(int(image.GetPixelIndex(0, 0)));
+    const SurfaceColour key = image.GetTransColour();
+
+    struct Case {
+        const char* what;
+        int w, h;
+        bool stretched;
+    };
+    for (const Case k :
+         {Case{"DrawStretched own size", 10, 7, true}, Case{"DrawStretched enlarged", 23, 15, true},
+          Case{"DrawStretched shrunk", 6, 4, true}, Case{"Draw enlarged", 23, 15, false}}) {
+        CRasterSurface s(25, 17);
+        Backdrop(s);
+        CRasterSurface before(25, 17);
+        before.BitBlt(0, 0, 25, 17, s, 0, 0);
+        ASSERT_TRUE(k.stretched ? image.DrawStretched(&s, 1, 1, k.w, k.h) : image.Draw(&s, 1, 1, k.w, k.h));
+        int shownThrough = 0;
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 25; ++x) {
+                const bool in = x >= 1 && x < 1 + k.w && y >= 1 && y < 1 + k.h;
+                SurfaceColour want = before.GetPixel(x, y);
+                if (in) {
+                    const SurfaceColour source = ColourAt(image, (x - 1) * 10 / k.w, (y - 1) * 7 / k.h);
+                    if (source != key)
+                        want = source;
+                    else
+                        ++shownThrough;
+                }
+                ASSERT_EQ(s.GetPixel(x, y), want) << k.what << " at (" << x << "," << y << ")";
+            }
+        EXPECT_GT(shownThrough, 0) << k.what << ": the test picture must have transparent pixels";
+    }
+
+    // Nothing visible: success without drawing.
+    CRasterSurface s(8, 8, kGrey);
+    EXPECT_TRUE(image.DrawStretched(&s, 20, 20, 10, 10));
+    const SurfaceRect clip{0, 0, 2, 2};
+    s.SetClipRect(&clip);
+    EXPECT_TRUE(image.DrawStretched(&s, 3, 3, 5, 5));
+    EXPECT_EQ(s.GetPixel(4, 4), kGrey);
+}
+
+TEST(RasterImageDraw, DrawKeepsToItsClipRectangleAndRestoresTheSurfaces)
+{
+    CRasterImage image;
+    Load(image, MakePicture(24, 4, 4, [](int x, int y) {
+             return RgbColour(std::uint8_t(40 * x), std::uint8_t(50 * y), 9);
+         }));
+    CRasterSurface s(10, 10, kGrey);
+    const SurfaceRect own{0, 0, 7, 10};
+    s.SetClipRect(&own);
+    const SurfaceRect clip{3, 2, 9, 6};
+    ASSERT_TRUE(image.Draw(&s, 1, 1, 8, 8, &clip));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            // Drawn only where the surface's clip and the given one overlap: (3,2)-(7,6).
+            const bool in = x >= 3 && x < 7 && y >= 2 && y < 6;
+            const SurfaceColour want = in ? ColourAt(image, (x - 1) / 2, (y - 1) / 2) : kGrey;
+            ASSERT_EQ(s.GetPixel(x, y), want) << "(" << x << "," << y << ")";
+        }
+    ASSERT_TRUE(s.GetClipRect().has_value());
+    EXPECT_EQ(*s.GetClipRect(), own) << "the surface's own clip rectangle is back";
+
+    CRasterSurface t(6, 6, kGrey);
+    ASSERT_TRUE(image.Draw(&t, -2, 3, 4, 4, &clip));
+    EXPECT_FALSE(t.GetClipRect().has_value()) << "a surface without a clip rectangle gets none";
+    EXPECT_EQ(t.GetPixel(1, 3), kGrey) << "outside the given clip rectangle";
+}
+
+TEST(RasterImageDraw, TileRepeatsThePictureAndCutsTheLastColumnAndRow)
+{
+    CRasterImage image;
+    Load(image, MakePicture(24, 3, 2, [](int x, int y) {
+             return RgbColour(std::uint8_t(60 * x + 1), std::uint8_t(90 * y + 1), 3);
+         }));
+    struct Case {
+        SurfaceRect rect;
+        std::optional<SurfaceRect> clip;
+    };
+    const Case cases[] = {
+        {{1, 1, 9, 6}, std::nullopt},                // 8 x 5: two and a bit tiles across, two and a half down
+        {{1, 1, 9, 6}, SurfaceRect{4, 2, 7, 5}},     // only the clip box is drawn, tiles stay aligned
+        {{-1000001, -1000000, 12, 9}, std::nullopt}, // starts far away; tiles still count from there
+        {{5, 5, 5, 9}, std::nullopt},                // empty
+    };
+    for (const Case& k : cases) {
+        CRasterSurface s(12, 9, kGrey);
+        if (k.clip)
+            s.SetClipRect(&*k.clip);
+        ASSERT_TRUE(image.Tile(&s, k.rect));
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 12; ++x) {
+                bool in = x >= k.rect.left && x < k.rect.right && y >= k.rect.top && y < k.rect.bottom;
+                if (k.clip)
+                    in = in && x >= k.clip->left && x < k.clip->right && y >= k.clip->top &&
+                         y < k.clip->bottom;
+                const int px = int((std::int64_t{x} - k.rect.left) % 3);
+                const int py = int((std::int64_t{y} - k.rect.top) % 2);
+                ASSERT_EQ(s.GetPixel(x, y), in ? ColourAt(image, px, py) : kGrey)
+                    << "rect (" << k.rect.left << "," << k.rect.top << "," << k.rect.right << ","
+                    << k.rect.bottom << ") pixel (" << x << "," << y << ")";
+            }
+    }
+}
+
+TEST(RasterImageDraw, CreateFromBitmapCopiesAnOffScreenSurface)
+{
+    CRasterSurface mask(7, 5, kColourWhite);
+    mask.SelectBrush(SurfaceBrush::Solid(kColourBlack));
+    mask.Ellipse(0, 0, 7, 5);
+    mask.SetPixel(3, 2, RgbColour(1, 2, 3));
+
+    CRasterImage image;
+    Load(image, MakePicture(8, 2, 2, Varied));
+    image.SetTransIndex(1);
+    ASSERT_TRUE(image.CreateFromBitmap(mask));
+    EXPECT_EQ(image.GetWidth(), 7);
+    EXPECT_EQ(image.GetHeight(), 5);
+    EXPECT_EQ(image.GetBpp(), 24);
+    EXPECT_EQ(image.GetTransIndex(), -1) << "the new picture has no transparent colour";
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(ColourAt(image, x, y), mask.GetPixel(x, y)) << "(" << x << "," << y << ")";
+
+    // Drawn back at its own size it gives the surface again.
+    CRasterSurface back(7, 5, kGrey);
+    ASSERT_TRUE(image.DrawStretched(&back, 0, 0, 7, 5));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(back.GetPixel(x, y), mask.GetPixel(x, y)) << "(" << x << "," << y << ")";
+
+    CRasterSurface none(0, 0);
+    EXPECT_FALSE(image.CreateFromBitmap(none));
+    EXPECT_EQ(image.GetLastError(), "GetDIBits failed");
+    EXPECT_FALSE(image.IsValid()) << "the previous picture is gone";
+}
+
+} // namespace
