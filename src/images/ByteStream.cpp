@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <sys/stat.h>
+
 bool CByteStream::ReadRest(std::vector<std::uint8_t>& out, std::uint64_t maxBytes)
 {
     const std::uint64_t rest = Remaining();
@@ -23,8 +25,13 @@ bool CFileStream::Open(const std::string& path)
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
         return false;
-    // A folder opens on Linux but cannot be read; seeking to its end fails or gives
-    // nonsense, so check the size through a seek and a first read.
+    // A folder opens on Linux but cannot be read (and seeking to its end gives nonsense),
+    // so only regular files count as opened.
+    struct stat info {};
+    if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
+        Close();
+        return false;
+    }
     if (std::fseek(file_, 0, SEEK_END) != 0) {
         Close();
         return false;

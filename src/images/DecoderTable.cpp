@@ -1,6 +1,16 @@
 #include "images/DecoderTable.h"
 
+#include "images/JpegDecoder.h"
+#include "images/PngDecoder.h"
+
 // Each decoder's header is included here once it exists.
+#include "images/BmpDecoder.h"
+#include "images/GifDecoder.h"
+#include "images/IcoDecoder.h"
+#include "images/PcxDecoder.h"
+#include "images/TgaDecoder.h"
+#include "images/WbmpDecoder.h"
+#include "images/WmfDecoder.h"
 
 namespace {
 struct Entry {
@@ -11,15 +21,15 @@ struct Entry {
 // Indexed by image type code; nullptr marks a decoder that is not built in.
 const Entry kDecoders[] = {
     {"", nullptr},      // 0: any
-    {"BMP", nullptr},   // 1: CBmpDecoder::Decode
-    {"GIF", nullptr},   // 2: CGifDecoder::Decode
-    {"JPEG", nullptr},  // 3: CJpegDecoder::Decode
-    {"PNG", nullptr},   // 4: CPngDecoder::Decode
-    {"ICO", nullptr},   // 5: CIcoDecoder::Decode
-    {"TGA", nullptr},   // 6: CTgaDecoder::Decode
-    {"PCX", nullptr},   // 7: CPcxDecoder::Decode
-    {"WBMP", nullptr},  // 8: CWbmpDecoder::Decode
-    {"WMF", nullptr},   // 9: CWmfDecoder::Decode
+    {"BMP", &CBmpDecoder::Decode},   // 1
+    {"GIF", &CGifDecoder::Decode},   // 2
+    {"JPEG", &CJpegDecoder::Decode},  // 3
+    {"PNG", &CPngDecoder::Decode},   // 4
+    {"ICO", &CIcoDecoder::Decode},   // 5
+    {"TGA", &CTgaDecoder::Decode},   // 6
+    {"PCX", &CPcxDecoder::Decode},   // 7
+    {"WBMP", &CWbmpDecoder::Decode}, // 8
+    {"WMF", &CWmfDecoder::Decode},  // 9
 };
 }  // namespace
 

@@ -1,0 +1,755 @@
+#include "images/EmfPlayer.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "images/DibReader.h"
+
+namespace {
+
+enum EmfType : std::uint32_t {
+    kHeader = 1,
+    kPolyBezier = 2,
+    kPolygon = 3,
+    kPolyline = 4,
+    kPolyBezierTo = 5,
+    kPolylineTo = 6,
+    kPolyPolyline = 7,
+    kPolyPolygon = 8,
+    kSetWindowExtEx = 9,
+    kSetWindowOrgEx = 10,
+    kSetViewportExtEx = 11,
+    kSetViewportOrgEx = 12,
+    kEof = 14,
+    kSetPixelV = 15,
+    kSetMapMode = 17,
+    kSetBkMode = 18,
+    kSetPolyFillMode = 19,
+    kSetBkColor = 25,
+    kMoveToEx = 27,
+    kIntersectClipRect = 30,
+    kScaleViewportExtEx = 31,
+    kScaleWindowExtEx = 32,
+    kSaveDc = 33,
+    kRestoreDc = 34,
+    kSetWorldTransform = 35,
+    kModifyWorldTransform = 36,
+    kSelectObject = 37,
+    kCreatePen = 38,
+    kCreateBrushIndirect = 39,
+    kDeleteObject = 40,
+    kEllipse = 42,
+    kRectangle = 43,
+    kRoundRect = 44,
+    kArc = 45,
+    kChord = 46,
+    kPie = 47,
+    kCreatePalette = 49,
+    kLineTo = 54,
+    kSetArcDirection = 57,
+    kBeginPath = 59,
+    kEndPath = 60,
+    kCloseFigure = 61,
+    kFillPath = 62,
+    kStrokeAndFillPath = 63,
+    kStrokePath = 64,
+    kSelectClipPath = 67,
+    kAbortPath = 68,
+    kExtSelectClipRgn = 75,
+    kBitBlt = 76,
+    kStretchBlt = 77,
+    kSetDiBitsToDevice = 80,
+    kStretchDiBits = 81,
+    kExtCreateFontIndirectW = 82,
+    kExtTextOutA = 83,
+    kExtTextOutW = 84,
+    kPolyBezier16 = 85,
+    kPolygon16 = 86,
+    kPolyline16 = 87,
+    kPolyBezierTo16 = 88,
+    kPolylineTo16 = 89,
+    kPolyPolyline16 = 90,
+    kPolyPolygon16 = 91,
+    kCreateMonoBrush = 93,
+    kCreateDibPatternBrushPt = 94,
+    kExtCreatePen = 95,
+};
+
+constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
+constexpr std::size_t kHeadBytes = 8;
+constexpr std::size_t kMinHeaderRecord = 88;
+
+// Calls visit(type, record) for every record before the end record, the reader
+// spanning the whole record with its head already read; visit returns false to stop
+// early. False when the records are malformed.
+template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t size, Visit&& visit)
+{
+    std::size_t pos = 0;
+    // Every record moves pos on by at least 8 bytes, so the loop ends with the data.
+    while (true) {
+        if (size - pos < kHeadBytes)
+            return false; // the data ends before the end record
+        CRecordReader head(data + pos, kHeadBytes);
+        const std::uint32_t type = head.U32();
+        const std::uint32_t bytes = head.U32();
+        if (bytes < kHeadBytes || bytes > size - pos)
+            return false;
+        if (type == kEof)
+            return true;
+        CRecordReader record(data + pos, bytes);
+        record.Skip(kHeadBytes);
+        if (!visit(type, record))
+            return true;
+        pos += bytes;
+    }
+}
+
+std::uint32_t Colour(std::uint32_t colorRef)
+{
+    return colorRef & 0xFFFFFF;
+}
+
+DPoint ReadPointL(CRecordReader& r)
+{
+    const double x = r.S32();
+    const double y = r.S32();
+    return {x, y};
+}
+
+struct RectL {
+    DPoint a, b;
+};
+
+RectL ReadRectL(CRecordReader& r)
+{
+    const DPoint a = ReadPointL(r);
+    const DPoint b = ReadPointL(r);
+    return {a, b};
+}
+
+MfXform ReadXform(CRecordReader& r)
+{
+    MfXform x;
+    x.a = r.F32();
+    x.b = r.F32();
+    x.c = r.F32();
+    x.d = r.F32();
+    x.e = r.F32();
+    x.f = r.F32();
+    return x;
+}
+
+// The objects every context has without creating them, numbered from 0x80000000.
+std::optional<MfObject> StockObject(std::uint32_t index)
+{
+    MfObject object;
+    switch (index & 0x7FFFFFFF) {
+    case 0:  // white brush
+    case 18: // the context's brush, white unless changed
+        object.kind = MfObject::kBrush;
+        object.brush.colour = 0xFFFFFF;
+        return object;
+    case 1:
+        object.kind = MfObject::kBrush;
+        object.brush.colour = 0xC0C0C0;
+        return object;
+    case 2:
+        object.kind = MfObject::kBrush;
+        object.brush.colour = 0x808080;
+        return object;
+    case 3:
+        object.kind = MfObject::kBrush;
+        object.brush.colour = 0x404040;
+        return object;
+    case 4:
+        object.kind = MfObject::kBrush;
+        object.brush.colour = 0;
+        return object;
+    case 5:
+        object.kind = MfObject::kBrush;
+        object.brush.style = kBrushNull;
+        return object;
+    case 6:
+        object.kind = MfObject::kPen;
+        object.pen.colour = 0xFFFFFF;
+        return object;
+    case 7:  // black pen
+    case 19: // the context's pen, black unless changed
+        object.kind = MfObject::kPen;
+        return object;
+    case 8:
+        object.kind = MfObject::kPen;
+        object.pen.style = kPenNull;
+        return object;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool CEmfPlayer::HasSignature(const std::uint8_t* data, std::size_t size)
+{
+    CRecordReader r(data, size);
+    const std::uint32_t type = r.U32();
+    r.Skip(36);
+    const std::uint32_t signature = r.U32();
+    return r.Ok() && type == kHeader && signature == kSignature;
+}
+
+bool CEmfPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header& header)
+{
+    CRecordReader r(data, size);
+    const std::uint32_t type = r.U32();
+    header.size = r.U32();
+    for (auto& v : header.bounds)
+        v = r.S32();
+    for (auto& v : header.frame)
+        v = r.S32();
+    const std::uint32_t signature = r.U32();
+    r.U32(); // version
+    r.U32(); // bytes
+    r.U32(); // records
+    header.handles = r.U16();
+    r.U16(); // reserved
+    r.U32(); // description length
+    r.U32(); // description offset
+    r.U32(); // palette entries
+    header.devicePixels[0] = r.S32();
+    header.devicePixels[1] = r.S32();
+    header.deviceMillimetres[0] = r.S32();
+    header.deviceMillimetres[1] = r.S32();
+    return r.Ok() && type == kHeader && signature == kSignature && header.size >= kMinHeaderRecord &&
+           header.size <= size;
+}
+
+bool CEmfPlayer::Check(const std::uint8_t* records, std::size_t size)
+{
+    return ForEachRecord(records, size, [](std::uint32_t, CRecordReader&) { return true; });
+}
+
+bool CEmfPlayer::Play(const std::uint8_t* records, std::size_t size)
+{
+    return ForEachRecord(records, size, [&](std::uint32_t type, CRecordReader& r) {
+        Record(type, r);
+        return !device_.Canvas().Exhausted();
+    });
+}
+
+bool CEmfPlayer::Spend(const PixelBlock& pixels)
+{
+    // Reading a picture costs its pixels; both sides are at most 32768.
+    return device_.Canvas().Spend(std::uint64_t(pixels.Width()) * std::uint64_t(pixels.Height()));
+}
+
+void CEmfPlayer::SelectObject(std::uint32_t index)
+{
+    std::optional<MfObject> stock;
+    const MfObject* object = nullptr;
+    if ((index & 0x80000000u) != 0) {
+        stock = StockObject(index);
+        if (stock)
+            object = &*stock;
+    } else {
+        object = objects_.Get(index);
+    }
+    if (object == nullptr)
+        return;
+    if (object->kind == MfObject::kPen)
+        device_.SelectPen(object->pen);
+    else if (object->kind == MfObject::kBrush)
+        device_.SelectBrush(object->brush);
+}
+
+void CEmfPlayer::ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& points)
+{
+    points.clear();
+    const std::uint32_t count = r.U32();
+    const std::size_t each = small ? 4 : 8;
+    // The count is checked against the record before anything is reserved.
+    if (!r.Ok() || count > r.Remaining() / each || count > CMetafileDevice::kMaxRecordPoints)
+        return;
+    points.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (small) {
+            const double x = r.S16();
+            const double y = r.S16();
+            points.push_back({x, y});
+        } else {
+            points.push_back(ReadPointL(r));
+        }
+    }
+}
+
+void CEmfPlayer::Poly(std::uint32_t type, CRecordReader& r)
+{
+    const bool small = type >= kPolyBezier16;
+    r.Skip(16); // bounds
+    std::vector<DPoint> points;
+    ReadPoints(r, small, points);
+    if (!r.Ok() || points.empty())
+        return;
+    switch (small ? type - kPolyBezier16 + kPolyBezier : type) {
+    case kPolyBezier:
+        device_.PolyBezier(points);
+        break;
+    case kPolygon:
+        device_.Polygon(points);
+        break;
+    case kPolyline:
+        device_.Polyline(points);
+        break;
+    case kPolyBezierTo:
+        device_.PolyBezierTo(points);
+        break;
+    default:
+        device_.PolylineTo(points);
+        break;
+    }
+}
+
+void CEmfPlayer::PolyPoly(std::uint32_t type, CRecordReader& r)
+{
+    const bool small = type == kPolyPolyline16 || type == kPolyPolygon16;
+    r.Skip(16); // bounds
+    const std::uint32_t shapes = r.U32();
+    const std::uint32_t total = r.U32();
+    // Counts take 4 bytes each and points 4 or 8: both checked against the record
+    // before anything is reserved.
+    if (!r.Ok() || shapes > r.Remaining() / 4 || shapes > CMetafileDevice::kMaxRecordPoints)
+        return;
+    std::vector<std::uint32_t> counts(shapes);
+    std::uint64_t sum = 0;
+    for (auto& count : counts) {
+        count = r.U32();
+        sum += count;
+    }
+    const std::size_t each = small ? 4 : 8;
+    if (sum != total || total > r.Remaining() / each || total > CMetafileDevice::kMaxRecordPoints)
+        return;
+    std::vector<std::vector<DPoint>> polys(shapes);
+    for (std::size_t i = 0; i < shapes; ++i) {
+        polys[i].reserve(counts[i]);
+        for (std::uint32_t k = 0; k < counts[i]; ++k) {
+            if (small) {
+                const double x = r.S16();
+                const double y = r.S16();
+                polys[i].push_back({x, y});
+            } else {
+                polys[i].push_back(ReadPointL(r));
+            }
+        }
+    }
+    if (!r.Ok())
+        return;
+    if (type == kPolyPolygon || type == kPolyPolygon16)
+        device_.PolyPolygon(polys);
+    else
+        device_.PolyPolyline(polys);
+}
+
+void CEmfPlayer::ExtCreatePen(CRecordReader& r)
+{
+    const std::uint32_t index = r.U32();
+    r.Skip(16); // the pattern picture, unused
+    const std::uint32_t style = r.U32();
+    const std::uint32_t width = r.U32();
+    const std::uint32_t brushStyle = r.U32();
+    const std::uint32_t colour = r.U32();
+    if (!r.Ok())
+        return;
+    MfObject object;
+    object.kind = MfObject::kPen;
+    const std::uint32_t base = style & 0x0F;
+    // User-defined dashes are drawn solid and the alternate style dotted.
+    object.pen.style = base == 7                 ? kPenSolid
+                       : base == 8               ? kPenDot
+                       : base <= kPenInsideFrame ? int(base)
+                                                 : kPenSolid;
+    if (brushStyle == 1)
+        object.pen.style = kPenNull;
+    object.pen.cosmetic = (style & 0x000F0000) == 0;
+    object.pen.width = width;
+    object.pen.colour = Colour(colour);
+    objects_.Put(index, object);
+}
+
+void CEmfPlayer::PatternBrush(CRecordReader& r)
+{
+    const std::uint32_t index = r.U32();
+    const std::uint32_t usage = r.U32();
+    const std::uint32_t offBmi = r.U32();
+    const std::uint32_t cbBmi = r.U32();
+    const std::uint32_t offBits = r.U32();
+    const std::uint32_t cbBits = r.U32();
+    if (!r.Ok())
+        return;
+    MfObject object;
+    object.kind = MfObject::kBrush;
+    object.brush.style = kBrushPattern;
+    object.brush.colour = 0x808080;
+    PixelBlock pattern;
+    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pattern, nullptr) && Spend(pattern))
+        object.brush.colour = CDibReader::AverageColour(pattern);
+    objects_.Put(index, object);
+}
+
+bool CEmfPlayer::ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+                             std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
+                             PixelBlock& pixels, bool* topDown)
+{
+    // Each span must lie inside the record; comparing against size - offset avoids
+    // any overflow of offset + length.
+    const std::size_t size = r.Size();
+    if (offBmi > size || cbBmi > size - offBmi || offBits > size || cbBits > size - offBits || cbBmi == 0)
+        return false;
+    return CDibReader::Read(r.Data() + offBmi, cbBmi, r.Data() + offBits, cbBits, static_cast<int>(usage),
+                            pixels, topDown);
+}
+
+void CEmfPlayer::BitBlt(std::uint32_t type, CRecordReader& r)
+{
+    r.Skip(16); // bounds
+    const double xDest = r.S32();
+    const double yDest = r.S32();
+    const double cxDest = r.S32();
+    const double cyDest = r.S32();
+    const std::uint32_t rop = r.U32();
+    const std::int32_t xSrc = r.S32();
+    const std::int32_t ySrc = r.S32();
+    r.Skip(24); // the source's transform
+    r.U32();    // the source's background colour
+    const std::uint32_t usage = r.U32();
+    const std::uint32_t offBmi = r.U32();
+    const std::uint32_t cbBmi = r.U32();
+    const std::uint32_t offBits = r.U32();
+    const std::uint32_t cbBits = r.U32();
+    std::int32_t cxSrc = static_cast<std::int32_t>(cxDest);
+    std::int32_t cySrc = static_cast<std::int32_t>(cyDest);
+    if (type == kStretchBlt) {
+        cxSrc = r.S32();
+        cySrc = r.S32();
+    }
+    if (!r.Ok())
+        return;
+    if (cbBmi == 0) { // no source: the brush and the destination alone
+        device_.Pattern({xDest, yDest}, {cxDest, cyDest}, rop);
+        return;
+    }
+    PixelBlock pixels;
+    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, nullptr) && Spend(pixels))
+        device_.Picture(pixels, xSrc, ySrc, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
+}
+
+void CEmfPlayer::StretchDiBits(std::uint32_t type, CRecordReader& r)
+{
+    r.Skip(16); // bounds
+    const double xDest = r.S32();
+    const double yDest = r.S32();
+    const std::int32_t xSrc = r.S32();
+    const std::int32_t ySrc = r.S32();
+    const std::int32_t cxSrc = r.S32();
+    const std::int32_t cySrc = r.S32();
+    const std::uint32_t offBmi = r.U32();
+    const std::uint32_t cbBmi = r.U32();
+    const std::uint32_t offBits = r.U32();
+    const std::uint32_t cbBits = r.U32();
+    const std::uint32_t usage = r.U32();
+    std::uint32_t rop = 0x00CC0020; // plain copy
+    double cxDest = cxSrc;
+    double cyDest = cySrc;
+    if (type == kStretchDiBits) {
+        rop = r.U32();
+        cxDest = r.S32();
+        cyDest = r.S32();
+    }
+    PixelBlock pixels;
+    bool topDown = false;
+    if (!r.Ok() || !ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, &topDown) || !Spend(pixels))
+        return;
+    // The source rectangle of a bottom-up picture is measured from its bottom-left
+    // corner; the subtraction is done in 64 bits, the result clamped back into an int.
+    const std::int64_t sy = topDown ? ySrc : std::int64_t{pixels.Height()} - ySrc - cySrc;
+    const auto syClamped = static_cast<int>(std::clamp<std::int64_t>(sy, INT32_MIN / 2, INT32_MAX / 2));
+    device_.Picture(pixels, xSrc, syClamped, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
+}
+
+void CEmfPlayer::ExtSelectClipRgn(CRecordReader& r)
+{
+    const std::uint32_t dataSize = r.U32();
+    const std::uint32_t mode = r.U32();
+    if (!r.Ok() || mode != 5) // only a copied region replaces the clip
+        return;
+    if (dataSize == 0) {
+        device_.SetDeviceClip(std::nullopt);
+        return;
+    }
+    // The region's header ends with its bounding rectangle in device units, which
+    // stands for the region.
+    r.Skip(16);
+    const RectL bound = ReadRectL(r);
+    if (r.Ok())
+        device_.SetDeviceClip(std::make_pair(bound.a, bound.b));
+}
+
+void CEmfPlayer::ExtTextOut(CRecordReader& r)
+{
+    r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
+    r.Skip(8 + 4 + 4);  // reference point, length, string offset
+    const std::uint32_t options = r.U32();
+    const RectL box = ReadRectL(r);
+    if (r.Ok() && (options & 0x0002) != 0)
+        device_.FillBackground(box.a, box.b);
+}
+
+void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
+{
+    switch (type) {
+    case kPolyBezier:
+    case kPolygon:
+    case kPolyline:
+    case kPolyBezierTo:
+    case kPolylineTo:
+    case kPolyBezier16:
+    case kPolygon16:
+    case kPolyline16:
+    case kPolyBezierTo16:
+    case kPolylineTo16:
+        Poly(type, r);
+        break;
+    case kPolyPolyline:
+    case kPolyPolygon:
+    case kPolyPolyline16:
+    case kPolyPolygon16:
+        PolyPoly(type, r);
+        break;
+    case kSetWindowExtEx:
+    case kSetWindowOrgEx:
+    case kSetViewportExtEx:
+    case kSetViewportOrgEx:
+    case kMoveToEx:
+    case kLineTo: {
+        const DPoint p = ReadPointL(r);
+        if (!r.Ok())
+            break;
+        if (type == kSetWindowExtEx)
+            device_.SetWindowExt(p);
+        else if (type == kSetWindowOrgEx)
+            device_.SetWindowOrg(p);
+        else if (type == kSetViewportExtEx)
+            device_.SetViewportExt(p);
+        else if (type == kSetViewportOrgEx)
+            device_.SetViewportOrg(p);
+        else if (type == kMoveToEx)
+            device_.MoveTo(p);
+        else
+            device_.LineTo(p);
+        break;
+    }
+    case kScaleViewportExtEx:
+    case kScaleWindowExtEx: {
+        const double xNum = r.S32();
+        const double xDenom = r.S32();
+        const double yNum = r.S32();
+        const double yDenom = r.S32();
+        if (!r.Ok())
+            break;
+        if (type == kScaleViewportExtEx)
+            device_.ScaleViewportExt(xNum, xDenom, yNum, yDenom);
+        else
+            device_.ScaleWindowExt(xNum, xDenom, yNum, yDenom);
+        break;
+    }
+    case kSetPixelV: {
+        const DPoint p = ReadPointL(r);
+        const std::uint32_t c = r.U32();
+        if (r.Ok())
+            device_.SetPixel(p, Colour(c));
+        break;
+    }
+    case kSetMapMode:
+    case kSetBkMode:
+    case kSetPolyFillMode:
+    case kSetBkColor:
+    case kSetArcDirection: {
+        const std::uint32_t v = r.U32();
+        if (!r.Ok())
+            break;
+        if (type == kSetMapMode)
+            device_.SetMapMode(static_cast<int>(v));
+        else if (type == kSetBkMode)
+            device_.State().bkOpaque = v != 1;
+        else if (type == kSetPolyFillMode)
+            device_.State().winding = v == 2;
+        else if (type == kSetBkColor)
+            device_.State().bkColour = Colour(v);
+        else
+            device_.State().clockwise = v == 2;
+        break;
+    }
+    case kIntersectClipRect: {
+        const RectL box = ReadRectL(r);
+        if (r.Ok())
+            device_.IntersectClip(box.a, box.b);
+        break;
+    }
+    case kSaveDc:
+        device_.Save();
+        break;
+    case kRestoreDc: {
+        const std::int32_t level = r.S32();
+        if (r.Ok())
+            device_.Restore(level);
+        break;
+    }
+    case kSetWorldTransform: {
+        const MfXform x = ReadXform(r);
+        if (r.Ok())
+            device_.SetWorldTransform(x);
+        break;
+    }
+    case kModifyWorldTransform: {
+        const MfXform x = ReadXform(r);
+        const std::uint32_t mode = r.U32();
+        if (r.Ok())
+            device_.ModifyWorldTransform(x, static_cast<int>(mode));
+        break;
+    }
+    case kSelectObject: {
+        const std::uint32_t index = r.U32();
+        if (r.Ok())
+            SelectObject(index);
+        break;
+    }
+    case kDeleteObject: {
+        const std::uint32_t index = r.U32();
+        if (r.Ok())
+            objects_.Delete(index);
+        break;
+    }
+    case kCreatePen: {
+        const std::uint32_t index = r.U32();
+        const std::uint32_t style = r.U32();
+        const std::int32_t width = r.S32();
+        r.S32(); // unused
+        const std::uint32_t colour = r.U32();
+        if (!r.Ok())
+            break;
+        MfObject object;
+        object.kind = MfObject::kPen;
+        object.pen.style = (style & 0x0F) <= kPenInsideFrame ? int(style & 0x0F) : kPenSolid;
+        // A 32-bit width's magnitude fits a double exactly.
+        object.pen.width = width < 0 ? -double(width) : double(width);
+        object.pen.colour = Colour(colour);
+        objects_.Put(index, object);
+        break;
+    }
+    case kExtCreatePen:
+        ExtCreatePen(r);
+        break;
+    case kCreateBrushIndirect: {
+        const std::uint32_t index = r.U32();
+        const std::uint32_t style = r.U32();
+        const std::uint32_t colour = r.U32();
+        const std::uint32_t hatch = r.U32();
+        if (!r.Ok())
+            break;
+        MfObject object;
+        object.kind = MfObject::kBrush;
+        object.brush.style = style == kBrushNull      ? kBrushNull
+                             : style == kBrushHatched ? kBrushHatched
+                                                      : kBrushSolid;
+        object.brush.colour = Colour(colour);
+        object.brush.hatch = hatch <= 5 ? int(hatch) : 0;
+        objects_.Put(index, object);
+        break;
+    }
+    case kCreateMonoBrush:
+    case kCreateDibPatternBrushPt:
+        PatternBrush(r);
+        break;
+    case kCreatePalette:
+    case kExtCreateFontIndirectW: {
+        const std::uint32_t index = r.U32();
+        MfObject object;
+        object.kind = MfObject::kOther;
+        if (r.Ok())
+            objects_.Put(index, object);
+        break;
+    }
+    case kEllipse:
+    case kRectangle: {
+        const RectL box = ReadRectL(r);
+        if (!r.Ok())
+            break;
+        if (type == kEllipse)
+            device_.Ellipse(box.a, box.b);
+        else
+            device_.Rectangle(box.a, box.b);
+        break;
+    }
+    case kRoundRect: {
+        const RectL box = ReadRectL(r);
+        const double cx = r.S32();
+        const double cy = r.S32();
+        if (r.Ok())
+            device_.RoundRect(box.a, box.b, {cx, cy});
+        break;
+    }
+    case kArc:
+    case kChord:
+    case kPie: {
+        const RectL box = ReadRectL(r);
+        const DPoint start = ReadPointL(r);
+        const DPoint end = ReadPointL(r);
+        if (!r.Ok())
+            break;
+        const auto kind = type == kArc   ? CMetafileDevice::kArc
+                          : type == kPie ? CMetafileDevice::kPie
+                                         : CMetafileDevice::kChord;
+        device_.Arc(box.a, box.b, start, end, kind);
+        break;
+    }
+    case kBeginPath:
+        device_.BeginPath();
+        break;
+    case kEndPath:
+        device_.EndPath();
+        break;
+    case kCloseFigure:
+        device_.CloseFigure();
+        break;
+    case kFillPath:
+        device_.FillPath();
+        break;
+    case kStrokeAndFillPath:
+        device_.StrokeAndFillPath();
+        break;
+    case kStrokePath:
+        device_.StrokePath();
+        break;
+    case kSelectClipPath:
+    case kAbortPath:
+        device_.AbortPath();
+        break;
+    case kExtSelectClipRgn:
+        ExtSelectClipRgn(r);
+        break;
+    case kBitBlt:
+    case kStretchBlt:
+        BitBlt(type, r);
+        break;
+    case kSetDiBitsToDevice:
+    case kStretchDiBits:
+        StretchDiBits(type, r);
+        break;
+    case kExtTextOutA:
+    case kExtTextOutW:
+        ExtTextOut(r);
+        break;
+    default:
+        break; // text, comments, palettes, regions and the unknown
+    }
+}

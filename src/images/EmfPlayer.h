@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "images/MetafileDevice.h"
+#include "images/RecordReader.h"
+
+// Plays the records of an enhanced (32-bit) metafile onto a playing context.
+//
+// Every record is a 32-bit type, a 32-bit size in bytes (the 8 bytes of type and size
+// included) and its parameters. A record shorter than 8 bytes or reaching past the data
+// makes the file malformed; so does data that ends before the end record. Offsets
+// inside a record (to embedded pictures) are checked against the record; a record
+// whose counts or offsets do not fit it is skipped.
+//
+// Drawn: lines, rectangles, ellipses, arcs, polygons, curves (as short lines), paths,
+// embedded pictures, clip rectangles. Text is not drawn (the decoder has no fonts); an
+// opaque text box still paints its background. Comments (and the richer records some
+// writers put in them) are skipped; the plain records that follow them draw the
+// picture.
+class CEmfPlayer {
+public:
+    // The fields of the header record the decoder needs.
+    struct Header {
+        std::int32_t bounds[4] = {0, 0, 0, 0}; // left, top, right, bottom: device pixels, inclusive
+        std::int32_t frame[4] = {0, 0, 0, 0};  // the same in hundredths of a millimetre
+        std::uint32_t handles = 0;             // size of the object table
+        std::int32_t devicePixels[2] = {0, 0}; // the reference device
+        std::int32_t deviceMillimetres[2] = {0, 0};
+        std::uint32_t size = 0; // bytes of the header record
+    };
+    // Whether the data starts with an enhanced metafile's header record.
+    static bool HasSignature(const std::uint8_t* data, std::size_t size);
+    // Reads the header record; false when it does not fit the data.
+    static bool ReadHeader(const std::uint8_t* data, std::size_t size, Header& header);
+
+    CEmfPlayer(CMetafileDevice& device, std::uint32_t objectSlots) : device_(device), objects_(objectSlots) {}
+
+    // Plays the records that follow the header record.
+    bool Play(const std::uint8_t* records, std::size_t size);
+    // Walks the records without drawing: false when they are malformed.
+    static bool Check(const std::uint8_t* records, std::size_t size);
+
+private:
+    void Record(std::uint32_t type, CRecordReader& r);
+    void SelectObject(std::uint32_t index);
+    bool Spend(const PixelBlock& pixels);
+    void ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& points);
+    void Poly(std::uint32_t type, CRecordReader& r);
+    void PolyPoly(std::uint32_t type, CRecordReader& r);
+    void ExtCreatePen(CRecordReader& r);
+    void PatternBrush(CRecordReader& r);
+    void BitBlt(std::uint32_t type, CRecordReader& r);
+    void StretchDiBits(std::uint32_t type, CRecordReader& r);
+    void ExtSelectClipRgn(CRecordReader& r);
+    void ExtTextOut(CRecordReader& r);
+    // The picture at the given offsets of the record; false when they do not fit it.
+    static bool ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+                            std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
+                            PixelBlock& pixels, bool* topDown);
+
+    CMetafileDevice& device_;
+    CMetafileObjects objects_;
+};

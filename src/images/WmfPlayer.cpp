@@ -1,0 +1,499 @@
+#include "images/WmfPlayer.h"
+
+#include <vector>
+
+#include "images/DibReader.h"
+
+namespace {
+
+enum WmfFunction : std::uint16_t {
+    kEof = 0x0000,
+    kSaveDc = 0x001E,
+    kSetBkMode = 0x0102,
+    kSetMapMode = 0x0103,
+    kSetPolyFillMode = 0x0106,
+    kRestoreDc = 0x0127,
+    kSelectObject = 0x012D,
+    kDibCreatePatternBrush = 0x0142,
+    kDeleteObject = 0x01F0,
+    kCreatePatternBrush = 0x01F9,
+    kSetBkColor = 0x0201,
+    kSetWindowOrg = 0x020B,
+    kSetWindowExt = 0x020C,
+    kSetViewportOrg = 0x020D,
+    kSetViewportExt = 0x020E,
+    kOffsetWindowOrg = 0x020F,
+    kOffsetViewportOrg = 0x0211,
+    kLineTo = 0x0213,
+    kMoveTo = 0x0214,
+    kCreatePenIndirect = 0x02FA,
+    kCreateFontIndirect = 0x02FB,
+    kCreateBrushIndirect = 0x02FC,
+    kCreatePalette = 0x00F7,
+    kPolygon = 0x0324,
+    kPolyline = 0x0325,
+    kScaleWindowExt = 0x0410,
+    kScaleViewportExt = 0x0412,
+    kIntersectClipRect = 0x0416,
+    kEllipse = 0x0418,
+    kRectangle = 0x041B,
+    kSetPixel = 0x041F,
+    kPolyPolygon = 0x0538,
+    kRoundRect = 0x061C,
+    kPatBlt = 0x061D,
+    kCreateRegion = 0x06FF,
+    kArc = 0x0817,
+    kPie = 0x081A,
+    kChord = 0x0830,
+    kBitBlt = 0x0922,
+    kDibBitBlt = 0x0940,
+    kExtTextOut = 0x0A32,
+    kStretchBlt = 0x0B23,
+    kDibStretchBlt = 0x0B41,
+    kStretchDib = 0x0F43,
+};
+
+constexpr std::size_t kHeadBytes = 6;
+
+// Calls visit(function, parameters, words) for every record before the end record;
+// visit returns false to stop early. False when the records are malformed.
+template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t size, Visit&& visit)
+{
+    std::size_t pos = 0;
+    // Every record moves pos on by at least 6 bytes, so the loop ends with the data.
+    while (true) {
+        if (size - pos < kHeadBytes)
+            return false; // the data ends before the end record
+        CRecordReader head(data + pos, kHeadBytes);
+        const std::uint32_t words = head.U32();
+        const std::uint16_t function = head.U16();
+        // At least the record's own head; at most what is left (words <= size / 2
+        // keeps words * 2 from overflowing).
+        if (words < 3 || words > (size - pos) / 2)
+            return false;
+        if (function == kEof)
+            return true;
+        const std::size_t bytes = std::size_t{words} * 2;
+        CRecordReader params(data + pos + kHeadBytes, bytes - kHeadBytes);
+        if (!visit(function, params, std::size_t{words}))
+            return true;
+        pos += bytes;
+    }
+}
+
+std::uint32_t Colour(std::uint32_t colorRef)
+{
+    return colorRef & 0xFFFFFF;
+}
+
+} // namespace
+
+bool CWmfPlayer::ScanRecords(const std::uint8_t* records, std::size_t size, Scan& scan)
+{
+    scan = Scan{};
+    bool orgFound = false;
+    return ForEachRecord(records, size, [&](std::uint16_t function, CRecordReader& r, std::size_t) {
+        ++scan.count;
+        if (function == kSetWindowOrg && !orgFound) {
+            const double y = r.S16();
+            const double x = r.S16();
+            if (r.Ok()) {
+                scan.windowOrg = {x, y};
+                orgFound = true;
+            }
+        } else if (function == kSetWindowExt && !scan.windowFound) {
+            const double y = r.S16();
+            const double x = r.S16();
+            if (r.Ok() && x != 0 && y != 0) {
+                scan.windowExt = {x, y};
+                scan.windowFound = true;
+            }
+        }
+        return true;
+    });
+}
+
+bool CWmfPlayer::Play(const std::uint8_t* records, std::size_t size)
+{
+    return ForEachRecord(records, size, [&](std::uint16_t function, CRecordReader& r, std::size_t words) {
+        Record(function, r, words);
+        return !device_.Canvas().Exhausted();
+    });
+}
+
+bool CWmfPlayer::ReadPoints(CRecordReader& r, std::size_t count, std::vector<DPoint>& points)
+{
+    // Four bytes a point: the count is checked against the record before anything is
+    // reserved.
+    if (count > r.Remaining() / 4 || count > CMetafileDevice::kMaxRecordPoints)
+        return false;
+    points.clear();
+    points.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double x = r.S16();
+        const double y = r.S16();
+        points.push_back({x, y});
+    }
+    return r.Ok();
+}
+
+bool CWmfPlayer::Spend(const PixelBlock& pixels)
+{
+    // Reading a picture costs its pixels; both sides are at most 32768.
+    return device_.Canvas().Spend(std::uint64_t(pixels.Width()) * std::uint64_t(pixels.Height()));
+}
+
+void CWmfPlayer::CreateObject(const MfObject& object)
+{
+    // A full table drops the object, as the platform does.
+    objects_.AddToFreeSlot(object);
+}
+
+void CWmfPlayer::SelectObject(std::uint32_t index)
+{
+    const MfObject* object = objects_.Get(index);
+    if (object == nullptr)
+        return;
+    if (object->kind == MfObject::kPen)
+        device_.SelectPen(object->pen);
+    else if (object->kind == MfObject::kBrush)
+        device_.SelectBrush(object->brush);
+}
+
+void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t words)
+{
+    switch (function) {
+    case kSetBkColor: {
+        const std::uint32_t c = r.U32();
+        if (r.Ok())
+            device_.State().bkColour = Colour(c);
+        break;
+    }
+    case kSetBkMode: {
+        const std::uint16_t mode = r.U16();
+        if (r.Ok())
+            device_.State().bkOpaque = mode != 1;
+        break;
+    }
+    case kSetMapMode: {
+        // The window is always stretched over the picture frame; only the isotropic
+        // mode changes that, by keeping the aspect.
+        const std::uint16_t mode = r.U16();
+        if (r.Ok())
+            device_.SetMapMode(mode == kMapIsotropic ? kMapIsotropic : kMapAnisotropic);
+        break;
+    }
+    case kSetPolyFillMode: {
+        const std::uint16_t mode = r.U16();
+        if (r.Ok())
+            device_.State().winding = mode == 2;
+        break;
+    }
+    case kSetWindowOrg:
+    case kSetWindowExt:
+    case kOffsetWindowOrg:
+    case kMoveTo:
+    case kLineTo: {
+        const double y = r.S16();
+        const double x = r.S16();
+        if (!r.Ok())
+            break;
+        if (function == kSetWindowOrg)
+            device_.SetWindowOrg({x, y});
+        else if (function == kSetWindowExt)
+            device_.SetWindowExt({x, y});
+        else if (function == kOffsetWindowOrg)
+            device_.OffsetWindowOrg({x, y});
+        else if (function == kMoveTo)
+            device_.MoveTo({x, y});
+        else
+            device_.LineTo({x, y});
+        break;
+    }
+    case kScaleWindowExt: {
+        const double yDenom = r.S16();
+        const double yNum = r.S16();
+        const double xDenom = r.S16();
+        const double xNum = r.S16();
+        if (r.Ok())
+            device_.ScaleWindowExt(xNum, xDenom, yNum, yDenom);
+        break;
+    }
+    case kSetViewportOrg:
+    case kSetViewportExt:
+    case kOffsetViewportOrg:
+    case kScaleViewportExt:
+        break; // the picture frame is the viewport
+    case kSaveDc:
+        device_.Save();
+        break;
+    case kRestoreDc: {
+        const std::int16_t level = r.S16();
+        if (r.Ok())
+            device_.Restore(level);
+        break;
+    }
+    case kIntersectClipRect:
+    case kRectangle:
+    case kEllipse: {
+        const double bottom = r.S16();
+        const double right = r.S16();
+        const double top = r.S16();
+        const double left = r.S16();
+        if (!r.Ok())
+            break;
+        if (function == kIntersectClipRect)
+            device_.IntersectClip({left, top}, {right, bottom});
+        else if (function == kRectangle)
+            device_.Rectangle({left, top}, {right, bottom});
+        else
+            device_.Ellipse({left, top}, {right, bottom});
+        break;
+    }
+    case kRoundRect: {
+        const double height = r.S16();
+        const double width = r.S16();
+        const double bottom = r.S16();
+        const double right = r.S16();
+        const double top = r.S16();
+        const double left = r.S16();
+        if (r.Ok())
+            device_.RoundRect({left, top}, {right, bottom}, {width, height});
+        break;
+    }
+    case kArc:
+    case kPie:
+    case kChord: {
+        const double yEnd = r.S16();
+        const double xEnd = r.S16();
+        const double yStart = r.S16();
+        const double xStart = r.S16();
+        const double bottom = r.S16();
+        const double right = r.S16();
+        const double top = r.S16();
+        const double left = r.S16();
+        if (!r.Ok())
+            break;
+        const auto kind = function == kArc   ? CMetafileDevice::kArc
+                          : function == kPie ? CMetafileDevice::kPie
+                                             : CMetafileDevice::kChord;
+        device_.Arc({left, top}, {right, bottom}, {xStart, yStart}, {xEnd, yEnd}, kind);
+        break;
+    }
+    case kSetPixel: {
+        const std::uint32_t c = r.U32();
+        const double y = r.S16();
+        const double x = r.S16();
+        if (r.Ok())
+            device_.SetPixel({x, y}, Colour(c));
+        break;
+    }
+    case kPolygon:
+    case kPolyline: {
+        const std::uint16_t count = r.U16();
+        std::vector<DPoint> points;
+        if (!r.Ok() || !ReadPoints(r, count, points))
+            break;
+        if (function == kPolygon)
+            device_.Polygon(points);
+        else
+            device_.Polyline(points);
+        break;
+    }
+    case kPolyPolygon: {
+        const std::uint16_t polygons = r.U16();
+        // Two bytes a count, checked against the record before anything is reserved.
+        if (!r.Ok() || polygons > r.Remaining() / 2)
+            break;
+        std::vector<std::uint16_t> counts(polygons);
+        for (auto& count : counts)
+            count = r.U16();
+        std::size_t total = 0;
+        for (const auto count : counts)
+            total += count; // at most 65535 counts of at most 65535
+        if (total > r.Remaining() / 4 || total > CMetafileDevice::kMaxRecordPoints)
+            break;
+        std::vector<std::vector<DPoint>> shapes(polygons);
+        bool ok = true;
+        for (std::size_t i = 0; i < counts.size() && ok; ++i)
+            ok = ReadPoints(r, counts[i], shapes[i]);
+        if (ok)
+            device_.PolyPolygon(shapes);
+        break;
+    }
+    case kCreatePenIndirect: {
+        const std::uint16_t style = r.U16();
+        const double width = r.S16();
+        r.S16(); // the height of the width point is unused
+        const std::uint32_t c = r.U32();
+        if (!r.Ok())
+            break;
+        MfObject object;
+        object.kind = MfObject::kPen;
+        object.pen.style = (style & 0x0F) <= kPenInsideFrame ? (style & 0x0F) : kPenSolid;
+        object.pen.width = width < 0 ? -width : width;
+        object.pen.colour = Colour(c);
+        CreateObject(object);
+        break;
+    }
+    case kCreateBrushIndirect: {
+        const std::uint16_t style = r.U16();
+        const std::uint32_t c = r.U32();
+        const std::uint16_t hatch = r.U16();
+        MfObject object;
+        object.kind = MfObject::kBrush;
+        if (r.Ok()) {
+            object.brush.style = style == kBrushNull      ? kBrushNull
+                                 : style == kBrushHatched ? kBrushHatched
+                                                          : kBrushSolid;
+            object.brush.colour = Colour(c);
+            object.brush.hatch = hatch <= 5 ? hatch : 0;
+        }
+        CreateObject(object);
+        break;
+    }
+    case kDibCreatePatternBrush: {
+        const std::uint16_t style = r.U16();
+        const std::uint16_t usage = r.U16();
+        MfObject object;
+        object.kind = MfObject::kBrush;
+        object.brush.style = kBrushPattern;
+        object.brush.colour = 0x808080;
+        PixelBlock pattern;
+        const bool read = style == 3
+                              ? CDibReader::ReadDeviceBitmap(r.Data() + r.Tell(), r.Remaining(), pattern)
+                              : CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), usage, pattern);
+        if (r.Ok() && read && Spend(pattern))
+            object.brush.colour = CDibReader::AverageColour(pattern);
+        CreateObject(object);
+        break;
+    }
+    case kCreatePatternBrush: {
+        MfObject object;
+        object.kind = MfObject::kBrush;
+        object.brush.style = kBrushPattern;
+        object.brush.colour = 0x808080;
+        CreateObject(object);
+        break;
+    }
+    case kCreateFontIndirect:
+    case kCreatePalette:
+    case kCreateRegion: {
+        MfObject object;
+        object.kind = MfObject::kOther;
+        CreateObject(object);
+        break;
+    }
+    case kSelectObject: {
+        const std::uint16_t index = r.U16();
+        if (r.Ok())
+            SelectObject(index);
+        break;
+    }
+    case kDeleteObject: {
+        const std::uint16_t index = r.U16();
+        if (r.Ok())
+            objects_.Delete(index);
+        break;
+    }
+    case kExtTextOut: {
+        // Only an opaque text box is drawn: its background.
+        const double y = r.S16();
+        const double x = r.S16();
+        r.S16(); // string length
+        const std::uint16_t options = r.U16();
+        (void)x;
+        (void)y;
+        if (!r.Ok() || (options & 0x0002) == 0)
+            break;
+        const double left = r.S16();
+        const double top = r.S16();
+        const double right = r.S16();
+        const double bottom = r.S16();
+        if (r.Ok())
+            device_.FillBackground({left, top}, {right, bottom});
+        break;
+    }
+    case kPatBlt: {
+        const std::uint32_t rop = r.U32();
+        const double height = r.S16();
+        const double width = r.S16();
+        const double y = r.S16();
+        const double x = r.S16();
+        if (r.Ok())
+            device_.Pattern({x, y}, {width, height}, rop);
+        break;
+    }
+    case kBitBlt:
+    case kDibBitBlt:
+    case kStretchBlt:
+    case kDibStretchBlt:
+    case kStretchDib:
+        Bitmap(function, r, words);
+        break;
+    default:
+        break; // text, regions, palettes, escapes and the unknown
+    }
+}
+
+void CWmfPlayer::Bitmap(std::uint16_t function, CRecordReader& r, std::size_t words)
+{
+    const std::uint32_t rop = r.U32();
+    if (function == kStretchDib) {
+        const std::uint16_t usage = r.U16();
+        const int srcHeight = r.S16();
+        const int srcWidth = r.S16();
+        const int ySrc = r.S16();
+        const int xSrc = r.S16();
+        const double destHeight = r.S16();
+        const double destWidth = r.S16();
+        const double yDest = r.S16();
+        const double xDest = r.S16();
+        PixelBlock pixels;
+        bool topDown = false;
+        if (!r.Ok() || !CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), usage, pixels, &topDown) ||
+            !Spend(pixels))
+            return;
+        // The source rectangle of a bottom-up picture is measured from its bottom-left
+        // corner.
+        const int sy = topDown ? ySrc : pixels.Height() - ySrc - srcHeight;
+        device_.Picture(pixels, xSrc, sy, srcWidth, srcHeight, {xDest, yDest}, {destWidth, destHeight}, rop);
+        return;
+    }
+    const bool stretch = function == kStretchBlt || function == kDibStretchBlt;
+    int srcHeight = 0;
+    int srcWidth = 0;
+    if (stretch) {
+        srcHeight = r.S16();
+        srcWidth = r.S16();
+    }
+    const int ySrc = r.S16();
+    const int xSrc = r.S16();
+    // A record that is exactly as long as its function's high byte says, plus the head,
+    // carries no picture and a reserved word in its place.
+    const bool withoutPicture = words == (function >> 8) + 3u;
+    if (withoutPicture)
+        r.U16();
+    const double destHeight = r.S16();
+    const double destWidth = r.S16();
+    const double yDest = r.S16();
+    const double xDest = r.S16();
+    if (!r.Ok())
+        return;
+    if (withoutPicture) {
+        device_.Pattern({xDest, yDest}, {destWidth, destHeight}, rop);
+        return;
+    }
+    if (!stretch) {
+        srcWidth = static_cast<int>(destWidth);
+        srcHeight = static_cast<int>(destHeight);
+    }
+    PixelBlock pixels;
+    const bool dib = function == kDibBitBlt || function == kDibStretchBlt;
+    const bool read =
+        dib ? CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), CDibReader::kRgbColours, pixels)
+            : CDibReader::ReadDeviceBitmap(r.Data() + r.Tell(), r.Remaining(), pixels);
+    if (read && Spend(pixels))
+        device_.Picture(pixels, xSrc, ySrc, srcWidth, srcHeight, {xDest, yDest}, {destWidth, destHeight},
+                        rop);
+}

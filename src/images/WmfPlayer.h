@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "images/MetafileDevice.h"
+#include "images/RecordReader.h"
+
+// Plays the records of a metafile in the older 16-bit format onto a playing context.
+//
+// Every record is a 32-bit size in 16-bit words (the 6 bytes of size and function
+// included), a 16-bit function and its parameters. A record shorter than 3 words or
+// reaching past the data makes the file malformed; so does data that ends before the
+// end record. Parameters a record lacks make that record be skipped.
+//
+// The picture frame takes the place of the viewport: the window that the records set
+// is stretched over the whole picture, so records that move the viewport are read but
+// change nothing. Text is not drawn (the decoder has no fonts); an opaque text box still
+// paints its background. Regions, palettes and fonts take their object slots and are
+// otherwise ignored, as are records the player does not know.
+class CWmfPlayer {
+public:
+    // objectSlots: the size of the object table, from the header.
+    CWmfPlayer(CMetafileDevice& device, std::uint32_t objectSlots) : device_(device), objects_(objectSlots) {}
+
+    // Plays the records that follow the header.
+    bool Play(const std::uint8_t* records, std::size_t size);
+
+    // Walks the records without drawing: false when they are malformed. Otherwise
+    // windowFound tells whether a window extent was set (origin and extent then hold
+    // the first ones set) and count holds the number of records.
+    struct Scan {
+        bool windowFound = false;
+        DPoint windowOrg;
+        DPoint windowExt;
+        std::size_t count = 0;
+    };
+    static bool ScanRecords(const std::uint8_t* records, std::size_t size, Scan& scan);
+
+private:
+    void Record(std::uint16_t function, CRecordReader& r, std::size_t words);
+    void CreateObject(const MfObject& object);
+    bool Spend(const PixelBlock& pixels);
+    void SelectObject(std::uint32_t index);
+    void Bitmap(std::uint16_t function, CRecordReader& r, std::size_t words);
+    bool ReadPoints(CRecordReader& r, std::size_t count, std::vector<DPoint>& points);
+
+    CMetafileDevice& device_;
+    CMetafileObjects objects_;
+};

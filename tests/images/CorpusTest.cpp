@@ -1,0 +1,482 @@
+// Every file of the shared decoder corpus, loaded the way the program loads a cover:
+// valid files to the size their manifest gives and, where a reference decoder is at
+// hand, to the same pixels; broken files to a clean failure. A golden manifest of the
+// decoded results shows every change a decoder makes to what it produces.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "images/CorpusManifest.h"
+#include "images/DecoderTable.h"
+#include "images/ImageDiff.h"
+#include "images/RasterImage.h"
+
+namespace {
+
+const std::vector<CorpusEntry>& Corpus()
+{
+    static const std::vector<CorpusEntry> corpus = LoadCorpus(CorpusRoot());
+    return corpus;
+}
+
+std::string FullPath(const CorpusEntry& e)
+{
+    return CorpusRoot() + "/" + e.path;
+}
+
+// How far our picture may lie from the reference decoder's.
+struct Tolerance {
+    bool comparePixels = true; // false: the reference is not comparable, size checks only
+    int maxChannel = 0;        // largest channel difference allowed
+    double maxMean = 0.0;      // largest average channel difference allowed
+    const char* reason = "lossless: identical pixels";
+};
+
+// JPEG decoders may use different inverse DCTs and chroma upsampling, so two correct
+// decoders differ by a few levels at edges; the average stays well below one level.
+// (Against a reference on the same libjpeg build the pictures are identical.)
+constexpr Tolerance kJpegTolerance{true, 12, 0.5, "lossy: decoders' IDCT and upsampling may differ"};
+
+// Where the picture has an alpha channel (composited onto white) or samples of other
+// than 8 bits (scaled to 8), two right decoders may round the other way: one level.
+constexpr Tolerance kRoundingTolerance{true, 1, 0.5,
+                                       "alpha or non-8-bit samples: rounding differs by one level"};
+
+// Files on which we knowingly differ from the reference, and why.
+struct KnownDifference {
+    const char* path; // a file, or a folder ending in '/'
+    Tolerance tolerance;
+};
+const KnownDifference kKnownDifferences[] = {
+    // Metafiles are played by our own player at a resolution of our choosing; the
+    // reference renders them through another library at another size and with other
+    // fonts and line rules, so only the size is checked (see CheckSize).
+    {"wmf/", {false, 0, 0.0, "metafile: rendered differently by design, size plausibility only"}},
+    // The reference decoder inverts 1-bit PCX files: it does the same to
+    // kimageformats/mono.pcx, whose own reference rendering agrees with us.
+    {"pcx/pillow/pil184.pcx", {false, 0, 0.0, "reference inverts 1-bit PCX"}},
+    // 11- and 10-bit channels scaled to 8 bits: the reference rendering rounds, we may not.
+    {"bmp/bmpsuite/q/rgb32-111110.bmp", kRoundingTolerance},
+    // A first frame smaller than the logical screen: we fill the rest with the screen's
+    // background colour, as the format describes; the reference leaves it transparent.
+    {"gif/wuffs/artificial-gif/metadata-empty.gif", {false, 0, 0.0, "area outside the first frame"}},
+    {"gif/wuffs/artificial-gif/metadata-full.gif", {false, 0, 0.0, "area outside the first frame"}},
+    {"gif/wuffs/artificial-gif/small-frame-interlaced.gif", {false, 0, 0.0, "area outside the first frame"}},
+    // 5-bit channels scaled to 8 bits; the reference sees the unused colour map and takes
+    // the picture for an 8-bit one, so the rounding allowance must be given by name.
+    {"tga/libgd/conformance/b5-unused-cmap.tga", kRoundingTolerance},
+    // 4-bit alpha: we scale it by 17 (15 becomes 255), the reference rendering by 16.
+    {"tga/kimageformats/rgba.tga", {true, 16, 1.0, "4-bit alpha scaled by 17, reference by 16"}},
+    // Grey+alpha with 16 bits per pixel: the reference misreads it (the first RLE packet
+    // is grey 0 with alpha 255, which it shows as 195); the same layout in
+    // tga/pillow/common/200x32_la_*.tga matches its own reference renderings.
+    {"tga/pillow/la.tga", {false, 0, 0.0, "reference misreads 16-bit grey+alpha"}},
+    // Bottom-right origin: the reference does not mirror the rows; decoding the RLE data
+    // by hand gives our picture (pixel (100, 100) is blue with alpha 247).
+    {"tga/pillow/rgb32rle_bottom_right.tga", {false, 0, 0.0, "reference ignores the right-to-left origin"}},
+    // Descriptor 0 (bottom-left origin) after an image-ID field: the reference shows the
+    // picture upside down; its stored rows 56-64 belong at rows 35-43 from the top.
+    {"tga/pillow/tga_id_field.tga", {false, 0, 0.0, "reference turns it upside down"}},
+};
+
+// The tolerance of a file; roundingExpected: its picture has alpha or samples of other than 8 bits.
+Tolerance ToleranceFor(const CorpusEntry& e, int type, bool roundingExpected = false)
+{
+    for (const KnownDifference& k : kKnownDifferences) {
+        const std::string prefix = k.path;
+        if (prefix.back() == '/' ? e.path.rfind(prefix, 0) == 0 : e.path == prefix)
+            return k.tolerance;
+    }
+    if (type == kImageJpeg)
+        return kJpegTolerance;
+    return roundingExpected ? kRoundingTolerance : Tolerance{};
+}
+
+bool OnPath(const char* program)
+{
+    const char* path = std::getenv("PATH");
+    if (path == nullptr)
+        return false;
+    std::stringstream dirs(path);
+    std::string dir;
+    while (std::getline(dirs, dir, ':'))
+        if (!dir.empty() && ::access((dir + "/" + program).c_str(), X_OK) == 0)
+            return true;
+    return false;
+}
+
+bool HaveReferenceDecoder()
+{
+    static const bool have = OnPath("convert") && OnPath("identify");
+    return have;
+}
+
+std::string ShellQuote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+// Runs a shell command and returns its standard output; false when it fails.
+bool RunCapture(const std::string& command, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return false;
+    std::uint8_t buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.insert(out.end(), buffer, buffer + n);
+    return ::pclose(pipe) == 0;
+}
+
+// The picture of an icon file the reference decoder reads at the given size: its
+// index among the file's pictures, or -1.
+int ReferenceFrameOfSize(const std::string& file, std::int32_t width, std::int32_t height)
+{
+    std::vector<std::uint8_t> out;
+    if (!RunCapture("identify -format '%w %h\\n' " + ShellQuote(file) + " 2>/dev/null", out))
+        return -1;
+    std::stringstream lines(std::string(out.begin(), out.end()));
+    long w = 0, h = 0;
+    int found = -1;
+    for (int index = 0; lines >> w >> h; ++index)
+        if (w == width && h == height)
+            found = index; // the last picture of that size has the most colours
+    return found;
+}
+
+// Whether the reference decoder sees an alpha channel or samples of other than 8 bits
+// in a file's picture.
+bool HasAlphaOrOddDepth(const std::string& file, int frame)
+{
+    std::vector<std::uint8_t> out;
+    if (!RunCapture("identify -format '%z %A' " + ShellQuote(file + "[" + std::to_string(frame) + "]") +
+                        " 2>/dev/null",
+                    out))
+        return false;
+    const std::string text(out.begin(), out.end());
+    return text.rfind("8 ", 0) != 0 || text.find("True") != std::string::npos ||
+           text.find("Blend") != std::string::npos;
+}
+
+// The reference decoder's picture of a file: the first frame (or the given one), turned
+// upright by its EXIF orientation for JPEGs, transparent parts put on white.
+bool ReferenceDecode(const std::string& file, int type, int frame, RgbPicture& out, std::string& error)
+{
+    std::string command = "convert " + ShellQuote(file + "[" + std::to_string(frame) + "]");
+    if (type == kImageJpeg)
+        command += " -auto-orient +repage"; // +repage: flatten onto the turned canvas, not the stored one
+    else
+        command += " -set colorspace sRGB"; // else grey pictures are taken as linear and brightened
+    command += " -background white -flatten -depth 8 ppm:- 2>/dev/null";
+    std::vector<std::uint8_t> bytes;
+    if (!RunCapture(command, bytes)) {
+        error = "the reference decoder cannot read it";
+        return false;
+    }
+    return ReadPnm(bytes, out, error);
+}
+
+// Checks the decoded size against the manifest's rule.
+void CheckSize(const CorpusEntry& e, const CRasterImage& image)
+{
+    const std::int32_t w = image.GetWidth();
+    const std::int32_t h = image.GetHeight();
+    switch (e.rule) {
+    case SizeRule::kNone:
+        break;
+    case SizeRule::kExact:
+        EXPECT_TRUE(w == e.width && h == e.height) << "have " << w << "x" << h << ", want " << e.width << "x"
+                                                   << e.height << " (" << e.sizeText << ")";
+        break;
+    case SizeRule::kLargest:
+        EXPECT_TRUE(w <= e.width && h <= e.height)
+            << "have " << w << "x" << h << ", want at most " << e.width << "x" << e.height;
+        break;
+    case SizeRule::kAspect: {
+        // Any resolution, but the frame's proportions: the height the frame's aspect
+        // gives for our width, within 3 % or 2 pixels (rounding of small pictures).
+        const double wantH = double(w) * double(e.height) / double(e.width);
+        const double slack = std::max(2.0, 0.03 * wantH);
+        EXPECT_LE(std::fabs(double(h) - wantH), slack)
+            << "have " << w << "x" << h << ", want the proportions of " << e.width << "x" << e.height << " ("
+            << e.sizeText << ")";
+        break;
+    }
+    }
+}
+
+// Checks what every loaded picture must satisfy, whatever the file was.
+void CheckLoadedInvariants(const CRasterImage& image)
+{
+    EXPECT_TRUE(image.IsValid());
+    EXPECT_GE(image.GetWidth(), 1);
+    EXPECT_GE(image.GetHeight(), 1);
+    EXPECT_LE(image.GetWidth(), ImageLimits::kMaxSide);
+    EXPECT_LE(image.GetHeight(), ImageLimits::kMaxSide);
+    const int bpp = image.GetBpp();
+    EXPECT_TRUE(bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24) << "have " << bpp << " bits per pixel";
+    EXPECT_TRUE(DecoderFor(image.GetType()) != nullptr)
+        << "have type " << image.GetType() << " after a load, want the code of the decoder that read it";
+}
+
+// One picture the decoded image may be compared with.
+struct Reference {
+    std::string file; // absolute path
+    int type;         // how the reference decoder is to read it
+    int frame;
+    Tolerance tolerance;
+};
+
+// What to compare a decoded file with: the renderings its manifest names when there are
+// any (they show what the format's authors meant, where decoders disagree), else the
+// reference decoder's reading of the file itself.
+std::vector<Reference> ReferencesFor(const CorpusEntry& e, int type, const CRasterImage& image,
+                                     std::string& note)
+{
+    std::vector<Reference> refs;
+    if (!ToleranceFor(e, type).comparePixels)
+        return refs;
+    const std::string file = FullPath(e);
+    int frame = 0;
+    if (type == kImageIco) {
+        frame = ReferenceFrameOfSize(file, image.GetWidth(), image.GetHeight());
+        if (frame < 0) {
+            note = "no picture of that size in the reference's reading";
+            return refs;
+        }
+    }
+    const Tolerance tol = ToleranceFor(e, type, type != kImageJpeg && HasAlphaOrOddDepth(file, frame));
+    for (const std::string& r : e.references) {
+        const int refType = TypeForPath(r);
+        refs.push_back({CorpusRoot() + "/" + r, refType, 0, refType == kImageJpeg ? kJpegTolerance : tol});
+    }
+    if (refs.empty())
+        refs.push_back({file, type, frame, tol});
+    return refs;
+}
+
+void CompareWithReference(const CorpusEntry& e, int type, const CRasterImage& image)
+{
+    if (!HaveReferenceDecoder())
+        return;
+    std::string note;
+    const std::vector<Reference> refs = ReferencesFor(e, type, image, note);
+    if (!note.empty())
+        std::printf("  [reference] %s: %s\n", e.path.c_str(), note.c_str());
+    if (refs.empty())
+        return;
+    const RgbPicture have = ToRgb(image.Pixels(), image.GetTransIndex());
+    std::string misses;
+    std::size_t compared = 0;
+    for (const Reference& ref : refs) {
+        RgbPicture want;
+        std::string error;
+        if (!ReferenceDecode(ref.file, ref.type, ref.frame, want, error))
+            continue;
+        ++compared;
+        const ImageDifference d = CompareRgb(have, want);
+        const std::string name = ref.file.substr(CorpusRoot().size() + 1);
+        if (!d.sameSize) {
+            misses += "\n  " + name + ": have " + std::to_string(have.width) + "x" +
+                      std::to_string(have.height) + ", want " + std::to_string(want.width) + "x" +
+                      std::to_string(want.height);
+            continue;
+        }
+        const double mean = d.MeanChannelDiff(have.width, have.height);
+        if (d.maxChannelDiff <= ref.tolerance.maxChannel && mean <= ref.tolerance.maxMean)
+            return; // one right answer is enough
+        char text[96];
+        std::snprintf(text, sizeof text, ", mean %.3f; allowed max %d, mean %.2f (", mean,
+                      ref.tolerance.maxChannel, ref.tolerance.maxMean);
+        misses += "\n  " + name + ": " + d.Describe() + text + ref.tolerance.reason + ")";
+    }
+    if (compared == 0) {
+        // Valid-but-odd files are often beyond the reference decoder; nothing to compare.
+        std::printf("  [reference] %s: the reference decoder cannot read it\n", e.path.c_str());
+        return;
+    }
+    ADD_FAILURE() << "pixels differ from every reference:" << misses;
+}
+
+// A small picture of our own (a fuzz seed) to load before each corpus file.
+const std::string kPrimer = SLEEVIT_SOURCE_DIR "/fuzz/corpus/image_any/rgb24_4x3.bmp";
+
+class CorpusFile : public testing::TestWithParam<CorpusEntry> {};
+
+TEST_P(CorpusFile, LoadsAsTheManifestSays)
+{
+    const CorpusEntry& e = GetParam();
+    if (e.path.empty()) {
+        GTEST_SKIP() << "no corpus at " << SLEEVIT_SHARED_DIR << "/corpus";
+    }
+    const int type = TypeForPath(e.path);
+    ASSERT_NE(type, kImageAny) << "no image type for the extension of " << e.path;
+    if (DecoderFor(type) == nullptr) {
+        GTEST_SKIP() << "the " << DecoderName(type) << " decoder is not registered yet";
+    }
+
+    CRasterImage image;
+    // A picture already in the image, which a failed load must leave as it was.
+    const bool primed = image.Load(kPrimer, kImageBmp);
+    const std::uint32_t primedCrc = primed ? RgbCrc32(ToRgb(image.Pixels())) : 0;
+    const bool ok = image.Load(FullPath(e), type);
+    if (!ok) {
+        EXPECT_FALSE(image.GetLastError().empty()) << "a failed load must say why";
+        if (primed) {
+            EXPECT_TRUE(image.IsValid() && image.GetWidth() == 4 && image.GetHeight() == 3 &&
+                        RgbCrc32(ToRgb(image.Pixels())) == primedCrc)
+                << "a failed load must keep the previous picture, have " << image.GetWidth() << "x"
+                << image.GetHeight();
+        }
+        EXPECT_NE(e.status, CorpusStatus::kValid)
+            << "have error \"" << image.GetLastError() << "\", want a picture of " << e.sizeText;
+        return;
+    }
+    CheckLoadedInvariants(image);
+    if (e.status == CorpusStatus::kInvalid)
+        return; // a partial picture of a broken file is acceptable; it must only be sound
+    if (e.status == CorpusStatus::kValid) {
+        EXPECT_EQ(image.GetType(), type)
+            << "a valid file is read by the decoder of its own type, have " << DecoderName(image.GetType());
+    }
+    CheckSize(e, image);
+    CompareWithReference(e, type, image);
+}
+
+std::vector<CorpusEntry> Params()
+{
+    std::vector<CorpusEntry> entries = Corpus();
+    if (entries.empty())
+        entries.push_back(CorpusEntry{}); // one test that reports the corpus missing
+    return entries;
+}
+
+std::string ParamName(const testing::TestParamInfo<CorpusEntry>& info)
+{
+    std::string name = info.param.path.empty() ? std::string("missing") : info.param.path;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    // Two paths that differ only in punctuation would clash; the index keeps them apart.
+    return name + "_" + std::to_string(info.index);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shared, CorpusFile, testing::ValuesIn(Params()), ParamName);
+
+// ---- Golden manifest --------------------------------------------------------------
+
+const char* const kGoldenPath = SLEEVIT_SOURCE_DIR "/tests/images/golden/corpus-manifest.txt";
+
+// The golden line of a loaded or failed file, after its path:
+// "OK <w>x<h>x<bpp> <crc32 of the top-down RGB rows> <decoder>" or "BAD <error text>".
+std::string GoldenResult(const CRasterImage& image, bool ok)
+{
+    if (!ok)
+        return "BAD " + image.GetLastError();
+    char text[96];
+    std::snprintf(text, sizeof text, "OK %dx%dx%d %08x %s", image.GetWidth(), image.GetHeight(),
+                  image.GetBpp(), RgbCrc32(ToRgb(image.Pixels())), DecoderName(image.GetType()));
+    return text;
+}
+
+// The type code of a decoder name, 0 when unknown.
+int TypeOfDecoderName(const std::string& name)
+{
+    for (int type = 1; type <= 9; ++type)
+        if (name == DecoderName(type))
+            return type;
+    return kImageAny;
+}
+
+// A golden result can only be reproduced when every decoder it involves is registered:
+// the decoder of the file's extension and, for a picture, the decoder that read it.
+bool Reproducible(const std::string& path, const std::string& result)
+{
+    if (DecoderFor(TypeForPath(path)) == nullptr)
+        return false;
+    if (result.rfind("OK ", 0) == 0) {
+        const std::string decoder = result.substr(result.rfind(' ') + 1);
+        return DecoderFor(TypeOfDecoderName(decoder)) != nullptr;
+    }
+    return true;
+}
+
+TEST(CorpusGolden, MatchesTheCommittedManifest)
+{
+    if (Corpus().empty()) {
+        GTEST_SKIP() << "no corpus at " << SLEEVIT_SHARED_DIR << "/corpus";
+    }
+    std::ifstream in(kGoldenPath);
+    ASSERT_TRUE(in) << "no golden manifest at " << kGoldenPath << "; scripts/golden-images.sh makes it";
+    std::map<std::string, std::string> want; // path -> result
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        const auto space = line.find(' ');
+        ASSERT_NE(space, std::string::npos) << "malformed golden line: " << line;
+        want[line.substr(0, space)] = line.substr(space + 1);
+    }
+
+    std::map<std::string, std::string> have;
+    std::size_t skipped = 0;
+    for (const CorpusEntry& e : Corpus()) {
+        const int type = TypeForPath(e.path);
+        if (DecoderFor(type) == nullptr) {
+            ++skipped;
+            continue;
+        }
+        CRasterImage image;
+        const bool ok = image.Load(FullPath(e), type);
+        have[e.path] = GoldenResult(image, ok);
+    }
+
+    std::string diff;
+    std::size_t compared = 0;
+    for (const auto& [path, result] : have) {
+        const auto w = want.find(path);
+        if (w == want.end()) {
+            diff += "  " + path + "\n    have: " + result + "\n    want: (no line)\n";
+            continue;
+        }
+        if (w->second != result && !Reproducible(path, w->second)) {
+            ++skipped;
+            continue;
+        }
+        ++compared;
+        if (w->second != result)
+            diff += "  " + path + "\n    have: " + result + "\n    want: " + w->second + "\n";
+    }
+    for (const auto& [path, result] : want)
+        if (have.count(path) == 0 && DecoderFor(TypeForPath(path)) != nullptr)
+            diff += "  " + path + "\n    have: (not in the corpus)\n    want: " + result + "\n";
+    EXPECT_TRUE(diff.empty()) << "decoded results differ from " << kGoldenPath
+                              << " (scripts/golden-images.sh regenerates it once the change is right):\n"
+                              << diff;
+    if (compared == 0 && diff.empty()) {
+        GTEST_SKIP() << "no decoder registered yet (" << skipped << " files skipped)";
+    }
+}
+
+} // namespace

@@ -1,0 +1,621 @@
+// The JPEG decoder against pictures made here with libjpeg itself: known pixels, every
+// kind of file the decoder claims, EXIF turns, and hostile or cut-off input.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include "images/ByteStream.h"
+#include "images/JpegDecoder.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Rgb {
+    int r, g, b;
+};
+
+struct EncodeOptions {
+    int components = 3; // 1 grey, 3 colour, 4 CMYK
+    J_COLOR_SPACE fileSpace = JCS_YCbCr;
+    bool adobeMarker = true; // for CMYK and YCCK
+    bool progressive = false;
+    bool arithmetic = false;
+    int quality = 100;
+    bool subsample = false; // 4:2:0 instead of 4:4:4
+    int densityUnit = 0;
+    int xDensity = 1;
+    int yDensity = 1;
+};
+
+// Encodes samples (components bytes per pixel, rows top down) with libjpeg.
+Bytes EncodeJpeg(int width, int height, const Bytes& samples, const EncodeOptions& opt)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &mem, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = opt.components;
+    cinfo.in_color_space = opt.components == 1 ? JCS_GRAYSCALE : opt.components == 4 ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, opt.fileSpace);
+    if (opt.components == 4)
+        cinfo.write_Adobe_marker = opt.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, opt.quality, TRUE);
+    if (!opt.subsample)
+        for (int c = 0; c < cinfo.num_components; ++c)
+            cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+    if (opt.progressive)
+        jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = opt.arithmetic ? TRUE : FALSE;
+    cinfo.density_unit = static_cast<UINT8>(opt.densityUnit);
+    cinfo.X_density = static_cast<UINT16>(opt.xDensity);
+    cinfo.Y_density = static_cast<UINT16>(opt.yDensity);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row =
+            const_cast<JSAMPROW>(samples.data() + std::size_t(cinfo.next_scanline) * width * opt.components);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes out(mem, mem + size);
+    std::free(mem);
+    return out;
+}
+
+// A colour picture of width x height from a pixel function.
+Bytes MakeRgb(int width, int height, const std::function<Rgb(int, int)>& pixel)
+{
+    Bytes s;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = pixel(x, y);
+            s.push_back(static_cast<std::uint8_t>(c.r));
+            s.push_back(static_cast<std::uint8_t>(c.g));
+            s.push_back(static_cast<std::uint8_t>(c.b));
+        }
+    return s;
+}
+
+// A picture with structure: gradients and a diagonal, so turns and mirrors show.
+Bytes Textured(int width, int height)
+{
+    return MakeRgb(width, height, [](int x, int y) {
+        return Rgb{(x * 7 + y * 3) & 255, (y * 11) & 255, ((x ^ y) * 5) & 255};
+    });
+}
+
+// The reference: the same file decoded by bare libjpeg to RGB, rows top down.
+Bytes ReferenceRgb(const Bytes& file, int& width, int& height)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), file.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    width = static_cast<int>(cinfo.output_width);
+    height = static_cast<int>(cinfo.output_height);
+    Bytes out(std::size_t(width) * height * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.data() + std::size_t(cinfo.output_scanline) * width * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
+struct Result {
+    bool ok = false;
+    DecodedImage image;
+    std::string error;
+};
+
+Result Decode(const Bytes& file)
+{
+    Result r;
+    CMemoryStream in(file.data(), file.size());
+    r.ok = CJpegDecoder::Decode(in, r.image, r.error);
+    return r;
+}
+
+// Colour of a pixel counted from the top left, as r, g, b.
+Rgb At(const DecodedImage& img, int x, int yFromTop)
+{
+    const std::uint32_t c = img.pixels.GetColour(x, img.pixels.Height() - 1 - yFromTop);
+    return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+               static_cast<int>((c >> 16) & 0xFF)};
+}
+
+int MaxDiff(Rgb a, Rgb b)
+{
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+// Compares a decoded picture with an RGB reference; returns the largest channel
+// difference, or 1000 when the sizes differ.
+int CompareWithReference(const DecodedImage& img, const Bytes& rgb, int width, int height)
+{
+    if (img.pixels.Width() != width || img.pixels.Height() != height)
+        return 1000;
+    int worst = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = rgb.data() + (std::size_t(y) * width + x) * 3;
+            worst = std::max(worst, MaxDiff(At(img, x, y), Rgb{p[0], p[1], p[2]}));
+        }
+    return worst;
+}
+
+// Puts an APP1 segment with the given payload right after the start marker.
+Bytes WithApp1(const Bytes& file, const Bytes& payload)
+{
+    Bytes out(file.begin(), file.begin() + 2);
+    const std::size_t len = payload.size() + 2;
+    out.push_back(0xFF);
+    out.push_back(0xE1);
+    out.push_back(static_cast<std::uint8_t>(len >> 8));
+    out.push_back(static_cast<std::uint8_t>(len & 0xFF));
+    out.insert(out.end(), payload.begin(), payload.end());
+    out.insert(out.end(), file.begin() + 2, file.end());
+    return out;
+}
+
+// An EXIF block holding one IFD0 entry: the orientation tag as a SHORT.
+Bytes ExifBlock(int orientation, bool littleEndian)
+{
+    Bytes b = {'E', 'x', 'i', 'f', 0, 0};
+    auto put16 = [&](unsigned v) {
+        if (littleEndian) {
+            b.push_back(static_cast<std::uint8_t>(v & 0xFF));
+            b.push_back(static_cast<std::uint8_t>(v >> 8));
+        } else {
+            b.push_back(static_cast<std::uint8_t>(v >> 8));
+            b.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        }
+    };
+    auto put32 = [&](std::uint32_t v) {
+        if (littleEndian) {
+            put16(v & 0xFFFF);
+            put16(v >> 16);
+        } else {
+            put16(v >> 16);
+            put16(v & 0xFFFF);
+        }
+    };
+    b.push_back(littleEndian ? 'I' : 'M');
+    b.push_back(littleEndian ? 'I' : 'M');
+    put16(42);
+    put32(8);      // IFD0 right after the header
+    put16(2);      // two entries: a resolution unit first, then the orientation
+    put16(0x0128); // ResolutionUnit SHORT 1 = 2
+    put16(3);
+    put32(1);
+    put16(2);
+    put16(0);
+    put16(0x0112);
+    put16(3);
+    put32(1);
+    put16(static_cast<unsigned>(orientation));
+    put16(0);
+    put32(0); // no next IFD
+    return b;
+}
+
+// Offset of the first byte after a marker's two-byte length, or 0.
+std::size_t FindMarker(const Bytes& file, std::uint8_t marker)
+{
+    for (std::size_t i = 2; i + 3 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == marker)
+            return i + 4;
+    return 0;
+}
+
+Bytes WithSofSize(Bytes file, unsigned width, unsigned height)
+{
+    const std::size_t sof = FindMarker(file, 0xC0);
+    file[sof + 1] = static_cast<std::uint8_t>(height >> 8);
+    file[sof + 2] = static_cast<std::uint8_t>(height & 0xFF);
+    file[sof + 3] = static_cast<std::uint8_t>(width >> 8);
+    file[sof + 4] = static_cast<std::uint8_t>(width & 0xFF);
+    return file;
+}
+
+TEST(JpegDecoder, FlatBlocksKeepTheirColoursInBlockOrder)
+{
+    // Six 8x8 blocks of flat colour survive quality 100 almost exactly; the check also
+    // catches swapped red and blue.
+    const Rgb colours[6] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 0, 0}, {255, 255, 255}};
+    const Bytes s = MakeRgb(24, 16, [&](int x, int y) { return colours[(y / 8) * 3 + x / 8]; });
+    const Result r = Decode(EncodeJpeg(24, 16, s, {}));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.image.pixels.Width(), 24);
+    EXPECT_EQ(r.image.pixels.Height(), 16);
+    EXPECT_EQ(r.image.pixels.Bpp(), 24);
+    EXPECT_EQ(r.image.exifOrientation, 1);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x) {
+            const Rgb have = At(r.image, x, y);
+            const Rgb want = colours[(y / 8) * 3 + x / 8];
+            ASSERT_LE(MaxDiff(have, want), 3)
+                << "pixel " << x << "," << y << " have " << have.r << "," << have.g << "," << have.b
+                << " want " << want.r << "," << want.g << "," << want.b;
+        }
+}
+
+TEST(JpegDecoder, EveryCodingDecodesLikeBareLibjpeg)
+{
+    struct Case {
+        const char* name;
+        EncodeOptions opt;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"baseline 4:4:4", {}});
+    EncodeOptions sub;
+    sub.subsample = true;
+    sub.quality = 75;
+    cases.push_back({"baseline 4:2:0", sub});
+    EncodeOptions prog = sub;
+    prog.progressive = true;
+    cases.push_back({"progressive", prog});
+    EncodeOptions arith = sub;
+    arith.arithmetic = true;
+    cases.push_back({"arithmetic", arith});
+    EncodeOptions arithProg = prog;
+    arithProg.arithmetic = true;
+    cases.push_back({"arithmetic progressive", arithProg});
+    // Odd sizes leave partial blocks at the right and bottom edges.
+    for (const Case& c : cases) {
+        const Bytes file = EncodeJpeg(37, 21, Textured(37, 21), c.opt);
+        int w = 0, h = 0;
+        const Bytes want = ReferenceRgb(file, w, h);
+        const Result r = Decode(file);
+        ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
+        EXPECT_EQ(r.image.pixels.Bpp(), 24) << c.name;
+        EXPECT_EQ(CompareWithReference(r.image, want, w, h), 0) << c.name << ": pixels differ from libjpeg's";
+    }
+}
+
+TEST(JpegDecoder, GreyGivesEightBitsWithAGreyPalette)
+{
+    Bytes grey;
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 13; ++x)
+            grey.push_back(static_cast<std::uint8_t>(x * 19 + y * 3));
+    EncodeOptions opt;
+    opt.components = 1;
+    opt.fileSpace = JCS_GRAYSCALE;
+    for (bool progressive : {false, true}) {
+        opt.progressive = progressive;
+        const Bytes file = EncodeJpeg(13, 9, grey, opt);
+        int w = 0, h = 0;
+        const Bytes want = ReferenceRgb(file, w, h);
+        const Result r = Decode(file);
+        ASSERT_TRUE(r.ok) << r.error;
+        ASSERT_EQ(r.image.pixels.Bpp(), 8);
+        for (int i = 0; i < 256; ++i) {
+            const RgbQuad q = r.image.pixels.Palette()[i];
+            ASSERT_TRUE(q.red == i && q.green == i && q.blue == i) << "palette entry " << i;
+        }
+        EXPECT_EQ(CompareWithReference(r.image, want, w, h), 0) << "progressive " << progressive;
+    }
+}
+
+TEST(JpegDecoder, CmykAndYcckBecomeColour)
+{
+    // An Adobe marker means the inks are stored inverted (255 = no ink); a file without
+    // it stores plain ink amounts. Both encodings below mean the same four colours.
+    const Rgb want[4] = {{255, 0, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}};
+    const std::uint8_t inks[4][4] = {{0, 255, 255, 0}, {255, 255, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 255}};
+    struct Case {
+        const char* name;
+        J_COLOR_SPACE space;
+        bool adobe;
+    };
+    for (const Case& c : {Case{"Adobe CMYK", JCS_CMYK, true}, Case{"Adobe YCCK", JCS_YCCK, true},
+                          Case{"plain CMYK", JCS_CMYK, false}}) {
+        Bytes s;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 32; ++x)
+                for (int k = 0; k < 4; ++k) {
+                    const std::uint8_t ink = inks[x / 8][k];
+                    s.push_back(c.adobe ? static_cast<std::uint8_t>(255 - ink) : ink);
+                }
+        EncodeOptions opt;
+        opt.components = 4;
+        opt.fileSpace = c.space;
+        opt.adobeMarker = c.adobe;
+        const Result r = Decode(EncodeJpeg(32, 8, s, opt));
+        ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
+        ASSERT_EQ(r.image.pixels.Bpp(), 24) << c.name;
+        for (int i = 0; i < 4; ++i) {
+            const Rgb have = At(r.image, i * 8 + 4, 4);
+            EXPECT_LE(MaxDiff(have, want[i]), 4)
+                << c.name << " block " << i << " have " << have.r << "," << have.g << "," << have.b;
+        }
+    }
+}
+
+TEST(JpegDecoder, ResolutionComesFromJfifDensity)
+{
+    struct Case {
+        int unit, x, y, wantX, wantY;
+    };
+    const Case cases[] = {
+        {1, 300, 150, 300, 150}, // dots per inch
+        {2, 118, 40, 300, 102},  // dots per cm, rounded: 299.72 and 101.6
+        {0, 3, 2, 96, 96},       // an aspect ratio only
+        {1, 0, 72, 96, 72},      // below 1 means unset
+    };
+    for (const Case& c : cases) {
+        EncodeOptions opt;
+        opt.densityUnit = c.unit;
+        opt.xDensity = c.x;
+        opt.yDensity = c.y;
+        const Result r = Decode(EncodeJpeg(8, 8, Textured(8, 8), opt));
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.image.xDpi, c.wantX) << "unit " << c.unit << " x " << c.x;
+        EXPECT_EQ(r.image.yDpi, c.wantY) << "unit " << c.unit << " y " << c.y;
+    }
+}
+
+TEST(JpegDecoder, ExifOrientationTurnsAndMirrorsThePixels)
+{
+    const int w = 24, h = 16;
+    const Bytes plain = EncodeJpeg(w, h, Textured(w, h), {});
+    const Result base = Decode(plain);
+    ASSERT_TRUE(base.ok) << base.error;
+
+    // Which stored corner is shown top left, from the EXIF definitions: 0 top left,
+    // 1 top right, 2 bottom right, 3 bottom left.
+    const int shownTopLeft[9] = {0, 0, 1, 2, 3, 0, 3, 2, 1};
+    auto corner = [&](int c) { return At(base.image, c == 1 || c == 2 ? w - 1 : 0, c >= 2 ? h - 1 : 0); };
+
+    for (bool little : {true, false}) {
+        for (int o = 1; o <= 8; ++o) {
+            const Result r = Decode(WithApp1(plain, ExifBlock(o, little)));
+            ASSERT_TRUE(r.ok) << r.error;
+            EXPECT_EQ(r.image.exifOrientation, o);
+            const bool turned = o >= 5;
+            ASSERT_EQ(r.image.pixels.Width(), turned ? h : w) << "orientation " << o;
+            ASSERT_EQ(r.image.pixels.Height(), turned ? w : h) << "orientation " << o;
+            EXPECT_EQ(MaxDiff(At(r.image, 0, 0), corner(shownTopLeft[o])), 0) << "orientation " << o;
+            // Every shown pixel (dx, dy) against the stored pixel it must come from.
+            for (int dy = 0; dy < r.image.pixels.Height(); ++dy)
+                for (int dx = 0; dx < r.image.pixels.Width(); ++dx) {
+                    int sx = dx, sy = dy;
+                    switch (o) {
+                    case 2:
+                        sx = w - 1 - dx;
+                        break;
+                    case 3:
+                        sx = w - 1 - dx;
+                        sy = h - 1 - dy;
+                        break;
+                    case 4:
+                        sy = h - 1 - dy;
+                        break;
+                    case 5:
+                        sx = dy;
+                        sy = dx;
+                        break;
+                    case 6:
+                        sx = dy;
+                        sy = h - 1 - dx;
+                        break;
+                    case 7:
+                        sx = w - 1 - dy;
+                        sy = h - 1 - dx;
+                        break;
+                    case 8:
+                        sx = w - 1 - dy;
+                        sy = dx;
+                        break;
+                    default:
+                        break;
+                    }
+                    ASSERT_EQ(MaxDiff(At(r.image, dx, dy), At(base.image, sx, sy)), 0)
+                        << "orientation " << o << (little ? " II" : " MM") << " shown " << dx << "," << dy
+                        << " want stored " << sx << "," << sy;
+                }
+        }
+    }
+}
+
+TEST(JpegDecoder, ExifTurnsGreyAndCmykPicturesToo)
+{
+    Bytes grey;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            grey.push_back(static_cast<std::uint8_t>(x < 8 ? 20 : 230));
+    EncodeOptions opt;
+    opt.components = 1;
+    opt.fileSpace = JCS_GRAYSCALE;
+    const Result r = Decode(WithApp1(EncodeJpeg(16, 8, grey, opt), ExifBlock(6, true)));
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_EQ(r.image.pixels.Bpp(), 8);
+    ASSERT_EQ(r.image.pixels.Width(), 8);
+    ASSERT_EQ(r.image.pixels.Height(), 16);
+    // A quarter turn clockwise: the dark left half is now the top half.
+    EXPECT_LT(At(r.image, 4, 2).r, 60);
+    EXPECT_GT(At(r.image, 4, 13).r, 200);
+
+    // CMYK with inverted inks (Adobe): a red left half, turned a quarter anticlockwise,
+    // ends up as the bottom half.
+    Bytes cmyk;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const std::uint8_t red[4] = {255, 0, 0, 255};
+            const std::uint8_t white[4] = {255, 255, 255, 255};
+            cmyk.insert(cmyk.end(), x < 8 ? red : white, (x < 8 ? red : white) + 4);
+        }
+    EncodeOptions copt;
+    copt.components = 4;
+    copt.fileSpace = JCS_CMYK;
+    const Result c = Decode(WithApp1(EncodeJpeg(16, 8, cmyk, copt), ExifBlock(8, false)));
+    ASSERT_TRUE(c.ok) << c.error;
+    ASSERT_EQ(c.image.pixels.Width(), 8);
+    ASSERT_EQ(c.image.pixels.Height(), 16);
+    EXPECT_LE(MaxDiff(At(c.image, 4, 13), Rgb{255, 0, 0}), 4);
+    EXPECT_LE(MaxDiff(At(c.image, 4, 2), Rgb{255, 255, 255}), 4);
+}
+
+TEST(JpegDecoder, DamagedExifIsIgnored)
+{
+    auto patched = [](std::size_t at, std::vector<std::uint8_t> bytes) {
+        Bytes b = ExifBlock(6, true);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            b[at + i] = bytes[i];
+        return b;
+    };
+    struct Case {
+        const char* name;
+        Bytes block;
+        int want;
+    };
+    const Bytes good = ExifBlock(6, true);
+    const Case cases[] = {
+        {"IFD offset past the end", patched(10, {0xF0, 0xFF, 0xFF, 0x7F}), 1},
+        {"IFD offset at the last byte", patched(10, {static_cast<std::uint8_t>(good.size() - 7), 0, 0, 0}),
+         1},
+        // Only the entries really there are read: the orientation is still found.
+        {"entry count far above the entries present", patched(14, {0xFF, 0xFF}), 6},
+        {"byte order unknown", patched(6, {'X', 'Y'}), 1},
+        {"magic number wrong", patched(8, {43, 0}), 1},
+        {"orientation 0", patched(36, {0, 0}), 1},
+        {"orientation 9", patched(36, {9, 0}), 1},
+        {"orientation as a LONG", patched(30, {4, 0}), 1},
+        {"cut inside the second entry", Bytes(good.begin(), good.begin() + 38), 1},
+        {"header only", Bytes(good.begin(), good.begin() + 8), 1},
+    };
+    const Bytes plain = EncodeJpeg(16, 8, Textured(16, 8), {});
+    EXPECT_EQ(CJpegDecoder::ExifOrientation(good.data(), good.size()), 6) << "the undamaged block";
+    for (const Case& c : cases) {
+        EXPECT_EQ(CJpegDecoder::ExifOrientation(c.block.data(), c.block.size()), c.want) << c.name;
+        const Result r = Decode(WithApp1(plain, c.block));
+        ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
+        EXPECT_EQ(r.image.exifOrientation, c.want) << c.name;
+        EXPECT_EQ(r.image.pixels.Width(), c.want == 6 ? 8 : 16) << c.name;
+    }
+}
+
+TEST(JpegDecoder, HostileHeadersFailBeforeAllocating)
+{
+    const Bytes plain = EncodeJpeg(16, 8, Textured(16, 8), {});
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::string want;
+    };
+    Bytes twelveBit = plain;
+    twelveBit[FindMarker(plain, 0xC0)] = 12;
+    Bytes notJpeg = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const Case cases[] = {
+        {"a side above 32768", WithSofSize(plain, 40000, 8), "Image too large"},
+        {"both sides allowed, block above 1 GiB", WithSofSize(plain, 30000, 30000), "Image too large"},
+        {"turned by EXIF, still too large", WithApp1(WithSofSize(plain, 8, 65000), ExifBlock(6, true)),
+         "Image too large"},
+        {"12-bit samples", twelveBit, "Unsupported JPEG data precision 12"},
+        {"zero width", WithSofSize(plain, 0, 8), "Empty JPEG image (DNL not supported)"},
+        {"not a JPEG", notJpeg, "Not a JPEG file: starts with 0x89 0x50"},
+        {"empty", Bytes{}, "Not a JPEG file: starts with 0xff 0xd9"},
+    };
+    for (const Case& c : cases) {
+        const Result r = Decode(c.file);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.error, c.want) << c.name;
+        EXPECT_FALSE(r.image.pixels.IsValid()) << c.name;
+    }
+}
+
+TEST(JpegDecoder, EveryPrefixFailsCleanlyOrGivesTheWholeSize)
+{
+    EncodeOptions prog;
+    prog.progressive = true;
+    for (const EncodeOptions& opt : {EncodeOptions{}, prog}) {
+        const Bytes file = EncodeJpeg(24, 17, Textured(24, 17), opt);
+        const std::size_t sos = FindMarker(file, 0xDA);
+        const std::size_t scanHeader = (std::size_t{file[sos - 2]} << 8) | file[sos - 1];
+        int decoded = 0;
+        for (std::size_t n = 0; n < file.size(); ++n) {
+            const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+            const Result r = Decode(prefix);
+            if (!r.ok) {
+                EXPECT_FALSE(r.error.empty()) << "prefix " << n;
+                // Past the first scan header only a progressive file, cut inside a later
+                // table, may fail; a baseline file holds nothing but scan data there.
+                if (!opt.progressive) {
+                    EXPECT_LE(n, sos - 2 + scanHeader) << "a prefix with scan data failed: " << r.error;
+                }
+                continue;
+            }
+            ++decoded;
+            EXPECT_EQ(r.image.pixels.Width(), 24) << "prefix " << n;
+            EXPECT_EQ(r.image.pixels.Height(), 17) << "prefix " << n;
+        }
+        // A file cut right after its scan header has no picture at all.
+        const Result cut =
+            Decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(sos - 2 + scanHeader)));
+        EXPECT_FALSE(cut.ok);
+        EXPECT_EQ(cut.error, "Premature end of JPEG file");
+        EXPECT_GT(decoded, 0) << "no prefix decoded partially";
+    }
+}
+
+TEST(JpegDecoder, FileStreamReadsInChunksLikeMemory)
+{
+    // Noise keeps the file large, and an APP2 segment of 65000 bytes makes libjpeg skip
+    // across a refill.
+    const int w = 300, h = 200;
+    std::uint32_t seed = 12345;
+    const Bytes s = MakeRgb(w, h, [&](int, int) {
+        seed = seed * 1103515245u + 12345u;
+        return Rgb{static_cast<int>(seed >> 24), static_cast<int>((seed >> 16) & 255),
+                   static_cast<int>((seed >> 8) & 255)};
+    });
+    Bytes file = EncodeJpeg(w, h, s, {});
+    Bytes app2 = {0xFF, 0xE2, 0xFD, 0xEA};
+    app2.resize(4 + 65000, 0x5A);
+    file.insert(file.begin() + 2, app2.begin(), app2.end());
+    ASSERT_GT(file.size(), std::size_t{200000});
+
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "sleevit_jpeg_stream_test.jpg";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    }
+    CFileStream in;
+    ASSERT_TRUE(in.Open(path.string()));
+    DecodedImage fromFile;
+    std::string error;
+    ASSERT_TRUE(CJpegDecoder::Decode(in, fromFile, error)) << error;
+    in.Close();
+    std::filesystem::remove(path);
+
+    const Result fromMemory = Decode(file);
+    ASSERT_TRUE(fromMemory.ok) << fromMemory.error;
+    ASSERT_EQ(fromFile.pixels.BitsSize(), fromMemory.image.pixels.BitsSize());
+    EXPECT_EQ(std::memcmp(fromFile.pixels.Bits(), fromMemory.image.pixels.Bits(), fromFile.pixels.BitsSize()),
+              0);
+}
+
+} // namespace

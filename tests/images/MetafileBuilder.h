@@ -1,0 +1,304 @@
+#pragma once
+
+// Hand-built metafiles for the metafile tests: records are written one by one, so a
+// test can make exactly the file it is about, sound or broken.
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace testmf {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void Put16(Bytes& b, std::uint32_t v)
+{
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+inline void Put32(Bytes& b, std::uint32_t v)
+{
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+
+inline void PutF32(Bytes& b, float f)
+{
+    std::uint32_t v;
+    std::memcpy(&v, &f, sizeof v);
+    Put32(b, v);
+}
+
+inline void Append(Bytes& b, const Bytes& more)
+{
+    b.insert(b.end(), more.begin(), more.end());
+}
+
+// Colours as the files store them: 0x00BBGGRR.
+inline constexpr std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return std::uint32_t{r} | (std::uint32_t{g} << 8) | (std::uint32_t{b} << 16);
+}
+
+// A packed 24-bit bitmap (40-byte header, rows bottom-up) from rows given top first
+// as 0x00BBGGRR colours.
+inline Bytes Dib24(const std::vector<std::vector<std::uint32_t>>& topFirst)
+{
+    const auto height = static_cast<std::uint32_t>(topFirst.size());
+    const auto width = static_cast<std::uint32_t>(topFirst.front().size());
+    Bytes b;
+    Put32(b, 40);
+    Put32(b, width);
+    Put32(b, height);
+    Put16(b, 1);
+    Put16(b, 24);
+    for (int i = 0; i < 6; ++i)
+        Put32(b, 0);
+    for (auto row = topFirst.rbegin(); row != topFirst.rend(); ++row) {
+        std::size_t bytes = 0;
+        for (const std::uint32_t c : *row) {
+            b.push_back(static_cast<std::uint8_t>(c >> 16)); // blue
+            b.push_back(static_cast<std::uint8_t>(c >> 8));
+            b.push_back(static_cast<std::uint8_t>(c));
+            bytes += 3;
+        }
+        for (; bytes % 4 != 0; ++bytes)
+            b.push_back(0);
+    }
+    return b;
+}
+
+// Records of the 16-bit format. Parameters are 16-bit words in the order the file
+// stores them (the reverse of the drawing call's arguments).
+class Wmf {
+public:
+    Wmf& Rec(std::uint16_t function, std::initializer_list<std::int32_t> words)
+    {
+        Put32(records_, static_cast<std::uint32_t>(3 + words.size()));
+        Put16(records_, function);
+        for (const std::int32_t w : words)
+            Put16(records_, static_cast<std::uint32_t>(w));
+        return *this;
+    }
+    // A record with raw parameter bytes (padded to whole words).
+    Wmf& Raw(std::uint16_t function, Bytes params)
+    {
+        if (params.size() % 2 != 0)
+            params.push_back(0);
+        Put32(records_, static_cast<std::uint32_t>(3 + params.size() / 2));
+        Put16(records_, function);
+        Append(records_, params);
+        return *this;
+    }
+    // A record head claiming any size, followed by nothing.
+    Wmf& Head(std::uint32_t words, std::uint16_t function)
+    {
+        Put32(records_, words);
+        Put16(records_, function);
+        return *this;
+    }
+
+    Wmf& Pen(int style, int width, std::uint32_t colour)
+    {
+        return Rec(0x02FA, {style, width, 0, int(colour & 0xFFFF), int(colour >> 16)});
+    }
+    Wmf& Brush(int style, std::uint32_t colour, int hatch = 0)
+    {
+        return Rec(0x02FC, {style, int(colour & 0xFFFF), int(colour >> 16), hatch});
+    }
+    Wmf& Select(int index) { return Rec(0x012D, {index}); }
+    Wmf& Delete(int index) { return Rec(0x01F0, {index}); }
+    Wmf& Rectangle(int l, int t, int r, int b) { return Rec(0x041B, {b, r, t, l}); }
+    Wmf& Ellipse(int l, int t, int r, int b) { return Rec(0x0418, {b, r, t, l}); }
+    Wmf& MoveTo(int x, int y) { return Rec(0x0214, {y, x}); }
+    Wmf& LineTo(int x, int y) { return Rec(0x0213, {y, x}); }
+    Wmf& WindowOrg(int x, int y) { return Rec(0x020B, {y, x}); }
+    Wmf& WindowExt(int x, int y) { return Rec(0x020C, {y, x}); }
+    Wmf& Points(std::uint16_t function, const std::vector<std::pair<int, int>>& points)
+    {
+        Bytes p;
+        Put16(p, static_cast<std::uint32_t>(points.size()));
+        for (const auto& [x, y] : points) {
+            Put16(p, static_cast<std::uint32_t>(x));
+            Put16(p, static_cast<std::uint32_t>(y));
+        }
+        return Raw(function, p);
+    }
+    // A stretched copy of a packed bitmap: source (sx, sy, sw, sh), destination
+    // (x, y, w, h), plain copy.
+    Wmf& StretchDib(int x, int y, int w, int h, int sx, int sy, int sw, int sh, const Bytes& dib)
+    {
+        Bytes p;
+        Put32(p, 0x00CC0020);
+        Put16(p, 0); // colours given as colours
+        for (const int v : {sh, sw, sy, sx, h, w, y, x})
+            Put16(p, static_cast<std::uint32_t>(v));
+        Append(p, dib);
+        return Raw(0x0F43, p);
+    }
+
+    // The file without the placeable header: header, records, end record.
+    Bytes Plain(std::uint16_t objects = 16, bool withEnd = true) const
+    {
+        Bytes f;
+        Put16(f, 1);
+        Put16(f, 9);
+        Put16(f, 0x0300);
+        Put32(f, static_cast<std::uint32_t>((18 + records_.size() + 6) / 2));
+        Put16(f, objects);
+        Put32(f, 0);
+        Put16(f, 0);
+        Append(f, records_);
+        if (withEnd) {
+            Put32(f, 3);
+            Put16(f, 0);
+        }
+        return f;
+    }
+    // The file with a placeable header giving its bounding box and units per inch.
+    Bytes Placeable(int l, int t, int r, int b, int unitsPerInch, std::uint16_t objects = 16) const
+    {
+        Bytes f;
+        Put32(f, 0x9AC6CDD7);
+        Put16(f, 0);
+        for (const int v : {l, t, r, b})
+            Put16(f, static_cast<std::uint32_t>(v));
+        Put16(f, static_cast<std::uint32_t>(unitsPerInch));
+        Put32(f, 0);
+        Put16(f, 0); // checksum, not checked
+        Append(f, Plain(objects));
+        return f;
+    }
+
+private:
+    Bytes records_;
+};
+
+// Records of the enhanced format; the header record is written by File().
+class Emf {
+public:
+    Emf& Rec(std::uint32_t type, const Bytes& params)
+    {
+        Put32(records_, type);
+        Put32(records_, static_cast<std::uint32_t>(8 + params.size()));
+        Append(records_, params);
+        return *this;
+    }
+    Emf& Rec32(std::uint32_t type, std::initializer_list<std::int32_t> values)
+    {
+        Bytes p;
+        for (const std::int32_t v : values)
+            Put32(p, static_cast<std::uint32_t>(v));
+        return Rec(type, p);
+    }
+    // A record head claiming any size, followed by nothing.
+    Emf& Head(std::uint32_t type, std::uint32_t size)
+    {
+        Put32(records_, type);
+        Put32(records_, size);
+        return *this;
+    }
+
+    Emf& Brush(int index, int style, std::uint32_t colour, int hatch = 0)
+    {
+        return Rec32(39, {index, style, std::int32_t(colour), hatch});
+    }
+    Emf& Pen(int index, int style, int width, std::uint32_t colour)
+    {
+        return Rec32(38, {index, style, width, 0, std::int32_t(colour)});
+    }
+    Emf& Select(std::uint32_t index) { return Rec32(37, {std::int32_t(index)}); }
+    Emf& Rectangle(int l, int t, int r, int b) { return Rec32(43, {l, t, r, b}); }
+    Emf& Ellipse(int l, int t, int r, int b) { return Rec32(42, {l, t, r, b}); }
+    Emf& MoveTo(int x, int y) { return Rec32(27, {x, y}); }
+    Emf& LineTo(int x, int y) { return Rec32(54, {x, y}); }
+    // A record of 16-bit points: bounds, count, points.
+    Emf& Points16(std::uint32_t type, const std::vector<std::pair<int, int>>& points)
+    {
+        Bytes p;
+        for (int i = 0; i < 4; ++i)
+            Put32(p, 0);
+        Put32(p, static_cast<std::uint32_t>(points.size()));
+        for (const auto& [x, y] : points) {
+            Put16(p, static_cast<std::uint32_t>(x));
+            Put16(p, static_cast<std::uint32_t>(y));
+        }
+        return Rec(type, p);
+    }
+    Emf& Transform(std::uint32_t type, float m11, float m12, float m21, float m22, float dx, float dy,
+                   int mode = -1)
+    {
+        Bytes p;
+        for (const float f : {m11, m12, m21, m22, dx, dy})
+            PutF32(p, f);
+        if (mode >= 0)
+            Put32(p, static_cast<std::uint32_t>(mode));
+        return Rec(type, p);
+    }
+    // A stretched copy of a bitmap (header and rows given as a packed bitmap).
+    Emf& StretchDiBits(int x, int y, int w, int h, int sx, int sy, int sw, int sh, const Bytes& dib)
+    {
+        const std::uint32_t infoBytes = 40;
+        Bytes p;
+        for (int i = 0; i < 4; ++i)
+            Put32(p, 0);
+        for (const int v : {x, y, sx, sy, sw, sh})
+            Put32(p, static_cast<std::uint32_t>(v));
+        const std::uint32_t head = 8 + 16 + 24 + 16 + 4 + 4 + 8; // up to the picture
+        Put32(p, head);                                          // header offset
+        Put32(p, infoBytes);                                     // header size
+        Put32(p, head + infoBytes);                              // rows offset
+        Put32(p, static_cast<std::uint32_t>(dib.size() - infoBytes));
+        Put32(p, 0); // colours given as colours
+        Put32(p, 0x00CC0020);
+        Put32(p, static_cast<std::uint32_t>(w));
+        Put32(p, static_cast<std::uint32_t>(h));
+        Append(p, dib);
+        return Rec(81, p);
+    }
+
+    // The whole file: header record with the bounds (inclusive device pixels) and
+    // frame (hundredths of a millimetre), the records, and the end record.
+    Bytes File(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::uint16_t handles = 16,
+               bool withEnd = true, std::array<std::int32_t, 4> frame = {0, 0, 0, 0}) const
+    {
+        Bytes f;
+        Put32(f, 1);
+        Put32(f, 88);
+        for (const std::int32_t v : {l, t, r, b})
+            Put32(f, static_cast<std::uint32_t>(v));
+        for (const std::int32_t v : frame)
+            Put32(f, static_cast<std::uint32_t>(v));
+        Put32(f, 0x464D4520);
+        Put32(f, 0x10000);
+        Put32(f, 0); // bytes (not trusted)
+        Put32(f, 0); // records (not trusted)
+        Put16(f, handles);
+        Put16(f, 0);
+        Put32(f, 0);
+        Put32(f, 0);
+        Put32(f, 0);
+        // A reference device of 96 pixels per inch: 3780 pixels per metre.
+        Put32(f, 3780);
+        Put32(f, 3780);
+        Put32(f, 1000);
+        Put32(f, 1000);
+        Append(f, records_);
+        if (withEnd) {
+            Put32(f, 14);
+            Put32(f, 20);
+            Put32(f, 0);
+            Put32(f, 0);
+            Put32(f, 20);
+        }
+        return f;
+    }
+
+private:
+    Bytes records_;
+};
+
+} // namespace testmf

@@ -1,0 +1,398 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "BmpBuilder.h"
+#include "images/DecoderTable.h"
+#include "images/RasterImage.h"
+
+using namespace testbmp;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file in a folder of its own that disappears with the test.
+class TempFiles {
+public:
+    TempFiles()
+    {
+        dir_ = fs::temp_directory_path() /
+               ("sleevit-rasterimage-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    ~TempFiles()
+    {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string Write(const std::string& name, const Bytes& data) const
+    {
+        const fs::path p = dir_ / name;
+        std::ofstream out(p, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        return p.string();
+    }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+private:
+    fs::path dir_;
+};
+
+Bytes Text(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+// A bitmap file whose pixel at (x, row from the top) has value(x, row): a palette index
+// for 1, 4 and 8 bits, 0xRRGGBB for 24. Paletted files get a palette of distinct colours.
+Bytes Picture(std::int32_t w, std::int32_t h, int bpp, const std::function<std::uint32_t(int, int)>& value)
+{
+    BmpLayout s;
+    s.width = w;
+    s.height = h;
+    s.bpp = bpp;
+    if (bpp <= 8) {
+        for (int i = 0; i < (1 << bpp); ++i)
+            s.palette.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                                 static_cast<std::uint8_t>(i * 7)});
+    }
+    const std::size_t stride = (static_cast<std::size_t>(w) * static_cast<std::size_t>(bpp) + 31) / 32 * 4;
+    for (int fileRow = 0; fileRow < h; ++fileRow) {
+        Bytes row(stride, 0);
+        const int top = h - 1 - fileRow;
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t v = value(x, top);
+            switch (bpp) {
+            case 1:
+                row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8));
+                break;
+            case 4:
+                row[static_cast<std::size_t>(x / 2)] |=
+                    static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+                break;
+            case 8:
+                row[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(v);
+                break;
+            default:
+                row[static_cast<std::size_t>(3 * x)] = static_cast<std::uint8_t>(v);
+                row[static_cast<std::size_t>(3 * x + 1)] = static_cast<std::uint8_t>(v >> 8);
+                row[static_cast<std::size_t>(3 * x + 2)] = static_cast<std::uint8_t>(v >> 16);
+                break;
+            }
+        }
+        Append(s.pixels, row);
+    }
+    return Make(s);
+}
+
+// The pixel at (column, row from the top) as the screen shows it.
+std::uint32_t ScreenPixel(const CRasterImage& image, int x, int top)
+{
+    return image.Pixels().GetPixel(x, image.GetHeight() - 1 - top);
+}
+
+std::uint32_t Pattern(int bpp, int x, int top)
+{
+    const std::uint32_t v = static_cast<std::uint32_t>(x * 3 + top * 5 + x * top);
+    return bpp == 24 ? ((static_cast<std::uint32_t>(x) & 0xFF) << 16) |
+                           ((static_cast<std::uint32_t>(top) & 0xFF) << 8) | (v & 0xFF)
+                     : v % (1u << bpp);
+}
+
+bool LoadPicture(CRasterImage& image, std::int32_t w, std::int32_t h, int bpp)
+{
+    const Bytes file = Picture(w, h, bpp, [bpp](int x, int top) { return Pattern(bpp, x, top); });
+    return image.LoadMemory(file.data(), file.size(), kImageBmp);
+}
+
+TEST(RasterImageLoad, ContentDecidesWhenTheExtensionLies)
+{
+    TempFiles files;
+    // A wireless bitmap under a .bmp name: the BMP decoder fails, the trial order finds it.
+    const std::string wbmp = files.Write("cross.bmp", {0x00, 0x00, 0x03, 0x01, 0b10100000});
+    CRasterImage image;
+    ASSERT_TRUE(image.Load(wbmp, kImageBmp)) << image.GetLastError();
+    EXPECT_EQ(image.GetType(), kImageWbmp);
+    EXPECT_EQ(image.GetWidth(), 3);
+    EXPECT_TRUE(image.SourcePath().empty()) << "only JPEG files keep their path";
+}
+
+TEST(RasterImageLoad, PngNamedJpgLoads)
+{
+    if (DecoderFor(kImagePng) == nullptr)
+        GTEST_SKIP() << "the PNG decoder is not registered yet";
+    TempFiles files;
+    const std::string path = files.Write("cover.jpg", MakeSolidPng(6, 10, 20, 30));
+    CRasterImage image(kImageJpeg);
+    ASSERT_TRUE(image.Load(path, kImageJpeg)) << image.GetLastError();
+    EXPECT_EQ(image.GetType(), kImagePng);
+    EXPECT_EQ(image.GetWidth(), 6);
+    EXPECT_EQ(image.Pixels().GetColour(5, 5), 0x1E140Au);
+    EXPECT_TRUE(image.SourcePath().empty()) << "a PNG is not embedded as JPEG data";
+}
+
+TEST(RasterImageLoad, FailuresKeepThePreviousPixelsAndSayWhy)
+{
+    TempFiles files;
+    const std::string good =
+        files.Write("good.bmp", Picture(4, 3, 8, [](int x, int y) { return x + 4 * y; }));
+    const std::string text = files.Write("notes.bmp", Text("Shopping list: bread, milk, batteries.\n"));
+    struct Case {
+        const char* name;
+        std::function<bool(CRasterImage&)> load;
+        const char* error;
+    };
+    const std::vector<Case> cases = {
+        {"text named .bmp, typed", [&](CRasterImage& i) { return i.Load(text, kImageBmp); }, "Not a BMP"},
+        {"text, any type", [&](CRasterImage& i) { return i.Load(text, kImageAny); },
+         "Decode: Unknown or wrong format"},
+        {"missing file", [&](CRasterImage& i) { return i.Load(files.Path("absent.bmp"), kImageBmp); },
+         "Unable to open file"},
+        {"folder", [&](CRasterImage& i) { return i.Load(files.Path(""), kImageBmp); }, "Unable to open file"},
+        {"garbage in memory, typed",
+         [](CRasterImage& i) {
+             static const char junk[] = "\x01\x02\x03 junk";
+             return i.LoadMemory(junk, sizeof junk, kImageWbmp);
+         },
+         "Not a WBMP"},
+        {"missing resource",
+         [](CRasterImage& i) { return i.LoadResource("IDJ_NO_SUCH_PICTURE", kImageJpeg); },
+         "Unable to load resource!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRasterImage image;
+        ASSERT_TRUE(image.Load(good, kImageBmp)) << image.GetLastError();
+        EXPECT_FALSE(c.load(image));
+        EXPECT_EQ(image.GetLastError(), c.error);
+        ASSERT_TRUE(image.IsValid()) << "the previous picture was dropped";
+        EXPECT_EQ(image.GetWidth(), 4);
+        EXPECT_EQ(image.GetType(), kImageBmp);
+        EXPECT_EQ(ScreenPixel(image, 3, 2), 11u);
+    }
+}
+
+TEST(RasterImageLoad, ANewPictureForgetsTheOldOnesTransparency)
+{
+    CRasterImage image;
+    ASSERT_TRUE(LoadPicture(image, 3, 3, 8));
+    image.SetTransIndex(5);
+    ASSERT_TRUE(LoadPicture(image, 2, 2, 8));
+    EXPECT_EQ(image.GetTransIndex(), -1);
+}
+
+struct TurnCase {
+    float degrees;
+    int quarterTurns;
+    // Where the new screen pixel (x, top) comes from in the old picture of w x h.
+    std::function<void(int x, int top, int w, int h, int& ox, int& otop)> from;
+};
+
+const std::vector<TurnCase>& TurnCases()
+{
+    static const std::vector<TurnCase> cases = {
+        // Clockwise: the left column, read upwards, becomes the top row.
+        {90.0f, 1, [](int x, int top, int, int h, int& ox, int& otop) { ox = top, otop = h - 1 - x; }},
+        // Anticlockwise: the right column, read downwards, becomes the top row.
+        {-90.0f, 3, [](int x, int top, int w, int, int& ox, int& otop) { ox = w - 1 - top, otop = x; }},
+        {270.0f, 3, [](int x, int top, int w, int, int& ox, int& otop) { ox = w - 1 - top, otop = x; }},
+        {180.0f, 2,
+         [](int x, int top, int w, int h, int& ox, int& otop) { ox = w - 1 - x, otop = h - 1 - top; }},
+        {-450.0f, 3, [](int x, int top, int w, int, int& ox, int& otop) { ox = w - 1 - top, otop = x; }},
+    };
+    return cases;
+}
+
+TEST(RasterImageRotate, QuarterTurnsArePixelExactAtEveryDepth)
+{
+    // Odd sizes and sizes past one 64-pixel tile, so partial bytes and tiles are covered.
+    const std::vector<std::pair<int, int>> sizes = {{11, 7}, {130, 67}};
+    for (const int bpp : {1, 4, 8, 24}) {
+        for (const auto& [w, h] : sizes) {
+            for (const TurnCase& t : TurnCases()) {
+                SCOPED_TRACE(std::to_string(bpp) + " bits, " + std::to_string(w) + " x " + std::to_string(h) +
+                             ", " + std::to_string(t.degrees) + " degrees");
+                CRasterImage image;
+                ASSERT_TRUE(LoadPicture(image, w, h, bpp)) << image.GetLastError();
+                ASSERT_TRUE(image.Rotate(t.degrees)) << image.GetLastError();
+                const bool swapped = t.quarterTurns % 2 == 1;
+                EXPECT_EQ(image.GetWidth(), swapped ? h : w);
+                EXPECT_EQ(image.GetHeight(), swapped ? w : h);
+                EXPECT_EQ(image.GetBpp(), bpp);
+                EXPECT_EQ(image.QuarterTurns(), t.quarterTurns);
+                int wrong = 0;
+                for (int top = 0; top < image.GetHeight() && wrong < 5; ++top) {
+                    for (int x = 0; x < image.GetWidth() && wrong < 5; ++x) {
+                        int ox = 0;
+                        int otop = 0;
+                        t.from(x, top, w, h, ox, otop);
+                        const std::uint32_t have = ScreenPixel(image, x, top);
+                        const std::uint32_t want = Pattern(bpp, ox, otop);
+                        if (have != want) {
+                            ++wrong;
+                            ADD_FAILURE() << "pixel (" << x << ", " << top << " from the top): have " << have
+                                          << ", want " << want << " from (" << ox << ", " << otop << ")";
+                        }
+                    }
+                }
+                if (bpp <= 8) {
+                    const RgbQuad q = image.Pixels().Palette()[1];
+                    EXPECT_EQ(q.green, 254) << "the palette was not kept";
+                }
+            }
+        }
+    }
+}
+
+TEST(RasterImageRotate, LandscapeTurnedAnticlockwiseShowsTheRightColumnOnTop)
+{
+    CRasterImage image;
+    ASSERT_TRUE(LoadPicture(image, 300, 200, 24));
+    ASSERT_TRUE(image.Rotate(-90.0f));
+    ASSERT_EQ(image.GetWidth(), 200);
+    ASSERT_EQ(image.GetHeight(), 300);
+    for (int x = 0; x < 200; ++x)
+        ASSERT_EQ(ScreenPixel(image, x, 0), Pattern(24, 299, x)) << "top row, x = " << x;
+}
+
+TEST(RasterImageRotate, TurningBackRestoresThePicture)
+{
+    for (const int bpp : {1, 4, 8, 24}) {
+        SCOPED_TRACE(std::to_string(bpp) + " bits");
+        CRasterImage image;
+        CRasterImage original;
+        ASSERT_TRUE(LoadPicture(image, 77, 45, bpp));
+        ASSERT_TRUE(LoadPicture(original, 77, 45, bpp));
+        ASSERT_TRUE(image.Rotate(-90.0f));
+        ASSERT_TRUE(image.Rotate(90.0f));
+        EXPECT_EQ(image.QuarterTurns(), 0);
+        ASSERT_EQ(image.Pixels().BitsSize(), original.Pixels().BitsSize());
+        for (int y = 0; y < 45; ++y) {
+            for (int x = 0; x < 77; ++x)
+                ASSERT_EQ(image.Pixels().GetPixel(x, y), original.Pixels().GetPixel(x, y)) << x << ", " << y;
+        }
+        for (int i = 0; i < 4; ++i)
+            ASSERT_TRUE(image.Rotate(90.0f));
+        EXPECT_EQ(image.QuarterTurns(), 0) << "four clockwise turns make a full one";
+    }
+}
+
+TEST(RasterImageRotate, OtherAnglesUseNearestNeighbour)
+{
+    CRasterImage image;
+    ASSERT_TRUE(LoadPicture(image, 41, 21, 24));
+    const std::uint32_t centre = ScreenPixel(image, 20, 10);
+    ASSERT_TRUE(image.Rotate(30.0f));
+    const double t = 30.0 * 3.14159265358979323846 / 180.0;
+    EXPECT_EQ(image.GetWidth(), static_cast<int>(std::round(41 * std::cos(t) + 21 * std::sin(t))));
+    EXPECT_EQ(image.GetHeight(), static_cast<int>(std::round(41 * std::sin(t) + 21 * std::cos(t))));
+    EXPECT_EQ(ScreenPixel(image, image.GetWidth() / 2, image.GetHeight() / 2), centre)
+        << "the centre stays where it is";
+    EXPECT_EQ(image.Pixels().GetPixel(0, 0), 0u) << "corners outside the old picture stay empty";
+    EXPECT_EQ(image.QuarterTurns(), 0);
+}
+
+TEST(RasterImageRotate, RefusesWhatItCannotTurn)
+{
+    CRasterImage empty;
+    EXPECT_FALSE(empty.Rotate(90.0f));
+    CRasterImage image;
+    ASSERT_TRUE(LoadPicture(image, 5, 3, 8));
+    EXPECT_FALSE(image.Rotate(std::nanf("")));
+    EXPECT_EQ(image.GetWidth(), 5);
+    ASSERT_TRUE(image.Rotate(0.0f));
+    ASSERT_TRUE(image.Rotate(360.0f));
+    EXPECT_EQ(image.GetWidth(), 5);
+    EXPECT_EQ(image.QuarterTurns(), 0);
+}
+
+TEST(RasterImage, DestroyEmptiesTheImage)
+{
+    CRasterImage image;
+    ASSERT_TRUE(LoadPicture(image, 5, 3, 8));
+    ASSERT_TRUE(image.Rotate(90.0f));
+    EXPECT_TRUE(image.Destroy());
+    EXPECT_FALSE(image.IsValid());
+    EXPECT_EQ(image.GetWidth(), 0);
+    EXPECT_EQ(image.QuarterTurns(), 0);
+}
+
+TEST(RasterImage, CopyTakesPixelsAndInformation)
+{
+    CRasterImage source;
+    ASSERT_TRUE(LoadPicture(source, 6, 4, 8));
+    source.SetTransIndex(3);
+    source.Enable(false);
+
+    CRasterImage copy;
+    copy.Copy(source);
+    ASSERT_TRUE(copy.IsValid());
+    EXPECT_EQ(copy.GetTransIndex(), 3);
+    EXPECT_FALSE(copy.IsEnabled());
+    EXPECT_EQ(copy.GetType(), kImageBmp);
+    ASSERT_TRUE(copy.Rotate(90.0f));
+    EXPECT_EQ(source.GetWidth(), 6) << "turning the copy changed the source";
+    EXPECT_EQ(ScreenPixel(source, 5, 3), Pattern(8, 5, 3));
+
+    CRasterImage frame;
+    frame.Copy(source, false);
+    ASSERT_TRUE(frame.IsValid());
+    EXPECT_EQ(frame.GetWidth(), 6);
+    EXPECT_EQ(frame.GetHeight(), 4);
+    EXPECT_EQ(ScreenPixel(frame, 5, 3), 0u) << "pixels were copied although not asked for";
+    EXPECT_EQ(frame.Pixels().Palette()[1].green, 254) << "the palette belongs to the frame";
+
+    CRasterImage empty;
+    copy.Copy(empty);
+    EXPECT_FALSE(copy.IsValid());
+}
+
+TEST(RasterImage, TransparentIndexComesFromAPixel)
+{
+    CRasterImage image;
+    ASSERT_TRUE(LoadPicture(image, 5, 3, 8));
+    // Pixel (0, 0) counts from the bottom: the bottom-left pixel on screen.
+    const std::uint32_t index = image.GetPixelIndex(0, 0);
+    EXPECT_EQ(index, Pattern(8, 0, 2));
+    image.SetTransIndex(static_cast<int>(index));
+    EXPECT_EQ(image.GetTransIndex(), static_cast<int>(index));
+    const RgbQuad q = image.Pixels().Palette()[index];
+    EXPECT_EQ(image.GetTransColour(), (std::uint32_t{q.blue} << 16) | (std::uint32_t{q.green} << 8) | q.red);
+    image.SetTransIndex(-7);
+    EXPECT_EQ(image.GetTransIndex(), -1);
+
+    CRasterImage colour;
+    ASSERT_TRUE(LoadPicture(colour, 5, 3, 24));
+    EXPECT_EQ(colour.GetPixelIndex(0, 0), 0u) << "a 24-bit picture has no palette index";
+}
+
+TEST(RasterImage, JpegFilesKeepTheirPath)
+{
+    if (DecoderFor(kImageJpeg) == nullptr)
+        GTEST_SKIP() << "the JPEG decoder is not registered yet";
+    const std::string jpeg =
+        std::string(SLEEVIT_SHARED_DIR) + "/corpus/jpeg/exif-orientation/Landscape_1.jpg";
+    if (!fs::exists(jpeg))
+        GTEST_SKIP() << "no " << jpeg;
+    TempFiles files;
+    const std::string bmp = files.Write("p.bmp", Picture(2, 2, 24, [](int, int) { return 0u; }));
+    CRasterImage image;
+    ASSERT_TRUE(image.Load(jpeg, kImageAny)) << image.GetLastError();
+    EXPECT_EQ(image.SourcePath(), jpeg);
+    ASSERT_TRUE(image.Rotate(90.0f));
+    EXPECT_EQ(image.SourcePath(), jpeg) << "a quarter turn can be applied to the file's data too";
+    ASSERT_TRUE(image.Rotate(10.0f));
+    EXPECT_TRUE(image.SourcePath().empty()) << "resampled pixels no longer match the file";
+    ASSERT_TRUE(image.Load(jpeg, kImageJpeg));
+    ASSERT_TRUE(image.Load(bmp, kImageBmp));
+    EXPECT_TRUE(image.SourcePath().empty()) << "the BMP took over";
+}
+
+} // namespace
