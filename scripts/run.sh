@@ -7,5 +7,9 @@ bash scripts/install-deps.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DSLEEVIT_TESTS=OFF -DSLEEVIT_BENCH=OFF >/dev/null
 cmake --build build-release
 
-# The command-line tool lists the shipped cover-format catalogue.
+# The command-line tool lists the shipped cover-format catalogue, then prints the
+# built-in sample cover (a DVD sleeve, its format detected) to a PDF file.
 ./build-release/src/cli/sleevit-cli formats
+out="$PWD/sleevit-sample.pdf"
+./build-release/src/cli/sleevit-cli print --sample --to "$out"
+echo "The sample cover was printed to $out"

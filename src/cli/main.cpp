@@ -10,7 +10,17 @@ static int Usage()
 {
     std::fputs("usage: sleevit-cli <command> [arguments]\n"
                "commands:\n"
-               "  formats [FILE]          list the cover formats of the catalogue\n",
+               "  formats [FILE]          list the cover formats of the catalogue\n"
+               "  info [--crc] FILE...    size, bits per pixel and decoder of each picture file\n"
+               "  decode FILE OUT.ppm     write the decoded picture as a binary PPM\n"
+               "  print [options]         print covers to a PDF file, PNG pages or a printer\n"
+               "      --left FILE, --right FILE, --sample (the built-in sample cover on the left)\n"
+               "      --left-format NAME|auto, --right-format NAME|auto   (default auto: detected)\n"
+               "      --single-page, --no-lines, --no-border, --no-companion, --no-correction\n"
+               "      --to OUT.pdf | --png OUT.png | --printer [QUEUE]   (exactly one)\n"
+               "      --dpi N, --copies N, --paper a4|letter, --job-name NAME, --catalogue FILE\n"
+               "  batch FILE... [--format NAME|auto] --to OUT.pdf | --png OUT.png | --printer [QUEUE]\n"
+               "      one page per file; exit status 3 when files were skipped\n",
                stderr);
     return 2;
 }
@@ -28,6 +38,10 @@ int main(int argc, char** argv)
     };
     static const Command kCommands[] = {
         {"formats", RunFormatsCommand},
+        {"info", RunInfoCommand},
+        {"decode", RunDecodeCommand},
+        {"print", RunPrintCommand},
+        {"batch", RunBatchCommand},
     };
     for (const Command& c : kCommands)
         if (command == c.name)

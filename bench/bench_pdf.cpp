@@ -1,0 +1,208 @@
+// Printing pictures to PDF: a 6000 x 6000 JPEG cover cut to a disc label on a tray page,
+// and a batch of 100 pages, each with its own 2-megapixel JPEG, in one document. Reports
+// the time, the peak memory of each run (VmHWM, reset before it; getrusage's peak as a
+// second opinion) and the PDF's size against the JPEG's. The batch's peak memory must not
+// grow with the number of pages: compare peak_mb_after_10 with peak_mb_after_100.
+//
+//   build-<name>/bench/bench_pdf --benchmark_counters_tabular=true
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "images/RasterImage.h"
+#include "layout/DiscClip.h"
+#include "layout/PdfTarget.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The benchmark's files, removed when the program ends.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder()
+    {
+        path = (fs::temp_directory_path() / "sleevit-bench-pdf-XXXXXX").string();
+        if (mkdtemp(path.data()) == nullptr)
+            std::abort();
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+const std::string& Folder()
+{
+    static const ScratchFolder folder;
+    return folder.path;
+}
+
+// A picture with detail everywhere (so that it compresses like a photograph, not like a
+// flat colour), different for every seed.
+bool WriteJpeg(const std::string& path, int w, int h, unsigned seed, int quality)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, out);
+    c.image_width = JDIMENSION(w);
+    c.image_height = JDIMENSION(h);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<unsigned char> row(std::size_t(w) * 3);
+    unsigned noise = seed * 2654435761u + 1;
+    while (c.next_scanline < c.image_height) {
+        const unsigned y = c.next_scanline;
+        for (int x = 0; x < w; ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            const unsigned n = (noise >> 24) & 0x1F;
+            row[3 * std::size_t(x)] = static_cast<unsigned char>((x * 255 / w + seed * 37 + n) & 0xFF);
+            row[3 * std::size_t(x) + 1] = static_cast<unsigned char>((y * 255 / unsigned(h) + n) & 0xFF);
+            row[3 * std::size_t(x) + 2] = static_cast<unsigned char>(((x / 64 + y / 64) % 2 ? 200 : 60) + n);
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    return std::fclose(out) == 0;
+}
+
+// Peak resident memory since the last reset, in MB.
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+double PeakMb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+double RusagePeakMb()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return double(r.ru_maxrss) / 1024.0;
+}
+
+void BM_DiscLabel_6000x6000Jpeg(benchmark::State& state)
+{
+    const std::string jpeg = Folder() + "/label-6000.jpg";
+    if (!fs::exists(jpeg) && !WriteJpeg(jpeg, 6000, 6000, 7, 90)) {
+        state.SkipWithError("cannot write the JPEG");
+        return;
+    }
+    ResetPeak();
+    const std::string pdf = Folder() + "/label.pdf";
+    double pictures = 0;
+    for (auto _ : state) {
+        CRasterImage label;
+        if (!label.Load(jpeg, kImageJpeg)) {
+            state.SkipWithError("cannot decode the JPEG");
+            return;
+        }
+        // A printer's disc tray page, 127 x 127 mm with 1.5 mm margins, at 600 dpi.
+        CPdfTarget target(pdf, PaperSize::Custom(127, 127), 600, PaperMargins{1.5, 1.5, 1.5, 1.5});
+        target.StartDocument("label");
+        CDrawingSurface* page = target.StartPage();
+        // A 117.5 mm label with a 41 mm hole.
+        const int d = int(117.5 * 600 / 25.4);
+        const int hole = int(41.0 * 600 / 25.4);
+        const SurfaceRect disc{60, 60, 60 + d, 60 + d};
+        ClipToDisc(*page, disc, CentredHole(disc, hole, hole));
+        label.DrawStretched(page, disc.left, disc.top, d, d);
+        ResetClipPath(*page);
+        target.EndPage();
+        target.EndDocument();
+        pictures = target.Pictures().JpegPictures();
+    }
+    const double jpegBytes = double(fs::file_size(jpeg));
+    const double pdfBytes = double(fs::file_size(pdf));
+    state.counters["jpeg_mb"] = jpegBytes / 1e6;
+    state.counters["pdf_mb"] = pdfBytes / 1e6;
+    state.counters["pdf_per_jpeg"] = pdfBytes / jpegBytes;
+    state.counters["jpeg_objects"] = pictures;
+    state.counters["peak_mb"] = PeakMb();
+    state.counters["rusage_peak_mb"] = RusagePeakMb();
+}
+BENCHMARK(BM_DiscLabel_6000x6000Jpeg)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Batch_100Pages_2MPJpegs(benchmark::State& state)
+{
+    constexpr int kPages = 100;
+    std::vector<std::string> files;
+    double jpegBytes = 0;
+    for (int k = 0; k < kPages; ++k) {
+        files.push_back(Folder() + "/batch-" + std::to_string(k) + ".jpg");
+        if (!fs::exists(files.back()) && !WriteJpeg(files.back(), 1632, 1224, unsigned(k + 100), 90)) {
+            state.SkipWithError("cannot write the JPEGs");
+            return;
+        }
+        jpegBytes += double(fs::file_size(files.back()));
+    }
+    ResetPeak();
+    const std::string pdf = Folder() + "/batch.pdf";
+    double peakAfter10 = 0;
+    double peakAfter100 = 0;
+    double totalMs = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        CPdfTarget target(pdf, PaperSize::A4(), 600, PaperMargins{3, 3, 3, 3});
+        target.StartDocument("batch");
+        for (int k = 0; k < kPages; ++k) {
+            CRasterImage cover;
+            cover.Load(files[std::size_t(k)], kImageJpeg);
+            CDrawingSurface* page = target.StartPage();
+            // Front cover 120 x 120 mm, in three bands as a zoomed photo would be.
+            const int side = int(120 * 600 / 25.4);
+            const int w = cover.GetWidth();
+            const int h = cover.GetHeight();
+            cover.DrawPart(page, 600, 600, side / 4, side, 0, 0, w / 4, h);
+            cover.DrawPart(page, 600 + side / 4, 600, side / 2, side, w / 4, 0, w / 2, h);
+            cover.DrawPart(page, 600 + side * 3 / 4, 600, side - side * 3 / 4, side, w * 3 / 4, 0,
+                           w - w * 3 / 4, h);
+            target.EndPage();
+            if (k == 9)
+                peakAfter10 = PeakMb();
+        }
+        target.EndDocument();
+        totalMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        peakAfter100 = PeakMb();
+    }
+    state.counters["ms_per_page"] = totalMs / (double(kPages) * double(state.iterations()));
+    state.counters["pdf_mb"] = double(fs::file_size(pdf)) / 1e6;
+    state.counters["pdf_per_jpeg"] = double(fs::file_size(pdf)) / jpegBytes;
+    state.counters["peak_mb_after_10"] = peakAfter10;
+    state.counters["peak_mb_after_100"] = peakAfter100;
+}
+BENCHMARK(BM_Batch_100Pages_2MPJpegs)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+BENCHMARK_MAIN();

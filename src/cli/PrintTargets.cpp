@@ -1,0 +1,99 @@
+#include "cli/PrintTargets.h"
+
+#include <cstdio>
+
+#include "formats/FormatCatalogue.h"
+#include "layout/CoverRenderer.h"
+#include "layout/CupsTarget.h"
+#include "layout/PdfTarget.h"
+#include "layout/PngWriter.h"
+#include "layout/RasterPageTarget.h"
+
+namespace {
+
+// The file for page n: the given name for page 1, "-n" before the extension after that.
+std::string PagePath(const std::string& path, int page)
+{
+    if (page == 1)
+        return path;
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    const std::string suffix = "-" + std::to_string(page);
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + suffix;
+    return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+bool ChoosePaper(const TargetOptions& options, const FormatCatalogue& catalogue, int formatIndex, bool tray,
+                 PaperSize& paper)
+{
+    if (options.paper == "a4" || (options.paper.empty() && !tray)) {
+        paper = PaperSize::A4();
+    } else if (options.paper == "letter") {
+        paper = PaperSize::Letter();
+    } else if (options.paper.empty()) {
+        const PaperSizeMm sheet = PaperOfFormat(catalogue, formatIndex);
+        paper = PaperSize::Custom(sheet.width, sheet.height);
+    } else {
+        std::fprintf(stderr, "sleevit-cli: unknown paper '%s' (a4 or letter)\n", options.paper.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, const FormatCatalogue& catalogue,
+                                              int formatIndex, bool tray)
+{
+    PaperSize paper;
+    if (!ChoosePaper(options, catalogue, formatIndex, tray, paper))
+        return nullptr;
+    if (!options.pdf.empty())
+        return std::make_unique<CPdfTarget>(options.pdf, paper, options.dpi > 0 ? options.dpi : 600);
+    if (!options.png.empty()) {
+        const int dpi = options.dpi > 0 ? options.dpi : 300;
+        auto target = std::make_unique<CRasterPageTarget>(CapsForPaper(paper, dpi));
+        const std::string path = options.png;
+        target->onPage = [path, dpi](const CRasterSurface& page, int number) {
+            const std::string file = PagePath(path, number);
+            if (!WritePng(page, file, dpi)) {
+                std::fprintf(stderr, "sleevit-cli: cannot write %s\n", file.c_str());
+                return false;
+            }
+            return true;
+        };
+        return target;
+    }
+    CCupsPrinters printers;
+    std::string queue = options.printer;
+    if (queue.empty()) {
+        queue = printers.DefaultPrinter();
+        if (queue.empty()) {
+            const std::string why = printers.LastError();
+            std::fprintf(stderr, "sleevit-cli: there is no default printer%s%s\n", why.empty() ? "" : ": ",
+                         why.c_str());
+            return nullptr;
+        }
+    } else if (!printers.Exists(queue)) {
+        const std::string why = printers.LastError();
+        std::fprintf(stderr, "sleevit-cli: there is no printer queue named '%s'%s%s\n", queue.c_str(),
+                     why.empty() ? "" : ": ", why.c_str());
+        return nullptr;
+    }
+    CupsJobSettings job;
+    job.copies = options.copies;
+    job.cdTray = tray;
+    job.fallbackPaper = paper;
+    job.dpi = options.dpi > 0 ? options.dpi : 600;
+    return std::make_unique<CCupsTarget>(queue, job);
+}
+
+std::string DescribeTarget(const TargetOptions& options)
+{
+    if (!options.pdf.empty())
+        return options.pdf;
+    if (!options.png.empty())
+        return options.png;
+    return options.printer.empty() ? std::string("the default printer") : "printer " + options.printer;
+}

@@ -1,0 +1,122 @@
+#include "layout/CupsSession.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "layout/CupsPrinters.h"
+
+namespace {
+
+// Waiting longer than this for the server counts as not reaching it.
+constexpr int kConnectMillis = 10000;
+constexpr std::size_t kMaxStringsBytes = std::size_t{4} << 20;
+
+} // namespace
+
+CCupsSession::~CCupsSession()
+{
+    if (info_ != nullptr)
+        cupsFreeDestInfo(info_);
+    if (dest_ != nullptr)
+        cupsFreeDests(1, dest_);
+    if (http_ != nullptr)
+        httpClose(http_);
+}
+
+bool CCupsSession::Connect()
+{
+    if (http_ != nullptr)
+        return true;
+    const char* server = cupsServer();
+    http_ = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMillis, nullptr);
+    if (http_ == nullptr) {
+        error_ = std::string("Cannot reach the print server ") + (server != nullptr ? server : "");
+        return false;
+    }
+    return true;
+}
+
+bool CCupsSession::Open(const std::string& printer)
+{
+    if (!Connect())
+        return false;
+    if (printer.empty()) {
+        error_ = "No printer queue given";
+        return false;
+    }
+    dest_ = cupsGetNamedDest(http_, printer.c_str(), nullptr);
+    if (dest_ == nullptr) {
+        const ipp_status_t status = cupsLastError();
+        if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL)
+            error_ = std::string("Cannot reach the print server ") + cupsServer();
+        else
+            error_ = "Unknown printer queue \"" + printer + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool CCupsSession::LoadInfo()
+{
+    if (dest_ == nullptr)
+        return false;
+    if (info_ == nullptr)
+        info_ = cupsCopyDestInfo(http_, dest_);
+    if (info_ == nullptr) {
+        error_ = std::string("Cannot read the printer's capabilities: ") + cupsLastErrorString();
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> CCupsSession::FetchStrings()
+{
+    std::vector<std::pair<std::string, std::string>> none;
+    if (dest_ == nullptr)
+        return none;
+    const char* uri = cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
+    if (uri == nullptr)
+        return none;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-strings-uri");
+    ipp_t* response = cupsDoRequest(http_, request, "/"); // frees request
+    std::string resource;
+    if (ipp_attribute_t* a = ippFindAttribute(response, "printer-strings-uri", IPP_TAG_URI)) {
+        char scheme[32], user[256], host[256], path[1024];
+        int port = 0;
+        const char* stringsUri = ippGetString(a, 0, nullptr);
+        // Only the server's own texts are read, through the connection already open.
+        if (stringsUri != nullptr &&
+            httpSeparateURI(HTTP_URI_CODING_ALL, stringsUri, scheme, sizeof scheme, user, sizeof user, host,
+                            sizeof host, &port, path, sizeof path) >= HTTP_URI_STATUS_OK &&
+            std::strncmp(path, "/strings/", 9) == 0)
+            resource = path;
+    }
+    ippDelete(response);
+    if (resource.empty())
+        return none;
+
+    const char* tmpdir = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmpdir != nullptr && *tmpdir ? tmpdir : "/tmp") + "/sleevit-strings-XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0)
+        return none;
+    unlink(pattern.c_str()); // the open descriptor is all that is needed
+    std::string text;
+    if (cupsGetFd(http_, resource.c_str(), fd) == HTTP_STATUS_OK && lseek(fd, 0, SEEK_SET) == 0) {
+        char buf[8192];
+        ssize_t got = 0;
+        // Bounded: at most kMaxStringsBytes are kept.
+        while ((got = read(fd, buf, sizeof buf)) > 0 && text.size() < kMaxStringsBytes)
+            text.append(buf, std::size_t(got));
+    }
+    close(fd);
+    if (text.size() > kMaxStringsBytes)
+        text.resize(kMaxStringsBytes);
+    return ParseCupsStrings(text);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <cups/cups.h>
+
+// One connection to the CUPS server (the one CUPS_SERVER names, else libcups' default)
+// and, once opened, one of its queues with its capabilities. Everything is released
+// with the object.
+class CCupsSession {
+public:
+    CCupsSession() = default;
+    ~CCupsSession();
+    CCupsSession(const CCupsSession&) = delete;
+    CCupsSession& operator=(const CCupsSession&) = delete;
+
+    // Connects to the server; false with "Cannot reach the print server ..." otherwise.
+    bool Connect();
+    // Connects and looks the queue up; false with a text naming the queue when the
+    // server does not know it.
+    bool Open(const std::string& printer);
+    // Reads the queue's capabilities (after Open).
+    bool LoadInfo();
+    // The queue's own texts for its choices (the strings file the server makes from the
+    // queue's driver), read through this connection; empty when there are none.
+    std::vector<std::pair<std::string, std::string>> FetchStrings();
+
+    http_t* Http() const { return http_; }
+    cups_dest_t* Dest() const { return dest_; }
+    cups_dinfo_t* Info() const { return info_; }
+    const std::string& LastError() const { return error_; }
+
+private:
+    http_t* http_ = nullptr;
+    cups_dest_t* dest_ = nullptr;
+    cups_dinfo_t* info_ = nullptr;
+    std::string error_;
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include <cairo.h>
+
+#include "layout/DrawingSurface.h"
+#include "layout/PdfPictures.h"
+
+class CPdfSurface;
+
+// A sheet size in millimetres.
+struct PaperSize {
+    double widthMm = 210.0;
+    double heightMm = 297.0;
+
+    static constexpr PaperSize A4() { return {210.0, 297.0}; }
+    static constexpr PaperSize Letter() { return {215.9, 279.4}; }
+    // Any other sheet, such as the page of a printer's disc tray.
+    static constexpr PaperSize Custom(double w, double h) { return {w, h}; }
+};
+
+// Unprintable margins in millimetres.
+struct PaperMargins {
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+};
+
+// The measurements of a sheet at dpi: the sheet and the printable area in whole device
+// pixels, both truncated so that the device grid never passes the sheet's edge; the
+// printable area starts at the first whole pixel inside the left and top margins. A
+// size, margin or resolution that is not a finite positive number (or margins that
+// leave nothing) gives an empty printable area.
+DeviceCaps CapsForPaper(const PaperSize& paper, int dpi, const PaperMargins& margins = {});
+
+// A PDF file being written, page after page, on cairo. Every page is a sheet of the
+// same size; drawing happens on a CPdfSurface in device pixels of the given caps.
+class CPdfDocument {
+public:
+    CPdfDocument() = default;
+    ~CPdfDocument();
+    CPdfDocument(const CPdfDocument&) = delete;
+    CPdfDocument& operator=(const CPdfDocument&) = delete;
+
+    // Creates the file (replacing one that is there). title goes into the document's
+    // information. False with LastError() when the file cannot be created.
+    bool Open(const std::string& path, const PaperSize& paper, const DeviceCaps& caps,
+              const std::string& title);
+    bool IsOpen() const { return cr_ != nullptr; }
+    // The surface of a new page, valid until EndPage; nullptr when no document is open or
+    // a page is open already.
+    CPdfSurface* BeginPage();
+    bool EndPage();
+    // Writes the rest of the file and closes it; false with LastError() when writing
+    // failed at any point.
+    bool Close();
+    // Closes and removes the file.
+    void Abort();
+
+    int PageCount() const { return pages_; }
+    const std::string& Path() const { return path_; }
+    const std::string& LastError() const { return error_; }
+    const CPdfPictures& Pictures() const { return *pictures_; }
+
+private:
+    static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length);
+    void Release();
+
+    std::string path_;
+    std::string error_;
+    std::FILE* file_ = nullptr;
+    bool writeFailed_ = false;
+    cairo_surface_t* pdf_ = nullptr;
+    cairo_t* cr_ = nullptr;
+    DeviceCaps caps_;
+    std::unique_ptr<CPdfPictures> pictures_ = std::make_unique<CPdfPictures>();
+    std::unique_ptr<CPdfSurface> page_;
+    int pages_ = 0;
+};

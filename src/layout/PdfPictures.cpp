@@ -1,0 +1,445 @@
+#include "layout/PdfPictures.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "images/PixelBlock.h"
+#include "images/RasterImage.h"
+#include "layout/RasterSurface.h"
+
+namespace {
+
+// cairo's image surfaces hold at most 32767 pixels a side.
+constexpr std::int32_t kMaxCairoSide = 32767;
+// A JPEG file larger than this is embedded as pixels rather than read whole.
+constexpr std::uint64_t kMaxJpegFileBytes = std::uint64_t{1} << 30;
+
+constexpr std::uint64_t kP1 = 0x9E3779B185EBCA87ull;
+constexpr std::uint64_t kP2 = 0xC2B2AE3D27D4EB4Full;
+constexpr std::uint64_t kP3 = 0x165667B19E3779F9ull;
+
+std::uint64_t Rotl(std::uint64_t v, int r)
+{
+    return (v << r) | (v >> (64 - r));
+}
+std::uint64_t Round(std::uint64_t acc, std::uint64_t in)
+{
+    return Rotl(acc + in * kP2, 31) * kP1;
+}
+std::uint64_t Avalanche(std::uint64_t h)
+{
+    h ^= h >> 33;
+    h *= kP2;
+    h ^= h >> 29;
+    h *= kP3;
+    h ^= h >> 32;
+    return h;
+}
+
+// Two 64-bit hashes of the bytes, from four lanes of 8-byte words.
+std::array<std::uint64_t, 2> HashBytes(const void* data, std::size_t size, std::uint64_t seed)
+{
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    std::uint64_t v[4] = {seed + kP1 + kP2, seed + kP2, seed, seed - kP1};
+    std::size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        for (int k = 0; k < 4; ++k) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, p + i + 8 * std::size_t(k), 8);
+            v[k] = Round(v[k], w);
+        }
+    }
+    std::uint64_t tail[4] = {0, 0, 0, 0};
+    std::memcpy(tail, p + i, size - i); // fewer than 32 bytes remain
+    for (int k = 0; k < 4; ++k)
+        v[k] = Round(v[k], tail[k] ^ (std::uint64_t(size) * kP3));
+    const std::uint64_t a = Avalanche(Rotl(v[0], 1) + Rotl(v[1], 7) + Rotl(v[2], 12) + Rotl(v[3], 18));
+    const std::uint64_t b = Avalanche((v[0] * kP3) ^ Rotl(v[1], 23) ^ (v[2] * kP1) ^ Rotl(v[3], 41) ^ size);
+    return {a, b};
+}
+
+std::string Hex(const std::array<std::uint64_t, 2>& h)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%016llx%016llx", static_cast<unsigned long long>(h[0]),
+                  static_cast<unsigned long long>(h[1]));
+    return buf;
+}
+
+// The picture's pixels, its palette and its size in one name.
+std::string PixelName(const PixelBlock& px)
+{
+    const auto bits = HashBytes(px.Bits(), px.BitsSize(), 0);
+    const auto pal = HashBytes(px.Palette(), std::size_t(px.PaletteSize()) * sizeof(RgbQuad), 1);
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%s-%s-%dx%dx%d", Hex(bits).c_str(), Hex(pal).c_str(), px.Width(),
+                  px.Height(), px.Bpp());
+    return buf;
+}
+
+// One row of a block (counted from the top) as 0xFFRRGGBB values, the layout of cairo's
+// RGB24 format. Palette indices beyond the palette give black, as on the raster surface.
+void DecodeRow(const PixelBlock& px, std::int32_t fromTop, std::uint32_t* out)
+{
+    const std::uint8_t* src = px.TopRow(fromTop);
+    const std::int32_t w = px.Width();
+    const int bpp = px.Bpp();
+    if (bpp == 24) {
+        for (std::int32_t x = 0; x < w; ++x) {
+            const std::uint8_t* p = src + std::size_t(x) * 3;
+            out[x] = 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        }
+        return;
+    }
+    std::array<std::uint32_t, 256> pal;
+    pal.fill(0xFF000000u);
+    const RgbQuad* q = px.Palette();
+    for (int k = 0; k < px.PaletteSize() && k < 256; ++k)
+        pal[std::size_t(k)] =
+            0xFF000000u | (std::uint32_t{q[k].red} << 16) | (std::uint32_t{q[k].green} << 8) | q[k].blue;
+    for (std::int32_t x = 0; x < w; ++x) {
+        unsigned index = 0;
+        if (bpp == 8)
+            index = src[x];
+        else if (bpp == 4)
+            index = (x & 1) ? (src[x >> 1] & 0x0Fu) : (src[x >> 1] >> 4);
+        else
+            index = (src[x >> 3] >> (7 - (x & 7))) & 1u;
+        out[x] = pal[index];
+    }
+}
+
+// Where the decoder's EXIF orientation put the stored pixels: a map of the continuous
+// plane from the stored picture (w x h) to the shown one.
+cairo_matrix_t ExifMatrix(int orientation, double w, double h)
+{
+    cairo_matrix_t m;
+    switch (orientation) {
+    case 2:
+        cairo_matrix_init(&m, -1, 0, 0, 1, w, 0);
+        break;
+    case 3:
+        cairo_matrix_init(&m, -1, 0, 0, -1, w, h);
+        break;
+    case 4:
+        cairo_matrix_init(&m, 1, 0, 0, -1, 0, h);
+        break;
+    case 5:
+        cairo_matrix_init(&m, 0, 1, 1, 0, 0, 0);
+        break;
+    case 6:
+        cairo_matrix_init(&m, 0, 1, -1, 0, h, 0);
+        break;
+    case 7:
+        cairo_matrix_init(&m, 0, -1, -1, 0, h, w);
+        break;
+    case 8:
+        cairo_matrix_init(&m, 0, -1, 1, 0, 0, w);
+        break;
+    default:
+        cairo_matrix_init_identity(&m);
+        break;
+    }
+    return m;
+}
+
+} // namespace
+
+// Walks the marker segments up to the first frame header.
+JpegFrame ReadJpegFrame(const std::string& bytes)
+{
+    JpegFrame f;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t n = bytes.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return f;
+    std::size_t i = 2;
+    // Each step moves past one segment of at least 2 bytes, so the loop ends.
+    while (i + 4 <= n) {
+        if (p[i] != 0xFF)
+            return f;
+        const std::uint8_t marker = p[i + 1];
+        if (marker == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            i += 2;
+            continue;
+        }
+        const std::size_t len = (std::size_t{p[i + 2]} << 8) | p[i + 3];
+        if (len < 2 || len > n - i - 2) // the segment must lie inside the file
+            return f;
+        const bool huffmanFrame = marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+        const bool otherFrame =
+            (marker >= 0xC3 && marker <= 0xCF) && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (otherFrame || marker == 0xDA || marker == 0xD9)
+            return f;
+        if (huffmanFrame) {
+            if (len < 8)
+                return f;
+            const std::uint8_t* s = p + i + 4;
+            f.height = (s[1] << 8) | s[2];
+            f.width = (s[3] << 8) | s[4];
+            f.components = s[5];
+            f.ok = s[0] == 8 && (f.components == 1 || f.components == 3) && f.width > 0 && f.height > 0;
+            return f;
+        }
+        i += 2 + len;
+    }
+    return f;
+}
+
+namespace {
+
+bool ReadFile(const std::string& path, std::string& out)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || std::uint64_t(size) > kMaxJpegFileBytes)
+        return false;
+    in.seekg(0);
+    out.resize(std::size_t(size));
+    in.read(out.data(), size);
+    return bool(in);
+}
+
+void FreeString(void* p)
+{
+    delete static_cast<std::string*>(p);
+}
+
+bool AttachString(cairo_surface_t* s, const char* mime, std::string&& data)
+{
+    auto* owned = new std::string(std::move(data));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(owned->data());
+    if (cairo_surface_set_mime_data(s, mime, bytes, owned->size(), FreeString, owned) !=
+        CAIRO_STATUS_SUCCESS) {
+        delete owned;
+        return false;
+    }
+    return true;
+}
+
+cairo_surface_t* NewSurface(cairo_format_t format, std::int32_t w, std::int32_t h)
+{
+    if (w <= 0 || h <= 0 || w > kMaxCairoSide || h > kMaxCairoSide)
+        return nullptr;
+    cairo_surface_t* s = cairo_image_surface_create(format, w, h);
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(s);
+        return nullptr;
+    }
+    return s;
+}
+
+std::uint32_t* SurfaceRow(cairo_surface_t* s, std::int32_t y)
+{
+    return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                            std::size_t(cairo_image_surface_get_stride(s)) * std::size_t(y));
+}
+
+} // namespace
+
+std::string HashBytesHex(const void* data, std::size_t size, std::uint64_t seed)
+{
+    return Hex(HashBytes(data, size, seed));
+}
+
+CPdfPictures::~CPdfPictures()
+{
+    EndPage();
+}
+
+void CPdfPictures::EndPage()
+{
+    for (auto& [name, surface] : page_)
+        cairo_surface_destroy(surface);
+    page_.clear();
+}
+
+CPdfPictures::Source CPdfPictures::Hold(const std::string& id, cairo_surface_t* surface,
+                                        const cairo_matrix_t& m)
+{
+    // The name makes cairo write the picture once for the whole document.
+    AttachString(surface, CAIRO_MIME_TYPE_UNIQUE_ID, "sleevit-" + id);
+    page_[id] = cairo_surface_reference(surface);
+    written_.insert(id);
+    return {surface, m};
+}
+
+CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterImage* origin,
+                                       std::optional<SurfaceColour> key)
+{
+    if (!pixels.IsValid())
+        return {};
+    const std::int32_t w = pixels.Width();
+    const std::int32_t h = pixels.Height();
+    std::string id = PixelName(pixels);
+    if (key) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "-k%06x", unsigned(*key & 0xFFFFFFu));
+        id += buf;
+    }
+
+    // An untouched JPEG: the file's own bytes in the file's own orientation.
+    cairo_matrix_t shownToStored;
+    cairo_matrix_init_identity(&shownToStored);
+    std::string jpegBytes;
+    std::string jpegId;
+    std::int32_t sw = w;
+    std::int32_t sh = h;
+    if (!key && origin != nullptr && !origin->SourcePath().empty() &&
+        (pixels.Bpp() == 24 || pixels.Bpp() == 8)) {
+        // Stored -> shown: the EXIF placement, then the quarter turns clockwise.
+        const int exif = origin->ExifOrientation();
+        const int turns = ((origin->QuarterTurns() % 4) + 4) % 4;
+        const bool swapExif = exif >= 5 && exif <= 8;
+        const bool swap = swapExif != (turns % 2 == 1);
+        const std::int32_t storedW = swap ? h : w;
+        const std::int32_t storedH = swap ? w : h;
+        cairo_matrix_t storedToShown = ExifMatrix(exif, storedW, storedH);
+        double cw = swapExif ? storedH : storedW;
+        double ch = swapExif ? storedW : storedH;
+        for (int t = 0; t < turns; ++t) {
+            cairo_matrix_t turn;
+            cairo_matrix_init(&turn, 0, 1, -1, 0, ch, 0); // (x, y) -> (ch - y, x)
+            cairo_matrix_multiply(&storedToShown, &storedToShown, &turn);
+            std::swap(cw, ch);
+        }
+        cairo_matrix_t candidate = storedToShown;
+        cairo_matrix_invert(&candidate);
+
+        const std::string checkKey = origin->SourcePath() + '\n' + id;
+        auto it = jpegChecks_.find(checkKey);
+        const bool known = it != jpegChecks_.end();
+        if (known && it->second.usable && page_.count(it->second.id) != 0) {
+            return {cairo_surface_reference(page_[it->second.id]), candidate};
+        }
+        if (!known || it->second.usable) {
+            // The file is read again on every page that shows it: the name must still
+            // describe the bytes that are handed to cairo.
+            std::string bytes;
+            JpegCheck check;
+            if (ReadFile(origin->SourcePath(), bytes)) {
+                const JpegFrame frame = ReadJpegFrame(bytes);
+                const bool depthMatches = (frame.components == 3) == (pixels.Bpp() == 24);
+                if (frame.ok && frame.width == storedW && frame.height == storedH && depthMatches) {
+                    check.usable = true;
+                    char dims[48];
+                    std::snprintf(dims, sizeof dims, "-%dx%d-jpeg", storedW, storedH);
+                    check.id = HashBytesHex(bytes.data(), bytes.size(), 2) + dims;
+                }
+            }
+            // A file that changed since it was first seen no longer stands for the picture.
+            if (known && check.id != it->second.id)
+                check.usable = false;
+            if (!known)
+                jpegChecks_[checkKey] = check;
+            else
+                it->second.usable = check.usable;
+            if (check.usable) {
+                jpegId = check.id;
+                jpegBytes = std::move(bytes);
+                shownToStored = candidate;
+                sw = storedW;
+                sh = storedH;
+            }
+        }
+    }
+    const std::string& name = jpegId.empty() ? id : jpegId;
+
+    if (auto held = page_.find(name); held != page_.end())
+        return {cairo_surface_reference(held->second), shownToStored};
+
+    // A surface that carries the file's JPEG data is never read (see below), but cairo
+    // copies it once while it writes the document; the smallest colour format keeps that
+    // copy at half the size of a full one.
+    const cairo_format_t format = key ? CAIRO_FORMAT_ARGB32 : (jpegId.empty() ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_RGB16_565);
+    cairo_surface_t* surface = NewSurface(format, sw, sh);
+    if (surface == nullptr)
+        return {};
+    cairo_surface_flush(surface);
+    if (jpegId.empty()) {
+        for (std::int32_t y = 0; y < h; ++y) {
+            std::uint32_t* out = SurfaceRow(surface, y);
+            DecodeRow(pixels, y, out);
+            if (key) {
+                // Premultiplied: a transparent pixel is all zero.
+                const std::uint32_t k = CRasterSurface::ToStored(*key);
+                for (std::int32_t x = 0; x < w; ++x)
+                    if (out[x] == k)
+                        out[x] = 0;
+            }
+        }
+    }
+    // With the file's own JPEG data attached the PDF is written from that data; the
+    // surface's pixels are never read, so they are left untouched: the memory of a large
+    // picture then stays unused rather than holding a second copy of it.
+    // Marking a surface dirty is refused once it carries mime data, so it comes first.
+    cairo_surface_mark_dirty(surface);
+    if (!jpegId.empty())
+        AttachString(surface, CAIRO_MIME_TYPE_JPEG, std::move(jpegBytes));
+    if (!written_.count(name)) {
+        if (jpegId.empty())
+            ++pixelPictures_;
+        else
+            ++jpegPictures_;
+    }
+    Source s = Hold(name, surface, shownToStored);
+    return s;
+}
+
+CPdfPictures::Source CPdfPictures::GetSurfacePart(const CRasterSurface& source, int sx, int sy, int cx,
+                                                  int cy, int& x0, int& y0)
+{
+    if (!source.IsValid() || cx <= 0 || cy <= 0)
+        return {};
+    // Cut the rectangle to the picture (64-bit: the ends may pass the int range).
+    const std::int64_t l = std::max<std::int64_t>(sx, 0);
+    const std::int64_t t = std::max<std::int64_t>(sy, 0);
+    const std::int64_t r = std::min<std::int64_t>(std::int64_t{sx} + cx, source.Width());
+    const std::int64_t b = std::min<std::int64_t>(std::int64_t{sy} + cy, source.Height());
+    if (l >= r || t >= b)
+        return {};
+    x0 = int(l);
+    y0 = int(t);
+    const auto w = std::int32_t(r - l);
+    const auto h = std::int32_t(b - t);
+    cairo_surface_t* surface = NewSurface(CAIRO_FORMAT_RGB24, w, h);
+    if (surface == nullptr)
+        return {};
+    cairo_surface_flush(surface);
+    for (std::int32_t y = 0; y < h; ++y)
+        std::memcpy(SurfaceRow(surface, y), source.Row(int(t) + y) + l, std::size_t(w) * 4);
+    cairo_surface_mark_dirty(surface);
+    // The name is the content, so the same mask drawn twice is one object.
+    std::string id;
+    {
+        std::array<std::uint64_t, 2> acc{0, 0};
+        for (std::int32_t y = 0; y < h; ++y) {
+            const auto rh = HashBytes(SurfaceRow(surface, y), std::size_t(w) * 4, acc[0] ^ Rotl(acc[1], 17));
+            acc = {rh[0] ^ Rotl(acc[0], 5), rh[1] + acc[1] * kP1};
+        }
+        char dims[40];
+        std::snprintf(dims, sizeof dims, "-%dx%d-surface", w, h);
+        id = Hex(acc) + dims;
+    }
+    if (auto held = page_.find(id); held != page_.end()) {
+        cairo_surface_destroy(surface);
+        return {cairo_surface_reference(held->second), cairo_matrix_t{1, 0, 0, 1, 0, 0}};
+    }
+    if (!written_.count(id))
+        ++pixelPictures_;
+    cairo_matrix_t identity;
+    cairo_matrix_init_identity(&identity);
+    return Hold(id, surface, identity);
+}

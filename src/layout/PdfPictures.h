@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include <cairo.h>
+
+#include "layout/DrawingSurface.h"
+
+class PixelBlock;
+class CRasterImage;
+class CRasterSurface;
+
+// The pictures of one PDF document. Every picture becomes one image object of the file,
+// however often it is painted: several bands of one cover, the same cover on several
+// pages of a batch. Each picture is named by its content (a 128-bit hash of its pixels,
+// or of the JPEG file it came from), and cairo writes one object per name.
+//
+// A JPEG whose pixels are still those of its file (only turned by quarter turns or by its
+// EXIF orientation) is embedded as the file's own bytes, in the file's own orientation;
+// the turn becomes part of the placement. Everything else is embedded as pixels.
+//
+// Pixel surfaces are held only while a page is open: cairo writes a page's pictures when
+// the page ends, so memory does not grow with the number of pages.
+class CPdfPictures {
+public:
+    CPdfPictures() = default;
+    ~CPdfPictures();
+    CPdfPictures(const CPdfPictures&) = delete;
+    CPdfPictures& operator=(const CPdfPictures&) = delete;
+
+    // A picture ready to paint: a cairo surface (a reference owned by the caller) and the
+    // matrix from the picture's shown pixel grid (top-down, as the block shows it) to the
+    // surface's own grid. surface is nullptr when the picture cannot be embedded.
+    struct Source {
+        cairo_surface_t* surface = nullptr;
+        cairo_matrix_t shownToSurface{1, 0, 0, 1, 0, 0};
+    };
+
+    // The picture of a pixel block; origin (may be nullptr) tells whether the block is
+    // an untouched JPEG. With a key colour, pixels of that colour become transparent.
+    Source Get(const PixelBlock& pixels, const CRasterImage* origin,
+               std::optional<SurfaceColour> key = std::nullopt);
+    // The rectangle (sx, sy, cx, cy) of an off-screen picture, cut to the picture;
+    // (x0, y0) receives the cut rectangle's top-left corner.
+    Source GetSurfacePart(const CRasterSurface& source, int sx, int sy, int cx, int cy, int& x0, int& y0);
+
+    // Lets go of the pixel surfaces held for the page that ended.
+    void EndPage();
+
+    // For tests and benchmarks: pictures created as pixels and as JPEG data since the
+    // document began (a picture painted again is not counted again).
+    int PixelPictures() const { return pixelPictures_; }
+    int JpegPictures() const { return jpegPictures_; }
+
+private:
+    struct JpegCheck {
+        bool usable = false;
+        std::string id;
+    };
+    Source Hold(const std::string& id, cairo_surface_t* surface, const cairo_matrix_t& m);
+
+    // Surfaces of the open page by name; each holds one reference.
+    std::map<std::string, cairo_surface_t*> page_;
+    // Per JPEG file and pixel content: whether its bytes may stand in for the pixels.
+    std::map<std::string, JpegCheck> jpegChecks_;
+    // Names already written to the document.
+    std::set<std::string> written_;
+    int pixelPictures_ = 0;
+    int jpegPictures_ = 0;
+};
+
+// What a JPEG file's first frame header says. ok only for what every PDF reader decodes:
+// baseline, extended or progressive Huffman frames of 8-bit samples with one or three
+// components (exposed for the tests and the fuzz target).
+struct JpegFrame {
+    bool ok = false;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    int components = 0;
+};
+JpegFrame ReadJpegFrame(const std::string& bytes);
+
+// A 128-bit content hash as 32 hex digits (exposed for the tests).
+std::string HashBytesHex(const void* data, std::size_t size, std::uint64_t seed = 0);

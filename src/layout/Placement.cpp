@@ -1,0 +1,147 @@
+#include "layout/Placement.h"
+
+#include <cmath>
+
+#include "formats/FormatCatalogue.h"
+#include "i18n/DefaultTexts.h"
+#include "i18n/UserMessages.h"
+
+namespace {
+
+// Far beyond any sheet at any resolution, far below the int range: sums of a few such
+// values cannot overflow.
+constexpr double kPixelBound = 1 << 28;
+
+int TruncToPixels(double value)
+{
+    if (!(value == value))  // NaN
+        return 0;
+    if (value > kPixelBound)
+        value = kPixelBound;
+    if (value < -kPixelBound)
+        value = -kPixelBound;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+int MmToPixels(double mm, double pixelsPerInch)
+{
+    return TruncToPixels(mm / 25.4 * pixelsPerInch);
+}
+
+PageMetrics PageMetrics::FromCaps(const DeviceCaps& caps)
+{
+    PageMetrics m;
+    m.offsetX = caps.physicalOffsetX;
+    m.offsetY = caps.physicalOffsetY;
+    m.physicalWidth = caps.physicalWidth;
+    m.physicalHeight = caps.physicalHeight;
+    m.printableWidth = caps.horzRes;
+    m.printableHeight = caps.vertRes;
+    m.rightMargin = caps.physicalWidth - caps.horzRes - caps.physicalOffsetX;
+    m.bottomMargin = caps.physicalHeight - caps.physicalOffsetY - caps.vertRes;
+    m.halfHeight = caps.physicalHeight / 2;
+    return m;
+}
+
+CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
+                                Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job)
+{
+    CoverPlacement p;
+    if (formatIndex < 0 || formatIndex >= catalogue.GetCount())
+        return p;
+    const PageMetrics m = PageMetrics::FromCaps(caps);
+    const double ppiX = caps.logPixelsX;
+    const double ppiY = caps.logPixelsY;
+    const bool right = side == Side::Right;
+
+    FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, right, true);
+    // Automatic or manual is the format's own choice, also when it borrows a size.
+    const bool automatic = mm.x == kAutoPosition;
+    const std::string type = catalogue.GetType(formatIndex);
+    // A PlayStation format without a size of its own borrows the second format's.
+    if (type == "PLAYSTATION" && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
+        mm = catalogue.GetPlacement(1, right, true);
+
+    p.width = MmToPixels(mm.width, ppiX);
+    p.height = MmToPixels(mm.height, ppiY);
+    p.holeSize = MmToPixels(mm.holeSize, ppiX);
+
+    if (automatic) {
+        p.x = (m.physicalWidth - p.width) / 2;
+        if (type == "CD_FRONT") {
+            // Two fronts on one sheet meet at the middle line; alone, both stand above it.
+            p.y = (right && singlePage) ? m.halfHeight : m.halfHeight - p.height;
+        } else if (2 * static_cast<long long>(p.height) <= m.printableHeight) {
+            p.y = right ? m.halfHeight + (m.halfHeight - p.height) / 2 : (m.halfHeight - p.height) / 2;
+        } else {
+            p.y = (m.physicalHeight - p.height) / 2;
+        }
+    } else {
+        // A negative coordinate is measured from the sheet's far edge.
+        const double sheetWidthMm = m.physicalWidth * 25.4 / ppiX;
+        const double sheetHeightMm = m.physicalHeight * 25.4 / ppiY;
+        p.x = mm.x >= 0 ? MmToPixels(mm.x, ppiX) : MmToPixels(mm.x + sheetWidthMm - mm.width, ppiX);
+        p.y = mm.y >= 0 ? MmToPixels(mm.y, ppiY) : MmToPixels(mm.y + sheetHeightMm - mm.height, ppiY);
+    }
+
+    if (checkPrintableArea && CorrectToPrintableArea(p, m) && !job.printableMessageShown) {
+        job.printableMessageShown = true;
+        if (job.messages != nullptr)
+            job.messages->ShowInformation(job.messages->Text(kMsgOutsidePrintableArea));
+    }
+    return p;
+}
+
+static bool CorrectAxis(int& pos, int length, int offset, int printable)
+{
+    if (length > printable) {
+        pos = offset - (length - printable) / 2;
+        return true;
+    }
+    if (pos < offset) {
+        pos = offset;
+        return true;
+    }
+    if (static_cast<long long>(pos) + length > static_cast<long long>(offset) + printable) {
+        pos = offset + printable - length;
+        return true;
+    }
+    return false;
+}
+
+bool CorrectToPrintableArea(CoverPlacement& placement, const PageMetrics& metrics)
+{
+    const bool horizontal = CorrectAxis(placement.x, placement.width, metrics.offsetX, metrics.printableWidth);
+    const bool vertical = CorrectAxis(placement.y, placement.height, metrics.offsetY, metrics.printableHeight);
+    return horizontal || vertical;
+}
+
+PageRange MakePageRange(PrintSelection selection, bool singlePage, bool preview)
+{
+    PageRange range;
+    range.first = (selection == PrintSelection::Right && (!preview || singlePage)) ? 2 : 1;
+    range.last = (selection != PrintSelection::Left && !singlePage) ? 2 : 1;
+    // The right cover alone with single page on: one page that holds it, not an
+    // empty range.
+    if (range.last < range.first)
+        range.last = range.first;
+    return range;
+}
+
+PageContents ContentsOfPage(int page, PrintSelection selection, bool singlePage, bool hasLeftImage,
+                            bool hasRightImage)
+{
+    PageContents c;
+    if (page == 1 && selection != PrintSelection::Right) {
+        c.left = true;
+        if (singlePage)
+            c.right = true;
+    }
+    if (page == 2 || selection == PrintSelection::Right)
+        c.right = true;
+    c.left = c.left && hasLeftImage;
+    c.right = c.right && hasRightImage;
+    return c;
+}

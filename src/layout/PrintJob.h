@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "layout/CoverRenderer.h"
+#include "layout/Placement.h"
+
+class CPrintTarget;
+class CRasterImage;
+class CUserMessages;
+class FormatCatalogue;
+
+// The job name the printer's queue shows: the masked name when the user asks for one,
+// else "Sleevit - " and the left cover's file name.
+std::string PrintJobName(bool maskJobName, const std::string& maskedName, const std::string& leftFileName);
+
+// Whether a job must switch the printer to its CD tray: only the left format decides.
+bool NeedsCdTray(const FormatCatalogue& catalogue, int leftFormat);
+
+// One side of the main view as a job sees it.
+struct JobSide {
+    const CRasterImage* image = nullptr;  // nullptr or invalid: nothing loaded
+    int formatIndex = -1;
+};
+
+// Everything an ordinary print job (Print Left, Right, Both, Preview) needs.
+struct PrintJobRequest {
+    const FormatCatalogue* catalogue = nullptr;
+    JobSide left;
+    JobSide right;
+    PrintSelection selection = PrintSelection::Both;
+    bool singlePage = false;
+    bool checkPrintableArea = true;
+    RenderOptions render;  // its preview flag is taken from the target
+    std::string jobName;
+    CUserMessages* messages = nullptr;
+    // Called after each page with the number of pages done; false cancels the job
+    // after the current page.
+    std::function<bool(int pagesDone)> progress;
+};
+
+struct PrintJobResult {
+    bool started = false;
+    bool completed = false;     // every page drawn and the document ended
+    bool cancelled = false;
+    int pages = 0;
+    int coversPrinted = 0;      // what the printed-covers counter grows by
+    CoverPlacement leftPlacement;
+    CoverPlacement rightPlacement;
+    std::string error;
+};
+
+// Runs the job on a target: placements at job start for the sides that have pictures,
+// then the pages of the page plan, each drawing its covers.
+PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request);
+
+// A batch: many files, one page each, through the left side.
+struct BatchJobRequest {
+    const FormatCatalogue* catalogue = nullptr;
+    std::vector<std::string> files;
+    int forcedFormat = -1;     // -1: detect each file's format
+    bool autoRotate = true;
+    bool checkPrintableArea = true;
+    RenderOptions render;
+    CUserMessages* messages = nullptr;
+    std::function<bool(int pagesDone)> progress;
+};
+
+struct BatchJobResult {
+    PrintJobResult job;
+    std::vector<std::string> printed;
+    std::vector<std::string> skipped;  // unsupported extension or not decodable
+    int lastFormat = -1;               // the format the last page was drawn with
+};
+
+// Loads each file in turn into image (the left side's), detects or forces its format,
+// places it with that format and prints it on a page of its own. The job is named
+// "Sleevit".
+BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request, CRasterImage& image);

@@ -1,0 +1,365 @@
+// Printing through a real, private CUPS server: queues, their sheets and disc tray, and
+// jobs that arrive with their name, copies and tray choice. Needs root (cupsd runs its
+// backends as lp from a root-owned folder) and an installed cupsd; skipped otherwise.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <cups/cups.h>
+
+#include "layout/CupsPrinters.h"
+#include "layout/CupsTarget.h"
+#include "layout/PdfDocument.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFixture = std::string(SLEEVIT_SOURCE_DIR) + "/tests/e2e/cupsd-fixture.sh";
+
+std::string ReadAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Trimmed(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
+    return s;
+}
+
+bool Installed(const char* program)
+{
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// What the capture backend kept of one job.
+struct CapturedJob {
+    bool arrived = false;
+    std::string title;
+    std::string copies;
+    std::string options;
+    std::string data;
+};
+
+class CupsServer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (geteuid() != 0) {
+            skipReason_ = "needs root: cupsd runs its backends from a root-owned folder";
+            return;
+        }
+        if (!Installed("cupsd") || !Installed("lpadmin")) {
+            skipReason_ = "cupsd is not installed (packages cups, cups-bsd)";
+            return;
+        }
+        char pattern[] = "/tmp/sleevit-cups-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            startError_ = "cannot make a temporary folder";
+            return;
+        }
+        dir_ = pattern;
+        // The fixture's watcher stops cupsd if this process dies before TearDownTestSuite.
+        const std::string cmd = "sh '" + kFixture + "' start '" + dir_ + "' " + std::to_string(getpid()) +
+                                " 2>'" + dir_ + "/fixture.err'";
+        if (std::system(cmd.c_str()) != 0) {
+            startError_ = "the private cupsd did not start: " + ReadAll(dir_ + "/fixture.err");
+            return;
+        }
+        if (const char* old = std::getenv("CUPS_SERVER"))
+            oldServer_ = old;
+        hadServer_ = std::getenv("CUPS_SERVER") != nullptr;
+        setenv("CUPS_SERVER", (dir_ + "/cups.sock").c_str(), 1);
+        cupsSetServer(nullptr); // libcups reads the variable again
+        // Temporary job files go to our folder, where the tests can see them.
+        setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
+        fs::create_directories(dir_ + "/tmp");
+        running_ = true;
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (!dir_.empty()) {
+            const std::string cmd = "sh '" + kFixture + "' stop '" + dir_ + "' >/dev/null 2>&1";
+            EXPECT_EQ(std::system(cmd.c_str()), 0);
+            std::error_code ec;
+            fs::remove_all(dir_, ec);
+            dir_.clear();
+        }
+        if (running_) {
+            if (hadServer_)
+                setenv("CUPS_SERVER", oldServer_.c_str(), 1);
+            else
+                unsetenv("CUPS_SERVER");
+            unsetenv("TMPDIR");
+            cupsSetServer(nullptr);
+        }
+        running_ = false;
+    }
+
+    void SetUp() override
+    {
+        if (!skipReason_.empty())
+            GTEST_SKIP() << skipReason_;
+        ASSERT_TRUE(running_) << startError_;
+    }
+
+    // Waits up to 20 seconds for a job to reach the capture backend of a queue.
+    static CapturedJob WaitForJob(const std::string& queue, int jobId)
+    {
+        CapturedJob job;
+        const fs::path base = fs::path(dir_) / ("capture-" + queue) / ("job-" + std::to_string(jobId));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (fs::exists(base.string() + ".done")) {
+                job.arrived = true;
+                job.title = Trimmed(ReadAll(base.string() + ".title"));
+                job.copies = Trimmed(ReadAll(base.string() + ".copies"));
+                job.options = Trimmed(ReadAll(base.string() + ".options"));
+                job.data = ReadAll(base.string() + ".data");
+                return job;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return job;
+    }
+
+    // Prints pages pages with a frame each; returns the job id (0 on failure).
+    static int PrintJob(CCupsTarget& target, const std::string& name, int pages = 1)
+    {
+        if (!target.StartDocument(name))
+            return 0;
+        for (int p = 0; p < pages; ++p) {
+            CDrawingSurface* s = target.StartPage();
+            if (s == nullptr)
+                return 0;
+            s->SelectBrush(SurfaceBrush::Hollow());
+            s->Rectangle(100, 100, 1000, 800);
+            if (!target.EndPage())
+                return 0;
+        }
+        return target.EndDocument() ? target.JobId() : 0;
+    }
+
+    static int TempJobFiles()
+    {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(dir_ + "/tmp"))
+            n += e.path().filename().string().rfind("sleevit-job-", 0) == 0;
+        return n;
+    }
+
+    static inline std::string dir_;
+    static inline std::string skipReason_;
+    static inline std::string startError_;
+    static inline std::string oldServer_;
+    static inline bool hadServer_ = false;
+    static inline bool running_ = false;
+};
+
+bool HasOption(const std::string& options, const std::string& pair)
+{
+    std::istringstream in(options);
+    std::string word;
+    while (in >> word)
+        if (word == pair)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(CupsServer, ListsTheQueuesAndTheDefault)
+{
+    CCupsPrinters printers;
+    std::vector<CupsPrinter> list;
+    ASSERT_TRUE(printers.List(list)) << printers.LastError();
+    std::vector<std::string> names;
+    for (const auto& p : list)
+        names.push_back(p.name + (p.isDefault ? "*" : ""));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"sleevit-raw*", "sleevit-tray"}));
+    EXPECT_EQ(printers.DefaultPrinter(), "sleevit-raw");
+    EXPECT_TRUE(printers.Exists("sleevit-tray"));
+    EXPECT_FALSE(printers.Exists("sleevit-none"));
+    EXPECT_EQ(printers.LastError(), "Unknown printer queue \"sleevit-none\"");
+}
+
+TEST_F(CupsServer, SheetsAndPrintableAreasComeFromTheDriver)
+{
+    CCupsPrinters printers;
+    struct Case {
+        const char* media; // "" for the default
+        double w, h, left, top, right, bottom;
+    };
+    // The driver gives sizes in points: A4 is 595 x 842 points, with margins of 8.5 points
+    // (3 mm) and 17 points (6 mm) at the bottom; Letter has 18 points (6.35 mm) all round.
+    const Case cases[] = {
+        {"", 209.9, 297.0, 3.0, 3.0, 3.0, 6.0},
+        {"na_letter_8.5x11in", 215.9, 279.4, 6.35, 6.35, 6.35, 6.35},
+    };
+    for (const auto& c : cases) {
+        const std::optional<CupsMedia> m = printers.GetMedia("sleevit-tray", c.media);
+        ASSERT_TRUE(m.has_value()) << "media '" << c.media << "': " << printers.LastError();
+        EXPECT_NEAR(m->size.widthMm, c.w, 0.1) << c.media;
+        EXPECT_NEAR(m->size.heightMm, c.h, 0.1) << c.media;
+        EXPECT_NEAR(m->margins.left, c.left, 0.02) << c.media;
+        EXPECT_NEAR(m->margins.top, c.top, 0.02) << c.media;
+        EXPECT_NEAR(m->margins.right, c.right, 0.02) << c.media;
+        EXPECT_NEAR(m->margins.bottom, c.bottom, 0.02) << c.media;
+        const std::optional<DeviceCaps> caps = printers.GetDeviceCaps("sleevit-tray", 600, c.media);
+        ASSERT_TRUE(caps.has_value());
+        const DeviceCaps want = CapsForPaper(m->size, 600, m->margins);
+        EXPECT_EQ(caps->physicalWidth, want.physicalWidth);
+        EXPECT_EQ(caps->horzRes, want.horzRes);
+        EXPECT_EQ(caps->vertRes, want.vertRes);
+        EXPECT_EQ(caps->physicalOffsetX, want.physicalOffsetX);
+        EXPECT_EQ(caps->physicalOffsetY, want.physicalOffsetY);
+    }
+    // 3 mm at 600 dpi is 70.9 pixels: the printable area starts at pixel 71.
+    EXPECT_EQ(printers.GetDeviceCaps("sleevit-tray")->physicalOffsetX, 71);
+    EXPECT_FALSE(printers.GetMedia("sleevit-tray", "iso_a0_841x1189mm").has_value());
+    EXPECT_FALSE(printers.GetMedia("sleevit-none").has_value());
+}
+
+TEST_F(CupsServer, FindsTheDiscTrayByTheDriversName)
+{
+    CCupsPrinters printers;
+    const std::optional<CupsTrayChoice> tray = printers.FindCdTray("sleevit-tray");
+    ASSERT_TRUE(tray.has_value()) << printers.LastError();
+    // The driver's choice "CDTray", named "CD-R Tray", is media-source "disc" over IPP.
+    EXPECT_EQ(tray->option, "media-source");
+    EXPECT_EQ(tray->value, "disc");
+    EXPECT_EQ(tray->text, "CD-R Tray");
+    EXPECT_FALSE(printers.FindCdTray("sleevit-raw").has_value()) << "a queue without a driver has no tray";
+}
+
+TEST_F(CupsServer, AJobArrivesWithItsNameCopiesAndPages)
+{
+    CupsJobSettings settings;
+    settings.copies = 3;
+    CCupsTarget target("sleevit-raw", settings);
+    const int id = PrintJob(target, "Sleevit - front.jpg", 2);
+    ASSERT_GT(id, 0) << target.LastError();
+    const CapturedJob job = WaitForJob("sleevit-raw", id);
+    ASSERT_TRUE(job.arrived) << "job " << id << " never reached the printer";
+    EXPECT_EQ(job.title, "Sleevit - front.jpg");
+    EXPECT_EQ(job.copies, "3");
+    EXPECT_EQ(job.data.rfind("%PDF-", 0), 0u) << "the job is a PDF";
+    EXPECT_NE(job.data.find("/Count 2"), std::string::npos) << "two pages";
+    EXPECT_FALSE(target.TrayChoice().has_value());
+    EXPECT_EQ(TempJobFiles(), 0) << "the temporary PDF is removed";
+}
+
+TEST_F(CupsServer, ADiscTrayJobCarriesTheTrayChoiceWhereThereIsOne)
+{
+    struct Case {
+        const char* queue;
+        bool cdTray;
+        bool wantChoice;
+    };
+    const Case cases[] = {
+        {"sleevit-tray", true, true},
+        {"sleevit-tray", false, false},
+        {"sleevit-raw", true, false}, // no tray: printed as it is
+    };
+    for (const auto& c : cases) {
+        CupsJobSettings settings;
+        settings.cdTray = c.cdTray;
+        CCupsTarget target(c.queue, settings);
+        const int id = PrintJob(target, "Microsoft Word - Document1");
+        ASSERT_GT(id, 0) << c.queue << ": " << target.LastError();
+        const CapturedJob job = WaitForJob(c.queue, id);
+        ASSERT_TRUE(job.arrived) << c.queue << ": job " << id;
+        EXPECT_EQ(HasOption(job.options, "media-source=disc"), c.wantChoice)
+            << c.queue << (c.cdTray ? " with" : " without") << " the tray: have options " << job.options;
+        EXPECT_EQ(target.TrayChoice().has_value(), c.wantChoice) << c.queue;
+        EXPECT_EQ(job.title, "Microsoft Word - Document1");
+        EXPECT_EQ(job.copies, "1");
+    }
+}
+
+TEST_F(CupsServer, FailuresSayWhatWentWrong)
+{
+    {
+        CCupsTarget target("sleevit-none");
+        EXPECT_FALSE(target.StartDocument("job"));
+        EXPECT_EQ(target.LastError(), "Unknown printer queue \"sleevit-none\"");
+    }
+    {
+        CupsJobSettings settings;
+        settings.copies = 0;
+        CCupsTarget target("sleevit-raw", settings);
+        EXPECT_FALSE(target.StartDocument("job"));
+        EXPECT_EQ(target.LastError(), "Invalid number of copies");
+    }
+    {
+        // A server that is not there.
+        const std::string socket = dir_ + "/cups.sock";
+        const std::string gone = dir_ + "/gone.sock";
+        setenv("CUPS_SERVER", gone.c_str(), 1);
+        cupsSetServer(nullptr);
+        CCupsTarget target("sleevit-raw");
+        const bool started = target.StartDocument("job");
+        const std::string error = target.LastError();
+        CCupsPrinters printers;
+        std::vector<CupsPrinter> list;
+        const bool listed = printers.List(list);
+        setenv("CUPS_SERVER", socket.c_str(), 1);
+        cupsSetServer(nullptr);
+        EXPECT_FALSE(started);
+        EXPECT_EQ(error, "Cannot reach the print server " + gone);
+        EXPECT_FALSE(listed);
+        EXPECT_EQ(printers.LastError(), "Cannot reach the print server " + gone);
+    }
+    {
+        // Calls out of order.
+        CCupsTarget target("sleevit-raw");
+        EXPECT_EQ(target.StartPage(), nullptr);
+        EXPECT_FALSE(target.EndPage());
+        EXPECT_FALSE(target.EndDocument());
+        EXPECT_EQ(target.LastError(), "No document is open");
+    }
+}
+
+TEST_F(CupsServer, AnAbortedJobSendsNothingAndACancelledOneStops)
+{
+    {
+        CCupsTarget target("sleevit-raw");
+        ASSERT_TRUE(target.StartDocument("aborted"));
+        ASSERT_NE(target.StartPage(), nullptr);
+        ASSERT_TRUE(target.EndPage());
+        target.AbortDocument();
+        EXPECT_EQ(target.JobId(), 0);
+        EXPECT_EQ(TempJobFiles(), 0);
+    }
+    // A held queue keeps the job until it is cancelled.
+    const std::string sock = dir_ + "/cups.sock";
+    ASSERT_EQ(std::system(("CUPS_SERVER='" + sock + "' cupsdisable sleevit-raw").c_str()), 0);
+    CCupsTarget target("sleevit-raw");
+    const int id = PrintJob(target, "cancelled");
+    ASSERT_GT(id, 0) << target.LastError();
+    EXPECT_TRUE(target.Cancel(id)) << target.LastError();
+    ASSERT_EQ(std::system(("CUPS_SERVER='" + sock + "' cupsenable sleevit-raw").c_str()), 0);
+    // Nothing may arrive; give the server a moment to prove it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    EXPECT_FALSE(fs::exists(dir_ + "/capture-sleevit-raw/job-" + std::to_string(id) + ".done"));
+    EXPECT_FALSE(target.Cancel(id + 1000)) << "no such job";
+    EXPECT_NE(target.LastError().find("Cannot cancel the job"), std::string::npos);
+}

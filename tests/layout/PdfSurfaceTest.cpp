@@ -1,0 +1,810 @@
+// The PDF page surface, read back through poppler: shapes and pictures must land where
+// the raster surface puts them, pictures must stay one object each (and JPEG data when
+// they came from a JPEG), whatever their turn.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "PdfTestSupport.h"
+#include "images/PixelBlock.h"
+#include "images/RasterImage.h"
+#include "layout/DiscClip.h"
+#include "layout/PdfDocument.h"
+#include "layout/PdfPictures.h"
+#include "layout/PdfSurface.h"
+#include "layout/PdfTarget.h"
+#include "layout/RasterSurface.h"
+
+namespace {
+
+constexpr int kDpi = 300;
+// 2.4 x 2 inches (720 x 600 pixels at 300 dpi, so that poppler's page grid is the device
+// grid) with margins of 2 mm left and 3 mm top: the printable area starts 24 pixels in
+// and 36 pixels down.
+const PaperSize kSmallSheet = PaperSize::Custom(60.96, 50.8);
+const PaperMargins kMargins{2, 3, 1, 1};
+
+#define SKIP_WITHOUT_POPPLER()                                                                               \
+    do {                                                                                                     \
+        if (!HasProgram("pdftoppm") || !HasProgram("pdfimages"))                                             \
+            GTEST_SKIP() << "poppler-utils (pdftoppm, pdfimages) are not installed";                         \
+    } while (0)
+
+using DrawFn = std::function<void(CDrawingSurface&)>;
+
+// Draws each function on its own page of one PDF and returns the pages read back.
+std::vector<PagePicture> DrawPdfPages(const TempFolder& tmp, const std::string& name,
+                                      const std::vector<DrawFn>& pages, const PaperSize& paper = kSmallSheet,
+                                      const PaperMargins& margins = kMargins)
+{
+    const std::string pdf = tmp.File(name + ".pdf");
+    CPdfTarget target(pdf, paper, kDpi, margins);
+    EXPECT_TRUE(target.StartDocument(name)) << target.LastError();
+    for (const auto& draw : pages) {
+        CDrawingSurface* s = target.StartPage();
+        EXPECT_NE(s, nullptr) << target.LastError();
+        if (s == nullptr)
+            return {};
+        draw(*s);
+        EXPECT_TRUE(target.EndPage()) << target.LastError();
+    }
+    EXPECT_TRUE(target.EndDocument()) << target.LastError();
+    return RasterisePdf(pdf, kDpi, tmp.Path());
+}
+
+// The same drawing on the raster surface with the page's measurements.
+std::unique_ptr<CRasterSurface> DrawRaster(const DrawFn& draw, const PaperSize& paper = kSmallSheet,
+                                           const PaperMargins& margins = kMargins)
+{
+    auto s = std::make_unique<CRasterSurface>(CapsForPaper(paper, kDpi, margins));
+    draw(*s);
+    return s;
+}
+
+bool Dark(SurfaceColour c)
+{
+    return ColourDistance(c, kColourWhite) > 100;
+}
+
+// Compares where a page and a raster surface are dark: pixels that differ must lie within
+// one pixel of a dark pixel of the other picture. Returns a description of the first
+// misplaced pixel and counts exact differences.
+struct MaskComparison {
+    int differing = 0;
+    int misplaced = 0;
+    std::string first;
+};
+MaskComparison CompareMasks(const PagePicture& page, const CRasterSurface& raster, const DeviceCaps& caps)
+{
+    MaskComparison m;
+    auto pageDark = [&](int x, int y) {
+        return Dark(page.At(x + caps.physicalOffsetX, y + caps.physicalOffsetY));
+    };
+    auto rasterDark = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < raster.Width() && y < raster.Height() && Dark(raster.GetPixel(x, y));
+    };
+    auto near = [](const auto& dark, int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (dark(x + dx, y + dy))
+                    return true;
+        return false;
+    };
+    for (int y = 0; y < raster.Height(); ++y) {
+        for (int x = 0; x < raster.Width(); ++x) {
+            const bool p = pageDark(x, y);
+            const bool r = rasterDark(x, y);
+            if (p == r)
+                continue;
+            ++m.differing;
+            const bool ok = p ? near(rasterDark, x, y) : near(pageDark, x, y);
+            if (!ok && m.misplaced++ == 0)
+                m.first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") page " +
+                          (p ? "dark" : "light") + ", raster " + (r ? "dark" : "light");
+        }
+    }
+    return m;
+}
+
+} // namespace
+
+TEST(PdfSurface, ShapesLandWhereTheRasterSurfacePutsThem)
+{
+    SKIP_WITHOUT_POPPLER();
+    struct Case {
+        const char* name;
+        DrawFn draw;
+        // Pixel differences allowed, each within one pixel of the other picture's shape: the
+        // raster surface's ellipse is a pixel staircase, and poppler counts a pixel as inside
+        // a clip that touches it by a hair (cairo writes coordinates to 1/256 point).
+        int maxDiffering;
+    };
+    const std::vector<Case> cases = {
+        {"solid outline",
+         [](CDrawingSurface& s) {
+             s.SelectBrush(SurfaceBrush::Hollow());
+             s.Rectangle(10, 20, 110, 70);
+         },
+         0},
+        {"reversed corners",
+         [](CDrawingSurface& s) {
+             s.SelectBrush(SurfaceBrush::Hollow());
+             s.Rectangle(110, 70, 10, 20);
+         },
+         0},
+        {"filled rectangle",
+         [](CDrawingSurface& s) {
+             s.SelectBrush(SurfaceBrush::Solid(kColourBlack));
+             s.Rectangle(5, 5, 40, 30);
+         },
+         0},
+        {"fill rect",
+         [](CDrawingSurface& s) {
+             s.FillRect({30, 40, 90, 41}, kColourBlack);
+             s.FillRect({200, 10, 201, 80}, kColourBlack);
+         },
+         0},
+        {"horizontal and vertical lines",
+         [](CDrawingSurface& s) {
+             s.MoveTo(10, 10);
+             s.LineTo(300, 10);
+             s.MoveTo(300, 100);
+             s.LineTo(20, 100);
+             s.MoveTo(50, 150);
+             s.LineTo(50, 400);
+             s.MoveTo(60, 400);
+             s.LineTo(60, 150);
+         },
+         0},
+        {"dotted outline",
+         [](CDrawingSurface& s) {
+             s.SelectBrush(SurfaceBrush::Hollow());
+             s.SelectPen(SurfacePen::Dotted(kColourBlack));
+             s.Rectangle(12, 14, 213, 117);
+         },
+         8},
+        {"dotted line",
+         [](CDrawingSurface& s) {
+             s.SelectPen(SurfacePen::Dotted(kColourBlack));
+             s.MoveTo(7, 30);
+             s.LineTo(400, 30);
+             s.MoveTo(90, 50);
+             s.LineTo(90, 350);
+         },
+         0},
+        {"width 2 outline",
+         [](CDrawingSurface& s) {
+             s.SelectBrush(SurfaceBrush::Hollow());
+             s.SelectPen(SurfacePen::Solid(kColourBlack, 2));
+             s.Rectangle(40, 40, 240, 140);
+         },
+         8},
+        {"ellipse",
+         [](CDrawingSurface& s) {
+             s.SelectBrush(SurfaceBrush::Hollow());
+             s.Ellipse(20, 30, 320, 230);
+         },
+         400},
+        {"clipped",
+         [](CDrawingSurface& s) {
+             const SurfaceRect clip{50, 50, 150, 120};
+             s.SetClipRect(&clip);
+             s.SelectBrush(SurfaceBrush::Solid(kColourBlack));
+             s.Rectangle(0, 0, 400, 400);
+         },
+         100 + 70},
+        {"outside the printable area",
+         [](CDrawingSurface& s) {
+             s.FillRect({-30, -30, 20, 15}, kColourBlack);
+         },
+         0},
+    };
+    TempFolder tmp;
+    std::vector<DrawFn> pages;
+    for (const auto& c : cases)
+        pages.push_back(c.draw);
+    const std::vector<PagePicture> read = DrawPdfPages(tmp, "shapes", pages);
+    ASSERT_EQ(read.size(), cases.size());
+    const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto raster = DrawRaster(cases[i].draw);
+        const MaskComparison m = CompareMasks(read[i], *raster, caps);
+        EXPECT_EQ(m.misplaced, 0) << cases[i].name << ": first misplaced pixel " << m.first;
+        EXPECT_LE(m.differing, cases[i].maxDiffering)
+            << cases[i].name << ": have " << m.differing << " differing pixels";
+        // Nothing may reach the margins.
+        int marginDark = 0;
+        for (int y = 0; y < read[i].height; ++y)
+            for (int x = 0; x < read[i].width; ++x)
+                if ((x < caps.physicalOffsetX || y < caps.physicalOffsetY ||
+                     x >= caps.physicalOffsetX + caps.horzRes || y >= caps.physicalOffsetY + caps.vertRes) &&
+                    Dark(read[i].At(x, y)))
+                    ++marginDark;
+        EXPECT_EQ(marginDark, 0) << cases[i].name << ": dark pixels outside the printable area";
+    }
+}
+
+namespace {
+
+// An 8 x 6 picture whose pixels all differ clearly: red from the column, green from the
+// row, blue from both.
+PixelBlock Checker(int w = 8, int h = 6)
+{
+    PixelBlock pb;
+    std::string error;
+    EXPECT_TRUE(pb.Create(w, h, 24, error)) << error;
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = pb.TopRow(y);
+        for (int x = 0; x < w; ++x) {
+            row[3 * x] = std::uint8_t((x + y) % 2 ? 40 : 200);
+            row[3 * x + 1] = std::uint8_t(20 + y * 40);
+            row[3 * x + 2] = std::uint8_t(10 + x * 30);
+        }
+    }
+    return pb;
+}
+
+// Pixels of the page inside rect (printable-area coordinates) that are misplaced: their
+// colour is neither the raster surface's colour at the same place or a neighbour, nor
+// (where the raster has an edge between colours, which poppler may soften) a mix of the
+// colours that meet there.
+int MisplacedColours(const PagePicture& page, const CRasterSurface& raster, const DeviceCaps& caps,
+                     const SurfaceRect& rect, int tolerance, std::string& first)
+{
+    int misplaced = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const SurfaceColour have = page.At(x + caps.physicalOffsetX, y + caps.physicalOffsetY);
+            bool found = false;
+            int lo[3] = {255, 255, 255};
+            int hi[3] = {0, 0, 0};
+            std::set<SurfaceColour> around;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const SurfaceColour want = raster.GetPixel(x + dx, y + dy);
+                    if (want == 0xFFFFFFFFu)
+                        continue;
+                    around.insert(want);
+                    found = found || ColourDistance(have, want) <= tolerance;
+                    for (int k = 0; k < 3; ++k) {
+                        lo[k] = std::min(lo[k], int((want >> (8 * k)) & 0xFF));
+                        hi[k] = std::max(hi[k], int((want >> (8 * k)) & 0xFF));
+                    }
+                }
+            if (!found && around.size() > 1) {
+                found = true;
+                for (int k = 0; k < 3; ++k) {
+                    const int c = int((have >> (8 * k)) & 0xFF);
+                    found = found && c >= lo[k] - tolerance && c <= hi[k] + tolerance;
+                }
+            }
+            if (!found && misplaced++ == 0) {
+                char buf[120];
+                std::snprintf(buf, sizeof buf, "(%d, %d): have %06x, want %06x", x, y, have,
+                              raster.GetPixel(x, y));
+                first = buf;
+            }
+        }
+    }
+    return misplaced;
+}
+
+} // namespace
+
+TEST(PdfSurface, StretchedPicturesLandWhereTheRasterSurfacePutsThem)
+{
+    SKIP_WITHOUT_POPPLER();
+    const PixelBlock picture = Checker();
+    struct Case {
+        const char* name;
+        int x, y, cx, cy, sx, sy, sw, sh;
+    };
+    // Poppler blends pictures enlarged less than four times, so every case enlarges more.
+    const std::vector<Case> cases = {
+        {"whole, 4x", 10, 10, 32, 24, 0, 0, 8, 6},
+        {"part, 4x", 60, 10, 20, 12, 2, 1, 5, 3},
+        {"mirrored across", 140, 10, -32, 24, 0, 0, 8, 6},
+        {"mirrored down by the source", 160, 60, 32, 24, 0, 6, 8, -6},
+        {"5.5x across, 7x down", 10, 80, 44, 42, 0, 0, 8, 6},
+        {"source passing the picture's edge", 100, 150, 48, 36, 4, 3, 12, 9},
+        {"cut by the printable area", -20, -10, 64, 48, 0, 0, 8, 6},
+    };
+    std::vector<DrawFn> pages;
+    for (const auto& c : cases)
+        pages.push_back([&picture, c](CDrawingSurface& s) {
+            s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255)); // shows where nothing was copied
+            s.StretchDib(c.x, c.y, c.cx, c.cy, picture, c.sx, c.sy, c.sw, c.sh);
+        });
+    TempFolder tmp;
+    const std::vector<PagePicture> read = DrawPdfPages(tmp, "pictures", pages);
+    ASSERT_EQ(read.size(), cases.size());
+    const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto raster = DrawRaster(pages[i]);
+        std::string first;
+        EXPECT_EQ(MisplacedColours(read[i], *raster, caps, {0, 0, 400, 300}, 3, first), 0)
+            << cases[i].name << ": first " << first;
+    }
+}
+
+TEST(PdfSurface, TransparentColourAndOffScreenCopiesLandWhereTheRasterSurfacePutsThem)
+{
+    SKIP_WITHOUT_POPPLER();
+    PixelBlock keyed = Checker();
+    // Two pixels take the transparent colour.
+    const SurfaceColour key = RgbColour(1, 2, 3);
+    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{5, 4}}) {
+        std::uint8_t* p = keyed.TopRow(y) + 3 * x;
+        p[0] = 3, p[1] = 2, p[2] = 1;
+    }
+    CRasterSurface offscreen(30, 20, kColourWhite);
+    offscreen.FillRect({0, 0, 15, 20}, RgbColour(0, 128, 0));
+    offscreen.FillRect({15, 5, 30, 10}, RgbColour(0, 0, 200));
+    const std::vector<DrawFn> pages = {
+        [&](CDrawingSurface& s) {
+            s.FillRect({0, 0, 200, 200}, RgbColour(255, 0, 255));
+            s.StretchDibTransparent(8, 8, 64, 48, keyed, 0, 0, 8, 6, key);
+        },
+        [&](CDrawingSurface& s) {
+            s.FillRect({0, 0, 200, 200}, RgbColour(255, 0, 255));
+            s.BitBlt(20, 30, 30, 20, offscreen, 0, 0);
+            s.BitBlt(100, 30, 40, 40, offscreen, 10, -5, RasterOp::Or); // passes the picture's edges
+        },
+    };
+    TempFolder tmp;
+    const std::vector<PagePicture> read = DrawPdfPages(tmp, "keyed", pages);
+    ASSERT_EQ(read.size(), pages.size());
+    const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
+    const char* names[] = {"transparent colour", "off-screen copy"};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        std::unique_ptr<CRasterSurface> raster = DrawRaster(pages[i]);
+        if (i == 1) {
+            // A vector page paints Or as Copy: the raster reference does the same.
+            raster = DrawRaster([&](CDrawingSurface& s) {
+                s.FillRect({0, 0, 200, 200}, RgbColour(255, 0, 255));
+                s.BitBlt(20, 30, 30, 20, offscreen, 0, 0);
+                s.BitBlt(100, 30, 40, 40, offscreen, 10, -5);
+            });
+        }
+        std::string first;
+        EXPECT_EQ(MisplacedColours(read[i], *raster, caps, {0, 0, 200, 200}, 3, first), 0)
+            << names[i] << ": first " << first;
+    }
+}
+
+namespace {
+
+// Four quadrants of clearly different colours: any turn or mirror of the picture moves
+// them to a different arrangement.
+SurfaceColour Quadrants(int x, int y, int w, int h)
+{
+    const bool right = x >= w / 2;
+    const bool bottom = y >= h / 2;
+    if (!right && !bottom)
+        return RgbColour(220, 30, 30);
+    if (right && !bottom)
+        return RgbColour(30, 200, 40);
+    if (!right)
+        return RgbColour(30, 40, 220);
+    return RgbColour(240, 220, 30);
+}
+
+int DistinctObjects(const std::vector<PdfImageRow>& rows)
+{
+    std::set<int> ids;
+    for (const auto& r : rows)
+        ids.insert(r.object);
+    return int(ids.size());
+}
+
+} // namespace
+
+TEST(PdfSurface, TurnedJpegsStayJpegDataAndShowTheirTurn)
+{
+    SKIP_WITHOUT_POPPLER();
+    struct Case {
+        const char* name;
+        int exif; // 0: no EXIF block
+        float turn;
+    };
+    const std::vector<Case> cases = {
+        {"untouched", 0, 0},
+        {"turned 90", 0, 90},
+        {"EXIF 6", 6, 0},
+        {"EXIF 3, turned -90", 3, -90},
+        {"EXIF 5 (transposed)", 5, 0},
+        {"EXIF 8, turned 180", 8, 180},
+        {"EXIF 2 (mirrored), turned 90", 2, 90},
+    };
+    TempFolder tmp;
+    constexpr int kW = 48;
+    constexpr int kH = 32;
+    std::vector<std::unique_ptr<CRasterImage>> images;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string path = tmp.File("q" + std::to_string(i) + ".jpg");
+        ASSERT_TRUE(WriteJpegFile(
+            path, kW, kH, [](int x, int y) { return Quadrants(x, y, kW, kH); }, 95, cases[i].exif));
+        auto image = std::make_unique<CRasterImage>();
+        ASSERT_TRUE(image->Load(path, kImageJpeg)) << image->GetLastError();
+        ASSERT_TRUE(image->Rotate(cases[i].turn));
+        ASSERT_FALSE(image->SourcePath().empty()) << cases[i].name << ": quarter turns keep the file";
+        images.push_back(std::move(image));
+    }
+    std::vector<DrawFn> pages;
+    for (const auto& image : images)
+        pages.push_back([&image](CDrawingSurface& s) {
+            image->DrawStretched(&s, 20, 10, image->GetWidth() * 5, image->GetHeight() * 5);
+        });
+    const std::vector<PagePicture> read = DrawPdfPages(tmp, "jpegs", pages);
+    ASSERT_EQ(read.size(), cases.size());
+    const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto raster = DrawRaster(pages[i]);
+        const int w = images[i]->GetWidth() * 5;
+        const int h = images[i]->GetHeight() * 5;
+        // The middle of each quadrant shows the quadrant's colour exactly as the raster does
+        // (within what two JPEG decoders differ by).
+        for (const auto& [fx, fy] : {std::pair{1, 1}, std::pair{3, 1}, std::pair{1, 3}, std::pair{3, 3}}) {
+            const int x = 20 + w * fx / 4;
+            const int y = 10 + h * fy / 4;
+            const SurfaceColour have = read[i].At(x + caps.physicalOffsetX, y + caps.physicalOffsetY);
+            const SurfaceColour want = raster->GetPixel(x, y);
+            EXPECT_LE(ColourDistance(have, want), 12) << cases[i].name << " at (" << x << ", " << y
+                                                      << "): have " << std::hex << have << ", want " << want;
+        }
+        // Away from the quadrant borders, where JPEG rings, every pixel agrees.
+        int far = 0;
+        for (int y = 10; y < 10 + h; ++y)
+            for (int x = 20; x < 20 + w; ++x) {
+                const bool nearBorder = std::abs(x - (20 + w / 2)) < 12 || std::abs(y - (10 + h / 2)) < 12;
+                if (!nearBorder &&
+                    ColourDistance(read[i].At(x + caps.physicalOffsetX, y + caps.physicalOffsetY),
+                                   raster->GetPixel(x, y)) > 24)
+                    ++far;
+            }
+        EXPECT_EQ(far, 0) << cases[i].name << ": pixels that differ from the raster surface";
+    }
+    const std::vector<PdfImageRow> rows = ListPdfImages(tmp.File("jpegs.pdf"));
+    ASSERT_EQ(rows.size(), cases.size());
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.encoding, "jpeg") << "page " << r.page;
+        EXPECT_EQ(r.width * r.height, kW * kH) << "page " << r.page << ": the file's own size";
+    }
+    // Files with the same bytes (the two without EXIF) share one object, however turned.
+    EXPECT_EQ(DistinctObjects(rows), int(cases.size()) - 1);
+}
+
+TEST(PdfSurface, APictureInBandsOnSeveralPagesIsOneObject)
+{
+    SKIP_WITHOUT_POPPLER();
+    TempFolder tmp;
+    const std::string jpeg = tmp.File("cover.jpg");
+    ASSERT_TRUE(WriteJpegFile(jpeg, 90, 60, [](int x, int y) { return Quadrants(x, y, 90, 60); }));
+    CRasterImage cover;
+    ASSERT_TRUE(cover.Load(jpeg, kImageJpeg)) << cover.GetLastError();
+    CRasterImage pixels; // the same picture, no longer backed by its file
+    pixels.Copy(cover);
+    ASSERT_TRUE(pixels.Rotate(12.0f)); // any turn but a quarter turn resamples
+    ASSERT_TRUE(pixels.SourcePath().empty());
+
+    auto bands = [&](CDrawingSurface& s) {
+        for (const CRasterImage* image : {&cover, &pixels}) {
+            const int w = image->GetWidth();
+            const int h = image->GetHeight();
+            const int top = image == &cover ? 0 : 300;
+            image->DrawPart(&s, 0, top, 40, 200, 0, 0, w / 4, h);
+            image->DrawPart(&s, 40, top, 300, 200, w / 4, 0, w / 2, h);
+            image->DrawPart(&s, 340, top, 40, 200, w * 3 / 4, 0, w - w * 3 / 4, h);
+        }
+    };
+    const std::string pdf = tmp.File("bands.pdf");
+    CPdfTarget target(pdf, PaperSize::A4(), kDpi);
+    ASSERT_TRUE(target.StartDocument("bands"));
+    for (int page = 0; page < 2; ++page) {
+        CDrawingSurface* s = target.StartPage();
+        ASSERT_NE(s, nullptr);
+        bands(*s);
+        ASSERT_TRUE(target.EndPage());
+    }
+    ASSERT_TRUE(target.EndDocument()) << target.LastError();
+    EXPECT_EQ(target.Pictures().JpegPictures(), 1);
+    EXPECT_EQ(target.Pictures().PixelPictures(), 1);
+
+    const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
+    ASSERT_EQ(rows.size(), 12u) << "3 bands of 2 pictures on 2 pages";
+    std::set<int> jpegObjects;
+    std::set<int> pixelObjects;
+    for (const auto& r : rows)
+        (r.encoding == "jpeg" ? jpegObjects : pixelObjects).insert(r.object);
+    EXPECT_EQ(jpegObjects.size(), 1u);
+    EXPECT_EQ(pixelObjects.size(), 1u);
+}
+
+TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
+{
+    SKIP_WITHOUT_POPPLER();
+    TempFolder tmp;
+    const std::string jpeg = tmp.File("noise.jpg");
+    std::uint32_t seed = 12345;
+    ASSERT_TRUE(WriteJpegFile(
+        jpeg, 600, 600,
+        [&seed](int x, int y) {
+            seed = seed * 1664525u + 1013904223u;
+            return Quadrants(x, y, 600, 600) ^ ((seed >> 8) & 0x3F3F3F);
+        },
+        90));
+    CRasterImage cover;
+    ASSERT_TRUE(cover.Load(jpeg, kImageJpeg)) << cover.GetLastError();
+    const std::string pdf = tmp.File("cover.pdf");
+    CPdfTarget target(pdf, PaperSize::A4(), 600);
+    ASSERT_TRUE(target.StartDocument("cover"));
+    CDrawingSurface* s = target.StartPage();
+    ASSERT_NE(s, nullptr);
+    s->SelectBrush(SurfaceBrush::Hollow());
+    s->Rectangle(499, 499, 3336, 3336);
+    cover.DrawStretched(s, 500, 500, 2835, 2835);
+    ASSERT_TRUE(target.EndPage());
+    ASSERT_TRUE(target.EndDocument());
+    const auto jpegSize = std::filesystem::file_size(jpeg);
+    const auto pdfSize = std::filesystem::file_size(pdf);
+    EXPECT_LE(double(pdfSize), 1.1 * double(jpegSize)) << "have " << pdfSize << " bytes, JPEG " << jpegSize;
+    const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].encoding, "jpeg");
+}
+
+TEST(PdfSurface, DiscClipCutsTheLabelAndKeepsTheJpeg)
+{
+    SKIP_WITHOUT_POPPLER();
+    TempFolder tmp;
+    const std::string jpeg = tmp.File("label.jpg");
+    ASSERT_TRUE(WriteJpegFile(jpeg, 64, 64, [](int, int) { return RgbColour(200, 30, 30); }));
+    CRasterImage label;
+    ASSERT_TRUE(label.Load(jpeg, kImageJpeg));
+    const SurfaceRect disc{40, 20, 440, 420};
+    const SurfaceRect hole = CentredHole(disc, 120, 120);
+    EXPECT_EQ(hole, (SurfaceRect{180, 160, 300, 280}));
+
+    const std::string pdf = tmp.File("disc.pdf");
+    CPdfTarget target(pdf, PaperSize::Custom(60.96, 50.8), kDpi);
+    ASSERT_TRUE(target.StartDocument("disc"));
+    CDrawingSurface* s = target.StartPage();
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(ClipToDisc(*s, disc, hole));
+    label.DrawStretched(s, disc.left, disc.top, disc.Width(), disc.Height());
+    ResetClipPath(*s);
+    label.DrawStretched(s, 500, 20, 100, 100); // no longer cut
+    ASSERT_TRUE(target.EndPage());
+    ASSERT_TRUE(target.EndDocument());
+
+    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
+    ASSERT_EQ(read.size(), 1u);
+    struct Probe {
+        const char* where;
+        int x, y;
+        bool red;
+    };
+    const Probe probes[] = {
+        {"disc's corner, outside the disc", 50, 30, false},
+        {"ring, left", 60, 220, true},
+        {"ring, top", 240, 40, true},
+        {"ring, just outside the hole", 240, 150, true},
+        {"hole's middle", 240, 220, false},
+        {"hole, near its edge", 240, 170, false},
+        {"past the disc's right edge", 445, 220, false},
+        {"second picture, not cut", 505, 25, true},
+    };
+    for (const auto& p : probes) {
+        const bool red = ColourDistance(read[0].At(p.x, p.y), RgbColour(200, 30, 30)) <= 16;
+        EXPECT_EQ(red, p.red) << p.where << ": have " << std::hex << read[0].At(p.x, p.y);
+    }
+    // The ring's width along the middle row: the disc's edge at 40, the hole's at 180.
+    int firstRed = -1;
+    for (int x = 0; x < 240 && firstRed < 0; ++x)
+        if (ColourDistance(read[0].At(x, 220), RgbColour(200, 30, 30)) <= 16)
+            firstRed = x;
+    EXPECT_NEAR(firstRed, 40, 1);
+    const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].encoding, "jpeg");
+    EXPECT_EQ(DistinctObjects(rows), 1);
+
+    // A raster surface cannot clip to a path: the renderer takes its mask path there.
+    CRasterSurface raster(100, 100);
+    EXPECT_FALSE(ClipToDisc(raster, disc, hole));
+}
+
+TEST(PdfSurface, AJpegWhoseFileChangedOrThatHasNoFileIsEmbeddedAsItsPixels)
+{
+    SKIP_WITHOUT_POPPLER();
+    TempFolder tmp;
+    const std::string path = tmp.File("cover.jpg");
+    ASSERT_TRUE(WriteJpegFile(path, 40, 40, [](int x, int y) { return Quadrants(x, y, 40, 40); }));
+    CRasterImage loaded;
+    ASSERT_TRUE(loaded.Load(path, kImageJpeg));
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    CRasterImage fromMemory;
+    ASSERT_TRUE(fromMemory.LoadMemory(bytes.data(), bytes.size(), kImageJpeg));
+    ASSERT_TRUE(fromMemory.SourcePath().empty());
+
+    const std::string pdf = tmp.File("changed.pdf");
+    CPdfTarget target(pdf, PaperSize::Custom(60.96, 50.8), kDpi);
+    ASSERT_TRUE(target.StartDocument("changed"));
+    // Page 1: the file is the picture.
+    CDrawingSurface* s = target.StartPage();
+    ASSERT_NE(s, nullptr);
+    loaded.DrawStretched(s, 0, 0, 160, 160);
+    ASSERT_TRUE(target.EndPage());
+    // Page 2: the file now holds another picture of the same size; the page must still
+    // show the loaded one.
+    ASSERT_TRUE(WriteJpegFile(path, 40, 40, [](int, int) { return RgbColour(0, 0, 0); }));
+    s = target.StartPage();
+    ASSERT_NE(s, nullptr);
+    loaded.DrawStretched(s, 0, 0, 160, 160);
+    fromMemory.DrawStretched(s, 200, 0, 160, 160);
+    ASSERT_TRUE(target.EndPage());
+    ASSERT_TRUE(target.EndDocument());
+
+    const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].encoding, "jpeg") << "page 1";
+    EXPECT_NE(rows[1].encoding, "jpeg") << "page 2: the changed file is not used";
+    EXPECT_NE(rows[2].encoding, "jpeg") << "page 2: a picture without a file";
+    EXPECT_EQ(rows[1].object, rows[2].object) << "the same pixels are one object";
+
+    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
+    ASSERT_EQ(read.size(), 2u);
+    for (int page = 0; page < 2; ++page)
+        for (const auto& [x, y] :
+             {std::pair{40, 40}, std::pair{120, 40}, std::pair{40, 120}, std::pair{120, 120}}) {
+            const SurfaceColour want = Quadrants(x / 4, y / 4, 40, 40);
+            EXPECT_LE(ColourDistance(read[std::size_t(page)].At(x, y), want), 24)
+                << "page " << page + 1 << " at (" << x << ", " << y << ")";
+        }
+}
+
+TEST(PdfDocument, SheetMeasurementsAtAResolution)
+{
+    struct Case {
+        const char* name;
+        PaperSize paper;
+        int dpi;
+        PaperMargins margins;
+        DeviceCaps want; // dpi x, dpi y, horzRes, vertRes, width, height, offset x, offset y
+    };
+    const Case cases[] = {
+        {"A4 at 600", PaperSize::A4(), 600, {}, {600, 600, 4960, 7015, 4960, 7015, 0, 0}},
+        {"Letter at 300", PaperSize::Letter(), 300, {}, {300, 300, 2550, 3300, 2550, 3300, 0, 0}},
+        {"A4 at 600, 3 mm margins, 6 mm bottom",
+         PaperSize::A4(),
+         600,
+         {3, 3, 3, 6},
+         {600, 600, 4818, 6803, 4960, 7015, 71, 71}},
+        {"tray page 127 mm at 1200",
+         PaperSize::Custom(127, 127),
+         1200,
+         {1.5, 1.5, 1.5, 1.5},
+         {1200, 1200, 5858, 5858, 6000, 6000, 71, 71}},
+        {"margins meeting", PaperSize::A4(), 600, {105, 0, 105, 0}, {600, 600, 0, 0, 4960, 7015, 0, 0}},
+        {"negative margin", PaperSize::A4(), 600, {-1, 0, 0, 0}, {600, 600, 0, 0, 4960, 7015, 0, 0}},
+        {"no paper", PaperSize::Custom(0, 297), 600, {}, {600, 600, 0, 0, 0, 0, 0, 0}},
+        {"no resolution", PaperSize::A4(), 0, {}, {96, 96, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const DeviceCaps have = CapsForPaper(c.paper, c.dpi, c.margins);
+        const int h[] = {have.logPixelsX,    have.logPixelsY,     have.horzRes,         have.vertRes,
+                         have.physicalWidth, have.physicalHeight, have.physicalOffsetX, have.physicalOffsetY};
+        const int w[] = {c.want.logPixelsX,      c.want.logPixelsY,     c.want.horzRes,
+                         c.want.vertRes,         c.want.physicalWidth,  c.want.physicalHeight,
+                         c.want.physicalOffsetX, c.want.physicalOffsetY};
+        EXPECT_TRUE(std::equal(std::begin(h), std::end(h), std::begin(w)))
+            << c.name << ": have " << ::testing::PrintToString(std::vector<int>(std::begin(h), std::end(h)))
+            << ", want " << ::testing::PrintToString(std::vector<int>(std::begin(w), std::end(w)));
+    }
+}
+
+TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
+{
+    TempFolder tmp;
+    {
+        CPdfTarget target(tmp.File("missing-folder/out.pdf"), PaperSize::A4());
+        EXPECT_FALSE(target.StartDocument("x"));
+        EXPECT_NE(target.LastError().find("Cannot create the PDF file"), std::string::npos)
+            << target.LastError();
+    }
+    {
+        CPdfTarget target(tmp.File("nothing.pdf"), PaperSize::A4(), 600, PaperMargins{110, 0, 110, 0});
+        EXPECT_FALSE(target.StartDocument("x"));
+        EXPECT_EQ(target.LastError(), "The paper leaves no printable area");
+    }
+    {
+        CPdfTarget target(tmp.File("order.pdf"), PaperSize::A4());
+        EXPECT_EQ(target.StartPage(), nullptr) << "no document yet";
+        EXPECT_FALSE(target.EndPage());
+        ASSERT_TRUE(target.StartDocument("order"));
+        CDrawingSurface* page = target.StartPage();
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->GetDeviceCaps().horzRes, 4960);
+        EXPECT_EQ(target.StartPage(), nullptr) << "a page is open";
+        ASSERT_TRUE(target.EndPage());
+        ASSERT_TRUE(target.StartPage() != nullptr && target.EndPage());
+        ASSERT_TRUE(target.EndDocument());
+        EXPECT_EQ(target.PageCount(), 2);
+        std::ifstream in(tmp.File("order.pdf"), std::ios::binary);
+        const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+        EXPECT_NE(pdf.find("/Count 2"), std::string::npos);
+        // The page is A4 in points.
+        EXPECT_NE(pdf.find("/MediaBox [ 0 0 595.275591 841.889764 ]"), std::string::npos);
+    }
+    {
+        const std::string path = tmp.File("aborted.pdf");
+        CPdfTarget target(path, PaperSize::A4());
+        ASSERT_TRUE(target.StartDocument("aborted"));
+        ASSERT_NE(target.StartPage(), nullptr);
+        target.AbortDocument();
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+TEST(PdfPictures, TakesOnlyJpegFramesEveryPdfReaderDecodes)
+{
+    auto segment = [](std::uint8_t marker, const std::string& payload) {
+        const std::size_t n = payload.size() + 2;
+        return std::string{char(0xFF), char(marker), char(n >> 8), char(n & 0xFF)} + payload;
+    };
+    auto frame = [&](std::uint8_t marker, int precision, int h, int w, int components) {
+        std::string p{char(precision), char(h >> 8),   char(h & 0xFF),
+                      char(w >> 8),    char(w & 0xFF), char(components)};
+        for (int c = 0; c < components; ++c)
+            p += std::string{char(c + 1), char(0x11), char(0)};
+        return segment(marker, p);
+    };
+    const std::string soi{char(0xFF), char(0xD8)};
+    const std::string app0 = segment(0xE0, std::string("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        JpegFrame want;
+    };
+    const Case cases[] = {
+        {"baseline colour", soi + app0 + frame(0xC0, 8, 48, 64, 3), {true, 64, 48, 3}},
+        {"progressive grey", soi + frame(0xC2, 8, 3, 5, 1), {true, 5, 3, 1}},
+        {"extended", soi + frame(0xC1, 8, 7, 9, 3), {true, 9, 7, 3}},
+        {"fill bytes before a marker",
+         soi + std::string(2, char(0xFF)) + frame(0xC0, 8, 1, 1, 1),
+         {true, 1, 1, 1}},
+        {"arithmetic coding", soi + frame(0xC9, 8, 16, 16, 3), {false, 16, 16, 3}},
+        {"lossless", soi + frame(0xC3, 8, 16, 16, 3), {false, 0, 0, 0}},
+        {"12-bit samples", soi + frame(0xC1, 12, 16, 16, 1), {false, 16, 16, 1}},
+        {"CMYK", soi + frame(0xC0, 8, 16, 16, 4), {false, 16, 16, 4}},
+        {"no start marker", app0 + frame(0xC0, 8, 16, 16, 3), {false, 0, 0, 0}},
+        {"segment longer than the file", soi + app0.substr(0, 9), {false, 0, 0, 0}},
+        {"scan before any frame", soi + segment(0xDA, "x"), {false, 0, 0, 0}},
+        {"zero width", soi + frame(0xC0, 8, 16, 0, 3), {false, 0, 16, 3}},
+        {"empty", "", {false, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const JpegFrame have = ReadJpegFrame(c.bytes);
+        EXPECT_EQ(have.ok, c.want.ok) << c.name;
+        if (c.want.ok) {
+            EXPECT_TRUE(have.width == c.want.width && have.height == c.want.height &&
+                        have.components == c.want.components)
+                << c.name << ": have " << have.width << " x " << have.height << " x " << have.components;
+        }
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// Helpers for the PDF tests: a temporary folder, JPEG files made on the spot (with an
+// EXIF orientation when asked), and the poppler tools that read a PDF back: pages as
+// pictures (pdftoppm) and the list of image objects (pdfimages -list).
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "layout/DrawingSurface.h"
+
+class CRasterSurface;
+
+// A folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+bool HasProgram(const char* name);
+// Runs a shell command; its standard output goes to out. Returns the exit status.
+int RunCommand(const std::string& command, std::string* out = nullptr);
+
+// A picture read back from a page: packed RGB, top row first.
+struct PagePicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+    // The colour at (x, y) as 0x00BBGGRR; 0xFFFFFFFF outside.
+    SurfaceColour At(int x, int y) const;
+};
+
+// Every page of the PDF rendered at dpi (pdftoppm).
+std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi, const std::string& scratchFolder);
+
+// One row of `pdfimages -list`.
+struct PdfImageRow {
+    int page = 0;
+    int width = 0;
+    int height = 0;
+    std::string encoding; // "jpeg", "image", "smask", ...
+    std::string type;     // "image", "smask", ...
+    int object = 0;
+};
+std::vector<PdfImageRow> ListPdfImages(const std::string& pdf);
+
+// Writes a JPEG of w x h pixels whose colour at (x, y) is colour(x, y) (0x00BBGGRR);
+// with orientation 1..8 an EXIF block carrying it is written as well.
+bool WriteJpegFile(const std::string& path, int w, int h,
+                   const std::function<SurfaceColour(int, int)>& colour, int quality = 95,
+                   int exifOrientation = 0);
+
+// The largest channel difference between two colours.
+int ColourDistance(SurfaceColour a, SurfaceColour b);

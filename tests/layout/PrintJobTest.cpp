@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include "CollectingMessages.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "formats/FormatCatalogue.h"
+#include "images/RasterImage.h"
+#include "layout/PrintJob.h"
+#include "layout/RasterPageTarget.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
+constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
+
+void Fill(CRasterImage& image, int w, int h, SurfaceColour colour)
+{
+    CRasterSurface s(w, h, colour);
+    ASSERT_TRUE(image.CreateFromBitmap(s));
+}
+
+// A small sheet: 100 x 150 mm at 100 dpi, 2 mm margins.
+DeviceCaps SmallSheet()
+{
+    DeviceCaps c;
+    c.logPixelsX = c.logPixelsY = 100;
+    c.physicalWidth = 393;
+    c.physicalHeight = 590;
+    c.physicalOffsetX = c.physicalOffsetY = 8;
+    c.horzRes = 393 - 16;
+    c.vertRes = 590 - 16;
+    return c;
+}
+
+FormatCatalogue Formats()
+{
+    FormatCatalogue c;
+    CoverFormat front;
+    front.name = "Front";
+    front.type = "CD_FRONT";
+    front.size = {60, 60};
+    front.hasSize = true;
+    front.autodetect = true;
+    c.Append(front);
+    CoverFormat wide = front;
+    wide.name = "Wide";
+    wide.type = "CUSTOM";
+    wide.size = {80, 40};
+    c.Append(wide);
+    CoverFormat tray = front;
+    tray.name = "Tray";
+    tray.type = "CD_TRAY";
+    tray.autodetect = false;
+    c.Append(tray);
+    return c;
+}
+
+// The colour in the middle of a placement, on a page whose origin is the printable area.
+SurfaceColour Centre(const CRasterSurface& page, const CoverPlacement& p, const DeviceCaps& caps)
+{
+    return page.GetPixel(p.x - caps.physicalOffsetX + p.width / 2, p.y - caps.physicalOffsetY + p.height / 2);
+}
+
+struct Job {
+    FormatCatalogue catalogue = Formats();
+    CRasterImage left, right;
+    CCollectingMessages notices;
+    PrintJobRequest request;
+
+    Job()
+    {
+        Fill(left, 20, 20, kRed);
+        Fill(right, 20, 20, kBlue);
+        request.catalogue = &catalogue;
+        request.left = {&left, 0};
+        request.right = {&right, 0};
+        request.messages = &notices;
+        request.jobName = "Sleevit - front.jpg";
+    }
+};
+
+TEST(PrintJob, NamesAndTheTray)
+{
+    EXPECT_EQ(PrintJobName(false, "Microsoft Word - Document1", "front.jpg"), "Sleevit - front.jpg");
+    EXPECT_EQ(PrintJobName(true, "Microsoft Word - Document1", "front.jpg"), "Microsoft Word - Document1");
+    const FormatCatalogue c = Formats();
+    EXPECT_TRUE(NeedsCdTray(c, 2));
+    EXPECT_FALSE(NeedsCdTray(c, 0));
+    EXPECT_FALSE(NeedsCdTray(c, -1));
+}
+
+TEST(PrintJob, BothCoversOnePerSheetOrBothOnOne)
+{
+    Job job;
+    CRasterPageTarget target(SmallSheet());
+    PrintJobResult r = RunPrintJob(target, job.request);
+    ASSERT_TRUE(r.completed) << r.error;
+    ASSERT_EQ(target.Pages().size(), 2u);
+    EXPECT_EQ(target.JobName(), "Sleevit - front.jpg");
+    EXPECT_EQ(r.coversPrinted, 2);
+    EXPECT_EQ(Centre(*target.Pages()[0], r.leftPlacement, SmallSheet()), kRed);
+    EXPECT_EQ(Centre(*target.Pages()[1], r.rightPlacement, SmallSheet()), kBlue);
+    // Two CD fronts printed alone both stand above the middle line.
+    EXPECT_EQ(r.leftPlacement, r.rightPlacement);
+
+    job.request.selection = PrintSelection::Left;
+    job.request.singlePage = true;
+    CRasterPageTarget one(SmallSheet());
+    r = RunPrintJob(one, job.request);
+    ASSERT_EQ(one.Pages().size(), 1u);
+    EXPECT_EQ(r.coversPrinted, 2);
+    EXPECT_EQ(Centre(*one.Pages()[0], r.leftPlacement, SmallSheet()), kRed);
+    EXPECT_EQ(Centre(*one.Pages()[0], r.rightPlacement, SmallSheet()), kBlue);
+    EXPECT_EQ(r.rightPlacement.y, SmallSheet().physicalHeight / 2);
+}
+
+TEST(PrintJob, RightAloneWithSinglePageOnPrintsOnePage)
+{
+    Job job;
+    job.request.selection = PrintSelection::Right;
+    job.request.singlePage = true;
+    CRasterPageTarget target(SmallSheet());
+    const PrintJobResult r = RunPrintJob(target, job.request);
+    ASSERT_EQ(target.Pages().size(), 1u);
+    EXPECT_EQ(r.coversPrinted, 1);
+    EXPECT_EQ(Centre(*target.Pages()[0], r.rightPlacement, SmallSheet()), kBlue);
+}
+
+TEST(PrintJob, ASideWithoutAPictureIsNotDrawnAtAll)
+{
+    Job job;
+    CRasterImage none;
+    job.request.right = {&none, 1};
+    job.request.selection = PrintSelection::Left;
+    job.request.singlePage = true;
+    CRasterPageTarget target(SmallSheet());
+    const PrintJobResult r = RunPrintJob(target, job.request);
+    ASSERT_EQ(target.Pages().size(), 1u);
+    EXPECT_EQ(r.coversPrinted, 1);
+    // Nothing but the left cover: every pixel of the lower half stays white.
+    const CRasterSurface& page = *target.Pages()[0];
+    for (int y = page.Height() / 2 + 5; y < page.Height(); y += 3)
+        for (int x = 0; x < page.Width(); x += 3)
+            ASSERT_EQ(page.GetPixel(x, y), kColourWhite) << x << "," << y;
+}
+
+TEST(PrintJob, PreviewCountsNothingAndCancelStopsAfterThePage)
+{
+    Job job;
+    CRasterPageTarget preview(SmallSheet(), true);
+    PrintJobResult r = RunPrintJob(preview, job.request);
+    EXPECT_EQ(preview.Pages().size(), 2u);
+    EXPECT_EQ(r.coversPrinted, 0);
+
+    int calls = 0;
+    job.request.progress = [&](int) { return ++calls < 1; };
+    CRasterPageTarget cancelled(SmallSheet());
+    r = RunPrintJob(cancelled, job.request);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(cancelled.Aborted());
+    EXPECT_EQ(r.pages, 1);
+}
+
+TEST(PrintJob, TheOutsideNoticeComesOncePerJob)
+{
+    Job job;
+    job.catalogue.SetPlacement(0, false, {0.0, 0.0, 60, 60, 0});
+    job.catalogue.SetPlacement(0, true, {0.0, 0.0, 60, 60, 0});
+    CRasterPageTarget target(SmallSheet());
+    RunPrintJob(target, job.request);
+    EXPECT_EQ(job.notices.notices.size(), 1u);
+    CRasterPageTarget again(SmallSheet());
+    RunPrintJob(again, job.request);
+    EXPECT_EQ(job.notices.notices.size(), 2u);
+}
+
+class Batch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() / ("sleevit-batch-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // A 24-bit bitmap file of one colour.
+    std::string Write(const std::string& name, int w, int h, SurfaceColour colour)
+    {
+        const int stride = (w * 3 + 3) / 4 * 4;
+        std::vector<unsigned char> b(54 + std::size_t(stride) * h, 0);
+        auto put32 = [&](std::size_t at, std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+        };
+        b[0] = 'B', b[1] = 'M';
+        put32(2, static_cast<std::uint32_t>(b.size()));
+        put32(10, 54);
+        put32(14, 40);
+        put32(18, static_cast<std::uint32_t>(w));
+        put32(22, static_cast<std::uint32_t>(h));
+        b[26] = 1, b[28] = 24;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                unsigned char* p = &b[54 + std::size_t(y) * stride + std::size_t(x) * 3];
+                p[0] = static_cast<unsigned char>(colour >> 16), p[1] = static_cast<unsigned char>(colour >> 8),
+                p[2] = static_cast<unsigned char>(colour);
+            }
+        const std::string path = (folder / name).string();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+        return path;
+    }
+    fs::path folder;
+};
+
+TEST_F(Batch, OnePagePerReadableFileEachPlacedWithItsOwnFormat)
+{
+    const FormatCatalogue catalogue = Formats();
+    CCollectingMessages notices;
+    BatchJobRequest request;
+    request.catalogue = &catalogue;
+    request.messages = &notices;
+    request.files = {Write("square.BMP", 30, 30, kRed), (folder / "cover.tif").string(),
+                     Write("wide.bmp", 40, 20, kBlue), (folder / "broken.bmp").string(),
+                     (folder / "noextension").string()};
+    std::ofstream(folder / "broken.bmp") << "not a picture";
+    CRasterImage image;
+    CRasterPageTarget target(SmallSheet());
+    BatchJobResult r = RunBatchJob(target, request, image);
+    ASSERT_TRUE(r.job.completed) << r.job.error;
+    EXPECT_EQ(target.JobName(), "Sleevit");
+    ASSERT_EQ(target.Pages().size(), 2u);
+    EXPECT_EQ(r.skipped.size(), 3u);
+    EXPECT_EQ(r.printed.size(), 2u);
+    EXPECT_EQ(r.lastFormat, 1);  // the wide picture was detected as the wide format
+    const DeviceCaps caps = SmallSheet();
+    // The wide format (80 x 40 mm) is placed as itself, not with the square's rectangle.
+    EXPECT_EQ(r.job.leftPlacement.width, MmToPixels(80, 100));
+    EXPECT_EQ(Centre(*target.Pages()[1], r.job.leftPlacement, caps), kBlue);
+
+    // Forced: every page takes that format.
+    request.forcedFormat = 0;
+    CRasterPageTarget forced(SmallSheet());
+    r = RunBatchJob(forced, request, image);
+    EXPECT_EQ(r.lastFormat, 0);
+    EXPECT_EQ(r.job.leftPlacement.width, MmToPixels(60, 100));
+
+    // Nothing readable: no job at all.
+    request.files = {(folder / "broken.bmp").string()};
+    CRasterPageTarget empty(SmallSheet());
+    r = RunBatchJob(empty, request, image);
+    EXPECT_FALSE(r.job.completed);
+    EXPECT_TRUE(empty.Aborted());
+}
+
+}  // namespace
