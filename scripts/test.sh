@@ -30,7 +30,7 @@ for fuzzer in build-fuzz-smoke/fuzz/fuzz_*; do
   work=$(mktemp -d)
   seeds=()
   [ -d "fuzz/corpus/$name" ] && seeds+=("fuzz/corpus/$name")
-  "$fuzzer" -max_total_time=20 -max_len=65536 "$work" "${seeds[@]}" >"$work.log" 2>&1 || {
+  "$fuzzer" -max_total_time=10 -max_len=65536 "$work" "${seeds[@]}" >"$work.log" 2>&1 || {
     tail -50 "$work.log"
     echo "fuzz target $name failed"
     exit 1

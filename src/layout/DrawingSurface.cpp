@@ -58,3 +58,21 @@ void CDrawingSurface::LineTo(int x, int y)
     curX_ = x;
     curY_ = y;
 }
+
+StretchGeometry NormaliseStretch(int x, int y, int cx, int cy, int sx, int sy, int sw, int sh)
+{
+    StretchGeometry g{x, y, cx, cy, sx, sy, sw, sh, false, false};
+    // 64-bit arithmetic: negating the smallest int stays representable.
+    auto flip = [](std::int64_t& start, std::int64_t& extent, bool& mirror) {
+        if (extent < 0) {
+            start += extent;
+            extent = -extent;
+            mirror = !mirror;
+        }
+    };
+    flip(g.dl, g.dw, g.mirrorX);
+    flip(g.dt, g.dh, g.mirrorY);
+    flip(g.sl, g.sw, g.mirrorX);
+    flip(g.st, g.sh, g.mirrorY);
+    return g;
+}

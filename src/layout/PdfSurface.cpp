@@ -276,28 +276,9 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
     if (!pixels.IsValid() || cx == 0 || cy == 0 || sw == 0 || sh == 0)
         return;
     // Negative extents become a rectangle and a mirror flag per axis, as on the raster.
-    i64 dl = x, dt = y, dw = cx, dh = cy, sl = sx, st = sy, swid = sw, shgt = sh;
-    bool mirrorX = false, mirrorY = false;
-    if (dw < 0) {
-        dl += dw;
-        dw = -dw;
-        mirrorX = !mirrorX;
-    }
-    if (dh < 0) {
-        dt += dh;
-        dh = -dh;
-        mirrorY = !mirrorY;
-    }
-    if (swid < 0) {
-        sl += swid;
-        swid = -swid;
-        mirrorX = !mirrorX;
-    }
-    if (shgt < 0) {
-        st += shgt;
-        shgt = -shgt;
-        mirrorY = !mirrorY;
-    }
+    const StretchGeometry g = NormaliseStretch(x, y, cx, cy, sx, sy, sw, sh);
+    const i64 dl = g.dl, dt = g.dt, dw = g.dw, dh = g.dh, sl = g.sl, st = g.st, swid = g.sw, shgt = g.sh;
+    const bool mirrorX = g.mirrorX, mirrorY = g.mirrorY;
     // Only the destination pixels whose source lies inside the picture are painted.
     const auto [i0, i1] = VisibleSpan(dw, sl, swid, mirrorX, pixels.Width());
     const auto [k0, k1] = VisibleSpan(dh, st, shgt, mirrorY, pixels.Height());

@@ -418,28 +418,9 @@ void CRasterSurface::Stretch(int x, int y, int cx, int cy, const PixelBlock& pix
     if (!IsValid() || !pixels.IsValid() || cx == 0 || cy == 0 || sw == 0 || sh == 0)
         return;
     // Normalise negative extents to a rectangle plus a mirror flag per axis.
-    i64 dl = x, dt = y, dw = cx, dh = cy, sl = sx, st = sy, swid = sw, shgt = sh;
-    bool mirrorX = false, mirrorY = false;
-    if (dw < 0) {
-        dl += dw;
-        dw = -dw;
-        mirrorX = !mirrorX;
-    }
-    if (dh < 0) {
-        dt += dh;
-        dh = -dh;
-        mirrorY = !mirrorY;
-    }
-    if (swid < 0) {
-        sl += swid;
-        swid = -swid;
-        mirrorX = !mirrorX;
-    }
-    if (shgt < 0) {
-        st += shgt;
-        shgt = -shgt;
-        mirrorY = !mirrorY;
-    }
+    const StretchGeometry g = NormaliseStretch(x, y, cx, cy, sx, sy, sw, sh);
+    const i64 dl = g.dl, dt = g.dt, dw = g.dw, dh = g.dh, sl = g.sl, st = g.st, swid = g.sw, shgt = g.sh;
+    const bool mirrorX = g.mirrorX, mirrorY = g.mirrorY;
     const Box clip = Clip();
     const i64 vl = std::max(dl, clip.left);
     const i64 vt = std::max(dt, clip.top);
