@@ -10,7 +10,7 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== Normal build (warnings are errors)"
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLEEVIT_TESTS=ON -DSLEEVIT_BENCH=ON >/dev/null
 cmake --build build-release -j "$jobs"
 ctest --test-dir build-release --output-on-failure -j "$jobs"
 
