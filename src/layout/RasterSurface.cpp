@@ -197,14 +197,18 @@ void CRasterSurface::PenRun(const Box& clip, bool horizontal, i64 fixed, i64 sta
     }
 }
 
+// The corners of a shape with reversed corners swapped; false when it has no area.
+static bool OrderCorners(int left, int top, int right, int bottom, i64& l, i64& t, i64& r, i64& b)
+{
+    l = std::min(left, right), r = std::max(left, right);
+    t = std::min(top, bottom), b = std::max(top, bottom);
+    return r != l && b != t;
+}
+
 void CRasterSurface::Rectangle(int left, int top, int right, int bottom)
 {
-    i64 l = left, t = top, r = right, b = bottom;
-    if (r < l)
-        std::swap(l, r);
-    if (b < t)
-        std::swap(t, b);
-    if (r == l || b == t || !IsValid())
+    i64 l, t, r, b;
+    if (!OrderCorners(left, top, right, bottom, l, t, r, b) || !IsValid())
         return;
     const Box clip = Clip();
     if (Brush().style == BrushStyle::Solid)
@@ -280,12 +284,8 @@ void CRasterSurface::DrawLine(int x0, int y0, int x1, int y1)
 
 void CRasterSurface::Ellipse(int left, int top, int right, int bottom)
 {
-    i64 l = left, t = top, r = right, b = bottom;
-    if (r < l)
-        std::swap(l, r);
-    if (b < t)
-        std::swap(t, b);
-    if (r == l || b == t || !IsValid())
+    i64 l, t, r, b;
+    if (!OrderCorners(left, top, right, bottom, l, t, r, b) || !IsValid())
         return;
     const i64 P = r - l; // width: 2 * (radius + 1/2) across
     const i64 Q = b - t; // height
