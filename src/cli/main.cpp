@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/LanguageCommand.h"
 
 static int Usage()
 {
@@ -20,7 +21,8 @@ static int Usage()
                "      --to OUT.pdf | --png OUT.png | --printer [QUEUE]   (exactly one)\n"
                "      --dpi N, --copies N, --paper a4|letter, --job-name NAME, --catalogue FILE\n"
                "  batch FILE... [--format NAME|auto] --to OUT.pdf | --png OUT.png | --printer [QUEUE]\n"
-               "      one page per file; exit status 3 when files were skipped\n",
+               "      one page per file; exit status 3 when files were skipped\n"
+               "  language-template FOLDER  write FOLDER/English.lng and FOLDER/Template.txt\n",
                stderr);
     return 2;
 }
@@ -42,6 +44,7 @@ int main(int argc, char** argv)
         {"decode", RunDecodeCommand},
         {"print", RunPrintCommand},
         {"batch", RunBatchCommand},
+        {"language-template", RunLanguageTemplateCommand},
     };
     for (const Command& c : kCommands)
         if (command == c.name)

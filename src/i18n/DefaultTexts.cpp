@@ -1,12 +1,80 @@
 #include "i18n/DefaultTexts.h"
 
+#include <array>
+
 namespace {
 struct KeyText {
     int key;
     const char* text;
 };
 
-const KeyText kDefaults[] = {
+// In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
+// 7000-7031. The texts are used as they stand, odd spelling and spacing included,
+// because translators and saved language files refer to them.
+constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
+    {1000, "Print your own CD and DVD covers"},
+
+    {2004, "Print on a Single Page"},
+    {2005, "Draw Cut / Fold lines"},
+    {2006, "no image selected"},
+    {2007, "Print Left"},
+    {2008, "Print Both"},
+    {2009, "Print Right"},
+
+    {3000, "&File"},
+    {3001, "&New\tCtrl+N"},
+    {3002, "&Print Both..."},
+    {3003, "Print Pre&view..."},
+    {3004, "P&rint Setup..."},
+    {3005, "E&xit"},
+    {3006, "&Options"},
+    {3007, "&Options..."},
+    {3008, "Language"},
+    {3009, "English"},
+    {3010, "Dutch"},
+    {3011, "German"},
+    {3012, "French"},
+    {3013, "Spanish"},
+    {3014, "Italian"},
+    {3015, "Swedish"},
+    {3016, "Finnish"},
+    {3017, "Norwegian"},
+    {3018, "Danish"},
+    {3019, "Portuguese"},
+    {3020, "Polish"},
+    {3021, "Your Language here? Mail me..."},
+    {3022, "Rotate"},
+    {3023, "Left image 90 degrees"},
+    {3024, "Right image 90 degrees"},
+    {3025, ""}, // kept for old language files; no entry of the menu shows it
+    {3026, "&Help"},
+    {3027, "Online Help..."},
+    {3028, "Sleevit website"},
+    {3029, "&About Sleevit..."},
+    {3030, "&Load Left Image..."},
+    {3031, "Load &Right Image..."},
+    {3032, "Russian"},
+    {3033, "Chinese"},
+    {3034, "Greek"},
+    {3035, "Turkish"},
+    {3036, "Romanian"},
+    {3037, "Hungarian"},
+    {3038, "Mestreechs (a Dutch dialect)"},
+    {3039, "Estonian"},
+    {3040, "Brazilian Portugese"},
+    {3041, "Czech"},
+    {3042, "&Donate to Author..."},
+    {3043, "Latvian"},
+    {3044, "Format Editor..."},
+    {3045, "Skins"},
+    {3046, "Default"},
+    {3047, "Alternative"},
+    {3048, "Print Left...\tCtrl+P"},
+    {3049, "Print Right..."},
+    {3050, "Japanese"},
+    {3051, "Catalan"},
+    {3052, "Random"},
+
     {4000, "Invalid keyword in configuration file : \n%s\nThe line will be ignored..."},
     {4001, "The selected image seems to be a horizontal oriented\nfront + inside cover which is not "
            "(natively) supported\nby Sleevit. The image will be rotated 90 degrees..."},
@@ -16,13 +84,96 @@ const KeyText kDefaults[] = {
            "Letter\nPage. Shall I rotate the image 90 degrees ?"},
     {4004, "The cover is (partly) positioned outside the printable area of your printer.\nIt will be "
            "corrected automatically. Please check your configuration file..."},
-};
-}  // namespace
+
+    {5000, "Select the image you want to use for the cover"},
+    {5001, "Image Information / Preview"},
+    {5002, "Resolution"},
+    {5003, "ColorDepth"},
+    {5004, "FileSize"},
+    {5005, "Show preview"},
+    {5006, "All Supported Graphic Formats"},
+    {5007, "All Files"},
+    {5008, "Options"},
+    {5009, "Automatically correct orientation when loading  covers."},
+    {5010, "Dummy print job name (for printing at the office ;-)"},
+    {5011, "Reload previous covers on startup."},
+    {5012, "Try to load matching cover (if possible, based on keywords in the file name)."},
+    {5013, "Left:"},
+    {5014, "Right:"},
+    {5015, "Show Splash screen."},
+    {5016, "Correct if a cover is positioned outside the printable area."},
+    {5017, "Enable Batch Mode"},
+    {5018, "Automatically detect format of loaded images."},
+    {5019, "Draw a border around the covers"},
+
+    {6000, "Batch Printing"},
+    {6001, "Starting batch job. Printing %d images..."},
+    {6002, "Auto detect the format of every single file."},
+    {6003, "Force format:"},
+    {6004, "Print"},
+    {6005, "Cancel"},
+
+    {7000, "Format Editor"},
+    {7001, "Remove"},
+    {7002, "Add"},
+    {7003, "Copy"},
+    {7004, "Move up"},
+    {7005, "Move down"},
+    {7006, "Name:"},
+    {7007, "Internal type:"},
+    {7008, "Label"},
+    {7009, "Hole Size:"},
+    {7010, "Remap"},
+    {7011, "Alternative Spine width"},
+    {7012, "Value:"},
+    {7013, "Autodetect"},
+    {7014, "Cut markers / fold lines:"},
+    {7015, "Add line"},
+    {7016, "Add rectangle"},
+    {7017, "Edit"},
+    {7018, "Delete"},
+    {7019, "Left position"},
+    {7020, "Right position"},
+    {7021, "Automatic"},
+    {7022, "Manual"},
+    {7023, "Size (applies to both positions)"},
+    {7024, "Width:"},
+    {7025, "Height:"},
+    {7026, "Paper (Tray) size"},
+    {7027, "Dimensions"},
+    {7028, "Inches"},
+    {7029, "Millimeters"},
+    {7030, "Ok"},
+    {7031, "Cancel"},
+}};
+} // namespace
+
+int LanguageKeyAt(int index)
+{
+    if (index < 0 || index >= kLanguageKeyCount)
+        return -1;
+    return kCatalogue[static_cast<std::size_t>(index)].key;
+}
+
+int LanguageKeyIndex(int key)
+{
+    for (std::size_t i = 0; i < kCatalogue.size(); ++i)
+        if (kCatalogue[i].key == key)
+            return static_cast<int>(i);
+    return -1;
+}
 
 const char* DefaultText(int key)
 {
-    for (const KeyText& entry : kDefaults)
-        if (entry.key == key)
-            return entry.text;
-    return nullptr;
+    const int index = LanguageKeyIndex(key);
+    return index < 0 ? nullptr : kCatalogue[static_cast<std::size_t>(index)].text;
+}
+
+std::vector<std::string> AllDefaultTexts()
+{
+    std::vector<std::string> texts;
+    texts.reserve(kCatalogue.size());
+    for (const KeyText& entry : kCatalogue)
+        texts.emplace_back(entry.text);
+    return texts;
 }

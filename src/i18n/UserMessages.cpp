@@ -4,6 +4,8 @@
 
 std::string CUserMessages::Text(int key) const
 {
+    if (textSource_ != nullptr)
+        return textSource_->Text(key);
     const char* text = DefaultText(key);
     return text != nullptr ? text : "???";
 }

@@ -1,0 +1,149 @@
+// Reads arbitrary bytes as a language file into the language table, as a translation
+// and as the English file. Every text the table gives is valid UTF-8 with no trailing
+// white space, the label clean-up holds, a missing text falls back to English, and a
+// file written from the texts reads back the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "formats/TextFile.h"
+#include "i18n/DefaultTexts.h"
+#include "i18n/LanguageFile.h"
+#include "i18n/LanguageTable.h"
+#include "i18n/TranslatableWindow.h"
+
+namespace {
+
+void Check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+bool IsValidUtf8(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t follow = 0;
+        std::uint32_t code = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+            code = c & 0x1Fu;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            code = c & 0x0Fu;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            code = c & 0x07u;
+        } else {
+            return false;
+        }
+        if (text.size() - i <= follow)
+            return false;
+        for (std::size_t k = 1; k <= follow; ++k) {
+            const unsigned char f = static_cast<unsigned char>(text[i + k]);
+            if ((f & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (f & 0x3Fu);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+        if ((follow == 2 && code < 0x800) || (follow == 3 && code < 0x10000) || code > 0x10FFFF ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += follow + 1;
+    }
+    return true;
+}
+
+bool EndsInWhiteSpace(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    const char c = text.back();
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+class ProbeWindow final : public CTranslatableWindow {
+public:
+    std::string ControlText(int) const override { return text; }
+    void SetControlText(int, const std::string& value) override { text = value; }
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& value) override { caption = value; }
+    std::string text = "template";
+    std::string caption;
+};
+
+const LanguageTable& Prototype()
+{
+    static const LanguageTable prototype = [] {
+        LanguageTable table;
+        table.UseBuiltInDefaults();
+        // No such folder: selecting a language keeps the texts loaded from memory.
+        table.ScanLanguageFiles("/nonexistent/sleevit-fuzz-languages");
+        table.SetAvailable(1, true);
+        return table;
+    }();
+    return prototype;
+}
+
+void CheckLanguage(const std::string& bytes, int index)
+{
+    LanguageTable table = Prototype();
+    const bool loaded = table.LoadLanguageBytes(index, bytes);
+    Check(loaded == (bytes.size() <= kMaxLanguageFileBytes));
+    if (!loaded)
+        return;
+    table.SelectLanguage(index);
+    Check(table.CurrentLanguage() == index);
+
+    for (int i = 0; i < kLanguageKeyCount; ++i) {
+        const int key = LanguageKeyAt(i);
+        const std::string& own = table.StoredText(index, key);
+        Check(IsValidUtf8(own));
+        Check(!EndsInWhiteSpace(own));
+
+        const std::string text = table.Text(key, false);
+        Check(IsValidUtf8(text));
+        Check(text == (own.empty() && index != 0 ? std::string(DefaultText(key)) : own));
+
+        const std::string label = table.Text(key, true);
+        Check(IsValidUtf8(label));
+        Check(label.find('&') == std::string::npos);
+        Check(label.empty() || label.back() != ':');
+        Check(label == LabelText(text));
+
+        ProbeWindow window;
+        table.TranslateWindow(window, 1, key, true);
+        Check(IsValidUtf8(window.text));
+        const std::string want = LabelText(own.empty() && index == 0 ? std::string("template") : own);
+        Check(window.text == (want.empty() ? std::string("template") : want));
+    }
+    Check(table.Text(9999, false) == LanguageTable::kMissingText);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    CheckLanguage(bytes, 1);
+    CheckLanguage(bytes, 0);
+
+    // Raw bytes that never went through the decoder (invalid UTF-8 included).
+    const LanguageEntries raw = ParseLanguageText(bytes);
+    Check(raw.texts.size() == static_cast<std::size_t>(kLanguageKeyCount));
+
+    // Whatever the writer accepts reads back the same after encoding and decoding.
+    if (size <= kMaxLanguageFileBytes) {
+        const LanguageEntries entries = ParseLanguageText(DecodeTextBytes(bytes));
+        std::string text;
+        if (FormatLanguageFile(entries.texts, LanguageFileKind::Language, text))
+            Check(ParseLanguageText(DecodeTextBytes(EncodeLanguageFile(text))).texts == entries.texts);
+    }
+    return 0;
+}

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "formats/TextEncoding.h"
+#include "formats/TextFile.h"
+#include "i18n/DefaultTexts.h"
+#include "i18n/LanguageFile.h"
+
+namespace {
+
+// The text the file gives a key, read as the program reads a file's bytes.
+std::string EntryOf(const std::string& fileBytes, int key)
+{
+    const LanguageEntries entries = ParseLanguageText(DecodeTextBytes(fileBytes));
+    return entries.texts.at(static_cast<std::size_t>(LanguageKeyIndex(key)));
+}
+
+bool HasEntry(const std::string& fileBytes, int key)
+{
+    const LanguageEntries entries = ParseLanguageText(DecodeTextBytes(fileBytes));
+    return entries.present.at(static_cast<std::size_t>(LanguageKeyIndex(key)));
+}
+
+struct EntryCase {
+    const char* what;
+    std::string file;
+    int key;
+    std::string want;
+};
+
+TEST(LanguageFile, EntriesAreFoundAnywhereFirstOccurrenceWinning)
+{
+    const EntryCase cases[] = {
+        {"plain entry", "[CONTROLS]\r\n2007=Links drucken\r\n", 2007, "Links drucken"},
+        {"comment line before the entry", "; 2007=from a comment\r\n2007=real\r\n", 2007, "from a comment"},
+        {"inside another entry's text", "2008=see 2007=inner\r\n2007=outer\r\n", 2007, "inner"},
+        {"five digits ending in the key", "12007=five\r\n", 2007, "five"},
+        {"own pattern earlier than five digits", "2007=own\r\n12007=five\r\n", 2007, "own"},
+        {"space before the equals sign", "2007 =spaced\r\n", 2007, ""},
+        {"three digits", "007=short\r\n", 2007, ""},
+        {"last line without line end", "1000=first\r\n2007=no end", 2007, "no end"},
+        {"LF-only line ends", "2007=unix\n2008=next\n", 2007, "unix"},
+        {"CR CR LF line ends", "2007=doubled\r\r\n", 2007, "doubled"},
+        {"empty text", "2007=\r\n2008=x\r\n", 2007, ""},
+        {"equals sign in the text", "2007=a=b\r\n", 2007, "a=b"},
+        {"key outside the catalogue beside it", "9999=no\r\n2007=yes\r\n", 2007, "yes"},
+    };
+    for (const EntryCase& c : cases)
+        EXPECT_EQ(EntryOf(c.file, c.key), c.want) << c.what;
+}
+
+TEST(LanguageFile, EscapesAndTrailingWhiteSpace)
+{
+    const EntryCase cases[] = {
+        {"line feed in the middle", "4000=one\\ntwo\r\n", 4000, "one\ntwo"},
+        {"line feed at the end is trailing white space", "4000=one\\n\r\n", 4000, "one"},
+        {"tab before a shortcut", "3001=&Neu\\tStrg+N\r\n", 3001, "&Neu\tStrg+N"},
+        {"carriage return", "4000=a\\rb\r\n", 4000, "a\rb"},
+        {"all three escapes at the end", "4000=x \\t\\r\\n  \r\n", 4000, "x"},
+        {"folder path", "4000=C:\\temp\\new\\real\\data\r\n", 4000, "C:\temp\new\real\\data"},
+        {"other backslashes stay", "4000=a\\b\\\\c\\N\\T\r\n", 4000, "a\\b\\\\c\\N\\T"},
+        {"doubled backslash before n", "4000=a\\\\n\r\n", 4000, "a\\"},
+        {"leading space kept", "2007=  left\r\n", 2007, "  left"},
+        {"trailing spaces and tabs", "2007=right \t \r\n", 2007, "right"},
+        {"only escapes", "2007=\\n\\t\r\n", 2007, ""},
+        {"placeholders untouched", "6001=%d Bilder, 100%% %s\r\n", 6001, "%d Bilder, 100%% %s"},
+    };
+    for (const EntryCase& c : cases)
+        EXPECT_EQ(EntryOf(c.file, c.key), c.want) << c.what;
+}
+
+TEST(LanguageFile, EncodingsAsThe8BitAndUtf16ReadersSeeThem)
+{
+    // 8-bit: each byte is the character of the same code.
+    EXPECT_EQ(EntryOf("2007=Imprimer \xE0 gauche\r\n", 2007), "Imprimer \xC3\xA0 gauche");
+
+    // UTF-16 little-endian after FF FE, beyond the 8-bit range.
+    const std::string russian = "\xD0\x9F\xD0\xB5\xD1\x87\xD0\xB0\xD1\x82\xD1\x8C"; // "Печать"
+    const std::string utf16 =
+        std::string("\xFF\xFE", 2) + Utf8ToUtf16Le("; comment\r\n2007=" + russian + "\r\n");
+    EXPECT_EQ(EntryOf(utf16, 2007), russian);
+
+    // A file saved as UTF-8 is read as 8-bit text: the text arrives garbled.
+    EXPECT_EQ(EntryOf("2007=Links dr\xC3\xBC"
+                      "cken\r\n",
+                      2007),
+              "Links dr\xC3\x83\xC2\xBC"
+              "cken");
+
+    // UTF-16 without the mark, or big-endian, interleaves zero bytes with the digits:
+    // no key is found at all.
+    const std::string le = Utf8ToUtf16Le("2007=x\r\n");
+    std::string be = le;
+    for (std::size_t i = 0; i + 1 < be.size(); i += 2)
+        std::swap(be[i], be[i + 1]);
+    EXPECT_FALSE(HasEntry(le, 2007)) << "UTF-16 without FF FE";
+    EXPECT_FALSE(HasEntry(std::string("\xFE\xFF", 2) + be, 2007)) << "UTF-16 big-endian";
+}
+
+TEST(LanguageFile, EveryKeyWithoutAnEntryIsEmptyAndAbsent)
+{
+    const LanguageEntries entries = ParseLanguageText(DecodeTextBytes("1000=only\r\n"));
+    ASSERT_EQ(entries.texts.size(), static_cast<std::size_t>(kLanguageKeyCount));
+    ASSERT_EQ(entries.present.size(), static_cast<std::size_t>(kLanguageKeyCount));
+    for (int i = 0; i < kLanguageKeyCount; ++i) {
+        const bool isCaption = LanguageKeyAt(i) == 1000;
+        EXPECT_EQ(entries.present[static_cast<std::size_t>(i)], isCaption) << "key " << LanguageKeyAt(i);
+        EXPECT_EQ(entries.texts[static_cast<std::size_t>(i)].empty(), !isCaption)
+            << "key " << LanguageKeyAt(i);
+    }
+}
+
+TEST(LanguageFile, WriterReadsBackEveryBuiltInText)
+{
+    for (const LanguageFileKind kind : {LanguageFileKind::Language, LanguageFileKind::Template}) {
+        std::string text;
+        ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), kind, text));
+        const LanguageEntries back = ParseLanguageText(DecodeTextBytes(EncodeLanguageFile(text)));
+        EXPECT_EQ(back.texts, AllDefaultTexts());
+        for (int i = 0; i < kLanguageKeyCount; ++i)
+            EXPECT_TRUE(back.present[static_cast<std::size_t>(i)])
+                << "key " << LanguageKeyAt(i) << " not written";
+        // Every line ends in CR LF, and nothing but line ends uses CR or LF.
+        EXPECT_EQ(DecodeTextBytes(EncodeLanguageFile(text)), text);
+    }
+}
+
+TEST(LanguageFile, WriterRefusesTextsThatWouldReadBackOtherwise)
+{
+    struct Case {
+        const char* what;
+        int key;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"backslash before t", 4000, "C:\\temp"},
+        {"trailing space", 2007, "Print "},
+        {"trailing line feed", 4000, "line\n"},
+        {"another key's pattern", 1000, "see 2004=here"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> texts = AllDefaultTexts();
+        texts[static_cast<std::size_t>(LanguageKeyIndex(c.key))] = c.text;
+        std::string out = "stale";
+        EXPECT_FALSE(FormatLanguageFile(texts, LanguageFileKind::Language, out)) << c.what;
+        EXPECT_TRUE(out.empty()) << c.what;
+    }
+    std::string out;
+    EXPECT_FALSE(FormatLanguageFile(std::vector<std::string>(3), LanguageFileKind::Language, out))
+        << "too few texts";
+}
+
+TEST(LanguageFile, EncodingFollowsTheCharactersUsed)
+{
+    std::vector<std::string> texts = AllDefaultTexts();
+    std::string text;
+    ASSERT_TRUE(FormatLanguageFile(texts, LanguageFileKind::Language, text));
+    const std::string latin = EncodeLanguageFile(text);
+    EXPECT_NE(latin.substr(0, 2), std::string("\xFF\xFE", 2)) << "English fits in 8 bits";
+    EXPECT_EQ(latin.size(), text.size());
+
+    texts[static_cast<std::size_t>(LanguageKeyIndex(2007))] =
+        "\xE5\x8D\xB0\xE5\x88\xB7"; // two CJK characters
+    ASSERT_TRUE(FormatLanguageFile(texts, LanguageFileKind::Language, text));
+    const std::string wide = EncodeLanguageFile(text);
+    ASSERT_GE(wide.size(), 2u);
+    EXPECT_EQ(wide.substr(0, 2), std::string("\xFF\xFE", 2));
+    EXPECT_EQ(EntryOf(wide, 2007), "\xE5\x8D\xB0\xE5\x88\xB7");
+}
+
+TEST(LanguageFile, GuideLinesNeverHoldAKeyPattern)
+{
+    // A "dddd=" in a fragment would give that key the rest of the fragment's line.
+    for (int id = 32000; id <= 32005; ++id) {
+        const char* fragment = LanguageFileFragment(id);
+        ASSERT_NE(fragment, nullptr) << "fragment " << id;
+        const LanguageEntries entries = ParseLanguageText(fragment);
+        for (int i = 0; i < kLanguageKeyCount; ++i)
+            EXPECT_FALSE(entries.present[static_cast<std::size_t>(i)])
+                << "fragment " << id << " holds key " << LanguageKeyAt(i);
+    }
+    EXPECT_EQ(LanguageFileFragment(31999), nullptr);
+    EXPECT_EQ(LanguageFileFragment(32006), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "CollectingMessages.h"
+#include "LanguageTestSupport.h"
+#include "i18n/DefaultTexts.h"
+#include "i18n/LanguageNames.h"
+#include "i18n/LanguageTable.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kDutch = 1;
+constexpr int kGerman = 6;
+
+// A table with the built-in English defaults, scanning the scratch folder.
+struct TableInFolder {
+    ScratchFolder folder;
+    LanguageTable table;
+
+    TableInFolder() { table.UseBuiltInDefaults(); }
+    void Scan() { table.ScanLanguageFiles(folder.Folder()); }
+};
+
+TEST(LanguageTable, NewTableIsEnglishWithNothingElseAvailable)
+{
+    LanguageTable table;
+    EXPECT_EQ(table.CurrentLanguage(), kEnglishLanguage);
+    for (int i = -1; i <= kLanguageCount; ++i)
+        EXPECT_EQ(table.IsAvailable(i), i == kEnglishLanguage) << "language " << i;
+    // Nothing captured yet: catalogue keys are empty, others missing.
+    EXPECT_EQ(table.Text(2007, false), "");
+    EXPECT_EQ(table.Text(9999, false), "???");
+}
+
+TEST(LanguageTable, KeysOutsideTheCatalogue)
+{
+    TableInFolder t;
+    for (const int key : {9999, 0, -1, 2003, 2010, 3053, 7032, 12007}) {
+        EXPECT_EQ(t.table.Text(key, false), "???") << "key " << key;
+        EXPECT_EQ(t.table.Text(key, true), "???") << "key " << key;
+        t.table.SetDefault(key, "ignored");
+        EXPECT_EQ(t.table.Text(key, false), "???") << "key " << key << " after SetDefault";
+    }
+    FakeWindow window;
+    window.controls[1005] = "as is";
+    t.table.TranslateWindow(window, 1005, 9999, false);
+    EXPECT_EQ(window.controls[1005], "as is");
+    EXPECT_EQ(window.writes, 0);
+}
+
+TEST(LanguageTable, LabelCleanUp)
+{
+    struct Case {
+        std::string text;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"&About Sleevit...", "About Sleevit"},
+        {"Name:", "Name"},
+        {"Ratio:::", "Ratio"},
+        {"Wait......", "Wait..."},
+        {"Dots...:", "Dots..."},
+        {"R&&D", "RD"},
+        {"...", ""},
+        {"&&&", ""},
+        {"Tab\tCtrl+N", "Tab\tCtrl+N"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LabelText(c.text), c.want) << "have " << c.text;
+        TableInFolder t;
+        t.table.SetDefault(5013, c.text);
+        EXPECT_EQ(t.table.Text(5013, true), c.want) << "have " << c.text;
+        EXPECT_EQ(t.table.Text(5013, false), c.text) << "without forLabel the text stays";
+    }
+    TableInFolder t;
+    EXPECT_EQ(t.table.Text(kTextAbout, true), "About Sleevit");
+}
+
+TEST(LanguageTable, MissingTextsFallBackToEnglish)
+{
+    TableInFolder t;
+    t.folder.Write("German.lng", "2007=Links drucken\r\n3000=&Datei\r\n4000=Falsch:\\n%s\r\n");
+    t.Scan();
+    ASSERT_TRUE(t.table.IsAvailable(kGerman));
+    t.table.SelectLanguage(kGerman);
+    ASSERT_EQ(t.table.CurrentLanguage(), kGerman);
+
+    EXPECT_EQ(t.table.Text(2007, false), "Links drucken");
+    EXPECT_EQ(t.table.Text(3000, true), "Datei");
+    EXPECT_EQ(t.table.Text(2008, false), "Print Both") << "missing key falls back";
+    EXPECT_EQ(t.table.Text(3029, true), "About Sleevit") << "missing key falls back, cleaned";
+    EXPECT_EQ(t.table.StoredText(kGerman, 2008), "") << "the language's own text stays empty";
+
+    // The core's messages follow the table once it is their text source.
+    CCollectingMessages messages;
+    EXPECT_EQ(messages.Text(4000), DefaultText(4000)) << "English without a source";
+    messages.SetTextSource(&t.table);
+    EXPECT_EQ(messages.Text(4000), "Falsch:\n%s");
+    EXPECT_EQ(messages.Text(4004), DefaultText(4004));
+    EXPECT_EQ(messages.Text(9999), "???");
+    messages.SetTextSource(nullptr);
+    EXPECT_EQ(messages.Text(4000), DefaultText(4000));
+}
+
+TEST(LanguageTable, TranslateWindowKeepsTheControlWhenTheLanguageHasNoText)
+{
+    TableInFolder t;
+    t.table.ClearDefaults();
+    t.folder.Write("German.lng", "2007=Links drucken\r\n2008=Beide drucken\r\n5013=&Links:\r\n");
+    t.folder.Write("Dutch.lng", "2008=Beide afdrukken\r\n");
+    t.Scan();
+
+    FakeWindow view;
+    view.controls = {{1005, "Print Left"}, {1006, "Print Both"}, {1039, "Left:"}};
+    // In English the control's own text becomes the default and stays.
+    t.table.TranslateWindow(view, 1005, 2007, false);
+    EXPECT_EQ(view.controls[1005], "Print Left");
+    EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "default captured from the control";
+
+    t.table.SelectLanguage(kGerman);
+    t.table.TranslateWindow(view, 1005, 2007, false);
+    t.table.TranslateWindow(view, 1006, 2008, false);
+    t.table.TranslateWindow(view, 1039, 5013, true);
+    EXPECT_EQ(view.controls[1005], "Links drucken");
+    EXPECT_EQ(view.controls[1006], "Beide drucken");
+    EXPECT_EQ(view.controls[1039], "Links") << "label clean-up";
+    EXPECT_EQ(t.table.StoredText(kEnglishLanguage, 2008), "Print Both")
+        << "the default is captured before the control changes";
+
+    // Dutch lacks 2007: the button stays German, while Text falls back to English.
+    t.table.SelectLanguage(kDutch);
+    t.table.TranslateWindow(view, 1005, 2007, false);
+    t.table.TranslateWindow(view, 1006, 2008, false);
+    EXPECT_EQ(view.controls[1005], "Links drucken");
+    EXPECT_EQ(view.controls[1006], "Beide afdrukken");
+    EXPECT_EQ(t.table.Text(2007, false), "Print Left");
+}
+
+TEST(LanguageTable, TranslateDialogSetsPairsInOrderThenTheCaption)
+{
+    TableInFolder t;
+    t.folder.Write("French.lng", "5008=Options du programme\r\n5009=Corriger&\r\n");
+    t.Scan();
+    t.table.SelectLanguage(5);
+    FakeWindow dialog;
+    dialog.controls = {{1006, "template 1006"}, {1007, "template 1007"}};
+    const ControlKey pairs[] = {{1006, 5009}, {1007, 5010}};
+    t.table.TranslateDialog(dialog, pairs, 5008);
+    EXPECT_EQ(dialog.controls[1006], "Corriger&") << "pairs get no label clean-up";
+    EXPECT_EQ(dialog.controls[1007], "template 1007");
+    EXPECT_EQ(dialog.caption, "Options du programme");
+}
+
+TEST(LanguageTable, EnglishFileWithOnlyTheCaptionReplacesEveryDefault)
+{
+    TableInFolder t;
+    t.folder.Write("English.lng", "1000=Covers for everyone\r\n");
+    t.Scan();
+    t.table.SelectLanguage(kEnglishLanguage);
+    EXPECT_EQ(t.table.Text(1000, false), "Covers for everyone");
+    for (const int key : {2007, 3000, 4000, 7031})
+        EXPECT_EQ(t.table.Text(key, false), "") << "key " << key;
+
+    FakeWindow view;
+    view.controls[1005] = "Print Left";
+    t.table.TranslateWindow(view, 1005, 2007, false);
+    EXPECT_EQ(view.controls[1005], "Print Left") << "the template text stays";
+    EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "and becomes the default";
+}
+
+TEST(LanguageTable, SelectingReadsTheFileAgainAndKeepsTextsWhenItIsGone)
+{
+    TableInFolder t;
+    const fs::path file = t.folder.Write("Dutch.lng", "2007=eerste\r\n");
+    t.Scan();
+    t.table.SelectLanguage(kDutch);
+    EXPECT_EQ(t.table.Text(2007, false), "eerste");
+
+    t.folder.Write("Dutch.lng", "2007=tweede\r\n");
+    t.table.SelectLanguage(kGerman); // not available: nothing changes
+    EXPECT_EQ(t.table.CurrentLanguage(), kDutch);
+    EXPECT_EQ(t.table.Text(2007, false), "eerste");
+    t.table.SelectLanguage(kDutch);
+    EXPECT_EQ(t.table.Text(2007, false), "tweede") << "an edited file counts when selected anew";
+
+    fs::remove(file);
+    EXPECT_FALSE(t.table.LoadLanguage(kDutch));
+    t.table.SelectLanguage(kDutch);
+    EXPECT_EQ(t.table.CurrentLanguage(), kDutch);
+    EXPECT_EQ(t.table.Text(2007, false), "tweede") << "a vanished file leaves the texts";
+
+    for (const int index : {-1, kLanguageCount}) {
+        t.table.SelectLanguage(index);
+        EXPECT_EQ(t.table.CurrentLanguage(), kDutch) << "index " << index;
+        EXPECT_FALSE(t.table.LoadLanguage(index)) << "index " << index;
+        EXPECT_EQ(t.table.LanguageFilePath(index), "") << "index " << index;
+    }
+}
+
+TEST(LanguageTable, OversizedFileIsRefusedAsUnreadable)
+{
+    TableInFolder t;
+    std::string big = "2007=klein\r\n";
+    big.resize(300 * 1024, 'x');
+    t.folder.Write("Dutch.lng", "2007=klein\r\n");
+    t.Scan();
+    t.table.SelectLanguage(kDutch);
+    t.folder.Write("Dutch.lng", big);
+    EXPECT_FALSE(t.table.LoadLanguage(kDutch));
+    EXPECT_EQ(t.table.Text(2007, false), "klein");
+    EXPECT_FALSE(t.table.LoadLanguageBytes(kDutch, big));
+}
+
+TEST(LanguageTableScan, OnlyFilesOpenForReadingAndWritingAreAvailable)
+{
+    TableInFolder t;
+    t.folder.Write("Dutch.lng", "2007=x\r\n");
+    const fs::path readOnly = t.folder.Write("German.lng", "2007=x\r\n");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::create_directory(t.folder.Path() / "French.lng");
+    ASSERT_EQ(::mkfifo((t.folder.Path() / "Spanish.lng").c_str(), 0644), 0);
+    const fs::path locked = t.folder.Write("Italian.lng", "2007=x\r\n");
+    const int holder = ::open(locked.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+
+    t.Scan();
+    ::close(holder);
+
+    const std::set<int> want = {kEnglishLanguage, kDutch};
+    for (int i = 0; i < kLanguageCount; ++i)
+        EXPECT_EQ(t.table.IsAvailable(i), want.count(i) == 1)
+            << kLanguageNames[static_cast<std::size_t>(i)].fileName;
+    // Loading never waits on the FIFO.
+    EXPECT_FALSE(t.table.LoadLanguage(2));
+}
+
+TEST(LanguageTableScan, ScanningCreatesNoFiles)
+{
+    TableInFolder t;
+    t.Scan();
+    for (int i = 1; i < kLanguageCount; ++i)
+        EXPECT_FALSE(t.table.IsAvailable(i)) << i;
+    EXPECT_TRUE(t.table.IsAvailable(kEnglishLanguage));
+    EXPECT_TRUE(fs::is_empty(t.folder.Path())) << "the scan left files behind";
+
+    LanguageTable missingFolder;
+    missingFolder.ScanLanguageFiles((t.folder.Path() / "absent").string());
+    EXPECT_FALSE(fs::exists(t.folder.Path() / "absent"));
+    EXPECT_FALSE(missingFolder.IsAvailable(kDutch));
+}
+
+TEST(LanguageTableScan, FileNamesMatchWithoutRegardToCase)
+{
+    TableInFolder t;
+    t.folder.Write("dUTCH.LNG", "2007=klein\r\n");
+    t.folder.Write("translation.lng", "2007=vertaald\r\n");
+    t.folder.Write("Dutch.lng.bak", "2007=backup\r\n");
+    t.Scan();
+    EXPECT_TRUE(t.table.IsAvailable(kDutch));
+    EXPECT_TRUE(t.table.IsAvailable(kTranslationLanguage));
+    EXPECT_FALSE(t.table.IsAvailable(kGerman));
+    t.table.SelectLanguage(kDutch);
+    EXPECT_EQ(t.table.Text(2007, false), "klein");
+    t.table.SelectLanguage(kTranslationLanguage);
+    EXPECT_EQ(t.table.Text(2007, false), "vertaald");
+
+    // The exact spelling wins over other spellings of the name.
+    t.folder.Write("Dutch.lng", "2007=exact\r\n");
+    EXPECT_EQ(fs::path(t.table.LanguageFilePath(kDutch)).filename(), "Dutch.lng");
+    t.table.SelectLanguage(kDutch);
+    EXPECT_EQ(t.table.Text(2007, false), "exact");
+}
+
+TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
+{
+    // The catalogue's key ranges, in order.
+    std::vector<int> want = {1000};
+    const int ranges[][2] = {{2004, 2009}, {3000, 3052}, {4000, 4004},
+                             {5000, 5019}, {6000, 6005}, {7000, 7031}};
+    for (const auto& range : ranges)
+        for (int key = range[0]; key <= range[1]; ++key)
+            want.push_back(key);
+    ASSERT_EQ(want.size(), static_cast<std::size_t>(kLanguageKeyCount));
+    for (int i = 0; i < kLanguageKeyCount; ++i) {
+        EXPECT_EQ(LanguageKeyAt(i), want[static_cast<std::size_t>(i)]) << "position " << i;
+        EXPECT_EQ(LanguageKeyIndex(want[static_cast<std::size_t>(i)]), i) << "key " << want[i];
+        ASSERT_NE(DefaultText(want[static_cast<std::size_t>(i)]), nullptr) << "key " << want[i];
+    }
+    EXPECT_EQ(LanguageKeyAt(-1), -1);
+    EXPECT_EQ(LanguageKeyAt(kLanguageKeyCount), -1);
+
+    // Each language's menu text is the catalogue's default of its key; commands are
+    // distinct and lead back to their language.
+    std::set<int> commands;
+    for (const LanguageName& language : kLanguageNames) {
+        EXPECT_EQ(std::string(language.fileName), std::string(language.name) + ".lng");
+        if (language.index == kTranslationLanguage) {
+            EXPECT_EQ(language.commandId, kNoLanguageCommand);
+            continue;
+        }
+        ASSERT_NE(DefaultText(language.menuTextKey), nullptr) << language.name;
+        EXPECT_EQ(std::string(DefaultText(language.menuTextKey)), language.englishMenuText) << language.name;
+        EXPECT_TRUE(commands.insert(language.commandId).second)
+            << "command used twice: " << language.commandId;
+        const LanguageName* found = LanguageByCommand(language.commandId);
+        ASSERT_NE(found, nullptr) << language.name;
+        EXPECT_EQ(found->index, language.index);
+    }
+    EXPECT_EQ(LanguageByCommand(kNoLanguageCommand), nullptr);
+    EXPECT_EQ(LanguageByCommand(32789), nullptr) << "the mail command selects no language";
+}
+
+} // namespace
