@@ -8,6 +8,7 @@ function(sleevit_embed_resources target folder)
     OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -DOUT=${out} "-DFILES=${files}" -P ${CMAKE_SOURCE_DIR}/cmake/GenerateResources.cmake
     DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/GenerateResources.cmake
-    COMMENT "Embedding pictures from ${folder}")
+    COMMENT "Embedding pictures from ${folder}"
+    VERBATIM)
   target_sources(${target} PRIVATE ${out})
 endfunction()

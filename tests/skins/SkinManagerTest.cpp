@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "images/BmpBuilder.h"
+#include "skins/Skin.h"
+#include "skins/SkinTestFolder.h"
+
+namespace {
+
+std::string Png(int side)
+{
+    const testbmp::Bytes bytes = testbmp::MakeSolidPng(side, 200, 100, 50);
+    return {bytes.begin(), bytes.end()};
+}
+
+// A random source that hands out the given draws in turn.
+SkinRandom Draws(std::vector<std::uint32_t> draws)
+{
+    return [draws, i = std::size_t{0}]() mutable { return draws[i++ % draws.size()]; };
+}
+
+// skins/skin<k> for k < count, each telling itself apart by MainPosX = 1000 + k; with
+// pictures when asked (main k + 10 pixels square, overlay k + 20, background k + 30).
+void MakeFolderSkins(const SkinTestFolder& folder, int count, bool pictures)
+{
+    for (int k = 0; k < count; ++k) {
+        const std::string name = "skin" + std::string(k < 10 ? "0" : "") + std::to_string(k);
+        folder.Write(name, "skin.ini", "MainPosX=" + std::to_string(1000 + k) + "\r\n");
+        if (pictures) {
+            folder.Write(name, "main.jpg", Png(k + 10));
+            folder.Write(name, "left.gif", Png(k + 20));
+            folder.Write(name, "background.gif", Png(k + 30));
+        }
+    }
+}
+
+// Which skin's look is shown: 0 Default, 1 Alternative, k + 2 folder k, -9 none of them.
+int ShownSkin(const CSkinManager& skins)
+{
+    const SkinPoint at = skins.State().mainPosition;
+    for (int b : {kSkinDefault, kSkinAlternative})
+        if (at == BuiltInSkinAt(b).mainPosition)
+            return b;
+    return at.x >= 1000 ? at.x - 1000 + kFirstFolderSkin : -9;
+}
+
+TEST(SkinManager, StartUpChoice)
+{
+    struct Case {
+        const char* name;
+        int stored;
+        bool firstRun;
+        std::uint32_t draw;
+        int wantSelected;
+        int wantShown;
+    };
+    // Three folder skins: stored values -1..4 name a skin; with five skins a draw r
+    // shows skin r % 5.
+    const Case cases[] = {
+        {"stored Default", 0, false, 1, 0, 0},
+        {"stored Alternative", 1, false, 0, 1, 1},
+        {"stored last folder", 4, false, 0, 4, 4},
+        {"stored Random", -1, false, 7, -1, 2},
+        {"past the last folder", 5, false, 8, -1, 3},
+        {"below Random", -2, false, 6, -1, 1},
+        {"first run of the version draws anew", 1, true, 10, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SkinTestFolder folder;
+        MakeFolderSkins(folder, 3, false);
+        CSkinManager skins(folder.Root(), Draws({c.draw}));
+        skins.ListFolders();
+        ASSERT_EQ(skins.Folders().size(), 3u);
+        EXPECT_TRUE(skins.ChooseAtStartup(c.stored, c.firstRun)) << c.name;
+        EXPECT_EQ(skins.SelectedSkin(), c.wantSelected) << c.name;
+        EXPECT_EQ(ShownSkin(skins), c.wantShown) << c.name;
+    }
+}
+
+TEST(SkinManager, StartUpWithABrokenFolderSkinShowsDefault)
+{
+    SkinTestFolder folder;
+    MakeFolderSkins(folder, 1, false);
+    folder.Write("unreadable", "no-skin.ini", "");
+    for (const bool random : {false, true}) {
+        CSkinManager skins(folder.Root(), Draws({3}));
+        skins.ListFolders(); // skin00, unreadable
+        skins.ChooseAtStartup(random ? -1 : 3, false);
+        EXPECT_EQ(ShownSkin(skins), kSkinDefault) << "random " << random;
+        EXPECT_EQ(skins.SelectedSkin(), random ? kSkinRandom : kSkinDefault) << "random " << random;
+    }
+}
+
+TEST(SkinManager, RandomDrawsEverySkinAndRemembersRandom)
+{
+    SkinTestFolder folder;
+    MakeFolderSkins(folder, 12, false);
+    CSkinManager skins(folder.Root(), Draws({0, 1, 13, 14 * 3 + 13}));
+    skins.ListFolders();
+    for (const int want : {0, 1, 13, 13}) {
+        EXPECT_EQ(skins.OnCommand(kCmdSkinRandom), SkinOutcome::Changed);
+        EXPECT_EQ(ShownSkin(skins), want) << "the twelfth folder has no command but can be drawn";
+        EXPECT_EQ(skins.SelectedSkin(), kSkinRandom);
+    }
+    // Without folders Random chooses between the two built-in skins.
+    CSkinManager bare(SkinTestFolder().Root(), Draws({5}));
+    bare.ListFolders();
+    bare.ApplyRandomSkin();
+    EXPECT_EQ(ShownSkin(bare), kSkinAlternative);
+}
+
+TEST(SkinManager, DrawsFollowTheClockSecond)
+{
+    // Within one second the draw is the same; over a stretch of seconds both built-in
+    // skins come up.
+    int seen[2] = {0, 0};
+    for (std::int64_t t = 1'700'000'000; t < 1'700'000'200; ++t) {
+        EXPECT_EQ(SkinDrawForSecond(t), SkinDrawForSecond(t));
+        ++seen[SkinDrawForSecond(t) % 2];
+    }
+    EXPECT_GT(seen[0], 50);
+    EXPECT_GT(seen[1], 50);
+}
+
+TEST(SkinManager, CommandsAndTheirCheckMarks)
+{
+    SkinTestFolder folder;
+    MakeFolderSkins(folder, 2, true);
+    folder.Write("zz-broken", "main.jpg", Png(5)); // no skin.ini: cannot be chosen
+    CSkinManager skins(folder.Root(), Draws({0}));
+    skins.ListFolders(); // skin00, skin01, zz-broken
+    struct Step {
+        int command;
+        SkinOutcome want;
+        int wantSelected;
+    };
+    const Step steps[] = {
+        {kCmdSkinAlternative, SkinOutcome::Changed, 1},
+        {kCmdFirstSkinFolder + 1, SkinOutcome::Changed, 3},
+        {kCmdFirstSkinFolder + 2, SkinOutcome::Unchanged, 3}, // broken: the previous skin stays
+        {kCmdFirstSkinFolder + 5, SkinOutcome::Unchanged, 3}, // no such folder
+        {kCmdLastSkinFolder + 1, SkinOutcome::NotHandled, 3},
+        {32825, SkinOutcome::NotHandled, 3},
+        {kCmdSkinDefault, SkinOutcome::Changed, 0},
+        {kCmdSkinRandom, SkinOutcome::Changed, -1},
+    };
+    const int menu[] = {kCmdSkinDefault,     kCmdSkinAlternative,     kCmdSkinRandom,
+                        kCmdFirstSkinFolder, kCmdFirstSkinFolder + 1, kCmdFirstSkinFolder + 2};
+    for (const Step& s : steps) {
+        EXPECT_EQ(skins.OnCommand(s.command), s.want) << "command " << s.command;
+        ASSERT_EQ(skins.SelectedSkin(), s.wantSelected) << "command " << s.command;
+        int checked = 0;
+        for (const int id : menu) {
+            const auto state = skins.CommandState(id);
+            ASSERT_TRUE(state.has_value()) << id;
+            EXPECT_TRUE(state->enabled) << id;
+            checked += state->checked ? 1 : 0;
+        }
+        EXPECT_EQ(checked, 1) << "one check mark after command " << s.command;
+    }
+    EXPECT_TRUE(skins.CommandState(kCmdSkinRandom)->checked);
+}
+
+TEST(SkinManager, AMissingPictureKeepsThePreviousOne)
+{
+    SkinTestFolder folder;
+    MakeFolderSkins(folder, 1, true);
+    // skin01 has its file and a main picture under another extension; the overlay is
+    // broken and the background missing. No colour entry either.
+    folder.Write("skin01", "skin.ini", "LeftPosX=4 LeftPosY=5 MainPosX=1001");
+    folder.Write("skin01", "main.jpg", Png(7));
+    folder.Write("skin01", "left.gif", "GIF89a broken");
+    folder.Write("skin00", "skin.ini", "MainPosX=1000 BackgroundColor=FF0000");
+    CSkinManager skins(folder.Root(), Draws({0}));
+    skins.ListFolders();
+
+    ASSERT_TRUE(skins.ApplySkin(2));
+    EXPECT_EQ(skins.State().backgroundColour, RgbColour(255, 0, 0));
+    ASSERT_TRUE(skins.ApplySkin(3));
+    const Skin& s = skins.State();
+    EXPECT_EQ(s.mainPicture.GetWidth(), 7) << "the new main picture";
+    EXPECT_EQ(s.leftOverlay.GetWidth(), 20) << "a broken overlay keeps the previous one";
+    EXPECT_EQ(s.paperBackground.GetWidth(), 30) << "a missing background keeps the previous one";
+    EXPECT_EQ(s.backgroundColour, RgbColour(255, 0, 0)) << "no colour entry keeps the colour";
+
+    const PaperSkin left = skins.ForPaper(true);
+    const PaperSkin right = skins.ForPaper(false);
+    EXPECT_EQ(left.overlay, &s.leftOverlay);
+    EXPECT_EQ(left.overlayPosition, (SkinPoint{4, 5}));
+    EXPECT_EQ(right.overlay, nullptr) << "only the Left paper gets the overlay";
+    EXPECT_EQ(right.background, &s.paperBackground);
+    EXPECT_EQ(right.backColour, RgbColour(255, 0, 0));
+
+    CSkinManager fresh(folder.Root(), Draws({0}));
+    EXPECT_EQ(fresh.ForPaper(true).overlay, nullptr) << "a picture without pixels is not handed on";
+    EXPECT_EQ(fresh.ForPaper(true).background, nullptr);
+}
+
+} // namespace
