@@ -49,13 +49,15 @@ std::string UserCataloguePath()
     return (base / "sleevit" / "Sleevit.dat").string();
 }
 
-std::string CatalogueReadPath()
+std::string CatalogueReadPath() { return CatalogueReadPathIn(ProgramFolder()); }
+
+std::string CatalogueReadPathIn(const std::string& programFolder)
 {
     std::error_code ec;
     const std::string user = UserCataloguePath();
     if (fs::is_regular_file(user, ec))
         return user;
-    return (fs::path(ProgramFolder()) / "Sleevit.dat").string();
+    return (fs::path(programFolder) / "Sleevit.dat").string();
 }
 
 std::string CatalogueWritePath(const std::string& readPath)

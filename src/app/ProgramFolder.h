@@ -13,6 +13,8 @@ std::string ProgramFolderFor(const std::string& executablePath, const std::strin
 // Sleevit.dat, else ~/.local/share/sleevit/Sleevit.dat) when one exists, written there
 // because the installed copy could not be written, else the one in ProgramFolder().
 std::string CatalogueReadPath();
+// The same with the program's data in programFolder.
+std::string CatalogueReadPathIn(const std::string& programFolder);
 // Where the format editor writes the catalogue it read from readPath: that file when it
 // can be written, else the user's own copy.
 std::string CatalogueWritePath(const std::string& readPath);

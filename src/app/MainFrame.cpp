@@ -1,0 +1,64 @@
+#include "app/MainFrame.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "app/AppOptions.h"
+#include "app/AppSettings.h"
+#include "app/MainMenu.h"
+#include "view/TheView.h"
+
+namespace {
+constexpr int kMenuId = 128;
+// The language in use from a translator's file; it is never stored.
+constexpr int kTranslationLanguage = 25;
+}  // namespace
+
+CMainFrame::CMainFrame(AppSettings& settings, AppOptions& options) : settings_(settings), options_(options) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QStringLiteral("Sleevit"));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::Create(CTheView* view) {
+    view_ = view;
+    menu_ = new CMainMenu(this, menuBar(), view->Commands());
+    if (!menu_->Build(kMenuId)) {
+        return false;
+    }
+    setCentralWidget(view);
+    setFixedSize(view->width(), view->height() + menuBar()->sizeHint().height());
+
+    const int x = settings_.ReadInt(Setting::PositionX);
+    const int y = settings_.ReadInt(Setting::PositionY);
+    if (x == -1) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+    } else {
+        move(x, y);
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        const QPoint corner = isMinimized() || isMaximized() ? normalGeometry().topLeft() : pos();
+        settings_.WriteInt(Setting::PositionX, corner.x());
+        settings_.WriteInt(Setting::PositionY, corner.y());
+        if (options_.language != kTranslationLanguage) {
+            settings_.WriteInt(Setting::Language, options_.language);
+        }
+        if (view_) {
+            view_->OnViewDestroy();
+        }
+        settings_.Sync();
+    }
+    event->accept();
+}
