@@ -1,0 +1,129 @@
+// Bringing covers into the sides: the load commands, paper clicks, drops and the load
+// itself with detection and the companion back cover.
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+
+#include "app/AppOptions.h"
+#include "app/AppSettings.h"
+#include "app/SleevitDoc.h"
+#include "dialogs/ExtendedFileDialog.h"
+#include "dialogs/Preview.h"
+#include "images/RasterImage.h"
+#include "view/Paper.h"
+#include "view/TheView.h"
+
+std::string CTheView::ShortenedLabel(const std::string& name, int statusId) const {
+    QWidget* status = form_.Item(statusId);
+    if (!status) {
+        return name;
+    }
+    // Drop leading characters until the rest fits the status line, then mark the cut.
+    QFontMetrics metrics(status->font());
+    QString text = ToQt(name);
+    bool cut = false;
+    while (!text.isEmpty() && metrics.horizontalAdvance(text) > status->width()) {
+        text.remove(0, text.front().isHighSurrogate() && text.size() > 1 ? 2 : 1);
+        cut = true;
+    }
+    return cut ? "..." + FromQt(text) : FromQt(text);
+}
+
+void CTheView::LoadCover(Side side, const std::string& path) {
+    const bool left = side == Side::Left;
+    SideState& state = SideOf(side);
+    struct WaitCursor {
+        bool on;
+        explicit WaitCursor(bool show) : on(show) {
+            if (on) {
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            }
+        }
+        ~WaitCursor() {
+            if (on) {
+                QApplication::restoreOverrideCursor();
+            }
+        }
+    } waitCursor(left);
+
+    const int type = ImageTypeFromPath(path);
+    if (type == kUnsupportedImageType) {
+        return;
+    }
+    if (!state.image->Load(path, type)) {
+        RefreshSides();
+        update();
+        return;
+    }
+    (left ? options_.recentFileLeft : options_.recentFileRight) = path;
+    settings_.WriteText(Setting::LastUsedPath, FolderOfPath(path));
+    settings_.Sync();
+
+    const std::string name = FileNameOfPath(path);
+    UpdateData(true);
+    state.fileName = name;
+    state.labelText = ShortenedLabel(name, left ? kLeftStatus : kRightStatus);
+
+    if (options_.autoDetectFormat) {
+        state.formatIndex = DetectFormat(*state.image, document_.Catalogue(), options_.autoRotate != 0, messages_);
+    }
+    if (!left) {
+        sides_[0].paper->SetOtherImage(state.image);
+    }
+    UpdateData(false);
+    state.paper->SetImage(state.image);
+    if (left) {
+        state.paper->SetFormatCode(state.formatIndex);
+        if (options_.autoload2ndImage) {
+            const std::string companion = FindCompanion(path, keywords_);
+            if (!companion.empty()) {
+                LoadCover(Side::Right, companion);
+            }
+        }
+    }
+    RefreshSides();
+    update();
+}
+
+void CTheView::OnLoadCommand(Side side) {
+    const std::vector<std::string> chosen = ChooseImageFiles(this, false, settings_);
+    if (chosen.empty()) {
+        return;
+    }
+    if (side == Side::Left) {
+        StartPendingLeftLoad(chosen.front());
+    } else {
+        LoadCover(Side::Right, chosen.front());
+    }
+}
+
+void CTheView::StartPendingLeftLoad(const std::string& path) {
+    // The dialog has just closed: let the window repaint before the picture is read.
+    update();
+    pendingLeftPath_ = path;
+    StartTimer(2, 25);
+}
+
+void CTheView::OnLeftPaperClicked() {
+    const std::vector<std::string> chosen = ChooseImageFiles(this, options_.batchMode != 0, settings_);
+    if (chosen.size() == 1) {
+        LoadCover(Side::Left, chosen.front());
+    } else if (chosen.size() > 1) {
+        batchFiles_ = chosen;
+        RunBatchJob();
+    }
+}
+
+void CTheView::OnLoadDropped(const std::string& path, int side) {
+    LoadCover(side == 0 ? Side::Left : Side::Right, path);
+}
+
+void CTheView::OnBatchDropped(const std::string& path, int step) {
+    if (step == 0) {
+        batchFiles_.clear();
+    }
+    batchFiles_.push_back(path);
+    if (step == 2) {
+        RunBatchJob();
+    }
+}

@@ -1,0 +1,42 @@
+// The view's print jobs: Print Left, Right and Both, the preview and the batch.
+#include "app/AppOptions.h"
+#include "app/PrintCycle.h"
+#include "app/SleevitDoc.h"
+#include "layout/PrintJob.h"
+#include "view/TheView.h"
+
+PrintJobRequest CTheView::MakeJobRequest(bool preview) {
+    PrintJobRequest request;
+    request.catalogue = &document_.Catalogue();
+    request.left = JobSide{sides_[0].image, sides_[0].formatIndex};
+    request.right = JobSide{sides_[1].image, sides_[1].formatIndex};
+    request.selection = selection_;
+    request.singlePage = printOnSinglePage_ != 0;
+    request.checkPrintableArea = options_.checkPrintableArea != 0;
+    request.render.drawCutLines = drawCutAndFoldLines_ != 0;
+    request.render.printBorder = options_.printBorder != 0;
+    request.render.preview = preview;
+    request.jobName = PrintJobName(options_.maskPrintJobName != 0, options_.printJobName, sides_[0].fileName);
+    request.messages = &messages_;
+    return request;
+}
+
+void CTheView::RunPrint(PrintSelection selection) {
+    selection_ = selection;
+    // Only the left format decides whether the job feeds from the CD tray, and the
+    // printer is switched before its dialog opens so the dialog shows the tray.
+    if (NeedsCdTray(document_.Catalogue(), sides_[0].formatIndex)) {
+        printCycle_->SelectCdTrayPaper();
+    }
+    UpdateData(true);
+    printableMessageShown_ = false;
+    PrintJobResult result = printCycle_->Print(this, MakeJobRequest(false));
+    options_.nrCoversPrinted += result.coversPrinted;
+    printableMessageShown_ = false;
+    selection_ = PrintSelection::Both;
+}
+
+void CTheView::RunPreview() {
+    UpdateData(true);
+    printCycle_->Preview(this, MakeJobRequest(true), [this] { RunPrint(selection_); });
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// A whole program run for the window tests: a data folder with the shipped catalogue, a
+// settings file of its own, the application started with its window on the offscreen
+// platform, and ways to wait for its timers.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/AppSettings.h"
+#include "app/MainFrame.h"
+#include "app/SleevitApp.h"
+#include "gui/GuiApp.h"
+#include "gui/PrintTestSupport.h"
+#include "view/TheView.h"
+
+class ProgramRun {
+public:
+    ProgramRun() {
+        EnsureGuiApp();
+        namespace fs = std::filesystem;
+        fs::copy_file(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", folder.File("Sleevit.dat"));
+        // The user's own catalogue copy must not come from the real home folder.
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(folder.File("home")));
+        settings = std::make_unique<AppSettings>(folder.File("settings.ini"));
+        // The three-second splash only where a test asks for it.
+        settings->WriteInt(Setting::ShowSplash, 0);
+    }
+    ~ProgramRun() { Close(); }
+
+    // Starts the program; waits for the start-up timer's first tick when asked.
+    void Start(bool waitForStartup = true) {
+        app = std::make_unique<CSleevitApp>(*settings, folder.Path());
+        app->showSplash = [this] { ++splashes; };
+        ASSERT_TRUE(app->InitInstance(true));
+        if (waitForStartup) {
+            WaitFor([this] { return !View().TimerRunning(1); });
+        }
+    }
+    // Closes the window as the close box does, then ends the run.
+    void Close() {
+        if (app && app->MainFrame()) {
+            app->MainFrame()->close();
+            app->ExitInstance();
+        }
+        app.reset();
+    }
+
+    CTheView& View() { return *app->View(); }
+    AppOptions& Options() { return app->Options(); }
+
+    template <class Done>
+    static bool WaitFor(Done done, int milliseconds = 5000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > milliseconds) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
+
+    // A folder of the run's own: the program's data, the settings, test pictures.
+    struct Folder {
+        QTemporaryDir dir;
+        std::string Path() const { return dir.path().toStdString(); }
+        std::string File(const std::string& name) const { return Path() + "/" + name; }
+    } folder;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<CSleevitApp> app;
+    int splashes = 0;
+};

@@ -1,0 +1,384 @@
+// The main window driven as a user drives it: start-up and shut-down, the enabling
+// rules read from the real menu and buttons, loads, drops, rotation and New.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/MainMenu.h"
+#include "gui/MainWindowSupport.h"
+#include "i18n/LanguageTable.h"
+#include "images/RasterImage.h"
+#include "view/Paper.h"
+
+namespace {
+
+// The shipped catalogue's formats used below.
+constexpr int kDvdSleeve = 3;
+constexpr int kCdTray = 12;
+
+struct MenuStates {
+    bool rotateLeft, rotateRight, printLeft, printRight, printBoth, preview, options, editor, help;
+};
+
+// Opens the menus that hold the commands, as a user would, and reads their entries.
+MenuStates ReadMenus(ProgramRun& run)
+{
+    CMainMenu* menu = run.app->MainFrame()->Menu();
+    for (const std::vector<int>& path : {std::vector<int>{0}, {1}, {1, 3}, {2}}) {
+        menu->UpdateStates(menu->PopupAt(path));
+    }
+    auto on = [&](int id) { return menu->Action(id)->isEnabled(); };
+    return {on(kCmdRotateLeft), on(kCmdRotateRight),  on(kCmdPrintLeft),
+            on(kCmdPrintRight), on(kCmdPrintBoth),    on(kCmdPrintPreview),
+            on(kCmdOptions),    on(kCmdFormatEditor), on(kCmdOnlineHelp)};
+}
+
+bool ButtonOn(ProgramRun& run, int id)
+{
+    return run.View().Form().Item(id)->isEnabled();
+}
+
+std::string Status(ProgramRun& run, int id)
+{
+    return run.View().Form().ItemAs<QLabel>(id)->text().toStdString();
+}
+
+} // namespace
+
+TEST(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
+{
+    ProgramRun run;
+    run.Start();
+    CTheView& view = run.View();
+    EXPECT_EQ(view.Left().formatIndex, 0);
+    EXPECT_EQ(view.Right().formatIndex, 0);
+    EXPECT_EQ(view.DrawCutAndFoldLines(), 1);
+    EXPECT_EQ(view.PrintOnSinglePage(), 0);
+    EXPECT_TRUE(view.Form().Checked(kCutLinesBox));
+    EXPECT_FALSE(view.Form().Checked(kSinglePageBox));
+    EXPECT_EQ(Status(run, kLeftStatus), "no image selected...");
+
+    MenuStates menus = ReadMenus(run);
+    EXPECT_FALSE(menus.rotateLeft);
+    EXPECT_FALSE(menus.rotateRight);
+    EXPECT_TRUE(menus.printLeft) << "Print Left stays enabled in the menu";
+    EXPECT_TRUE(menus.printRight);
+    EXPECT_FALSE(menus.printBoth);
+    EXPECT_FALSE(menus.preview);
+    EXPECT_TRUE(menus.options);
+    EXPECT_TRUE(menus.editor);
+    EXPECT_FALSE(menus.help) << "nothing answers Online Help";
+    EXPECT_FALSE(ButtonOn(run, kPrintLeftButton));
+    EXPECT_FALSE(ButtonOn(run, kPrintRightButton));
+    EXPECT_FALSE(ButtonOn(run, kPrintBothButton));
+
+    // The window: 614 pixels wide, not resizable.
+    CMainFrame* frame = run.app->MainFrame();
+    EXPECT_EQ(frame->width(), 614);
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
+    EXPECT_EQ(view.height(), 374);
+}
+
+TEST(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack) {
+    for (int showSplash : {1, 0}) {
+        ProgramRun run;
+        run.settings->WriteInt(Setting::ShowSplash, showSplash);
+        run.Start();
+        EXPECT_EQ(run.splashes, showSplash);
+        run.Close();
+        AppSettings reread(run.folder.File("settings.ini"));
+        EXPECT_EQ(reread.ReadInt(Setting::ShowSplash), showSplash);
+    }
+}
+
+TEST(MainWindow, StoredFormatsOutOfRangeBecomeNoFormatAndAreWrittenSo)
+{
+    ProgramRun run;
+    run.settings->WriteInt(Setting::LastUsedLeftFormat, 2);
+    run.settings->WriteInt(Setting::LastUsedRightFormat, 70);
+    run.Start();
+    EXPECT_EQ(run.View().Left().formatIndex, 2);
+    EXPECT_EQ(run.View().Right().formatIndex, -1);
+    run.Close();
+    AppSettings reread(run.folder.File("settings.ini"));
+    EXPECT_EQ(reread.ReadInt(Setting::LastUsedLeftFormat), 2);
+    EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
+}
+
+TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsWithTheirCompanion)
+{
+    ProgramRun run;
+    const std::string front = run.folder.File("Album front.png");
+    const std::string back = run.folder.File("Album back.png");
+    const std::string other = run.folder.File("other.png");
+    ASSERT_TRUE(WritePngFile(front, 120, 120, 0x0000FF));
+    ASSERT_TRUE(WritePngFile(back, 151, 118, 0x00FF00));
+    ASSERT_TRUE(WritePngFile(other, 90, 90, 0xFF0000));
+    run.settings->WriteText(Setting::RecentFileLeft, front);
+    run.settings->WriteText(Setting::RecentFileRight, other);
+    run.Start(false);
+    EXPECT_FALSE(run.View().Left().image->IsValid()) << "nothing is loaded before the first timer tick";
+    EXPECT_TRUE(run.app->MainFrame()->isVisible());
+    ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1); }));
+
+    EXPECT_EQ(run.View().Left().image->GetWidth(), 120);
+    // The companion became the right recent file, so it is what the right side shows.
+    EXPECT_EQ(run.Options().recentFileRight, back);
+    EXPECT_EQ(run.View().Right().image->GetWidth(), 151);
+    EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
+    run.Close();
+    AppSettings reread(run.folder.File("settings.ini"));
+    EXPECT_EQ(reread.ReadText(Setting::RecentFileRight), back);
+}
+
+TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
+{
+    ProgramRun run;
+    const std::string right = run.folder.File("right.png");
+    ASSERT_TRUE(WritePngFile(right, 50, 50, 0x00FF00));
+    run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
+    run.settings->WriteText(Setting::RecentFileRight, right);
+    run.Start();
+    EXPECT_FALSE(run.View().Left().image->IsValid());
+    EXPECT_TRUE(run.View().Right().image->IsValid());
+}
+
+TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
+{
+    ProgramRun run;
+    run.Start();
+    const std::string a = run.folder.File("a.png");
+    const std::string b = run.folder.File("b.png");
+    ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
+    ASSERT_TRUE(WritePngFile(b, 100, 100, 0x00FF00));
+    run.Options().autoload2ndImage = 0;
+    run.View().LoadCover(Side::Left, a);
+    MenuStates menus = ReadMenus(run);
+    EXPECT_TRUE(menus.rotateLeft);
+    EXPECT_FALSE(menus.rotateRight);
+    EXPECT_TRUE(menus.preview) << "one picture is enough for a preview";
+    EXPECT_FALSE(menus.printBoth);
+    EXPECT_TRUE(ButtonOn(run, kPrintLeftButton));
+    EXPECT_FALSE(ButtonOn(run, kPrintBothButton));
+
+    run.View().LoadCover(Side::Right, b);
+    menus = ReadMenus(run);
+    EXPECT_TRUE(menus.printBoth);
+    EXPECT_TRUE(ButtonOn(run, kPrintRightButton));
+    EXPECT_TRUE(ButtonOn(run, kPrintBothButton));
+
+    // Clicking the label "Print on a Single Page" ticks its box and leaves only Print Left.
+    QTest::mouseClick(run.View().Form().Item(kSinglePageLabel), Qt::LeftButton);
+    EXPECT_TRUE(run.View().Form().Checked(kSinglePageBox));
+    EXPECT_EQ(run.View().PrintOnSinglePage(), 1);
+    EXPECT_TRUE(ButtonOn(run, kPrintLeftButton));
+    EXPECT_FALSE(ButtonOn(run, kPrintRightButton));
+    EXPECT_FALSE(ButtonOn(run, kPrintBothButton));
+    menus = ReadMenus(run);
+    EXPECT_FALSE(menus.printBoth);
+    EXPECT_TRUE(menus.printLeft);
+    // The left paper shows both covers; the right one a blank sheet.
+    EXPECT_EQ(run.View().Left().paper->SinglePage(), 1);
+    EXPECT_EQ(run.View().Left().paper->OtherFormatCode(), run.View().Right().formatIndex + 1000);
+
+    // Clicking the box itself undoes it.
+    QTest::mouseClick(run.View().Form().Item(kSinglePageBox), Qt::LeftButton);
+    EXPECT_EQ(run.View().PrintOnSinglePage(), 0);
+    EXPECT_TRUE(ButtonOn(run, kPrintBothButton));
+}
+
+TEST(MainWindow, CutLinesLabelTogglesLikeItsBox)
+{
+    ProgramRun run;
+    run.Start();
+    QWidget* label = run.View().Form().Item(kCutLinesLabel);
+    QTest::mouseClick(label, Qt::LeftButton);
+    EXPECT_FALSE(run.View().Form().Checked(kCutLinesBox));
+    EXPECT_EQ(run.View().DrawCutAndFoldLines(), 0);
+    QTest::mouseClick(label, Qt::LeftButton);
+    EXPECT_TRUE(run.View().Form().Checked(kCutLinesBox));
+    run.Close();
+    AppSettings reread(run.folder.File("settings.ini"));
+    EXPECT_EQ(reread.ReadInt(Setting::DrawCutAndFoldLines), 1);
+}
+
+TEST(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
+{
+    ProgramRun run;
+    run.Start();
+    const std::string a = run.folder.File("a.png");
+    ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
+    run.View().LoadCover(Side::Left, a);
+    auto* selector = run.View().Form().ItemAs<QComboBox>(kLeftSelector);
+    ASSERT_EQ(selector->count(), 13);
+    selector->setCurrentIndex(kDvdSleeve);
+    emit selector->activated(kDvdSleeve);
+    EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
+    EXPECT_EQ(run.View().Left().paper->FormatCode(), kDvdSleeve);
+    EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
+
+    auto* right = run.View().Form().ItemAs<QComboBox>(kRightSelector);
+    right->setCurrentIndex(kCdTray);
+    emit right->activated(kCdTray);
+    EXPECT_EQ(run.View().Right().paper->FormatCode(), kCdTray + 1000);
+    EXPECT_EQ(run.View().Right().paper->IsCdTray(), 1);
+    EXPECT_EQ(run.View().Left().paper->IsCdTray(), 0);
+}
+
+TEST(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
+{
+    ProgramRun run;
+    run.Start();
+    // New with nothing loaded still empties the recent paths.
+    run.Options().recentFileLeft = "/x/left.jpg";
+    run.Options().recentFileRight = "/x/right.jpg";
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdNew));
+    EXPECT_TRUE(run.Options().recentFileLeft.empty());
+    EXPECT_TRUE(run.Options().recentFileRight.empty());
+    const std::string noImage = run.View().Language().Text(2006);
+    EXPECT_FALSE(noImage.empty());
+    EXPECT_EQ(Status(run, kLeftStatus), noImage);
+    EXPECT_EQ(Status(run, kRightStatus), noImage);
+
+    const std::string a = run.folder.File("a.png");
+    ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
+    run.View().LoadCover(Side::Left, a);
+    run.View().LoadCover(Side::Right, a);
+    const int leftFormat = run.View().Left().formatIndex;
+    run.View().Commands().Execute(kCmdNew);
+    EXPECT_FALSE(run.View().Left().image->IsValid());
+    EXPECT_FALSE(run.View().Right().image->IsValid());
+    EXPECT_EQ(run.View().Left().paper->Image(), nullptr);
+    EXPECT_EQ(run.View().Left().formatIndex, leftFormat);
+    EXPECT_FALSE(ButtonOn(run, kPrintLeftButton));
+}
+
+TEST(MainWindow, RotationTurnsThePictureAQuarterAnticlockwise)
+{
+    ProgramRun run;
+    run.Start();
+    const std::string a = run.folder.File("wide.png");
+    ASSERT_TRUE(WritePngFile(a, 300, 100, 0x0000FF));
+    run.Options().autoDetectFormat = 0;
+    run.View().LoadCover(Side::Left, a);
+    ASSERT_EQ(run.View().Left().image->GetWidth(), 300);
+    EXPECT_TRUE(run.View().Commands().Execute(kCmdRotateLeft));
+    EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
+    EXPECT_EQ(run.View().Left().image->GetHeight(), 300);
+    EXPECT_FALSE(run.View().Commands().Execute(kCmdRotateRight)) << "no right picture to turn";
+}
+
+TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
+{
+    ProgramRun run;
+    run.Start();
+    const std::string good = run.folder.File("COVER.PNG");
+    ASSERT_TRUE(WritePngFile(good, 80, 80, 0x0000FF));
+    run.View().LoadCover(Side::Left, good);
+    ASSERT_TRUE(run.View().Left().image->IsValid());
+    EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG");
+
+    const std::string broken = run.folder.File("broken.jpg");
+    FILE* f = std::fopen(broken.c_str(), "wb");
+    std::fputs("not a picture", f);
+    std::fclose(f);
+    for (const std::string& path : {broken, run.folder.File("cover.tif"), run.folder.File("cover")}) {
+        run.View().LoadCover(Side::Left, path);
+        EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << path;
+        EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << path;
+        EXPECT_EQ(run.Options().recentFileLeft, good) << path;
+    }
+}
+
+TEST(MainWindow, LongFileNamesAreShortenedFromTheFront)
+{
+    ProgramRun run;
+    run.Start();
+    const std::string name = std::string(120, 'x') + " the end.png";
+    const std::string path = run.folder.File(name);
+    ASSERT_TRUE(WritePngFile(path, 40, 40, 0x0000FF));
+    run.View().LoadCover(Side::Left, path);
+    const std::string shown = Status(run, kLeftStatus);
+    ASSERT_EQ(shown.substr(0, 3), "...");
+    EXPECT_EQ(shown.substr(shown.size() - 12), " the end.png");
+    EXPECT_LT(shown.size(), name.size());
+    EXPECT_EQ(run.View().Left().fileName, name) << "the job name uses the whole name";
+}
+
+TEST(MainWindow, DroppedFilesLoadIntoTheirPaperUnlessTheyMakeABatch)
+{
+    ProgramRun run;
+    run.Start();
+    run.Options().autoload2ndImage = 0;
+    QStringList files;
+    for (int i = 0; i < 3; ++i) {
+        const std::string path = run.folder.File("drop" + std::to_string(i) + ".png");
+        ASSERT_TRUE(WritePngFile(path, 60 + i, 60, 0x0000FF));
+        files << QString::fromStdString(path);
+    }
+    // Batch mode off: only the first of several files loads, into the paper's own side.
+    run.View().Right().paper->HandleDrop(files);
+    EXPECT_EQ(run.View().Right().image->GetWidth(), 60);
+    EXPECT_FALSE(run.View().Left().image->IsValid());
+
+    // Batch mode on: one file on the left paper is still a plain load.
+    run.Options().batchMode = 1;
+    run.View().Left().paper->HandleDrop({files[2]});
+    EXPECT_EQ(run.View().Left().image->GetWidth(), 62);
+    EXPECT_TRUE(run.View().BatchFiles().empty());
+}
+
+TEST(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
+{
+    ProgramRun run;
+    run.Start();
+    const std::string path = run.folder.File("picked.png");
+    ASSERT_TRUE(WritePngFile(path, 70, 70, 0x0000FF));
+    bool picked = false;
+    auto pick = AnswerModal(
+        [&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (!dialog) {
+                return false;
+            }
+            dialog->selectFile(QString::fromStdString(path));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            return true;
+        },
+        &picked);
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdLoadLeft));
+    ASSERT_TRUE(picked);
+    // The picture is read when timer 2 fires, after the window had a chance to repaint.
+    EXPECT_TRUE(run.View().TimerRunning(2));
+    EXPECT_FALSE(run.View().Left().image->IsValid());
+    ASSERT_TRUE(ProgramRun::WaitFor([&] { return run.View().Left().image->IsValid(); }));
+    EXPECT_EQ(run.Options().recentFileLeft, path);
+}
+
+TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
+{
+    ProgramRun run;
+    run.Start();
+    run.Options().autoRotate = 0;
+    run.Options().maskPrintJobName = 1;
+    run.Options().printJobName = "Report";
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdSkinAlternative));
+    run.Options().nrCoversPrinted = 7;
+    run.app->MainFrame()->move(40, 50);
+    run.Close();
+    AppSettings reread(run.folder.File("settings.ini"));
+    EXPECT_EQ(reread.ReadInt(Setting::AutoRotate), 0);
+    EXPECT_EQ(reread.ReadInt(Setting::MaskPrintJobName), 1);
+    EXPECT_EQ(reread.ReadText(Setting::PrintJobName), "Report");
+    EXPECT_EQ(reread.ReadInt(Setting::SelectedSkin), 1);
+    EXPECT_EQ(reread.ReadInt(Setting::NrCoversPrinted), 7);
+    EXPECT_EQ(reread.ReadInt(Setting::ShowPayPalDialog), 1) << "written as 0 or 1, never 2 again";
+    EXPECT_EQ(reread.ReadInt(Setting::PositionX), 40);
+    EXPECT_EQ(reread.ReadInt(Setting::PositionY), 50);
+}
