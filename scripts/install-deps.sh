@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   imagemagick poppler-utils xvfb cups cups-bsd
-  fonts-dejavu-core fonts-liberation
+  fonts-dejavu-core fonts-liberation fonts-droid-fallback
 )
 
 missing=()
