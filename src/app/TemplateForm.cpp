@@ -1,5 +1,6 @@
 #include "app/TemplateForm.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -155,6 +156,10 @@ bool CTemplateForm::Create(QWidget* host, int templateId, const Factory& factory
     layout_ = FixedFontLayout(template_.font, dotsPerInch);
     host->setFont(layout_.Font());
     items_.clear();
+    // Radio buttons that follow each other form one group (a GROUP flag starts a new
+    // one), so choosing one clears only its neighbours.
+    QButtonGroup* radioGroup = nullptr;
+    bool previousWasRadio = false;
     for (const ControlTemplate& control : template_.controls) {
         QWidget* widget = factory ? factory(control, host) : nullptr;
         if (!widget) {
@@ -179,6 +184,13 @@ bool CTemplateForm::Create(QWidget* host, int templateId, const Factory& factory
         if (control.HasFlag("HIDDEN")) {
             widget->hide();
         }
+        if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+            if (!previousWasRadio || control.HasFlag("GROUP")) {
+                radioGroup = new QButtonGroup(host);
+            }
+            radioGroup->addButton(radio);
+        }
+        previousWasRadio = control.kind == ControlKind::Radio;
         items_[control.id] = widget;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "dialogs/DonateDialog.h"
 #include "dialogs/FormatEditDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "images/RasterImage.h"
 #include "view/Paper.h"
 #include "view/TheView.h"
 
@@ -29,6 +30,10 @@ void CTheView::OnDonate() {
 void CTheView::OnFormatEditor() {
     FormatCatalogue& catalogue = document_.Catalogue();
     CFormatEditDialog dialog(this, catalogue, CatalogueReadPathIn(programFolder_), sides_[0].formatIndex);
+    if (sides_[0].image->IsValid()) {
+        // The previews show the user's own cover when there is one.
+        dialog.SetSampleImage(sides_[0].image);
+    }
     if (dialog.DoModal() != QDialog::Accepted) {
         return;
     }

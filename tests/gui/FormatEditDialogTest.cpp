@@ -1,0 +1,879 @@
+// The format editor: list operations and their names, the value texts in both units,
+// the up-down steps, the enabling rules, the cut-line list, and what OK and Cancel leave
+// in the catalogue and on disk.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "CollectingMessages.h"
+#include "DialogScreenshot.h"
+#include "GuiApp.h"
+#include "app/DialogTexts.h"
+#include "dialogs/CutLineList.h"
+#include "dialogs/FormatEditDialog.h"
+#include "formats/FormatCatalogue.h"
+#include "images/RasterImage.h"
+#include "view/Paper.h"
+
+using namespace FormatEditIds;
+
+namespace {
+
+CoverFormat MakeFormat(const std::string& name, double width = 120.0, double height = 120.0,
+                       const std::string& type = "CUSTOM")
+{
+    CoverFormat f;
+    f.name = name;
+    f.size = {width, height};
+    f.hasSize = true;
+    f.type = type;
+    return f;
+}
+
+std::vector<std::string> Names(const FormatCatalogue& catalogue)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < catalogue.GetCount(); ++i)
+        names.push_back(catalogue.GetName(i));
+    return names;
+}
+
+// While alive, looks at the active modal window on every pass of the event loop and
+// hands it to act until act returns true.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(std::function<bool(QWidget*)> act)
+    {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, act = std::move(act)] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!answered_ && modal != nullptr && act(modal)) {
+                answered_ = true;
+                timer_.stop();
+            }
+        });
+        timer_.start();
+    }
+    bool Answered() const { return answered_; }
+
+private:
+    QTimer timer_;
+    bool answered_ = false;
+};
+
+// A catalogue and an open (shown, not modal) editor on it.
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureGuiApp(); }
+
+    void Open(int startIndex = 0, const std::string& readPath = std::string())
+    {
+        dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, readPath, startIndex);
+        ASSERT_TRUE(dialog->Create());
+        dialog->show();
+    }
+
+    template <class T> T* Item(int id)
+    {
+        T* item = dialog->Form().ItemAs<T>(id);
+        EXPECT_NE(item, nullptr) << "control " << id;
+        return item;
+    }
+
+    void Click(int id) { Item<QAbstractButton>(id)->click(); }
+    std::string Text(int id) { return dialog->Form().Text(id); }
+    bool Enabled(int id) { return dialog->Form().Enabled(id); }
+
+    // Replaces a field's text the way typing does.
+    void Type(int id, const QString& text)
+    {
+        QLineEdit* edit = Item<QLineEdit>(id);
+        edit->clear();
+        for (const QChar ch : text) {
+            if (ch.unicode() < 0x80)
+                QTest::keyClick(edit, ch.toLatin1());
+            else // keys without an ASCII name arrive as their text
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+    }
+
+    void Choose(int id, int index)
+    {
+        QComboBox* combo = Item<QComboBox>(id);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    void SelectRow(int row) { Item<QListWidget>(kList)->setCurrentRow(row); }
+
+    void Arrow(int spinId, const char* which)
+    {
+        QWidget* spin = dialog->Form().Item(spinId);
+        ASSERT_NE(spin, nullptr);
+        auto* button = spin->findChild<QToolButton*>(QString::fromLatin1(which));
+        ASSERT_NE(button, nullptr);
+        button->click();
+    }
+
+    std::vector<std::string> Rows(int listId)
+    {
+        std::vector<std::string> rows;
+        QListWidget* list = Item<QListWidget>(listId);
+        for (int i = 0; i < list->count(); ++i)
+            rows.push_back(list->item(i)->text().toStdString());
+        return rows;
+    }
+
+    std::vector<std::string> RemapEntries()
+    {
+        std::vector<std::string> entries;
+        QComboBox* combo = Item<QComboBox>(kRemapList);
+        for (int i = 0; i < combo->count(); ++i)
+            entries.push_back(combo->itemText(i).toStdString());
+        return entries;
+    }
+
+    FormatCatalogue catalogue;
+    std::unique_ptr<CFormatEditDialog> dialog;
+};
+
+// ---------------------------------------------------------------------------------------
+// Value texts, typed values and steps
+
+TEST(FormatEditValues, ShowsStoredLengths)
+{
+    struct Case {
+        double mm;
+        LengthUnit unit;
+        const char* want;
+    };
+    const Case cases[] = {
+        {120.0, LengthUnit::Millimetres, "120.0"},     {120.0, LengthUnit::Inches, "4.72"},
+        {119.888, LengthUnit::Millimetres, "119.9"},   {0.0, LengthUnit::Millimetres, "0.0"},
+        {0.04, LengthUnit::Millimetres, "0.0"},        {-2.0, LengthUnit::Millimetres, "-2.0"},
+        {-1.0, LengthUnit::Millimetres, ""},           {-1.0, LengthUnit::Inches, ""},
+        {-9001.0, LengthUnit::Inches, "LEFT"},         {-9002.0, LengthUnit::Millimetres, "RIGHT"},
+        {-9003.0, LengthUnit::Millimetres, "TOP"},     {-9004.0, LengthUnit::Inches, "BOTTOM"},
+        {-9005.0, LengthUnit::Millimetres, "-9005.0"}, {25.4, LengthUnit::Inches, "1.00"},
+        {1e6, LengthUnit::Millimetres, "1000000.0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatValue(c.mm, c.unit), c.want) << "have FormatValue(" << c.mm << ")";
+}
+
+TEST(FormatEditValues, ReadsTheLeadingNumberOfATypedText)
+{
+    struct Case {
+        const char* text;
+        LengthUnit unit;
+        double want;
+    };
+    const Case cases[] = {
+        {"12.5", LengthUnit::Millimetres, 12.5}, {"  12.5mm", LengthUnit::Millimetres, 12.5},
+        {"-3", LengthUnit::Millimetres, -3.0},   {"+7", LengthUnit::Millimetres, 7.0},
+        {".5", LengthUnit::Millimetres, 0.5},    {"5.", LengthUnit::Millimetres, 5.0},
+        {"1e2", LengthUnit::Millimetres, 100.0}, {"2e", LengthUnit::Millimetres, 2.0},
+        {"4.72", LengthUnit::Inches, 119.888},   {"1", LengthUnit::Inches, 25.4},
+        {"", LengthUnit::Millimetres, 0.0},      {"abc", LengthUnit::Millimetres, 0.0},
+        {"-", LengthUnit::Millimetres, 0.0},     {".", LengthUnit::Millimetres, 0.0},
+        {"inf", LengthUnit::Millimetres, 0.0},   {"nan", LengthUnit::Millimetres, 0.0},
+        {"0x10", LengthUnit::Millimetres, 0.0},  {"1,5", LengthUnit::Millimetres, 1.0},
+        {"1e999", LengthUnit::Millimetres, 0.0}, {"1e307", LengthUnit::Inches, 0.0},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(ParseValue(c.text, c.unit), c.want, 1e-9) << "have ParseValue(\"" << c.text << "\")";
+    const std::string manyDigits(400, '9');
+    EXPECT_EQ(ParseValue(manyDigits, LengthUnit::Millimetres), 0.0) << "a number beyond a double";
+}
+
+TEST(FormatEditValues, StepsAndClampsAtZero)
+{
+    struct Case {
+        double mm;
+        int delta;
+        LengthUnit unit;
+        double want;
+        bool wantClamped;
+    };
+    const Case cases[] = {
+        {10.0, -1, LengthUnit::Millimetres, 10.1, false}, {10.0, +1, LengthUnit::Millimetres, 9.9, false},
+        {10.0, -1, LengthUnit::Inches, 10.254, false},    {10.0, +1, LengthUnit::Inches, 9.746, false},
+        {0.05, +1, LengthUnit::Millimetres, 0.0, true},   {0.2, +1, LengthUnit::Inches, 0.0, true},
+        {0.0, -1, LengthUnit::Millimetres, 0.1, false},   {-2.0, -1, LengthUnit::Millimetres, 0.0, true},
+    };
+    for (const Case& c : cases) {
+        bool clamped = !c.wantClamped;
+        EXPECT_NEAR(StepValue(c.mm, c.delta, c.unit, clamped), c.want, 1e-9)
+            << "have StepValue(" << c.mm << ", " << c.delta << ")";
+        EXPECT_EQ(clamped, c.wantClamped) << "clamped flag for " << c.mm << ", " << c.delta;
+    }
+}
+
+TEST(FormatEditValues, ManualPlacementDefaults)
+{
+    struct Case {
+        SizeMm size;
+        PointMm wantLeft;
+        PointMm wantRight;
+    };
+    const Case cases[] = {
+        {{120.0, 120.0}, {45.0, 14.25}, {45.0, 162.75}},
+        // Too tall for half a sheet: centred on the whole sheet.
+        {{120.0, 200.0}, {45.0, 48.5}, {45.0, 48.5}},
+        // Exactly half a sheet: y 0 is not above zero on the left side.
+        {{210.0, 148.5}, {0.0, 74.25}, {0.0, 148.5}},
+    };
+    for (const Case& c : cases) {
+        const PointMm left = DefaultLeftPosition(c.size);
+        const PointMm right = DefaultRightPosition(c.size);
+        EXPECT_EQ(left, c.wantLeft) << "left for " << c.size.width << " x " << c.size.height << ": have "
+                                    << left.x << ", " << left.y;
+        EXPECT_EQ(right, c.wantRight) << "right for " << c.size.width << " x " << c.size.height << ": have "
+                                      << right.x << ", " << right.y;
+    }
+}
+
+TEST(FormatEditValues, FreeNewFormatNames)
+{
+    struct Case {
+        std::vector<std::string> existing;
+        const char* want;
+    };
+    const Case cases[] = {
+        {{}, "New Format"},
+        {{"CD Front"}, "New Format"},
+        {{"New Format"}, "New Format 1"},
+        {{"New Format", "New Format 1", "New Format 3"}, "New Format 2"},
+        {{"new format"}, "New Format"},
+        {{"New Format 1"}, "New Format"},
+    };
+    for (const Case& c : cases) {
+        FormatCatalogue catalogue;
+        for (const std::string& name : c.existing)
+            catalogue.Append(MakeFormat(name));
+        EXPECT_EQ(FreeNewFormatName(catalogue), c.want) << "with " << c.existing.size() << " names";
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Cut-line list texts
+
+TEST(CutLineTexts, ShowsLinesThenRectanglesInTheUnit)
+{
+    FormatCatalogue catalogue;
+    CoverFormat f = MakeFormat("Lines");
+    f.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
+    f.lines.Add({0.0, 0.0, 0.0, 120.0, false});
+    f.lines.Add({-1.0, 5.0, 10.0, -1.0, true});
+    f.lines.Add({kWordMin, 0.0, 0.0, 0.0, false});
+    f.rects.Add({10.0, 20.0, 50.8, 25.4, true});
+    catalogue.Append(f);
+    catalogue.Append(MakeFormat("Plain"));
+
+    const std::vector<std::string> wantMm = {
+        "LINE = LEFT, SOLID",     "LINE = (0.0, 0.0)(0.0, 120.0), DASHED",  "LINE = (, 5.0)(10.0, ), SOLID",
+        "LINE = -9005.0, DASHED", "RECT = (10.0, 20.0)(50.8, 25.4), SOLID",
+    };
+    EXPECT_EQ(CutLineTexts(catalogue, 0, LengthUnit::Millimetres), wantMm);
+
+    const std::vector<std::string> inches = CutLineTexts(catalogue, 0, LengthUnit::Inches);
+    ASSERT_EQ(inches.size(), 5u);
+    EXPECT_EQ(inches[0], "LINE = LEFT, SOLID");
+    EXPECT_EQ(inches[1], "LINE = (0.00, 0.00)(0.00, 4.72), DASHED");
+    EXPECT_EQ(inches[4], "RECT = (0.39, 0.79)(2.00, 1.00), SOLID");
+
+    EXPECT_TRUE(CutLineTexts(catalogue, 1, LengthUnit::Millimetres).empty()) << "a format without lines";
+    EXPECT_TRUE(CutLineTexts(catalogue, 2, LengthUnit::Millimetres).empty()) << "a position past the end";
+    EXPECT_TRUE(CutLineTexts(catalogue, -1, LengthUnit::Millimetres).empty()) << "no position";
+}
+
+// ---------------------------------------------------------------------------------------
+// The dialog's list operations
+
+TEST_F(EditorTest, AddNamesNewFormatsWithTheFirstFreeNumber)
+{
+    catalogue.Append(MakeFormat("CD Front"));
+    catalogue.Append(MakeFormat("New Format"));
+    Open(0);
+    for (int n = 0; n < 3; ++n)
+        Click(kAdd);
+    const std::vector<std::string> want = {"CD Front", "New Format", "New Format 1", "New Format 2",
+                                           "New Format 3"};
+    EXPECT_EQ(Names(catalogue), want);
+    EXPECT_EQ(Rows(kList), want);
+    EXPECT_EQ(RemapEntries(), want);
+    EXPECT_EQ(dialog->SelectedFormat(), 4);
+    EXPECT_EQ(Text(kName), "New Format 3");
+    EXPECT_EQ(Text(kWidth), "100.0") << "the editor's default size";
+    EXPECT_EQ(Text(kType), "CUSTOM");
+    EXPECT_TRUE(dialog->Form().Checked(kAutodetect));
+    EXPECT_FALSE(Enabled(kMoveDown)) << "the last row cannot move down";
+    EXPECT_TRUE(Enabled(kMoveUp));
+}
+
+TEST_F(EditorTest, AddIntoAnEmptyCatalogue)
+{
+    Open(0);
+    EXPECT_EQ(dialog->SelectedFormat(), -1);
+    Click(kAdd);
+    EXPECT_EQ(Names(catalogue), std::vector<std::string>{"New Format"});
+    EXPECT_EQ(dialog->SelectedFormat(), 0);
+    EXPECT_FALSE(Enabled(kMoveUp));
+    EXPECT_FALSE(Enabled(kMoveDown));
+}
+
+TEST_F(EditorTest, CopyNamesTheCopyAfterTheSelectedRowWithoutUniquenessTest)
+{
+    CoverFormat front = MakeFormat("CD Front", 120.0, 120.0, "CD_FRONT");
+    front.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
+    catalogue.Append(front);
+    catalogue.Append(MakeFormat("Copy of CD Front"));
+    Open(0);
+    Click(kCopy);
+    ASSERT_EQ(catalogue.GetCount(), 3);
+    EXPECT_EQ(catalogue.GetName(2), "Copy of CD Front");
+    EXPECT_EQ(dialog->SelectedFormat(), 2);
+    CoverFormat copy = *catalogue.Get(2);
+    copy.name = front.name;
+    EXPECT_EQ(copy, front) << "the copy differs from its original in more than the name";
+    EXPECT_EQ(Rows(kCutLines), std::vector<std::string>{"LINE = LEFT, SOLID"});
+}
+
+TEST_F(EditorTest, RemoveSelectsTheRowNowInPlaceOrTheNewLast)
+{
+    for (const char* name : {"A", "B", "C", "D"})
+        catalogue.Append(MakeFormat(name));
+    Open(1);
+    Click(kRemove);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"A", "C", "D"}));
+    EXPECT_EQ(dialog->SelectedFormat(), 1);
+    EXPECT_EQ(Text(kName), "C");
+
+    SelectRow(2);
+    Click(kRemove);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"A", "C"}));
+    EXPECT_EQ(dialog->SelectedFormat(), 1) << "after removing the last row";
+    EXPECT_EQ(Text(kName), "C");
+    EXPECT_EQ(Rows(kList), (std::vector<std::string>{"A", "C"}));
+    EXPECT_EQ(RemapEntries(), (std::vector<std::string>{"A", "C"}));
+    EXPECT_FALSE(Enabled(kMoveDown));
+}
+
+TEST_F(EditorTest, RemovingTheOnlyRowLeavesNothingSelectedAndTheFieldsAsTheyWere)
+{
+    catalogue.Append(MakeFormat("Solo", 130.0, 140.0));
+    Open(0);
+    Click(kRemove);
+    EXPECT_EQ(catalogue.GetCount(), 0);
+    EXPECT_EQ(dialog->SelectedFormat(), -1);
+    EXPECT_TRUE(Rows(kList).empty());
+    EXPECT_EQ(Text(kName), "Solo");
+    EXPECT_EQ(Text(kWidth), "130.0");
+    // Without a selection the fields change nothing, and nothing breaks.
+    Type(kName, QStringLiteral("Ghost"));
+    Click(kLabel);
+    Click(kCopy);
+    Click(kRemove);
+    Arrow(kWidthSpin, "up");
+    EXPECT_EQ(catalogue.GetCount(), 0);
+}
+
+TEST_F(EditorTest, MoveUpAndDownKeepRowsRemapsAndSelectionTogether)
+{
+    for (const char* name : {"A", "B", "C"})
+        catalogue.Append(MakeFormat(name));
+    catalogue.SetRemap(2, 0); // C is detected as A
+    Open(0);
+    EXPECT_FALSE(Enabled(kMoveUp));
+    EXPECT_TRUE(Enabled(kMoveDown));
+
+    Click(kMoveDown);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(Rows(kList), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(RemapEntries(), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(dialog->SelectedFormat(), 1);
+    EXPECT_EQ(Text(kName), "A");
+    EXPECT_TRUE(Enabled(kMoveUp));
+    EXPECT_TRUE(Enabled(kMoveDown));
+    EXPECT_EQ(catalogue.GetName(catalogue.GetRemap(2)), "A") << "the remap lost its format on a move";
+
+    Click(kMoveDown);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"B", "C", "A"}));
+    EXPECT_EQ(dialog->SelectedFormat(), 2);
+    EXPECT_FALSE(Enabled(kMoveDown)) << "the moved row is now the last";
+    EXPECT_EQ(catalogue.GetName(catalogue.GetRemap(1)), "A");
+
+    SelectRow(1);
+    EXPECT_EQ(Text(kRemapList), "A") << "C's remap choice after the moves";
+    Click(kMoveUp);
+    Click(kMoveUp);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"C", "B", "A"}));
+    EXPECT_EQ(dialog->SelectedFormat(), 0);
+    EXPECT_FALSE(Enabled(kMoveUp));
+    // A stale click at the top changes nothing.
+    Item<QPushButton>(kMoveUp)->setEnabled(true);
+    Click(kMoveUp);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"C", "B", "A"}));
+
+    Click(kRemove); // C goes; B and A stay, and nothing points at C
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"B", "A"}));
+    EXPECT_FALSE(catalogue.HasRemap(0));
+    EXPECT_FALSE(catalogue.HasRemap(1));
+}
+
+// ---------------------------------------------------------------------------------------
+// Fields
+
+TEST_F(EditorTest, NameEditRenamesTheFormatItsRowAndItsRemapEntry)
+{
+    catalogue.Append(MakeFormat("A"));
+    catalogue.Append(MakeFormat("B"));
+    Open(1);
+    Type(kName, QStringLiteral("Bee"));
+    EXPECT_EQ(catalogue.GetName(1), "Bee");
+    EXPECT_EQ(Rows(kList), (std::vector<std::string>{"A", "Bee"}));
+    EXPECT_EQ(RemapEntries(), (std::vector<std::string>{"A", "Bee"}));
+    EXPECT_EQ(catalogue.GetName(0), "A");
+}
+
+TEST_F(EditorTest, InchesShowAndReadBackInMillimetres)
+{
+    catalogue.Append(MakeFormat("Square", 120.0, 120.0));
+    Open(0);
+    EXPECT_EQ(Text(kWidth), "120.0");
+    Click(kInches);
+    EXPECT_EQ(dialog->Unit(), LengthUnit::Inches);
+    EXPECT_EQ(Text(kWidth), "4.72");
+    EXPECT_EQ(Text(kHeight), "4.72");
+    Type(kWidth, QStringLiteral("4.72"));
+    EXPECT_NEAR(catalogue.GetPlacement(0, false, false).width, 119.888, 1e-9);
+    EXPECT_NEAR(catalogue.GetPlacement(0, false, false).height, 119.888, 1e-9)
+        << "the height text read back in inches as well";
+    EXPECT_EQ(Text(kWidth), "4.72") << "the text being typed is rewritten";
+    Click(kMillimetres);
+    EXPECT_EQ(Text(kWidth), "119.9");
+}
+
+TEST_F(EditorTest, TypedPositionsFollowTheRadios)
+{
+    catalogue.Append(MakeFormat("Square", 120.0, 120.0));
+    Open(0);
+    EXPECT_TRUE(dialog->Form().Checked(kLeftAutomatic));
+    EXPECT_FALSE(Enabled(kLeftX));
+    EXPECT_EQ(Text(kLeftX), "");
+
+    Click(kLeftManual);
+    FormatCatalogue::Placement left = catalogue.GetPlacement(0, false, false);
+    EXPECT_EQ(left.x, 45.0);
+    EXPECT_EQ(left.y, 14.25);
+    EXPECT_TRUE(Enabled(kLeftX));
+    EXPECT_TRUE(Enabled(kLeftYSpin));
+    EXPECT_EQ(Text(kLeftY), "14.2") << "14.25 rounds to even like printf";
+
+    Type(kLeftX, QStringLiteral("12"));
+    Type(kHeight, QStringLiteral("-5"));
+    left = catalogue.GetPlacement(0, false, false);
+    EXPECT_EQ(left.x, 12.0);
+    EXPECT_EQ(left.height, -5.0) << "a typed value below zero is stored as typed";
+    const FormatCatalogue::Placement right = catalogue.GetPlacement(0, true, false);
+    EXPECT_EQ(right.x, -1.0) << "the automatic right side took a typed position";
+    EXPECT_EQ(right.height, -5.0);
+
+    Type(kHeight, QStringLiteral("120"));
+    Click(kRightManual);
+    EXPECT_EQ(catalogue.GetPlacement(0, true, false).y, 162.75);
+    Click(kLeftAutomatic);
+    left = catalogue.GetPlacement(0, false, false);
+    EXPECT_EQ(left.x, -1.0);
+    EXPECT_EQ(left.y, -1.0);
+    EXPECT_FALSE(Enabled(kLeftX));
+    EXPECT_EQ(catalogue.GetPlacement(0, true, false).y, 162.75) << "the right side followed the left";
+}
+
+TEST_F(EditorTest, MirroredRightPositionSurvivesTypingTheSize)
+{
+    CoverFormat f = MakeFormat("Mirror");
+    f.position2 = {kMirrorPosition, kMirrorPosition};
+    catalogue.Append(f);
+    Open(0);
+    EXPECT_TRUE(dialog->Form().Checked(kRightManual));
+    EXPECT_EQ(Text(kRightX), "-2.0");
+    Type(kWidth, QStringLiteral("100"));
+    EXPECT_EQ(catalogue.Get(0)->position2, (PointMm{kMirrorPosition, kMirrorPosition}));
+    EXPECT_EQ(catalogue.Get(0)->size.width, 100.0);
+}
+
+TEST_F(EditorTest, EveryUpDownStepsItsOwnValueAndBeepsAtZero)
+{
+    // Every value at 0.05 mm, and every up-down enabled: a tray label with a spine and
+    // manual positions.
+    auto reset = [this] {
+        CoverFormat f = MakeFormat("Tray", 0.05, 0.05, "CD_TRAY");
+        f.label = true;
+        f.holeSize = f.spine = 0.05;
+        f.paperSize = {0.05, 0.05};
+        f.position = f.position2 = {0.05, 0.05};
+        catalogue.Clear();
+        catalogue.Append(f);
+    };
+    reset();
+    Open(0);
+    QSignalSpy beeps(dialog.get(), &CFormatEditDialog::beeped);
+    using Get = std::function<double(const CoverFormat&)>;
+    const std::pair<int, Get> cases[] = {
+        {kHoleSpin, [](const CoverFormat& f) { return f.holeSize; }},
+        {kSpineSpin, [](const CoverFormat& f) { return f.spine; }},
+        {kWidthSpin, [](const CoverFormat& f) { return f.size.width; }},
+        {kHeightSpin, [](const CoverFormat& f) { return f.size.height; }},
+        {kPaperWidthSpin, [](const CoverFormat& f) { return f.paperSize.width; }},
+        {kPaperHeightSpin, [](const CoverFormat& f) { return f.paperSize.height; }},
+        {kLeftXSpin, [](const CoverFormat& f) { return f.position.x; }},
+        {kLeftYSpin, [](const CoverFormat& f) { return f.position.y; }},
+        {kRightXSpin, [](const CoverFormat& f) { return f.position2.x; }},
+        {kRightYSpin, [](const CoverFormat& f) { return f.position2.y; }},
+    };
+    for (const auto& [spin, get] : cases) {
+        reset();
+        ASSERT_TRUE(Enabled(spin)) << "up-down " << spin << " is disabled";
+        const int beepsBefore = static_cast<int>(beeps.count());
+        Arrow(spin, "down");
+        EXPECT_EQ(get(*catalogue.Get(0)), 0.0) << "up-down " << spin << " down from 0.05";
+        EXPECT_EQ(beeps.count(), beepsBefore + 1) << "up-down " << spin << " did not beep at zero";
+        Arrow(spin, "up");
+        EXPECT_NEAR(get(*catalogue.Get(0)), 0.1, 1e-12) << "up-down " << spin << " up from 0";
+        EXPECT_EQ(beeps.count(), beepsBefore + 1) << "up-down " << spin << " beeped above zero";
+        const int others =
+            static_cast<int>(std::count_if(std::begin(cases), std::end(cases), [&](const auto& c) {
+                return c.first != spin && c.second(*catalogue.Get(0)) != 0.05;
+            }));
+        EXPECT_EQ(others, 0) << "up-down " << spin << " changed other values too";
+    }
+
+    // In inch mode a step is a hundredth of an inch; it starts from the stored value,
+    // not from the text being typed.
+    catalogue.SetPlacement(0, false, {0.0, 0.0, 50.0, 50.0, 0.0});
+    Click(kInches);
+    Item<QLineEdit>(kWidth)->setText(QStringLiteral("9"));
+    Arrow(kWidthSpin, "up");
+    EXPECT_NEAR(catalogue.GetPlacement(0, false, false).width, 50.254, 1e-9);
+    EXPECT_EQ(Text(kWidth), "1.98");
+}
+
+TEST_F(EditorTest, EnablingFollowsTypeLabelAndSpine)
+{
+    catalogue.Append(MakeFormat("Case", 183.0, 273.0, "DVD"));
+    Open(0);
+    struct Case {
+        int typeEntry;
+        const char* type;
+        bool spineBox;
+        bool paper;
+    };
+    const Case cases[] = {
+        {1, "SLIMLINE_DVD", true, false},
+        {6, "CD_TRAY", false, true},
+        {0, "DVD", false, false},
+        {7, "CUSTOM", false, false},
+    };
+    for (const Case& c : cases) {
+        Choose(kType, c.typeEntry);
+        EXPECT_EQ(catalogue.GetType(0), c.type);
+        EXPECT_EQ(Enabled(kSpine), c.spineBox) << "spine box for " << c.type;
+        for (int id : {kPaperWidth, kPaperHeight, kPaperWidthSpin, kPaperHeightSpin, kPaperWidthCaption})
+            EXPECT_EQ(Enabled(id), c.paper) << "paper control " << id << " for " << c.type;
+    }
+
+    // The spine value follows its box; the box's value comes from the typed text.
+    Choose(kType, 1);
+    EXPECT_FALSE(dialog->Form().Checked(kSpine));
+    EXPECT_FALSE(Enabled(kSpineValue));
+    Click(kSpine);
+    EXPECT_TRUE(catalogue.HasSpine(0));
+    EXPECT_EQ(catalogue.GetSpine(0), 0.0);
+    EXPECT_TRUE(Enabled(kSpineValue));
+    Type(kSpineValue, QStringLiteral("7"));
+    EXPECT_EQ(catalogue.GetSpine(0), 7.0);
+    Click(kSpine);
+    EXPECT_FALSE(catalogue.HasSpine(0));
+    EXPECT_EQ(Text(kSpineValue), "");
+
+    EXPECT_FALSE(Enabled(kHole));
+    Click(kLabel);
+    EXPECT_TRUE(catalogue.GetLabel(0));
+    EXPECT_TRUE(Enabled(kHole));
+    EXPECT_TRUE(Enabled(kHoleSpin));
+    EXPECT_EQ(Text(kHole), "0.0");
+    Type(kHole, QStringLiteral("15"));
+    EXPECT_EQ(catalogue.GetHoleSize(0), 15.0);
+    Click(kLabel);
+    EXPECT_FALSE(Enabled(kHole));
+    EXPECT_EQ(Text(kHole), "");
+
+    Click(kAutodetect);
+    EXPECT_TRUE(catalogue.GetAutodetect(0));
+}
+
+TEST_F(EditorTest, UnknownTypeShowsCustomUntilAnEntryIsPicked)
+{
+    catalogue.Append(MakeFormat("Odd", 100.0, 100.0, "FLOPPY"));
+    catalogue.Append(MakeFormat("Slim", 100.0, 100.0, "slim"));
+    Open(0);
+    EXPECT_EQ(Text(kType), "CUSTOM");
+    Click(kLabel);
+    EXPECT_EQ(catalogue.GetType(0), "FLOPPY") << "a refresh changed the type";
+    SelectRow(1);
+    EXPECT_EQ(Text(kType), "SLIMLINE_DVD") << "the first entry that begins with the type";
+    SelectRow(0);
+    Choose(kType, 0);
+    EXPECT_EQ(catalogue.GetType(0), "DVD");
+}
+
+TEST_F(EditorTest, RemapBoxAndList)
+{
+    for (const char* name : {"A", "B", "C"})
+        catalogue.Append(MakeFormat(name));
+    Open(0);
+    EXPECT_FALSE(dialog->Form().Checked(kRemap));
+    EXPECT_FALSE(Enabled(kRemapList));
+    Click(kRemap);
+    EXPECT_TRUE(Enabled(kRemapList));
+    EXPECT_FALSE(catalogue.HasRemap(0)) << "no entry chosen yet";
+    Choose(kRemapList, 2);
+    EXPECT_EQ(catalogue.GetRemap(0), 2);
+    SelectRow(1);
+    SelectRow(0);
+    EXPECT_TRUE(dialog->Form().Checked(kRemap));
+    EXPECT_EQ(Text(kRemapList), "C");
+    Click(kRemap);
+    EXPECT_FALSE(catalogue.HasRemap(0));
+    EXPECT_FALSE(Enabled(kRemapList));
+}
+
+TEST_F(EditorTest, CutLineListFollowsSelectionAndUnit)
+{
+    CoverFormat f = MakeFormat("Lines");
+    f.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
+    f.lines.Add({0.0, 0.0, 0.0, 120.0, false});
+    catalogue.Append(f);
+    catalogue.Append(MakeFormat("Plain"));
+    Open(0);
+    EXPECT_EQ(Rows(kCutLines),
+              (std::vector<std::string>{"LINE = LEFT, SOLID", "LINE = (0.0, 0.0)(0.0, 120.0), DASHED"}));
+    Click(kInches);
+    EXPECT_EQ(Rows(kCutLines),
+              (std::vector<std::string>{"LINE = LEFT, SOLID", "LINE = (0.00, 0.00)(0.00, 4.72), DASHED"}));
+    SelectRow(1);
+    EXPECT_TRUE(Rows(kCutLines).empty());
+    for (int id : {kAddLine, kAddRect, kEditLine, kDeleteLine})
+        EXPECT_FALSE(Enabled(id)) << "cut-line button " << id;
+}
+
+TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)
+{
+    catalogue.Append(MakeFormat("A"));
+    CoverFormat tray = MakeFormat("Tray", 120.0, 120.0, "CD_TRAY");
+    tray.paperSize = {120.0, 150.0};
+    catalogue.Append(tray);
+    Open(1);
+    auto* left = Item<CPaper>(kLeftPreview);
+    auto* right = Item<CPaper>(kRightPreview);
+    EXPECT_EQ(left->FormatCode(), 1);
+    EXPECT_EQ(right->FormatCode(), 1001);
+    EXPECT_EQ(left->IsCdTray(), 1);
+    EXPECT_EQ(left->PaperWidth(), 120.0);
+    EXPECT_EQ(right->PaperHeight(), 150.0);
+    ASSERT_NE(left->Image(), nullptr);
+    EXPECT_TRUE(left->Image()->IsValid()) << "the built-in sample picture did not load";
+    EXPECT_EQ(right->Image(), left->Image());
+    SelectRow(0);
+    EXPECT_EQ(left->FormatCode(), 0);
+    EXPECT_EQ(right->FormatCode(), 1000);
+    EXPECT_EQ(left->IsCdTray(), 0);
+}
+
+TEST_F(EditorTest, EveryTranslatedControlExists)
+{
+    std::vector<TextPair> seen;
+    int seenCaption = 0;
+    SetDialogTranslator([&](CTemplateDialog&, std::span<const TextPair> pairs, int captionKey) {
+        seen.assign(pairs.begin(), pairs.end());
+        seenCaption = captionKey;
+    });
+    catalogue.Append(MakeFormat("A"));
+    Open(0);
+    SetDialogTranslator(nullptr);
+    EXPECT_EQ(seenCaption, 7000);
+    ASSERT_EQ(seen.size(), 35u);
+    std::set<int> keys;
+    for (const TextPair& pair : seen) {
+        EXPECT_NE(dialog->Form().Item(pair.controlId), nullptr) << "no control " << pair.controlId;
+        keys.insert(pair.key);
+    }
+    EXPECT_EQ(keys.size(), 31u);
+    EXPECT_EQ(*keys.begin(), 7001);
+    EXPECT_EQ(*keys.rbegin(), 7031);
+}
+
+// ---------------------------------------------------------------------------------------
+// OK and Cancel
+
+TEST_F(EditorTest, CancelBringsBackRemovedFormatsInTheirOrder)
+{
+    for (const char* name : {"A", "B", "C", "D"})
+        catalogue.Append(MakeFormat(name));
+    catalogue.SetRemap(3, 1);
+    std::vector<CoverFormat> before;
+    for (int i = 0; i < catalogue.GetCount(); ++i)
+        before.push_back(*catalogue.Get(i));
+    Open(1);
+    Click(kRemove);
+    Click(kMoveUp);
+    Type(kName, QStringLiteral("renamed"));
+    Click(kAdd);
+    SelectRow(0);
+    Click(kRemove);
+    ASSERT_EQ(Names(catalogue), (std::vector<std::string>{"A", "D", "New Format"}));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    ASSERT_EQ(catalogue.GetCount(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(*catalogue.Get(i), before[static_cast<std::size_t>(i)])
+            << "format " << i << " after Cancel";
+}
+
+TEST_F(EditorTest, ClosingWithoutOpeningLeavesTheCatalogueAlone)
+{
+    catalogue.Append(MakeFormat("A"));
+    CFormatEditDialog never(nullptr, catalogue, std::string(), 0);
+    // Escape or the close box on a dialog that never opened.
+    static_cast<QDialog&>(never).reject();
+    EXPECT_EQ(Names(catalogue), std::vector<std::string>{"A"});
+}
+
+TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
+{
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const std::string path = scratch.filePath(QStringLiteral("Sleevit.dat")).toStdString();
+    {
+        FormatCatalogue seed;
+        CoverFormat front = MakeFormat("CD Front", 120.0, 120.0, "CD_FRONT");
+        front.autodetect = true;
+        front.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
+        seed.Append(front);
+        seed.Append(MakeFormat("Sleeve", 183.0, 273.0, "DVD"));
+        ASSERT_TRUE(seed.SaveCatalogueAs(path));
+    }
+    CCollectingMessages messages;
+    ASSERT_TRUE(catalogue.LoadCatalogue(path, messages));
+
+    dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, path, 0);
+    int result = -1;
+    ModalAnswer answer([&](QWidget* modal) {
+        if (modal != dialog.get())
+            return false;
+        Click(kCopy);
+        Type(kName, QString::fromUtf8("Front \xC3\xA9"
+                                      "dit\xC3\xA9"));
+        Click(kLabel);
+        Click(kLeftManual);
+        Click(kAdd);
+        Choose(kType, 6);
+        Click(kRemap);
+        Choose(kRemapList, 1);
+        Click(kIdOk);
+        return true;
+    });
+    result = dialog->DoModal();
+    ASSERT_TRUE(answer.Answered());
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(dialog->SavedPath(), path);
+
+    FormatCatalogue reread;
+    ASSERT_TRUE(reread.LoadCatalogue(path, messages));
+    EXPECT_TRUE(messages.errors.empty()) << "the written file has a bad line: " << messages.errors.front();
+    EXPECT_EQ(Names(reread), (std::vector<std::string>{"CD Front", "Sleeve",
+                                                       "Front \xC3\xA9"
+                                                       "dit\xC3\xA9",
+                                                       "New Format"}));
+    EXPECT_EQ(reread.CatalogueText(), catalogue.CatalogueText());
+    EXPECT_TRUE(reread.GetLabel(2));
+    EXPECT_EQ(reread.GetPlacement(2, false, false).x, 45.0);
+    EXPECT_EQ(reread.GetType(3), "CD_TRAY");
+    EXPECT_EQ(reread.GetRemap(3), 1);
+}
+
+TEST_F(EditorTest, FailedSaveKeepsTheDialogOpenAndTheEdits)
+{
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    // A plain file where folders should be: neither the catalogue's folder nor the
+    // user's data folder can take a file.
+    const std::string blocker = scratch.filePath(QStringLiteral("blocker")).toStdString();
+    std::ofstream(blocker) << "x";
+    const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocker + "/data"));
+
+    catalogue.Append(MakeFormat("A"));
+    Open(0, blocker + "/Sleevit.dat");
+    Click(kAdd);
+    bool sawError = false;
+    ModalAnswer answer([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr)
+            return false;
+        sawError = box->icon() == QMessageBox::Critical;
+        box->accept();
+        return true;
+    });
+    Click(kIdOk);
+    for (int i = 0; i < 50 && !answer.Answered(); ++i)
+        QTest::qWait(20);
+    if (oldXdg.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldXdg);
+
+    EXPECT_TRUE(sawError) << "no error message for the failed save";
+    EXPECT_TRUE(dialog->isVisible()) << "the dialog closed although nothing was saved";
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"A", "New Format"}));
+    EXPECT_TRUE(dialog->SavedPath().empty());
+}
+
+// Writes the dialog's picture when SLEEVIT_SCREENSHOT_DIR names a folder.
+TEST_F(EditorTest, Screenshot)
+{
+    if (qEnvironmentVariableIsEmpty("SLEEVIT_SCREENSHOT_DIR"))
+        GTEST_SKIP() << "set SLEEVIT_SCREENSHOT_DIR to a folder to write format-editor.png there";
+    CCollectingMessages messages;
+    ASSERT_TRUE(catalogue.LoadCatalogue(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", messages));
+    Open(3);
+    Click(kRightManual);
+    QTest::qWait(50);
+    SaveDialogScreenshot(*dialog, "format-editor");
+    const QString file =
+        qEnvironmentVariable("SLEEVIT_SCREENSHOT_DIR") + QStringLiteral("/format-editor.png");
+    EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+}
+
+} // namespace
