@@ -1,0 +1,86 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+
+#include "layout/PdfDocument.h"
+#include "layout/PrintJob.h"
+
+class CPrintTarget;
+class CRasterImage;
+class QPrinter;
+class QWidget;
+
+// The window's print cycle: the print dialog, the job on its target (a printer queue or
+// a PDF file) with the progress window and Cancel, the preview window and the printer
+// setup dialog. It keeps the program's default printer settings for the whole run: the
+// last choice of a print or setup dialog, and whether jobs feed from the CD tray.
+class CPrintCycle {
+public:
+    // Printed pages are drawn in device pixels of this resolution.
+    static constexpr int kPrintDpi = 600;
+    // The preview draws the sheets at this resolution (then scales them to the window).
+    static constexpr int kPreviewDpi = 100;
+
+    CPrintCycle();
+    ~CPrintCycle();
+    CPrintCycle(const CPrintCycle&) = delete;
+    CPrintCycle& operator=(const CPrintCycle&) = delete;
+
+    // The default printer settings: the printer (or PDF file), copies and page size the
+    // print dialog starts from and leaves behind.
+    QPrinter& Printer() { return *printer_; }
+    const QPrinter& Printer() const { return *printer_; }
+
+    // Later jobs feed from the printer's CD tray, until the user picks another printer
+    // in a print or setup dialog. The tray is looked up when a job is handed to the
+    // printer; a printer without one prints as it is.
+    void SelectCdTrayPaper();
+    bool CdTray() const { return cdTray_; }
+
+    // Shows the print dialog (unless showDialog is false), then prints the job with the
+    // progress window. A cancelled dialog gives a result with started false and no
+    // message; a job the printer refuses is reported in a message box.
+    PrintJobResult Print(QWidget* parent, PrintJobRequest request, bool showDialog = true);
+    // The same for a batch (the job is named "Sleevit"); details, when given, receives
+    // the batch's own result (files printed and skipped, the last format used).
+    PrintJobResult PrintBatch(QWidget* parent, BatchJobRequest request, CRasterImage& image,
+                              bool showDialog = true, BatchJobResult* details = nullptr);
+    // Draws the job's pages on screen sheets of the default printer's paper and shows
+    // them in the preview window; its "&Print..." closes the window and then calls
+    // printFromPreview.
+    void Preview(QWidget* parent, PrintJobRequest request, std::function<void()> printFromPreview);
+    // The page setup dialog on the default printer settings.
+    void Setup(QWidget* parent);
+
+    // The sheet of the default printer settings at a resolution: the chosen paper and,
+    // for a printer, its printable area; for a PDF file the whole sheet.
+    DeviceCaps SheetCaps(int dpi) const;
+    // The target a job goes to at a resolution (the PDF file or the printer queue).
+    std::unique_ptr<CPrintTarget> MakeTarget(int dpi) const;
+    // The paper of the page layout in millimetres (turned with the orientation).
+    PaperSize LayoutPaper() const;
+    // What the progress window names as the printer: the queue, or the PDF file.
+    QString TargetName() const;
+
+private:
+    // Runs the print dialog; false when cancelled. Picking another printer drops the
+    // CD tray choice.
+    bool RunPrintDialog(QWidget* parent);
+    // Which printer the settings name, to tell when the user picked another one.
+    QString PrinterKey() const;
+    // Shows the progress window while run prints pageCount pages; run gets the progress
+    // callback.
+    PrintJobResult RunWithProgress(QWidget* parent, const QString& documentName, int pageCount,
+                                   const std::function<PrintJobResult(std::function<bool(int)>)>& run);
+
+    std::unique_ptr<QPrinter> printer_;
+    bool cdTray_ = false;
+};
+
+// The media keyword for a sheet of the given size in millimetres, as a print queue
+// names it ("iso_a4_210x297mm"); a size without a standard name gets a custom keyword
+// carrying its measurements.
+std::string MediaKeywordForSize(double widthMm, double heightMm);

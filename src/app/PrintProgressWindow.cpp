@@ -1,0 +1,57 @@
+#include "app/PrintProgressWindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CPrintProgressWindow::CPrintProgressWindow(const QString& documentName, const QString& printerName,
+                                           QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Printing"));
+    setObjectName(QStringLiteral("printProgress"));
+    // The rest of the program waits while the job runs; only Cancel answers.
+    setWindowModality(Qt::ApplicationModal);
+
+    document_ = new QLabel(documentName, this);
+    document_->setObjectName(QStringLiteral("document"));
+    document_->setAlignment(Qt::AlignHCenter);
+    printer_ = new QLabel(printerName, this);
+    printer_->setObjectName(QStringLiteral("printer"));
+    printer_->setAlignment(Qt::AlignHCenter);
+    pageLabel_ = new QLabel(this);
+    pageLabel_->setObjectName(QStringLiteral("page"));
+    pageLabel_->setAlignment(Qt::AlignHCenter);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    cancel_->setDefault(true);
+    connect(cancel_, &QPushButton::clicked, this, &CPrintProgressWindow::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(document_);
+    layout->addWidget(printer_);
+    layout->addWidget(pageLabel_);
+    layout->addLayout(buttons);
+    setMinimumWidth(280);
+    SetPage(1);
+}
+
+void CPrintProgressWindow::SetPage(int page)
+{
+    page_ = page;
+    pageLabel_->setText(QStringLiteral("Page %1").arg(page));
+    if (isVisible())
+        repaint();
+}
+
+void CPrintProgressWindow::reject()
+{
+    // The window stays up until the job has finished its page and stopped.
+    cancelled_ = true;
+    cancel_->setEnabled(false);
+}

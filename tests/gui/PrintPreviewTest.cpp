@@ -1,0 +1,250 @@
+// The preview window: sheets made from drawn pages, the buttons and when they are
+// enabled, zooming, and the preview of a job from the print cycle with its Print button.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QPageSize>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "CollectingMessages.h"
+#include "app/PrintCycle.h"
+#include "app/PrintPreviewWindow.h"
+#include "gui/GuiApp.h"
+#include "gui/PrintTestSupport.h"
+#include "layout/PdfDocument.h"
+#include "layout/RasterSurface.h"
+
+namespace {
+
+constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
+constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
+
+std::vector<QImage> Sheets(int count)
+{
+    std::vector<QImage> sheets;
+    for (int k = 0; k < count; ++k) {
+        QImage s(210, 297, QImage::Format_RGB32);
+        s.fill(QColor::fromHsv(k * 40 % 360, 200, 200));
+        sheets.push_back(s);
+    }
+    return sheets;
+}
+
+// What the buttons say and allow at one moment.
+struct ButtonState {
+    bool next, prev, pages;
+    std::string pagesText;
+    bool zoomIn, zoomOut;
+    bool operator==(const ButtonState&) const = default;
+};
+
+ButtonState StateOf(const CPrintPreviewWindow& w)
+{
+    return {w.NextButton()->isEnabled(),   w.PrevButton()->isEnabled(),
+            w.PagesButton()->isEnabled(),  w.PagesButton()->text().toStdString(),
+            w.ZoomInButton()->isEnabled(), w.ZoomOutButton()->isEnabled()};
+}
+
+std::string Describe(const ButtonState& s)
+{
+    auto on = [](bool b) { return b ? "on" : "off"; };
+    return std::string("next ") + on(s.next) + ", prev " + on(s.prev) + ", pages " + on(s.pages) + " '" +
+           s.pagesText + "', zoom in " + on(s.zoomIn) + ", zoom out " + on(s.zoomOut);
+}
+
+TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
+{
+    DeviceCaps caps;
+    caps.logPixelsX = caps.logPixelsY = 100;
+    caps.physicalWidth = 60;
+    caps.physicalHeight = 80;
+    caps.physicalOffsetX = 5;
+    caps.physicalOffsetY = 7;
+    caps.horzRes = 50;
+    caps.vertRes = 66;
+    CRasterSurface page(caps, kRed);
+    page.SetPixel(0, 0, kBlue);
+    page.SetPixel(49, 65, kBlue);
+    const QImage sheet = PreviewSheetImage(page, caps);
+    ASSERT_EQ(sheet.size(), QSize(60, 80));
+    struct Probe {
+        int x, y;
+        QRgb want;
+    };
+    const Probe probes[] = {
+        {0, 0, qRgb(255, 255, 255)},   {4, 7, qRgb(255, 255, 255)},   {5, 6, qRgb(255, 255, 255)},
+        {5, 7, qRgb(0, 0, 255)},       {6, 7, qRgb(255, 0, 0)},       {30, 40, qRgb(255, 0, 0)},
+        {54, 72, qRgb(0, 0, 255)},     {55, 72, qRgb(255, 255, 255)}, {54, 73, qRgb(255, 255, 255)},
+        {59, 79, qRgb(255, 255, 255)},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(sheet.pixel(p.x, p.y) & 0xFFFFFF, p.want & 0xFFFFFF)
+            << "at " << p.x << "," << p.y << ": have " << std::hex << sheet.pixel(p.x, p.y) << ", want "
+            << p.want;
+
+    DeviceCaps none = caps;
+    none.physicalWidth = 0;
+    EXPECT_TRUE(PreviewSheetImage(page, none).isNull()) << "a sheet without a size";
+}
+
+TEST(PrintPreview, ButtonsFollowThePagesAndTheZoom)
+{
+    EnsureGuiApp();
+    using Action = std::function<void(CPrintPreviewWindow&)>;
+    const Action next = [](CPrintPreviewWindow& w) { w.NextButton()->click(); };
+    const Action prev = [](CPrintPreviewWindow& w) { w.PrevButton()->click(); };
+    const Action pages = [](CPrintPreviewWindow& w) { w.PagesButton()->click(); };
+    const Action in = [](CPrintPreviewWindow& w) { w.ZoomInButton()->click(); };
+    const Action out = [](CPrintPreviewWindow& w) { w.ZoomOutButton()->click(); };
+    struct Step {
+        Action action; // nullptr: the state when the window opens
+        int wantFirst;
+        std::vector<int> wantShown;
+        ButtonState want;
+    };
+    struct Case {
+        const char* name;
+        int sheets;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"one sheet",
+         1,
+         {{nullptr, 0, {0}, {false, false, false, "&Two Page", true, false}},
+          {pages, 0, {0}, {false, false, false, "&Two Page", true, false}},
+          {next, 0, {0}, {false, false, false, "&Two Page", true, false}}}},
+        {"two sheets",
+         2,
+         {{nullptr, 0, {0}, {true, false, true, "&Two Page", true, false}},
+          {next, 1, {1}, {false, true, true, "&Two Page", true, false}},
+          {pages, 0, {0, 1}, {false, false, true, "&One Page", true, false}},
+          {pages, 0, {0}, {true, false, true, "&Two Page", true, false}}}},
+        {"three sheets",
+         3,
+         {{nullptr, 0, {0}, {true, false, true, "&Two Page", true, false}},
+          {pages, 0, {0, 1}, {true, false, true, "&One Page", true, false}},
+          {next, 2, {2}, {false, true, true, "&One Page", true, false}},
+          {prev, 0, {0, 1}, {true, false, true, "&One Page", true, false}},
+          {pages, 0, {0}, {true, false, true, "&Two Page", true, false}},
+          {next, 1, {1}, {true, true, true, "&Two Page", true, false}},
+          {next, 2, {2}, {false, true, true, "&Two Page", true, false}},
+          {next, 2, {2}, {false, true, true, "&Two Page", true, false}}}},
+        {"zooming",
+         1,
+         {{in, 0, {0}, {false, false, false, "&Two Page", true, true}},
+          {in, 0, {0}, {false, false, false, "&Two Page", false, true}},
+          {in, 0, {0}, {false, false, false, "&Two Page", false, true}},
+          {out, 0, {0}, {false, false, false, "&Two Page", true, true}},
+          {out, 0, {0}, {false, false, false, "&Two Page", true, false}}}},
+    };
+    for (const Case& c : cases) {
+        CPrintPreviewWindow w(Sheets(c.sheets));
+        w.show();
+        int k = 0;
+        for (const Step& s : c.steps) {
+            if (s.action)
+                s.action(w);
+            const ButtonState have = StateOf(w);
+            EXPECT_EQ(have, s.want) << c.name << ", step " << k << ": have " << Describe(have) << "; want "
+                                    << Describe(s.want);
+            EXPECT_EQ(w.CurrentPage(), s.wantFirst) << c.name << ", step " << k;
+            EXPECT_EQ(w.VisiblePages(), s.wantShown) << c.name << ", step " << k;
+            ++k;
+        }
+    }
+}
+
+TEST(PrintPreview, EachZoomStepShowsTheSheetsLarger)
+{
+    EnsureGuiApp();
+    CPrintPreviewWindow w(Sheets(2));
+    w.resize(700, 600);
+    w.show();
+    const double fit = w.DisplayScale();
+    ASSERT_GT(fit, 0.0);
+    // At the first step the whole sheet fits the window.
+    EXPECT_LE(297 * fit, 600);
+    w.ZoomIn();
+    EXPECT_NEAR(w.DisplayScale(), 2 * fit, 1e-9);
+    w.ZoomIn();
+    EXPECT_NEAR(w.DisplayScale(), 4 * fit, 1e-9);
+    w.ZoomOut();
+    w.ZoomOut();
+    EXPECT_NEAR(w.DisplayScale(), fit, 1e-9);
+    // Two sheets side by side share the width.
+    w.TogglePages();
+    EXPECT_LT(w.DisplayScale(), fit + 1e-9);
+}
+
+TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
+{
+    EnsureGuiApp();
+    QTemporaryDir scratch;
+    FormatCatalogue catalogue = TestFormats();
+    CRasterImage left, right;
+    ASSERT_TRUE(FillImage(left, 30, 30, kRed));
+    ASSERT_TRUE(FillImage(right, 30, 30, kBlue));
+    CCollectingMessages messages;
+    PrintJobRequest request;
+    request.catalogue = &catalogue;
+    request.left = {&left, 0};
+    request.right = {&right, 0};
+    request.messages = &messages;
+    CPrintCycle cycle;
+    cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
+    cycle.Printer().setOutputFileName(scratch.filePath(QStringLiteral("unused.pdf")));
+    const DeviceCaps caps = CapsForPaper(PaperSize::A4(), CPrintCycle::kPreviewDpi);
+
+    struct Case {
+        const char* name;
+        bool singlePage;
+        const char* button; // the window's button to press
+        int wantPrints;
+        std::vector<SurfaceColour> wantCovers; // the cover colour of each sheet
+    };
+    const Case cases[] = {
+        {"Print", false, "print", 1, {kRed, kBlue}},
+        {"Close", false, "close", 0, {kRed, kBlue}},
+        {"single page", true, "close", 0, {kRed}},
+    };
+    for (const Case& c : cases) {
+        request.singlePage = c.singlePage;
+        request.selection = c.singlePage ? PrintSelection::Left : PrintSelection::Both;
+        int prints = 0;
+        std::vector<QImage> seen;
+        bool answered = false;
+        auto press = AnswerModal(
+            [&](QWidget* w) {
+                auto* preview = qobject_cast<CPrintPreviewWindow*>(w);
+                if (preview == nullptr)
+                    return false;
+                for (int k = 0; k < preview->PageCount(); ++k)
+                    seen.push_back(preview->Sheet(k));
+                preview->findChild<QPushButton*>(c.button)->click();
+                return true;
+            },
+            &answered);
+        cycle.Preview(nullptr, request, [&] { ++prints; });
+        ASSERT_TRUE(answered) << c.name << ": the preview window was not shown";
+        EXPECT_EQ(prints, c.wantPrints) << c.name;
+        ASSERT_EQ(seen.size(), c.wantCovers.size()) << c.name;
+        PlacementJob job{&messages, false};
+        const CoverPlacement p = ComputePlacement(caps, catalogue, 0, Side::Left, c.singlePage, true, job);
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            const QImage& sheet = seen[k];
+            ASSERT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight)) << c.name;
+            const QRgb want = qRgb(int(c.wantCovers[k] & 0xFF), 0, int(c.wantCovers[k] >> 16));
+            EXPECT_EQ(sheet.pixel(p.x + p.width / 2, p.y + p.height / 2), want) << c.name << ", sheet " << k;
+            // The preview's guides: a red frame around the printable area.
+            EXPECT_EQ(sheet.pixel(caps.physicalWidth / 2, caps.physicalOffsetY), qRgb(255, 0, 0)) << c.name;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+#include "gui/PrintTestSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "layout/PngWriter.h"
+#include "layout/RasterSurface.h"
+
+bool HasTool(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour)
+{
+    return image.CreateFromBitmap(CRasterSurface(w, h, colour));
+}
+
+bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour)
+{
+    return WritePng(CRasterSurface(w, h, colour), path, 96);
+}
+
+FormatCatalogue TestFormats()
+{
+    FormatCatalogue c;
+    CoverFormat front;
+    front.name = "Front";
+    front.type = "CD_FRONT";
+    front.size = {60, 60};
+    front.hasSize = true;
+    front.autodetect = true;
+    c.Append(front);
+    CoverFormat wide = front;
+    wide.name = "Wide";
+    wide.type = "CUSTOM";
+    wide.size = {80, 40};
+    c.Append(wide);
+    return c;
+}
+
+std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered)
+{
+    *answered = false;
+    auto timer = std::make_unique<QTimer>();
+    QTimer* t = timer.get();
+    QObject::connect(t, &QTimer::timeout, t, [t, answered, act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!*answered && modal != nullptr && act(modal)) {
+            *answered = true;
+            t->stop();
+        }
+    });
+    t->start(10);
+    return timer;
+}
+
+namespace {
+
+// Runs a shell command, keeping its standard output; true when it exits with 0.
+bool RunShell(const std::string& command, std::string& out)
+{
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return false;
+    char buf[4096];
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        out.append(buf, got);
+    return pclose(pipe) == 0;
+}
+
+} // namespace
+
+int PdfPageCount(const std::string& pdf)
+{
+    std::string out;
+    if (!RunShell("pdfinfo '" + pdf + "' 2>/dev/null", out))
+        return -1;
+    const std::size_t at = out.find("\nPages:");
+    return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + 7);
+}
+
+SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
+                          SurfaceColour colour, const std::string& scratch)
+{
+    auto n = [](int v) { return std::to_string(v); };
+    const std::string ppm = scratch + "/crop.ppm";
+    std::string ignored;
+    if (!RunShell("pdftoppm -r " + n(dpi) + " -f " + n(page) + " -l " + n(page) + " -x " + n(search.left) +
+                      " -y " + n(search.top) + " -W " + n(search.Width()) + " -H " + n(search.Height()) +
+                      " -singlefile '" + pdf + "' '" + scratch + "/crop' 2>/dev/null",
+                  ignored))
+        return {};
+    // A binary PPM (P6, maxval 255) of the search box.
+    std::ifstream in(ppm, std::ios::binary);
+    std::string magic;
+    int w = 0, h = 0, maxval = 0;
+    in >> magic >> w >> h >> maxval;
+    in.get();
+    if (!in || magic != "P6" || maxval != 255 || w != search.Width() || h != search.Height())
+        return {};
+    std::string rgb(std::size_t(w) * std::size_t(h) * 3, '\0');
+    if (!in.read(rgb.data(), std::streamsize(rgb.size())))
+        return {};
+    std::remove(ppm.c_str());
+    const int want[3] = {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
+    SurfaceRect box{w, h, -1, -1};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const auto* p = reinterpret_cast<const unsigned char*>(
+                &rgb[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3]);
+            if (std::abs(p[0] - want[0]) < 40 && std::abs(p[1] - want[1]) < 40 &&
+                std::abs(p[2] - want[2]) < 40)
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+        }
+    if (box.right < 0)
+        return {};
+    return {box.left + search.left, box.top + search.top, box.right + search.left, box.bottom + search.top};
+}

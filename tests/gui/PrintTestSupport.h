@@ -1,0 +1,40 @@
+#pragma once
+
+// Helpers for the print cycle tests: one-colour pictures and picture files, a small
+// cover catalogue, answering modal windows from a timer, and reading a printed PDF back
+// with poppler's tools.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QTimer>
+
+#include "formats/FormatCatalogue.h"
+#include "images/RasterImage.h"
+#include "layout/DrawingSurface.h"
+
+class QWidget;
+
+bool HasTool(const char* name);
+
+// A picture of one colour (0x00BBGGRR), in memory or as a PNG file.
+bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);
+bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour);
+
+// Two formats: "Front" (CD_FRONT, 60 x 60 mm, placed automatically) and "Wide"
+// (CUSTOM, 80 x 40 mm).
+FormatCatalogue TestFormats();
+
+// From now on, every pass of the event loop shows act the active modal window until
+// act returns true (it has dealt with it). *answered tells whether it has. The timer
+// stops when the returned object goes.
+std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered);
+
+// The number of pages of a PDF (pdfinfo); -1 when it cannot be read.
+int PdfPageCount(const std::string& pdf);
+
+// The bounding box, in sheet pixels at dpi, of the pixels of one page close to colour,
+// looked for only inside search (pdftoppm renders just that part). Empty when there is
+// none or the page cannot be rendered.
+SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
+                          SurfaceColour colour, const std::string& scratch);
