@@ -5,12 +5,15 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "app/MainMenu.h"
+#include "app/TemplateDialog.h"
+#include "dialogs/FormatEditDialog.h"
 #include "gui/MainWindowSupport.h"
 #include "i18n/LanguageTable.h"
 #include "images/RasterImage.h"
@@ -381,4 +384,32 @@ TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
     EXPECT_EQ(reread.ReadInt(Setting::ShowPayPalDialog), 1) << "written as 0 or 1, never 2 again";
     EXPECT_EQ(reread.ReadInt(Setting::PositionX), 40);
     EXPECT_EQ(reread.ReadInt(Setting::PositionY), 50);
+}
+
+TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
+    ProgramRun run;
+    run.settings->WriteInt(Setting::LastUsedRightFormat, 12);
+    run.Start();
+    ASSERT_EQ(run.View().Right().formatIndex, 12);
+    // Remove the selected (last) format, then OK.
+    bool done = false;
+    auto edit = AnswerModal(
+        [](QWidget* modal) {
+            auto* editor = qobject_cast<CFormatEditDialog*>(modal);
+            if (!editor) {
+                return false;
+            }
+            auto* list = editor->Form().ItemAs<QListWidget>(FormatEditIds::kList);
+            list->setCurrentRow(list->count() - 1);
+            qobject_cast<QPushButton*>(editor->Form().Item(FormatEditIds::kRemove))->click();
+            qobject_cast<QPushButton*>(editor->Form().Item(kIdOk))->click();
+            return true;
+        },
+        &done);
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
+    ASSERT_TRUE(done);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), 12);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), 12);
+    EXPECT_EQ(run.View().Left().formatIndex, 0);
+    EXPECT_EQ(run.View().Right().formatIndex, -1) << "its format was removed";
 }
