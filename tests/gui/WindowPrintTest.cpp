@@ -2,14 +2,19 @@
 // per command, covers where placement puts them, the job's name and the CD tray.
 #include <cstdio>
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
 
 #include "CollectingMessages.h"
 #include "app/PrintCycle.h"
+#include "app/TemplateDialog.h"
+#include "dialogs/BatchPrintingDialog.h"
 #include "gui/MainWindowSupport.h"
 #include "layout/Placement.h"
+#include "view/Paper.h"
 
 namespace {
 
@@ -134,4 +139,61 @@ TEST_F(WindowPrint, OnlyALeftCdTrayFormatSwitchesToTheTray)
     run.View().RefreshSides();
     PrintFromWindow(run, kCmdPrintLeft, run.folder.File("left.pdf"));
     EXPECT_TRUE(run.View().PrintCycle().CdTray());
+}
+
+TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced) {
+    if (!HasTool("pdftoppm") || !HasTool("pdfinfo")) {
+        GTEST_SKIP() << "poppler-utils are missing";
+    }
+    for (bool forced : {false, true}) {
+        ProgramRun run;
+        run.Start();
+        run.Options().batchMode = 1;
+        QStringList files;
+        for (int i = 0; i < 3; ++i) {
+            const std::string path = run.folder.File("cover" + std::to_string(i) + ".png");
+            ASSERT_TRUE(WritePngFile(path, 120, 120, kRed));
+            files << QString::fromStdString(path);
+        }
+        const std::string pdf = run.folder.File("batch.pdf");
+        run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
+        bool chose = false, printed = false;
+        auto choose = AnswerModal(
+            [forced](QWidget* modal) {
+                auto* dialog = qobject_cast<CBatchPrintingDialog*>(modal);
+                if (!dialog) {
+                    return false;
+                }
+                const int option = forced ? CBatchPrintingDialog::kIdForceFormat : CBatchPrintingDialog::kIdAutoDetect;
+                qobject_cast<QAbstractButton*>(dialog->Form().Item(option))->click();
+                if (forced) {
+                    auto* list = dialog->Form().ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList);
+                    list->setCurrentIndex(kCdFront);
+                }
+                qobject_cast<QAbstractButton*>(dialog->Form().Item(kIdOk))->click();
+                return true;
+            },
+            &chose);
+        auto print = AnswerModal(AcceptPrintDialog(), &printed);
+        // Three files dropped on the right paper print through the left side.
+        run.View().Right().paper->HandleDrop(files);
+        ASSERT_TRUE(chose && printed) << "forced=" << forced;
+        EXPECT_EQ(run.View().BatchFiles().size(), 3u);
+        ASSERT_EQ(PdfPageCount(pdf), 3) << "forced=" << forced;
+        EXPECT_EQ(PdfTitle(pdf), "Sleevit");
+
+        const DeviceCaps caps = run.View().PrintCycle().SheetCaps(CPrintCycle::kPrintDpi);
+        CCollectingMessages messages;
+        PlacementJob job{&messages, false};
+        const CoverPlacement want =
+            ComputePlacement(caps, run.app->Document().Catalogue(), kCdFront, Side::Left, false, true, job);
+        const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20, want.y + want.height + 20};
+        for (int page = 1; page <= 3; ++page) {
+            const SurfaceRect have = FindColourBox(pdf, page, CPrintCycle::kPrintDpi, search, kRed, run.folder.Path());
+            ASSERT_FALSE(have.IsEmpty()) << "page " << page;
+            EXPECT_NEAR(have.left, want.x, 1) << "page " << page;
+            EXPECT_NEAR(have.top, want.y, 1) << "page " << page;
+            EXPECT_NEAR(have.right, want.x + want.width, 1) << "page " << page;
+        }
+    }
 }

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+#include "DialogScreenshot.h"
+#include "GuiApp.h"
+#include "app/AppOptions.h"
+#include "dialogs/DonateDialog.h"
+#include "dialogs/HyperLink.h"
+
+namespace {
+
+class DonateDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureGuiApp(); }
+};
+
+enum class Close { Ok, Escape, CloseBox };
+
+const char* NameOf(Close how)
+{
+    switch (how) {
+    case Close::Ok:
+        return "OK";
+    case Close::Escape:
+        return "Escape";
+    case Close::CloseBox:
+        return "close box";
+    }
+    return "?";
+}
+
+// The box opens with the option, and whatever closes the dialog, the option ends as
+// the box was left: the dialog has no Cancel.
+TEST_F(DonateDialogTest, ShowAtStartUpBoxRoundTrip)
+{
+    for (bool initial : {false, true}) {
+        for (bool click : {false, true}) {
+            for (Close how : {Close::Ok, Close::Escape, Close::CloseBox}) {
+                AppOptions options;
+                options.showDonationDialog = initial;
+                const bool want = click ? !initial : initial;
+                bool opened = false;
+                CDonateDialog dialog(nullptr, options);
+                ASSERT_TRUE(dialog.Create());
+                auto* box = dialog.Form().ItemAs<QCheckBox>(CDonateDialog::kIdShowAtStartUp);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->isChecked(), initial) << "box on opening";
+                // Tied to the dialog, so that it can never fire into a later test.
+                QTimer::singleShot(0, &dialog, [&] {
+                    opened = QApplication::activeModalWidget() == &dialog;
+                    if (click)
+                        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+                    switch (how) {
+                    case Close::Ok:
+                        dialog.Form().ItemAs<QPushButton>(kIdOk)->click();
+                        break;
+                    case Close::Escape:
+                        QTest::keyClick(&dialog, Qt::Key_Escape);
+                        break;
+                    case Close::CloseBox:
+                        dialog.close();
+                        break;
+                    }
+                });
+                const int result = dialog.DoModal();
+                ASSERT_TRUE(opened) << "the dialog did not open modally";
+                EXPECT_EQ(options.showDonationDialog, want)
+                    << "opened with " << initial << (click ? ", box clicked" : ", box untouched")
+                    << ", closed with " << NameOf(how) << ": have " << options.showDonationDialog << ", want "
+                    << want;
+                EXPECT_EQ(result == QDialog::Accepted, how == Close::Ok) << NameOf(how);
+            }
+        }
+    }
+}
+
+TEST_F(DonateDialogTest, LinkOpensTheDonationPage)
+{
+    std::vector<std::string> opened;
+    CHyperLink::Opener previous = CHyperLink::SetOpener([&opened](const QUrl& url) {
+        opened.push_back(url.toString().toStdString());
+        return true;
+    });
+    {
+        AppOptions options;
+        CDonateDialog dialog(nullptr, options);
+        ASSERT_TRUE(dialog.Create());
+        dialog.show();
+        SaveDialogScreenshot(dialog, "donate");
+        auto* link = dialog.Form().ItemAs<CHyperLink>(CDonateDialog::kIdDonateLink);
+        ASSERT_NE(link, nullptr);
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, 3));
+        EXPECT_EQ(opened, std::vector<std::string>{"https://sleevit.org/donate"});
+    }
+    CHyperLink::SetOpener(std::move(previous));
+}
+
+} // namespace

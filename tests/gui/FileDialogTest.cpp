@@ -1,0 +1,473 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "DialogScreenshot.h"
+#include "GuiApp.h"
+#include "app/AppSettings.h"
+#include "dialogs/DialogTextSource.h"
+#include "dialogs/ExtendedFileDialog.h"
+#include "dialogs/Preview.h"
+#include "layout/RasterSurface.h"
+
+namespace {
+
+void PutLe(std::string& out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A 24-bit bitmap of one colour (0x00BBGGRR), padded with zero bytes to padTo bytes
+// when that is longer than the picture itself.
+std::string BmpBytes(int width, int height, std::uint32_t colour, std::size_t padTo = 0)
+{
+    const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+    const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(height);
+    std::string bytes = "BM";
+    const std::size_t size = std::max<std::size_t>(54 + pixelBytes, padTo);
+    PutLe(bytes, static_cast<std::uint32_t>(size), 4);
+    PutLe(bytes, 0, 4);
+    PutLe(bytes, 54, 4);
+    PutLe(bytes, 40, 4);
+    PutLe(bytes, static_cast<std::uint32_t>(width), 4);
+    PutLe(bytes, static_cast<std::uint32_t>(height), 4);
+    PutLe(bytes, 1, 2);
+    PutLe(bytes, 24, 2);
+    PutLe(bytes, 0, 4);
+    PutLe(bytes, pixelBytes, 4);
+    PutLe(bytes, 2835, 4);
+    PutLe(bytes, 2835, 4);
+    PutLe(bytes, 0, 4);
+    PutLe(bytes, 0, 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bytes.push_back(static_cast<char>((colour >> 16) & 0xFF));
+            bytes.push_back(static_cast<char>((colour >> 8) & 0xFF));
+            bytes.push_back(static_cast<char>(colour & 0xFF));
+        }
+        bytes.append(stride - static_cast<std::uint32_t>(width) * 3, '\0');
+    }
+    bytes.resize(size, '\0');
+    return bytes;
+}
+
+constexpr std::uint32_t kRed = 0x0000FF;
+
+class Folder {
+public:
+    std::string Path(const std::string& name) const
+    {
+        return (dir_.path() + "/" + name.c_str()).toStdString();
+    }
+    QString QPath(const std::string& name) const { return QString::fromStdString(Path(name)); }
+    std::string Write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+        return Path(name);
+    }
+    QString Root() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+struct Values {
+    std::string resolution, colourDepth, fileSize;
+};
+
+Values PanelTexts(CExtendedFileDialog& dialog)
+{
+    CTemplateForm& form = dialog.Panel().Form();
+    return {form.Text(CPreviewPanel::kIdResolution), form.Text(CPreviewPanel::kIdColourDepth),
+            form.Text(CPreviewPanel::kIdFileSize)};
+}
+
+std::string Show(const Values& v)
+{
+    return "[" + v.resolution + "] [" + v.colourDepth + "] [" + v.fileSize + "]";
+}
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureGuiApp();
+        settings = std::make_unique<AppSettings>(settingsFolder.Path("settings.ini"));
+    }
+    void TearDown() override { SetDialogTextSource({}); }
+    Folder folder;
+    Folder settingsFolder;
+    std::unique_ptr<AppSettings> settings;
+};
+
+TEST(PreviewPlacement, KeepsProportionsInsideTheFrame)
+{
+    struct Case {
+        int w, h, controlW, controlH;
+        std::optional<PreviewRect> want;
+    };
+    const Case cases[] = {
+        // Upright: full inner height, centred across.
+        {600, 900, 190, 170, PreviewRect{38, 1, 112, 168}},
+        // Square counts as upright.
+        {100, 100, 190, 170, PreviewRect{10, 1, 168, 168}},
+        // Wide: full inner width, centred down.
+        {900, 600, 190, 170, PreviewRect{1, 21, 188, 125}},
+        // Truncated, never rounded: 1/3 of 8 is 2, 2/3 of 8 is 5.
+        {1, 3, 10, 10, PreviewRect{3, 1, 2, 8}},
+        {3, 2, 10, 10, PreviewRect{1, 1, 8, 5}},
+        // An upright picture wider than a narrow control: a negative x, halved toward
+        // zero (-79 / 2 is -39, not -40).
+        {90, 100, 13, 102, PreviewRect{-39, 1, 90, 100}},
+        // A thread-thin picture has no width left.
+        {1, 32768, 190, 170, PreviewRect{94, 1, 0, 168}},
+        {32768, 32768, 190, 170, PreviewRect{10, 1, 168, 168}},
+        // Nothing to draw into or nothing to draw.
+        {600, 900, 2, 170, std::nullopt},
+        {600, 900, 190, 2, std::nullopt},
+        {0, 900, 190, 170, std::nullopt},
+        {600, 0, 190, 170, std::nullopt},
+        {-5, 10, 190, 170, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto have = FitPreview(c.w, c.h, c.controlW, c.controlH);
+        ASSERT_EQ(have.has_value(), c.want.has_value())
+            << c.w << "x" << c.h << " in " << c.controlW << "x" << c.controlH;
+        if (have) {
+            EXPECT_EQ(*have, *c.want)
+                << c.w << "x" << c.h << " in " << c.controlW << "x" << c.controlH << ": have " << have->width
+                << "x" << have->height << " at " << have->x << "," << have->y << ", want " << c.want->width
+                << "x" << c.want->height << " at " << c.want->x << "," << c.want->y;
+        }
+    }
+}
+
+TEST(PreviewPlacement, ExtensionChoosesTheDecoderInAnyCase)
+{
+    const std::map<std::string, int> cases = {
+        {"/c/a.gif", kImageGif},      {"/c/a.GIF", kImageGif},
+        {"/c/a.bmp", kImageBmp},      {"/c/a.Png", kImagePng},
+        {"/c/a.jpg", kImageJpeg},     {"/c/a.JPEG", kImageJpeg},
+        {"/c/cover.JpG", kImageJpeg}, {"/c/a.tif", kImageAny},
+        {"/c/a.jpe", kImageAny},      {"/c/noextension", kImageAny},
+        {"/c/a.png.txt", kImageAny},  {"/c.png/readme", kImageAny},
+        {"/c/a.", kImageAny},         {"", kImageAny},
+    };
+    for (const auto& [path, want] : cases)
+        EXPECT_EQ(PreviewTypeOf(path), want) << "\"" << path << "\"";
+}
+
+// Frame, white field and picture, pixel by pixel, for an upright, a wide and no picture.
+TEST(PreviewPainting, FramesTheFieldAndPlacesThePicture)
+{
+    struct Case {
+        const char* name;
+        int w, h; // picture, 0 for none
+        int surfaceW, surfaceH;
+        SurfaceRect picture; // where red must be
+    };
+    const Case cases[] = {
+        {"upright", 2, 4, 12, 10, {3, 1, 7, 9}},
+        {"wide", 4, 2, 12, 14, {1, 3, 11, 8}},
+        {"none", 0, 0, 12, 10, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        CRasterImage image;
+        if (c.w > 0) {
+            const std::string bytes = BmpBytes(c.w, c.h, kRed);
+            ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
+        }
+        CRasterSurface surface(c.surfaceW, c.surfaceH, 0x123456);
+        PaintPreview(surface, image);
+        int wrong = 0;
+        for (int y = 0; y < c.surfaceH; ++y) {
+            for (int x = 0; x < c.surfaceW; ++x) {
+                const bool frame = x == 0 || y == 0 || x == c.surfaceW - 1 || y == c.surfaceH - 1;
+                const bool inPicture =
+                    x >= c.picture.left && x < c.picture.right && y >= c.picture.top && y < c.picture.bottom;
+                const SurfaceColour want = frame ? kColourBlack : inPicture ? kRed : kColourWhite;
+                const SurfaceColour have = surface.GetPixel(x, y);
+                if (have != want && ++wrong <= 5)
+                    ADD_FAILURE() << c.name << ": pixel (" << x << ", " << y << ") have " << std::hex << have
+                                  << ", want " << want;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << c.name << ": wrong pixels in all";
+    }
+}
+
+TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
+{
+    folder.Write("upright.BMP", BmpBytes(6, 9, kRed, 3000));
+    folder.Write("scan.tif", std::string(5000, 'I'));
+    folder.Write("broken.jpg", std::string(4100, '\x01'));
+    folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
+    QDir(folder.Root()).mkdir(QStringLiteral("covers.bmp"));
+    ASSERT_EQ(::mkfifo(folder.Path("pipe.bmp").c_str(), 0600), 0);
+
+    CExtendedFileDialog dialog(false, *settings);
+    struct Step {
+        const char* file;
+        Values want;
+        int wantWidth; // of the picture on show, 0 for none
+    };
+    const Step steps[] = {
+        {"upright.BMP", {": 6 x 9 pixels", ": 24 bits per pixel", ": 2 KB"}, 6},
+        // A TIFF is not previewed: the bitmap stays, with the TIFF's own size.
+        {"scan.tif", {": 6 x 9 pixels", ": 24 bits per pixel", ": 4 KB"}, 6},
+        // A file that does not decode leaves the previous picture as well.
+        {"broken.jpg", {": 6 x 9 pixels", ": 24 bits per pixel", ": 4 KB"}, 6},
+        {"wide.bmp", {": 9 x 6 pixels", ": 24 bits per pixel", ": 1 KB"}, 9},
+        // What cannot be opened as a file shows nothing, and the picture stays.
+        {"covers.bmp", {":", ":", ":"}, 9},
+        {"vanished.png", {":", ":", ":"}, 9},
+        {"pipe.bmp", {":", ":", ":"}, 9},
+        {"", {":", ":", ":"}, 9},
+    };
+    for (const Step& step : steps) {
+        dialog.OnSelectionChange(*step.file ? folder.QPath(step.file) : QString());
+        const Values have = PanelTexts(dialog);
+        EXPECT_EQ(Show(have), Show(step.want)) << "after selecting " << step.file;
+        int width = 0, height = 0;
+        const bool shown = dialog.Preview()->GetDimensions(width, height);
+        EXPECT_EQ(shown ? width : 0, step.wantWidth) << "picture on show after selecting " << step.file;
+    }
+}
+
+TEST_F(FileDialogTest, SizeCountsWholeKilobytes)
+{
+    CExtendedFileDialog dialog(false, *settings);
+    const std::pair<std::size_t, const char*> cases[] = {
+        {1023, ": 0 KB"}, {1024, ": 1 KB"}, {2047, ": 1 KB"}, {2048, ": 2 KB"}, {10 * 1024 + 1023, ": 10 KB"},
+    };
+    for (const auto& [bytes, want] : cases) {
+        const std::string name = "size" + std::to_string(bytes) + ".bmp";
+        folder.Write(name, BmpBytes(4, 4, kRed, bytes));
+        dialog.OnSelectionChange(folder.QPath(name));
+        EXPECT_EQ(PanelTexts(dialog).fileSize, want) << "a picture file of " << bytes << " bytes";
+    }
+}
+
+TEST_F(FileDialogTest, UndecodableFirstFileLeavesTheFieldBlank)
+{
+    folder.Write("broken.png", std::string(3000, 'x'));
+    CExtendedFileDialog dialog(false, *settings);
+    dialog.OnSelectionChange(folder.QPath("broken.png"));
+    EXPECT_EQ(Show(PanelTexts(dialog)), Show({":", ":", ":"}));
+    EXPECT_FALSE(dialog.Preview()->Image().IsValid());
+}
+
+TEST_F(FileDialogTest, PreviewSwitchGatesSelectionAndFillsAtOnceWhenClicked)
+{
+    folder.Write("cover.bmp", BmpBytes(6, 9, kRed, 1500));
+    settings->WriteInt(Setting::ShowPreview, 0);
+    CExtendedFileDialog dialog(false, *settings);
+    dialog.show();
+    auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked()) << "ShowPreview 0 must start with the box off";
+
+    dialog.OnSelectionChange(folder.QPath("cover.bmp"));
+    EXPECT_EQ(Show(PanelTexts(dialog)), Show({":", ":", ":"})) << "with the box off, moving on shows nothing";
+    EXPECT_FALSE(dialog.Preview()->Image().IsValid());
+
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_EQ(Show(PanelTexts(dialog)), Show({": 6 x 9 pixels", ": 24 bits per pixel", ": 1 KB"}))
+        << "turning the box on fills the panel for the current file";
+    dialog.reject();
+}
+
+TEST_F(FileDialogTest, PreviewSwitchIsStoredWhenTheDialogGoes)
+{
+    for (int start : {0, 1}) {
+        settings->WriteInt(Setting::ShowPreview, start);
+        {
+            CExtendedFileDialog dialog(false, *settings);
+            auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->isChecked(), start == 1);
+            box->click();
+        }
+        EXPECT_EQ(settings->ReadInt(Setting::ShowPreview), 1 - start) << "starting from " << start;
+    }
+}
+
+TEST_F(FileDialogTest, OpensInTheLastFolderWithTheModeAsked)
+{
+    settings->WriteText(Setting::LastUsedPath, folder.Root().toStdString());
+    for (bool multiple : {false, true}) {
+        CExtendedFileDialog dialog(multiple, *settings);
+        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder.Root()).canonicalPath());
+        EXPECT_EQ(dialog.fileMode(), multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    }
+}
+
+TEST_F(FileDialogTest, FiltersShowTheirNamesAndListFilesInAnyCase)
+{
+    for (const char* name : {"a.bmp", "B.BMP", "c.TIF", "d.Jpeg", "notes.txt", "noextension"})
+        folder.Write(name, "x");
+    settings->WriteText(Setting::LastUsedPath, folder.Root().toStdString());
+    CExtendedFileDialog dialog(false, *settings);
+    dialog.show();
+
+    auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(combo, nullptr);
+    const std::vector<std::string> wantNames = {
+        "All Supported Graphic Formats",  "CompuServe Graphics Interchange (*.gif)",
+        "JPEG (*.jpg; *.jpeg)",           "Portable Network Graphics (*.png)",
+        "Windows or OS/2 Bitmap (*.bmp)", "All Files (*.*)",
+    };
+    ASSERT_EQ(combo->count(), static_cast<int>(wantNames.size()));
+    for (int i = 0; i < combo->count(); ++i)
+        EXPECT_EQ(combo->itemText(i).toStdString(), wantNames[static_cast<std::size_t>(i)]) << "filter " << i;
+    EXPECT_EQ(combo->currentIndex(), 0);
+
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(list, nullptr);
+    auto shown = [&] {
+        std::vector<std::string> names;
+        const QModelIndex root = list->rootIndex();
+        for (int row = 0; row < list->model()->rowCount(root); ++row)
+            names.push_back(list->model()->index(row, 0, root).data().toString().toStdString());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> wantSupported = {"B.BMP", "a.bmp", "c.TIF", "d.Jpeg"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == wantSupported; }, 5000))
+        << "first filter shows " << ::testing::PrintToString(shown());
+    dialog.selectNameFilter(dialog.nameFilters().back());
+    const std::vector<std::string> wantAll = {"B.BMP",  "a.bmp",       "c.TIF",
+                                              "d.Jpeg", "noextension", "notes.txt"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == wantAll; }, 5000))
+        << "All Files shows " << ::testing::PrintToString(shown());
+    dialog.reject();
+}
+
+TEST_F(FileDialogTest, TitleAndFilterNamesComeFromTheLanguage)
+{
+    std::map<int, std::string> defaults;
+    SetDialogTextSource({[](int key) { return "T" + std::to_string(key); },
+                         [&](int key, const std::string& text) { defaults[key] = text; }});
+    CExtendedFileDialog dialog(false, *settings);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "T5000");
+    const QStringList filters = dialog.nameFilters();
+    ASSERT_EQ(filters.size(), 6);
+    EXPECT_TRUE(filters.front().startsWith(QStringLiteral("T5006 ("))) << filters.front().toStdString();
+    EXPECT_TRUE(filters.back().startsWith(QStringLiteral("T5007 (*.*) ("))) << filters.back().toStdString();
+    const std::map<int, std::string> wantDefaults = {
+        {5000, "Select the image you want to use for the cover"},
+        {5006, "All Supported Graphic Formats"},
+        {5007, "All Files"},
+    };
+    EXPECT_EQ(defaults, wantDefaults);
+}
+
+// The whole round: the user picks files in the running dialog and the caller gets them.
+TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
+{
+    folder.Write("one.bmp", BmpBytes(6, 9, kRed));
+    folder.Write("two.bmp", BmpBytes(9, 6, kRed));
+    settings->WriteText(Setting::LastUsedPath, folder.Root().toStdString());
+    struct Case {
+        const char* name;
+        bool multiple;
+        QString typed; // empty: cancel
+        std::vector<std::string> want;
+    };
+    const std::vector<Case> cases = {
+        {"one file", false, QStringLiteral("one.bmp"), {folder.Path("one.bmp")}},
+        {"two files",
+         true,
+         QStringLiteral("\"two.bmp\" \"one.bmp\""),
+         {folder.Path("two.bmp"), folder.Path("one.bmp")}},
+        {"cancelled", true, QString(), {}},
+    };
+    for (const Case& c : cases) {
+        bool acted = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CExtendedFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr)
+                return;
+            acted = true;
+            if (c.typed.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            edit->setText(c.typed);
+            auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            ASSERT_NE(buttons, nullptr);
+            buttons->button(QDialogButtonBox::Open)->click();
+        });
+        const std::vector<std::string> have = ChooseImageFiles(nullptr, c.multiple, *settings);
+        EXPECT_TRUE(acted) << c.name;
+        EXPECT_EQ(have, c.want) << c.name;
+    }
+}
+
+// The panel is a dialog of its own inside the file dialog: Escape there must cancel the
+// file dialog, not hide the panel.
+TEST_F(FileDialogTest, EscapeInThePanelCancelsTheWholeDialog)
+{
+    folder.Write("cover.bmp", BmpBytes(60, 90, kRed, 1500));
+    settings->WriteText(Setting::LastUsedPath, folder.Root().toStdString());
+    CExtendedFileDialog dialog(false, *settings);
+    bool acted = false;
+    QTimer::singleShot(0, [&] {
+        if (QApplication::activeModalWidget() != &dialog)
+            return;
+        acted = true;
+        dialog.OnSelectionChange(folder.QPath("cover.bmp"));
+        SaveDialogScreenshot(dialog, "image-open");
+        auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    const int result = dialog.DoModal();
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(dialog.Panel().isVisibleTo(&dialog)) << "Escape hid the panel instead of closing the dialog";
+}
+
+// The current file of the list reaches the panel through the dialog's own signal.
+TEST_F(FileDialogTest, SelectingInTheListFillsThePanel)
+{
+    folder.Write("cover.bmp", BmpBytes(60, 90, kRed, 1500));
+    settings->WriteText(Setting::LastUsedPath, folder.Root().toStdString());
+    CExtendedFileDialog dialog(false, *settings);
+    dialog.show();
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 1; }, 5000));
+    list->setCurrentIndex(list->model()->index(0, 0, list->rootIndex()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).resolution == ": 60 x 90 pixels"; }, 5000))
+        << "panel shows " << Show(PanelTexts(dialog));
+    dialog.reject();
+}
+
+} // namespace
