@@ -1,5 +1,7 @@
 #include "dialogs/Preview.h"
 
+#include "images/CoverDetection.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -36,21 +38,9 @@ std::optional<PreviewRect> FitPreview(int imageWidth, int imageHeight, int contr
 
 int PreviewTypeOf(const std::string& path)
 {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos)
-        return kImageAny;
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == "gif")
-        return kImageGif;
-    if (extension == "bmp")
-        return kImageBmp;
-    if (extension == "png")
-        return kImagePng;
-    if (extension == "jpg" || extension == "jpeg")
-        return kImageJpeg;
-    return kImageAny;
+    // The cover loader's own extension table; anything else is still tried by content.
+    const int type = ImageTypeFromPath(path);
+    return type == kUnsupportedImageType ? kImageAny : type;
 }
 
 void PaintPreview(CRasterSurface& surface, const CRasterImage& image)
