@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 bool CByteStream::ReadRest(std::vector<std::uint8_t>& out, std::uint64_t maxBytes)
 {
@@ -22,14 +24,20 @@ CFileStream::~CFileStream()
 bool CFileStream::Open(const std::string& path)
 {
     Close();
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr)
+    // Opened without blocking, so that a named pipe given a picture's name cannot hang
+    // the program waiting for a writer; a folder opens on Linux but cannot be read. Only
+    // regular files count as opened.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    // A folder opens on Linux but cannot be read (and seeking to its end gives nonsense),
-    // so only regular files count as opened.
     struct stat info {};
-    if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
-        Close();
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    file_ = fdopen(fd, "rb");
+    if (file_ == nullptr) {
+        ::close(fd);
         return false;
     }
     if (std::fseek(file_, 0, SEEK_END) != 0) {

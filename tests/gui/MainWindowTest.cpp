@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/stat.h>
 #include <QTimer>
 
 #include "app/MainMenu.h"
@@ -291,7 +293,10 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     FILE* f = std::fopen(broken.c_str(), "wb");
     std::fputs("not a picture", f);
     std::fclose(f);
-    for (const std::string& path : {broken, run.folder.File("cover.tif"), run.folder.File("cover")}) {
+    // A named pipe with a picture's name must not hang the load waiting for a writer.
+    const std::string pipe = run.folder.File("pipe.jpg");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {broken, pipe, run.folder.File("cover.tif"), run.folder.File("cover")}) {
         run.View().LoadCover(Side::Left, path);
         EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << path;
         EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << path;
