@@ -18,6 +18,8 @@
 
 #include <cups/cups.h>
 
+#include "PrivateCupsd.h"
+
 #include "layout/CupsPrinters.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfDocument.h"
@@ -26,123 +28,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFixture = std::string(SLEEVIT_SOURCE_DIR) + "/tests/e2e/cupsd-fixture.sh";
-
-std::string ReadAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Trimmed(std::string s)
-{
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-        s.pop_back();
-    return s;
-}
-
-bool Installed(const char* program)
-{
-    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// What the capture backend kept of one job.
-struct CapturedJob {
-    bool arrived = false;
-    std::string title;
-    std::string copies;
-    std::string options;
-    std::string data;
-};
-
 class CupsServer : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (geteuid() != 0) {
-            skipReason_ = "needs root: cupsd runs its backends from a root-owned folder";
-            return;
-        }
-        if (!Installed("cupsd") || !Installed("lpadmin")) {
-            skipReason_ = "cupsd is not installed (packages cups, cups-bsd)";
-            return;
-        }
-        char pattern[] = "/tmp/sleevit-cups-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
-            startError_ = "cannot make a temporary folder";
-            return;
-        }
-        dir_ = pattern;
-        // The fixture's watcher stops cupsd if this process dies before TearDownTestSuite.
-        const std::string cmd = "sh '" + kFixture + "' start '" + dir_ + "' " + std::to_string(getpid()) +
-                                " 2>'" + dir_ + "/fixture.err'";
-        // On a fresh machine the very first cupsd now and then exits at once; the fixture
-        // cleans up after a failed start, so a second try starts from scratch.
-        bool started = false;
-        for (int attempt = 0; attempt < 3 && !started; ++attempt)
-            started = std::system(cmd.c_str()) == 0;
-        if (!started) {
-            startError_ = "the private cupsd did not start: " + ReadAll(dir_ + "/fixture.err");
-            return;
-        }
-        if (const char* old = std::getenv("CUPS_SERVER"))
-            oldServer_ = old;
-        hadServer_ = std::getenv("CUPS_SERVER") != nullptr;
-        setenv("CUPS_SERVER", (dir_ + "/cups.sock").c_str(), 1);
-        cupsSetServer(nullptr); // libcups reads the variable again
-        // Temporary job files go to our folder, where the tests can see them.
-        setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
-        fs::create_directories(dir_ + "/tmp");
-        running_ = true;
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (!dir_.empty()) {
-            const std::string cmd = "sh '" + kFixture + "' stop '" + dir_ + "' >/dev/null 2>&1";
-            EXPECT_EQ(std::system(cmd.c_str()), 0);
-            std::error_code ec;
-            fs::remove_all(dir_, ec);
-            dir_.clear();
-        }
-        if (running_) {
-            if (hadServer_)
-                setenv("CUPS_SERVER", oldServer_.c_str(), 1);
-            else
-                unsetenv("CUPS_SERVER");
-            unsetenv("TMPDIR");
-            cupsSetServer(nullptr);
-        }
-        running_ = false;
-    }
+    static void SetUpTestSuite() { server_.Start("sleevit-cups", true); }
+    static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
 
     void SetUp() override
     {
-        if (!skipReason_.empty())
-            GTEST_SKIP() << skipReason_;
-        ASSERT_TRUE(running_) << startError_;
+        if (!server_.SkipReason().empty())
+            GTEST_SKIP() << server_.SkipReason();
+        ASSERT_TRUE(server_.Running()) << server_.Error();
     }
 
     // Waits up to 20 seconds for a job to reach the capture backend of a queue.
     static CapturedJob WaitForJob(const std::string& queue, int jobId)
     {
-        CapturedJob job;
-        const fs::path base = fs::path(dir_) / ("capture-" + queue) / ("job-" + std::to_string(jobId));
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (fs::exists(base.string() + ".done")) {
-                job.arrived = true;
-                job.title = Trimmed(ReadAll(base.string() + ".title"));
-                job.copies = Trimmed(ReadAll(base.string() + ".copies"));
-                job.options = Trimmed(ReadAll(base.string() + ".options"));
-                job.data = ReadAll(base.string() + ".data");
-                return job;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return job;
+        const std::string want = "job-" + std::to_string(jobId);
+        return server_.WaitForJob(queue, [&](const std::string& stem) { return stem == want; });
     }
 
     // Prints pages pages with a frame each; returns the job id (0 on failure).
@@ -165,17 +67,12 @@ protected:
     static int TempJobFiles()
     {
         int n = 0;
-        for (const auto& e : fs::directory_iterator(dir_ + "/tmp"))
+        for (const auto& e : fs::directory_iterator(server_.Dir() + "/tmp"))
             n += e.path().filename().string().rfind("sleevit-job-", 0) == 0;
         return n;
     }
 
-    static inline std::string dir_;
-    static inline std::string skipReason_;
-    static inline std::string startError_;
-    static inline std::string oldServer_;
-    static inline bool hadServer_ = false;
-    static inline bool running_ = false;
+    static inline TestCupsServer server_;
 };
 
 bool HasOption(const std::string& options, const std::string& pair)
@@ -316,8 +213,8 @@ TEST_F(CupsServer, FailuresSayWhatWentWrong)
     }
     {
         // A server that is not there.
-        const std::string socket = dir_ + "/cups.sock";
-        const std::string gone = dir_ + "/gone.sock";
+        const std::string socket = server_.Dir() + "/cups.sock";
+        const std::string gone = server_.Dir() + "/gone.sock";
         setenv("CUPS_SERVER", gone.c_str(), 1);
         cupsSetServer(nullptr);
         CCupsTarget target("sleevit-raw");
@@ -355,7 +252,7 @@ TEST_F(CupsServer, AnAbortedJobSendsNothingAndACancelledOneStops)
         EXPECT_EQ(TempJobFiles(), 0);
     }
     // A held queue keeps the job until it is cancelled.
-    const std::string sock = dir_ + "/cups.sock";
+    const std::string sock = server_.Dir() + "/cups.sock";
     ASSERT_EQ(std::system(("CUPS_SERVER='" + sock + "' cupsdisable sleevit-raw").c_str()), 0);
     CCupsTarget target("sleevit-raw");
     const int id = PrintJob(target, "cancelled");
@@ -364,7 +261,7 @@ TEST_F(CupsServer, AnAbortedJobSendsNothingAndACancelledOneStops)
     ASSERT_EQ(std::system(("CUPS_SERVER='" + sock + "' cupsenable sleevit-raw").c_str()), 0);
     // Nothing may arrive; give the server a moment to prove it.
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    EXPECT_FALSE(fs::exists(dir_ + "/capture-sleevit-raw/job-" + std::to_string(id) + ".done"));
+    EXPECT_FALSE(fs::exists(server_.Dir() + "/capture-sleevit-raw/job-" + std::to_string(id) + ".done"));
     EXPECT_FALSE(target.Cancel(id + 1000)) << "no such job";
     EXPECT_NE(target.LastError().find("Cannot cancel the job"), std::string::npos);
 }

@@ -23,6 +23,7 @@
 #include <cups/cups.h>
 
 #include "CollectingMessages.h"
+#include "PrivateCupsd.h"
 #include "app/PrintCycle.h"
 #include "gui/GuiApp.h"
 #include "gui/PrintTestSupport.h"
@@ -30,19 +31,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kFixture = std::string(SLEEVIT_SOURCE_DIR) + "/tests/e2e/cupsd-fixture.sh";
-
-std::string ReadAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
-    while (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    return text;
-}
 
 bool HasOption(const std::string& options, const std::string& pair)
 {
@@ -54,73 +42,16 @@ bool HasOption(const std::string& options, const std::string& pair)
     return false;
 }
 
-// What the capture backend kept of one job.
-struct CapturedJob {
-    bool arrived = false;
-    std::string title, copies, options, data;
-};
-
 class PrivateCupsd : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (geteuid() != 0) {
-            skipReason_ = "needs root: cupsd runs its backends from a root-owned folder";
-            return;
-        }
-        if (!HasTool("cupsd") || !HasTool("lpadmin")) {
-            skipReason_ = "cupsd is not installed (packages cups, cups-bsd)";
-            return;
-        }
-        char pattern[] = "/tmp/sleevit-guicups-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
-            startError_ = "cannot make a temporary folder";
-            return;
-        }
-        dir_ = pattern;
-        // The fixture's watcher stops cupsd if this process dies before the suite ends.
-        const std::string cmd = "sh '" + kFixture + "' start '" + dir_ + "' " + std::to_string(getpid()) +
-                                " 2>'" + dir_ + "/fixture.err'";
-        bool started = false;
-        for (int attempt = 0; attempt < 3 && !started; ++attempt)
-            started = std::system(cmd.c_str()) == 0;
-        if (!started) {
-            startError_ = "the private cupsd did not start: " + ReadAll(dir_ + "/fixture.err");
-            return;
-        }
-        if (const char* old = std::getenv("CUPS_SERVER")) {
-            hadServer_ = true;
-            oldServer_ = old;
-        }
-        setenv("CUPS_SERVER", (dir_ + "/cups.sock").c_str(), 1);
-        cupsSetServer(nullptr); // libcups reads the variable again
-        running_ = true;
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (!dir_.empty()) {
-            const std::string cmd = "sh '" + kFixture + "' stop '" + dir_ + "' >/dev/null 2>&1";
-            EXPECT_EQ(std::system(cmd.c_str()), 0);
-            std::error_code ec;
-            fs::remove_all(dir_, ec);
-            dir_.clear();
-        }
-        if (running_) {
-            if (hadServer_)
-                setenv("CUPS_SERVER", oldServer_.c_str(), 1);
-            else
-                unsetenv("CUPS_SERVER");
-            cupsSetServer(nullptr);
-        }
-        running_ = false;
-    }
+    static void SetUpTestSuite() { server_.Start("sleevit-guicups"); }
+    static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
 
     void SetUp() override
     {
-        if (!skipReason_.empty())
-            GTEST_SKIP() << skipReason_;
-        ASSERT_TRUE(running_) << startError_;
+        if (!server_.SkipReason().empty())
+            GTEST_SKIP() << server_.SkipReason();
+        ASSERT_TRUE(server_.Running()) << server_.Error();
         EnsureGuiApp();
         ASSERT_TRUE(FillImage(left, 30, 30, RgbColour(255, 0, 0)));
         ASSERT_TRUE(FillImage(right, 30, 30, RgbColour(0, 0, 255)));
@@ -130,43 +61,12 @@ protected:
         request.messages = &messages;
     }
 
-    static std::set<std::string> DoneJobs(const std::string& queue)
-    {
-        std::set<std::string> done;
-        for (const auto& e : fs::directory_iterator(dir_ + "/capture-" + queue))
-            if (e.path().extension() == ".done")
-                done.insert(e.path().stem().string());
-        return done;
-    }
-
-    // Waits up to 20 seconds for a job that is not among before to reach the queue.
-    static CapturedJob WaitForNewJob(const std::string& queue, const std::set<std::string>& before)
-    {
-        CapturedJob job;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            for (const std::string& stem : DoneJobs(queue)) {
-                if (before.count(stem) != 0)
-                    continue;
-                const fs::path base = fs::path(dir_) / ("capture-" + queue) / stem;
-                job.arrived = true;
-                job.title = ReadAll(base.string() + ".title");
-                job.copies = ReadAll(base.string() + ".copies");
-                job.options = ReadAll(base.string() + ".options");
-                job.data = ReadAll(base.string() + ".data");
-                return job;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return job;
-    }
-
     // Prints through the print dialog, which answer deals with, and returns what reached
     // queue.
     CapturedJob PrintThroughDialog(CPrintCycle& cycle, const std::string& queue,
                                    const std::function<void(QPrintDialog&)>& answer)
     {
-        const std::set<std::string> before = DoneJobs(queue);
+        const std::set<std::string> before = server_.DoneJobs(queue);
         bool answered = false;
         auto ok = AnswerModal(
             [&](QWidget* w) {
@@ -181,15 +81,10 @@ protected:
         EXPECT_TRUE(r.completed) << r.error;
         if (!r.completed)
             return CapturedJob{};
-        return WaitForNewJob(queue, before);
+        return server_.WaitForJob(queue, [&](const std::string& stem) { return before.count(stem) == 0; });
     }
 
-    static inline std::string dir_;
-    static inline std::string skipReason_;
-    static inline std::string startError_;
-    static inline std::string oldServer_;
-    static inline bool hadServer_ = false;
-    static inline bool running_ = false;
+    static inline TestCupsServer server_;
 
     FormatCatalogue catalogue = TestFormats();
     CRasterImage left, right;
