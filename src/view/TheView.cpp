@@ -65,7 +65,6 @@ CTheView::CTheView(CSleevitDoc& document, AppOptions& options, AppSettings& sett
     RegisterCommands();
     RegisterLanguageCommands();
     RegisterSkinCommands();
-    ApplyControlColours();
 }
 
 CTheView::~CTheView() = default;
@@ -115,6 +114,9 @@ void CTheView::OnInitialUpdate(QMainWindow* frame, CMainMenu* menu) {
     frame_ = frame;
     menu_ = menu;
     messages_.SetParent(frame);
+    // Styled once the view sits in its frame: styling first and moving it afterwards
+    // would style every control twice.
+    ApplyControlColours();
 
     InitDefaults();
     wantedLanguage_ = settings_.ReadInt(Setting::Language);
