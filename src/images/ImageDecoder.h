@@ -32,6 +32,9 @@ struct DecodedImage {
     // A JPEG's own EXIF orientation (1..8), already applied to pixels; kept so that a
     // printer can place the untouched file data with the same turn.
     int exifOrientation = 1;
+    // Set when the file's data ended or broke off before the picture was complete: the
+    // pixels hold what could be read. Says what was wrong, for a notice to the user.
+    std::string partial;
 };
 
 // Every decoder has this shape: static bool Decode(CByteStream&, DecodedImage&, std::string& error).

@@ -168,6 +168,7 @@ void CRasterImage::Adopt(DecodedImage&& decoded, int type)
     xDpi_ = decoded.xDpi >= 1 ? decoded.xDpi : 96;
     yDpi_ = decoded.yDpi >= 1 ? decoded.yDpi : 96;
     exifOrientation_ = decoded.exifOrientation;
+    notice_ = std::move(decoded.partial);
     quarterTurns_ = 0;
     sourcePath_.clear();
 }

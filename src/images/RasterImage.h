@@ -34,6 +34,9 @@ public:
     int GetBpp() const { return pixels_.Bpp(); }
     int GetType() const { return type_; }
     const std::string& GetLastError() const { return error_; }
+    // Non-empty when the last load succeeded only in part (the data ended early): what
+    // was wrong, for a notice. The picture holds what could be read.
+    const std::string& GetLoadNotice() const { return notice_; }
     int GetXDpi() const { return xDpi_; }
     int GetYDpi() const { return yDpi_; }
     bool IsEnabled() const { return enabled_; }
@@ -84,4 +87,5 @@ private:
     int exifOrientation_ = 1;
     std::string sourcePath_;
     std::string error_;
+    std::string notice_;
 };
