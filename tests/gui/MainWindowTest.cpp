@@ -221,7 +221,7 @@ TEST(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
     ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
     run.View().LoadCover(Side::Left, a);
     auto* selector = run.View().Form().ItemAs<QComboBox>(kLeftSelector);
-    ASSERT_EQ(selector->count(), 13);
+    ASSERT_GT(selector->count(), kCdTray);
     selector->setCurrentIndex(kDvdSleeve);
     emit selector->activated(kDvdSleeve);
     EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
@@ -393,10 +393,11 @@ TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
 
 TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
     ProgramRun run;
-    run.settings->WriteInt(Setting::LastUsedRightFormat, 12);
+    run.settings->WriteInt(Setting::LastUsedRightFormat, kCdTray);
     run.Start();
-    ASSERT_EQ(run.View().Right().formatIndex, 12);
-    // Remove the selected (last) format, then OK.
+    ASSERT_EQ(run.View().Right().formatIndex, kCdTray);
+    const int before = run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count();
+    // Remove the selected format, then OK.
     bool done = false;
     auto edit = AnswerModal(
         [](QWidget* modal) {
@@ -405,7 +406,7 @@ TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
                 return false;
             }
             auto* list = editor->Form().ItemAs<QListWidget>(FormatEditIds::kList);
-            list->setCurrentRow(list->count() - 1);
+            list->setCurrentRow(kCdTray);
             qobject_cast<QPushButton*>(editor->Form().Item(FormatEditIds::kRemove))->click();
             qobject_cast<QPushButton*>(editor->Form().Item(kIdOk))->click();
             return true;
@@ -413,8 +414,8 @@ TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
         &done);
     ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
     ASSERT_TRUE(done);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), 12);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), 12);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), before - 1);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), before - 1);
     EXPECT_EQ(run.View().Left().formatIndex, 0);
     EXPECT_EQ(run.View().Right().formatIndex, -1) << "its format was removed";
 }
