@@ -75,7 +75,7 @@ bool Parse(const std::vector<std::string>& args, bool batch, Options& o)
             return true;
         };
         bool ok = true;
-        if (a == "--to")
+        if (a == "--to" || a == "-o")
             ok = value(o.target.pdf);
         else if (a == "--png")
             ok = value(o.target.png);
@@ -128,7 +128,8 @@ bool Parse(const std::vector<std::string>& args, bool batch, Options& o)
     }
     const int outputs = (o.target.pdf.empty() ? 0 : 1) + (o.target.png.empty() ? 0 : 1) + (o.target.usePrinter ? 1 : 0);
     if (outputs != 1) {
-        std::fputs("sleevit-cli: give exactly one of --to OUT.pdf, --png OUT.png or --printer [QUEUE]\n", stderr);
+        std::fputs("sleevit-cli: give exactly one of --to (-o) OUT.pdf, --png OUT.png or --printer [QUEUE]\n",
+                   stderr);
         return false;
     }
     return true;
@@ -183,8 +184,10 @@ int RunPrintCommand(const std::vector<std::string>& args)
     Options o;
     if (!Parse(args, false, o))
         return 2;
-    if (o.left.empty() && o.right.empty() && !o.sample)
-        return Fail("nothing to print: give --left FILE, --right FILE or --sample");
+    if (o.left.empty() && o.right.empty() && !o.sample) {
+        std::fputs("sleevit-cli: nothing to print: give --left FILE, --right FILE or --sample\n", stderr);
+        return 2;
+    }
 
     CStderrMessages messages(true);
     FormatCatalogue catalogue;

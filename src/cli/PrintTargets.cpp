@@ -5,6 +5,7 @@
 #include "formats/FormatCatalogue.h"
 #include "layout/CoverRenderer.h"
 #include "layout/CupsTarget.h"
+#include "layout/LocalePaper.h"
 #include "layout/PdfTarget.h"
 #include "layout/PngWriter.h"
 #include "layout/RasterPageTarget.h"
@@ -27,7 +28,9 @@ std::string PagePath(const std::string& path, int page)
 bool ChoosePaper(const TargetOptions& options, const FormatCatalogue& catalogue, int formatIndex, bool tray,
                  PaperSize& paper)
 {
-    if (options.paper == "a4" || (options.paper.empty() && !tray)) {
+    if (options.paper.empty() && !tray) {
+        paper = LocalePaper();
+    } else if (options.paper == "a4") {
         paper = PaperSize::A4();
     } else if (options.paper == "letter") {
         paper = PaperSize::Letter();

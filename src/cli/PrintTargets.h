@@ -15,7 +15,7 @@ struct TargetOptions {
     std::string printer;
     int dpi = 0;  // 0: 600 for PDF and printers, 300 for PNG
     int copies = 1;
-    std::string paper;  // "a4", "letter" or "" (A4, or the tray's sheet for a tray job)
+    std::string paper; // "a4", "letter" or "" (the locale's sheet, or the tray's for a tray job)
 };
 
 // Makes the target, or prints why it cannot and returns nullptr. formatIndex names the
