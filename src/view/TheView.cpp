@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 #include "app/AppOptions.h"
 #include "app/AppSettings.h"
 #include "app/MainMenu.h"
@@ -414,6 +416,12 @@ void CTheView::OnTimer(int id) {
     }
     if (language_.IsAvailable(wantedLanguage_) && wantedLanguage_ != kEnglishLanguage) {
         ApplyMenuTexts();
+    }
+    if (!startFiles_.empty()) {
+        // Pictures asked for on the command line take the place of the last run's.
+        OpenFiles(std::exchange(startFiles_, {}));
+        emit startupTimerDone();
+        return;
     }
     if (options_.reloadOnStartup) {
         if (!options_.recentFileLeft.empty()) {

@@ -116,6 +116,12 @@ public:
     void OnBatchDropped(const std::string& path, int step);
     // Runs the batch job over batchFiles: dialog, printer, pages.
     void RunBatchJob();
+    // Pictures named on the command line (or by a file manager): the first on the left
+    // with its companion, a second on the right; several with batch mode on go to the
+    // batch job instead.
+    void OpenFiles(const std::vector<std::string>& paths);
+    // Such pictures, opened by the start-up timer in place of the last run's pictures.
+    void SetStartFiles(std::vector<std::string> paths) { startFiles_ = std::move(paths); }
 
     // Languages: the English defaults captured from the menu, the current language's
     // texts on the menu, on the view and its caption, and the refresh after a change.
@@ -182,6 +188,7 @@ private:
     bool printableMessageShown_ = false;
     std::vector<std::string> batchFiles_;
     std::string pendingLeftPath_;
+    std::vector<std::string> startFiles_;
     CompanionKeywords keywords_;
     int wantedLanguage_ = 0;
     std::unique_ptr<CRasterImage> logo_;

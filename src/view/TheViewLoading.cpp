@@ -85,6 +85,21 @@ void CTheView::LoadCover(Side side, const std::string& path) {
     update();
 }
 
+void CTheView::OpenFiles(const std::vector<std::string>& paths)
+{
+    if (paths.size() > 1 && options_.batchMode != 0) {
+        batchFiles_ = paths;
+        RunBatchJob();
+        return;
+    }
+    if (!paths.empty()) {
+        LoadCover(Side::Left, paths[0]);
+    }
+    if (paths.size() > 1) {
+        LoadCover(Side::Right, paths[1]);
+    }
+}
+
 void CTheView::OnLoadCommand(Side side) {
     const std::vector<std::string> chosen = ChooseImageFiles(this, false, settings_);
     if (chosen.empty()) {

@@ -13,9 +13,11 @@
 #include <sys/stat.h>
 #include <QTimer>
 
+#include "CollectingMessages.h"
 #include "app/MainMenu.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/FormatEditDialog.h"
+#include "formats/FormatCatalogue.h"
 #include "gui/MainWindowSupport.h"
 #include "i18n/LanguageTable.h"
 #include "images/RasterImage.h"
@@ -393,11 +395,14 @@ TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
 
 TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
     ProgramRun run;
-    run.settings->WriteInt(Setting::LastUsedRightFormat, kCdTray);
+    CCollectingMessages messages;
+    FormatCatalogue shipped;
+    ASSERT_TRUE(shipped.LoadCatalogue(run.folder.File("Sleevit.dat"), messages));
+    const int last = shipped.GetCount() - 1;
+    run.settings->WriteInt(Setting::LastUsedRightFormat, last);
     run.Start();
-    ASSERT_EQ(run.View().Right().formatIndex, kCdTray);
-    const int before = run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count();
-    // Remove the selected format, then OK.
+    ASSERT_EQ(run.View().Right().formatIndex, last);
+    // Remove the selected (last) format, then OK.
     bool done = false;
     auto edit = AnswerModal(
         [](QWidget* modal) {
@@ -406,7 +411,7 @@ TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
                 return false;
             }
             auto* list = editor->Form().ItemAs<QListWidget>(FormatEditIds::kList);
-            list->setCurrentRow(kCdTray);
+            list->setCurrentRow(list->count() - 1);
             qobject_cast<QPushButton*>(editor->Form().Item(FormatEditIds::kRemove))->click();
             qobject_cast<QPushButton*>(editor->Form().Item(kIdOk))->click();
             return true;
@@ -414,8 +419,8 @@ TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
         &done);
     ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
     ASSERT_TRUE(done);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), before - 1);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), before - 1);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), last);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), last);
     EXPECT_EQ(run.View().Left().formatIndex, 0);
     EXPECT_EQ(run.View().Right().formatIndex, -1) << "its format was removed";
 }
