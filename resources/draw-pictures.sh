@@ -242,5 +242,11 @@ $convert -size 256x256 xc:none -fill '#2b2b2b' -draw 'roundrectangle 8,8 248,248
   -fill '#d0d4dc' -stroke '#8a93a3' -strokewidth 3 -draw 'circle 112,128 112,40' \
   -fill '#f4f6fa' -stroke none -draw 'circle 112,128 112,100' -fill '#2b2b2b' -draw 'circle 112,128 112,116' \
   -strip "$(dirname "$out")/desktop/sleevit.png"
+# The smaller sizes of the icon theme, scaled from it.
+for px in 48 128; do
+  mkdir -p "$(dirname "$out")/desktop/icons/${px}x${px}"
+  $convert "$(dirname "$out")/desktop/sleevit.png" -filter Lanczos -resize ${px}x${px} -depth 8 -strip \
+    "$(dirname "$out")/desktop/icons/${px}x${px}/sleevit.png"
+done
 
-echo "wrote the logo, cursor, splash, skin pictures and the desktop icon"
+echo "wrote the logo, cursor, splash, skin pictures and the desktop icons"

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   imagemagick poppler-utils xvfb cups cups-bsd
   fonts-dejavu-core fonts-liberation fonts-droid-fallback
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

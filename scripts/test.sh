@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, then builds and runs the whole test suite: the
-# normal build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short
-# run of every fuzz target.
+# normal build, the Debian package made from it (installed, tried and removed again),
+# the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short run of every
+# fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,9 @@ echo "== Normal build (warnings are errors)"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLEEVIT_TESTS=ON -DSLEEVIT_BENCH=ON >/dev/null
 cmake --build build-release -j "$jobs"
 ctest --test-dir build-release --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, lintian, install, run as a user, validate, remove"
+bash scripts/test-package.sh
 
 echo "== Sanitizer build (ASan + UBSan)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSLEEVIT_SANITIZE=ON -DSLEEVIT_BENCH=OFF >/dev/null
