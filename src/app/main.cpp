@@ -28,7 +28,13 @@ std::vector<std::string> PicturesOfCommandLine(const QStringList& arguments)
         } else if (options && a.startsWith(QLatin1Char('-'))) {
             std::fprintf(stderr, "sleevit: unknown option '%s' ignored\n", a.toLocal8Bit().constData());
         } else {
-            files.push_back(QFileInfo(a).absoluteFilePath().toStdString());
+            // A picture that cannot be read leaves its paper empty; the shell user is told why.
+            const QFileInfo file(a);
+            if (!file.isFile() || !file.isReadable()) {
+                std::fprintf(stderr, "sleevit: cannot read '%s': %s\n", a.toLocal8Bit().constData(),
+                             file.exists() ? "not a readable file" : "no such file");
+            }
+            files.push_back(file.absoluteFilePath().toStdString());
         }
     }
     return files;
