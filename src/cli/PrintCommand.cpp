@@ -260,8 +260,10 @@ int RunBatchCommand(const std::vector<std::string>& args)
     Options o;
     if (!Parse(args, true, o))
         return 2;
-    if (o.files.empty())
-        return Fail("no files given");
+    if (o.files.empty()) {
+        std::fputs("sleevit-cli: no files given\n", stderr);
+        return 2;
+    }
     CStderrMessages messages(true);
     FormatCatalogue catalogue;
     if (!LoadCatalogue(o, catalogue, messages))

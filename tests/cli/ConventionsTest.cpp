@@ -45,7 +45,7 @@ TEST(CliConventions, UsageErrorsAreStatusTwoFailuresOne)
     for (const Case c :
          {Case{"help nosuch", 2, "unknown command 'nosuch'"}, Case{"nosuch", 2, "usage:"},
           Case{"print -o", 2, "-o needs a value"}, Case{"print -o /tmp/never.pdf", 2, "nothing to print"},
-          Case{"print --sample", 2, "exactly one of"},
+          Case{"print --sample", 2, "exactly one of"}, Case{"batch -o /tmp/never.pdf", 2, "no files given"},
           Case{"print --left /nonexistent.jpg -o /tmp/never.pdf", 1, "cannot read /nonexistent.jpg"}}) {
         const ProgramResult r = RunProgram(kCli + " " + c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
