@@ -52,7 +52,7 @@ bool MfXform::IsFinite() const
 }
 
 CMetafileDevice::CMetafileDevice(CMetafileCanvas& canvas, const MfXform& frame, DPoint pixelsPerMm)
-    : canvas_(canvas), frame_(frame), pixelsPerMm_(pixelsPerMm)
+    : canvas_(canvas), frame_(frame), pixelsPerMm_(pixelsPerMm), text_(canvas)
 {
     Recompute();
 }
@@ -660,4 +660,60 @@ void CMetafileDevice::FillBackground(DPoint a, DPoint b)
     none.style = kPenNull;
     const std::vector<DPoint> corners = ToDevice(std::vector<DPoint>{a, {b.x, a.y}, b, {a.x, b.y}});
     canvas_.Polygons({corners}, false, brush, none);
+}
+
+void CMetafileDevice::Text(const MfText& text)
+{
+    if (pathOpen_)
+        return; // text outlines are not collected into paths
+    const bool updateCp = (state_.textAlign & kAlignUpdateCp) != 0;
+    const DPoint reference = updateCp ? state_.position : text.reference;
+    if (text.box && (text.options & MfText::kOpaque) != 0)
+        FillBackground(text.box->first, text.box->second);
+    bool clipped = false;
+    if (text.box && (text.options & MfText::kClipped) != 0) {
+        const DPoint a = ToDevice(text.box->first);
+        const DPoint b = ToDevice(text.box->second);
+        if (!CMetafileCanvas::IsFinite(a) || !CMetafileCanvas::IsFinite(b))
+            return;
+        const SurfaceRect box = DeviceRect(a, b);
+        const SurfaceRect limit = state_.clip ? IntersectRects(*state_.clip, box) : box;
+        canvas_.SetClip(&limit);
+        clipped = true;
+    }
+    // How far one logical unit reaches along each axis, and how far the mapping turns
+    // the picture (enhanced files may rotate it); the escapement turns the baseline
+    // anticlockwise on the picture whichever way the logical axes point.
+    const double along = std::hypot(toDevice_.a, toDevice_.b);
+    const double across = std::hypot(toDevice_.c, toDevice_.d);
+    const double turned = toDevice_.IsAxisAligned() ? 0 : std::atan2(toDevice_.b, toDevice_.a);
+    TextRun run;
+    run.font = state_.font;
+    run.text = text.chars;
+    run.glyphIndices = (text.options & MfText::kGlyphIndices) != 0;
+    run.advances.reserve(text.advances.size());
+    for (const double advance : text.advances)
+        run.advances.push_back(advance * along);
+    run.extraSpace = state_.charExtra * along;
+    run.origin = ToDevice(reference);
+    run.scaleAlong = along;
+    run.scaleAcross = across;
+    run.angle = state_.font.escapement * kPi / 1800 - turned;
+    run.align = state_.textAlign;
+    run.colour = state_.textColour;
+    run.opaque = state_.bkOpaque;
+    run.background = state_.bkColour;
+    const double width = text_.Draw(run);
+    if (clipped)
+        ApplyClip();
+    if (updateCp && along > 0) {
+        // The current position moves past the text (back over it when aligned right).
+        const unsigned horizontal = state_.textAlign & kAlignHorizontalMask;
+        const double sign = horizontal == kAlignRight ? -1 : (horizontal == kAlignCenter ? 0 : 1);
+        const double angle = state_.font.escapement * kPi / 1800;
+        const double logical = sign * width / along;
+        const bool yUp = toDevice_.d < 0;
+        state_.position.x += logical * std::cos(angle);
+        state_.position.y += (yUp ? 1 : -1) * logical * std::sin(angle);
+    }
 }
