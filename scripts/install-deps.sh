@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   imagemagick poppler-utils xvfb cups cups-bsd
-  fonts-dejavu-core fonts-liberation fonts-droid-fallback
+  fonts-dejavu-core fonts-liberation fonts-droid-fallback fonts-urw-base35
 )
 
 missing=()
