@@ -681,12 +681,20 @@ void CMetafileDevice::Text(const MfText& text)
         canvas_.SetClip(&limit);
         clipped = true;
     }
-    // How far one logical unit reaches along each axis, and how far the mapping turns
-    // the picture (enhanced files may rotate it); the escapement turns the baseline
-    // anticlockwise on the picture whichever way the logical axes point.
-    const double along = std::hypot(toDevice_.a, toDevice_.b);
-    const double across = std::hypot(toDevice_.c, toDevice_.d);
-    const double turned = toDevice_.IsAxisAligned() ? 0 : std::atan2(toDevice_.b, toDevice_.a);
+    // The baseline runs at the escapement's angle from the logical x axis, turning from
+    // it towards logical -y (anticlockwise on a picture whose y counts downwards); the
+    // mapping then places it on the picture, so a file counting y upwards turns its
+    // text the other way round, and a world transform turns it further.
+    const double escapement = state_.font.escapement * kPi / 1800;
+    const DPoint logicalDir{std::cos(escapement), -std::sin(escapement)};
+    DPoint dir{toDevice_.a * logicalDir.x + toDevice_.c * logicalDir.y,
+               toDevice_.b * logicalDir.x + toDevice_.d * logicalDir.y};
+    // A mapping that only mirrors left and right still writes from left to right.
+    if (toDevice_.IsAxisAligned() && toDevice_.a < 0)
+        dir.x = -dir.x;
+    const DPoint across{-toDevice_.a * logicalDir.y + toDevice_.c * logicalDir.x,
+                        -toDevice_.b * logicalDir.y + toDevice_.d * logicalDir.x};
+    const double along = std::hypot(dir.x, dir.y);
     TextRun run;
     run.font = state_.font;
     run.text = text.chars;
@@ -697,8 +705,8 @@ void CMetafileDevice::Text(const MfText& text)
     run.extraSpace = state_.charExtra * along;
     run.origin = ToDevice(reference);
     run.scaleAlong = along;
-    run.scaleAcross = across;
-    run.angle = state_.font.escapement * kPi / 1800 - turned;
+    run.scaleAcross = std::hypot(across.x, across.y);
+    run.angle = std::atan2(-dir.y, dir.x);
     run.align = state_.textAlign;
     run.colour = state_.textColour;
     run.opaque = state_.bkOpaque;
@@ -710,10 +718,8 @@ void CMetafileDevice::Text(const MfText& text)
         // The current position moves past the text (back over it when aligned right).
         const unsigned horizontal = state_.textAlign & kAlignHorizontalMask;
         const double sign = horizontal == kAlignRight ? -1 : (horizontal == kAlignCenter ? 0 : 1);
-        const double angle = state_.font.escapement * kPi / 1800;
         const double logical = sign * width / along;
-        const bool yUp = toDevice_.d < 0;
-        state_.position.x += logical * std::cos(angle);
-        state_.position.y += (yUp ? 1 : -1) * logical * std::sin(angle);
+        state_.position.x += logical * logicalDir.x;
+        state_.position.y += logical * logicalDir.y;
     }
 }
