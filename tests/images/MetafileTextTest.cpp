@@ -183,6 +183,12 @@ TEST(MetafileText, EscapementTurnsTheBaseline)
     EXPECT_GT(upright.Height(), 3 * upright.Width()) << "a quarter turn anticlockwise runs upwards";
     EXPECT_NEAR(upright.bottom, 90, 2);
     EXPECT_NEAR(upright.right, 150, 2) << "letters stand left of the turned baseline";
+    // In a file counting y upwards a turn to logical -y runs up the picture.
+    Wmf up;
+    up.Font(-20, 2700, 400, false, 0, kFace).Select(0).Rec(0x012E, {24}).TextOut(150, 10, "HHHHHH");
+    const Ink yUp = InkOf(up.Placeable(0, 100, 300, 0, 96));
+    EXPECT_GT(yUp.Height(), 3 * yUp.Width());
+    EXPECT_NEAR(yUp.bottom, 90, 2);
 }
 
 TEST(MetafileText, AdvancesAndHeightsSizeTheText)
