@@ -6,10 +6,11 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libcairo2-dev libcups2-dev
+  libfontconfig-dev libfreetype-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   imagemagick poppler-utils xvfb cups cups-bsd
-  fonts-dejavu-core fonts-liberation fonts-droid-fallback
+  fonts-dejavu-core fonts-liberation fonts-droid-fallback fonts-urw-base35
   dpkg-dev file lintian desktop-file-utils appstream
 )
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "images/DibReader.h"
+#include "images/MetafileCharsets.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ enum EmfType : std::uint32_t {
     kSetMapMode = 17,
     kSetBkMode = 18,
     kSetPolyFillMode = 19,
+    kSetTextAlign = 22,
+    kSetTextColor = 24,
     kSetBkColor = 25,
     kMoveToEx = 27,
     kIntersectClipRect = 30,
@@ -75,9 +78,16 @@ enum EmfType : std::uint32_t {
     kCreateMonoBrush = 93,
     kCreateDibPatternBrushPt = 94,
     kExtCreatePen = 95,
+    kPolyTextOutA = 96,
+    kPolyTextOutW = 97,
+    kSmallTextOut = 108,
 };
 
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
+// Options of text records beyond those the device reads.
+constexpr std::uint32_t kTextNoRectangle = 0x0100;
+constexpr std::uint32_t kTextSmallChars = 0x0200;
+constexpr std::uint32_t kTextAdvancesBothWays = 0x2000;
 constexpr std::size_t kHeadBytes = 8;
 constexpr std::size_t kMinHeaderRecord = 88;
 
@@ -183,6 +193,19 @@ std::optional<MfObject> StockObject(std::uint32_t index)
         object.kind = MfObject::kPen;
         object.pen.style = kPenNull;
         return object;
+    case 10: // fixed-pitch fonts
+    case 11:
+    case 16:
+        object.kind = MfObject::kFont;
+        object.font.face = "monospace";
+        return object;
+    case 12: // proportional fonts
+    case 13:
+    case 14:
+    case 17:
+        object.kind = MfObject::kFont;
+        object.font.face = "sans-serif";
+        return object;
     default:
         return std::nullopt;
     }
@@ -261,6 +284,8 @@ void CEmfPlayer::SelectObject(std::uint32_t index)
         device_.SelectPen(object->pen);
     else if (object->kind == MfObject::kBrush)
         device_.SelectBrush(object->brush);
+    else if (object->kind == MfObject::kFont)
+        device_.SelectFont(object->font);
 }
 
 void CEmfPlayer::ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& points)
@@ -494,14 +519,112 @@ void CEmfPlayer::ExtSelectClipRgn(CRecordReader& r)
         device_.SetDeviceClip(std::make_pair(bound.a, bound.b));
 }
 
-void CEmfPlayer::ExtTextOut(CRecordReader& r)
+void CEmfPlayer::CreateFont(CRecordReader& r)
 {
-    r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
-    r.Skip(8 + 4 + 4);  // reference point, length, string offset
+    const std::uint32_t index = r.U32();
+    MfObject object;
+    object.kind = MfObject::kFont;
+    MfFont& font = object.font;
+    font.height = r.S32();
+    font.width = r.S32();
+    font.escapement = r.S32();
+    r.S32(); // orientation of each character: drawn along the baseline
+    font.weight = r.S32();
+    font.italic = r.U8() != 0;
+    font.underline = r.U8() != 0;
+    font.strikeOut = r.U8() != 0;
+    font.charset = r.U8();
+    r.Skip(4); // precision, quality, pitch and family
+    // The face name: 32 UTF-16 units; the fuller description that may follow is
+    // not needed.
+    const std::size_t units = std::min<std::size_t>(r.Remaining() / 2, 32);
+    font.face = FaceNameToUtf8(DecodeMetafileUtf16(r.Data() + r.Tell(), units));
+    if (r.Ok())
+        objects_.Put(index, object);
+}
+
+bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wide, MfText& text) const
+{
+    const DPoint reference = ReadPointL(r);
+    const std::uint32_t count = r.U32();
+    const std::uint32_t offString = r.U32();
     const std::uint32_t options = r.U32();
     const RectL box = ReadRectL(r);
-    if (r.Ok() && (options & 0x0002) != 0)
-        device_.FillBackground(box.a, box.b);
+    const std::uint32_t offDx = r.U32();
+    const std::size_t size = record.Size();
+    const std::size_t each = wide ? 2 : 1;
+    // The characters and advances must lie inside the record; comparing against
+    // size - offset avoids any overflow.
+    if (!r.Ok() || offString > size || count > (size - offString) / each)
+        return false;
+    const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
+    const std::uint8_t* bytes = record.Data() + offString;
+    text.chars = wide ? DecodeMetafileUtf16(bytes, chars)
+                      : DecodeMetafileBytes(bytes, chars, device_.State().font.charset);
+    text.reference = reference;
+    text.options = options;
+    if ((options & (MfText::kOpaque | MfText::kClipped)) != 0)
+        text.box = std::make_pair(box.a, box.b);
+    // Advances along the baseline, each followed by one across it when asked for.
+    const std::size_t per = (options & kTextAdvancesBothWays) != 0 ? 8 : 4;
+    if (offDx != 0 && offDx <= size && count <= (size - offDx) / per) {
+        CRecordReader dx(record.Data() + offDx, size - offDx);
+        text.advances.reserve(chars);
+        for (std::size_t i = 0; i < chars; ++i) {
+            text.advances.push_back(dx.S32());
+            if (per == 8)
+                dx.S32();
+        }
+    }
+    return true;
+}
+
+void CEmfPlayer::ExtTextOut(std::uint32_t type, CRecordReader& r)
+{
+    r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
+    MfText text;
+    if (ReadText(r, r, type == kExtTextOutW, text))
+        device_.Text(text);
+}
+
+void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
+{
+    r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
+    const std::uint32_t strings = r.U32();
+    constexpr std::size_t kTextBytes = 40;
+    if (!r.Ok() || strings > r.Remaining() / kTextBytes)
+        return;
+    for (std::uint32_t i = 0; i < strings && !device_.Canvas().Exhausted(); ++i) {
+        CRecordReader one = r; // offsets count from the record's start
+        one.Skip(i * kTextBytes);
+        MfText text;
+        if (ReadText(r, one, type == kPolyTextOutW, text))
+            device_.Text(text);
+    }
+}
+
+void CEmfPlayer::SmallTextOut(CRecordReader& r)
+{
+    const DPoint reference = ReadPointL(r);
+    const std::uint32_t count = r.U32();
+    const std::uint32_t options = r.U32();
+    r.Skip(4 + 8); // graphics mode, scales
+    MfText text;
+    text.reference = reference;
+    text.options = options;
+    if ((options & kTextNoRectangle) == 0) {
+        const RectL box = ReadRectL(r);
+        if ((options & (MfText::kOpaque | MfText::kClipped)) != 0)
+            text.box = std::make_pair(box.a, box.b);
+    }
+    const bool narrow = (options & kTextSmallChars) != 0;
+    if (!r.Ok() || count > r.Remaining() / (narrow ? 1 : 2))
+        return;
+    const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
+    const std::uint8_t* bytes = r.Data() + r.Tell();
+    text.chars = narrow ? DecodeMetafileBytes(bytes, chars, device_.State().font.charset)
+                        : DecodeMetafileUtf16(bytes, chars);
+    device_.Text(text);
 }
 
 void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
@@ -670,8 +793,10 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
     case kCreateDibPatternBrushPt:
         PatternBrush(r);
         break;
-    case kCreatePalette:
-    case kExtCreateFontIndirectW: {
+    case kExtCreateFontIndirectW:
+        CreateFont(r);
+        break;
+    case kCreatePalette: {
         const std::uint32_t index = r.U32();
         MfObject object;
         object.kind = MfObject::kOther;
@@ -747,9 +872,28 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
         break;
     case kExtTextOutA:
     case kExtTextOutW:
-        ExtTextOut(r);
+        ExtTextOut(type, r);
         break;
+    case kPolyTextOutA:
+    case kPolyTextOutW:
+        PolyTextOut(type, r);
+        break;
+    case kSmallTextOut:
+        SmallTextOut(r);
+        break;
+    case kSetTextColor: {
+        const std::uint32_t c = r.U32();
+        if (r.Ok())
+            device_.State().textColour = Colour(c);
+        break;
+    }
+    case kSetTextAlign: {
+        const std::uint32_t align = r.U32();
+        if (r.Ok())
+            device_.State().textAlign = align;
+        break;
+    }
     default:
-        break; // text, comments, palettes, regions and the unknown
+        break; // comments, palettes, regions and the unknown
     }
 }

@@ -15,8 +15,9 @@
 // whose counts or offsets do not fit it is skipped.
 //
 // Drawn: lines, rectangles, ellipses, arcs, polygons, curves (as short lines), paths,
-// embedded pictures, clip rectangles. Text is not drawn (the decoder has no fonts); an
-// opaque text box still paints its background. Comments (and the richer records some
+// embedded pictures, clip rectangles, text (in the system font that best matches the
+// file's font; 16-bit characters as UTF-16, 8-bit ones in the font's character set).
+// Comments (and the richer records some
 // writers put in them) are skipped; the plain records that follow them draw the
 // picture.
 class CEmfPlayer {
@@ -54,7 +55,13 @@ private:
     void BitBlt(std::uint32_t type, CRecordReader& r);
     void StretchDiBits(std::uint32_t type, CRecordReader& r);
     void ExtSelectClipRgn(CRecordReader& r);
-    void ExtTextOut(CRecordReader& r);
+    void CreateFont(CRecordReader& r);
+    // Reads a text (reference point, characters, options, rectangle, advances) at r's
+    // position; offsets count from the start of record. False when it does not fit.
+    bool ReadText(const CRecordReader& record, CRecordReader& r, bool wide, MfText& text) const;
+    void ExtTextOut(std::uint32_t type, CRecordReader& r);
+    void PolyTextOut(std::uint32_t type, CRecordReader& r);
+    void SmallTextOut(CRecordReader& r);
     // The picture at the given offsets of the record; false when they do not fit it.
     static bool ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
                             std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,

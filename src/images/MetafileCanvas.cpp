@@ -169,6 +169,34 @@ void CMetafileCanvas::PaintSpan(int y, int x0, int x1, const CanvasBrush& brush)
     }
 }
 
+void CMetafileCanvas::BlendSpan(int y, int x0, int x1, unsigned coverage, std::uint32_t colour)
+{
+    const SurfaceRect box = ClipBox();
+    if (y < box.top || y >= box.bottom || coverage == 0)
+        return;
+    x0 = std::max(x0, box.left);
+    x1 = std::min(x1, box.right);
+    if (x0 >= x1 || !Charge(static_cast<std::uint64_t>(x1 - x0)))
+        return;
+    std::uint32_t* row = surface_.Row(y);
+    const std::uint32_t stored = CRasterSurface::ToStored(colour);
+    if (coverage >= 255) {
+        std::fill(row + x0, row + x1, stored);
+        return;
+    }
+    const unsigned keep = 255 - coverage;
+    for (int x = x0; x < x1; ++x) {
+        const std::uint32_t p = row[x];
+        std::uint32_t mixed = 0xFF000000u;
+        for (const int shift : {0, 8, 16}) {
+            const unsigned a = (p >> shift) & 0xFFu;
+            const unsigned b = (stored >> shift) & 0xFFu;
+            mixed |= ((a * keep + b * coverage + 127) / 255) << shift;
+        }
+        row[x] = mixed;
+    }
+}
+
 // Scanline fill: a pixel is inside when its centre is, so a polygon with corners on
 // whole pixels covers its left and top edges and leaves its right and bottom ones, the
 // same pixels as a rectangle fill.

@@ -75,6 +75,11 @@ public:
     void Pixel(DPoint p, std::uint32_t colour);
     // A raster operation without a source picture (pattern fills, blackness, inversion).
     void Pattern(DPoint a, DPoint b, std::uint32_t rop, const CanvasBrush& brush);
+    // Mixes a colour into the pixels x0 .. x1 - 1 of row y by a coverage of 0 (none)
+    // to 255 (all), inside the clip box only (the glyphs of text).
+    void BlendSpan(int y, int x0, int x1, unsigned coverage, std::uint32_t colour);
+    // The rectangle drawing is restricted to, in device pixels.
+    SurfaceRect Clip() const { return ClipBox(); }
 
     // Points further out than this (in pixels from the surface) are pulled in; far
     // enough that shapes crossing the surface keep their look.

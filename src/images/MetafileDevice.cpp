@@ -52,7 +52,7 @@ bool MfXform::IsFinite() const
 }
 
 CMetafileDevice::CMetafileDevice(CMetafileCanvas& canvas, const MfXform& frame, DPoint pixelsPerMm)
-    : canvas_(canvas), frame_(frame), pixelsPerMm_(pixelsPerMm)
+    : canvas_(canvas), frame_(frame), pixelsPerMm_(pixelsPerMm), text_(canvas)
 {
     Recompute();
 }
@@ -660,4 +660,66 @@ void CMetafileDevice::FillBackground(DPoint a, DPoint b)
     none.style = kPenNull;
     const std::vector<DPoint> corners = ToDevice(std::vector<DPoint>{a, {b.x, a.y}, b, {a.x, b.y}});
     canvas_.Polygons({corners}, false, brush, none);
+}
+
+void CMetafileDevice::Text(const MfText& text)
+{
+    if (pathOpen_)
+        return; // text outlines are not collected into paths
+    const bool updateCp = (state_.textAlign & kAlignUpdateCp) != 0;
+    const DPoint reference = updateCp ? state_.position : text.reference;
+    if (text.box && (text.options & MfText::kOpaque) != 0)
+        FillBackground(text.box->first, text.box->second);
+    bool clipped = false;
+    if (text.box && (text.options & MfText::kClipped) != 0) {
+        const DPoint a = ToDevice(text.box->first);
+        const DPoint b = ToDevice(text.box->second);
+        if (!CMetafileCanvas::IsFinite(a) || !CMetafileCanvas::IsFinite(b))
+            return;
+        const SurfaceRect box = DeviceRect(a, b);
+        const SurfaceRect limit = state_.clip ? IntersectRects(*state_.clip, box) : box;
+        canvas_.SetClip(&limit);
+        clipped = true;
+    }
+    // The baseline runs at the escapement's angle from the logical x axis, turning from
+    // it towards logical -y (anticlockwise on a picture whose y counts downwards); the
+    // mapping then places it on the picture, so a file counting y upwards turns its
+    // text the other way round, and a world transform turns it further.
+    const double escapement = state_.font.escapement * kPi / 1800;
+    const DPoint logicalDir{std::cos(escapement), -std::sin(escapement)};
+    DPoint dir{toDevice_.a * logicalDir.x + toDevice_.c * logicalDir.y,
+               toDevice_.b * logicalDir.x + toDevice_.d * logicalDir.y};
+    // A mapping that only mirrors left and right still writes from left to right.
+    if (toDevice_.IsAxisAligned() && toDevice_.a < 0)
+        dir.x = -dir.x;
+    const DPoint across{-toDevice_.a * logicalDir.y + toDevice_.c * logicalDir.x,
+                        -toDevice_.b * logicalDir.y + toDevice_.d * logicalDir.x};
+    const double along = std::hypot(dir.x, dir.y);
+    TextRun run;
+    run.font = state_.font;
+    run.text = text.chars;
+    run.glyphIndices = (text.options & MfText::kGlyphIndices) != 0;
+    run.advances.reserve(text.advances.size());
+    for (const double advance : text.advances)
+        run.advances.push_back(advance * along);
+    run.extraSpace = state_.charExtra * along;
+    run.origin = ToDevice(reference);
+    run.scaleAlong = along;
+    run.scaleAcross = std::hypot(across.x, across.y);
+    run.angle = std::atan2(-dir.y, dir.x);
+    run.align = state_.textAlign;
+    run.colour = state_.textColour;
+    run.opaque = state_.bkOpaque;
+    run.background = state_.bkColour;
+    const double width = text_.Draw(run);
+    if (clipped)
+        ApplyClip();
+    if (updateCp && along > 0) {
+        // The current position moves past the text (back over it when aligned right).
+        const unsigned horizontal = state_.textAlign & kAlignHorizontalMask;
+        const double sign = horizontal == kAlignRight ? -1 : (horizontal == kAlignCenter ? 0 : 1);
+        const double logical = sign * width / along;
+        state_.position.x += logical * logicalDir.x;
+        state_.position.y += logical * logicalDir.y;
+    }
 }

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "images/MetafileCanvas.h"
 #include "images/MetafileObjects.h"
+#include "images/MetafileText.h"
 
 // An affine transform: x' = a x + c y + e, y' = b x + d y + f (the field order of the
 // enhanced format's transform record).
@@ -47,6 +49,22 @@ struct MfDcState {
     bool clockwise = false;          // arc direction on the picture
     DPoint position;                 // current position, logical units
     std::optional<SurfaceRect> clip; // device pixels
+    MfFont font;
+    std::uint32_t textColour = 0;
+    unsigned textAlign = 0; // MfTextAlign flags
+    double charExtra = 0;   // logical units added after each character
+};
+
+// A text record: its characters at a reference point (logical units), with the
+// advance of each character when the file gives them, and a rectangle the text may be
+// clipped to or painted over first.
+struct MfText {
+    enum Options : std::uint32_t { kOpaque = 0x0002, kClipped = 0x0004, kGlyphIndices = 0x0010 };
+    DPoint reference;
+    std::u32string chars;
+    std::vector<double> advances; // logical units, one a character, or empty
+    std::uint32_t options = 0;
+    std::optional<std::pair<DPoint, DPoint>> box;
 };
 
 // The playing context: mapping from logical units to the picture's pixels, the current
@@ -110,6 +128,11 @@ public:
     void SetPixel(DPoint p, std::uint32_t colour);
     // An area painted with the background colour (opaque text boxes).
     void FillBackground(DPoint a, DPoint b);
+    // Text in the selected font, colour, alignment and background mode.
+    void Text(const MfText& text);
+    // Characters a text record draws at most; the rest of a longer one is dropped.
+    static constexpr std::size_t kMaxTextChars = std::size_t{1} << 14;
+    void SelectFont(const MfFont& font) { state_.font = font; }
     void Polygon(const std::vector<DPoint>& points);
     void Polyline(const std::vector<DPoint>& points);
     // Continues from the current position to each point, which becomes the new one.
@@ -171,4 +194,5 @@ private:
     bool pathOpen_ = false;
     std::vector<Figure> path_;
     std::size_t pathPoints_ = 0;
+    CMetafileText text_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -39,11 +40,28 @@ struct MfBrush {
     int hatch = 0; // 0 horizontal, 1 vertical, 2 down diagonal, 3 up diagonal, 4 cross, 5 diagonal cross
 };
 
+// A logical font: what the text records ask for; the system font that best matches it
+// draws the text.
+struct MfFont {
+    // Logical units: negative is the character height (the em), positive the cell
+    // height (ascent plus descent), 0 a default size.
+    double height = 0;
+    double width = 0;   // average character width, logical units; 0 is the font's own
+    int escapement = 0; // angle of the baseline, tenths of a degree anticlockwise
+    int weight = 400;   // 100 thin .. 400 normal .. 700 bold .. 900 black; 0 normal
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    int charset = 0;  // of 8-bit text: 0 Western, 2 symbol, 161 Greek, 204 Cyrillic, ...
+    std::string face; // family name, UTF-8
+};
+
 struct MfObject {
-    enum Kind { kEmpty, kPen, kBrush, kOther };
+    enum Kind { kEmpty, kPen, kBrush, kFont, kOther };
     Kind kind = kEmpty;
     MfPen pen;
     MfBrush brush;
+    MfFont font;
 };
 
 // A table of objects with a fixed number of slots, given by the file's header. Slot

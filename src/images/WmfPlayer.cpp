@@ -1,8 +1,11 @@
 #include "images/WmfPlayer.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "images/DibReader.h"
+#include "images/MetafileCharsets.h"
 
 namespace {
 
@@ -12,12 +15,15 @@ enum WmfFunction : std::uint16_t {
     kSetBkMode = 0x0102,
     kSetMapMode = 0x0103,
     kSetPolyFillMode = 0x0106,
+    kSetTextCharExtra = 0x0108,
     kRestoreDc = 0x0127,
     kSelectObject = 0x012D,
+    kSetTextAlign = 0x012E,
     kDibCreatePatternBrush = 0x0142,
     kDeleteObject = 0x01F0,
     kCreatePatternBrush = 0x01F9,
     kSetBkColor = 0x0201,
+    kSetTextColor = 0x0209,
     kSetWindowOrg = 0x020B,
     kSetWindowExt = 0x020C,
     kSetViewportOrg = 0x020D,
@@ -38,6 +44,7 @@ enum WmfFunction : std::uint16_t {
     kEllipse = 0x0418,
     kRectangle = 0x041B,
     kSetPixel = 0x041F,
+    kTextOut = 0x0521,
     kPolyPolygon = 0x0538,
     kRoundRect = 0x061C,
     kPatBlt = 0x061D,
@@ -158,6 +165,83 @@ void CWmfPlayer::SelectObject(std::uint32_t index)
         device_.SelectPen(object->pen);
     else if (object->kind == MfObject::kBrush)
         device_.SelectBrush(object->brush);
+    else if (object->kind == MfObject::kFont)
+        device_.SelectFont(object->font);
+}
+
+void CWmfPlayer::CreateFont(CRecordReader& r)
+{
+    MfObject object;
+    object.kind = MfObject::kFont;
+    MfFont& font = object.font;
+    font.height = r.S16();
+    font.width = r.S16();
+    font.escapement = r.S16();
+    r.S16(); // orientation of each character: drawn along the baseline
+    font.weight = r.S16();
+    font.italic = r.U8() != 0;
+    font.underline = r.U8() != 0;
+    font.strikeOut = r.U8() != 0;
+    font.charset = r.U8();
+    r.Skip(4); // precision, quality, pitch and family
+    if (!r.Ok()) {
+        object.kind = MfObject::kOther; // still takes its slot
+        CreateObject(object);
+        return;
+    }
+    // The face name: up to 32 bytes, often cut short with the record.
+    const std::size_t length = std::min<std::size_t>(r.Remaining(), 32);
+    font.face = FaceNameToUtf8(DecodeMetafileBytes(r.Data() + r.Tell(), length, 0));
+    CreateObject(object);
+}
+
+void CWmfPlayer::Text(std::uint16_t function, CRecordReader& r)
+{
+    MfText text;
+    std::size_t length = 0;
+    const std::uint8_t* chars = nullptr;
+    if (function == kTextOut) {
+        length = r.U16();
+        if (!r.Ok() || !r.Has(length))
+            return;
+        chars = r.Data() + r.Tell();
+        r.Skip(length + length % 2);
+        const double y = r.S16();
+        const double x = r.S16();
+        if (!r.Ok())
+            return;
+        text.reference = {x, y};
+    } else {
+        const double y = r.S16();
+        const double x = r.S16();
+        length = r.U16();
+        text.options = r.U16();
+        text.reference = {x, y};
+        if ((text.options & (MfText::kOpaque | MfText::kClipped)) != 0) {
+            const double left = r.S16();
+            const double top = r.S16();
+            const double right = r.S16();
+            const double bottom = r.S16();
+            text.box = std::make_pair(DPoint{left, top}, DPoint{right, bottom});
+        }
+        if (!r.Ok())
+            return;
+        // Writers disagree on the string's length; what the record holds bounds it.
+        length = std::min(length, r.Remaining());
+        chars = r.Data() + r.Tell();
+        r.Skip(length + length % 2);
+        // Character advances, when the record goes on far enough to hold them.
+        if (r.Ok() && r.Remaining() >= 2 * length) {
+            text.advances.reserve(length);
+            for (std::size_t i = 0; i < length; ++i)
+                text.advances.push_back(r.S16());
+        }
+    }
+    text.chars = DecodeMetafileBytes(chars, std::min(length, CMetafileDevice::kMaxTextChars),
+                                     device_.State().font.charset);
+    if (text.advances.size() > text.chars.size())
+        text.advances.resize(text.chars.size());
+    device_.Text(text);
 }
 
 void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t words)
@@ -377,6 +461,8 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         break;
     }
     case kCreateFontIndirect:
+        CreateFont(r);
+        break;
     case kCreatePalette:
     case kCreateRegion: {
         MfObject object;
@@ -396,22 +482,26 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
             objects_.Delete(index);
         break;
     }
-    case kExtTextOut: {
-        // Only an opaque text box is drawn: its background.
-        const double y = r.S16();
-        const double x = r.S16();
-        r.S16(); // string length
-        const std::uint16_t options = r.U16();
-        (void)x;
-        (void)y;
-        if (!r.Ok() || (options & 0x0002) == 0)
-            break;
-        const double left = r.S16();
-        const double top = r.S16();
-        const double right = r.S16();
-        const double bottom = r.S16();
+    case kExtTextOut:
+    case kTextOut:
+        Text(function, r);
+        break;
+    case kSetTextColor: {
+        const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.FillBackground({left, top}, {right, bottom});
+            device_.State().textColour = Colour(c);
+        break;
+    }
+    case kSetTextAlign: {
+        const std::uint16_t align = r.U16();
+        if (r.Ok())
+            device_.State().textAlign = align;
+        break;
+    }
+    case kSetTextCharExtra: {
+        const std::int16_t extra = r.S16();
+        if (r.Ok())
+            device_.State().charExtra = extra;
         break;
     }
     case kPatBlt: {
@@ -432,7 +522,7 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         Bitmap(function, r, words);
         break;
     default:
-        break; // text, regions, palettes, escapes and the unknown
+        break; // regions, palettes, escapes and the unknown
     }
 }
 

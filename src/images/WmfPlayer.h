@@ -15,9 +15,10 @@
 //
 // The picture frame takes the place of the viewport: the window that the records set
 // is stretched over the whole picture, so records that move the viewport are read but
-// change nothing. Text is not drawn (the decoder has no fonts); an opaque text box still
-// paints its background. Regions, palettes and fonts take their object slots and are
-// otherwise ignored, as are records the player does not know.
+// change nothing. Text is drawn in the system font that best matches the file's font,
+// its 8-bit characters read in that font's character set. Regions and palettes take
+// their object slots and are otherwise ignored, as are records the player does not
+// know.
 class CWmfPlayer {
 public:
     // objectSlots: the size of the object table, from the header.
@@ -43,6 +44,8 @@ private:
     bool Spend(const PixelBlock& pixels);
     void SelectObject(std::uint32_t index);
     void Bitmap(std::uint16_t function, CRecordReader& r, std::size_t words);
+    void CreateFont(CRecordReader& r);
+    void Text(std::uint16_t function, CRecordReader& r);
     bool ReadPoints(CRecordReader& r, std::size_t count, std::vector<DPoint>& points);
 
     CMetafileDevice& device_;

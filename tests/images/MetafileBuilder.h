@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -140,6 +141,48 @@ public:
         return Raw(0x0F43, p);
     }
 
+    // A font: height (negative the em, positive the cell), escapement in tenths of a
+    // degree, weight, italic, underline, character set and face name.
+    Wmf& Font(int height, int escapement, int weight, bool underline, int charset, const std::string& face)
+    {
+        Bytes p;
+        for (const int v : {height, 0, escapement, escapement, weight})
+            Put16(p, static_cast<std::uint32_t>(v));
+        for (const int v : {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0})
+            p.push_back(static_cast<std::uint8_t>(v));
+        p.insert(p.end(), face.begin(), face.end());
+        p.push_back(0);
+        return Raw(0x02FB, p);
+    }
+    Wmf& TextOut(int x, int y, const std::string& text)
+    {
+        Bytes p;
+        Put16(p, static_cast<std::uint32_t>(text.size()));
+        p.insert(p.end(), text.begin(), text.end());
+        if (text.size() % 2 != 0)
+            p.push_back(0);
+        Put16(p, static_cast<std::uint32_t>(y));
+        Put16(p, static_cast<std::uint32_t>(x));
+        return Raw(0x0521, p);
+    }
+    // Options 2 (opaque) or 4 (clipped) take the rectangle (l, t, r, b).
+    Wmf& ExtTextOut(int x, int y, int options, std::array<int, 4> box, const std::string& text,
+                    const std::vector<int>& advances = {})
+    {
+        Bytes p;
+        for (const int v : {y, x, int(text.size()), options})
+            Put16(p, static_cast<std::uint32_t>(v));
+        if ((options & 6) != 0)
+            for (const int v : box)
+                Put16(p, static_cast<std::uint32_t>(v));
+        p.insert(p.end(), text.begin(), text.end());
+        if (text.size() % 2 != 0)
+            p.push_back(0);
+        for (const int v : advances)
+            Put16(p, static_cast<std::uint32_t>(v));
+        return Raw(0x0A32, p);
+    }
+
     // The file without the placeable header: header, records, end record.
     Bytes Plain(std::uint16_t objects = 16, bool withEnd = true) const
     {
@@ -258,6 +301,73 @@ public:
         Put32(p, static_cast<std::uint32_t>(h));
         Append(p, dib);
         return Rec(81, p);
+    }
+
+    // A font (see Wmf::Font) in slot index.
+    Emf& Font(int index, int height, int escapement, int weight, bool underline, int charset,
+              const std::u16string& face)
+    {
+        Bytes p;
+        for (const int v : {index, height, 0, escapement, escapement, weight})
+            Put32(p, static_cast<std::uint32_t>(v));
+        for (const int v : {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0})
+            p.push_back(static_cast<std::uint8_t>(v));
+        for (std::size_t i = 0; i < 32; ++i)
+            Put16(p, i < face.size() ? face[i] : 0);
+        return Rec(82, p);
+    }
+    // The text part of the text records (reference, count, string offset, options,
+    // rectangle, advances offset) followed by the characters and advances; offsets
+    // count from the record's start, whose first skip bytes come before this part.
+    static Bytes TextPart(std::size_t skip, int x, int y, int options, std::array<int, 4> box,
+                          const Bytes& chars, std::size_t count, const std::vector<int>& advances)
+    {
+        const auto at = static_cast<std::uint32_t>(8 + skip + 40);
+        Bytes p;
+        for (const int v : {x, y, int(count), int(at), options, box[0], box[1], box[2], box[3]})
+            Put32(p, static_cast<std::uint32_t>(v));
+        Bytes tail = chars;
+        while (tail.size() % 4 != 0)
+            tail.push_back(0);
+        Put32(p, advances.empty() ? 0 : static_cast<std::uint32_t>(at + tail.size()));
+        for (const int v : advances)
+            Put32(tail, static_cast<std::uint32_t>(v));
+        Append(p, tail);
+        return p;
+    }
+    // 16-bit characters (wide) or 8-bit ones.
+    Emf& ExtTextOut(bool wide, int x, int y, int options, std::array<int, 4> box, const std::u16string& text,
+                    const std::vector<int>& advances = {})
+    {
+        Bytes p(16 + 4 + 8, 0); // bounds, graphics mode, scales
+        Append(p, TextPart(p.size(), x, y, options, box, Chars(wide, text), text.size(), advances));
+        return Rec(wide ? 84 : 83, p);
+    }
+    Emf& PolyTextOut(int x, int y, const std::u16string& text)
+    {
+        Bytes p(16 + 4 + 8, 0);
+        Put32(p, 1); // one string
+        Append(p, TextPart(p.size(), x, y, 0, {0, 0, 0, 0}, Chars(true, text), text.size(), {}));
+        return Rec(97, p);
+    }
+    Emf& SmallTextOut(bool wide, int x, int y, const std::u16string& text)
+    {
+        Bytes p;
+        for (const int v : {x, y, int(text.size()), wide ? 0x100 : 0x300, 0, 0, 0})
+            Put32(p, static_cast<std::uint32_t>(v));
+        Append(p, Chars(wide, text));
+        return Rec(108, p);
+    }
+    static Bytes Chars(bool wide, const std::u16string& text)
+    {
+        Bytes b;
+        for (const char16_t c : text) {
+            if (wide)
+                Put16(b, c);
+            else
+                b.push_back(static_cast<std::uint8_t>(c));
+        }
+        return b;
     }
 
     // The whole file: header record with the bounds (inclusive device pixels) and
