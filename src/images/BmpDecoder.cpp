@@ -307,8 +307,9 @@ void BlendOverWhite(PixelBlock& block, const std::vector<std::uint8_t>& alpha)
 }
 
 // Run-length data (RLE4, RLE8, RLE24) into a cleared bottom-up block. Every code takes
-// at least two bytes, so the loop ends within data.size() / 2 rounds.
-void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression, PixelBlock& block)
+// at least two bytes, so the loop ends within data.size() / 2 rounds. False when the
+// data ended or broke off before the picture was complete.
+bool DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression, PixelBlock& block)
 {
     const std::int64_t w = block.Width();
     const std::int64_t h = block.Height();
@@ -338,7 +339,7 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
             std::uint8_t colour[3] = {d[p + 1], 0, 0};
             if (compression == kOs2Rle24) {
                 if (p + 4 > n)
-                    break;
+                    return false;
                 std::memcpy(colour, d + p + 1, 3);
                 p += 4;
             } else {
@@ -359,10 +360,10 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
             x = 0;
             ++y;
         } else if (code == 1) { // end of bitmap
-            break;
+            return true;
         } else if (code == 2) { // delta: move right and up
             if (p + 2 > n)
-                break;
+                return false;
             x = std::min<std::int64_t>(x + d[p], w);
             y += d[p + 1];
             p += 2;
@@ -391,10 +392,12 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
             }
             bytes += bytes & 1;
             if (bytes > n - p)
-                break; // the run went past the end of the data
+                return false; // the run went past the end of the data
             p += bytes;
         }
     }
+    // Complete when every row was reached, or the last one was filled without its end code.
+    return y >= h || (y == h - 1 && x >= w);
 }
 
 // The common part of files and icons: header at the stream's position. pixelOffset is
@@ -472,7 +475,8 @@ bool DecodeDib(CByteStream& in, std::uint64_t pixelOffset, bool icon, DecodedIma
             error = kTooLarge;
             return false;
         }
-        DecodeRle(data, h.compression, block);
+        if (!DecodeRle(data, h.compression, block))
+            out.partial = "The BMP's run-length data ends before the picture is complete";
     } else {
         const Channel ch[4] = {Channel(h.masks[0]), Channel(h.masks[1]), Channel(h.masks[2]),
                                Channel(h.masks[3])};
