@@ -76,9 +76,9 @@ def jpeg_grey(size, noisy=False):
                           check=True, capture_output=True).stdout
 
 
-def jpeg_claiming(side):
-    """A tiny 8 x 8 grey JPEG whose frame header claims side x side pixels."""
-    data = bytearray(jpeg_grey("8x8"))
+def jpeg_claiming(side, size="8x8"):
+    """A grey JPEG of the given size whose frame header claims side x side pixels."""
+    data = bytearray(jpeg_grey(size))
     sof = data.find(b"\xff\xc0")
     struct.pack_into(">HH", data, sof + 5, side, side)
     return bytes(data)
@@ -105,6 +105,7 @@ def main():
           gif((8000, 8000), (0, 0, 8000, 8000), lzw_literal([2, 3, 2], 2), black_white, interlaced=True,
               padding=24000))
     write(out, "claims_8000x8000.jpg", jpeg_claiming(8000))
+    write(out, "claims_8000x8000_has_8000x64.jpg", jpeg_claiming(8000, "8000x64"))
     # Cut short: a GIF after two of its four rows, a JPEG at 45 %, an RLE BMP, a PCX.
     write(out, "cut_after_2_rows.gif",
           gif((3, 4), (0, 0, 3, 4), lzw_literal([2, 3, 2, 3, 2, 3], 2), black_white))
