@@ -2,7 +2,7 @@
 """Writes the damaged pictures of tests/images/damaged: files cut short, headers that
 claim more than the file holds, and one file per distinct header fault, each made here
 from a few bytes. expected.txt beside them says what loading each must give. Also
-writes the GIF seed with a transparent and an opaque black.
+writes the GIF and PNG seeds with a transparent and an opaque black.
 
 usage: scripts/make-damaged-pictures.py [OUT_DIR] [--large]
   OUT_DIR   default tests/images/damaged
@@ -12,6 +12,7 @@ import os
 import struct
 import subprocess
 import sys
+import zlib
 
 
 def gif(screen, frame, lzw, palette, trans=None, interlaced=False, padding=0):
@@ -54,6 +55,16 @@ def lzw_literal(indices, size):
     if nbits:
         data.append(acc)
     return size, bytes(data)
+
+
+def png_palette(width, indices, palette, alphas):
+    """An 8-bit palette PNG of one row, with the alpha of the first palette entries."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    ihdr = struct.pack(">IIBBBBB", width, 1, 8, 3, 0, 0, 0)
+    plte = b"".join(bytes(c) for c in palette)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"PLTE", plte) + chunk(b"tRNS", bytes(alphas))
+            + chunk(b"IDAT", zlib.compress(b"\0" + bytes(indices))) + chunk(b"IEND", b""))
 
 
 def pcx(width, height, rows, version=5, bits=8, planes=1, x_min=0):
@@ -133,6 +144,8 @@ def main():
     seeds = os.path.join(os.path.dirname(__file__), "..", "fuzz", "corpus", "gif")
     write(seeds, "trans_black_beside_opaque_black.gif",
           gif((3, 1), (0, 0, 3, 1), lzw_literal([0, 1, 2], 2), black_white, trans=0))
+    seeds = os.path.join(os.path.dirname(__file__), "..", "fuzz", "corpus", "png")
+    write(seeds, "trans_black_beside_opaque_black.png", png_palette(3, [0, 1, 2], black_white, [0, 255]))
 
     if "--large" in sys.argv:
         write(out, "claims_32000x32000.jpg", jpeg_claiming(32000))

@@ -393,17 +393,20 @@ TEST(RasterImageDraw, CreateFromBitmapCopiesAnOffScreenSurface)
 TEST(RasterImageDraw, AnOpaqueEntryOfTheTransparentColourStaysOpaque)
 {
     // Entry 0 is transparent black, entry 1 opaque black, entry 2 white: a row of one each.
-    CRasterImage image;
-    ASSERT_TRUE(
-        image.Load(SLEEVIT_SOURCE_DIR "/fuzz/corpus/gif/trans_black_beside_opaque_black.gif", kImageGif))
-        << image.GetLastError();
-    ASSERT_EQ(image.GetTransIndex(), 0);
-    const SurfaceColour green = RgbColour(0, 200, 0);
-    CRasterSurface s(3, 1, green);
-    ASSERT_TRUE(image.DrawStretched(&s, 0, 0, 3, 1));
-    EXPECT_EQ(s.GetPixel(0, 0), green);
-    EXPECT_EQ(s.GetPixel(1, 0), kColourBlack);
-    EXPECT_EQ(s.GetPixel(2, 0), kColourWhite);
+    for (const char* file :
+         {"gif/trans_black_beside_opaque_black.gif", "png/trans_black_beside_opaque_black.png"}) {
+        SCOPED_TRACE(file);
+        CRasterImage image;
+        ASSERT_TRUE(image.Load(std::string(SLEEVIT_SOURCE_DIR "/fuzz/corpus/") + file, kImageAny))
+            << image.GetLastError();
+        ASSERT_EQ(image.GetTransIndex(), 0);
+        const SurfaceColour green = RgbColour(0, 200, 0);
+        CRasterSurface s(3, 1, green);
+        ASSERT_TRUE(image.DrawStretched(&s, 0, 0, 3, 1));
+        EXPECT_EQ(s.GetPixel(0, 0), green);
+        EXPECT_EQ(s.GetPixel(1, 0), kColourBlack);
+        EXPECT_EQ(s.GetPixel(2, 0), kColourWhite);
+    }
 }
 
 } // namespace
