@@ -13,3 +13,6 @@ int RunDecodeCommand(const std::vector<std::string>& args);
 int RunPrintCommand(const std::vector<std::string>& args);
 // batch FILE... --to OUT.pdf [--format NAME]: one page per file through the left side.
 int RunBatchCommand(const std::vector<std::string>& args);
+
+// Tells on stderr that a file was loaded only in part, and why; nothing when notice is empty.
+void WarnIfPartial(const std::string& path, const std::string& notice);

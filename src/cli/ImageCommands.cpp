@@ -105,6 +105,7 @@ int RunInfoCommand(const std::vector<std::string>& args)
             ++failures;
             continue;
         }
+        WarnIfPartial(file, image.GetLoadNotice());
         std::printf("%s\t%d\t%d\t%d\t%s", file.c_str(), image.GetWidth(), image.GetHeight(), image.GetBpp(),
                     DecoderName(image.GetType()));
         if (withCrc)
@@ -128,6 +129,7 @@ int RunDecodeCommand(const std::vector<std::string>& args)
         std::fprintf(stderr, "sleevit-cli: %s: %s\n", file.c_str(), image.GetLastError().c_str());
         return 1;
     }
+    WarnIfPartial(file, image.GetLoadNotice());
     std::FILE* out = std::fopen(outPath.c_str(), "wb");
     if (out == nullptr) {
         std::fprintf(stderr, "sleevit-cli: cannot write %s\n", outPath.c_str());
@@ -148,4 +150,11 @@ int RunDecodeCommand(const std::vector<std::string>& args)
         return 1;
     }
     return 0;
+}
+
+void WarnIfPartial(const std::string& path, const std::string& notice)
+{
+    if (!notice.empty())
+        std::fprintf(stderr, "sleevit-cli: warning: %s is loaded only in part: %s\n", path.c_str(),
+                     notice.c_str());
 }

@@ -174,6 +174,7 @@ bool LoadSide(CRasterImage& image, const std::string& path)
         std::fprintf(stderr, "sleevit-cli: cannot read %s: %s\n", path.c_str(), image.GetLastError().c_str());
         return false;
     }
+    WarnIfPartial(path, image.GetLoadNotice());
     return true;
 }
 
@@ -287,6 +288,8 @@ int RunBatchCommand(const std::vector<std::string>& args)
     const BatchJobResult result = RunBatchJob(*target, request, image);
     for (const std::string& skipped : result.skipped)
         std::fprintf(stderr, "sleevit-cli: skipped %s\n", skipped.c_str());
+    for (const auto& [path, notice] : result.partial)
+        WarnIfPartial(path, notice);
     if (!result.job.completed)
         return Fail("printing failed: " + result.job.error);
     std::fprintf(stderr, "sleevit-cli: %d page%s: %s\n", result.job.pages, result.job.pages == 1 ? "" : "s",

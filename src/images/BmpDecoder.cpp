@@ -307,8 +307,10 @@ void BlendOverWhite(PixelBlock& block, const std::vector<std::uint8_t>& alpha)
 }
 
 // Run-length data (RLE4, RLE8, RLE24) into a cleared bottom-up block. Every code takes
-// at least two bytes, so the loop ends within data.size() / 2 rounds.
-void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression, PixelBlock& block)
+// at least two bytes, so the loop ends within data.size() / 2 rounds. Returns what was
+// wrong with the data (it ended before the picture was complete, or runs reached past
+// a row's end, whose pixels are dropped), or nullptr.
+const char* DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression, PixelBlock& block)
 {
     const std::int64_t w = block.Width();
     const std::int64_t h = block.Height();
@@ -317,6 +319,9 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
     std::size_t p = 0;
     std::int64_t x = 0;
     std::int64_t y = 0;
+    bool spilled = false;
+    bool endCode = false;
+    constexpr const char* kEnded = "The BMP's run-length data ends before the picture is complete";
 
     auto put = [&](std::uint8_t* row, std::int64_t at, const std::uint8_t* value) {
         switch (compression) {
@@ -338,13 +343,14 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
             std::uint8_t colour[3] = {d[p + 1], 0, 0};
             if (compression == kOs2Rle24) {
                 if (p + 4 > n)
-                    break;
+                    return kEnded;
                 std::memcpy(colour, d + p + 1, 3);
                 p += 4;
             } else {
                 p += 2;
             }
             std::uint8_t* row = block.Row(static_cast<std::int32_t>(y));
+            spilled = spilled || x + count > w;
             for (int i = 0; i < count && x < w; ++i, ++x) {
                 std::uint8_t v[3] = {colour[0], colour[1], colour[2]};
                 if (compression == kRle4)
@@ -359,10 +365,11 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
             x = 0;
             ++y;
         } else if (code == 1) { // end of bitmap
+            endCode = true;
             break;
         } else if (code == 2) { // delta: move right and up
             if (p + 2 > n)
-                break;
+                return kEnded;
             x = std::min<std::int64_t>(x + d[p], w);
             y += d[p + 1];
             p += 2;
@@ -371,6 +378,7 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
                                 : compression == kRle4 ? (code + 1u) / 2
                                                        : 3u * code;
             const std::size_t avail = std::min(bytes, n - p);
+            spilled = spilled || x + code > w;
             std::uint8_t* row = block.Row(static_cast<std::int32_t>(y));
             for (int i = 0; i < code && x < w; ++i, ++x) {
                 std::uint8_t v[3] = {0, 0, 0};
@@ -391,10 +399,15 @@ void DecodeRle(const std::vector<std::uint8_t>& data, std::uint32_t compression,
             }
             bytes += bytes & 1;
             if (bytes > n - p)
-                break; // the run went past the end of the data
+                return kEnded; // the run went past the end of the data
             p += bytes;
         }
     }
+    if (spilled)
+        return "The BMP's run-length data reaches past the ends of its rows";
+    // Complete at its end code, when every row was reached, or when the last one was
+    // filled without its end code.
+    return endCode || y >= h || (y == h - 1 && x >= w) ? nullptr : kEnded;
 }
 
 // The common part of files and icons: header at the stream's position. pixelOffset is
@@ -472,7 +485,8 @@ bool DecodeDib(CByteStream& in, std::uint64_t pixelOffset, bool icon, DecodedIma
             error = kTooLarge;
             return false;
         }
-        DecodeRle(data, h.compression, block);
+        if (const char* notice = DecodeRle(data, h.compression, block))
+            out.partial = notice;
     } else {
         const Channel ch[4] = {Channel(h.masks[0]), Channel(h.masks[1]), Channel(h.masks[2]),
                                Channel(h.masks[3])};

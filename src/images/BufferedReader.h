@@ -60,6 +60,14 @@ public:
         return in_.Seek(in_.Tell() + rest);
     }
 
+    // The position in the stream of the next byte to be read, and a move back to one.
+    std::uint64_t Tell() const { return in_.Tell() - (end_ - pos_); }
+    bool Seek(std::uint64_t pos)
+    {
+        pos_ = end_ = 0;
+        return in_.Seek(pos);
+    }
+
     // Bytes left: those buffered plus those still in the stream.
     std::uint64_t Remaining() const { return (end_ - pos_) + in_.Remaining(); }
 

@@ -57,6 +57,19 @@ bool SkipSubBlocks(CBufferedReader& r)
     }
 }
 
+// The bytes held in a chain of data sub-blocks from the reader's position, which is
+// kept; the count stops where the chain or the stream ends.
+std::uint64_t SubBlockBytes(CBufferedReader& r)
+{
+    const std::uint64_t start = r.Tell();
+    std::uint64_t total = 0;
+    std::uint8_t len = 0;
+    while (r.Byte(len) && len != 0 && r.Skip(len))
+        total += len;
+    r.Seek(start);
+    return total;
+}
+
 // The bits of the picture data, taken from its sub-blocks least significant bit first.
 class CCodeReader {
 public:
@@ -112,6 +125,7 @@ public:
     }
 
     bool Done() const { return rowsDone_ >= height_; }
+    unsigned RowsDone() const { return rowsDone_; }
 
     // Appends one pixel; true when the frame is complete.
     bool Put(std::uint8_t index)
@@ -300,8 +314,8 @@ bool CGifDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     std::uint8_t desc[9];
     if (!r.ReadExact(desc, sizeof desc))
         return Fail(error, "Truncated GIF");
-    const unsigned left = Le16(desc);
-    const unsigned top = Le16(desc + 2);
+    unsigned left = Le16(desc);
+    unsigned top = Le16(desc + 2);
     const unsigned frameWidth = Le16(desc + 4);
     const unsigned frameHeight = Le16(desc + 6);
     const std::uint8_t frameFlags = desc[8];
@@ -329,6 +343,19 @@ bool CGifDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     }
     if (screenWidth > ImageLimits::kMaxSide || screenHeight > ImageLimits::kMaxSide)
         return Fail(error, "Image too large");
+    // A screen far larger than its picture would be mostly background: the picture is
+    // then shown alone. Sides are below 65536, so the areas stay below 2^32.
+    const unsigned visibleWidth = left < screenWidth ? std::min(frameWidth, screenWidth - left) : 0;
+    const unsigned visibleHeight = top < screenHeight ? std::min(frameHeight, screenHeight - top) : 0;
+    const std::uint64_t visibleArea = std::uint64_t{visibleWidth} * visibleHeight;
+    if (std::uint64_t{screenWidth} * screenHeight - visibleArea > ImageLimits::kMaxUnfilledBytes) {
+        if (frameWidth > ImageLimits::kMaxSide || frameHeight > ImageLimits::kMaxSide)
+            return Fail(error, "Image too large");
+        out.partial = "The GIF's screen is far larger than its picture; only the picture is shown";
+        screenWidth = frameWidth;
+        screenHeight = frameHeight;
+        left = top = 0;
+    }
     // However well LZW packs, a 12-bit code gives at most 4096 pixels, so each byte of
     // data fills at most kMaxPixelsPerByte of them: a screen far larger than the data
     // could ever fill is refused before it is allocated. The area is below 2^32, the
@@ -336,6 +363,24 @@ bool CGifDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     const std::uint64_t area = std::uint64_t{screenWidth} * screenHeight;
     if (area / kMaxPixelsPerByte > r.Remaining())
         return Fail(error, "Truncated GIF");
+    // The same bound with the picture data alone, which padding after it cannot inflate:
+    // rows that data could never reach are not kept when they would cost much. At most
+    // 2^32 * 2731, inside 64 bits.
+    const bool interlaced = (frameFlags & 0x40) != 0;
+    bool cutByData = false;
+    const std::uint64_t reachable = SubBlockBytes(r) * kMaxPixelsPerByte;
+    const std::uint64_t frameArea =
+        std::uint64_t{frameWidth} * std::min(frameHeight, screenHeight - std::min(top, screenHeight));
+    if (frameArea > reachable && frameArea - reachable > ImageLimits::kMaxUnfilledBytes) {
+        const std::uint64_t rows = reachable / frameWidth;
+        // Interlaced rows are spread over the whole height, so nothing can be cut off.
+        if (interlaced || top + rows == 0)
+            return Fail(error, "Truncated GIF");
+        if (top + rows < screenHeight) {
+            screenHeight = static_cast<unsigned>(top + rows);
+            cutByData = true;
+        }
+    }
     // Create checks both sides against the limits before it allocates.
     if (!out.pixels.Create(screenWidth, screenHeight, 8, error))
         return false;
@@ -359,12 +404,39 @@ bool CGifDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     const std::uint8_t fill = transIndex >= 0   ? static_cast<std::uint8_t>(transIndex)
                               : globalCount > 0 ? background
                                                 : 0;
-    std::memset(out.pixels.Bits(), fill, out.pixels.BitsSize());
+    // The block starts cleared, so a fill of zero leaves pages untouched until rows land.
+    if (fill != 0)
+        std::memset(out.pixels.Bits(), fill, out.pixels.BitsSize());
 
-    CFrameWriter frame(out.pixels, left, top, frameWidth, frameHeight, (frameFlags & 0x40) != 0);
+    CFrameWriter frame(out.pixels, left, top, frameWidth, frameHeight, interlaced);
     DecodeLzw(r, minCodeSize, frame);
     frame.Finish();
-
+    if (!frame.Done()) {
+        const unsigned rows = frame.RowsDone();
+        const std::uint64_t picturedRows = std::uint64_t{top} + rows + 1; // with the row the data ended in
+        if (interlaced) {
+            out.partial = "The GIF data ends before the picture is complete";
+        } else if (cutByData ||
+                   (picturedRows < screenHeight &&
+                    (screenHeight - picturedRows) * out.pixels.Stride() > ImageLimits::kMaxUnfilledBytes)) {
+            // Most of the block would stand for rows the data never reached: keep the rest.
+            if (picturedRows < screenHeight) {
+                PixelBlock cut;
+                if (!cut.Create(screenWidth, static_cast<std::int64_t>(picturedRows), 8, error))
+                    return false;
+                std::memcpy(cut.Palette(), out.pixels.Palette(), 256 * sizeof(RgbQuad));
+                for (std::int32_t y = 0; y < cut.Height(); ++y)
+                    std::memcpy(cut.TopRow(y), out.pixels.TopRow(y), cut.Stride());
+                out.pixels = std::move(cut);
+            }
+            out.partial = "The GIF data ends after " + std::to_string(rows) + " of " +
+                          std::to_string(frameHeight) + " rows; the picture is cut there";
+        } else {
+            out.partial = "The GIF data ends after " + std::to_string(rows) + " of " +
+                          std::to_string(frameHeight) + " rows";
+        }
+    }
+    palette = out.pixels.Palette(); // the block may have been cut
     out.transIndex = transIndex;
     if (transIndex >= 0) {
         const RgbQuad q = palette[transIndex];

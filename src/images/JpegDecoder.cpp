@@ -38,6 +38,8 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool dataShort; // the picture data ran out: what follows was made up by libjpeg
+    bool damaged;   // data that made no sense was skipped
 };
 
 // Everything the decode touches after setjmp lives here, in the caller's frame, so a
@@ -69,9 +71,16 @@ void ErrorExit(j_common_ptr cinfo)
 void EmitMessage(j_common_ptr cinfo, int level)
 {
     // Warnings (corrupt data, a premature end) are counted, never printed: the picture
-    // decoded so far is still shown.
-    if (level < 0)
+    // decoded so far is still shown, with a notice of what was wrong.
+    if (level < 0) {
         cinfo->err->num_warnings++;
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        const int code = cinfo->err->msg_code;
+        if (code == JWRN_HIT_MARKER)
+            err->dataShort = true;
+        else if (code == JWRN_MUST_RESYNC || code == JWRN_NOT_SEQUENTIAL || code == JWRN_HUFF_BAD_CODE)
+            err->damaged = true;
+    }
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -362,6 +371,10 @@ bool RunDecode(Context& ctx)
         ctx.strip.resize(stripStride * kStripRows);
     }
 
+    // A single-scan file is decoded as it is read, so the strip in which its data ran
+    // out tells how many rows are real; a multi-scan file was read whole by now.
+    const bool shortBeforeRows = ctx.err.dataShort;
+    std::size_t realRows = h;
     JSAMPROW rows[kStripRows];
     while (cinfo.output_scanline < cinfo.output_height) {
         const std::size_t first = cinfo.output_scanline;
@@ -389,14 +402,48 @@ bool RunDecode(Context& ctx)
             if (orientation == 2 || orientation == 3)
                 for (std::size_t r = 0; r < done; ++r)
                     MirrorRow(rows[r], w, blockBytes);
-            continue;
+        } else {
+            if (cmyk)
+                for (std::size_t r = 0; r < done; ++r)
+                    CmykToBgr(rows[r], w, adobeInverted);
+            PlaceStrip(block, place, ctx.strip.data(), stripStride, done, first, blockBytes);
         }
-        if (cmyk)
-            for (std::size_t r = 0; r < done; ++r)
-                CmykToBgr(rows[r], w, adobeInverted);
-        PlaceStrip(block, place, ctx.strip.data(), stripStride, done, first, blockBytes);
+        if (ctx.err.dataShort && !shortBeforeRows && realRows == h) {
+            realRows = first;
+            // The rows libjpeg would make up are grey; beyond a modest amount they are
+            // not worth their memory, and the picture keeps only the rows really read.
+            if ((h - realRows) * block.Stride() > ImageLimits::kMaxUnfilledBytes)
+                break;
+        }
+    }
+    if (cinfo.output_scanline < cinfo.output_height) {
+        // Cut at the last strip the data reached, which lies at the top of the block
+        // while the picture keeps its stored row order (orientations 1 and 2).
+        if (realRows == 0 || orientation > 2) {
+            ctx.failure = "Premature end of JPEG file";
+            return false;
+        }
+        jpeg_abort_decompress(&cinfo);
+        PixelBlock cut;
+        if (!cut.Create(static_cast<std::int64_t>(w), static_cast<std::int64_t>(realRows), bpp,
+                        ctx.createError)) {
+            ctx.failure = ctx.createError.c_str();
+            return false;
+        }
+        if (bpp == 8)
+            std::memcpy(cut.Palette(), block.Palette(), 256 * sizeof(RgbQuad));
+        for (std::int32_t y = 0; y < cut.Height(); ++y)
+            std::memcpy(cut.TopRow(y), block.TopRow(y), cut.Stride());
+        block = std::move(cut);
+        ctx.out->partial = "The JPEG data ends after " + std::to_string(realRows) + " of " +
+                           std::to_string(h) + " rows; the picture is cut there";
+        return true;
     }
     jpeg_finish_decompress(&cinfo);
+    if (ctx.err.dataShort)
+        ctx.out->partial = "The JPEG data ends early; the rest of the picture is missing";
+    else if (ctx.err.damaged)
+        ctx.out->partial = "The JPEG data is damaged in places";
     return true;
 }
 
@@ -448,6 +495,8 @@ bool CJpegDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error
     ctx.err.pub.emit_message = EmitMessage;
     ctx.err.pub.output_message = OutputMessage;
     ctx.err.message[0] = '\0';
+    ctx.err.dataShort = false;
+    ctx.err.damaged = false;
     ctx.progress.progress_monitor = Progress;
 
     Source& src = ctx.src;

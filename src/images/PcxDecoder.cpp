@@ -11,6 +11,7 @@ constexpr std::size_t kHeaderSize = 128;
 constexpr std::size_t kTrailerSize = 769; // marker 0x0C and 256 red, green, blue triples
 constexpr std::uint8_t kTrailerMarker = 0x0C;
 constexpr const char* kCantRead = "Can't read PCX image";
+constexpr const char* kTruncated = "Truncated PCX";
 
 bool Fail(std::string& error, const char* text)
 {
@@ -67,6 +68,7 @@ private:
 bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
 {
     std::uint8_t h[kHeaderSize];
+    // The maker byte 10 and run-length encoding 1 are what makes a file a PCX at all.
     if (!in.ReadExact(h, sizeof h) || h[0] != 10 || h[2] != 1)
         return Fail(error, kCantRead);
     const unsigned version = h[1];
@@ -75,21 +77,23 @@ bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     const unsigned xDpi = Le16(h + 12), yDpi = Le16(h + 14);
     const unsigned planes = h[65];
     const unsigned bytesPerLine = Le16(h + 66);
-    if (version > 5 || version == 1 || (bits != 1 && bits != 2 && bits != 4 && bits != 8) || planes == 0)
-        return Fail(error, kCantRead);
+    if (version > 5 || version == 1)
+        return Fail(error, "Unknown PCX version");
+    if ((bits != 1 && bits != 2 && bits != 4 && bits != 8) || planes == 0)
+        return Fail(error, "Unsupported PCX bit depth");
     if (planes > 4)
         return Fail(error, "Can't handle more than 4 planes");
     const bool trueColour = bits == 8 && planes >= 3;
     if (bits > 1 && planes > 1 && !trueColour)
         return Fail(error, "Can't handle packed pixels with more than 1 plane.");
     if (xMax < xMin || yMax < yMin)
-        return Fail(error, kCantRead);
+        return Fail(error, "Bad PCX picture size");
     // Both differences are below 65536, so the sides fit easily.
     const unsigned width = xMax - xMin + 1;
     const unsigned height = yMax - yMin + 1;
     // A plane's line must hold the pixels of a row (products below 2^20).
     if (std::uint64_t{bytesPerLine} * 8 < std::uint64_t{width} * bits)
-        return Fail(error, kCantRead);
+        return Fail(error, "PCX lines too short for the picture's width");
 
     // Each input byte gives at most 63 bytes of scan lines, so a file much smaller than
     // the lines it claims is refused before anything is allocated. The line size is at
@@ -97,7 +101,7 @@ bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     const std::size_t lineBytes = std::size_t{bytesPerLine} * planes;
     const std::uint64_t dataBytes = std::uint64_t{lineBytes} * height;
     if (dataBytes / 63 > in.Remaining())
-        return Fail(error, kCantRead);
+        return Fail(error, kTruncated);
 
     // The 256-colour palette of an 8-bit picture sits at the very end, after its marker.
     std::uint8_t trailer[kTrailerSize];
@@ -107,7 +111,7 @@ bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         hasTrailer = in.Seek(in.Size() - kTrailerSize) && in.ReadExact(trailer, sizeof trailer) &&
                      trailer[0] == kTrailerMarker;
         if (!in.Seek(dataStart))
-            return Fail(error, kCantRead);
+            return Fail(error, kTruncated);
     }
 
     const int outBpp = trueColour ? 24 : (planes == 1 ? static_cast<int>(bits) : 4);
@@ -148,7 +152,9 @@ bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         if (!runs.Line(line.data(), line.size())) {
             // A picture cut short keeps the lines it has; without any it is unreadable.
             if (y == 0)
-                return Fail(error, kCantRead);
+                return Fail(error, kTruncated);
+            out.partial =
+                "The PCX data ends after " + std::to_string(y) + " of " + std::to_string(height) + " rows";
             break;
         }
         std::uint8_t* row = out.pixels.TopRow(static_cast<std::int32_t>(y));

@@ -9,6 +9,10 @@
 struct ImageLimits {
     static constexpr std::int32_t kMaxSide = 32768;
     static constexpr std::uint64_t kMaxBlockBytes = std::uint64_t{1} << 30;  // 1 GiB
+    // How much of a block may stand for parts of a picture that its data never reaches
+    // (a file cut short, a header claiming more than the file holds). Beyond this a
+    // decoder keeps only the part the data fills, so a lying header costs little memory.
+    static constexpr std::uint64_t kMaxUnfilledBytes = std::uint64_t{32} << 20; // 32 MiB
 };
 
 // One palette entry, in the byte order of a device-independent bitmap.

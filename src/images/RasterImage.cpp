@@ -183,7 +183,8 @@ bool CRasterImage::Load(const std::string& path, int type)
             return false;
         }
         if (Decode(file, type)) {
-            if (type_ == kImageJpeg)
+            // A file read only in part cannot stand for its pixels in print.
+            if (type_ == kImageJpeg && notice_.empty())
                 sourcePath_ = path;
             return true;
         }
@@ -195,7 +196,7 @@ bool CRasterImage::Load(const std::string& path, int type)
         return false;
     }
     const bool ok = Decode(file, kImageAny);
-    if (ok && type_ == kImageJpeg)
+    if (ok && type_ == kImageJpeg && notice_.empty())
         sourcePath_ = path;
     if (!ok && typed)
         error_ = firstError;

@@ -48,7 +48,7 @@ bool CRasterImage::DrawStretched(CDrawingSurface* dc, int x, int y, int cx, int 
     // that colour; a rectangle that is nowhere visible costs nothing.
     if (!dc->RectVisible(RectOf(x, y, cx, cy)))
         return true;
-    dc->StretchDibTransparent(x, y, cx, cy, pixels_, 0, 0, w, h, GetTransColour(), this);
+    dc->StretchDibTransparent(x, y, cx, cy, pixels_, 0, 0, w, h, GetTransColour(), this, transIndex_);
     return true;
 }
 
@@ -88,7 +88,7 @@ bool CRasterImage::Draw(CDrawingSurface* dc, int x, int y, int cx, int cy, const
     if (transIndex_ < 0)
         dc->StretchDib(x, y, cx, cy, pixels_, 0, 0, w, h, RasterOp::Copy, this);
     else
-        dc->StretchDibTransparent(x, y, cx, cy, pixels_, 0, 0, w, h, GetTransColour(), this);
+        dc->StretchDibTransparent(x, y, cx, cy, pixels_, 0, 0, w, h, GetTransColour(), this, transIndex_);
     if (clip != nullptr)
         dc->SetClipRect(saved ? &*saved : nullptr);
     return true;
@@ -115,7 +115,8 @@ bool CRasterImage::Tile(CDrawingSurface* dc, const SurfaceRect& rect) const
             if (transIndex_ < 0)
                 dc->StretchDib(int(tx), int(ty), tw, th, pixels_, 0, 0, tw, th, RasterOp::Copy, this);
             else
-                dc->StretchDibTransparent(int(tx), int(ty), tw, th, pixels_, 0, 0, tw, th, key, this);
+                dc->StretchDibTransparent(int(tx), int(ty), tw, th, pixels_, 0, 0, tw, th, key, this,
+                                          transIndex_);
         }
     }
     return true;

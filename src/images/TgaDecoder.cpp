@@ -53,33 +53,45 @@ bool IsMapEntrySize(unsigned bits)
     return bits == 15 || bits == 16 || bits == 24 || bits == 32;
 }
 
-// The header of a file that really is a Targa picture. With no signature to go by,
-// every field with a closed set of values must hold one of them, so that other files
-// (which the trial order may hand to this decoder) are turned away.
-bool IsPlausible(const TgaHeader& h)
+// What is wrong with a header, or nullptr when it describes a picture we can read.
+// With no signature to go by, every field with a closed set of values must hold one of
+// them, so that other files (which the trial order may hand to this decoder) are
+// turned away.
+const char* HeaderFault(const TgaHeader& h)
 {
-    if (h.mapType > 1 || h.width == 0 || h.height == 0)
-        return false;
+    if (h.mapType > 1)
+        return "Not a TGA";
     if (h.imageType != 1 && h.imageType != 2 && h.imageType != 3 && h.imageType != 9 && h.imageType != 10 &&
         h.imageType != 11)
-        return false;
-    if ((h.descriptor & 0xC0) != 0 || h.AlphaBits() > 8)
-        return false; // interleaved rows are obsolete; no pixel holds more than 8 alpha bits
+        return "Not a TGA";
+    if (h.width == 0 || h.height == 0)
+        return "TGA picture of no size";
+    // Interleaved rows are obsolete; no pixel holds more than 8 alpha bits.
+    if ((h.descriptor & 0xC0) != 0)
+        return "Interleaved TGA rows are not supported";
+    if (h.AlphaBits() > 8)
+        return "Bad TGA alpha bits";
     if (h.mapType == 1) {
         if (!IsMapEntrySize(h.mapBits) || h.mapLength == 0)
-            return false;
+            return "Bad TGA colour map";
     } else if (h.mapFirst != 0 || h.mapLength != 0 || (h.mapBits != 0 && !IsMapEntrySize(h.mapBits))) {
-        return false;
+        return "Bad TGA colour map";
     }
+    bool depthFits = false;
     switch (h.Kind()) {
     case kMapped:
-        return h.mapType == 1 && h.depth == 8;
+        if (h.mapType != 1)
+            return "Colour-mapped TGA without a colour map";
+        depthFits = h.depth == 8;
+        break;
     case kTrueColour:
-        return h.depth == 15 || h.depth == 16 || h.depth == 24 || h.depth == 32;
+        depthFits = h.depth == 15 || h.depth == 16 || h.depth == 24 || h.depth == 32;
+        break;
     case kGrey:
-        return h.depth == 8 || h.depth == 16;
+        depthFits = h.depth == 8 || h.depth == 16;
+        break;
     }
-    return false;
+    return depthFits ? nullptr : "Unsupported TGA pixel depth";
 }
 
 std::uint8_t Expand5(unsigned v)
@@ -164,7 +176,7 @@ bool CTgaDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     CBufferedReader r(in);
     std::uint8_t raw[kHeaderSize];
     if (!r.ReadExact(raw, sizeof raw))
-        return Fail(error, "Not a TGA");
+        return Fail(error, "Truncated TGA header");
     TgaHeader h;
     h.idLength = raw[0];
     h.mapType = raw[1];
@@ -176,21 +188,21 @@ bool CTgaDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     h.height = Le16(raw + 14);
     h.depth = raw[16];
     h.descriptor = raw[17];
-    if (!IsPlausible(h))
-        return Fail(error, "Not a TGA");
+    if (const char* fault = HeaderFault(h))
+        return Fail(error, fault);
 
     if (!r.Skip(h.idLength))
-        return Fail(error, "Not a TGA");
+        return Fail(error, "Truncated TGA");
 
     // The colour map: at most 65535 entries of at most 4 bytes, present in full.
     std::vector<std::uint8_t> map;
     if (h.mapType == 1) {
         const std::uint64_t mapBytes = std::uint64_t{h.mapLength} * h.MapEntryBytes();
         if (mapBytes > r.Remaining())
-            return Fail(error, "Not a TGA");
+            return Fail(error, "Truncated TGA colour map");
         map.resize(static_cast<std::size_t>(mapBytes));
         if (!r.ReadExact(map.data(), map.size()))
-            return Fail(error, "Not a TGA");
+            return Fail(error, "Truncated TGA colour map");
     }
 
     // Enough data for the pixels the header claims: every stored pixel, or for run-length

@@ -147,11 +147,13 @@ public:
     // seen before; pixel surfaces ignore it.
     virtual void StretchDib(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
                             int sh, RasterOp op = RasterOp::Copy, const CRasterImage* origin = nullptr) = 0;
-    // The same copy where every source pixel of the colour transparent leaves the
-    // destination pixel as it was.
+    // The same copy where every transparent source pixel leaves the destination pixel as
+    // it was. With a palette and a transIndex inside it, the pixels of that palette entry
+    // are the transparent ones (other entries of the same colour stay opaque); otherwise
+    // the pixels of the colour transparent.
     virtual void StretchDibTransparent(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy,
                                        int sw, int sh, SurfaceColour transparent,
-                                       const CRasterImage* origin = nullptr) = 0;
+                                       const CRasterImage* origin = nullptr, int transIndex = -1) = 0;
     // Copies (sx, sy, cx, cy) of an off-screen picture to (x, y) unscaled, combined by op
     // (the program uses Copy and Or). Zero or negative extents copy nothing; source
     // pixels outside the picture leave their destination alone.

@@ -277,16 +277,21 @@ CPdfPictures::Source CPdfPictures::Hold(const std::string& id, cairo_surface_t* 
 }
 
 CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterImage* origin,
-                                       std::optional<SurfaceColour> key)
+                                       std::optional<SurfaceColour> key, int keyIndex)
 {
     if (!pixels.IsValid())
         return {};
     const std::int32_t w = pixels.Width();
     const std::int32_t h = pixels.Height();
     std::string id = PixelName(pixels);
+    if (!key || keyIndex >= pixels.PaletteSize())
+        keyIndex = -1;
     if (key) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "-k%06x", unsigned(*key & 0xFFFFFFu));
+        char buf[24];
+        if (keyIndex >= 0)
+            std::snprintf(buf, sizeof buf, "-i%d", keyIndex);
+        else
+            std::snprintf(buf, sizeof buf, "-k%06x", unsigned(*key & 0xFFFFFFu));
         id += buf;
     }
 
@@ -372,8 +377,13 @@ CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterIm
         for (std::int32_t y = 0; y < h; ++y) {
             std::uint32_t* out = SurfaceRow(surface, y);
             DecodeRow(pixels, y, out);
-            if (key) {
+            if (keyIndex >= 0) {
+                // Keyed on the palette entry, so an opaque entry of the same colour stays.
                 // Premultiplied: a transparent pixel is all zero.
+                for (std::int32_t x = 0; x < w; ++x)
+                    if (pixels.GetPixel(x, h - 1 - y) == std::uint32_t(keyIndex))
+                        out[x] = 0;
+            } else if (key) {
                 const std::uint32_t k = CRasterSurface::ToStored(*key);
                 for (std::int32_t x = 0; x < w; ++x)
                     if (out[x] == k)

@@ -41,9 +41,10 @@ public:
     };
 
     // The picture of a pixel block; origin (may be nullptr) tells whether the block is
-    // an untouched JPEG. With a key colour, pixels of that colour become transparent.
+    // an untouched JPEG. With a key, transparent pixels: those of palette entry keyIndex
+    // when the block has that entry, else those of the key colour.
     Source Get(const PixelBlock& pixels, const CRasterImage* origin,
-               std::optional<SurfaceColour> key = std::nullopt);
+               std::optional<SurfaceColour> key = std::nullopt, int keyIndex = -1);
     // The rectangle (sx, sy, cx, cy) of an off-screen picture, cut to the picture;
     // (x0, y0) receives the cut rectangle's top-left corner.
     Source GetSurfacePart(const CRasterSurface& source, int sx, int sy, int cx, int cy, int& x0, int& y0);

@@ -271,7 +271,7 @@ void CPdfSurface::DrawLine(int x0, int y0, int x1, int y1)
 }
 
 void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
-                          int sh, const CRasterImage* origin, std::optional<SurfaceColour> key)
+                          int sh, const CRasterImage* origin, std::optional<SurfaceColour> key, int keyIndex)
 {
     if (!pixels.IsValid() || cx == 0 || cy == 0 || sw == 0 || sh == 0)
         return;
@@ -292,7 +292,7 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
     if (visible.IsEmpty())
         return;
 
-    CPdfPictures::Source source = pictures_.Get(pixels, origin, key);
+    CPdfPictures::Source source = pictures_.Get(pixels, origin, key, keyIndex);
     if (source.surface == nullptr || !Begin()) {
         cairo_surface_destroy(source.surface);
         return;
@@ -329,9 +329,9 @@ void CPdfSurface::StretchDib(int x, int y, int cx, int cy, const PixelBlock& pix
 
 void CPdfSurface::StretchDibTransparent(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx,
                                         int sy, int sw, int sh, SurfaceColour transparent,
-                                        const CRasterImage* origin)
+                                        const CRasterImage* origin, int transIndex)
 {
-    Picture(x, y, cx, cy, pixels, sx, sy, sw, sh, origin, transparent & 0xFFFFFFu);
+    Picture(x, y, cx, cy, pixels, sx, sy, sw, sh, origin, transparent & 0xFFFFFFu, transIndex);
 }
 
 void CPdfSurface::BitBlt(int x, int y, int cx, int cy, const CRasterSurface& source, int sx, int sy,

@@ -40,8 +40,8 @@ public:
     void StretchDib(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw, int sh,
                     RasterOp op = RasterOp::Copy, const CRasterImage* origin = nullptr) override;
     void StretchDibTransparent(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
-                               int sh, SurfaceColour transparent,
-                               const CRasterImage* origin = nullptr) override;
+                               int sh, SurfaceColour transparent, const CRasterImage* origin = nullptr,
+                               int transIndex = -1) override;
     void BitBlt(int x, int y, int cx, int cy, const CRasterSurface& source, int sx, int sy,
                 RasterOp op = RasterOp::Copy) override;
 
@@ -67,7 +67,7 @@ private:
     // Strokes the current path with the current pen.
     void StrokeWithPen(bool closed);
     void Picture(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw, int sh,
-                 const CRasterImage* origin, std::optional<SurfaceColour> key);
+                 const CRasterImage* origin, std::optional<SurfaceColour> key, int keyIndex = -1);
 
     cairo_t* cr_;
     CPdfPictures& pictures_;

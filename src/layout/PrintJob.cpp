@@ -116,6 +116,8 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
             batch.skipped.push_back(path);
             continue;
         }
+        if (!image.GetLoadNotice().empty())
+            batch.partial.emplace_back(path, image.GetLoadNotice());
         const int format = request.forcedFormat >= 0
                                ? request.forcedFormat
                                : DetectFormat(image, catalogue, request.autoRotate, *request.messages);

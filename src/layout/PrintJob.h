@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "layout/CoverRenderer.h"
@@ -72,6 +73,8 @@ struct BatchJobResult {
     PrintJobResult job;
     std::vector<std::string> printed;
     std::vector<std::string> skipped;  // unsupported extension or not decodable
+    // Files printed from what could be read of them: the file and what was wrong.
+    std::vector<std::pair<std::string, std::string>> partial;
     int lastFormat = -1;               // the format the last page was drawn with
 };
 

@@ -407,13 +407,13 @@ void CRasterSurface::StretchDib(int x, int y, int cx, int cy, const PixelBlock& 
 
 void CRasterSurface::StretchDibTransparent(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx,
                                            int sy, int sw, int sh, SurfaceColour transparent,
-                                           const CRasterImage* /*origin*/)
+                                           const CRasterImage* /*origin*/, int transIndex)
 {
-    Stretch(x, y, cx, cy, pixels, sx, sy, sw, sh, RasterOp::Copy, true, ToStored(transparent));
+    Stretch(x, y, cx, cy, pixels, sx, sy, sw, sh, RasterOp::Copy, true, ToStored(transparent), transIndex);
 }
 
 void CRasterSurface::Stretch(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
-                             int sh, RasterOp op, bool keyed, std::uint32_t key)
+                             int sh, RasterOp op, bool keyed, std::uint32_t key, int keyIndex)
 {
     if (!IsValid() || !pixels.IsValid() || cx == 0 || cy == 0 || sw == 0 || sh == 0)
         return;
@@ -458,6 +458,12 @@ void CRasterSurface::Stretch(int x, int y, int cx, int cy, const PixelBlock& pix
         for (int k = 0; k < pixels.PaletteSize() && k < 256; ++k)
             palette[std::size_t(k)] = kOpaque | (std::uint32_t{pal[k].red} << 16) |
                                       (std::uint32_t{pal[k].green} << 8) | pal[k].blue;
+        // Keyed on the palette entry: every other entry is opaque, so a value without
+        // alpha marks that entry's pixels alone, whatever colour they share with others.
+        if (keyed && keyIndex >= 0 && keyIndex < pixels.PaletteSize()) {
+            palette[std::size_t(keyIndex)] = 0;
+            key = 0;
+        }
     }
 
     // Decodes the visible columns of one source row into out (columns outside the

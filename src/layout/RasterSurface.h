@@ -81,8 +81,8 @@ public:
     void StretchDib(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw, int sh,
                     RasterOp op = RasterOp::Copy, const CRasterImage* origin = nullptr) override;
     void StretchDibTransparent(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
-                               int sh, SurfaceColour transparent,
-                               const CRasterImage* origin = nullptr) override;
+                               int sh, SurfaceColour transparent, const CRasterImage* origin = nullptr,
+                               int transIndex = -1) override;
     void BitBlt(int x, int y, int cx, int cy, const CRasterSurface& source, int sx, int sy,
                 RasterOp op = RasterOp::Copy) override;
 
@@ -101,7 +101,7 @@ private:
     void PenRun(const Box& clip, bool horizontal, std::int64_t fixed, std::int64_t start, std::int64_t count,
                 int dir, std::int64_t patternStart);
     void Stretch(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw, int sh,
-                 RasterOp op, bool keyed, std::uint32_t key);
+                 RasterOp op, bool keyed, std::uint32_t key, int keyIndex = -1);
 
     std::unique_ptr<std::uint32_t[]> pixels_;
     int width_ = 0;

@@ -165,4 +165,20 @@ TEST_F(PrintCommand, BatchOnePagePerFile)
     EXPECT_EQ(std::atoi(r.out.substr(r.out.find(':') + 1).c_str()), 3) << r.out;
 }
 
+TEST_F(PrintCommand, APictureLoadedInPartIsNamedInAWarningByEveryCommand)
+{
+    const std::string cut = SLEEVIT_SOURCE_DIR "/tests/images/damaged/cut_after_2_rows.gif";
+    const std::string pdf = (folder / "out.pdf").string();
+    const std::string warning =
+        "warning: " + cut + " is loaded only in part: The GIF data ends after 2 of 4 rows";
+    for (const std::string& args :
+         {"info '" + cut + "'", "decode '" + cut + "' '" + (folder / "out.ppm").string() + "'",
+          "print --left '" + cut + "' --no-companion --to '" + pdf + "'",
+          "batch '" + cut + "' --to '" + pdf + "'"}) {
+        const ProgramResult r = RunProgram(kCli + " " + args);
+        EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+        EXPECT_NE(r.err.find(warning), std::string::npos) << args << ": " << r.err;
+    }
+}
+
 }  // namespace

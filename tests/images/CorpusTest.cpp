@@ -359,6 +359,7 @@ TEST_P(CorpusFile, LoadsAsTheManifestSays)
     if (e.status == CorpusStatus::kValid) {
         EXPECT_EQ(image.GetType(), type)
             << "a valid file is read by the decoder of its own type, have " << DecoderName(image.GetType());
+        EXPECT_EQ(image.GetLoadNotice(), "") << "a valid file loads whole";
     }
     CheckSize(e, image);
     CompareWithReference(e, type, image);

@@ -270,9 +270,6 @@ TEST(GifDecoder, RejectsMalformedFilesWithFixedTexts)
         Picture s = Plain(1, 1);
         s.screenWidth = 40000;
         cases.push_back({"screen side above the limit", testgif::Make(s), "Image too large"});
-        s.screenWidth = 32768;
-        s.screenHeight = 32768; // within the limits, but no data could fill it
-        cases.push_back({"huge screen, tiny file", testgif::Make(s), "Truncated GIF"});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -12,6 +12,7 @@
 
 #include "images/PixelBlock.h"
 #include "images/RasterImage.h"
+#include "layout/PdfPictures.h"
 #include "layout/RasterSurface.h"
 
 namespace {
@@ -220,8 +221,8 @@ void Backdrop(CRasterSurface& s)
 
 TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
 {
-    // Palette index 5 is the transparent one; index 9 has the same colour, and the
-    // transparency goes by colour, so it shows through as well.
+    // Palette index 5 is the transparent one; index 9 has the same colour but is opaque,
+    // so only the pixels of index 5 show the destination, on screen and in print.
     PixelBlock pb = MakePicture(
         8, 10, 7, [](int x, int y) { return std::uint32_t((x + y) % 3 == 0 ? 5 : (x * y) % 12); });
     pb.Palette()[9] = pb.Palette()[5];
@@ -246,21 +247,44 @@ TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
         before.BitBlt(0, 0, 25, 17, s, 0, 0);
         ASSERT_TRUE(k.stretched ? image.DrawStretched(&s, 1, 1, k.w, k.h) : image.Draw(&s, 1, 1, k.w, k.h));
         int shownThrough = 0;
+        int keyColourKept = 0;
         for (int y = 0; y < 17; ++y)
             for (int x = 0; x < 25; ++x) {
                 const bool in = x >= 1 && x < 1 + k.w && y >= 1 && y < 1 + k.h;
                 SurfaceColour want = before.GetPixel(x, y);
                 if (in) {
-                    const SurfaceColour source = ColourAt(image, (x - 1) * 10 / k.w, (y - 1) * 7 / k.h);
-                    if (source != key)
-                        want = source;
-                    else
+                    const int sx = (x - 1) * 10 / k.w;
+                    const int sy = (y - 1) * 7 / k.h;
+                    if (image.GetPixelIndex(sx, 6 - sy) != 5) {
+                        want = ColourAt(image, sx, sy);
+                        keyColourKept += want == key;
+                    } else {
                         ++shownThrough;
+                    }
                 }
                 ASSERT_EQ(s.GetPixel(x, y), want) << k.what << " at (" << x << "," << y << ")";
             }
         EXPECT_GT(shownThrough, 0) << k.what << ": the test picture must have transparent pixels";
+        if (k.w >= 10) {
+            EXPECT_GT(keyColourKept, 0)
+                << k.what << ": the test picture must have opaque pixels of the key colour";
+        }
     }
+
+    // In print the picture is keyed the same way: only index 5 has no alpha.
+    CPdfPictures pictures;
+    const CPdfPictures::Source print = pictures.Get(image.Pixels(), &image, key, 5);
+    ASSERT_NE(print.surface, nullptr);
+    const unsigned char* data = cairo_image_surface_get_data(print.surface);
+    const int stride = cairo_image_surface_get_stride(print.surface);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 10; ++x) {
+            std::uint32_t argb = 0;
+            std::memcpy(&argb, data + y * stride + 4 * x, 4);
+            EXPECT_EQ(argb >> 24 == 0, image.GetPixelIndex(x, 6 - y) == 5)
+                << "print pixel (" << x << "," << y << ")";
+        }
+    cairo_surface_destroy(print.surface);
 
     // Nothing visible: success without drawing.
     CRasterSurface s(8, 8, kGrey);
@@ -364,6 +388,25 @@ TEST(RasterImageDraw, CreateFromBitmapCopiesAnOffScreenSurface)
     EXPECT_FALSE(image.CreateFromBitmap(none));
     EXPECT_EQ(image.GetLastError(), "GetDIBits failed");
     EXPECT_FALSE(image.IsValid()) << "the previous picture is gone";
+}
+
+TEST(RasterImageDraw, AnOpaqueEntryOfTheTransparentColourStaysOpaque)
+{
+    // Entry 0 is transparent black, entry 1 opaque black, entry 2 white: a row of one each.
+    for (const char* file :
+         {"gif/trans_black_beside_opaque_black.gif", "png/trans_black_beside_opaque_black.png"}) {
+        SCOPED_TRACE(file);
+        CRasterImage image;
+        ASSERT_TRUE(image.Load(std::string(SLEEVIT_SOURCE_DIR "/fuzz/corpus/") + file, kImageAny))
+            << image.GetLastError();
+        ASSERT_EQ(image.GetTransIndex(), 0);
+        const SurfaceColour green = RgbColour(0, 200, 0);
+        CRasterSurface s(3, 1, green);
+        ASSERT_TRUE(image.DrawStretched(&s, 0, 0, 3, 1));
+        EXPECT_EQ(s.GetPixel(0, 0), green);
+        EXPECT_EQ(s.GetPixel(1, 0), kColourBlack);
+        EXPECT_EQ(s.GetPixel(2, 0), kColourWhite);
+    }
 }
 
 } // namespace

@@ -55,6 +55,7 @@ TEST(SeedPictures, EveryLosslessFormatGivesTheSamePixels)
         // Type 0: the trial order must find the right decoder by content alone.
         ASSERT_TRUE(image.Load(kSeeds + c.file, kImageAny)) << c.file << ": " << image.GetLastError();
         EXPECT_EQ(image.GetType(), c.type) << c.file << ": read by " << DecoderName(image.GetType());
+        EXPECT_EQ(image.GetLoadNotice(), "") << c.file << " loads whole";
         const RgbPicture have = ToRgb(image.Pixels());
         const RgbPicture want{4, 3, c.oneBit ? Thresholded() : kPixels};
         const ImageDifference d = CompareRgb(have, want);

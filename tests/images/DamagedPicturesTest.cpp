@@ -1,0 +1,52 @@
+// The pictures of tests/images/damaged, loaded the way the program loads a cover: each
+// gives what its line in expected.txt says (a picture of a size with its notice, or an
+// error text).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "images/CorpusManifest.h"
+#include "images/RasterImage.h"
+
+namespace {
+
+const std::string kFolder = SLEEVIT_SOURCE_DIR "/tests/images/damaged/";
+
+TEST(DamagedPictures, LoadAsExpectedTxtSays)
+{
+    std::ifstream in(kFolder + "expected.txt");
+    ASSERT_TRUE(in) << "no " << kFolder << "expected.txt";
+    std::string line;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string file, result;
+        fields >> file >> result;
+        std::string rest;
+        std::getline(fields >> std::ws, rest);
+        SCOPED_TRACE(file);
+        CRasterImage image;
+        const bool ok = image.Load(kFolder + file, TypeForPath(file));
+        ++checked;
+        if (result == "BAD") {
+            EXPECT_FALSE(ok) << "have a picture of " << image.GetWidth() << "x" << image.GetHeight();
+            EXPECT_EQ(image.GetLastError(), rest);
+            continue;
+        }
+        ASSERT_EQ(result, "OK") << "malformed line: " << line;
+        ASSERT_TRUE(ok) << image.GetLastError();
+        const std::string size = rest.substr(0, rest.find(' '));
+        const std::string notice = rest.size() > size.size() ? rest.substr(size.size() + 1) : "-";
+        EXPECT_EQ(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()), size);
+        EXPECT_EQ(image.GetLoadNotice(), notice == "-" ? "" : notice);
+        EXPECT_TRUE(notice == "-" || image.SourcePath().empty())
+            << "a file read in part is printed from its pixels";
+    }
+    EXPECT_GT(checked, 0);
+}
+
+} // namespace
