@@ -559,8 +559,6 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
         return false;
     const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
     const std::uint8_t* bytes = record.Data() + offString;
-    text.chars = wide ? DecodeMetafileUtf16(bytes, chars)
-                      : DecodeMetafileBytes(bytes, chars, device_.State().font.charset);
     text.reference = reference;
     text.options = options;
     if ((options & (MfText::kOpaque | MfText::kClipped)) != 0)
@@ -576,6 +574,9 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
                 dx.S32();
         }
     }
+    // An advance a byte or 16-bit unit, which characters of two add up.
+    text.chars = wide ? DecodeMetafileUtf16(bytes, chars, &text.advances)
+                      : DecodeMetafileBytes(bytes, chars, device_.State().font.charset, &text.advances);
     return true;
 }
 

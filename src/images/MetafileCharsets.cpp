@@ -1,5 +1,7 @@
 #include "images/MetafileCharsets.h"
 
+#include <iconv.h>
+
 namespace {
 
 // Unicode code points of the 8-bit character sets text in metafiles uses. The lower
@@ -122,10 +124,84 @@ const std::uint16_t* HighHalf(int charset)
     }
 }
 
+// The code pages the system's converter reads for the sets without a table here; the
+// two-byte ones with the range of their lead bytes.
+struct SystemCodePage {
+    int charset;
+    const char* name;
+    std::uint8_t leadFirst, leadLast, leadFirst2, leadLast2;
+};
+constexpr SystemCodePage kSystemCodePages[] = {
+    {128, "CP932", 0x81, 0x9F, 0xE0, 0xFC}, // Japanese
+    {129, "CP949", 0x81, 0xFE, 0, 0},       // Korean
+    {134, "GBK", 0x81, 0xFE, 0, 0},         // simplified Chinese
+    {136, "BIG5", 0x81, 0xFE, 0, 0},        // traditional Chinese
+    {163, "CP1258", 0, 0, 0, 0},            // Vietnamese
+    {177, "CP1255", 0, 0, 0, 0},            // Hebrew
+    {178, "CP1256", 0, 0, 0, 0},            // Arabic
+    {222, "CP874", 0, 0, 0, 0},             // Thai
+};
+
+const SystemCodePage* SystemCodePageFor(int charset)
+{
+    for (const SystemCodePage& page : kSystemCodePages)
+        if (page.charset == charset)
+            return &page;
+    return nullptr;
+}
+
+// One character of one or two bytes through the system's converter.
+char32_t Convert(iconv_t cd, const std::uint8_t* bytes, std::size_t n)
+{
+    char in[2] = {static_cast<char>(bytes[0]), n > 1 ? static_cast<char>(bytes[1]) : '\0'};
+    char out[8] = {};
+    char* inPtr = in;
+    char* outPtr = out;
+    std::size_t inLeft = n;
+    std::size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    // Converters that join a letter with the accents after it hold it back until
+    // flushed.
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0 ||
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+        outLeft != sizeof out - 4)
+        return 0xFFFD;
+    const auto* u = reinterpret_cast<const unsigned char*>(out);
+    return char32_t{u[0]} | (char32_t{u[1]} << 8) | (char32_t{u[2]} << 16) | (char32_t{u[3]} << 24);
+}
+
+std::u32string DecodeSystemCodePage(const SystemCodePage& page, const std::uint8_t* bytes, std::size_t count,
+                                    std::vector<double>* advances)
+{
+    std::u32string text;
+    iconv_t cd = iconv_open("UTF-32LE", page.name);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return DecodeMetafileBytes(bytes, count, 0, advances);
+    const bool perByte = advances != nullptr && advances->size() == count;
+    std::vector<double> merged;
+    for (std::size_t i = 0; i < count;) {
+        const std::uint8_t b = bytes[i];
+        const bool lead = (b >= page.leadFirst && b <= page.leadLast && page.leadFirst != 0) ||
+                          (b >= page.leadFirst2 && b <= page.leadLast2 && page.leadFirst2 != 0);
+        const std::size_t n = lead && i + 1 < count ? 2 : 1;
+        text.push_back(b < 0x80 ? char32_t{b} : Convert(cd, bytes + i, n));
+        if (perByte)
+            merged.push_back((*advances)[i] + (n == 2 ? (*advances)[i + 1] : 0));
+        i += n;
+    }
+    iconv_close(cd);
+    if (perByte)
+        *advances = std::move(merged);
+    return text;
+}
+
 } // namespace
 
-std::u32string DecodeMetafileBytes(const std::uint8_t* bytes, std::size_t count, int charset)
+std::u32string DecodeMetafileBytes(const std::uint8_t* bytes, std::size_t count, int charset,
+                                   std::vector<double>* advances)
 {
+    if (const SystemCodePage* page = SystemCodePageFor(charset))
+        return DecodeSystemCodePage(*page, bytes, count, advances);
     std::u32string text;
     text.reserve(count);
     const std::uint16_t* high = HighHalf(charset);
@@ -141,22 +217,31 @@ std::u32string DecodeMetafileBytes(const std::uint8_t* bytes, std::size_t count,
     return text;
 }
 
-std::u32string DecodeMetafileUtf16(const std::uint8_t* bytes, std::size_t units)
+std::u32string DecodeMetafileUtf16(const std::uint8_t* bytes, std::size_t units,
+                                   std::vector<double>* advances)
 {
     std::u32string text;
     text.reserve(units);
+    const bool perUnit = advances != nullptr && advances->size() == units;
+    std::size_t kept = 0; // advances merged in place: entry kept takes the character's
     for (std::size_t i = 0; i < units; ++i) {
         const char32_t u = bytes[2 * i] | (char32_t{bytes[2 * i + 1]} << 8);
+        if (perUnit)
+            (*advances)[kept++] = (*advances)[i];
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < units) {
             const char32_t low = bytes[2 * i + 2] | (char32_t{bytes[2 * i + 3]} << 8);
             if (low >= 0xDC00 && low < 0xE000) {
                 text.push_back(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 ++i;
+                if (perUnit)
+                    (*advances)[kept - 1] += (*advances)[i];
                 continue;
             }
         }
         text.push_back(u >= 0xD800 && u < 0xE000 ? char32_t{0xFFFD} : u);
     }
+    if (perUnit)
+        advances->resize(kept);
     return text;
 }
 

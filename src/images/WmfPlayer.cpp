@@ -237,8 +237,11 @@ void CWmfPlayer::Text(std::uint16_t function, CRecordReader& r)
                 text.advances.push_back(r.S16());
         }
     }
-    text.chars = DecodeMetafileBytes(chars, std::min(length, CMetafileDevice::kMaxTextChars),
-                                     device_.State().font.charset);
+    length = std::min(length, CMetafileDevice::kMaxTextChars);
+    if (text.advances.size() > length)
+        text.advances.resize(length);
+    // An advance a byte, which two-byte characters add up.
+    text.chars = DecodeMetafileBytes(chars, length, device_.State().font.charset, &text.advances);
     if (text.advances.size() > text.chars.size())
         text.advances.resize(text.chars.size());
     device_.Text(text);

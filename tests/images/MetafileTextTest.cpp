@@ -211,14 +211,14 @@ TEST(MetafileText, AdvancesAndHeightsSizeTheText)
 TEST(MetafileText, CharactersAreReadInTheirCharacterSet)
 {
     // The same letter reached through a code page and through UTF-16 draws the same.
-    const auto wmf = [](int charset, const std::string& text) {
+    const auto wmf = [](int charset, const std::string& text, const std::vector<int>& advances = {}) {
         Wmf w;
-        w.Font(-20, 0, 400, false, charset, kFace).Select(0).TextOut(10, 10, text);
+        w.Font(-20, 0, 400, false, charset, kFace).Select(0).ExtTextOut(10, 10, 0, {}, text, advances);
         return InkOf(w.Placeable(0, 0, 300, 100, 96));
     };
-    const auto emf = [](const std::u16string& text) {
+    const auto emf = [](const std::u16string& text, const std::vector<int>& advances = {}) {
         Emf e;
-        e.Font(1, -20, 0, 400, false, 0, kFace16).Select(1).ExtTextOut(true, 10, 10, 0, {}, text);
+        e.Font(1, -20, 0, 400, false, 0, kFace16).Select(1).ExtTextOut(true, 10, 10, 0, {}, text, advances);
         return InkOf(e.File(0, 0, 299, 99));
     };
     const auto same = [](const Ink& a, const Ink& b) {
@@ -228,6 +228,11 @@ TEST(MetafileText, CharactersAreReadInTheirCharacterSet)
     EXPECT_TRUE(same(wmf(204, "\xC6"), emf(u"\u0416"))) << "Cyrillic Zhe";
     EXPECT_TRUE(same(wmf(0, "\x80"), emf(u"\u20AC"))) << "Western euro sign";
     EXPECT_TRUE(same(wmf(2, "p"), emf(u"\u03C0"))) << "symbol set's pi";
+    EXPECT_TRUE(same(wmf(177, "\xE0"), emf(u"\u05D0"))) << "Hebrew alef";
+    // A two-byte character takes the advances of both its bytes.
+    EXPECT_TRUE(same(wmf(128, "\x82\xA0H", {15, 15, 10}), emf(u"\u3042H", {30, 10}))) << "Japanese a";
+    EXPECT_TRUE(same(emf(u"\U0001D400H", {15, 15, 10}), emf(u"\U0001D400H", {30, 0, 10})))
+        << "surrogate pair";
     EXPECT_FALSE(same(wmf(0, "p"), emf(u"\u03C0")));
 }
 
