@@ -271,6 +271,7 @@ int RunBatchCommand(const std::vector<std::string>& args)
     request.catalogue = &catalogue;
     request.files = o.files;
     request.forcedFormat = forced >= 0 ? forced : -1;
+    request.anyPicture = true; // the decoders, not the names, decide what is a picture
     request.checkPrintableArea = o.correct;
     request.render.drawCutLines = o.lines;
     request.render.printBorder = o.border;
@@ -280,8 +281,9 @@ int RunBatchCommand(const std::vector<std::string>& args)
         return 1;
     CRasterImage image;
     const BatchJobResult result = RunBatchJob(*target, request, image);
-    for (const std::string& skipped : result.skipped)
-        std::fprintf(stderr, "sleevit-cli: skipped %s\n", skipped.c_str());
+    for (std::size_t k = 0; k < result.skipped.size(); ++k)
+        std::fprintf(stderr, "sleevit-cli: skipped %s: %s\n", result.skipped[k].c_str(),
+                     k < result.skipReasons.size() ? result.skipReasons[k].c_str() : "");
     if (!result.job.completed)
         return Fail("printing failed: " + result.job.error);
     std::fprintf(stderr, "sleevit-cli: %d page%s: %s\n", result.job.pages, result.job.pages == 1 ? "" : "s",

@@ -1,6 +1,7 @@
 #include "layout/PrintJob.h"
 
 #include "formats/FormatCatalogue.h"
+#include "formats/TextEncoding.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 #include "layout/PrintTarget.h"
@@ -16,9 +17,11 @@ bool Loaded(const JobSide& side)
 
 std::string PrintJobName(bool maskJobName, const std::string& maskedName, const std::string& leftFileName)
 {
+    // Queues and PDF readers take only UTF-8; an old 8-bit file name keeps its other
+    // characters.
     if (maskJobName)
-        return maskedName;
-    return "Sleevit - " + leftFileName;
+        return ValidUtf8(maskedName);
+    return "Sleevit - " + ValidUtf8(leftFileName);
 }
 
 bool NeedsCdTray(const FormatCatalogue& catalogue, int leftFormat)
@@ -112,8 +115,14 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
 
     for (const std::string& path : request.files) {
         const int type = ImageTypeFromPath(path);
-        if (type == kUnsupportedImageType || !image.Load(path, type)) {
+        const char* why = nullptr;
+        if (type == kUnsupportedImageType && !request.anyPicture)
+            why = "not a picture type batch printing takes (BMP, GIF, JPEG, PNG)";
+        else if (!image.Load(path, type == kUnsupportedImageType ? 0 : type))
+            why = "";
+        if (why != nullptr) {
             batch.skipped.push_back(path);
+            batch.skipReasons.push_back(*why != '\0' ? std::string(why) : image.GetLastError());
             continue;
         }
         const int format = request.forcedFormat >= 0

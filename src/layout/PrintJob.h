@@ -62,6 +62,9 @@ struct BatchJobRequest {
     std::vector<std::string> files;
     int forcedFormat = -1;     // -1: detect each file's format
     bool autoRotate = true;
+    // Any picture the decoders read, whatever its name; else only the names ending in
+    // .bmp, .gif, .jpg, .jpeg and .png are taken.
+    bool anyPicture = false;
     bool checkPrintableArea = true;
     RenderOptions render;
     CUserMessages* messages = nullptr;
@@ -72,6 +75,7 @@ struct BatchJobResult {
     PrintJobResult job;
     std::vector<std::string> printed;
     std::vector<std::string> skipped;  // unsupported extension or not decodable
+    std::vector<std::string> skipReasons; // why, for each of skipped
     int lastFormat = -1;               // the format the last page was drawn with
 };
 
