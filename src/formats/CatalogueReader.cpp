@@ -1,4 +1,5 @@
 // Reading Sleevit.dat: one section per cover format, "KEY = value" lines inside.
+#include <filesystem>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -245,7 +246,13 @@ bool FormatCatalogue::LoadCatalogue(const std::string& path, CUserMessages& mess
 {
     std::string text;
     if (!ReadTextFile(path, text)) {
-        messages.ShowError(kNoConfigurationFileText);
+        // A file that is there but too large is not a missing installation.
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > kMaxTextFileBytes)
+            messages.ShowError(FillPlaceholder(messages.Text(kMsgCatalogueTooLarge), path));
+        else
+            messages.ShowError(kNoConfigurationFileText);
         return false;
     }
     Clear();

@@ -9,7 +9,7 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031; 8300-8304. The texts are used as they stand, odd spelling and spacing included,
+// 7000-7031; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
 // because translators and saved language files refer to them.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
@@ -153,6 +153,7 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
            "takes the second format's, and the catalogue has no second format."},
     {8304, "The cover format \"%s\" cannot be printed: its position or hole size is not a usable "
            "number."},
+    {8305, "The format catalogue %s is larger than 64 MB and was not read."},
 }};
 } // namespace
 

@@ -17,7 +17,10 @@ public:
     CCupsSession& operator=(const CCupsSession&) = delete;
 
     // Connects to the server; false with "Cannot reach the print server ..." otherwise.
+    // Each answer the server owes is awaited a few seconds, then given up.
     bool Connect();
+    // How long the server may stay silent from now on (longer while a job is sent).
+    void SetAnswerTimeout(double seconds);
     // Connects and looks the queue up; false with a text naming the queue when the
     // server does not know it.
     bool Open(const std::string& printer);
