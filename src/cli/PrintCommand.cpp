@@ -16,6 +16,7 @@
 #include "formats/FormatCatalogue.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
+#include "layout/CupsTarget.h"
 #include "layout/PrintJob.h"
 #include "layout/PrintTarget.h"
 
@@ -247,6 +248,11 @@ int RunPrintCommand(const std::vector<std::string>& args)
     const PrintJobResult result = RunPrintJob(*target, request);
     if (!result.completed)
         return Fail("printing failed: " + result.error);
+    if (const auto* queue = dynamic_cast<const CCupsTarget*>(target.get())) {
+        std::fprintf(stderr, "sleevit-cli: job %d\n", queue->JobId());
+        if (!queue->JobNotice().empty())
+            std::fprintf(stderr, "sleevit-cli: warning: %s\n", queue->JobNotice().c_str());
+    }
     std::fprintf(stderr, "sleevit-cli: %d page%s, %d cover%s: %s\n", result.pages, result.pages == 1 ? "" : "s",
                  result.coversPrinted, result.coversPrinted == 1 ? "" : "s", DescribeTarget(o.target).c_str());
     return 0;

@@ -155,3 +155,47 @@ std::vector<std::pair<std::string, std::string>> CCupsSession::FetchStrings()
         text.resize(kMaxStringsBytes);
     return ParseCupsStrings(text);
 }
+
+std::string CCupsSession::DescribeJobState(int jobId)
+{
+    if (dest_ == nullptr || http_ == nullptr)
+        return std::string();
+    const char* uri = cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
+    if (uri == nullptr)
+        return std::string();
+    auto text = [](ipp_t* response, const char* name) {
+        ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
+        const char* v = a != nullptr ? ippGetString(a, 0, nullptr) : nullptr;
+        return std::string(v != nullptr ? v : "");
+    };
+    auto number = [](ipp_t* response, const char* name) {
+        ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ENUM);
+        return a != nullptr ? ippGetInteger(a, 0) : 0;
+    };
+    const std::string queue = dest_->name != nullptr ? dest_->name : "";
+    const std::string job = "Job " + std::to_string(jobId) + " on " + queue;
+
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ipp_t* response = cupsDoRequest(http_, request, "/"); // frees request
+    const int jobState = number(response, "job-state");
+    const std::string jobMessage = text(response, "job-printer-state-message");
+    ippDelete(response);
+    if (jobState == IPP_JSTATE_ABORTED || jobState == IPP_JSTATE_CANCELED || jobState == IPP_JSTATE_STOPPED) {
+        const char* state = jobState == IPP_JSTATE_ABORTED    ? "was aborted"
+                            : jobState == IPP_JSTATE_CANCELED ? "was cancelled"
+                                                              : "is stopped";
+        return job + " " + state + (jobMessage.empty() ? std::string() : ": " + jobMessage);
+    }
+
+    request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    response = cupsDoRequest(http_, request, "/");
+    const int printerState = number(response, "printer-state");
+    const std::string printerMessage = text(response, "printer-state-message");
+    ippDelete(response);
+    if (printerState == IPP_PSTATE_STOPPED)
+        return job + " waits: the queue is paused" + (printerMessage.empty() ? std::string() : " (" + printerMessage + ")");
+    return std::string();
+}

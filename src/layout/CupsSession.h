@@ -30,6 +30,10 @@ public:
     // queue's driver), read through this connection; empty when there are none.
     std::vector<std::pair<std::string, std::string>> FetchStrings();
 
+    // After a job was accepted (after Open): "" when the queue prints, else a sentence
+    // with the job's id and what holds it, such as a paused queue or a failed backend.
+    std::string DescribeJobState(int jobId);
+
     http_t* Http() const { return http_; }
     cups_dest_t* Dest() const { return dest_; }
     cups_dinfo_t* Info() const { return info_; }

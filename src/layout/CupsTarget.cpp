@@ -200,8 +200,11 @@ bool CCupsTarget::Submit()
         }
     }
     cupsFreeOptions(count, options);
-    if (ok)
+    if (ok) {
         jobId_ = jobId;
+        session.SetAnswerTimeout(5.0);
+        jobNotice_ = session.DescribeJobState(jobId);
+    }
     return ok;
 }
 
