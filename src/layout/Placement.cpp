@@ -150,9 +150,11 @@ PageContents ContentsOfPage(int page, PrintSelection selection, bool singlePage,
 std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatIndex,
                                  const CUserMessages* messages)
 {
+    // The English text where the language has none: an empty reason would read as none.
     auto text = [messages](int key) {
+        std::string t = messages != nullptr ? messages->Text(key) : std::string();
         const char* english = DefaultText(key);
-        return messages != nullptr ? messages->Text(key) : std::string(english != nullptr ? english : "");
+        return t.empty() || t == "???" ? std::string(english != nullptr ? english : "?") : t;
     };
     if (catalogue.GetCount() == 0)
         return text(kMsgCatalogueEmpty);
