@@ -267,6 +267,10 @@ void CTheView::RefreshSides() {
     EnablePrintButton(kPrintLeftButton, leftLoaded, {0});
     EnablePrintButton(kPrintBothButton, printOnSinglePage_ == 0 && leftLoaded && rightLoaded, {0, 1});
     EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && rightLoaded, {1});
+    // A disabled button shows no tool tip; the paper, which stays live, tells why too.
+    for (int side : {0, 1}) {
+        sides_[static_cast<std::size_t>(side)].paper->setToolTip(QString::fromStdString(PrintFault(side)));
+    }
 }
 
 std::string CTheView::PrintFault(int side) const {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "gui/MainWindowSupport.h"
+#include "view/Paper.h"
 
 TEST(PrintableFormat, AnUnusableFormatDisablesItsSideAndSaysWhy)
 {
@@ -36,6 +37,7 @@ TEST(PrintableFormat, AnUnusableFormatDisablesItsSideAndSaysWhy)
         EXPECT_EQ(both->isEnabled(), !broken);
         EXPECT_EQ(right->toolTip().contains("\"Broken\" cannot be printed"), broken)
             << right->toolTip().toStdString();
+        EXPECT_EQ(run.View().Right().paper->toolTip(), right->toolTip());
         EXPECT_TRUE(left->toolTip().isEmpty());
     }
 }
