@@ -110,24 +110,30 @@ bool CAtomicOutput::Open(const std::string& path)
     failed_ = false;
     direct_ = false;
     error_.clear();
-    if (path.empty() || !FollowLinks(path, target_)) {
-        error_ = std::strerror(path.empty() ? ENOENT : ELOOP);
+    if (path.empty()) {
+        error_ = std::strerror(ENOENT);
         return false;
     }
     struct stat st {};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         error_ = std::strerror(EISDIR);
         return false;
     }
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A device or a pipe takes the bytes as they come; there is nothing to replace.
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A device or a pipe (also behind a link, such as /dev/stdout) takes the bytes
+        // as they come; there is nothing to replace.
         direct_ = true;
-        file_ = std::fopen(target_.c_str(), "wb");
+        target_ = path;
+        file_ = std::fopen(path.c_str(), "wb");
         if (file_ == nullptr)
             error_ = std::strerror(errno);
         return file_ != nullptr;
     }
+    if (!FollowLinks(path, target_)) {
+        error_ = std::strerror(ELOOP);
+        return false;
+    }
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
     // A file that may not be written stays as it is, as it would if it were opened.
     if (exists && ::access(target_.c_str(), W_OK) != 0) {
         error_ = std::strerror(errno);
