@@ -26,7 +26,8 @@ std::string RemapCatalogue(int n)
     std::string text;
     for (int i = 0; i < n; ++i) {
         text += "[Format " + std::to_string(i) + "]\r\n";
-        text += "SIZE       = (120.0 , 120.0)\r\nPOSITION   = AUTO\r\nAUTODETECT = YES\r\nTYPE = CD_FRONT\r\n";
+        text +=
+            "SIZE       = (120.0 , 120.0)\r\nPOSITION   = AUTO\r\nAUTODETECT = YES\r\nTYPE = CD_FRONT\r\n";
         text += "REMAP      = Format " + std::to_string(i == 0 ? n - 1 : i - 1) + "\r\n";
     }
     return text;

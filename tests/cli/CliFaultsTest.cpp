@@ -64,8 +64,8 @@ TEST_F(CliFaults, FormatsThatCannotMakeACoverAreRefusedByName)
     const fs::path pdf = folder / "out.pdf";
     for (const Case& c : cases) {
         Write(catalogue, c.sections);
-        const ProgramResult r = RunProgram(kCli + " print --catalogue " + Q(catalogue) + " --left '" + picture +
-                                           "' --no-companion --to " + Q(pdf));
+        const ProgramResult r = RunProgram(kCli + " print --catalogue " + Q(catalogue) + " --left '" +
+                                           picture + "' --no-companion --to " + Q(pdf));
         EXPECT_EQ(r.status, 1) << c.sections;
         EXPECT_NE(r.err.find(c.said), std::string::npos) << "have: " << r.err;
         EXPECT_FALSE(fs::exists(pdf)) << c.sections;
@@ -87,8 +87,8 @@ TEST_F(CliFaults, APrintServerThatNeverAnswersIsGivenUp)
     const std::string server = "CUPS_SERVER=127.0.0.1:" + std::to_string(ntohs(address.sin_port));
     // The time limit is the test's: 124 from timeout(1) means the tool hung.
     for (const std::string queue : {"", "some-queue"}) {
-        const ProgramResult r = RunProgram(server + " timeout 40 " + kCli + " print --catalogue '" + kCatalogue +
-                                           "' --left '" + picture + "' --printer " + queue);
+        const ProgramResult r = RunProgram(server + " timeout 40 " + kCli + " print --catalogue '" +
+                                           kCatalogue + "' --left '" + picture + "' --printer " + queue);
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_NE(r.err.find("does not answer"), std::string::npos) << "have: " << r.err;
     }
@@ -117,9 +117,9 @@ TEST_F(CliFaults, BatchTakesAnyPictureAndSaysWhyOthersAreSkipped)
     tga += std::string(12, '\x40');
     Write(folder / "cover.tga", tga);
     Write(folder / "notes.txt", "just words");
-    const ProgramResult r = RunProgram(kCli + " batch --catalogue '" + kCatalogue + "' " + Q(folder / "cover.tga") +
-                                       " " + Q(folder / "notes.txt") + " --format 'CD Front' --to " +
-                                       Q(folder / "all.pdf"));
+    const ProgramResult r =
+        RunProgram(kCli + " batch --catalogue '" + kCatalogue + "' " + Q(folder / "cover.tga") + " " +
+                   Q(folder / "notes.txt") + " --format 'CD Front' --to " + Q(folder / "all.pdf"));
     EXPECT_EQ(r.status, 3) << r.err;
     EXPECT_NE(r.err.find("1 page"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("skipped " + (folder / "cover.tga").string()), std::string::npos) << r.err;

@@ -59,7 +59,8 @@ protected:
         const std::string t = "'" + target.string() + "'";
         const std::string in = failing ? (folder / "bad.jpg").string() : (folder / "page.png").string();
         return {kCli + " print" + c + " --left '" + in + "' --left-format 'CD Front' --to " + t,
-                kCli + " print" + c + " --left '" + in + "' --left-format 'CD Front' --png " + t + " --dpi 36",
+                kCli + " print" + c + " --left '" + in + "' --left-format 'CD Front' --png " + t +
+                    " --dpi 36",
                 kCli + " decode '" + in + "' " + t, kCli + " batch" + c + " '" + in + "' --to " + t};
     }
 
@@ -114,7 +115,8 @@ TEST_F(OutputSafety, ALinkIsWrittenThroughAndStaysALink)
 TEST_F(OutputSafety, ADeviceIsWrittenInPlaceAndNeverRemoved)
 {
     // Standard output is a link to a pipe here: written in place, not replaced.
-    const ProgramResult piped = RunProgram(kCli + " decode '" + (folder / "page.png").string() + "' /dev/stdout");
+    const ProgramResult piped =
+        RunProgram(kCli + " decode '" + (folder / "page.png").string() + "' /dev/stdout");
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(piped.out.substr(0, 3), "P6\n");
     // A device that takes no bytes: every job fails on it, and it must survive that.

@@ -24,7 +24,8 @@ std::string Read(const fs::path& p)
 
 TEST(PdfDocument, APictureCairoCannotTakeFailsThePageAndKeepsTheEarlierFile)
 {
-    const fs::path pdf = fs::temp_directory_path() / ("sleevit-pdfdoc-" + std::to_string(::getpid()) + ".pdf");
+    const fs::path pdf =
+        fs::temp_directory_path() / ("sleevit-pdfdoc-" + std::to_string(::getpid()) + ".pdf");
     const DeviceCaps caps = CapsForPaper(PaperSize::A4(), 300);
     struct Case {
         std::int32_t width; // wider than cairo takes from 32768 on
