@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "cli/Commands.h"
+#include "formats/AtomicFile.h"
 #include "images/DecoderTable.h"
 #include "images/RasterImage.h"
 
@@ -130,11 +131,13 @@ int RunDecodeCommand(const std::vector<std::string>& args)
         return 1;
     }
     WarnIfPartial(file, image.GetLoadNotice());
-    std::FILE* out = std::fopen(outPath.c_str(), "wb");
-    if (out == nullptr) {
-        std::fprintf(stderr, "sleevit-cli: cannot write %s\n", outPath.c_str());
+    // The picture replaces an earlier file only once it is written whole.
+    CAtomicOutput output;
+    if (!output.Open(outPath)) {
+        std::fprintf(stderr, "sleevit-cli: cannot write %s: %s\n", outPath.c_str(), output.LastError().c_str());
         return 1;
     }
+    std::FILE* out = output.File();
     const PixelBlock& pixels = image.Pixels();
     bool ok = std::fprintf(out, "P6\n%d %d\n255\n", pixels.Width(), pixels.Height()) > 0;
     std::vector<std::uint8_t> row;
@@ -142,11 +145,10 @@ int RunDecodeCommand(const std::vector<std::string>& args)
         RgbRow(pixels, y, row);
         ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
     }
-    if (std::fclose(out) != 0)
-        ok = false;
-    if (!ok) {
-        std::fprintf(stderr, "sleevit-cli: cannot write %s\n", outPath.c_str());
-        std::remove(outPath.c_str());
+    if (!ok)
+        output.SetFailed();
+    if (!output.Commit()) {
+        std::fprintf(stderr, "sleevit-cli: cannot write %s: %s\n", outPath.c_str(), output.LastError().c_str());
         return 1;
     }
     return 0;

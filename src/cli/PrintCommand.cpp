@@ -16,6 +16,7 @@
 #include "formats/FormatCatalogue.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
+#include "layout/CupsTarget.h"
 #include "layout/PrintJob.h"
 #include "layout/PrintTarget.h"
 
@@ -251,6 +252,11 @@ int RunPrintCommand(const std::vector<std::string>& args)
     const PrintJobResult result = RunPrintJob(*target, request);
     if (!result.completed)
         return Fail("printing failed: " + result.error);
+    if (const auto* queue = dynamic_cast<const CCupsTarget*>(target.get())) {
+        std::fprintf(stderr, "sleevit-cli: job %d\n", queue->JobId());
+        if (!queue->JobNotice().empty())
+            std::fprintf(stderr, "sleevit-cli: warning: %s\n", queue->JobNotice().c_str());
+    }
     std::fprintf(stderr, "sleevit-cli: %d page%s, %d cover%s: %s\n", result.pages, result.pages == 1 ? "" : "s",
                  result.coversPrinted, result.coversPrinted == 1 ? "" : "s", DescribeTarget(o.target).c_str());
     return 0;
@@ -277,6 +283,7 @@ int RunBatchCommand(const std::vector<std::string>& args)
     request.catalogue = &catalogue;
     request.files = o.files;
     request.forcedFormat = forced >= 0 ? forced : -1;
+    request.anyPicture = true; // the decoders, not the names, decide what is a picture
     request.checkPrintableArea = o.correct;
     request.render.drawCutLines = o.lines;
     request.render.printBorder = o.border;
@@ -286,8 +293,9 @@ int RunBatchCommand(const std::vector<std::string>& args)
         return 1;
     CRasterImage image;
     const BatchJobResult result = RunBatchJob(*target, request, image);
-    for (const std::string& skipped : result.skipped)
-        std::fprintf(stderr, "sleevit-cli: skipped %s\n", skipped.c_str());
+    for (std::size_t k = 0; k < result.skipped.size(); ++k)
+        std::fprintf(stderr, "sleevit-cli: skipped %s: %s\n", result.skipped[k].c_str(),
+                     k < result.skipReasons.size() ? result.skipReasons[k].c_str() : "");
     for (const auto& [path, notice] : result.partial)
         WarnIfPartial(path, notice);
     if (!result.job.completed)

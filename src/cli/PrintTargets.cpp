@@ -1,7 +1,10 @@
 #include "cli/PrintTargets.h"
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
+#include "formats/AtomicFile.h"
 #include "formats/FormatCatalogue.h"
 #include "layout/CoverRenderer.h"
 #include "layout/CupsTarget.h"
@@ -44,6 +47,63 @@ bool ChoosePaper(const TargetOptions& options, const FormatCatalogue& catalogue,
     return true;
 }
 
+// PNG pictures of the pages: each page is written to a file of its own as it ends, and
+// all of them take the place of earlier files together, once the whole job is done.
+class CPngPagesTarget final : public CPrintTarget {
+public:
+    CPngPagesTarget(const PaperSize& paper, std::string path, int dpi)
+        : pages_(CapsForPaper(paper, dpi)), path_(std::move(path)), dpi_(dpi)
+    {
+        pages_.onPage = [this](const CRasterSurface& page, int number) { return WritePage(page, number); };
+    }
+
+    DeviceCaps GetDeviceCaps() const override { return pages_.GetDeviceCaps(); }
+    bool StartDocument(const std::string& jobName) override
+    {
+        files_.clear();
+        return pages_.StartDocument(jobName);
+    }
+    CDrawingSurface* StartPage() override { return pages_.StartPage(); }
+    bool EndPage() override { return pages_.EndPage(); }
+    bool EndDocument() override
+    {
+        for (auto& file : files_) {
+            if (!file->Commit()) {
+                error_ = file->LastError();
+                files_.clear();
+                return false;
+            }
+        }
+        files_.clear();
+        return pages_.EndDocument();
+    }
+    void AbortDocument() override
+    {
+        files_.clear(); // discards every page written so far
+        pages_.AbortDocument();
+    }
+    std::string LastError() const override { return error_.empty() ? pages_.LastError() : error_; }
+
+private:
+    bool WritePage(const CRasterSurface& page, int number)
+    {
+        const std::string file = PagePath(path_, number);
+        auto output = std::make_unique<CAtomicOutput>();
+        if (!output->Open(file) || !WritePng(page, output->File(), dpi_)) {
+            error_ = "Cannot write " + file + (output->LastError().empty() ? "" : ": " + output->LastError());
+            return false;
+        }
+        files_.push_back(std::move(output));
+        return true;
+    }
+
+    CRasterPageTarget pages_;
+    std::string path_;
+    int dpi_;
+    std::vector<std::unique_ptr<CAtomicOutput>> files_;
+    std::string error_;
+};
+
 }  // namespace
 
 std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, const FormatCatalogue& catalogue,
@@ -54,20 +114,8 @@ std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, cons
         return nullptr;
     if (!options.pdf.empty())
         return std::make_unique<CPdfTarget>(options.pdf, paper, options.dpi > 0 ? options.dpi : 600);
-    if (!options.png.empty()) {
-        const int dpi = options.dpi > 0 ? options.dpi : 300;
-        auto target = std::make_unique<CRasterPageTarget>(CapsForPaper(paper, dpi));
-        const std::string path = options.png;
-        target->onPage = [path, dpi](const CRasterSurface& page, int number) {
-            const std::string file = PagePath(path, number);
-            if (!WritePng(page, file, dpi)) {
-                std::fprintf(stderr, "sleevit-cli: cannot write %s\n", file.c_str());
-                return false;
-            }
-            return true;
-        };
-        return target;
-    }
+    if (!options.png.empty())
+        return std::make_unique<CPngPagesTarget>(paper, options.png, options.dpi > 0 ? options.dpi : 300);
     CCupsPrinters printers;
     std::string queue = options.printer;
     if (queue.empty()) {

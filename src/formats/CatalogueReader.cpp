@@ -1,5 +1,7 @@
 // Reading Sleevit.dat: one section per cover format, "KEY = value" lines inside.
+#include <filesystem>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "formats/ConfigValues.h"
@@ -210,18 +212,17 @@ private:
     void ResolveRemaps()
     {
         const int first = catalogue_.GetCount() - static_cast<int>(remapNames_.size());
+        // The first format of each name, looked up once per REMAP: linear in the number
+        // of sections rather than a scan of the catalogue for each of them.
+        std::unordered_map<std::string, int> byName;
+        for (int j = catalogue_.GetCount() - 1; j >= 0; --j)
+            byName[catalogue_.GetName(j)] = j;
         for (std::size_t n = 0; n < remapNames_.size(); ++n) {
             if (!remapGiven_[n])
                 continue;
             const int i = first + static_cast<int>(n);
-            int target = -1;
-            for (int j = 0; j < catalogue_.GetCount(); ++j) {
-                if (catalogue_.GetName(j) == remapNames_[n]) {
-                    target = j;
-                    break;
-                }
-            }
-            catalogue_.SetRemap(i, target);
+            const auto found = byName.find(remapNames_[n]);
+            catalogue_.SetRemap(i, found != byName.end() ? found->second : -1);
         }
     }
 
@@ -245,7 +246,13 @@ bool FormatCatalogue::LoadCatalogue(const std::string& path, CUserMessages& mess
 {
     std::string text;
     if (!ReadTextFile(path, text)) {
-        messages.ShowError(kNoConfigurationFileText);
+        // A file that is there but too large is not a missing installation.
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > kMaxTextFileBytes)
+            messages.ShowError(FillPlaceholder(messages.Text(kMsgCatalogueTooLarge), path));
+        else
+            messages.ShowError(kNoConfigurationFileText);
         return false;
     }
     Clear();

@@ -126,3 +126,41 @@ std::string Utf8ToUtf16Le(const std::string& utf8)
     }
     return out;
 }
+
+std::string ValidUtf8(const std::string& bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        std::size_t len = 0;
+        unsigned lowest = 0; // the smallest code of that length, to refuse overlong forms
+        if (b < 0x80)
+            len = 1;
+        else if (b >= 0xC2 && b <= 0xDF)
+            len = 2, lowest = 0x80;
+        else if (b >= 0xE0 && b <= 0xEF)
+            len = 3, lowest = 0x800;
+        else if (b >= 0xF0 && b <= 0xF4)
+            len = 4, lowest = 0x10000;
+        bool ok = len > 0 && i + len <= n;
+        unsigned code = len == 1 ? b : (b & (0x7Fu >> len));
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            ok = (c & 0xC0) == 0x80;
+            code = (code << 6) | (c & 0x3Fu);
+        }
+        // Surrogates and codes past U+10FFFF are not characters.
+        ok = ok && code >= lowest && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        if (ok) {
+            out.append(bytes, i, len);
+            i += len;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}

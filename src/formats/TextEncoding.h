@@ -14,3 +14,8 @@ std::string Utf16LeToUtf8(const std::string& bytes);
 bool Utf8ToLatin1(const std::string& utf8, std::string& out);
 // Little-endian 16-bit units, with no byte-order mark.
 std::string Utf8ToUtf16Le(const std::string& utf8);
+
+// The text with every byte that is not part of a well-formed UTF-8 character replaced by
+// U+FFFD: file names from an older 8-bit system, shown or handed to libraries that
+// insist on UTF-8.
+std::string ValidUtf8(const std::string& bytes);

@@ -9,7 +9,7 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031. The texts are used as they stand, odd spelling and spacing included,
+// 7000-7031; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
 // because translators and saved language files refer to them.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
@@ -145,6 +145,15 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {7029, "Millimeters"},
     {7030, "Ok"},
     {7031, "Cancel"},
+
+    {8300, "There is no cover format to print with: the format catalogue is empty."},
+    {8301, "There is no cover format number %s in the catalogue."},
+    {8302, "The cover format \"%s\" cannot be printed: its size must be between 1 mm and 5 m."},
+    {8303, "The cover format \"%s\" cannot be printed: a PlayStation format without a size of its own "
+           "takes the second format's, and the catalogue has no second format."},
+    {8304, "The cover format \"%s\" cannot be printed: its position or hole size is not a usable "
+           "number."},
+    {8305, "The format catalogue %s is larger than 64 MB and was not read."},
 }};
 } // namespace
 

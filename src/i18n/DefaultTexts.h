@@ -7,7 +7,7 @@
 // with the English text of each key: the fall-back of every language. A key's position
 // in the catalogue is its index into every language's list of texts.
 
-inline constexpr int kLanguageKeyCount = 123;
+inline constexpr int kLanguageKeyCount = 129;
 
 // The key at a catalogue position (0 .. kLanguageKeyCount - 1).
 int LanguageKeyAt(int index);
@@ -27,6 +27,13 @@ enum MessageKey : int {
     kMsgPlaystationBack = 4002,
     kMsgSidewaysDvd = 4003,
     kMsgOutsidePrintableArea = 4004,
+    // Formats that cannot make a cover; %s = the format's name (its position for 8301).
+    kMsgCatalogueEmpty = 8300,
+    kMsgNoSuchFormat = 8301,
+    kMsgUnusableSize = 8302,
+    kMsgNothingToBorrow = 8303,
+    kMsgUnusablePosition = 8304,
+    kMsgCatalogueTooLarge = 8305, // %s = the file
 };
 
 // Other keys the core and the shell name.

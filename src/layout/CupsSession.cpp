@@ -10,7 +10,17 @@
 namespace {
 
 // Waiting longer than this for the server counts as not reaching it.
-constexpr int kConnectMillis = 10000;
+constexpr int kConnectMillis = 5000;
+// How long a question to the server (lists, a queue's capabilities) may go unanswered.
+constexpr double kAnswerSeconds = 5.0;
+
+// Called by libcups when the server has been silent for the connection's time limit:
+// 0 gives up, so that a server that accepts connections but never answers cannot hold
+// the program for ever.
+int GiveUp(http_t* /*http*/, void* /*data*/)
+{
+    return 0;
+}
 constexpr std::size_t kMaxStringsBytes = std::size_t{4} << 20;
 
 } // namespace
@@ -35,7 +45,32 @@ bool CCupsSession::Connect()
         error_ = std::string("Cannot reach the print server ") + (server != nullptr ? server : "");
         return false;
     }
+    SetAnswerTimeout(kAnswerSeconds);
+    // One short question first: libcups answers some of its own failures by asking
+    // again on connections of its own, which wait far longer, so a server that does not
+    // answer is found out here.
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+    ipp_t* response = cupsDoRequest(http_, request, "/"); // frees request
+    const ipp_status_t status = cupsLastError();
+    ippDelete(response);
+    if (response == nullptr &&
+        (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL)) {
+        char seconds[16];
+        std::snprintf(seconds, sizeof seconds, "%g", kAnswerSeconds);
+        error_ = std::string("The print server ") + (server != nullptr ? server : "") + " does not answer (waited " +
+                 seconds + " seconds)";
+        httpClose(http_);
+        http_ = nullptr;
+        return false;
+    }
     return true;
+}
+
+void CCupsSession::SetAnswerTimeout(double seconds)
+{
+    if (http_ != nullptr)
+        httpSetTimeout(http_, seconds, GiveUp, nullptr);
 }
 
 bool CCupsSession::Open(const std::string& printer)
@@ -119,4 +154,48 @@ std::vector<std::pair<std::string, std::string>> CCupsSession::FetchStrings()
     if (text.size() > kMaxStringsBytes)
         text.resize(kMaxStringsBytes);
     return ParseCupsStrings(text);
+}
+
+std::string CCupsSession::DescribeJobState(int jobId)
+{
+    if (dest_ == nullptr || http_ == nullptr)
+        return std::string();
+    const char* uri = cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
+    if (uri == nullptr)
+        return std::string();
+    auto text = [](ipp_t* response, const char* name) {
+        ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
+        const char* v = a != nullptr ? ippGetString(a, 0, nullptr) : nullptr;
+        return std::string(v != nullptr ? v : "");
+    };
+    auto number = [](ipp_t* response, const char* name) {
+        ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ENUM);
+        return a != nullptr ? ippGetInteger(a, 0) : 0;
+    };
+    const std::string queue = dest_->name != nullptr ? dest_->name : "";
+    const std::string job = "Job " + std::to_string(jobId) + " on " + queue;
+
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ipp_t* response = cupsDoRequest(http_, request, "/"); // frees request
+    const int jobState = number(response, "job-state");
+    const std::string jobMessage = text(response, "job-printer-state-message");
+    ippDelete(response);
+    if (jobState == IPP_JSTATE_ABORTED || jobState == IPP_JSTATE_CANCELED || jobState == IPP_JSTATE_STOPPED) {
+        const char* state = jobState == IPP_JSTATE_ABORTED    ? "was aborted"
+                            : jobState == IPP_JSTATE_CANCELED ? "was cancelled"
+                                                              : "is stopped";
+        return job + " " + state + (jobMessage.empty() ? std::string() : ": " + jobMessage);
+    }
+
+    request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    response = cupsDoRequest(http_, request, "/");
+    const int printerState = number(response, "printer-state");
+    const std::string printerMessage = text(response, "printer-state-message");
+    ippDelete(response);
+    if (printerState == IPP_PSTATE_STOPPED)
+        return job + " waits: the queue is paused" + (printerMessage.empty() ? std::string() : " (" + printerMessage + ")");
+    return std::string();
 }

@@ -17,7 +17,10 @@ public:
     CCupsSession& operator=(const CCupsSession&) = delete;
 
     // Connects to the server; false with "Cannot reach the print server ..." otherwise.
+    // Each answer the server owes is awaited a few seconds, then given up.
     bool Connect();
+    // How long the server may stay silent from now on (longer while a job is sent).
+    void SetAnswerTimeout(double seconds);
     // Connects and looks the queue up; false with a text naming the queue when the
     // server does not know it.
     bool Open(const std::string& printer);
@@ -26,6 +29,10 @@ public:
     // The queue's own texts for its choices (the strings file the server makes from the
     // queue's driver), read through this connection; empty when there are none.
     std::vector<std::pair<std::string, std::string>> FetchStrings();
+
+    // After a job was accepted (after Open): "" when the queue prints, else a sentence
+    // with the job's id and what holds it, such as a paused queue or a failed backend.
+    std::string DescribeJobState(int jobId);
 
     http_t* Http() const { return http_; }
     cups_dest_t* Dest() const { return dest_; }

@@ -15,6 +15,8 @@ namespace {
 // Largest copy count a job may ask for (the IPP range is 1..2^31 - 1; no cover run is
 // near this).
 constexpr int kMaxCopies = 9999;
+// How long the server may stay silent while a job is sent.
+constexpr double kSendSeconds = 60.0;
 
 } // namespace
 
@@ -169,6 +171,8 @@ bool CCupsTarget::Submit()
             count = cupsAddOption(tray_->option.c_str(), tray_->value.c_str(), count, &options);
     }
 
+    // Sending a large job to a busy server may take a while, but not for ever.
+    session.SetAnswerTimeout(kSendSeconds);
     int jobId = 0;
     const ipp_status_t created = cupsCreateDestJob(session.Http(), session.Dest(), session.Info(), &jobId,
                                                    jobName_.c_str(), count, options);
@@ -196,8 +200,11 @@ bool CCupsTarget::Submit()
         }
     }
     cupsFreeOptions(count, options);
-    if (ok)
+    if (ok) {
         jobId_ = jobId;
+        session.SetAnswerTimeout(5.0);
+        jobNotice_ = session.DescribeJobState(jobId);
+    }
     return ok;
 }
 

@@ -39,6 +39,9 @@ public:
 
     // The job the last EndDocument created (0 before).
     int JobId() const { return jobId_; }
+    // What holds the job sent last, with its id ("" when nothing does): a paused queue,
+    // a job the server stopped or aborted.
+    const std::string& JobNotice() const { return jobNotice_; }
     // The tray choice set on the last job, if any.
     const std::optional<CupsTrayChoice>& TrayChoice() const { return tray_; }
     // Cancels a job of this queue; false (and LastError) when the server refuses.
@@ -58,4 +61,5 @@ private:
     std::unique_ptr<CPdfTarget> pdf_;
     std::optional<CupsTrayChoice> tray_;
     int jobId_ = 0;
+    std::string jobNotice_;
 };

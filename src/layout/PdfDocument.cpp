@@ -8,6 +8,7 @@
 
 #include <cairo-pdf.h>
 
+#include "formats/TextEncoding.h"
 #include "layout/PdfSurface.h"
 
 namespace {
@@ -66,11 +67,33 @@ CPdfDocument::~CPdfDocument()
 cairo_status_t CPdfDocument::Write(void* closure, const unsigned char* data, unsigned int length)
 {
     auto* self = static_cast<CPdfDocument*>(closure);
-    if (self->file_ == nullptr || std::fwrite(data, 1, length, self->file_) != length) {
+    std::FILE* file = self->output_.File();
+    if (self->writeFailed_ || file == nullptr || std::fwrite(data, 1, length, file) != length) {
+        if (!self->writeFailed_)
+            self->writeErrno_ = errno;
         self->writeFailed_ = true;
         return CAIRO_STATUS_WRITE_ERROR;
     }
     return CAIRO_STATUS_SUCCESS;
+}
+
+bool CPdfDocument::CairoFailed(const char* what)
+{
+    cairo_status_t status = pdf_ != nullptr ? cairo_surface_status(pdf_) : CAIRO_STATUS_NULL_POINTER;
+    if (status == CAIRO_STATUS_SUCCESS && cr_ != nullptr)
+        status = cairo_status(cr_);
+    if (status == CAIRO_STATUS_SUCCESS && !writeFailed_)
+        return false;
+    if (error_.empty()) {
+        if (writeFailed_ || status == CAIRO_STATUS_WRITE_ERROR)
+            error_ = "Cannot write the PDF file " + path_ +
+                     (writeErrno_ != 0 ? ": " + std::string(std::strerror(writeErrno_)) : std::string());
+        else if (status == CAIRO_STATUS_NO_MEMORY)
+            error_ = std::string("Not enough memory to ") + what;
+        else
+            error_ = std::string("Cannot ") + what + ": " + cairo_status_to_string(status);
+    }
+    return true;
 }
 
 bool CPdfDocument::Open(const std::string& path, const PaperSize& paper, const DeviceCaps& caps,
@@ -86,28 +109,31 @@ bool CPdfDocument::Open(const std::string& path, const PaperSize& paper, const D
         error_ = "Invalid paper size";
         return false;
     }
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) {
-        error_ = "Cannot create the PDF file " + path + ": " + std::strerror(errno);
+    path_ = path;
+    if (!output_.Open(path)) {
+        error_ = "Cannot create the PDF file " + path + ": " + output_.LastError();
         return false;
     }
-    path_ = path;
     writeFailed_ = false;
+    writeErrno_ = 0;
     pages_ = 0;
     caps_ = caps;
     pictures_ = std::make_unique<CPdfPictures>();
     const double w = paper.widthMm / kMmPerInch * kPointsPerInch;
     const double h = paper.heightMm / kMmPerInch * kPointsPerInch;
     pdf_ = cairo_pdf_surface_create_for_stream(&CPdfDocument::Write, this, w, h);
-    if (cairo_surface_status(pdf_) != CAIRO_STATUS_SUCCESS) {
-        error_ = "Cannot start the PDF document";
-        Release();
-        std::remove(path_.c_str());
+    // cairo takes only UTF-8 for the document's information; a title made from an old
+    // 8-bit file name would otherwise put the whole document in error.
+    if (cairo_surface_status(pdf_) == CAIRO_STATUS_SUCCESS) {
+        cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_TITLE, ValidUtf8(title).c_str());
+        cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_CREATOR, "Sleevit");
+        cr_ = cairo_create(pdf_);
+    }
+    if (CairoFailed("start the PDF document")) {
+        Release(false);
+        output_.Discard();
         return false;
     }
-    cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_TITLE, title.c_str());
-    cairo_pdf_surface_set_metadata(pdf_, CAIRO_PDF_METADATA_CREATOR, "Sleevit");
-    cr_ = cairo_create(pdf_);
     return true;
 }
 
@@ -123,34 +149,49 @@ bool CPdfDocument::EndPage()
 {
     if (!IsOpen() || !page_)
         return false;
+    // A picture that could not be put on the page fails the page, rather than leaving a
+    // page that looks printed but lacks its picture.
+    if (page_->Failed() && error_.empty())
+        error_ = page_->Error();
     page_.reset();
+    if (!error_.empty())
+        return false;
     cairo_show_page(cr_);
+    if (CairoFailed("write the page"))
+        return false;
     // cairo has written the page's pictures: their pixels are no longer needed.
     pictures_->EndPage();
     ++pages_;
-    if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS || writeFailed_) {
-        error_ = "Cannot write the PDF file " + path_;
-        return false;
-    }
     return true;
 }
 
-void CPdfDocument::Release()
+void CPdfDocument::Release(bool finish)
 {
     page_.reset();
-    if (cr_ != nullptr)
-        cairo_destroy(cr_);
-    cr_ = nullptr;
-    if (pdf_ != nullptr) {
-        cairo_surface_finish(pdf_);
-        cairo_surface_destroy(pdf_);
+    // After a failed allocation cairo's own clean-up of a half-written document (and of
+    // the pictures it took from us) can fault; such a document is given up rather than
+    // finished. Its memory is lost, but the job ends with its message, not a crash.
+    const bool broken = (pdf_ != nullptr && cairo_surface_status(pdf_) != CAIRO_STATUS_SUCCESS) ||
+                        (cr_ != nullptr && cairo_status(cr_) != CAIRO_STATUS_SUCCESS);
+    if (!broken) {
+        if (cr_ != nullptr)
+            cairo_destroy(cr_);
+        if (pdf_ != nullptr) {
+            if (!finish)
+                writeFailed_ = true; // what cairo still writes is thrown away
+            cairo_surface_finish(pdf_);
+            cairo_surface_destroy(pdf_);
+        }
     }
+    cr_ = nullptr;
     pdf_ = nullptr;
-    if (pictures_)
+    if (broken) {
+        // cairo may still point at the page's pictures; they are given up with it.
+        static_cast<void>(pictures_.release());
+        pictures_ = std::make_unique<CPdfPictures>();
+    } else if (pictures_) {
         pictures_->EndPage();
-    if (file_ != nullptr && std::fclose(file_) != 0)
-        writeFailed_ = true;
-    file_ = nullptr;
+    }
 }
 
 bool CPdfDocument::Close()
@@ -159,13 +200,18 @@ bool CPdfDocument::Close()
         error_ = "No document is open";
         return false;
     }
-    if (page_)
-        EndPage();
+    if (page_ && !EndPage()) {
+        Abort();
+        return false;
+    }
     cairo_surface_finish(pdf_);
-    const bool ok = cairo_surface_status(pdf_) == CAIRO_STATUS_SUCCESS && !writeFailed_;
-    Release();
-    if (!ok || writeFailed_) {
-        error_ = "Cannot write the PDF file " + path_;
+    if (CairoFailed("finish the PDF document")) {
+        Abort();
+        return false;
+    }
+    Release(true);
+    if (!output_.Commit()) {
+        error_ = "Cannot write the PDF file " + path_ + ": " + output_.LastError();
         return false;
     }
     return true;
@@ -175,6 +221,6 @@ void CPdfDocument::Abort()
 {
     if (!IsOpen())
         return;
-    Release();
-    std::remove(path_.c_str());
+    Release(false);
+    output_.Discard();
 }

@@ -6,6 +6,7 @@
 
 #include <cairo.h>
 
+#include "formats/AtomicFile.h"
 #include "layout/DrawingSurface.h"
 #include "layout/PdfPictures.h"
 
@@ -46,8 +47,9 @@ public:
     CPdfDocument(const CPdfDocument&) = delete;
     CPdfDocument& operator=(const CPdfDocument&) = delete;
 
-    // Creates the file (replacing one that is there). title goes into the document's
-    // information. False with LastError() when the file cannot be created.
+    // Starts the file; it replaces one that is there only when Close succeeds (see
+    // CAtomicOutput). title goes into the document's information. False with
+    // LastError() when the file cannot be created.
     bool Open(const std::string& path, const PaperSize& paper, const DeviceCaps& caps,
               const std::string& title);
     bool IsOpen() const { return cr_ != nullptr; }
@@ -55,10 +57,10 @@ public:
     // a page is open already.
     CPdfSurface* BeginPage();
     bool EndPage();
-    // Writes the rest of the file and closes it; false with LastError() when writing
-    // failed at any point.
+    // Writes the rest of the file and puts it in place; false with LastError() when
+    // writing, drawing or memory failed at any point (no file is then left behind).
     bool Close();
-    // Closes and removes the file.
+    // Throws the document away; a file that was there before stays untouched.
     void Abort();
 
     int PageCount() const { return pages_; }
@@ -68,12 +70,16 @@ public:
 
 private:
     static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length);
-    void Release();
+    // True (with error_ set, saying it could not do what) when cairo or the file failed.
+    bool CairoFailed(const char* what);
+    // Lets go of cairo's objects; finish false throws what is still to be written away.
+    void Release(bool finish);
 
     std::string path_;
     std::string error_;
-    std::FILE* file_ = nullptr;
+    CAtomicOutput output_;
     bool writeFailed_ = false;
+    int writeErrno_ = 0;
     cairo_surface_t* pdf_ = nullptr;
     cairo_t* cr_ = nullptr;
     DeviceCaps caps_;

@@ -18,6 +18,7 @@ constexpr double kPi = 3.14159265358979323846;
 // does for NEAREST; NEAREST itself would make cairo round the picture's extents to whole
 // points and cut up to half a point off its edges.
 constexpr cairo_filter_t kPictureFilter = CAIRO_FILTER_GAUSSIAN;
+constexpr const char* kPictureFailed = "The picture cannot be put into the PDF (too large, or not enough memory)";
 
 // The pen's width in device pixels: 0 and 1 both mean one pixel.
 int PenPixels(const SurfacePen& pen)
@@ -293,6 +294,8 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
         return;
 
     CPdfPictures::Source source = pictures_.Get(pixels, origin, key, keyIndex);
+    if (source.surface == nullptr)
+        error_ = kPictureFailed;
     if (source.surface == nullptr || !Begin()) {
         cairo_surface_destroy(source.surface);
         return;
@@ -342,8 +345,13 @@ void CPdfSurface::BitBlt(int x, int y, int cx, int cy, const CRasterSurface& sou
     int px = 0;
     int py = 0;
     CPdfPictures::Source part = pictures_.GetSurfacePart(source, sx, sy, cx, cy, px, py);
-    if (part.surface == nullptr)
+    if (part.surface == nullptr) {
+        // Only a part that lies on the source should have been there.
+        if (source.IsValid() && i64{sx} < source.Width() && i64{sy} < source.Height() && i64{sx} + cx > 0 &&
+            i64{sy} + cy > 0)
+            error_ = kPictureFailed;
         return;
+    }
     // The part's corner lands where its source pixel would: (x, y) + (px - sx, py - sy).
     const i64 left = i64{x} + (i64{px} - sx);
     const i64 top = i64{y} + (i64{py} - sy);

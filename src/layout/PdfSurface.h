@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include <cairo.h>
 
@@ -54,6 +55,11 @@ public:
     void ResetClipPath() override;
     bool HasClipPath() const { return disc_.has_value(); }
 
+    // Whether a picture that should show could not be put into the document (too large
+    // for cairo, or no memory for it), with the reason.
+    bool Failed() const { return !error_.empty(); }
+    const std::string& Error() const { return error_; }
+
 protected:
     void DrawLine(int x0, int y0, int x1, int y1) override;
 
@@ -73,4 +79,5 @@ private:
     CPdfPictures& pictures_;
     std::optional<SurfaceRect> disc_;
     SurfaceRect hole_;
+    std::string error_;
 };

@@ -1,6 +1,7 @@
 #include "layout/Placement.h"
 
 #include <cmath>
+#include <string>
 
 #include "formats/FormatCatalogue.h"
 #include "i18n/DefaultTexts.h"
@@ -144,4 +145,41 @@ PageContents ContentsOfPage(int page, PrintSelection selection, bool singlePage,
     c.left = c.left && hasLeftImage;
     c.right = c.right && hasRightImage;
     return c;
+}
+
+std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatIndex,
+                                 const CUserMessages* messages)
+{
+    // The English text where the language has none: an empty reason would read as none.
+    auto text = [messages](int key) {
+        std::string t = messages != nullptr ? messages->Text(key) : std::string();
+        const char* english = DefaultText(key);
+        return t.empty() || t == "???" ? std::string(english != nullptr ? english : "?") : t;
+    };
+    if (catalogue.GetCount() == 0)
+        return text(kMsgCatalogueEmpty);
+    if (formatIndex < 0 || formatIndex >= catalogue.GetCount())
+        return FillPlaceholder(text(kMsgNoSuchFormat), std::to_string(formatIndex));
+    const std::string name = catalogue.GetName(formatIndex);
+    // Lengths beyond any sheet would pass the int range in device pixels.
+    constexpr double kMinMm = 1.0;
+    constexpr double kMaxMm = 5000.0;
+    auto length = [&](double v) { return std::isfinite(v) && v >= kMinMm && v <= kMaxMm; };
+    auto coordinate = [&](double v) { return std::isfinite(v) && std::fabs(v) <= kMaxMm; };
+    int sizeFrom = formatIndex;
+    if (catalogue.GetType(formatIndex) == "PLAYSTATION" && !catalogue.HasSize(formatIndex)) {
+        if (catalogue.GetCount() < 2)
+            return FillPlaceholder(text(kMsgNothingToBorrow), name);
+        sizeFrom = 1;
+    }
+    for (const bool right : {false, true}) {
+        const FormatCatalogue::Placement own = catalogue.GetPlacement(formatIndex, right, true);
+        const FormatCatalogue::Placement size = catalogue.GetPlacement(sizeFrom, right, true);
+        if (!length(size.width) || !length(size.height))
+            return FillPlaceholder(text(kMsgUnusableSize), name);
+        if (!coordinate(own.x) || !coordinate(own.y) || !std::isfinite(size.holeSize) || size.holeSize < 0 ||
+            size.holeSize > kMaxMm)
+            return FillPlaceholder(text(kMsgUnusablePosition), name);
+    }
+    return std::string();
 }

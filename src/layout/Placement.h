@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "layout/DrawingSurface.h"
 
 class CUserMessages;
@@ -56,6 +58,14 @@ int MmToPixels(double mm, double pixelsPerInch);
 // format position outside the catalogue gives an empty placement.
 CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
                                 Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job);
+
+// Why a format cannot make a printed cover, as a text naming it (in the language of
+// messages); "" when it can. A cover needs a size (its own, or for a PlayStation format
+// without one the second format's) of finite lengths from 1 mm to 5 m, finite positions
+// and a finite hole; an empty catalogue or a position past its end has no format at all.
+// Without messages the English texts are used.
+std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatIndex,
+                                 const CUserMessages* messages);
 
 // Moves a placement into the printable area, each axis on its own; a cover larger than
 // the printable area is centred on it. True when anything moved.

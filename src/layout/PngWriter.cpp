@@ -6,6 +6,7 @@
 
 #include <png.h>
 
+#include "formats/AtomicFile.h"
 #include "layout/RasterSurface.h"
 
 namespace {
@@ -47,18 +48,19 @@ bool WriteRows(std::FILE* file, const CRasterSurface& surface, int dpi)
 }
 }  // namespace
 
+bool WritePng(const CRasterSurface& surface, std::FILE* file, int dpi)
+{
+    return surface.IsValid() && file != nullptr && WriteRows(file, surface, dpi) && std::fflush(file) == 0;
+}
+
 bool WritePng(const CRasterSurface& surface, const std::string& path, int dpi)
 {
-    if (!surface.IsValid())
+    CAtomicOutput output;
+    if (!surface.IsValid() || !output.Open(path))
         return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool ok = WriteRows(file, surface, dpi);
-    const bool closed = std::fclose(file) == 0;
-    if (!ok || !closed) {
-        std::remove(path.c_str());
+    if (!WritePng(surface, output.File(), dpi)) {
+        output.Discard();
         return false;
     }
-    return true;
+    return output.Commit();
 }

@@ -1,6 +1,9 @@
 #include "layout/PrintJob.h"
 
+#include <utility>
+
 #include "formats/FormatCatalogue.h"
+#include "formats/TextEncoding.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 #include "layout/PrintTarget.h"
@@ -16,9 +19,11 @@ bool Loaded(const JobSide& side)
 
 std::string PrintJobName(bool maskJobName, const std::string& maskedName, const std::string& leftFileName)
 {
+    // Queues and PDF readers take only UTF-8; an old 8-bit file name keeps its other
+    // characters.
     if (maskJobName)
-        return maskedName;
-    return "Sleevit - " + leftFileName;
+        return ValidUtf8(maskedName);
+    return "Sleevit - " + ValidUtf8(leftFileName);
 }
 
 bool NeedsCdTray(const FormatCatalogue& catalogue, int leftFormat)
@@ -39,6 +44,19 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
     RenderOptions render = request.render;
     render.preview = preview;
 
+    // A format that cannot make a cover stops the job before anything is written.
+    const bool hasLeft = Loaded(request.left);
+    const bool hasRight = Loaded(request.right);
+    for (int page = range.first; page <= range.last; ++page) {
+        const PageContents contents = ContentsOfPage(page, request.selection, request.singlePage, hasLeft, hasRight);
+        for (const auto& [drawn, side] : {std::pair{contents.left, &request.left}, {contents.right, &request.right}}) {
+            if (drawn && result.error.empty())
+                result.error = WhyFormatCannotPrint(catalogue, side->formatIndex, request.messages);
+        }
+    }
+    if (!result.error.empty())
+        return result;
+
     if (!target.StartDocument(request.jobName)) {
         result.error = target.LastError();
         return result;
@@ -48,8 +66,6 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
     // Job start: the placements of the sides that have pictures.
     const DeviceCaps caps = target.GetDeviceCaps();
     PlacementJob placementJob{request.messages, false};
-    const bool hasLeft = Loaded(request.left);
-    const bool hasRight = Loaded(request.right);
     if (hasLeft)
         result.leftPlacement = ComputePlacement(caps, catalogue, request.left.formatIndex, Side::Left,
                                                 request.singlePage, request.checkPrintableArea, placementJob);
@@ -112,8 +128,14 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
 
     for (const std::string& path : request.files) {
         const int type = ImageTypeFromPath(path);
-        if (type == kUnsupportedImageType || !image.Load(path, type)) {
+        const char* why = nullptr;
+        if (type == kUnsupportedImageType && !request.anyPicture)
+            why = "not a picture type batch printing takes (BMP, GIF, JPEG, PNG)";
+        else if (!image.Load(path, type == kUnsupportedImageType ? 0 : type))
+            why = "";
+        if (why != nullptr) {
             batch.skipped.push_back(path);
+            batch.skipReasons.push_back(*why != '\0' ? std::string(why) : image.GetLastError());
             continue;
         }
         if (!image.GetLoadNotice().empty())
@@ -121,6 +143,11 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
         const int format = request.forcedFormat >= 0
                                ? request.forcedFormat
                                : DetectFormat(image, catalogue, request.autoRotate, *request.messages);
+        if (std::string fault = WhyFormatCannotPrint(catalogue, format, request.messages); !fault.empty()) {
+            batch.skipped.push_back(path);
+            batch.skipReasons.push_back(fault);
+            continue;
+        }
         batch.lastFormat = format;
         // Each page is placed with the format it is drawn with.
         const CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, false,

@@ -63,6 +63,9 @@ struct BatchJobRequest {
     std::vector<std::string> files;
     int forcedFormat = -1;     // -1: detect each file's format
     bool autoRotate = true;
+    // Any picture the decoders read, whatever its name; else only the names ending in
+    // .bmp, .gif, .jpg, .jpeg and .png are taken.
+    bool anyPicture = false;
     bool checkPrintableArea = true;
     RenderOptions render;
     CUserMessages* messages = nullptr;
@@ -75,6 +78,7 @@ struct BatchJobResult {
     std::vector<std::string> skipped;  // unsupported extension or not decodable
     // Files printed from what could be read of them: the file and what was wrong.
     std::vector<std::pair<std::string, std::string>> partial;
+    std::vector<std::string> skipReasons; // why, for each of skipped
     int lastFormat = -1;               // the format the last page was drawn with
 };
 

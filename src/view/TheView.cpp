@@ -266,9 +266,34 @@ void CTheView::RefreshSides() {
     }
     const bool leftLoaded = sides_[0].image->IsValid();
     const bool rightLoaded = sides_[1].image->IsValid();
-    form_.Enable(kPrintLeftButton, leftLoaded);
-    form_.Enable(kPrintBothButton, printOnSinglePage_ == 0 && leftLoaded && rightLoaded);
-    form_.Enable(kPrintRightButton, printOnSinglePage_ == 0 && rightLoaded);
+    EnablePrintButton(kPrintLeftButton, leftLoaded, {0});
+    EnablePrintButton(kPrintBothButton, printOnSinglePage_ == 0 && leftLoaded && rightLoaded, {0, 1});
+    EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && rightLoaded, {1});
+    // A disabled button shows no tool tip; the paper, which stays live, tells why too.
+    for (int side : {0, 1}) {
+        sides_[static_cast<std::size_t>(side)].paper->setToolTip(QString::fromStdString(PrintFault(side)));
+    }
+}
+
+std::string CTheView::PrintFault(int side) const {
+    const SideState& s = sides_[static_cast<std::size_t>(side)];
+    if (!s.image->IsValid()) {
+        return std::string();
+    }
+    return WhyFormatCannotPrint(document_.Catalogue(), s.formatIndex, &messages_);
+}
+
+void CTheView::EnablePrintButton(int id, bool enabled, std::initializer_list<int> sides) {
+    std::string fault;
+    for (int side : sides) {
+        if (fault.empty()) {
+            fault = PrintFault(side);
+        }
+    }
+    form_.Enable(id, enabled && fault.empty());
+    if (QWidget* button = form_.Item(id)) {
+        button->setToolTip(QString::fromStdString(fault));
+    }
 }
 
 void CTheView::OnControl(int id, Notification what) {
@@ -344,11 +369,11 @@ void CTheView::RegisterCommands() {
     // The Print Left and Right entries stay enabled; asking them sets their buttons.
     t.OnState(kCmdPrintLeft, [this, loaded](CommandState& s) {
         s.enabled = true;
-        form_.Enable(kPrintLeftButton, loaded(0));
+        EnablePrintButton(kPrintLeftButton, loaded(0), {0});
     });
     t.OnState(kCmdPrintRight, [this, loaded](CommandState& s) {
         s.enabled = true;
-        form_.Enable(kPrintRightButton, printOnSinglePage_ == 0 && loaded(1));
+        EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && loaded(1), {1});
     });
     t.OnState(kCmdPrintBoth,
               [this, loaded](CommandState& s) { s.enabled = printOnSinglePage_ == 0 && loaded(0) && loaded(1); });

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -169,6 +170,12 @@ private:
     // Printing.
     PrintJobRequest MakeJobRequest(bool preview);
     void RunPrint(PrintSelection selection);
+    // Why a side's loaded cover cannot be printed with its format ("" when it can, or
+    // when nothing is loaded there).
+    std::string PrintFault(int side) const;
+    // A print button enabled when enabled is true and none of the sides' faults stand in
+    // its way; the fault is its tool tip.
+    void EnablePrintButton(int id, bool enabled, std::initializer_list<int> sides);
     void RunPreview();
 
     CSleevitDoc& document_;

@@ -22,6 +22,16 @@ PrintJobRequest CTheView::MakeJobRequest(bool preview) {
 }
 
 void CTheView::RunPrint(PrintSelection selection) {
+    // A side whose format cannot make a cover says why instead of printing a blank page.
+    const bool singlePage = printOnSinglePage_ != 0;
+    for (int side : {0, 1}) {
+        const bool printed = singlePage || selection == PrintSelection::Both ||
+                             (selection == PrintSelection::Left) == (side == 0);
+        if (std::string fault = PrintFault(side); printed && !fault.empty()) {
+            messages_.ShowError(fault);
+            return;
+        }
+    }
     selection_ = selection;
     // Only the left format decides whether the job feeds from the CD tray, and the
     // printer is switched before its dialog opens so the dialog shows the tray.

@@ -265,3 +265,26 @@ TEST_F(CupsServer, AnAbortedJobSendsNothingAndACancelledOneStops)
     EXPECT_FALSE(target.Cancel(id + 1000)) << "no such job";
     EXPECT_NE(target.LastError().find("Cannot cancel the job"), std::string::npos);
 }
+
+namespace {
+
+// A paused queue takes the job but holds it: the target says which job and why.
+TEST_F(CupsServer, APausedQueueNamesTheHeldJob)
+{
+    const std::string server = "CUPS_SERVER='" + server_.Dir() + "/cups.sock' ";
+    ASSERT_EQ(std::system((server + "lpadmin -p sleevit-paused -v file:/dev/null -m raw >/dev/null 2>&1 && " +
+                           server + "cupsaccept sleevit-paused && " + server + "cupsdisable sleevit-paused")
+                              .c_str()),
+              0);
+    CupsJobSettings settings;
+    settings.fallbackPaper = PaperSize::A4();
+    CCupsTarget target("sleevit-paused", settings);
+    const int job = PrintJob(target, "held");
+    ASSERT_GT(job, 0) << target.LastError();
+    EXPECT_NE(target.JobNotice().find("Job " + std::to_string(job) + " on sleevit-paused"), std::string::npos)
+        << "have: " << target.JobNotice();
+    EXPECT_NE(target.JobNotice().find("paused"), std::string::npos) << "have: " << target.JobNotice();
+    std::system((server + "lpadmin -x sleevit-paused >/dev/null 2>&1").c_str());
+}
+
+} // namespace

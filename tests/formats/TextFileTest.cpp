@@ -64,3 +64,23 @@ TEST(TextFile, ReadsFilesAndRefusesWhatIsNoFile)
 }
 
 }  // namespace
+
+TEST(ValidUtf8, ReplacesEveryByteThatIsNoCharacter)
+{
+    struct Case {
+        const char* have;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"plain", "plain"},
+        {"caf\xc3\xa9", "caf\xc3\xa9"},                        // already UTF-8
+        {"caf\xe9.jpg", "caf\xef\xbf\xbd.jpg"},                // Latin-1
+        {"\xc0\xaf", "\xef\xbf\xbd\xef\xbf\xbd"},              // overlong "/"
+        {"\xed\xa0\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"}, // a surrogate
+        {"\xf0\x9f\x92\xbf", "\xf0\x9f\x92\xbf"},              // four bytes
+        {"\xf4\x90\x80\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"}, // past U+10FFFF
+        {"end\xe2\x82", "end\xef\xbf\xbd\xef\xbf\xbd"},        // cut short
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ValidUtf8(c.have), c.want) << "have: " << c.have;
+}

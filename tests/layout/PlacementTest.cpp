@@ -257,3 +257,34 @@ TEST(PagePlan, RangesAndContents)
 }
 
 }  // namespace
+
+TEST(WhyFormatCannotPrint, NamesFormatsThatCannotMakeACover)
+{
+    struct Case {
+        const char* catalogue;
+        int index;
+        bool printable;
+    };
+    const Case cases[] = {
+        {"[CD]\r\nSIZE = (120 , 120)\r\n", 0, true},
+        {"[CD]\r\nSIZE = (120 , 120)\r\nPOSITION = (-10 , 20)\r\n", 0, true}, // from the far edge
+        {"[CD]\r\nSIZE = (120 , 120)\r\n", 1, false},                          // no such format
+        {"[CD]\r\nSIZE = (0.5 , 120)\r\n", 0, false},
+        {"[CD]\r\nSIZE = (120 , 6000)\r\n", 0, false},
+        {"[CD]\r\nSIZE = (120 , 120)\r\nPOSITION = (9000 , 0)\r\n", 0, false},
+        {"[CD]\r\nSIZE = (120 , 120)\r\nHOLESIZE = 9000\r\n", 0, false},
+        {"[PS]\r\nTYPE = PLAYSTATION\r\n[CD]\r\nSIZE = (120 , 120)\r\n", 0, true}, // borrows
+        {"[PS]\r\nTYPE = PLAYSTATION\r\n[CD]\r\nSIZE = (0 , 0)\r\n", 0, false},
+        {"", 0, false},
+    };
+    for (const Case& c : cases) {
+        CCollectingMessages messages;
+        FormatCatalogue catalogue;
+        catalogue.LoadCatalogueBytes(c.catalogue, messages);
+        const std::string why = WhyFormatCannotPrint(catalogue, c.index, &messages);
+        EXPECT_EQ(why.empty(), c.printable) << c.catalogue << " have: " << why;
+        if (!c.printable && catalogue.GetCount() > c.index) {
+            EXPECT_NE(why.find(catalogue.GetName(c.index)), std::string::npos) << why;
+        }
+    }
+}
