@@ -13,3 +13,5 @@ int RunDecodeCommand(const std::vector<std::string>& args);
 int RunPrintCommand(const std::vector<std::string>& args);
 // batch FILE... --to OUT.pdf [--format NAME]: one page per file through the left side.
 int RunBatchCommand(const std::vector<std::string>& args);
+// calibrate QUEUE [--sheet X,Y] [--disc X,Y] [--show]: a printer's calibration offsets.
+int RunCalibrateCommand(const std::vector<std::string>& args);

@@ -20,8 +20,11 @@ static int Usage()
                "      --single-page, --no-lines, --no-border, --no-companion, --no-correction\n"
                "      --to OUT.pdf | --png OUT.png | --printer [QUEUE]   (exactly one)\n"
                "      --dpi N, --copies N, --paper a4|letter, --job-name NAME, --catalogue FILE\n"
+               "      --calibration-page [--disc]   the page to measure a printer's offsets on\n"
                "  batch FILE... [--format NAME|auto] --to OUT.pdf | --png OUT.png | --printer [QUEUE]\n"
                "      one page per file; exit status 3 when files were skipped\n"
+               "  calibrate QUEUE [--sheet X,Y] [--disc X,Y] [--show]\n"
+               "      millimetres covers are moved right and down on that printer\n"
                "  language-template FOLDER  write FOLDER/English.lng and FOLDER/Template.txt\n",
                stderr);
     return 2;
@@ -44,6 +47,7 @@ int main(int argc, char** argv)
         {"decode", RunDecodeCommand},
         {"print", RunPrintCommand},
         {"batch", RunBatchCommand},
+        {"calibrate", RunCalibrateCommand},
         {"language-template", RunLanguageTemplateCommand},
     };
     for (const Command& c : kCommands)

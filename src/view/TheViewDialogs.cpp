@@ -69,6 +69,8 @@ void CTheView::RunBatchJob() {
     request.render.printBorder = options_.printBorder != 0;
     request.messages = &messages_;
     BatchJobResult details;
+    // A batch prints sheets: a disc tray asked for by an earlier job does not carry over.
+    printCycle_->SelectCdTrayPaper(false);
     PrintJobResult result = printCycle_->PrintBatch(this, request, *sides_[0].image, true, &details);
     options_.nrCoversPrinted += result.coversPrinted;
     if (result.started) {
