@@ -20,6 +20,7 @@
 #include "formats/PrinterCalibration.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/UserMessages.h"
+#include "layout/CalibrationPage.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfTarget.h"
 #include "layout/RasterPageTarget.h"
@@ -218,6 +219,19 @@ PrintJobResult CPrintCycle::PrintBatch(QWidget* parent, BatchJobRequest request,
     if (details != nullptr)
         *details = std::move(batch);
     return result;
+}
+
+void CPrintCycle::PrintCalibrationPage(QWidget* parent, double discMm, double holeMm, CUserMessages* messages)
+{
+    if (!RunPrintDialog(parent))
+        return;
+    // A sheet job: the tray of an earlier disc job does not carry over.
+    const bool tray = cdTray_;
+    cdTray_ = false;
+    std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi, messages);
+    cdTray_ = tray;
+    if (!::PrintCalibrationPage(*target, "Sleevit - calibration", discMm, holeMm))
+        ShowCouldNotStart(parent, target->LastError());
 }
 
 void CPrintCycle::Preview(QWidget* parent, PrintJobRequest request, std::function<void()> printFromPreview)

@@ -53,6 +53,9 @@ public:
     // them in the preview window; its "&Print..." closes the window and then calls
     // printFromPreview.
     void Preview(QWidget* parent, PrintJobRequest request, std::function<void()> printFromPreview);
+    // The print dialog, then the calibration page (a disc of discMm with its hole drawn on
+    // it) on the sheet of the chosen printer or PDF file.
+    void PrintCalibrationPage(QWidget* parent, double discMm, double holeMm, CUserMessages* messages);
     // The page setup dialog on the default printer settings.
     void Setup(QWidget* parent);
 
