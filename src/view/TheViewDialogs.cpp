@@ -43,7 +43,8 @@ void CTheView::OnCalibration() {
     }
     const QString current = printCycle_->Printer().outputFileName().isEmpty() ? printCycle_->Printer().printerName()
                                                                              : QString();
-    CCalibrationDialog dialog(this, messages_, names, current.toStdString(), SettingsFilePath());
+    // Parented to the main window, so the view's own colours stay on the view.
+    CCalibrationDialog dialog(window(), messages_, names, current.toStdString(), SettingsFilePath());
     dialog.exec();
 }
 

@@ -34,7 +34,8 @@ void CTheView::RunPrint(PrintSelection selection) {
     printCycle_->SelectCdTrayPaper(tray, tray ? disc.width : 120, disc.holeSize);
     UpdateData(true);
     printableMessageShown_ = false;
-    PrintJobResult result = printCycle_->Print(this, MakeJobRequest(false));
+    // Parented to the main window, so the view's own colours stay on the view.
+    PrintJobResult result = printCycle_->Print(window(), MakeJobRequest(false));
     options_.nrCoversPrinted += result.coversPrinted;
     printableMessageShown_ = false;
     selection_ = PrintSelection::Both;
