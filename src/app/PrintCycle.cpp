@@ -142,6 +142,11 @@ QString CPrintCycle::PrepareForPrinter(CPrintTarget& target, double& offsetXMm, 
     offsetYMm = cdTray_ ? c.discY : c.sheetY;
     // Looking the tray up here also tells a printer without one before the window opens.
     cups->GetDeviceCaps();
+    if (cdTray_ && cups->DriverMovesDisc()) {
+        // The driver moves its disc mask with the picture: it gets the offsets.
+        cups->SetDriverDiscOffset(offsetXMm, offsetYMm);
+        offsetXMm = offsetYMm = 0;
+    }
     if (cups->DiscTray()) {
         const std::string text = messages != nullptr ? messages->Text(kTextDiscTrayNamed)
                                                      : std::string(DefaultText(kTextDiscTrayNamed));

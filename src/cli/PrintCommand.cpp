@@ -283,11 +283,8 @@ int RunPrintCommand(const std::vector<std::string>& args)
         MakePrintTarget(o.target, catalogue, paperFormat, tray, &messages, &queue);
     if (!target)
         return 1;
-    if (!queue.empty()) {
-        const PrinterCalibration c = ReadPrinterCalibration(SettingsFilePath(), queue);
-        request.offsetXMm = tray ? c.discX : c.sheetX;
-        request.offsetYMm = tray ? c.discY : c.sheetY;
-    }
+    if (!queue.empty())
+        ApplyCalibration(*target, queue, tray, request.offsetXMm, request.offsetYMm);
     const PrintJobResult result = RunPrintJob(*target, request);
     if (!result.completed)
         return Fail("printing failed: " + result.error);

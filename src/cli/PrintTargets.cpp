@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "formats/FormatCatalogue.h"
+#include "formats/PrinterCalibration.h"
 #include "layout/CoverRenderer.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfTarget.h"
@@ -101,6 +102,19 @@ std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, cons
     job.fallbackPaper = paper;
     job.dpi = options.dpi > 0 ? options.dpi : 600;
     return std::make_unique<CCupsTarget>(queue, job);
+}
+
+void ApplyCalibration(CPrintTarget& target, const std::string& queue, bool disc, double& offsetXMm,
+                      double& offsetYMm)
+{
+    const PrinterCalibration c = ReadPrinterCalibration(SettingsFilePath(), queue);
+    offsetXMm = disc ? c.discX : c.sheetX;
+    offsetYMm = disc ? c.discY : c.sheetY;
+    auto* cups = dynamic_cast<CCupsTarget*>(&target);
+    if (disc && cups != nullptr && cups->DriverMovesDisc()) {
+        cups->SetDriverDiscOffset(offsetXMm, offsetYMm);
+        offsetXMm = offsetYMm = 0;
+    }
 }
 
 std::string DescribeTarget(const TargetOptions& options)

@@ -36,3 +36,8 @@ std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, cons
                                               std::string* queue = nullptr);
 // What the job went to, for the closing line.
 std::string DescribeTarget(const TargetOptions& options);
+
+// A printer's calibration for the job's kind (disc or sheet): the offsets the covers are
+// drawn with, or for a driver that moves the disc itself, the driver's own adjustment.
+void ApplyCalibration(CPrintTarget& target, const std::string& queue, bool disc, double& offsetXMm,
+                      double& offsetYMm);

@@ -56,6 +56,11 @@ bool CCupsTarget::OnDiscPage() const
     return settings_.cdTray && LoadMedia() && tray_ && tray_->discPage;
 }
 
+bool CCupsTarget::DriverMovesDisc() const
+{
+    return OnDiscPage() && tray_->driverDiscOptions;
+}
+
 std::vector<std::pair<std::string, std::string>> CCupsTarget::TrayOptions() const
 {
     std::vector<std::pair<std::string, std::string>> options;
@@ -75,6 +80,14 @@ std::vector<std::pair<std::string, std::string>> CCupsTarget::TrayOptions() cons
         options.emplace_back("StpCDInnerRadius", settings_.holeMm < 30 ? "Small" : "None");
         const long outer = std::clamp(std::lround(settings_.discMm / 25.4 * 72), 184L, 340L);
         options.emplace_back("StpCDOuterDiameter", std::to_string(outer));
+        // Its fine position counts points; every model takes at least +-15.
+        const auto points = [](double mm) {
+            return std::to_string(std::clamp(std::lround(mm / 25.4 * 72), -15L, 15L));
+        };
+        if (discOffsetXMm_ != 0)
+            options.emplace_back("StpCDXAdjustment", points(discOffsetXMm_));
+        if (discOffsetYMm_ != 0)
+            options.emplace_back("StpCDYAdjustment", points(discOffsetYMm_));
     }
     return options;
 }

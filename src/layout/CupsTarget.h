@@ -50,6 +50,16 @@ public:
 
     // The job the last EndDocument created (0 before).
     int JobId() const { return jobId_; }
+    // Whether the driver moves the disc itself (gutenprint's fine adjustment): a printer's
+    // disc calibration is then handed to the driver, which moves its disc mask along
+    // with the picture, rather than drawn.
+    bool DriverMovesDisc() const;
+    // The disc calibration (millimetres right and down) the driver is asked for.
+    void SetDriverDiscOffset(double xMm, double yMm)
+    {
+        discOffsetXMm_ = xMm;
+        discOffsetYMm_ = yMm;
+    }
     // The disc tray of a tray job once the sheet is known (the job asks for it).
     const std::optional<CupsDiscTray>& DiscTray() const { return tray_; }
     // The job options a tray job sends for the tray, as name=value pairs.
@@ -71,4 +81,6 @@ private:
     std::unique_ptr<CPdfTarget> pdf_;
     mutable std::optional<CupsDiscTray> tray_;
     int jobId_ = 0;
+    double discOffsetXMm_ = 0;
+    double discOffsetYMm_ = 0;
 };

@@ -342,6 +342,24 @@ TEST_F(DiscDrivers, ThePrintersCalibrationMovesDiscsAndSheets)
     EXPECT_NEAR(disc.CentreOffsetX(), 2.0, 0.3);
     EXPECT_NEAR(disc.CentreOffsetY(), 1.5, 0.3);
 
+    // gutenprint moves its disc mask along with the picture: the driver gets the offsets
+    // (in points) and the page it is sent stays centred.
+    ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", calibrated).status, 0);
+    const std::set<std::string> epsonBefore = server_.DoneJobs("disc-epson-raster");
+    ASSERT_EQ(Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer disc-epson-raster",
+                  calibrated)
+                  .status,
+              0);
+    const CapturedJob epson = server_.WaitForJob(
+        "disc-epson-raster", [&](const std::string& s) { return epsonBefore.count(s) == 0; });
+    EXPECT_NE((" " + epson.options + " ").find(" StpCDXAdjustment=6 "), std::string::npos) << epson.options;
+    EXPECT_NE((" " + epson.options + " ").find(" StpCDYAdjustment=4 "), std::string::npos) << epson.options;
+    const std::string epsonPath = server_.Dir() + "/epson.tmp";
+    std::ofstream(epsonPath, std::ios::binary) << epson.data;
+    const RasterPage centred = ReadRaster(epsonPath);
+    EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
+    EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);
+
     const auto sheet = [&](const std::string& config) {
         const std::set<std::string> before = server_.DoneJobs("disc-hp-raster");
         const ProgramResult r =
