@@ -17,5 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (total > size)
         std::abort();
     (void)NamesCdTray(text, true);
+    (void)NamesCdTray(text, false);
     return 0;
 }

@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   imagemagick poppler-utils xvfb cups cups-bsd
+  # Real printer drivers for the disc tray tests (hplip-data holds the hpcups PPDs).
+  printer-driver-gutenprint printer-driver-hpcups hplip-data printer-driver-escpr
   fonts-dejavu-core fonts-liberation fonts-droid-fallback fonts-urw-base35
   dpkg-dev file lintian desktop-file-utils appstream
 )

@@ -17,6 +17,10 @@
 
 #include "app/PrintPreviewWindow.h"
 #include "app/PrintProgressWindow.h"
+#include "formats/PrinterCalibration.h"
+#include "i18n/DefaultTexts.h"
+#include "i18n/UserMessages.h"
+#include "layout/CalibrationPage.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfTarget.h"
 #include "layout/RasterPageTarget.h"
@@ -26,10 +30,13 @@ namespace {
 const char* const kCouldNotStart = "Could not start print job.";
 const char* const kTitle = "Sleevit";
 
-void ShowCouldNotStart(QWidget* parent)
+// The printer's reason, when it gave one, follows the fixed text.
+void ShowCouldNotStart(QWidget* parent, const std::string& reason = std::string())
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle), QString::fromLatin1(kCouldNotStart),
-                    QMessageBox::Ok, parent);
+    QString text = QString::fromLatin1(kCouldNotStart);
+    if (!reason.empty())
+        text += QStringLiteral("\n\n") + QString::fromStdString(reason);
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle), text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -57,16 +64,11 @@ CPrintCycle::CPrintCycle() : printer_(std::make_unique<QPrinter>(QPrinter::HighR
 
 CPrintCycle::~CPrintCycle() = default;
 
-void CPrintCycle::SelectCdTrayPaper()
+void CPrintCycle::SelectCdTrayPaper(bool on, double discMm, double holeMm)
 {
-    cdTray_ = true;
-}
-
-QString CPrintCycle::PrinterKey() const
-{
-    if (!printer_->outputFileName().isEmpty())
-        return QStringLiteral("file:");
-    return QStringLiteral("printer:") + printer_->printerName();
+    cdTray_ = on;
+    discMm_ = discMm;
+    holeMm_ = holeMm;
 }
 
 QString CPrintCycle::TargetName() const
@@ -84,7 +86,7 @@ PaperSize CPrintCycle::LayoutPaper() const
     return PaperSize::Custom(sheet.width(), sheet.height());
 }
 
-std::unique_ptr<CPrintTarget> CPrintCycle::MakeTarget(int dpi) const
+std::unique_ptr<CPrintTarget> CPrintCycle::MakeTarget(int dpi, CUserMessages* messages) const
 {
     const PaperSize paper = LayoutPaper();
     const QString file = printer_->outputFileName();
@@ -97,6 +99,9 @@ std::unique_ptr<CPrintTarget> CPrintCycle::MakeTarget(int dpi) const
     const QSizeF size = printer_->pageLayout().pageSize().size(QPageSize::Millimeter);
     job.media = MediaKeywordForSize(size.width(), size.height());
     job.cdTray = cdTray_;
+    job.discMm = discMm_;
+    job.holeMm = holeMm_;
+    job.messages = messages;
     job.dpi = dpi;
     job.fallbackPaper = paper;
     return std::make_unique<CCupsTarget>(printer_->printerName().toStdString(), job);
@@ -113,30 +118,48 @@ DeviceCaps CPrintCycle::SheetCaps(int dpi) const
 
 bool CPrintCycle::RunPrintDialog(QWidget* parent)
 {
-    const QString before = PrinterKey();
     QPrintDialog dialog(printer_.get(), parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies |
                       QAbstractPrintDialog::PrintShowPageSize);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    if (PrinterKey() != before)
-        cdTray_ = false;
-    return true;
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void CPrintCycle::Setup(QWidget* parent)
 {
-    const QString before = PrinterKey();
     QPageSetupDialog dialog(printer_.get(), parent);
-    if (dialog.exec() == QDialog::Accepted && PrinterKey() != before)
-        cdTray_ = false;
+    dialog.exec();
+}
+
+QString CPrintCycle::PrepareForPrinter(CPrintTarget& target, double& offsetXMm, double& offsetYMm,
+                                       const CUserMessages* messages) const
+{
+    QString name = TargetName();
+    auto* cups = dynamic_cast<CCupsTarget*>(&target);
+    if (cups == nullptr)
+        return name;
+    const PrinterCalibration c = ReadPrinterCalibration(SettingsFilePath(), printer_->printerName().toStdString());
+    offsetXMm = cdTray_ ? c.discX : c.sheetX;
+    offsetYMm = cdTray_ ? c.discY : c.sheetY;
+    // Looking the tray up here also tells a printer without one before the window opens.
+    cups->GetDeviceCaps();
+    if (cdTray_ && cups->DriverMovesDisc()) {
+        // The driver moves its disc mask with the picture: it gets the offsets.
+        cups->SetDriverDiscOffset(offsetXMm, offsetYMm);
+        offsetXMm = offsetYMm = 0;
+    }
+    if (cups->DiscTray()) {
+        const std::string text = messages != nullptr ? messages->Text(kTextDiscTrayNamed)
+                                                     : std::string(DefaultText(kTextDiscTrayNamed));
+        name += QStringLiteral("\n") + QString::fromStdString(FillPlaceholder(text, cups->DiscTray()->text));
+    }
+    return name;
 }
 
 PrintJobResult
-CPrintCycle::RunWithProgress(QWidget* parent, const QString& documentName, int pageCount,
-                             const std::function<PrintJobResult(std::function<bool(int)>)>& run)
+CPrintCycle::RunWithProgress(QWidget* parent, const QString& documentName, const QString& printerName,
+                             int pageCount, const std::function<PrintJobResult(std::function<bool(int)>)>& run)
 {
-    CPrintProgressWindow window(documentName, TargetName(), parent);
+    CPrintProgressWindow window(documentName, printerName, parent);
     window.show();
     QCoreApplication::processEvents();
     const auto progress = [&window, pageCount](int pagesDone) {
@@ -157,12 +180,14 @@ PrintJobResult CPrintCycle::Print(QWidget* parent, PrintJobRequest request, bool
 {
     if (showDialog && !RunPrintDialog(parent))
         return PrintJobResult{};
-    std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi);
+    std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi, request.messages);
+    const QString printerName = PrepareForPrinter(*target, request.offsetXMm, request.offsetYMm, request.messages);
     const std::function<bool(int)> caller = std::move(request.progress);
     const QString documentName = QString::fromStdString(request.jobName);
     const PageRange range = MakePageRange(request.selection, request.singlePage, false);
     PrintJobResult result = RunWithProgress(
-        parent, documentName, range.last - range.first + 1, [&](const std::function<bool(int)>& progress) {
+        parent, documentName, printerName, range.last - range.first + 1,
+        [&](const std::function<bool(int)>& progress) {
             request.progress = [&](int pagesDone) {
                 return progress(pagesDone) && (!caller || caller(pagesDone));
             };
@@ -171,7 +196,7 @@ PrintJobResult CPrintCycle::Print(QWidget* parent, PrintJobRequest request, bool
     // A printer queue takes the job when the document ends, so a refusal there is the
     // job not starting as much as one at the beginning.
     if (!result.started || (!result.completed && !result.cancelled))
-        ShowCouldNotStart(parent);
+        ShowCouldNotStart(parent, result.error);
     return result;
 }
 
@@ -180,12 +205,13 @@ PrintJobResult CPrintCycle::PrintBatch(QWidget* parent, BatchJobRequest request,
 {
     if (showDialog && !RunPrintDialog(parent))
         return PrintJobResult{};
-    std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi);
+    std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi, request.messages);
+    const QString printerName = PrepareForPrinter(*target, request.offsetXMm, request.offsetYMm, request.messages);
     const std::function<bool(int)> caller = std::move(request.progress);
     BatchJobResult batch;
     const int files = int(std::min<std::size_t>(request.files.size(), std::size_t(INT_MAX)));
     PrintJobResult result = RunWithProgress(
-        parent, QString::fromLatin1(kTitle), files, [&](const std::function<bool(int)>& progress) {
+        parent, QString::fromLatin1(kTitle), printerName, files, [&](const std::function<bool(int)>& progress) {
             request.progress = [&](int pagesDone) {
                 return progress(pagesDone) && (!caller || caller(pagesDone));
             };
@@ -198,6 +224,19 @@ PrintJobResult CPrintCycle::PrintBatch(QWidget* parent, BatchJobRequest request,
     if (details != nullptr)
         *details = std::move(batch);
     return result;
+}
+
+void CPrintCycle::PrintCalibrationPage(QWidget* parent, double discMm, double holeMm, CUserMessages* messages)
+{
+    if (!RunPrintDialog(parent))
+        return;
+    // A sheet job: the tray of an earlier disc job does not carry over.
+    const bool tray = cdTray_;
+    cdTray_ = false;
+    std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi, messages);
+    cdTray_ = tray;
+    if (!::PrintCalibrationPage(*target, "Sleevit - calibration", discMm, holeMm))
+        ShowCouldNotStart(parent, target->LastError());
 }
 
 void CPrintCycle::Preview(QWidget* parent, PrintJobRequest request, std::function<void()> printFromPreview)

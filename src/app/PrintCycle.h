@@ -10,6 +10,7 @@
 
 class CPrintTarget;
 class CRasterImage;
+class CUserMessages;
 class QPrinter;
 class QWidget;
 
@@ -34,10 +35,10 @@ public:
     QPrinter& Printer() { return *printer_; }
     const QPrinter& Printer() const { return *printer_; }
 
-    // Later jobs feed from the printer's CD tray, until the user picks another printer
-    // in a print or setup dialog. The tray is looked up when a job is handed to the
-    // printer; a printer without one prints as it is.
-    void SelectCdTrayPaper();
+    // Whether the next jobs feed from the printer's disc tray (a disc of discMm with a
+    // hole of holeMm). The tray is looked up on whichever printer the print dialog
+    // leaves chosen; a printer without one prints nothing and says so.
+    void SelectCdTrayPaper(bool on = true, double discMm = 120, double holeMm = 0);
     bool CdTray() const { return cdTray_; }
 
     // Shows the print dialog (unless showDialog is false), then prints the job with the
@@ -52,6 +53,9 @@ public:
     // them in the preview window; its "&Print..." closes the window and then calls
     // printFromPreview.
     void Preview(QWidget* parent, PrintJobRequest request, std::function<void()> printFromPreview);
+    // The print dialog, then the calibration page (a disc of discMm with its hole drawn on
+    // it) on the sheet of the chosen printer or PDF file.
+    void PrintCalibrationPage(QWidget* parent, double discMm, double holeMm, CUserMessages* messages);
     // The page setup dialog on the default printer settings.
     void Setup(QWidget* parent);
 
@@ -59,25 +63,30 @@ public:
     // for a printer, its printable area; for a PDF file the whole sheet.
     DeviceCaps SheetCaps(int dpi) const;
     // The target a job goes to at a resolution (the PDF file or the printer queue).
-    std::unique_ptr<CPrintTarget> MakeTarget(int dpi) const;
+    // messages gives the disc tray messages their texts.
+    std::unique_ptr<CPrintTarget> MakeTarget(int dpi, CUserMessages* messages = nullptr) const;
     // The paper of the page layout in millimetres (turned with the orientation).
     PaperSize LayoutPaper() const;
     // What the progress window names as the printer: the queue, or the PDF file.
     QString TargetName() const;
 
 private:
-    // Runs the print dialog; false when cancelled. Picking another printer drops the
-    // CD tray choice.
+    // Runs the print dialog; false when cancelled.
     bool RunPrintDialog(QWidget* parent);
-    // Which printer the settings name, to tell when the user picked another one.
-    QString PrinterKey() const;
+    // The printer's calibration for sheets (or discs) on a target that is a printer, and
+    // what the progress window names as the printer (with its disc tray).
+    QString PrepareForPrinter(CPrintTarget& target, double& offsetXMm, double& offsetYMm,
+                              const CUserMessages* messages) const;
     // Shows the progress window while run prints pageCount pages; run gets the progress
     // callback.
-    PrintJobResult RunWithProgress(QWidget* parent, const QString& documentName, int pageCount,
+    PrintJobResult RunWithProgress(QWidget* parent, const QString& documentName, const QString& printerName,
+                                   int pageCount,
                                    const std::function<PrintJobResult(std::function<bool(int)>)>& run);
 
     std::unique_ptr<QPrinter> printer_;
     bool cdTray_ = false;
+    double discMm_ = 120;
+    double holeMm_ = 0;
 };
 
 // The media keyword for a sheet of the given size in millimetres, as a print queue

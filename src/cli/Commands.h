@@ -16,3 +16,6 @@ int RunBatchCommand(const std::vector<std::string>& args);
 
 // Tells on stderr that a file was loaded only in part, and why; nothing when notice is empty.
 void WarnIfPartial(const std::string& path, const std::string& notice);
+
+// calibrate QUEUE [--sheet X,Y] [--disc X,Y] [--show]: a printer's calibration offsets.
+int RunCalibrateCommand(const std::vector<std::string>& args);

@@ -54,13 +54,20 @@ constexpr Help kHelp[] = {
               "  --printer [QUEUE]           a CUPS queue, the default printer without a name\n"
               "  --paper a4|letter           the sheet (default: the locale's, LC_PAPER)\n"
               "  --dpi N, --copies N, --job-name NAME, --catalogue FILE\n"
-              "A disc-tray format prints on the tray's sheet and asks the printer for its CD tray.\n"},
+              "  --calibration-page [--disc] the page to measure a printer's offsets on\n"
+              "A disc-tray format prints on the printer's own disc page, in its disc tray; to a PDF\n"
+              "file it prints on the format's own sheet.\n"},
     {"batch", "usage: sleevit-cli batch FILE... [--format NAME|auto] (--to|-o OUT.pdf | --png OUT.png | "
               "--printer [QUEUE])\n"
               "\n"
               "Prints one page per picture through the left side. Files that cannot be read are\n"
               "skipped with a message; the exit status is then 3. Takes the output options of\n"
               "print (--paper, --dpi, --copies, --no-lines, --no-border, --catalogue, ...).\n"},
+    {"calibrate", "usage: sleevit-cli calibrate QUEUE [--sheet X,Y] [--disc X,Y] [--show]\n"
+                  "\n"
+                  "Sets or shows how many millimetres covers are moved right (X) and down (Y) on the\n"
+                  "printer QUEUE, for sheets and for discs in its disc tray. Measure them on the\n"
+                  "calibration page (print --calibration-page).\n"},
     {"language-template", "usage: sleevit-cli language-template FOLDER\n"
                           "\n"
                           "Writes FOLDER/English.lng (the program's English texts as a language file) and\n"
@@ -82,7 +89,8 @@ const char* OverviewHelp()
            "  decode FILE OUT.ppm       write a decoded picture as a binary PPM\n"
            "  print [options]           print covers to a PDF file, PNG pages or a printer\n"
            "  batch FILE... [options]   one page per picture\n"
-           "  language-template FOLDER  write the English texts as a language file\n"
+           "  calibrate QUEUE [options] a printer's calibration offsets\n"
+          "  language-template FOLDER  write the English texts as a language file\n"
            "\n"
            "'sleevit-cli help COMMAND' tells more about one command.\n"
            "Exit status: 0 done, 1 failed, 2 wrong usage, 3 some files were skipped.\n";

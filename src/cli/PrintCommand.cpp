@@ -1,11 +1,12 @@
 // sleevit-cli print and sleevit-cli batch: covers to a PDF file, PNG pictures of the
 // pages, or a printer queue.
-#include <cstdio>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,11 @@
 #include "cli/PrintTargets.h"
 #include "cli/StderrMessages.h"
 #include "formats/FormatCatalogue.h"
+#include "formats/PrinterCalibration.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 #include "layout/CupsTarget.h"
+#include "layout/CalibrationPage.h"
 #include "layout/PrintJob.h"
 #include "layout/PrintTarget.h"
 
@@ -26,6 +29,8 @@ struct Options {
     std::string left, right;
     std::string leftFormat = "auto", rightFormat = "auto", batchFormat = "auto";
     bool sample = false;
+    bool calibrationPage = false;
+    bool calibrationDisc = false; // the calibration page on the disc tray's page
     bool singlePage = false;
     bool lines = true;
     bool border = true;
@@ -112,6 +117,10 @@ bool Parse(const std::vector<std::string>& args, bool batch, Options& o)
             ok = value(o.rightFormat);
         else if (!batch && a == "--sample")
             o.sample = true;
+        else if (!batch && a == "--calibration-page")
+            o.calibrationPage = true;
+        else if (!batch && a == "--disc")
+            o.calibrationDisc = true;
         else if (!batch && a == "--single-page")
             o.singlePage = true;
         else if (!batch && a == "--no-companion")
@@ -179,6 +188,32 @@ bool LoadSide(CRasterImage& image, const std::string& path)
     return true;
 }
 
+// The calibration page, on the sheet or (with --disc) on the disc tray's page; the disc
+// outline is that of the catalogue's first disc tray format (a 120 mm disc without one).
+int PrintCalibration(const Options& o, const FormatCatalogue& catalogue, CStderrMessages& messages)
+{
+    int trayFormat = -1;
+    for (int i = 0; i < catalogue.GetCount() && trayFormat < 0; ++i)
+        if (NeedsCdTray(catalogue, i))
+            trayFormat = i;
+    double discMm = 120, holeMm = 15;
+    if (trayFormat >= 0) {
+        const FormatCatalogue::Placement disc = catalogue.GetPlacement(trayFormat, false, false);
+        discMm = disc.width;
+        holeMm = disc.holeSize;
+    }
+    if (o.calibrationDisc && trayFormat < 0)
+        return Fail("the catalogue has no disc tray format");
+    std::unique_ptr<CPrintTarget> target = MakePrintTarget(
+        o.target, catalogue, o.calibrationDisc ? trayFormat : -1, o.calibrationDisc, &messages);
+    if (!target)
+        return 1;
+    if (!PrintCalibrationPage(*target, "Sleevit - calibration", discMm, holeMm))
+        return Fail("printing failed: " + target->LastError());
+    std::fprintf(stderr, "sleevit-cli: calibration page: %s\n", DescribeTarget(o.target).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int RunPrintCommand(const std::vector<std::string>& args)
@@ -186,8 +221,10 @@ int RunPrintCommand(const std::vector<std::string>& args)
     Options o;
     if (!Parse(args, false, o))
         return 2;
-    if (o.left.empty() && o.right.empty() && !o.sample) {
-        std::fputs("sleevit-cli: nothing to print: give --left FILE, --right FILE or --sample\n", stderr);
+    if (o.left.empty() && o.right.empty() && !o.sample && !o.calibrationPage) {
+        std::fputs("sleevit-cli: nothing to print: give --left FILE, --right FILE, --sample or "
+                   "--calibration-page\n",
+                   stderr);
         return 2;
     }
 
@@ -195,6 +232,8 @@ int RunPrintCommand(const std::vector<std::string>& args)
     FormatCatalogue catalogue;
     if (!LoadCatalogue(o, catalogue, messages))
         return 1;
+    if (o.calibrationPage)
+        return PrintCalibration(o, catalogue, messages);
 
     CRasterImage left, right;
     std::string leftName;
@@ -246,16 +285,20 @@ int RunPrintCommand(const std::vector<std::string>& args)
     // A disc printed in the tray is printed on the tray's sheet.
     const bool tray = left.IsValid() && NeedsCdTray(catalogue, leftFormat);
     const int paperFormat = left.IsValid() ? leftFormat : rightFormat;
-    std::unique_ptr<CPrintTarget> target = MakePrintTarget(o.target, catalogue, paperFormat, tray);
+    std::string queue;
+    std::unique_ptr<CPrintTarget> target =
+        MakePrintTarget(o.target, catalogue, paperFormat, tray, &messages, &queue);
     if (!target)
         return 1;
+    if (!queue.empty())
+        ApplyCalibration(*target, queue, tray, request.offsetXMm, request.offsetYMm);
     const PrintJobResult result = RunPrintJob(*target, request);
     if (!result.completed)
         return Fail("printing failed: " + result.error);
-    if (const auto* queue = dynamic_cast<const CCupsTarget*>(target.get())) {
-        std::fprintf(stderr, "sleevit-cli: job %d\n", queue->JobId());
-        if (!queue->JobNotice().empty())
-            std::fprintf(stderr, "sleevit-cli: warning: %s\n", queue->JobNotice().c_str());
+    if (const auto* cups = dynamic_cast<const CCupsTarget*>(target.get())) {
+        std::fprintf(stderr, "sleevit-cli: job %d\n", cups->JobId());
+        if (!cups->JobNotice().empty())
+            std::fprintf(stderr, "sleevit-cli: warning: %s\n", cups->JobNotice().c_str());
     }
     std::fprintf(stderr, "sleevit-cli: %d page%s, %d cover%s: %s\n", result.pages, result.pages == 1 ? "" : "s",
                  result.coversPrinted, result.coversPrinted == 1 ? "" : "s", DescribeTarget(o.target).c_str());
@@ -288,9 +331,16 @@ int RunBatchCommand(const std::vector<std::string>& args)
     request.render.drawCutLines = o.lines;
     request.render.printBorder = o.border;
     request.messages = &messages;
-    std::unique_ptr<CPrintTarget> target = MakePrintTarget(o.target, catalogue, request.forcedFormat, false);
+    std::string queue;
+    std::unique_ptr<CPrintTarget> target =
+        MakePrintTarget(o.target, catalogue, request.forcedFormat, false, &messages, &queue);
     if (!target)
         return 1;
+    if (!queue.empty()) {
+        const PrinterCalibration c = ReadPrinterCalibration(SettingsFilePath(), queue);
+        request.offsetXMm = c.sheetX;
+        request.offsetYMm = c.sheetY;
+    }
     CRasterImage image;
     const BatchJobResult result = RunBatchJob(*target, request, image);
     for (std::size_t k = 0; k < result.skipped.size(); ++k)
@@ -303,4 +353,51 @@ int RunBatchCommand(const std::vector<std::string>& args)
     std::fprintf(stderr, "sleevit-cli: %d page%s: %s\n", result.job.pages, result.job.pages == 1 ? "" : "s",
                  DescribeTarget(o.target).c_str());
     return result.skipped.empty() ? 0 : 3;
+}
+
+int RunCalibrateCommand(const std::vector<std::string>& args)
+{
+    std::string queue;
+    std::optional<std::pair<double, double>> sheet, disc;
+    bool show = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--show") {
+            show = true;
+        } else if (a == "--sheet" || a == "--disc") {
+            const auto pair = i + 1 < args.size() ? ParseOffsetPair(args[i + 1]) : std::nullopt;
+            if (!pair) {
+                std::fprintf(stderr, "sleevit-cli: %s takes X,Y in millimetres (each from -50 to 50)\n",
+                             a.c_str());
+                return 2;
+            }
+            (a == "--sheet" ? sheet : disc) = pair;
+            ++i;
+        } else if (a.rfind("--", 0) != 0 && queue.empty()) {
+            queue = a;
+        } else {
+            std::fprintf(stderr, "sleevit-cli: unknown option '%s'\n", a.c_str());
+            return 2;
+        }
+    }
+    if (queue.empty() || (!show && !sheet && !disc)) {
+        std::fputs("sleevit-cli: usage: calibrate QUEUE [--sheet X,Y] [--disc X,Y] [--show]\n", stderr);
+        return 2;
+    }
+    const std::string path = SettingsFilePath();
+    PrinterCalibration c = ReadPrinterCalibration(path, queue);
+    if (sheet || disc) {
+        if (sheet) {
+            c.sheetX = sheet->first;
+            c.sheetY = sheet->second;
+        }
+        if (disc) {
+            c.discX = disc->first;
+            c.discY = disc->second;
+        }
+        if (!WritePrinterCalibration(path, queue, c))
+            return Fail("cannot save the calibration in " + path);
+    }
+    std::printf("%s: sheet %g,%g mm; disc %g,%g mm\n", queue.c_str(), c.sheetX, c.sheetY, c.discX, c.discY);
+    return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "formats/AtomicFile.h"
 #include "formats/FormatCatalogue.h"
+#include "formats/PrinterCalibration.h"
 #include "layout/CoverRenderer.h"
 #include "layout/CupsTarget.h"
 #include "layout/LocalePaper.h"
@@ -107,7 +108,8 @@ private:
 }  // namespace
 
 std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, const FormatCatalogue& catalogue,
-                                              int formatIndex, bool tray)
+                                              int formatIndex, bool tray, CUserMessages* messages,
+                                              std::string* queueOut)
 {
     PaperSize paper;
     if (!ChoosePaper(options, catalogue, formatIndex, tray, paper))
@@ -132,12 +134,38 @@ std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, cons
                      why.empty() ? "" : ": ", why.c_str());
         return nullptr;
     }
+    if (queueOut != nullptr)
+        *queueOut = queue;
     CupsJobSettings job;
     job.copies = options.copies;
     job.cdTray = tray;
+    job.messages = messages;
+    if (tray && formatIndex >= 0 && formatIndex < catalogue.GetCount()) {
+        const FormatCatalogue::Placement disc = catalogue.GetPlacement(formatIndex, false, false);
+        job.discMm = disc.width;
+        job.holeMm = disc.holeSize;
+    }
+    // The sheet asked for by name; none: the queue's own default.
+    if (options.paper == "a4")
+        job.media = "iso_a4_210x297mm";
+    else if (options.paper == "letter")
+        job.media = "na_letter_8.5x11in";
     job.fallbackPaper = paper;
     job.dpi = options.dpi > 0 ? options.dpi : 600;
     return std::make_unique<CCupsTarget>(queue, job);
+}
+
+void ApplyCalibration(CPrintTarget& target, const std::string& queue, bool disc, double& offsetXMm,
+                      double& offsetYMm)
+{
+    const PrinterCalibration c = ReadPrinterCalibration(SettingsFilePath(), queue);
+    offsetXMm = disc ? c.discX : c.sheetX;
+    offsetYMm = disc ? c.discY : c.sheetY;
+    auto* cups = dynamic_cast<CCupsTarget*>(&target);
+    if (disc && cups != nullptr && cups->DriverMovesDisc()) {
+        cups->SetDriverDiscOffset(offsetXMm, offsetYMm);
+        offsetXMm = offsetYMm = 0;
+    }
 }
 
 std::string DescribeTarget(const TargetOptions& options)

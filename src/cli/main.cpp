@@ -51,9 +51,13 @@ int main(int argc, char** argv)
         int (*run)(const std::vector<std::string>&);
     };
     static const Command kCommands[] = {
-        {"formats", RunFormatsCommand}, {"info", RunInfoCommand},
-        {"decode", RunDecodeCommand},   {"print", RunPrintCommand},
-        {"batch", RunBatchCommand},     {"language-template", RunLanguageTemplateCommand},
+        {"formats", RunFormatsCommand},
+        {"info", RunInfoCommand},
+        {"decode", RunDecodeCommand},
+        {"print", RunPrintCommand},
+        {"batch", RunBatchCommand},
+        {"calibrate", RunCalibrateCommand},
+        {"language-template", RunLanguageTemplateCommand},
     };
     for (const Command& c : kCommands) {
         if (command != c.name)

@@ -9,7 +9,7 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
+// 7000-7031; 8100-8112; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
 // because translators and saved language files refer to them.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
@@ -146,6 +146,21 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {7030, "Ok"},
     {7031, "Cancel"},
 
+    {8100, "The printer %s has no disc tray. Nothing was printed."},
+    {8101, "The printer %s has no disc tray, only a media type for discs: the disc is printed "
+           "on an ordinary sheet, and where it lands on the disc is up to the printer."},
+    {8102, "Printer &Calibration..."},
+    {8103, "Print Calibration &Page..."},
+    {8104, "Printer Calibration"},
+    {8105, "Printer:"},
+    {8106, "Sheets: move right (mm)"},
+    {8107, "Sheets: move down (mm)"},
+    {8108, "Discs: move right (mm)"},
+    {8109, "Discs: move down (mm)"},
+    {8110, "Print the calibration page, measure with a ruler how far the centre cross lies from "
+           "the middle of the sheet (or of the disc), and enter the opposite here."},
+    {8111, "Disc tray: %s"},
+    {8112, "The calibration cannot be saved in %s."},
     {8300, "There is no cover format to print with: the format catalogue is empty."},
     {8301, "There is no cover format number %s in the catalogue."},
     {8302, "The cover format \"%s\" cannot be printed: its size must be between 1 mm and 5 m."},

@@ -7,7 +7,7 @@
 // with the English text of each key: the fall-back of every language. A key's position
 // in the catalogue is its index into every language's list of texts.
 
-inline constexpr int kLanguageKeyCount = 129;
+inline constexpr int kLanguageKeyCount = 142;
 
 // The key at a catalogue position (0 .. kLanguageKeyCount - 1).
 int LanguageKeyAt(int index);
@@ -27,6 +27,9 @@ enum MessageKey : int {
     kMsgPlaystationBack = 4002,
     kMsgSidewaysDvd = 4003,
     kMsgOutsidePrintableArea = 4004,
+    kMsgNoDiscTray = 8100,          // %s = the printer
+    kMsgDiscMediaTypeOnly = 8101,   // %s = the printer
+    kMsgCalibrationNotSaved = 8112, // %s = the settings file
     // Formats that cannot make a cover; %s = the format's name (its position for 8301).
     kMsgCatalogueEmpty = 8300,
     kMsgNoSuchFormat = 8301,
@@ -42,6 +45,16 @@ enum TextKey : int {
     kTextNoImage = 2006,    // the status line of a side without an image
     kTextAbout = 3029,      // the About entry; with the label clean-up, the about box caption
     kTextBatchCount = 6001, // %d = the number of images of a batch job
+    kTextCalibrationMenu = 8102,
+    kTextCalibrationPageMenu = 8103,
+    kTextCalibrationTitle = 8104,
+    kTextCalibrationPrinter = 8105,
+    kTextCalibrationSheetX = 8106,
+    kTextCalibrationSheetY = 8107,
+    kTextCalibrationDiscX = 8108,
+    kTextCalibrationDiscY = 8109,
+    kTextCalibrationHelp = 8110,
+    kTextDiscTrayNamed = 8111, // %s = the printer's name for its disc tray
 };
 
 // Shown when Sleevit.dat cannot be opened; fixed, never translated.

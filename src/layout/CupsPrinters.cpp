@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr char kNeedle[] = "cd-r tray";
 // A strings file larger than this is not a printer's texts.
 constexpr std::size_t kMaxStringsBytes = std::size_t{4} << 20;
 
@@ -25,20 +25,67 @@ std::string Lower(std::string s)
     return s;
 }
 
+// The words of a text in lower case: runs of letters and digits.
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : text) {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            word += char(std::tolower(static_cast<unsigned char>(c)));
+        } else if (!word.empty()) {
+            words.push_back(std::move(word));
+            word.clear();
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    return words;
+}
+
+bool StartsWith(const std::string& s, const char* prefix)
+{
+    return s.rfind(prefix, 0) == 0;
+}
+
 } // namespace
 
 bool NamesCdTray(const std::string& text, bool keyword)
 {
-    std::string s = Lower(text);
-    if (s.find(kNeedle) != std::string::npos)
-        return true;
-    if (!keyword)
-        return false;
-    // Keywords spell spaces as dashes or underscores: cd-r-tray, CD_R_Tray.
-    for (char& c : s)
-        if (c == '-' || c == '_')
-            c = ' ';
-    return s.find("cd r tray") != std::string::npos;
+    const std::vector<std::string> words = Words(text);
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        const std::string& w = words[k];
+        if (w == "cd" || w == "dvd" || w == "disc" || w == "bluray" || w == "cddvd")
+            return true;
+        if (w == "blu" && k + 1 < words.size() && words[k + 1] == "ray")
+            return true;
+        // Keywords run words together: cddvdtray, cdtray, disctray.
+        if (keyword && (StartsWith(w, "cddvd") || w == "cdtray" || w == "disctray"))
+            return true;
+    }
+    return false;
+}
+
+bool IsDiscMediaType(const std::string& keyword)
+{
+    const std::string k = Lower(keyword);
+    return k == "cd" || StartsWith(k, "disc") || StartsWith(k, "cddvd");
+}
+
+int ChooseDiscPage(const std::vector<double>& sides, double discMm)
+{
+    int fits = -1, largest = -1;
+    for (std::size_t k = 0; k < sides.size(); ++k) {
+        const double side = sides[k];
+        if (!(side >= 60 && side <= 140))
+            continue;
+        // Half a millimetre short still holds the disc: the edge is unprinted anyway.
+        if (side >= discMm - 0.5 && (fits < 0 || side < sides[std::size_t(fits)]))
+            fits = int(k);
+        if (largest < 0 || side > sides[std::size_t(largest)])
+            largest = int(k);
+    }
+    return fits >= 0 ? fits : largest;
 }
 
 std::vector<std::pair<std::string, std::string>> ParseCupsStrings(const std::string& text)
@@ -221,7 +268,7 @@ std::optional<DeviceCaps> CCupsPrinters::GetDeviceCaps(const std::string& printe
     return caps;
 }
 
-std::optional<CupsTrayChoice> CCupsPrinters::FindCdTray(const std::string& printer)
+std::optional<CupsDiscTray> CCupsPrinters::FindDiscTray(const std::string& printer, double discMm)
 {
     CCupsSession session;
     if (!session.Open(printer) || !session.LoadInfo()) {
@@ -229,29 +276,93 @@ std::optional<CupsTrayChoice> CCupsPrinters::FindCdTray(const std::string& print
         return std::nullopt;
     }
     error_.clear();
+    http_t* http = session.Http();
+    cups_dest_t* dest = session.Dest();
+    cups_dinfo_t* info = session.Info();
+    CupsDiscTray tray;
+
     // The printer's texts for its choices, fetched once if libcups' own lookup gives none.
     std::optional<std::vector<std::pair<std::string, std::string>>> texts;
-    for (const char* option : {"input-slot", "media-source", "media-type", "media"}) {
-        ipp_attribute_t* supported =
-            cupsFindDestSupported(session.Http(), session.Dest(), session.Info(), option);
-        const int count = supported != nullptr ? ippGetCount(supported) : 0;
-        for (int k = 0; k < count; ++k) {
-            const char* value = ippGetString(supported, k, nullptr);
+    if (ipp_attribute_t* sources = cupsFindDestSupported(http, dest, info, "media-source")) {
+        for (int k = 0; k < ippGetCount(sources) && tray.source.empty(); ++k) {
+            const char* value = ippGetString(sources, k, nullptr);
             if (value == nullptr)
                 continue;
-            if (NamesCdTray(value, true))
-                return CupsTrayChoice{option, value, value};
-            const char* localized =
-                cupsLocalizeDestValue(session.Http(), session.Dest(), session.Info(), option, value);
-            if (localized != nullptr && NamesCdTray(localized, false))
-                return CupsTrayChoice{option, value, localized};
-            if (!texts)
-                texts = session.FetchStrings();
-            const std::string key = std::string(option) + "." + value;
-            for (const auto& [k2, text] : *texts)
-                if (k2 == key && NamesCdTray(text, false))
-                    return CupsTrayChoice{option, value, text};
+            const char* localized = cupsLocalizeDestValue(http, dest, info, "media-source", value);
+            std::string text = localized != nullptr ? localized : "";
+            if (text.empty() || text == value) {
+                if (!texts)
+                    texts = session.FetchStrings();
+                const std::string key = std::string("media-source.") + value;
+                for (const auto& [k2, t] : *texts)
+                    if (k2 == key)
+                        text = t;
+            }
+            if (NamesCdTray(value, true) || NamesCdTray(text, false)) {
+                tray.source = value;
+                tray.text = text.empty() ? value : text;
+            }
         }
     }
-    return std::nullopt;
+    if (ipp_attribute_t* types = cupsFindDestSupported(http, dest, info, "media-type")) {
+        for (int k = 0; k < ippGetCount(types) && tray.mediaType.empty(); ++k) {
+            const char* value = ippGetString(types, k, nullptr);
+            if (value != nullptr && IsDiscMediaType(value))
+                tray.mediaType = value;
+        }
+    }
+    if (tray.source.empty() && tray.mediaType.empty())
+        return std::nullopt;
+    if (tray.source.empty()) {
+        const char* localized = cupsLocalizeDestValue(http, dest, info, "media-type", tray.mediaType.c_str());
+        tray.text = localized != nullptr ? localized : tray.mediaType;
+    }
+
+    if (!tray.source.empty()) {
+        // The square pages the driver offers; the disc is printed on one of them.
+        std::vector<CupsMedia> squares;
+        std::vector<double> sides;
+        const int count = cupsGetDestMediaCount(http, dest, info, CUPS_MEDIA_FLAGS_DEFAULT);
+        for (int k = 0; k < count; ++k) {
+            cups_size_t size{};
+            if (!cupsGetDestMediaByIndex(http, dest, info, k, CUPS_MEDIA_FLAGS_DEFAULT, &size))
+                continue;
+            if (size.width <= 0 || std::abs(size.width - size.length) > 20)
+                continue;
+            CupsMedia m;
+            m.name = size.media;
+            m.size = PaperSize::Custom(size.width / 100.0, size.length / 100.0);
+            m.margins = PaperMargins{std::max(0, size.left) / 100.0, std::max(0, size.top) / 100.0,
+                                     std::max(0, size.right) / 100.0, std::max(0, size.bottom) / 100.0};
+            squares.push_back(m);
+            sides.push_back(m.size.widthMm);
+        }
+        const int chosen = ChooseDiscPage(sides, discMm);
+        if (chosen >= 0) {
+            tray.page = squares[std::size_t(chosen)];
+            tray.discPage = true;
+        }
+    }
+    if (!tray.discPage) {
+        // A disc media type alone (or a tray without a disc page): an A4 or Letter sheet,
+        // the queue's default one when it is either.
+        std::optional<CupsMedia> sheet = GetMedia(printer);
+        const auto isA4OrLetter = [](const std::optional<CupsMedia>& m) {
+            return m && (StartsWith(m->name, "iso_a4_") || StartsWith(m->name, "na_letter_"));
+        };
+        if (!isA4OrLetter(sheet))
+            sheet = GetMedia(printer, "iso_a4_210x297mm");
+        if (!sheet)
+            sheet = GetMedia(printer, "na_letter_8.5x11in");
+        if (!sheet)
+            return std::nullopt;
+        tray.page = *sheet;
+        error_.clear();
+    }
+    // Every gutenprint disc tray has the driver's own disc options (hub size, disc size,
+    // fine position); the queue says which driver it runs in its make and model.
+    const char* model = cupsGetOption("printer-make-and-model", dest->num_options, dest->options);
+    tray.driverDiscOptions =
+        !tray.source.empty() && model != nullptr && Lower(model).find("gutenprint") != std::string::npos;
+    return tray;
 }

@@ -26,12 +26,18 @@ struct CupsMedia {
     PaperMargins margins;
 };
 
-// A job option that feeds the printer's disc tray, such as media-source=disc.
-struct CupsTrayChoice {
-    std::string option;
-    std::string value;
-    std::string text; // the printer's own name for the choice, the one that matched
-    bool operator==(const CupsTrayChoice&) const = default;
+// How a queue prints on discs: the paper source of its disc tray and the disc media
+// type where it has them, and the square disc page its driver expects.
+struct CupsDiscTray {
+    std::string source;    // media-source keyword, such as "cd" or "cddvdtray"; "" when
+                           // the queue only has a disc media type (then the disc is
+                           // printed on an ordinary sheet wherever the printer puts it)
+    std::string mediaType; // media-type keyword, such as "cddvdmedia"; "" when none
+    std::string text;      // the printer's own name for the tray (or the media type)
+    CupsMedia page;        // the disc page, or for a media type alone the A4/Letter sheet
+    bool discPage = false; // page is a square disc page
+    // The driver's own disc options (StpCDInnerRadius, StpCDOuterDiameter) exist.
+    bool driverDiscOptions = false;
 };
 
 class CCupsPrinters {
@@ -51,11 +57,12 @@ public:
     std::optional<DeviceCaps> GetDeviceCaps(const std::string& printer, int dpi = 600,
                                             const std::string& media = std::string());
 
-    // The first choice of the printer's input-slot, media-source, media-type and media
-    // values (in that order) whose keyword or whose name in the printer's own texts
-    // contains "cd-r tray" in any case (a dash or an underscore counts as a space when
-    // comparing keywords). Nothing when none does or the printer is unknown.
-    std::optional<CupsTrayChoice> FindCdTray(const std::string& printer);
+    // The queue's disc tray for a disc of discMm: a media source whose keyword or own
+    // name says CD, DVD, Disc or Blu-ray (whole words: "LCD" is no tray), a disc media
+    // type (disc*, cd, cddvd*), and the smallest square page of the queue that holds the
+    // disc (else the largest). Nothing (LastError empty) when the queue has neither a
+    // disc source nor a disc media type; nothing with LastError when it cannot be asked.
+    std::optional<CupsDiscTray> FindDiscTray(const std::string& printer, double discMm);
 
     const std::string& LastError() const { return error_; }
 
@@ -63,8 +70,14 @@ private:
     std::string error_;
 };
 
-// Whether a choice's name or keyword names the disc tray (exposed for the tests).
+// Whether a paper source's keyword or its name in the printer's texts names the disc tray
+// (exposed for the tests).
 bool NamesCdTray(const std::string& text, bool keyword);
+// Whether a media type keyword is a printable disc (exposed for the tests).
+bool IsDiscMediaType(const std::string& keyword);
+// Of square sheets (sides in millimetres), the one a disc of discMm is printed on: the
+// smallest that holds it, else the largest; -1 when there is none between 60 and 140 mm.
+int ChooseDiscPage(const std::vector<double>& sides, double discMm);
 
 // The pairs of a printer's strings file ("key" = "value"; per line, C escapes), at most
 // maxBytes of it read (exposed for the tests).

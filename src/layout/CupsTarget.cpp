@@ -1,5 +1,7 @@
 #include "layout/CupsTarget.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -8,6 +10,8 @@
 
 #include <cups/cups.h>
 
+#include "i18n/DefaultTexts.h"
+#include "i18n/UserMessages.h"
 #include "layout/CupsSession.h"
 
 namespace {
@@ -32,11 +36,79 @@ CCupsTarget::~CCupsTarget()
     RemoveTemp();
 }
 
+namespace {
+
+std::string MessageText(const CUserMessages* messages, int key, const std::string& printer)
+{
+    const char* english = DefaultText(key);
+    const std::string text = messages != nullptr ? messages->Text(key) : std::string(english ? english : "");
+    return FillPlaceholder(text, printer);
+}
+
+// Hundredths of a millimetre, the unit of media-size.
+std::string Hundredths(double mm)
+{
+    return std::to_string(static_cast<long>(std::lround(mm * 100)));
+}
+
+} // namespace
+
+bool CCupsTarget::OnDiscPage() const
+{
+    return settings_.cdTray && LoadMedia() && tray_ && tray_->discPage;
+}
+
+bool CCupsTarget::DriverMovesDisc() const
+{
+    return OnDiscPage() && tray_->driverDiscOptions;
+}
+
+std::vector<std::pair<std::string, std::string>> CCupsTarget::TrayOptions() const
+{
+    std::vector<std::pair<std::string, std::string>> options;
+    if (!tray_)
+        return options;
+    std::string col = "{";
+    if (!tray_->source.empty())
+        col += "media-source=" + tray_->source + " ";
+    if (!tray_->mediaType.empty())
+        col += "media-type=" + tray_->mediaType + " ";
+    col += "media-size={x-dimension=" + Hundredths(tray_->page.size.widthMm) +
+           " y-dimension=" + Hundredths(tray_->page.size.heightMm) + "}}";
+    options.emplace_back("media-col", col);
+    if (tray_->driverDiscOptions) {
+        // Print down to the hub when the disc's hole is small; the driver's mask is as
+        // large as the disc (its sizes are in points).
+        options.emplace_back("StpCDInnerRadius", settings_.holeMm < 30 ? "Small" : "None");
+        const long outer = std::clamp(std::lround(settings_.discMm / 25.4 * 72), 184L, 340L);
+        options.emplace_back("StpCDOuterDiameter", std::to_string(outer));
+        // Its fine position counts points; every model takes at least +-15.
+        const auto points = [](double mm) {
+            return std::to_string(std::clamp(std::lround(mm / 25.4 * 72), -15L, 15L));
+        };
+        if (discOffsetXMm_ != 0)
+            options.emplace_back("StpCDXAdjustment", points(discOffsetXMm_));
+        if (discOffsetYMm_ != 0)
+            options.emplace_back("StpCDYAdjustment", points(discOffsetYMm_));
+    }
+    return options;
+}
+
 bool CCupsTarget::LoadMedia() const
 {
     if (media_)
         return true;
     CCupsPrinters printers;
+    if (settings_.cdTray) {
+        tray_ = printers.FindDiscTray(printer_, settings_.discMm);
+        if (!tray_) {
+            error_ = printers.LastError().empty() ? MessageText(settings_.messages, kMsgNoDiscTray, printer_)
+                                                  : printers.LastError();
+            return false;
+        }
+        media_ = tray_->page;
+        return true;
+    }
     media_ = printers.GetMedia(printer_, settings_.media);
     if (!media_ && settings_.media.empty() && printers.Exists(printer_)) {
         // The queue names no sheet of its own (no driver): the job's default sheet.
@@ -64,7 +136,6 @@ void CCupsTarget::RemoveTemp()
 bool CCupsTarget::StartDocument(const std::string& jobName)
 {
     error_.clear();
-    tray_.reset();
     if (pdf_) {
         error_ = "A document is open already";
         return false;
@@ -82,6 +153,8 @@ bool CCupsTarget::StartDocument(const std::string& jobName)
     }
     if (!LoadMedia())
         return false;
+    if (tray_ && tray_->source.empty() && settings_.messages != nullptr)
+        settings_.messages->ShowInformation(MessageText(settings_.messages, kMsgDiscMediaTypeOnly, printer_));
     const char* tmpdir = std::getenv("TMPDIR");
     std::string pattern = std::string(tmpdir != nullptr && *tmpdir ? tmpdir : "/tmp") + "/sleevit-job-XXXXXX";
     const int fd = mkstemp(pattern.data());
@@ -162,13 +235,11 @@ bool CCupsTarget::Submit()
     cups_option_t* options = nullptr;
     int count = 0;
     count = cupsAddOption("copies", std::to_string(settings_.copies).c_str(), count, &options);
-    if (!settings_.media.empty())
+    if (tray_) {
+        for (const auto& [name, value] : TrayOptions())
+            count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
+    } else if (!settings_.media.empty()) {
         count = cupsAddOption("media", settings_.media.c_str(), count, &options);
-    if (settings_.cdTray) {
-        CCupsPrinters printers;
-        tray_ = printers.FindCdTray(printer_);
-        if (tray_)
-            count = cupsAddOption(tray_->option.c_str(), tray_->value.c_str(), count, &options);
     }
 
     // Sending a large job to a busy server may take a while, but not for ever.

@@ -6,6 +6,7 @@
 #include "formats/FormatCatalogue.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/UserMessages.h"
+#include "layout/CoverRenderer.h"
 
 namespace {
 
@@ -93,6 +94,42 @@ CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& c
             job.messages->ShowInformation(job.messages->Text(kMsgOutsidePrintableArea));
     }
     return p;
+}
+
+CoverPlacement PlaceOnDiscPage(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
+                               Side side)
+{
+    CoverPlacement p;
+    if (formatIndex < 0 || formatIndex >= catalogue.GetCount())
+        return p;
+    const FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, side == Side::Right, true);
+    const PaperSizeMm paper = PaperOfFormat(catalogue, formatIndex);
+    // How far a manual position lies off the centre of the format's own paper.
+    const auto offCentre = [](double pos, double length, double sheet) {
+        if (pos == kAutoPosition)
+            return 0.0;
+        const double from = pos >= 0 ? pos : pos + sheet - length;
+        return from - (sheet - length) / 2;
+    };
+    const double dx = offCentre(mm.x, mm.width, paper.width);
+    const double dy = mm.x == kAutoPosition ? 0.0 : offCentre(mm.y, mm.height, paper.height);
+    const double pageW = caps.physicalWidth * 25.4 / caps.logPixelsX;
+    const double pageH = caps.physicalHeight * 25.4 / caps.logPixelsY;
+    p.width = MmToPixels(mm.width, caps.logPixelsX);
+    p.height = MmToPixels(mm.height, caps.logPixelsY);
+    p.holeSize = MmToPixels(mm.holeSize, caps.logPixelsX);
+    // Rounded rather than truncated: the centre is what the driver's disc mask meets.
+    p.x = int(std::lround(((pageW - mm.width) / 2 + dx) / 25.4 * caps.logPixelsX));
+    p.y = int(std::lround(((pageH - mm.height) / 2 + dy) / 25.4 * caps.logPixelsY));
+    return p;
+}
+
+void OffsetPlacement(CoverPlacement& placement, const DeviceCaps& caps, double xMm, double yMm)
+{
+    if (!(std::abs(xMm) < 1000 && std::abs(yMm) < 1000))
+        return;
+    placement.x += int(std::lround(xMm / 25.4 * caps.logPixelsX));
+    placement.y += int(std::lround(yMm / 25.4 * caps.logPixelsY));
 }
 
 static bool CorrectAxis(int& pos, int length, int offset, int printable)

@@ -67,6 +67,16 @@ CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& c
 std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatIndex,
                                  const CUserMessages* messages);
 
+// A disc on the square disc page of a tray job: centred at its true size. A manual
+// position moves it from the centre by as much as it lies off the centre of the format's
+// own paper (negative coordinates measured from the far edge, as on any sheet). The
+// printable area is not looked at: the driver's disc page is the disc.
+CoverPlacement PlaceOnDiscPage(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
+                               Side side);
+
+// Moves a placement by a printer's calibration offsets in millimetres (right and down).
+void OffsetPlacement(CoverPlacement& placement, const DeviceCaps& caps, double xMm, double yMm);
+
 // Moves a placement into the printable area, each axis on its own; a cover larger than
 // the printable area is centred on it. True when anything moved.
 bool CorrectToPrintableArea(CoverPlacement& placement, const PageMetrics& metrics);

@@ -66,12 +66,19 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
     // Job start: the placements of the sides that have pictures.
     const DeviceCaps caps = target.GetDeviceCaps();
     PlacementJob placementJob{request.messages, false};
+    const bool discPage = target.OnDiscPage();
+    const auto place = [&](const JobSide& s, Side side) {
+        CoverPlacement p = discPage
+                               ? PlaceOnDiscPage(caps, catalogue, s.formatIndex, side)
+                               : ComputePlacement(caps, catalogue, s.formatIndex, side, request.singlePage,
+                                                  request.checkPrintableArea, placementJob);
+        OffsetPlacement(p, caps, request.offsetXMm, request.offsetYMm);
+        return p;
+    };
     if (hasLeft)
-        result.leftPlacement = ComputePlacement(caps, catalogue, request.left.formatIndex, Side::Left,
-                                                request.singlePage, request.checkPrintableArea, placementJob);
+        result.leftPlacement = place(request.left, Side::Left);
     if (hasRight)
-        result.rightPlacement = ComputePlacement(caps, catalogue, request.right.formatIndex, Side::Right,
-                                                 request.singlePage, request.checkPrintableArea, placementJob);
+        result.rightPlacement = place(request.right, Side::Right);
 
     for (int page = range.first; page <= range.last; ++page) {
         const PageContents contents = ContentsOfPage(page, request.selection, request.singlePage, hasLeft, hasRight);
@@ -150,8 +157,9 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
         }
         batch.lastFormat = format;
         // Each page is placed with the format it is drawn with.
-        const CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, false,
-                                                          request.checkPrintableArea, placementJob);
+        CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, false,
+                                                    request.checkPrintableArea, placementJob);
+        OffsetPlacement(placement, caps, request.offsetXMm, request.offsetYMm);
         result.leftPlacement = placement;
         CDrawingSurface* dc = target.StartPage();
         if (dc == nullptr) {

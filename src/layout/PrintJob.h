@@ -35,6 +35,10 @@ struct PrintJobRequest {
     bool singlePage = false;
     bool checkPrintableArea = true;
     RenderOptions render;  // its preview flag is taken from the target
+    // The printer's calibration for this kind of job (sheet or disc): millimetres every
+    // cover is moved right and down.
+    double offsetXMm = 0;
+    double offsetYMm = 0;
     std::string jobName;
     CUserMessages* messages = nullptr;
     // Called after each page with the number of pages done; false cancels the job
@@ -53,8 +57,9 @@ struct PrintJobResult {
     std::string error;
 };
 
-// Runs the job on a target: placements at job start for the sides that have pictures,
-// then the pages of the page plan, each drawing its covers.
+// Runs the job on a target: placements at job start for the sides that have pictures
+// (on a disc page, centred discs), then the pages of the page plan, each drawing its
+// covers.
 PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request);
 
 // A batch: many files, one page each, through the left side.
@@ -68,6 +73,8 @@ struct BatchJobRequest {
     bool anyPicture = false;
     bool checkPrintableArea = true;
     RenderOptions render;
+    double offsetXMm = 0; // the printer's calibration for sheets
+    double offsetYMm = 0;
     CUserMessages* messages = nullptr;
     std::function<bool(int pagesDone)> progress;
 };

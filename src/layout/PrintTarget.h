@@ -15,6 +15,9 @@ public:
     virtual DeviceCaps GetDeviceCaps() const = 0;
     // Whether pages are shown rather than printed (guides drawn, covers not counted).
     virtual bool IsPreview() const { return false; }
+    // Whether the pages are the driver's square disc page of a disc tray job: a disc is
+    // then centred on it at its true size.
+    virtual bool OnDiscPage() const { return false; }
 
     // The job's name is what the printer's queue shows.
     virtual bool StartDocument(const std::string& jobName) = 0;

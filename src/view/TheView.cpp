@@ -351,6 +351,8 @@ void CTheView::RegisterCommands() {
     t.On(kCmdPrintBoth, [this] { RunPrint(selection_); });
     t.On(kCmdPrintPreview, [this] { RunPreview(); });
     t.On(kCmdPrintSetup, [this] { printCycle_->Setup(this); });
+    t.On(kCmdCalibration, [this] { OnCalibration(); });
+    t.On(kCmdCalibrationPage, [this] { OnCalibrationPage(); });
     t.On(kCmdExit, [this] {
         if (frame_) {
             frame_->close();

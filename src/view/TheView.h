@@ -55,6 +55,8 @@ enum ViewCommand {
     kCmdPrintBoth = 57607,
     kCmdPrintPreview = 57609,
     kCmdPrintSetup = 57606,
+    kCmdCalibration = 32850,
+    kCmdCalibrationPage = 32851,
     kCmdExit = 57665,
     kCmdOptions = 32772,
     kCmdMailLanguage = 32789,
@@ -162,6 +164,9 @@ private:
     void OnOptions();
     void OnAbout();
     void OnDonate();
+    // File > Printer Calibration... and Print Calibration Page...
+    void OnCalibration();
+    void OnCalibrationPage();
     void ApplyControlColours();
     void FillSelectors();
     std::string ShortenedLabel(const std::string& name, int statusId) const;

@@ -1,14 +1,20 @@
 // The view's dialogs: options, the format editor and the batch job's dialog.
+#include <QPrinter>
+
 #include "app/AppOptions.h"
 #include "app/PrintCycle.h"
 #include "app/ProgramFolder.h"
 #include "app/SleevitDoc.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/BatchPrintingDialog.h"
+#include "dialogs/CalibrationDialog.h"
 #include "dialogs/DonateDialog.h"
 #include "dialogs/FormatEditDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "formats/PrinterCalibration.h"
 #include "images/RasterImage.h"
+#include "layout/CupsPrinters.h"
+#include "layout/PrintJob.h"
 #include "view/Paper.h"
 #include "view/TheView.h"
 
@@ -25,6 +31,36 @@ void CTheView::OnAbout() {
 void CTheView::OnDonate() {
     CDonateDialog dialog(this, options_);
     dialog.DoModal();
+}
+
+void CTheView::OnCalibration() {
+    std::vector<CupsPrinter> printers;
+    CCupsPrinters cups;
+    cups.List(printers);
+    std::vector<std::string> names;
+    for (const CupsPrinter& p : printers) {
+        names.push_back(p.name);
+    }
+    const QString current = printCycle_->Printer().outputFileName().isEmpty() ? printCycle_->Printer().printerName()
+                                                                             : QString();
+    // Parented to the main window, so the view's own colours stay on the view.
+    CCalibrationDialog dialog(window(), messages_, names, current.toStdString(), SettingsFilePath());
+    dialog.exec();
+}
+
+void CTheView::OnCalibrationPage() {
+    // The disc outline is that of the catalogue's first disc tray format.
+    const FormatCatalogue& catalogue = document_.Catalogue();
+    double discMm = 120, holeMm = 15;
+    for (int i = 0; i < catalogue.GetCount(); ++i) {
+        if (NeedsCdTray(catalogue, i)) {
+            const FormatCatalogue::Placement disc = catalogue.GetPlacement(i, false, false);
+            discMm = disc.width;
+            holeMm = disc.holeSize;
+            break;
+        }
+    }
+    printCycle_->PrintCalibrationPage(this, discMm, holeMm, &messages_);
 }
 
 void CTheView::OnFormatEditor() {
@@ -69,6 +105,8 @@ void CTheView::RunBatchJob() {
     request.render.printBorder = options_.printBorder != 0;
     request.messages = &messages_;
     BatchJobResult details;
+    // A batch prints sheets: a disc tray asked for by an earlier job does not carry over.
+    printCycle_->SelectCdTrayPaper(false);
     PrintJobResult result = printCycle_->PrintBatch(this, request, *sides_[0].image, true, &details);
     options_.nrCoversPrinted += result.coversPrinted;
     if (result.started) {

@@ -2,6 +2,7 @@
 #include "app/AppOptions.h"
 #include "app/PrintCycle.h"
 #include "app/SleevitDoc.h"
+#include "formats/FormatCatalogue.h"
 #include "layout/PrintJob.h"
 #include "view/TheView.h"
 
@@ -33,14 +34,18 @@ void CTheView::RunPrint(PrintSelection selection) {
         }
     }
     selection_ = selection;
-    // Only the left format decides whether the job feeds from the CD tray, and the
-    // printer is switched before its dialog opens so the dialog shows the tray.
-    if (NeedsCdTray(document_.Catalogue(), sides_[0].formatIndex)) {
-        printCycle_->SelectCdTrayPaper();
-    }
+    // Only the left format decides whether the job feeds from the disc tray; the tray is
+    // looked up on the printer the dialog leaves chosen.
+    const FormatCatalogue& catalogue = document_.Catalogue();
+    const int left = sides_[0].formatIndex;
+    const bool tray = NeedsCdTray(catalogue, left);
+    const FormatCatalogue::Placement disc =
+        tray ? catalogue.GetPlacement(left, false, false) : FormatCatalogue::Placement{};
+    printCycle_->SelectCdTrayPaper(tray, tray ? disc.width : 120, disc.holeSize);
     UpdateData(true);
     printableMessageShown_ = false;
-    PrintJobResult result = printCycle_->Print(this, MakeJobRequest(false));
+    // Parented to the main window, so the view's own colours stay on the view.
+    PrintJobResult result = printCycle_->Print(window(), MakeJobRequest(false));
     options_.nrCoversPrinted += result.coversPrinted;
     printableMessageShown_ = false;
     selection_ = PrintSelection::Both;

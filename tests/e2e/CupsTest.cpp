@@ -94,7 +94,8 @@ TEST_F(CupsServer, ListsTheQueuesAndTheDefault)
     ASSERT_TRUE(printers.List(list)) << printers.LastError();
     std::vector<std::string> names;
     for (const auto& p : list)
-        names.push_back(p.name + (p.isDefault ? "*" : ""));
+        if (p.name.rfind("disc-", 0) != 0) // the real drivers' queues, where installed
+            names.push_back(p.name + (p.isDefault ? "*" : ""));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"sleevit-raw*", "sleevit-tray"}));
     EXPECT_EQ(printers.DefaultPrinter(), "sleevit-raw");
@@ -143,13 +144,17 @@ TEST_F(CupsServer, SheetsAndPrintableAreasComeFromTheDriver)
 TEST_F(CupsServer, FindsTheDiscTrayByTheDriversName)
 {
     CCupsPrinters printers;
-    const std::optional<CupsTrayChoice> tray = printers.FindCdTray("sleevit-tray");
+    const std::optional<CupsDiscTray> tray = printers.FindDiscTray("sleevit-tray", 118);
     ASSERT_TRUE(tray.has_value()) << printers.LastError();
-    // The driver's choice "CDTray", named "CD-R Tray", is media-source "disc" over IPP.
-    EXPECT_EQ(tray->option, "media-source");
-    EXPECT_EQ(tray->value, "disc");
+    // The driver's choice "CDTray", named "CD-R Tray", is media-source "disc" over IPP;
+    // its 127 mm square page is the disc page.
+    EXPECT_EQ(tray->source, "disc");
     EXPECT_EQ(tray->text, "CD-R Tray");
-    EXPECT_FALSE(printers.FindCdTray("sleevit-raw").has_value()) << "a queue without a driver has no tray";
+    EXPECT_TRUE(tray->discPage);
+    EXPECT_NEAR(tray->page.size.widthMm, 127.0, 0.1);
+    EXPECT_FALSE(printers.FindDiscTray("sleevit-raw", 118).has_value())
+        << "a queue without a driver has no tray";
+    EXPECT_EQ(printers.LastError(), "");
 }
 
 TEST_F(CupsServer, AJobArrivesWithItsNameCopiesAndPages)
@@ -165,36 +170,33 @@ TEST_F(CupsServer, AJobArrivesWithItsNameCopiesAndPages)
     EXPECT_EQ(job.copies, "3");
     EXPECT_EQ(job.data.rfind("%PDF-", 0), 0u) << "the job is a PDF";
     EXPECT_NE(job.data.find("/Count 2"), std::string::npos) << "two pages";
-    EXPECT_FALSE(target.TrayChoice().has_value());
     EXPECT_EQ(TempJobFiles(), 0) << "the temporary PDF is removed";
 }
 
-TEST_F(CupsServer, ADiscTrayJobCarriesTheTrayChoiceWhereThereIsOne)
+TEST_F(CupsServer, ADiscTrayJobAsksForTheTrayAndItsPage)
 {
-    struct Case {
-        const char* queue;
-        bool cdTray;
-        bool wantChoice;
-    };
-    const Case cases[] = {
-        {"sleevit-tray", true, true},
-        {"sleevit-tray", false, false},
-        {"sleevit-raw", true, false}, // no tray: printed as it is
-    };
-    for (const auto& c : cases) {
+    for (const bool cdTray : {true, false}) {
         CupsJobSettings settings;
-        settings.cdTray = c.cdTray;
-        CCupsTarget target(c.queue, settings);
+        settings.cdTray = cdTray;
+        CCupsTarget target("sleevit-tray", settings);
         const int id = PrintJob(target, "Microsoft Word - Document1");
-        ASSERT_GT(id, 0) << c.queue << ": " << target.LastError();
-        const CapturedJob job = WaitForJob(c.queue, id);
-        ASSERT_TRUE(job.arrived) << c.queue << ": job " << id;
-        EXPECT_EQ(HasOption(job.options, "media-source=disc"), c.wantChoice)
-            << c.queue << (c.cdTray ? " with" : " without") << " the tray: have options " << job.options;
-        EXPECT_EQ(target.TrayChoice().has_value(), c.wantChoice) << c.queue;
+        ASSERT_GT(id, 0) << target.LastError();
+        const CapturedJob job = WaitForJob("sleevit-tray", id);
+        ASSERT_TRUE(job.arrived) << "job " << id;
+        // The media-col request reaches the driver as its own options.
+        EXPECT_EQ(HasOption(job.options, "InputSlot=CDTray"), cdTray) << job.options;
+        EXPECT_EQ(HasOption(job.options, "PageSize=Tray127"), cdTray) << job.options;
+        EXPECT_EQ(target.OnDiscPage(), cdTray);
+        EXPECT_EQ(target.GetDeviceCaps().physicalWidth, cdTray ? 3000 : 4958) << "127 mm or A4 at 600 dpi";
         EXPECT_EQ(job.title, "Microsoft Word - Document1");
-        EXPECT_EQ(job.copies, "1");
     }
+    // No tray: nothing is sent.
+    CupsJobSettings settings;
+    settings.cdTray = true;
+    CCupsTarget target("sleevit-raw", settings);
+    EXPECT_FALSE(target.StartDocument("tray"));
+    EXPECT_EQ(target.LastError(), "The printer sleevit-raw has no disc tray. Nothing was printed.");
+    EXPECT_EQ(TempJobFiles(), 0);
 }
 
 TEST_F(CupsServer, FailuresSayWhatWentWrong)

@@ -6,7 +6,13 @@
 #   cupsd-fixture.sh stop DIR                stops that cupsd and waits for it
 #
 # Two queues: "sleevit-raw" (no driver) and "sleevit-tray" (a PPD of ours whose paper
-# source offers "CD-R Tray"). Both end in a capture backend that keeps each job in
+# source offers "CD-R Tray"). Where the printer driver packages are installed, queues
+# from their real PPDs as well, each twice: "disc-NAME" with the driver's whole filter
+# chain (the capture holds the printer data) and "disc-NAME-raster" whose driver filter
+# is replaced by "-" (the capture holds the CUPS raster the driver would get). NAME is
+# epson (gutenprint P50), canon (gutenprint iP4800), hp (hpcups Photosmart 3100) and
+# escpr (Artisan 630); low resolutions keep the jobs quick. All queues end in a
+# capture backend that keeps each job in
 # DIR/capture-<queue>/: job-N.data (the document), job-N.title (argument 3, the job's
 # name), job-N.copies (argument 4), job-N.options (argument 5), and job-N.done last.
 #
@@ -128,6 +134,34 @@ write_ppd() {
 PPD
 }
 
+# The PPD of a real driver: NAME DRIVER-PROGRAM URI [lpadmin -o OPTIONS...]; nothing when
+# the driver is not installed.
+DRIVER_QUEUES="epson|gutenprint.5.3|gutenprint.5.3://escp2-p50/expert|Resolution=360x180dpi
+canon|gutenprint.5.3|gutenprint.5.3://bjc-PIXMA-iP4800/expert|Resolution=300x300dpi
+hp|hplip-data|hplip-data:0/ppd/hplip/HP/hp-photosmart_3100_series.ppd|OutputMode=Draft
+escpr|escpr|escpr:0/cups/model/epson-inkjet-printer-escpr/Epson-Artisan_630-epson-escpr-en.ppd|"
+
+add_driver_queues() {
+    dir=$1
+    echo "$DRIVER_QUEUES" | while IFS='|' read -r name driver uri opts; do
+        [ -x "$SYSBIN/driver/$driver" ] || continue
+        "$SYSBIN/driver/$driver" cat "$uri" > "$dir/$name.ppd" 2>/dev/null || continue
+        grep -q '^\*cupsFilter' "$dir/$name.ppd" || continue
+        # The raster copy: the driver's filters replaced by one that hands the raster on.
+        { grep -v '^\*cupsFilter' "$dir/$name.ppd"
+          echo '*cupsFilter: "application/vnd.cups-raster 0 -"'; } > "$dir/$name-raster.ppd"
+        for q in "disc-$name" "disc-$name-raster"; do
+            ppd=$dir/$name.ppd
+            [ "$q" = "disc-$name" ] || ppd=$dir/$name-raster.ppd
+            mkdir -p "$dir/capture-$q"
+            chown lp:lp "$dir/capture-$q"
+            set -- lpadmin -p "$q" -E -v "capture:$dir/capture-$q" -P "$ppd"
+            [ -z "$opts" ] || set -- "$@" -o "$opts"
+            "$@" >/dev/null 2>&1 || echo "cupsd-fixture: cannot add $q" >&2
+        done
+    done
+}
+
 start() {
     dir=$1
     watch=${2:-}
@@ -205,6 +239,7 @@ CONF
         { stop "$dir"; die "cannot add the raw queue"; }
     lpadmin -p sleevit-tray -E -v "capture:$dir/capture-sleevit-tray" -P "$dir/tray.ppd" >/dev/null 2>&1 ||
         { stop "$dir"; die "cannot add the tray queue"; }
+    add_driver_queues "$dir"
     lpadmin -d sleevit-raw >/dev/null 2>&1 || true
 }
 

@@ -1,6 +1,6 @@
 // The print cycle to a real, private CUPS server: the job reaches the queue with its
-// name and the copies chosen in the dialog, and carries the CD tray choice only after
-// the tray was asked for. Needs root and an installed cupsd; skipped otherwise.
+// name and the copies chosen in the dialog, and asks for the disc tray only when a disc
+// is printed, on whichever printer the dialog leaves chosen. Needs root and an installed cupsd; skipped otherwise.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include <thread>
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -126,44 +127,69 @@ TEST_F(PrivateCupsd, TheQueueShowsTheJobNameAndTheCopiesOfTheDialog)
     }
 }
 
-TEST_F(PrivateCupsd, TheCdTrayIsChosenOnlyWhenAskedAndUntilAnotherPrinterIsPicked)
+// Picks a printer in the print dialog and accepts it.
+std::function<void(QPrintDialog&)> Pick(const char* queue)
+{
+    return [queue](QPrintDialog& dialog) {
+        auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+        const int index = printers != nullptr ? printers->findText(QString::fromLatin1(queue)) : -1;
+        if (index < 0) {
+            ADD_FAILURE() << "the dialog's printer list has no " << queue;
+            dialog.reject();
+            return;
+        }
+        printers->setCurrentIndex(index);
+        dialog.accept();
+    };
+}
+
+TEST_F(PrivateCupsd, TheDiscTrayIsLookedUpOnThePrinterTheDialogLeavesChosen)
 {
     request.jobName = "tray";
     CPrintCycle cycle;
     cycle.Printer().setPrinterName(QStringLiteral("sleevit-tray"));
-    const std::string tray = "media-source=disc";
+    // What the driver of the tray queue gets for the tray and its 127 mm disc page.
+    const std::string tray = "InputSlot=CDTray", page = "PageSize=Tray127";
 
     CapturedJob job = PrintThroughDialog(cycle, "sleevit-tray", Accept);
     ASSERT_TRUE(job.arrived);
     EXPECT_FALSE(HasOption(job.options, tray)) << "not asked for: have options " << job.options;
 
-    cycle.SelectCdTrayPaper();
-    for (int k = 0; k < 2; ++k) {
-        job = PrintThroughDialog(cycle, "sleevit-tray", Accept);
-        ASSERT_TRUE(job.arrived);
-        EXPECT_TRUE(HasOption(job.options, tray))
-            << "job " << k << " after asking: have options " << job.options;
-        EXPECT_TRUE(cycle.CdTray());
-    }
+    // Asked for while another printer is chosen: the dialog's choice gets the tray.
+    cycle.Printer().setPrinterName(QStringLiteral("sleevit-raw"));
+    cycle.SelectCdTrayPaper(true, 118, 22);
+    job = PrintThroughDialog(cycle, "sleevit-tray", Pick("sleevit-tray"));
+    ASSERT_TRUE(job.arrived);
+    EXPECT_TRUE(HasOption(job.options, tray) && HasOption(job.options, page)) << "have options " << job.options;
 
-    // Picking the other printer in the dialog drops the tray.
-    job = PrintThroughDialog(cycle, "sleevit-raw", [](QPrintDialog& dialog) {
-        auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
-        const int raw = printers != nullptr ? printers->findText(QStringLiteral("sleevit-raw")) : -1;
-        if (raw < 0) {
-            ADD_FAILURE() << "the dialog's printer list has no sleevit-raw";
-            dialog.reject();
-            return;
-        }
-        printers->setCurrentIndex(raw);
-        dialog.accept();
-    });
-    ASSERT_TRUE(job.arrived);
-    EXPECT_FALSE(cycle.CdTray());
-    cycle.Printer().setPrinterName(QStringLiteral("sleevit-tray"));
-    job = PrintThroughDialog(cycle, "sleevit-tray", Accept);
-    ASSERT_TRUE(job.arrived);
-    EXPECT_FALSE(HasOption(job.options, tray)) << "after another printer was picked: have " << job.options;
+    // A printer without a tray prints nothing and says so.
+    const std::set<std::string> before = server_.DoneJobs("sleevit-raw");
+    bool dialogAnswered = false, boxAnswered = false;
+    std::string shown;
+    auto dialogTimer = AnswerModal(
+        [](QWidget* w) {
+            auto* dialog = qobject_cast<QPrintDialog*>(w);
+            if (dialog != nullptr)
+                Pick("sleevit-raw")(*dialog);
+            return dialog != nullptr;
+        },
+        &dialogAnswered);
+    auto boxTimer = AnswerModal(
+        [&shown](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box != nullptr) {
+                shown = box->text().toStdString();
+                box->accept();
+            }
+            return box != nullptr;
+        },
+        &boxAnswered);
+    const PrintJobResult r = cycle.Print(nullptr, request);
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(boxAnswered);
+    EXPECT_NE(shown.find("The printer sleevit-raw has no disc tray. Nothing was printed."), std::string::npos)
+        << shown;
+    EXPECT_EQ(server_.DoneJobs("sleevit-raw"), before);
 }
 
 } // namespace

@@ -181,7 +181,9 @@ TEST_F(PrintCycleTest, AJobThatCannotStartSaysSo)
     const PrintJobResult r = cycle.Print(nullptr, request, false);
     EXPECT_FALSE(r.started);
     ASSERT_TRUE(answered) << "a message box must say that the job did not start";
-    EXPECT_EQ(text.toStdString(), "Could not start print job.");
+    // The fixed text, then the reason.
+    EXPECT_EQ(text.toStdString().rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
+        << text.toStdString();
     EXPECT_EQ(icon, QMessageBox::Warning);
     EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }

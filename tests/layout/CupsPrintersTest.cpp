@@ -13,29 +13,62 @@
 #include "layout/CupsPrinters.h"
 #include "layout/CupsTarget.h"
 
-TEST(CupsPrinters, RecognisesTheDiscTrayInAnyCase)
+TEST(CupsPrinters, RecognisesTheDiscTrayByWholeWords)
 {
     struct Case {
         const char* text;
         bool keyword;
         bool want;
     };
+    // The spellings of real drivers, and the large capacity drawer ("LCD") that a bare
+    // "cd" substring would take for a tray.
     const Case cases[] = {
+        {"cd", true, true},
+        {"cddvdtray", true, true},
+        {"disc", true, true},
         {"CD-R Tray", false, true},
-        {"cd-r tray", false, true},
-        {"Printable CD-R TRAY (rear)", false, true},
-        {"CD Tray", false, false},
-        {"CD-RTray", false, false},
-        {"cd-r-tray", false, false}, // a name is matched as it is written
-        {"cd-r-tray", true, true},   // a keyword spells the space as a dash
-        {"CD_R_Tray", true, true},
-        {"disc", true, false},
+        {"Print to CD", false, true},
+        {"CD or DVD Tray", false, true},
+        {"CD/DVD/BluRay Disc Tray", false, true},
+        {"Blu-ray tray", false, true},
+        {"lcd", true, false},
+        {"LCD", false, false},
+        {"Large Capacity (LCD)", false, false},
         {"tray-1", true, false},
+        {"Cassette", false, false},
+        {"discount", false, false},
+        {"cdtray", true, true},
+        {"cdtray", false, false},
         {"", true, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(NamesCdTray(c.text, c.keyword), c.want)
             << "\"" << c.text << "\" as a " << (c.keyword ? "keyword" : "name");
+    for (const char* type : {"disc-compat", "disc-others", "cd", "cddvdmedia", "cddvd-high", "CDDVD_HIGH"})
+        EXPECT_TRUE(IsDiscMediaType(type)) << type;
+    for (const char* type : {"stationery", "photographic-glossy", "lcd", "cardstock", ""})
+        EXPECT_FALSE(IsDiscMediaType(type)) << type;
+}
+
+TEST(CupsPrinters, ChoosesTheDiscPageThatHoldsTheDisc)
+{
+    struct Case {
+        std::vector<double> sides;
+        double disc;
+        int want;
+    };
+    const Case cases[] = {
+        {{64.91, 116.06, 119.94, 127.0}, 118, 2}, // gutenprint: CDCustom
+        {{83.96, 127.0}, 118, 1},                 // HP: CDDVD120
+        {{83.96, 127.0}, 80, 0},                  // HP: CDDVD80
+        {{64.91, 116.06}, 118, 1},                // none holds it: the largest
+        {{116.06}, 116.5, 0},                     // half a millimetre short still holds it
+        {{210.0, 30.0}, 118, -1},                 // no disc page at all
+        {{}, 118, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseDiscPage(c.sides, c.disc), c.want)
+            << c.disc << " mm on " << c.sides.size() << " pages";
 }
 
 TEST(CupsPrinters, ReadsAPrintersStringsFile)

@@ -288,3 +288,52 @@ TEST(WhyFormatCannotPrint, NamesFormatsThatCannotMakeACover)
         }
     }
 }
+
+TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
+{
+    // A 340 x 340 point disc page (119.94 mm) at 300 dpi with an off-centre printable area.
+    DeviceCaps page;
+    page.logPixelsX = page.logPixelsY = 300;
+    page.physicalWidth = page.physicalHeight = 1417;
+    page.physicalOffsetX = 40;
+    page.physicalOffsetY = 10;
+    page.horzRes = page.vertRes = 1300;
+    FormatCatalogue c;
+    CoverFormat tray = Format("Disc", "CD_TRAY", 118, 118);
+    tray.paperSize = {127, 127};
+    tray.holeSize = 22;
+    c.Append(tray);
+    // 2 mm right of (3 mm with the catalogue's calibration) and 3 mm above centred on its
+    // own 127 mm paper, where 4.5 mm from the edges centres it; the right side measured
+    // from the far edges: 3 mm right and 3 mm up again.
+    CoverFormat manual = tray;
+    manual.position = {6.5, 1.5};
+    manual.position2 = {-2.5, -7.5};
+    c.Append(manual);
+    c.SetCalibrateX(1.0); // applies to the manual position only
+
+    const auto mm = [](int px) { return px * 25.4 / 300; };
+    struct Case {
+        int format;
+        Side side;
+        double dxMm, dyMm; // the disc's centre off the page's centre
+    };
+    const Case cases[] = {
+        {0, Side::Left, 0, 0},
+        {1, Side::Left, 3.0, -3.0},
+        {1, Side::Right, 3.0, -3.0},
+    };
+    for (const Case& k : cases) {
+        const CoverPlacement p = PlaceOnDiscPage(page, c, k.format, k.side);
+        EXPECT_NEAR(mm(p.width), 118, 0.1) << k.format;
+        EXPECT_NEAR(mm(p.x) + mm(p.width) / 2 - mm(1417) / 2, k.dxMm, 0.1) << k.format;
+        EXPECT_NEAR(mm(p.y) + mm(p.height) / 2 - mm(1417) / 2, k.dyMm, 0.1) << k.format;
+        EXPECT_NEAR(mm(p.holeSize), 22, 0.1);
+    }
+    // A printer's calibration moves it by as much.
+    CoverPlacement p = PlaceOnDiscPage(page, c, 0, Side::Left);
+    const CoverPlacement before = p;
+    OffsetPlacement(p, page, 2.0, -1.5);
+    EXPECT_EQ(p.x - before.x, 24); // 2 mm at 300 dpi, rounded
+    EXPECT_EQ(p.y - before.y, -18);
+}

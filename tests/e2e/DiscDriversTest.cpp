@@ -1,0 +1,383 @@
+// Disc printing through the real printer drivers of the private print server: a disc job
+// from sleevit-cli reaches each driver with its disc tray and disc page (the same tray and
+// page commands in the printer data as a job sent by hand with the driver's own option
+// names), the raster the driver gets holds the disc centred at its true size, a queue
+// without a tray prints nothing, and a printer's calibration moves discs and sheets.
+// Needs root, cupsd and the driver packages; skipped otherwise.
+
+#include <gtest/gtest.h>
+
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PrivateCupsd.h"
+#include "cli/RunProgram.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The first page of a CUPS raster: its size and the box of its dark pixels, in
+// millimetres from the page's top-left corner.
+struct RasterPage {
+    bool valid = false;
+    double widthMm = 0, heightMm = 0;
+    double left = 0, top = 0, right = 0, bottom = 0; // the dark box
+    double CentreOffsetX() const { return (left + right) / 2 - widthMm / 2; }
+    double CentreOffsetY() const { return (top + bottom) / 2 - heightMm / 2; }
+};
+
+RasterPage ReadRaster(const std::string& path)
+{
+    RasterPage page;
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return page;
+    cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    cups_page_header2_t h;
+    if (raster != nullptr && cupsRasterReadHeader2(raster, &h) && h.HWResolution[0] > 0 &&
+        h.HWResolution[1] > 0 && h.cupsBitsPerColor == 8) {
+        // Colour spaces of white 0 count dark pixels as high, the others (RGB, RGBW) as low.
+        const bool additive = h.cupsColorSpace == CUPS_CSPACE_RGB || h.cupsColorSpace == CUPS_CSPACE_SRGB ||
+                              h.cupsColorSpace == CUPS_CSPACE_RGBW || h.cupsColorSpace == CUPS_CSPACE_W ||
+                              h.cupsColorSpace == CUPS_CSPACE_SW;
+        const unsigned bpp = std::max(1u, h.cupsBitsPerPixel / 8);
+        const unsigned channels = h.cupsColorSpace == CUPS_CSPACE_RGBW ? 3 : bpp;
+        std::vector<unsigned char> line(h.cupsBytesPerLine);
+        long minX = -1, maxX = -1, minY = -1, maxY = -1;
+        for (unsigned y = 0; y < h.cupsHeight; ++y) {
+            if (cupsRasterReadPixels(raster, line.data(), h.cupsBytesPerLine) != h.cupsBytesPerLine)
+                break;
+            for (unsigned x = 0; x < h.cupsWidth; ++x) {
+                unsigned sum = 0;
+                for (unsigned c = 0; c < channels; ++c)
+                    sum += line[x * bpp + c];
+                const unsigned level = sum / channels;
+                if (additive ? level < 128 : level >= 128) {
+                    minX = minX < 0 ? x : std::min<long>(minX, x);
+                    maxX = std::max<long>(maxX, x);
+                    minY = minY < 0 ? y : minY;
+                    maxY = y;
+                }
+            }
+        }
+        // The pixels cover the imageable area; the page is larger by the driver's margins.
+        const double mmX = 25.4 / h.HWResolution[0], mmY = 25.4 / h.HWResolution[1];
+        const double pt = 25.4 / 72;
+        page.widthMm = h.PageSize[0] * pt;
+        page.heightMm = h.PageSize[1] * pt;
+        const double x0 = h.ImagingBoundingBox[0] * pt;
+        const double y0 =
+            h.ImagingBoundingBox[3] > 0 ? (double(h.PageSize[1]) - h.ImagingBoundingBox[3]) * pt : 0.0;
+        if (minX >= 0) {
+            page.valid = true;
+            page.left = x0 + minX * mmX;
+            page.right = x0 + (maxX + 1) * mmX;
+            page.top = y0 + minY * mmY;
+            page.bottom = y0 + (maxY + 1) * mmY;
+        }
+    }
+    if (raster != nullptr)
+        cupsRasterClose(raster);
+    close(fd);
+    return page;
+}
+
+// The payload of every ESC ( c n1 n2 command of ESC/P 2 and Canon BJ data, as "c:hex".
+std::vector<std::string> EscParenCommands(const std::string& data)
+{
+    std::vector<std::string> commands;
+    for (std::size_t i = data.find("\x1b("); i != std::string::npos && i + 5 <= data.size();
+         i = data.find("\x1b(", i)) {
+        const std::size_t n = std::size_t(static_cast<unsigned char>(data[i + 3])) |
+                              std::size_t(static_cast<unsigned char>(data[i + 4])) << 8;
+        std::string hex;
+        char buf[3];
+        for (std::size_t k = i + 5; k < std::min(data.size(), i + 5 + n); ++k) {
+            std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(data[k]));
+            hex += buf;
+        }
+        commands.push_back(std::string(1, data[i + 2]) + ":" + hex);
+        if (data[i + 2] == 'F' || data[i + 2] == 'v')
+            break; // raster data follows
+        i += 5 + n;
+    }
+    return commands;
+}
+
+std::string FirstWith(const std::vector<std::string>& commands, const std::string& prefix)
+{
+    for (const std::string& c : commands)
+        if (c.rfind(prefix, 0) == 0)
+            return c;
+    return "(none)";
+}
+
+std::string Match(const std::string& data, const std::string& pattern)
+{
+    std::smatch m;
+    const std::string head = data.substr(0, 4096);
+    return std::regex_search(head, m, std::regex(pattern)) ? m.str(0) : "(none)";
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string hex;
+    char buf[3];
+    for (const char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(c));
+        hex += buf;
+    }
+    return hex;
+}
+
+// One driver: its queues' name, the options of the job sent by hand, the disc page, and
+// where its printer data says tray and page.
+struct Driver {
+    const char* name;
+    const char* reference; // lp options with the driver's own names
+    double pageMm;         // the disc page's side; 0: an A4 sheet (a disc media type only)
+    std::function<std::string(const std::string&)> tray;
+    std::function<std::string(const std::string&)> page;
+};
+
+const std::vector<Driver>& Drivers()
+{
+    // ESC/P 2: the remote command PP (paper path) and ESC ( S (paper size); Canon BJ:
+    // ESC ( l (paper feed and media) and ESC ( P (page); PCL: ESC &l#H (source) and
+    // ESC &l#A (page size); ESC/P-R: setq (media type and quality) and setj (the page).
+    static const std::vector<Driver> drivers = {
+        {"epson", "-o InputSlot=CD -o PageSize=CDCustom -o StpCDInnerRadius=Small -o StpCDOuterDiameter=334",
+         119.94, [](const std::string& d) { return Hex(d.substr(d.find("PP\x03"), 7)); },
+         [](const std::string& d) { return FirstWith(EscParenCommands(d), "S:"); }},
+        {"canon",
+         "-o InputSlot=CD -o PageSize=CDCustom -o MediaType=DiscCompat -o StpCDInnerRadius=Small "
+         "-o StpCDOuterDiameter=334",
+         119.94, [](const std::string& d) { return FirstWith(EscParenCommands(d), "l:"); },
+         [](const std::string& d) { return FirstWith(EscParenCommands(d), "P:"); }},
+        {"hp", "-o InputSlot=CDDVDTray -o PageSize=CDDVD120 -o MediaType=CDDVDMedia", 127.0,
+         [](const std::string& d) { return Match(d, "\x1b&l[0-9]+H"); },
+         [](const std::string& d) { return Match(d, "\x1b&l[0-9]+A"); }},
+        {"escpr", "-o MediaType=CDDVD_HIGH -o PageSize=A4", 0,
+         [](const std::string& d) { return Hex(d.substr(d.find("setq"), 6)); },
+         [](const std::string& d) { return Hex(d.substr(d.find("setj"), 14)); }},
+    };
+    return drivers;
+}
+
+class DiscDrivers : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server_.Start("sleevit-disc");
+        if (!server_.Running())
+            return;
+        // A black square picture: printed as a disc it is a black ring.
+        disc_ = server_.Dir() + "/disc.bmp";
+        WriteBlackBmp(disc_, 64);
+        cover_ = server_.Dir() + "/cover.bmp";
+        WriteBlackBmp(cover_, 64);
+        config_ = server_.Dir() + "/config";
+        fs::create_directories(config_);
+    }
+    static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
+
+    void SetUp() override
+    {
+        if (!server_.SkipReason().empty())
+            GTEST_SKIP() << server_.SkipReason();
+        ASSERT_TRUE(server_.Running()) << server_.Error();
+        if (!fs::exists(server_.Dir() + "/capture-disc-hp-raster"))
+            GTEST_SKIP() << "the printer driver packages are not installed";
+    }
+
+    static void WriteBlackBmp(const std::string& path, int side)
+    {
+        const int row = side * 3;
+        const int size = 54 + row * side;
+        std::string b(std::size_t(size), '\0');
+        const auto put = [&](int at, int value, int bytes) {
+            for (int k = 0; k < bytes; ++k)
+                b[std::size_t(at + k)] = char((value >> (8 * k)) & 0xff);
+        };
+        b[0] = 'B';
+        b[1] = 'M';
+        put(2, size, 4);
+        put(10, 54, 4);
+        put(14, 40, 4);
+        put(18, side, 4);
+        put(22, side, 4);
+        put(26, 1, 2);
+        put(28, 24, 2);
+        std::ofstream(path, std::ios::binary) << b;
+    }
+
+    // Runs sleevit-cli with the private server and the test's own settings folder.
+    static ProgramResult Cli(const std::string& args, const std::string& config = config_)
+    {
+        return RunProgram("CUPS_SERVER='" + server_.Dir() + "/cups.sock' XDG_CONFIG_HOME='" + config + "' '" +
+                          SLEEVIT_CLI + "' " + args);
+    }
+
+    // Waits for the next job of a queue (one not in before) and returns its data.
+    static std::string NextJob(const std::string& queue, const std::set<std::string>& before)
+    {
+        return server_.WaitForJob(queue, [&](const std::string& stem) { return before.count(stem) == 0; })
+            .data;
+    }
+
+    // Sends a file with lp and options; the printer data that came of it.
+    static std::string SendByHand(const std::string& queue, const std::string& options,
+                                  const std::string& file)
+    {
+        const std::set<std::string> before = server_.DoneJobs(queue);
+        const ProgramResult r = RunProgram("CUPS_SERVER='" + server_.Dir() + "/cups.sock' lp -d " + queue +
+                                           " " + options + " '" + file + "'");
+        EXPECT_EQ(r.status, 0) << r.err;
+        return NextJob(queue, before);
+    }
+
+    static std::string DiscJob(const std::string& queue, ProgramResult* result = nullptr)
+    {
+        const std::set<std::string> before = server_.DoneJobs(queue);
+        const ProgramResult r =
+            Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer " + queue);
+        EXPECT_EQ(r.status, 0) << queue << ": " << r.err;
+        if (result != nullptr)
+            *result = r;
+        return r.status == 0 ? NextJob(queue, before) : std::string();
+    }
+
+    static RasterPage DiscRaster(const std::string& queue, const std::string& config = config_)
+    {
+        const std::set<std::string> before = server_.DoneJobs(queue);
+        const ProgramResult r =
+            Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer " + queue, config);
+        EXPECT_EQ(r.status, 0) << queue << ": " << r.err;
+        const std::string path = server_.Dir() + "/raster.tmp";
+        std::ofstream(path, std::ios::binary) << NextJob(queue, before);
+        return ReadRaster(path);
+    }
+
+    static inline TestCupsServer server_;
+    static inline std::string disc_, cover_, config_;
+};
+
+TEST_F(DiscDrivers, ADiscJobReachesEachDriverWithTrayAndDiscPage)
+{
+    const std::string reference = server_.Dir() + "/reference.pdf";
+    ASSERT_EQ(
+        Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --to '" + reference + "'").status,
+        0);
+    for (const Driver& d : Drivers()) {
+        const std::string queue = std::string("disc-") + d.name;
+        // The raster the driver gets: its disc page with the disc centred at true size.
+        const RasterPage raster = DiscRaster(queue + "-raster");
+        ASSERT_TRUE(raster.valid) << d.name << ": no disc on the page";
+        const double side = d.pageMm > 0 ? d.pageMm : 210.0;
+        EXPECT_NEAR(raster.widthMm, side, 0.2) << d.name;
+        EXPECT_NEAR(raster.heightMm, d.pageMm > 0 ? d.pageMm : 297.0, 0.2) << d.name;
+        EXPECT_NEAR(raster.right - raster.left, 118.0, 1.0) << d.name << ": the disc's true size";
+        EXPECT_NEAR(raster.bottom - raster.top, 118.0, 1.0) << d.name;
+        if (d.pageMm > 0) {
+            EXPECT_NEAR(raster.CentreOffsetX(), 0, 0.5) << d.name << ": centred";
+            EXPECT_NEAR(raster.CentreOffsetY(), 0, 0.5) << d.name;
+        }
+        // The printer data: the tray and page commands of the job sent by hand, which
+        // the driver's default job does not have.
+        ProgramResult run;
+        const std::string ours = DiscJob(queue, &run);
+        const std::string byHand = SendByHand(queue, d.reference, reference);
+        const std::string plain = SendByHand(queue, "", reference);
+        ASSERT_FALSE(ours.empty() || byHand.empty() || plain.empty()) << d.name << ": a job did not arrive";
+        EXPECT_EQ(d.tray(ours), d.tray(byHand)) << d.name << ": tray";
+        EXPECT_EQ(d.page(ours), d.page(byHand)) << d.name << ": page";
+        EXPECT_NE(d.tray(ours), d.tray(plain)) << d.name << ": the default job has the same tray";
+        EXPECT_EQ(run.err.find("only a media type for discs") != std::string::npos, d.pageMm == 0)
+            << d.name << ": the warning of a disc media type alone: " << run.err;
+        std::printf("[ driver   ] %-6s tray %s, page %s; raster %.2f x %.2f mm, disc %.2f mm, centre "
+                    "%+.2f,%+.2f mm\n",
+                    d.name, d.tray(ours).c_str(), d.page(ours).c_str(), raster.widthMm, raster.heightMm,
+                    raster.right - raster.left, raster.CentreOffsetX(), raster.CentreOffsetY());
+    }
+}
+
+TEST_F(DiscDrivers, AQueueWithoutADiscTrayPrintsNothing)
+{
+    const std::set<std::string> before = server_.DoneJobs("sleevit-raw");
+    const ProgramResult r =
+        Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer sleevit-raw");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("The printer sleevit-raw has no disc tray. Nothing was printed."), std::string::npos)
+        << r.err;
+    // Printing nothing takes no time; a job that was wrongly sent would show up by now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(server_.DoneJobs("sleevit-raw"), before);
+}
+
+TEST_F(DiscDrivers, ThePrintersCalibrationMovesDiscsAndSheets)
+{
+    const std::string calibrated = server_.Dir() + "/calibrated";
+    fs::create_directories(calibrated);
+    const ProgramResult set = Cli("calibrate disc-hp-raster --sheet 5,-3 --disc 2,1.5", calibrated);
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(Cli("calibrate disc-hp-raster --show", calibrated).out,
+              "disc-hp-raster: sheet 5,-3 mm; disc 2,1.5 mm\n");
+
+    const RasterPage disc = DiscRaster("disc-hp-raster", calibrated);
+    ASSERT_TRUE(disc.valid);
+    EXPECT_NEAR(disc.CentreOffsetX(), 2.0, 0.3);
+    EXPECT_NEAR(disc.CentreOffsetY(), 1.5, 0.3);
+
+    // gutenprint moves its disc mask along with the picture: the driver gets the offsets
+    // (in points) and the page it is sent stays centred.
+    ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", calibrated).status, 0);
+    const std::set<std::string> epsonBefore = server_.DoneJobs("disc-epson-raster");
+    ASSERT_EQ(Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer disc-epson-raster",
+                  calibrated)
+                  .status,
+              0);
+    const CapturedJob epson = server_.WaitForJob(
+        "disc-epson-raster", [&](const std::string& s) { return epsonBefore.count(s) == 0; });
+    EXPECT_NE((" " + epson.options + " ").find(" StpCDXAdjustment=6 "), std::string::npos) << epson.options;
+    EXPECT_NE((" " + epson.options + " ").find(" StpCDYAdjustment=4 "), std::string::npos) << epson.options;
+    const std::string epsonPath = server_.Dir() + "/epson.tmp";
+    std::ofstream(epsonPath, std::ios::binary) << epson.data;
+    const RasterPage centred = ReadRaster(epsonPath);
+    EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
+    EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);
+
+    const auto sheet = [&](const std::string& config) {
+        const std::set<std::string> before = server_.DoneJobs("disc-hp-raster");
+        const ProgramResult r =
+            Cli("print --left '" + cover_ +
+                    "' --left-format 'CD Front' --no-companion --no-lines --no-border --paper a4 "
+                    "--printer disc-hp-raster",
+                config);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string path = server_.Dir() + "/sheet.tmp";
+        std::ofstream(path, std::ios::binary) << NextJob("disc-hp-raster", before);
+        return ReadRaster(path);
+    };
+    const RasterPage plain = sheet(config_);
+    const RasterPage moved = sheet(calibrated);
+    ASSERT_TRUE(plain.valid && moved.valid);
+    EXPECT_NEAR(moved.widthMm, 210.0, 0.5) << "--paper a4 is the sheet asked for";
+    EXPECT_NEAR(moved.left - plain.left, 5.0, 0.3);
+    EXPECT_NEAR(moved.top - plain.top, -3.0, 0.3);
+}
+
+} // namespace

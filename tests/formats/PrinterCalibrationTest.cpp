@@ -1,0 +1,83 @@
+// Per-printer calibration in the settings file: read back as written, other settings
+// and other printers kept, queue names of any characters, and bad input refused.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "formats/PrinterCalibration.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(PrinterCalibration, StoredPerQueueBesideTheOtherSettings)
+{
+    const fs::path dir = fs::temp_directory_path() / ("sleevit-calib-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    const std::string path = (dir / "Tessaly" / "Sleevit.conf").string();
+
+    EXPECT_EQ(ReadPrinterCalibration(path, "any"), PrinterCalibration{}) << "no file: zeros";
+    ASSERT_TRUE(WritePrinterCalibration(path, "Epson P50", {1.5, -2, 0.25, 3})) << "the folder is made";
+    ASSERT_TRUE(WritePrinterCalibration(path, "hp", {0, 0, -1, 1}));
+    EXPECT_EQ(ReadPrinterCalibration(path, "Epson P50"), (PrinterCalibration{1.5, -2, 0.25, 3}));
+    EXPECT_EQ(ReadPrinterCalibration(path, "hp"), (PrinterCalibration{0, 0, -1, 1}));
+    EXPECT_NE(ReadAll(path).find("Epson%20P50.sheet-x=1.5\n"), std::string::npos) << ReadAll(path);
+
+    // The window's own settings around the section stay as they are; a changed queue
+    // keeps one set of lines.
+    const std::string before = ReadAll(path);
+    std::ofstream(path, std::ios::binary) << "[Options]\nBatchMode=1\n\n" << before << "[Paths]\nLeft=/a b\n";
+    ASSERT_TRUE(WritePrinterCalibration(path, "hp", {4, 5, 6, 7}));
+    const std::string text = ReadAll(path);
+    EXPECT_EQ(text.rfind("[Options]\nBatchMode=1\n", 0), 0u) << text;
+    EXPECT_NE(text.find("[Paths]\nLeft=/a b\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("hp.disc-y="), text.rfind("hp.disc-y=")) << text;
+    EXPECT_EQ(ReadPrinterCalibration(path, "hp"), (PrinterCalibration{4, 5, 6, 7}));
+    EXPECT_EQ(ReadPrinterCalibration(path, "Epson P50").sheetX, 1.5);
+
+    // Out of range or not numbers: refused when written, zero when read.
+    EXPECT_FALSE(WritePrinterCalibration(path, "hp", {51, 0, 0, 0}));
+    EXPECT_FALSE(WritePrinterCalibration(path, "hp", {0, 0, 0, std::nan("")}));
+    std::ofstream(path, std::ios::app) << "[PrinterCalibration]\nodd.sheet-x=abc\nodd.sheet-y=1e9\n";
+    EXPECT_EQ(ReadPrinterCalibration(path, "odd"), PrinterCalibration{});
+    fs::remove_all(dir);
+}
+
+TEST(PrinterCalibration, OffsetPairs)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        double x, y;
+    };
+    const Case cases[] = {
+        {"1.5,-2", true, 1.5, -2}, {"0,0", true, 0, 0},    {" +3 , 4 ", true, 3, 4}, {"1,2,3", false, 0, 0},
+        {"1;2", false, 0, 0},      {"1,", false, 0, 0},    {"60,0", false, 0, 0},    {"1,5mm", false, 0, 0},
+        {"", false, 0, 0},         {"nan,0", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const auto pair = ParseOffsetPair(c.text);
+        EXPECT_EQ(pair.has_value(), c.ok) << c.text;
+        if (pair && c.ok) {
+            EXPECT_EQ(pair->first, c.x) << c.text;
+            EXPECT_EQ(pair->second, c.y) << c.text;
+        }
+    }
+}
+
+} // namespace
