@@ -17,6 +17,7 @@
 
 #include "app/PrintPreviewWindow.h"
 #include "app/PrintProgressWindow.h"
+#include "dialogs/DialogTextSource.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfTarget.h"
 #include "layout/RasterPageTarget.h"
@@ -28,8 +29,8 @@ const char* const kTitle = "Sleevit";
 
 void ShowCouldNotStart(QWidget* parent)
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle), QString::fromLatin1(kCouldNotStart),
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle),
+                    QString::fromStdString(DialogText(8003, kCouldNotStart)), QMessageBox::Ok, parent);
     box.exec();
 }
 

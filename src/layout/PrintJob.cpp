@@ -109,6 +109,11 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
     result.started = true;
     const DeviceCaps caps = target.GetDeviceCaps();
     PlacementJob placementJob{request.messages, false};
+    // The right cover is the same on every page, so it is placed once.
+    const bool withRight = request.singlePage && Loaded(request.right);
+    if (withRight)
+        result.rightPlacement = ComputePlacement(caps, catalogue, request.right.formatIndex, Side::Right,
+                                                 true, request.checkPrintableArea, placementJob);
 
     for (const std::string& path : request.files) {
         const int type = ImageTypeFromPath(path);
@@ -121,8 +126,9 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
                                : DetectFormat(image, catalogue, request.autoRotate, *request.messages);
         batch.lastFormat = format;
         // Each page is placed with the format it is drawn with.
-        const CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, false,
-                                                          request.checkPrintableArea, placementJob);
+        const CoverPlacement placement =
+            ComputePlacement(caps, catalogue, format, Side::Left, request.singlePage,
+                             request.checkPrintableArea, placementJob);
         result.leftPlacement = placement;
         CDrawingSurface* dc = target.StartPage();
         if (dc == nullptr) {
@@ -131,6 +137,9 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
             return batch;
         }
         if (RenderCover(*dc, placement, image, catalogue, format, render))
+            ++result.coversPrinted;
+        if (withRight && RenderCover(*dc, result.rightPlacement, *request.right.image, catalogue,
+                                     request.right.formatIndex, render))
             ++result.coversPrinted;
         if (!target.EndPage()) {
             result.error = target.LastError();

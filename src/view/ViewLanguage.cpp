@@ -10,6 +10,7 @@
 #include "app/AppOptions.h"
 #include "app/MainMenu.h"
 #include "app/MenuTextTable.h"
+#include "app/QtTranslation.h"
 #include "app/WindowTexts.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageTable.h"
@@ -62,6 +63,7 @@ void CTheView::ApplyMenuTexts() {
 }
 
 void CTheView::ApplyLanguage() {
+    ApplyQtTranslation(language_.CurrentLanguage());
     CFormTexts texts(form_, frame_);
     for (const ControlKey& pair : kFormTexts) {
         language_.TranslateWindow(texts, pair.controlId, pair.key, false);
