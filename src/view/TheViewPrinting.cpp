@@ -54,7 +54,7 @@ void CTheView::RunPrint(PrintSelection selection) {
     UpdateData(true);
     PrintJobRequest request = MakeJobRequest(false);
     if (CoversOverlapOnOneSheet(request, printCycle_->SheetCaps(CPrintCycle::kPreviewDpi))) {
-        const OverlapAnswer answer = AskAboutOverlap(this);
+        const OverlapAnswer answer = AskAboutOverlap(window());
         if (answer == OverlapAnswer::Cancel) {
             selection_ = PrintSelection::Both;
             return;

@@ -43,7 +43,7 @@ void CTheView::InitDefaults() {
         language_.SetDefault(key, DefaultText(key));
     }
     language_.ScanLanguageFiles(programFolder_ + "/languages");
-    for (int key : {1000, 5008, 7000, 6000, 6001}) {
+    for (int key : {1000, 5008, 7000, 6000, 6001, 8020, 8040, 8041}) {
         language_.SetDefault(key, DefaultText(key));
     }
 }

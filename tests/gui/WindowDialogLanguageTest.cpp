@@ -73,6 +73,9 @@ TEST(WindowDialogLanguage, PreviewDonationOptionsAndQtTextsFollowTheLanguage)
         SaveScreenScreenshot("print-preview-german");
     });
     LookAtModal(run, kCmdDonate, [](QWidget& donate) { EXPECT_EQ(Title(donate), "Für Sleevit spenden"); });
+    ASSERT_TRUE(run.View().Commands().Execute(32773)); // English
+    LookAtModal(run, kCmdDonate, [](QWidget& donate) { EXPECT_EQ(Title(donate), "Donate to Sleevit"); });
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdGerman));
     if (QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
                           QStringLiteral("/qtbase_de.qm"))) {
         EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
@@ -99,6 +102,7 @@ TEST(WindowDialogLanguage, TheFormatEditorAddsALineOverTheMainWindow)
                 if (cut == nullptr)
                     return false;
                 EXPECT_EQ(cut->parentWidget(), &editor);
+                EXPECT_EQ(Title(*cut), "Cut Line");
                 for (int id : {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
                                CCutLineDialog::kIdY2}) {
                     auto* edit = cut->Form().ItemAs<QLineEdit>(id);

@@ -150,7 +150,7 @@ TEST_F(WindowPrint, OverlappingCoversOnASinglePageAskFirst)
                 if (modal->objectName() != QLatin1String("overlapQuestion")) {
                     return false;
                 }
-                SaveDialogScreenshot(*modal, "overlap-question");
+                SaveScreenScreenshot("overlap-question");
                 modal->findChild<QAbstractButton*>(QLatin1String(answer.button))->click();
                 return true;
             },
