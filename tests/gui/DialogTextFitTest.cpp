@@ -9,18 +9,23 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QLayout>
 #include <QStyle>
+#include <QStyleOptionButton>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 
 #include "GuiApp.h"
+#include "gui/MainWindowSupport.h"
+#include "app/AppSettings.h"
+#include "dialogs/ExtendedFileDialog.h"
 #include "app/AppOptions.h"
 #include "app/QtTranslation.h"
 #include "app/TemplateDialog.h"
-#include "app/WindowTexts.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/DonateDialog.h"
@@ -29,6 +34,7 @@
 #include "formats/FormatCatalogue.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
+#include "view/TheView.h"
 
 namespace {
 
@@ -37,33 +43,34 @@ std::string Shown(const QString& text)
     return text.toStdString();
 }
 
-// The width a control's text needs beyond the text itself: the indicator of a switch,
-// the frame of a button.
-int Chrome(QWidget& control)
+// The room a button, switch or radio draws its text in: the style's own contents
+// rectangle, inside the frame or beside the indicator.
+int TextRoom(QAbstractButton& control)
 {
-    QStyle* style = control.style();
+    QStyleOptionButton option;
+    option.initFrom(&control);
+    option.text = control.text();
+    QStyle::SubElement element = QStyle::SE_PushButtonContents;
     if (qobject_cast<QCheckBox*>(&control))
-        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &control) +
-               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &control);
-    if (qobject_cast<QRadioButton*>(&control))
-        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, &control) +
-               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, &control);
-    if (qobject_cast<QPushButton*>(&control))
-        return 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &control);
-    return 0;
+        element = QStyle::SE_CheckBoxContents;
+    else if (qobject_cast<QRadioButton*>(&control))
+        element = QStyle::SE_RadioButtonContents;
+    return control.style()->subElementRect(element, &option, &control).width();
 }
 
-// What does not fit in one dialog, one line each.
-std::vector<std::string> Overflows(CTemplateDialog& dialog)
+// What does not fit in one window, one line each.
+std::vector<std::string> Overflows(QWidget& window)
 {
     std::vector<std::string> out;
-    for (QWidget* control : dialog.findChildren<QWidget*>()) {
+    for (QWidget* control : window.findChildren<QWidget*>()) {
         if (control->isHidden())
             continue;
         QString text;
         bool wraps = false;
+        int width = control->contentsRect().width();
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
             text = button->text();
+            width = TextRoom(*button);
         } else if (auto* label = qobject_cast<QLabel*>(control)) {
             if (label->textFormat() == Qt::RichText || !label->pixmap().isNull())
                 continue;
@@ -74,58 +81,70 @@ std::vector<std::string> Overflows(CTemplateDialog& dialog)
             continue;
         const QFontMetrics metrics(control->font());
         const QString plain = QString(text).remove(QRegularExpression(QStringLiteral("&(?!&)")));
-        const QRect room = control->contentsRect();
-        bool fits = true;
-        if (wraps) {
-            const QRect need =
-                metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, plain);
-            fits = need.height() <= room.height();
-        } else {
-            fits = metrics.horizontalAdvance(plain) + Chrome(*control) <= room.width();
-        }
+        const int height = control->contentsRect().height();
+        const bool fits =
+            wraps ? metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, plain).height() <= height
+                  : metrics.horizontalAdvance(plain) <= width;
         if (!fits)
             out.push_back("\"" + Shown(plain) + "\" (" + std::to_string(metrics.horizontalAdvance(plain)) +
-                          " px) in " + std::to_string(room.width()) + " x " + std::to_string(room.height()));
+                          " px) in " + std::to_string(width) + " x " + std::to_string(height));
     }
     return out;
 }
 
 TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
 {
-    EnsureGuiApp();
+    // The program's own window and language table, switched through its menu; the
+    // dialogs translate themselves from that table.
+    ProgramRun run;
+    namespace fs = std::filesystem;
+    fs::create_directories(run.folder.File("languages"));
+    for (const LanguageName& language : kLanguageNames)
+        if (language.index != kEnglishLanguage && language.index != kTranslationLanguage)
+            fs::copy_file(std::string(SLEEVIT_SOURCE_DIR "/data/languages/") + language.fileName,
+                          run.folder.File(std::string("languages/") + language.fileName));
+    run.Start();
+
     AppOptions options;
+    AppSettings settings(run.folder.File("fit.ini"));
     FormatCatalogue catalogue;
     catalogue.AddFormat("CD Front");
-    const std::function<std::unique_ptr<CTemplateDialog>()> dialogs[] = {
-        [&] { return std::make_unique<COptionsDialog>(options); },
-        [&] { return std::make_unique<CBatchPrintingDialog>(catalogue); },
-        [&] { return std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0); },
-        [&] { return std::make_unique<CDonateDialog>(nullptr, options); },
-        [&] { return std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres); },
-        [&] { return std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches); },
+    const auto opened = [](std::unique_ptr<CTemplateDialog> dialog) {
+        EXPECT_TRUE(dialog->Create());
+        return std::unique_ptr<QWidget>(std::move(dialog));
     };
-    LanguageTable table;
-    table.UseBuiltInDefaults();
-    table.ScanLanguageFiles(SLEEVIT_SOURCE_DIR "/data/languages");
-    InstallDialogLanguage(&table);
+    const std::function<std::unique_ptr<QWidget>()> dialogs[] = {
+        [&] { return opened(std::make_unique<COptionsDialog>(options)); },
+        [&] { return opened(std::make_unique<CBatchPrintingDialog>(catalogue)); },
+        [&] { return opened(std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0)); },
+        [&] { return opened(std::make_unique<CDonateDialog>(nullptr, options)); },
+        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres)); },
+        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches)); },
+        [&] {
+            auto files = std::make_unique<CExtendedFileDialog>(false, settings);
+            files->layout()->activate();  // its own labels stand in a layout
+            return std::unique_ptr<QWidget>(std::move(files));
+        },
+    };
     std::ostringstream report;
     int problems = 0;
+    const auto note = [&](const char* language, const char* window, const std::vector<std::string>& overflows) {
+        for (const std::string& overflow : overflows) {
+            report << "  " << language << ", " << window << ": " << overflow << "\n";
+            ++problems;
+        }
+    };
     for (const LanguageName& language : kLanguageNames) {
         if (language.index == kTranslationLanguage)
             continue;
-        table.SelectLanguage(language.index);
-        ASSERT_EQ(table.CurrentLanguage(), language.index) << language.name;
+        ASSERT_TRUE(run.View().Commands().Execute(language.commandId)) << language.name;
+        ASSERT_EQ(run.View().Language().CurrentLanguage(), language.index) << language.name;
+        note(language.name, "main window", Overflows(run.View()));
         for (const auto& make : dialogs) {
-            std::unique_ptr<CTemplateDialog> dialog = make();
-            ASSERT_TRUE(dialog->Create());
-            for (const std::string& overflow : Overflows(*dialog)) {
-                report << "  " << language.name << ", " << dialog->metaObject()->className() << ": "
-                       << overflow << "\n";
-                ++problems;
-            }
+            std::unique_ptr<QWidget> dialog = make();
+            note(language.name, dialog->metaObject()->className(), Overflows(*dialog));
         }
     }
-    InstallDialogLanguage(nullptr);
     EXPECT_EQ(problems, 0) << "texts that do not fit:\n" << report.str();
 }
 
