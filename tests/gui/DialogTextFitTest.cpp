@@ -6,10 +6,10 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QLayout>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -20,18 +20,18 @@
 #include <string>
 
 #include "GuiApp.h"
-#include "gui/MainWindowSupport.h"
-#include "app/AppSettings.h"
-#include "dialogs/ExtendedFileDialog.h"
 #include "app/AppOptions.h"
+#include "app/AppSettings.h"
 #include "app/QtTranslation.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/DonateDialog.h"
+#include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/FormatEditDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "formats/FormatCatalogue.h"
+#include "gui/MainWindowSupport.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
 #include "view/TheView.h"
@@ -83,8 +83,9 @@ std::vector<std::string> Overflows(QWidget& window)
         const QString plain = QString(text).remove(QRegularExpression(QStringLiteral("&(?!&)")));
         const int height = control->contentsRect().height();
         const bool fits =
-            wraps ? metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, plain).height() <= height
-                  : metrics.horizontalAdvance(plain) <= width;
+            wraps
+                ? metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, plain).height() <= height
+                : metrics.horizontalAdvance(plain) <= width;
         if (!fits)
             out.push_back("\"" + Shown(plain) + "\" (" + std::to_string(metrics.horizontalAdvance(plain)) +
                           " px) in " + std::to_string(width) + " x " + std::to_string(height));
@@ -122,13 +123,14 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
         [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches)); },
         [&] {
             auto files = std::make_unique<CExtendedFileDialog>(false, settings);
-            files->layout()->activate();  // its own labels stand in a layout
+            files->layout()->activate(); // its own labels stand in a layout
             return std::unique_ptr<QWidget>(std::move(files));
         },
     };
     std::ostringstream report;
     int problems = 0;
-    const auto note = [&](const char* language, const char* window, const std::vector<std::string>& overflows) {
+    const auto note = [&](const char* language, const char* window,
+                          const std::vector<std::string>& overflows) {
         for (const std::string& overflow : overflows) {
             report << "  " << language << ", " << window << ": " << overflow << "\n";
             ++problems;
