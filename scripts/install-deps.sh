@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libcairo2-dev libcups2-dev
   libfontconfig-dev libfreetype-dev
   libgtest-dev libgmock-dev libbenchmark-dev

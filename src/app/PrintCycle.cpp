@@ -17,6 +17,7 @@
 
 #include "app/PrintPreviewWindow.h"
 #include "app/PrintProgressWindow.h"
+#include "dialogs/DialogTextSource.h"
 #include "formats/PrinterCalibration.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/UserMessages.h"
@@ -33,7 +34,7 @@ const char* const kTitle = "Sleevit";
 // The printer's reason, when it gave one, follows the fixed text.
 void ShowCouldNotStart(QWidget* parent, const std::string& reason = std::string())
 {
-    QString text = QString::fromLatin1(kCouldNotStart);
+    QString text = QString::fromStdString(DialogText(8003, kCouldNotStart));
     if (!reason.empty())
         text += QStringLiteral("\n\n") + QString::fromStdString(reason);
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle), text, QMessageBox::Ok, parent);

@@ -9,9 +9,16 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "dialogs/DialogTextSource.h"
 #include "layout/RasterSurface.h"
 
 namespace {
+
+// A text of the window in the current language.
+QString Text(int key, const char* english)
+{
+    return QString::fromStdString(DialogText(key, english));
+}
 
 // Grey around the sheets and between them, in screen pixels.
 constexpr int kGap = 12;
@@ -86,21 +93,21 @@ private:
 CPrintPreviewWindow::CPrintPreviewWindow(std::vector<QImage> sheets, QWidget* parent)
     : QDialog(parent), sheets_(std::move(sheets))
 {
-    setWindowTitle(QStringLiteral("Print Preview"));
+    setWindowTitle(Text(8004, "Print Preview"));
     setObjectName(QStringLiteral("printPreview"));
-    auto button = [this](const char* text, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
+    auto button = [this](int key, const char* text, const char* name) {
+        auto* b = new QPushButton(Text(key, text), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
     };
-    print_ = button("&Print...", "print");
-    next_ = button("&Next Page", "next");
-    prev_ = button("Pre&v Page", "prev");
-    pages_ = button("&Two Page", "pages");
-    zoomIn_ = button("Zoom &In", "zoomIn");
-    zoomOut_ = button("Zoom &Out", "zoomOut");
-    close_ = button("&Close", "close");
+    print_ = button(8005, "&Print...", "print");
+    next_ = button(8006, "&Next Page", "next");
+    prev_ = button(8007, "Pre&v Page", "prev");
+    pages_ = button(8008, "&Two Page", "pages");
+    zoomIn_ = button(8010, "Zoom &In", "zoomIn");
+    zoomOut_ = button(8011, "Zoom &Out", "zoomOut");
+    close_ = button(8012, "&Close", "close");
 
     connect(print_, &QPushButton::clicked, this, [this] {
         printRequested_ = true;
@@ -218,7 +225,7 @@ void CPrintPreviewWindow::Update()
     const int step = twoPages_ ? 2 : 1;
     next_->setEnabled(current_ + step < PageCount());
     prev_->setEnabled(current_ > 0);
-    pages_->setText(twoPages_ ? QStringLiteral("&One Page") : QStringLiteral("&Two Page"));
+    pages_->setText(twoPages_ ? Text(8009, "&One Page") : Text(8008, "&Two Page"));
     pages_->setEnabled(twoPages_ || PageCount() >= 2);
     zoomIn_->setEnabled(zoom_ < kMaxZoom && PageCount() > 0);
     zoomOut_->setEnabled(zoom_ > 0);

@@ -5,11 +5,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/DialogTextSource.h"
+
 CPrintProgressWindow::CPrintProgressWindow(const QString& documentName, const QString& printerName,
                                            QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Printing"));
+    setWindowTitle(QString::fromStdString(DialogText(8000, "Printing")));
     setObjectName(QStringLiteral("printProgress"));
     // The rest of the program waits while the job runs; only Cancel answers.
     setWindowModality(Qt::ApplicationModal);
@@ -23,7 +25,7 @@ CPrintProgressWindow::CPrintProgressWindow(const QString& documentName, const QS
     pageLabel_ = new QLabel(this);
     pageLabel_->setObjectName(QStringLiteral("page"));
     pageLabel_->setAlignment(Qt::AlignHCenter);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(QString::fromStdString(DialogText(8001, "Cancel")), this);
     cancel_->setObjectName(QStringLiteral("cancel"));
     cancel_->setDefault(true);
     connect(cancel_, &QPushButton::clicked, this, &CPrintProgressWindow::reject);
@@ -44,7 +46,9 @@ CPrintProgressWindow::CPrintProgressWindow(const QString& documentName, const QS
 void CPrintProgressWindow::SetPage(int page)
 {
     page_ = page;
-    pageLabel_->setText(QStringLiteral("Page %1").arg(page));
+    // The page number stands where the text has its "%d".
+    pageLabel_->setText(QString::fromStdString(DialogText(8002, "Page %d"))
+                            .replace(QStringLiteral("%d"), QString::number(page)));
     if (isVisible())
         repaint();
 }

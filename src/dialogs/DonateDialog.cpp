@@ -25,6 +25,7 @@ void CDonateDialog::DoDataExchange(bool save)
 void CDonateDialog::OnInitDialog()
 {
     showAtStartUp_ = options_.showDonationDialog ? 1 : 0;
+    TranslateDialog(*this, kTextPairs, kCaptionKey);
     CTemplateDialog::OnInitDialog();
     if (auto* link = Form().ItemAs<CHyperLink>(kIdDonateLink)) {
         link->setFont(

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+
+#include "app/DialogTexts.h"
 #include "app/TemplateDialog.h"
 
 struct AppOptions;
@@ -16,6 +19,14 @@ public:
     static constexpr int kIdHelpText = 1002;
     static constexpr int kIdDonateLink = 1003;
     static constexpr int kIdShowAtStartUp = 1004;
+
+    static constexpr int kCaptionKey = 8020;
+    static constexpr std::array<TextPair, 4> kTextPairs{{
+        {kIdFreeText, 8021},
+        {kIdHelpText, 8022},
+        {kIdShowAtStartUp, 8023},
+        {kIdOk, 8024},
+    }};
 
     CDonateDialog(QWidget* parent, AppOptions& options);
 

@@ -12,7 +12,9 @@
 #include <functional>
 
 #include "app/ProgramFolder.h"
+#include "dialogs/CutLineDialog.h"
 #include "dialogs/CutLineList.h"
+#include "dialogs/DialogTextSource.h"
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
 #include "view/Paper.h"
@@ -424,6 +426,9 @@ void CFormatEditDialog::Refresh()
 
     if (auto* cutLines = form.ItemAs<QListWidget>(kCutLines))
         FillCutLineList(*cutLines, catalogue_, sel, unit_);
+    form.Enable(kAddLine, true);
+    form.Enable(kAddRect, true);
+    EnableCutLineButtons();
 
     UpdateData(false);
     refreshing_ = was;
@@ -440,6 +445,13 @@ void CFormatEditDialog::OnCommand(int id, Notification what)
             Refresh();
         return;
     }
+    if (id == kCutLines) {
+        if (what == Notification::DoubleClicked && !refreshing_)
+            OnEditCutLine();
+        else
+            EnableCutLineButtons();
+        return;
+    }
     // Programmatic changes while the controls are filled must not echo back.
     if (refreshing_)
         return;
@@ -454,6 +466,16 @@ void CFormatEditDialog::OnCommand(int id, Notification what)
             break;
         case kRemove:
             OnRemove();
+            break;
+        case kAddLine:
+        case kAddRect:
+            OnAddCutLine(id == kAddRect);
+            break;
+        case kEditLine:
+            OnEditCutLine();
+            break;
+        case kDeleteLine:
+            OnDeleteCutLine();
             break;
         case kMoveUp:
             OnMove(-1);
@@ -762,4 +784,82 @@ void CFormatEditDialog::OnCancel()
     if (backupTaken_)
         catalogue_.RestoreBackup();
     CTemplateDialog::OnCancel();
+}
+
+int CFormatEditDialog::SelectedCutLine() const
+{
+    auto* list = Form().ItemAs<QListWidget>(kCutLines);
+    if (list == nullptr || SelectedFormat() < 0)
+        return -1;
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void CFormatEditDialog::EnableCutLineButtons()
+{
+    const bool chosen = SelectedCutLine() >= 0;
+    Form().Enable(kEditLine, chosen);
+    Form().Enable(kDeleteLine, chosen);
+}
+
+void CFormatEditDialog::OnAddCutLine(bool rectangle)
+{
+    const int sel = SelectedFormat();
+    if (sel < 0)
+        return;
+    const int count = rectangle ? catalogue_.GetRectCount(sel) : catalogue_.GetLineCount(sel);
+    if (count >= kMaxCutLines) {
+        QMessageBox::information(this, QStringLiteral("Sleevit"),
+                                 ToQt(DialogText(CCutLineDialog::kFullKey, CCutLineDialog::kFullEnglish)));
+        return;
+    }
+    CCutLineDialog dialog(this, rectangle, unit_);
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    if (rectangle)
+        catalogue_.AddRect(sel, dialog.Entry());
+    else
+        catalogue_.AddLine(sel, dialog.Entry());
+    Refresh();
+    RepaintPreviews();
+    if (auto* list = Form().ItemAs<QListWidget>(kCutLines)) {
+        const int row = rectangle ? catalogue_.GetLineCount(sel) + catalogue_.GetRectCount(sel) - 1
+                                  : catalogue_.GetLineCount(sel) - 1;
+        list->setCurrentRow(row);
+    }
+}
+
+void CFormatEditDialog::OnEditCutLine()
+{
+    const int sel = SelectedFormat();
+    const int row = SelectedCutLine();
+    if (sel < 0 || row < 0)
+        return;
+    // The list holds the lines first, then the rectangles.
+    const bool rectangle = row >= catalogue_.GetLineCount(sel);
+    const int k = rectangle ? row - catalogue_.GetLineCount(sel) : row;
+    CutLine entry;
+    entry.solid = rectangle ? catalogue_.GetRect(sel, k, entry.x1, entry.y1, entry.x2, entry.y2)
+                            : catalogue_.GetLine(sel, k, entry.x1, entry.y1, entry.x2, entry.y2);
+    CCutLineDialog dialog(this, rectangle, unit_);
+    dialog.SetEntry(entry);
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    catalogue_.SetCutLine(sel, rectangle, k, dialog.Entry());
+    Refresh();
+    RepaintPreviews();
+    if (auto* list = Form().ItemAs<QListWidget>(kCutLines))
+        list->setCurrentRow(row);
+}
+
+void CFormatEditDialog::OnDeleteCutLine()
+{
+    const int sel = SelectedFormat();
+    const int row = SelectedCutLine();
+    if (sel < 0 || row < 0)
+        return;
+    const bool rectangle = row >= catalogue_.GetLineCount(sel);
+    catalogue_.RemoveCutLine(sel, rectangle, rectangle ? row - catalogue_.GetLineCount(sel) : row);
+    Refresh();
+    RepaintPreviews();
 }

@@ -146,6 +146,13 @@ private:
     void OnSpin(int id, int delta);
     void OnCheck(int id);
     void OnTypedValue(int id);
+    // The cut-line list's buttons: a new line or rectangle, the selected entry changed
+    // or removed; the list and the previews follow at once.
+    int SelectedCutLine() const;
+    void EnableCutLineButtons();
+    void OnAddCutLine(bool rectangle);
+    void OnEditCutLine();
+    void OnDeleteCutLine();
 
     FormatCatalogue& catalogue_;
     std::string readPath_;

@@ -39,6 +39,9 @@ struct CutLineList {
 
     // Appends an entry; false (and nothing stored) when the list is full.
     bool Add(const CutLine& line);
+    // Replaces or removes entry k; false for a position outside the list.
+    bool Set(int k, const CutLine& line);
+    bool Remove(int k);
     bool operator==(const CutLineList& other) const;
 };
 

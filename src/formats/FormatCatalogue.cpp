@@ -10,6 +10,24 @@ bool CutLineList::Add(const CutLine& line)
     return true;
 }
 
+bool CutLineList::Set(int k, const CutLine& line)
+{
+    if (k < 0 || k >= count)
+        return false;
+    entries[static_cast<std::size_t>(k)] = line;
+    return true;
+}
+
+bool CutLineList::Remove(int k)
+{
+    if (k < 0 || k >= count)
+        return false;
+    for (int n = k; n + 1 < count; ++n)
+        entries[static_cast<std::size_t>(n)] = entries[static_cast<std::size_t>(n + 1)];
+    entries[static_cast<std::size_t>(--count)] = CutLine{};
+    return true;
+}
+
 bool CutLineList::operator==(const CutLineList& other) const
 {
     if (count != other.count)
@@ -253,6 +271,18 @@ bool FormatCatalogue::AddRect(int i, const CutLine& rect)
 {
     CoverFormat* f = At(i);
     return f && f->rects.Add(rect);
+}
+
+bool FormatCatalogue::SetCutLine(int i, bool rect, int k, const CutLine& line)
+{
+    CoverFormat* f = At(i);
+    return f && (rect ? f->rects : f->lines).Set(k, line);
+}
+
+bool FormatCatalogue::RemoveCutLine(int i, bool rect, int k)
+{
+    CoverFormat* f = At(i);
+    return f && (rect ? f->rects : f->lines).Remove(k);
 }
 
 bool FormatCatalogue::HasRemap(int i) const

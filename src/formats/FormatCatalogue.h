@@ -63,6 +63,10 @@ public:
     bool GetRect(int i, int k, double& x1, double& y1, double& x2, double& y2) const;
     bool AddLine(int i, const CutLine& line);
     bool AddRect(int i, const CutLine& rect);
+    // Entry k of the format's rectangles (rect) or lines, replaced or removed; false
+    // for a bad position.
+    bool SetCutLine(int i, bool rect, int k, const CutLine& line);
+    bool RemoveCutLine(int i, bool rect, int k);
 
     bool HasRemap(int i) const;
     int GetRemap(int i) const;

@@ -9,7 +9,7 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031; 8100-8112; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
+// 7000-7031; 8000-8051; 8100-8112; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
 // because translators and saved language files refer to them.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
@@ -146,6 +146,44 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {7030, "Ok"},
     {7031, "Cancel"},
 
+    // The printing windows, the donation dialog, the single-page overlap question and
+    // the format editor's cut line dialog.
+    {8000, "Printing"},
+    {8001, "Cancel"},
+    {8002, "Page %d"},
+    {8003, "Could not start print job."},
+    {8004, "Print Preview"},
+    {8005, "&Print..."},
+    {8006, "&Next Page"},
+    {8007, "Pre&v Page"},
+    {8008, "&Two Page"},
+    {8009, "&One Page"},
+    {8010, "Zoom &In"},
+    {8011, "Zoom &Out"},
+    {8012, "&Close"},
+    {8020, "Donate to Sleevit"},
+    {8021, "Sleevit is free: you may use it, copy it and give it away without paying anything."},
+    {8022,
+     "If it saves you time, a donation of any size helps keep its development going: new cover formats, "
+     "languages and fixes."},
+    {8023, "Show this at start-up"},
+    {8024, "OK"},
+    {8030, "The two covers overlap on a single page. Print them on two pages instead?"},
+    {8031, "Two Pages"},
+    {8032, "Print Anyway"},
+    {8033, "Cancel"},
+    {8040, "Cut Line"},
+    {8041, "Cut Rectangle"},
+    {8042, "Between two points"},
+    {8043, "From:"},
+    {8044, "To:"},
+    {8045, "Along an edge:"},
+    {8046, "Left, top:"},
+    {8047, "Width, height:"},
+    {8048, "Dashed"},
+    {8049, "OK"},
+    {8050, "Cancel"},
+    {8051, "A format holds at most ten lines and ten rectangles."},
     {8100, "The printer %s has no disc tray. Nothing was printed."},
     {8101, "The printer %s has no disc tray, only a media type for discs: the disc is printed "
            "on an ordinary sheet, and where it lands on the disc is up to the printer."},

@@ -7,7 +7,7 @@
 // with the English text of each key: the fall-back of every language. A key's position
 // in the catalogue is its index into every language's list of texts.
 
-inline constexpr int kLanguageKeyCount = 142;
+inline constexpr int kLanguageKeyCount = 176;
 
 // The key at a catalogue position (0 .. kLanguageKeyCount - 1).
 int LanguageKeyAt(int index);

@@ -220,3 +220,14 @@ std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatInd
     }
     return std::string();
 }
+
+bool CoversOverlap(const CoverPlacement& a, const CoverPlacement& b)
+{
+    if (a.width <= 0 || a.height <= 0 || b.width <= 0 || b.height <= 0)
+        return false;
+    const long long ax2 = static_cast<long long>(a.x) + a.width;
+    const long long ay2 = static_cast<long long>(a.y) + a.height;
+    const long long bx2 = static_cast<long long>(b.x) + b.width;
+    const long long by2 = static_cast<long long>(b.y) + b.height;
+    return a.x < bx2 && b.x < ax2 && a.y < by2 && b.y < ay2;
+}

@@ -95,3 +95,7 @@ struct PageContents {
 };
 PageContents ContentsOfPage(int page, PrintSelection selection, bool singlePage, bool hasLeftImage,
                             bool hasRightImage);
+
+// Whether two covers share any part of the sheet (touching edges do not count); an
+// empty placement overlaps nothing.
+bool CoversOverlap(const CoverPlacement& a, const CoverPlacement& b);

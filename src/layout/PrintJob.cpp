@@ -132,6 +132,13 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
     result.started = true;
     const DeviceCaps caps = target.GetDeviceCaps();
     PlacementJob placementJob{request.messages, false};
+    // The right cover is the same on every page, so it is placed once.
+    const bool withRight = request.singlePage && Loaded(request.right);
+    if (withRight) {
+        result.rightPlacement = ComputePlacement(caps, catalogue, request.right.formatIndex, Side::Right,
+                                                 true, request.checkPrintableArea, placementJob);
+        OffsetPlacement(result.rightPlacement, caps, request.offsetXMm, request.offsetYMm);
+    }
 
     for (const std::string& path : request.files) {
         const int type = ImageTypeFromPath(path);
@@ -157,7 +164,7 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
         }
         batch.lastFormat = format;
         // Each page is placed with the format it is drawn with.
-        CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, false,
+        CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, request.singlePage,
                                                     request.checkPrintableArea, placementJob);
         OffsetPlacement(placement, caps, request.offsetXMm, request.offsetYMm);
         result.leftPlacement = placement;
@@ -168,6 +175,9 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
             return batch;
         }
         if (RenderCover(*dc, placement, image, catalogue, format, render))
+            ++result.coversPrinted;
+        if (withRight && RenderCover(*dc, result.rightPlacement, *request.right.image, catalogue,
+                                     request.right.formatIndex, render))
             ++result.coversPrinted;
         if (!target.EndPage()) {
             result.error = target.LastError();

@@ -67,6 +67,9 @@ struct BatchJobRequest {
     const FormatCatalogue* catalogue = nullptr;
     std::vector<std::string> files;
     int forcedFormat = -1;     // -1: detect each file's format
+    // With single page on, every page also carries this cover in its right place.
+    bool singlePage = false;
+    JobSide right;
     bool autoRotate = true;
     // Any picture the decoders read, whatever its name; else only the names ending in
     // .bmp, .gif, .jpg, .jpeg and .png are taken.
@@ -89,7 +92,8 @@ struct BatchJobResult {
     int lastFormat = -1;               // the format the last page was drawn with
 };
 
-// Loads each file in turn into image (the left side's), detects or forces its format,
-// places it with that format and prints it on a page of its own. The job is named
+// Loads each file in turn into image (a scratch picture of the caller's, never a side's
+// own), detects or forces its format, places it with that format and prints it on a
+// page of its own, with the right cover beside it on a single page. The job is named
 // "Sleevit".
 BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request, CRasterImage& image);

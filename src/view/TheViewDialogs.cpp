@@ -93,28 +93,24 @@ void CTheView::RunBatchJob() {
     if (dialog.DoModal() != QDialog::Accepted) {
         return;
     }
-    sides_[0].formatIndex = dialog.GetFormat();
+    UpdateData(true);
 
     BatchJobRequest request;
     request.catalogue = &catalogue;
     request.files = batchFiles_;
-    request.forcedFormat = sides_[0].formatIndex;
+    request.forcedFormat = dialog.GetFormat();
+    request.singlePage = printOnSinglePage_ != 0;
+    request.right = JobSide{sides_[1].image, sides_[1].formatIndex};
     request.autoRotate = options_.autoRotate != 0;
     request.checkPrintableArea = options_.checkPrintableArea != 0;
     request.render.drawCutLines = drawCutAndFoldLines_ != 0;
     request.render.printBorder = options_.printBorder != 0;
     request.messages = &messages_;
-    BatchJobResult details;
     // A batch prints sheets: a disc tray asked for by an earlier job does not carry over.
     printCycle_->SelectCdTrayPaper(false);
-    PrintJobResult result = printCycle_->PrintBatch(this, request, *sides_[0].image, true, &details);
+    // The batch's files pass through a picture of their own: the papers, their names
+    // and their formats stay what the user loaded.
+    CRasterImage batchImage;
+    PrintJobResult result = printCycle_->PrintBatch(this, request, batchImage);
     options_.nrCoversPrinted += result.coversPrinted;
-    if (result.started) {
-        // The left side now holds the batch's last picture in its last format: show it
-        // that way rather than leave the paper and buttons out of step.
-        sides_[0].formatIndex = details.lastFormat;
-        sides_[0].paper->SetImage(sides_[0].image);
-        RefreshSides();
-        update();
-    }
 }

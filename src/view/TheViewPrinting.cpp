@@ -3,8 +3,31 @@
 #include "app/PrintCycle.h"
 #include "app/SleevitDoc.h"
 #include "formats/FormatCatalogue.h"
+#include "dialogs/OverlapQuestion.h"
+#include "images/RasterImage.h"
 #include "layout/PrintJob.h"
 #include "view/TheView.h"
+
+namespace {
+
+// Whether a job puts both covers on one sheet where they would overlap, placed on the
+// sheet of the printer settings the print dialog starts from.
+bool CoversOverlapOnOneSheet(const PrintJobRequest& request, const DeviceCaps& caps)
+{
+    const auto loaded = [](const JobSide& side) { return side.image != nullptr && side.image->IsValid(); };
+    if (!request.singlePage || request.selection == PrintSelection::Right || !loaded(request.left) ||
+        !loaded(request.right)) {
+        return false;
+    }
+    PlacementJob quiet; // the real job tells about corrections; this look does not
+    const CoverPlacement left = ComputePlacement(caps, *request.catalogue, request.left.formatIndex,
+                                                 Side::Left, true, request.checkPrintableArea, quiet);
+    const CoverPlacement right = ComputePlacement(caps, *request.catalogue, request.right.formatIndex,
+                                                  Side::Right, true, request.checkPrintableArea, quiet);
+    return CoversOverlap(left, right);
+}
+
+} // namespace
 
 PrintJobRequest CTheView::MakeJobRequest(bool preview) {
     PrintJobRequest request;
@@ -43,9 +66,23 @@ void CTheView::RunPrint(PrintSelection selection) {
         tray ? catalogue.GetPlacement(left, false, false) : FormatCatalogue::Placement{};
     printCycle_->SelectCdTrayPaper(tray, tray ? disc.width : 120, disc.holeSize);
     UpdateData(true);
+    PrintJobRequest request = MakeJobRequest(false);
+    if (CoversOverlapOnOneSheet(request, printCycle_->SheetCaps(CPrintCycle::kPreviewDpi))) {
+        const OverlapAnswer answer = AskAboutOverlap(window());
+        if (answer == OverlapAnswer::Cancel) {
+            selection_ = PrintSelection::Both;
+            return;
+        }
+        // Both covers on a page each, for this job only; the single-page setting stays
+        // as the user set it.
+        if (answer == OverlapAnswer::TwoPages) {
+            request.singlePage = false;
+            request.selection = PrintSelection::Both;
+        }
+    }
     printableMessageShown_ = false;
     // Parented to the main window, so the view's own colours stay on the view.
-    PrintJobResult result = printCycle_->Print(window(), MakeJobRequest(false));
+    PrintJobResult result = printCycle_->Print(window(), std::move(request));
     options_.nrCoversPrinted += result.coversPrinted;
     printableMessageShown_ = false;
     selection_ = PrintSelection::Both;

@@ -10,6 +10,7 @@
 #include "app/AppOptions.h"
 #include "app/MainMenu.h"
 #include "app/MenuTextTable.h"
+#include "app/QtTranslation.h"
 #include "app/WindowTexts.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageTable.h"
@@ -42,7 +43,7 @@ void CTheView::InitDefaults() {
         language_.SetDefault(key, DefaultText(key));
     }
     language_.ScanLanguageFiles(programFolder_ + "/languages");
-    for (int key : {1000, 5008, 7000, 6000, 6001}) {
+    for (int key : {1000, 5008, 7000, 6000, 6001, 8020, 8040, 8041}) {
         language_.SetDefault(key, DefaultText(key));
     }
 }
@@ -62,6 +63,7 @@ void CTheView::ApplyMenuTexts() {
 }
 
 void CTheView::ApplyLanguage() {
+    ApplyQtTranslation(language_.CurrentLanguage());
     CFormTexts texts(form_, frame_);
     for (const ControlKey& pair : kFormTexts) {
         language_.TranslateWindow(texts, pair.controlId, pair.key, false);

@@ -78,6 +78,19 @@ TEST(FormatCatalogue, CutLineCapacityIsTen)
     EXPECT_TRUE(c.GetLine(0, 4, x1, y1, x2, y2));
     EXPECT_EQ(x1, 4.0);
     EXPECT_FALSE(c.GetLine(0, 10, x1, y1, x2, y2));
+
+    // Replacing and removing keep the order of the others; a full list takes one again
+    // once an entry is gone, and bad positions change nothing.
+    EXPECT_TRUE(c.SetCutLine(0, false, 4, {40, 1, 2, 3, false}));
+    EXPECT_TRUE(c.RemoveCutLine(0, false, 0));
+    EXPECT_EQ(c.GetLineCount(0), 9);
+    EXPECT_FALSE(c.GetLine(0, 3, x1, y1, x2, y2));
+    EXPECT_EQ(x1, 40.0);
+    EXPECT_TRUE(c.AddLine(0, {99, 0, 0, 0, true}));
+    EXPECT_FALSE(c.RemoveCutLine(0, false, 10));
+    EXPECT_FALSE(c.SetCutLine(0, true, 0, {})); // no rectangles yet
+    EXPECT_FALSE(c.RemoveCutLine(1, false, 0)); // no such format
+    EXPECT_EQ(c.GetLineCount(0), 10);
 }
 
 TEST(FormatCatalogue, FindByTypeIsExact)

@@ -16,3 +16,21 @@ inline void SaveDialogScreenshot(QWidget& window, const char* name)
     QDir().mkpath(folder);
     window.grab().save(folder + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".png"));
 }
+
+// The whole screen, the window manager's frames included, once the window system has
+// drawn what is open: a dialog over the main window it belongs to.
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+inline void SaveScreenScreenshot(const char* name)
+{
+    const QString folder = qEnvironmentVariable("SLEEVIT_SCREENSHOT_DIR");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (folder.isEmpty() || screen == nullptr)
+        return;
+    QTest::qWait(700);
+    QDir().mkpath(folder);
+    screen->grabWindow(0).save(folder + QLatin1Char('/') + QString::fromLatin1(name) +
+                               QStringLiteral(".png"));
+}

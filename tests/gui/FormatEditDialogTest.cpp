@@ -28,6 +28,7 @@
 #include "DialogScreenshot.h"
 #include "GuiApp.h"
 #include "app/DialogTexts.h"
+#include "dialogs/CutLineDialog.h"
 #include "dialogs/CutLineList.h"
 #include "dialogs/FormatEditDialog.h"
 #include "formats/FormatCatalogue.h"
@@ -683,8 +684,104 @@ TEST_F(EditorTest, CutLineListFollowsSelectionAndUnit)
               (std::vector<std::string>{"LINE = LEFT, SOLID", "LINE = (0.00, 0.00)(0.00, 4.72), DASHED"}));
     SelectRow(1);
     EXPECT_TRUE(Rows(kCutLines).empty());
-    for (int id : {kAddLine, kAddRect, kEditLine, kDeleteLine})
-        EXPECT_FALSE(Enabled(id)) << "cut-line button " << id;
+    EXPECT_TRUE(Enabled(kAddLine) && Enabled(kAddRect));
+    EXPECT_FALSE(Enabled(kEditLine) || Enabled(kDeleteLine)) << "nothing to edit or delete";
+}
+
+// Answers the cut line dialog: the fields typed as a user would, then OK.
+bool AnswerCutLine(QWidget* modal, const std::vector<QString>& values, bool dashed, int edge = -1)
+{
+    auto* cut = qobject_cast<CCutLineDialog*>(modal);
+    if (cut == nullptr)
+        return false;
+    if (edge >= 0) {
+        cut->Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
+        cut->Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
+    }
+    const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                          CCutLineDialog::kIdY2};
+    for (std::size_t n = 0; n < values.size(); ++n) {
+        auto* edit = cut->Form().ItemAs<QLineEdit>(fields[n]);
+        edit->selectAll();
+        QTest::keyClicks(edit, values[n]);
+    }
+    if (cut->Form().Checked(CCutLineDialog::kIdDashed) != dashed)
+        cut->Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+    SaveDialogScreenshot(*modal, "format-editor-cut-line");
+    cut->Form().ItemAs<QAbstractButton>(kIdOk)->click();
+    return true;
+}
+
+TEST_F(EditorTest, CutLinesAreAddedEditedAndDeletedInTheEditorsUnit)
+{
+    CoverFormat f = MakeFormat("Lines");
+    f.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
+    catalogue.Append(f);
+    Open(0);
+    Click(kInches);
+    {
+        ModalAnswer answer([](QWidget* m) { return AnswerCutLine(m, {"1", "0", "1", "4.72"}, true); });
+        Click(kAddLine);
+        ASSERT_TRUE(answer.Answered());
+    }
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    EXPECT_FALSE(catalogue.GetLine(0, 1, x1, y1, x2, y2)) << "dashed";
+    EXPECT_DOUBLE_EQ(x1, 25.4);
+    EXPECT_NEAR(y2, 119.888, 1e-9);
+    EXPECT_EQ(Rows(kCutLines),
+              (std::vector<std::string>{"LINE = LEFT, SOLID", "LINE = (1.00, 0.00)(1.00, 4.72), DASHED"}));
+
+    // A rectangle without a width cannot be taken; with one it lands after the lines.
+    Click(kMillimetres);
+    bool okWhileEmpty = true;
+    {
+        ModalAnswer answer([&](QWidget* m) {
+            auto* cut = qobject_cast<CCutLineDialog*>(m);
+            if (cut == nullptr)
+                return false;
+            QTest::keyClicks(cut->Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2), QStringLiteral("0"));
+            okWhileEmpty = cut->Form().Enabled(kIdOk);
+            return AnswerCutLine(m, {"5", "6", "70", "80"}, false);
+        });
+        Click(kAddRect);
+        ASSERT_TRUE(answer.Answered());
+    }
+    EXPECT_FALSE(okWhileEmpty);
+    EXPECT_EQ(Rows(kCutLines).back(), "RECT = (5.0, 6.0)(70.0, 80.0), SOLID");
+
+    // Edit turns the edge line into the top edge; Delete removes the line, so the
+    // rectangle moves up one row.
+    Item<QListWidget>(kCutLines)->setCurrentRow(0);
+    EXPECT_TRUE(Enabled(kEditLine) && Enabled(kDeleteLine));
+    {
+        ModalAnswer answer([](QWidget* m) { return AnswerCutLine(m, {}, false, 2); });
+        Click(kEditLine);
+        ASSERT_TRUE(answer.Answered());
+    }
+    EXPECT_EQ(Rows(kCutLines).front(), "LINE = TOP, SOLID");
+    Item<QListWidget>(kCutLines)->setCurrentRow(1);
+    Click(kDeleteLine);
+    EXPECT_EQ(Rows(kCutLines),
+              (std::vector<std::string>{"LINE = TOP, SOLID", "RECT = (5.0, 6.0)(70.0, 80.0), SOLID"}));
+
+    // Full: ten lines, and the eleventh is refused with a word instead of a dialog.
+    while (catalogue.GetLineCount(0) < kMaxCutLines)
+        catalogue.AddLine(0, {1, 1, 2, 2, true});
+    bool told = false;
+    {
+        ModalAnswer answer([&](QWidget* m) {
+            auto* box = qobject_cast<QMessageBox*>(m);
+            if (box == nullptr)
+                return false;
+            told = box->text().toStdString() == CCutLineDialog::kFullEnglish;
+            box->accept();
+            return true;
+        });
+        Click(kAddLine);
+        ASSERT_TRUE(answer.Answered());
+    }
+    EXPECT_TRUE(told);
+    EXPECT_EQ(catalogue.GetLineCount(0), kMaxCutLines);
 }
 
 TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)

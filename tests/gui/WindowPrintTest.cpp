@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "app/PrintCycle.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
+#include "gui/DialogScreenshot.h"
 #include "gui/MainWindowSupport.h"
 #include "layout/Placement.h"
 #include "view/Paper.h"
@@ -128,6 +130,49 @@ TEST_F(WindowPrint, PrintLeftOnASinglePagePrintsBothCoversOnOneSheetUnderAMasked
     EXPECT_FALSE(FindColourBox(pdf, 1, 100, everywhere, kBlue, run.folder.Path()).IsEmpty());
 }
 
+TEST_F(WindowPrint, OverlappingCoversOnASinglePageAskFirst)
+{
+    constexpr int kDvdSleeve = 3;
+    run.View().Left().formatIndex = kDvdSleeve;
+    run.View().RefreshSides();
+    run.View().Form().SetChecked(kSinglePageBox, true);
+    const struct {
+        const char* button;
+        int pages; // -1: nothing printed
+    } answers[] = {{"twoPages", 2}, {"printAnyway", 1}, {"cancel", -1}};
+    for (const auto& answer : answers) {
+        const std::string pdf = run.folder.File(std::string(answer.button) + ".pdf");
+        run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
+        run.View().PrintCycle().Printer().setPageSize(QPageSize(QPageSize::Letter));
+        bool asked = false, printed = false;
+        auto ask = AnswerModal(
+            [&answer](QWidget* modal) {
+                if (modal->objectName() != QLatin1String("overlapQuestion")) {
+                    return false;
+                }
+                SaveScreenScreenshot("overlap-question");
+                modal->findChild<QAbstractButton*>(QLatin1String(answer.button))->click();
+                return true;
+            },
+            &asked);
+        auto print = AnswerModal(AcceptPrintDialog(), &printed);
+        ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
+        EXPECT_TRUE(asked) << answer.button;
+        EXPECT_EQ(printed, answer.pages > 0) << answer.button;
+        EXPECT_EQ(PdfPageCount(pdf), answer.pages) << answer.button;
+    }
+    EXPECT_EQ(run.View().PrintOnSinglePage(), 1) << "two pages hold for one job only";
+
+    // Two fronts meet at the middle line: no question.
+    run.View().Left().formatIndex = kCdFront;
+    run.View().RefreshSides();
+    bool asked = false;
+    auto ask = AnswerModal(
+        [](QWidget* modal) { return modal->objectName() == QLatin1String("overlapQuestion"); }, &asked);
+    PrintFromWindow(run, kCmdPrintLeft, run.folder.File("fronts.pdf"));
+    EXPECT_FALSE(asked);
+}
+
 TEST_F(WindowPrint, OnlyALeftCdTrayFormatSwitchesToTheTray)
 {
     run.View().Right().formatIndex = kCdTray;
@@ -154,6 +199,18 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced) {
             const std::string path = run.folder.File("cover" + std::to_string(i) + ".png");
             ASSERT_TRUE(WritePngFile(path, 120, 120, kRed));
             files << QString::fromStdString(path);
+        }
+        // The forced run starts with the user's own covers loaded and single page on: a
+        // batch prints the right cover on every sheet and leaves both papers alone.
+        if (forced) {
+            run.Options().autoDetectFormat = 0;
+            run.Options().autoload2ndImage = 0;
+            ASSERT_TRUE(WritePngFile(run.folder.File("mine.png"), 120, 60, kBlue));
+            run.View().LoadCover(Side::Left, run.folder.File("mine.png"));
+            run.View().LoadCover(Side::Right, run.folder.File("mine.png"));
+            run.View().Left().formatIndex = 2;
+            run.View().RefreshSides();
+            run.View().Form().SetChecked(kSinglePageBox, true);
         }
         const std::string pdf = run.folder.File("batch.pdf");
         run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
@@ -188,12 +245,24 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced) {
         const CoverPlacement want =
             ComputePlacement(caps, run.app->Document().Catalogue(), kCdFront, Side::Left, false, true, job);
         const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20, want.y + want.height + 20};
+        const CoverPlacement right =
+            ComputePlacement(caps, run.app->Document().Catalogue(), run.View().Right().formatIndex,
+                             Side::Right, true, true, job);
+        const SurfaceRect rightSearch{right.x, right.y, right.x + right.width, right.y + right.height};
         for (int page = 1; page <= 3; ++page) {
             const SurfaceRect have = FindColourBox(pdf, page, CPrintCycle::kPrintDpi, search, kRed, run.folder.Path());
             ASSERT_FALSE(have.IsEmpty()) << "page " << page;
             EXPECT_NEAR(have.left, want.x, 1) << "page " << page;
             EXPECT_NEAR(have.top, want.y, 1) << "page " << page;
             EXPECT_NEAR(have.right, want.x + want.width, 1) << "page " << page;
+            const SurfaceRect back =
+                FindColourBox(pdf, page, CPrintCycle::kPrintDpi, rightSearch, kBlue, run.folder.Path());
+            EXPECT_EQ(back.IsEmpty(), !forced) << "page " << page;
+        }
+        if (forced) {
+            EXPECT_EQ(run.View().Left().fileName, "mine.png");
+            EXPECT_EQ(run.View().Left().formatIndex, 2);
+            EXPECT_EQ(run.View().Left().image->GetHeight(), 60) << "the left paper keeps the user's picture";
         }
     }
 }

@@ -109,6 +109,22 @@ TEST(Placement, AutomaticOtherTypesUseTheHalvesOrTheMiddle)
     EXPECT_EQ(l600.y, (3300 - 2787) / 2);
 }
 
+TEST(Placement, ADvdSleeveAndACdFrontOverlapOnOneSheetTwoFrontsDoNot)
+{
+    FormatCatalogue c;
+    c.Append(Format("CD Front", "CD_FRONT", 120, 120));
+    c.Append(Format("DVD", "DVD", 183, 273));
+    for (const DeviceCaps& caps : {A4At300(), LetterAt600()}) {
+        const CoverPlacement front = Place(caps, c, 0, Side::Right, true).placement;
+        EXPECT_TRUE(CoversOverlap(Place(caps, c, 1, Side::Left, true).placement, front));
+        EXPECT_FALSE(CoversOverlap(Place(caps, c, 0, Side::Left, true).placement, front))
+            << "two fronts meet at the middle line without sharing a row";
+    }
+    EXPECT_FALSE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{10, 0, 10, 10, 0}));
+    EXPECT_TRUE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{9, 9, 10, 10, 0}));
+    EXPECT_FALSE(CoversOverlap(CoverPlacement{}, CoverPlacement{0, 0, 10, 10, 0}));
+}
+
 TEST(Placement, ManualCoordinatesWithCalibrationAndFromTheFarEdge)
 {
     FormatCatalogue c;

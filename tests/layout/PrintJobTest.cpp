@@ -253,6 +253,23 @@ TEST_F(Batch, OnePagePerReadableFileEachPlacedWithItsOwnFormat)
     EXPECT_EQ(r.lastFormat, 0);
     EXPECT_EQ(r.job.leftPlacement.width, MmToPixels(60, 100));
 
+    // Single page: every sheet carries the right cover below the batch's own.
+    constexpr SurfaceColour kGreen = RgbColour(0, 255, 0);
+    CRasterImage right;
+    Fill(right, 20, 20, kGreen);
+    request.singlePage = true;
+    request.right = {&right, 0};
+    CRasterPageTarget single(SmallSheet());
+    r = RunBatchJob(single, request, image);
+    ASSERT_EQ(single.Pages().size(), 2u);
+    EXPECT_EQ(r.job.coversPrinted, 4);
+    EXPECT_GT(r.job.rightPlacement.y, r.job.leftPlacement.y);
+    EXPECT_EQ(Centre(*single.Pages()[0], r.job.leftPlacement, caps), kRed);
+    EXPECT_EQ(Centre(*single.Pages()[1], r.job.leftPlacement, caps), kBlue);
+    for (const auto& page : single.Pages())
+        EXPECT_EQ(Centre(*page, r.job.rightPlacement, caps), kGreen);
+    request.singlePage = false;
+
     // Nothing readable: no job at all.
     request.files = {(folder / "broken.bmp").string()};
     CRasterPageTarget empty(SmallSheet());
