@@ -9,8 +9,8 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031. The texts are used as they stand, odd spelling and spacing included,
-// because translators and saved language files refer to them.
+// 7000-7031; 8200-8204. The texts are used as they stand (translators and saved
+// language files refer to them), odd spacing included.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
 
@@ -61,7 +61,7 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {3037, "Hungarian"},
     {3038, "Mestreechs (a Dutch dialect)"},
     {3039, "Estonian"},
-    {3040, "Brazilian Portugese"},
+    {3040, "Brazilian Portuguese"},
     {3041, "Czech"},
     {3042, "&Donate to Author..."},
     {3043, "Latvian"},
@@ -94,7 +94,7 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {5006, "All Supported Graphic Formats"},
     {5007, "All Files"},
     {5008, "Options"},
-    {5009, "Automatically correct orientation when loading  covers."},
+    {5009, "Automatically correct orientation when loading covers."},
     {5010, "Dummy print job name (for printing at the office ;-)"},
     {5011, "Reload previous covers on startup."},
     {5012, "Try to load matching cover (if possible, based on keywords in the file name)."},
@@ -145,6 +145,12 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {7029, "Millimeters"},
     {7030, "Ok"},
     {7031, "Cancel"},
+
+    {8200, "This picture could not be loaded; the side keeps what it had:"},
+    {8201, "This picture could be loaded only in part; what is missing stays blank:"},
+    {8202, "%s more lines of the catalogue were ignored as well."},
+    {8203, "The program's catalogue cannot be changed, so your cover formats were saved in\n%s\nSleevit reads them from there from now on."},
+    {8204, "Load a picture and choose its cover format before printing this side."},
 }};
 } // namespace
 
