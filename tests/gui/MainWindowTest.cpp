@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -116,7 +117,7 @@ TEST(MainWindow, StoredFormatsOutOfRangeBecomeNoFormatAndAreWrittenSo)
     EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
 }
 
-TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsWithTheirCompanion)
+TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
 {
     ProgramRun run;
     const std::string front = run.folder.File("Album front.png");
@@ -133,13 +134,14 @@ TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsWithTheirCompanion)
     ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1); }));
 
     EXPECT_EQ(run.View().Left().image->GetWidth(), 120);
-    // The companion became the right recent file, so it is what the right side shows.
-    EXPECT_EQ(run.Options().recentFileRight, back);
-    EXPECT_EQ(run.View().Right().image->GetWidth(), 151);
+    // The right picture the user had comes back, not the left cover's companion.
+    EXPECT_EQ(run.Options().recentFileRight, other);
+    EXPECT_EQ(run.View().Right().image->GetWidth(), 90);
+    EXPECT_EQ(run.View().Right().fileName, "other.png");
     EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
     run.Close();
     AppSettings reread(run.folder.File("settings.ini"));
-    EXPECT_EQ(reread.ReadText(Setting::RecentFileRight), back);
+    EXPECT_EQ(reread.ReadText(Setting::RecentFileRight), other);
 }
 
 TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
@@ -149,7 +151,22 @@ TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
     ASSERT_TRUE(WritePngFile(right, 50, 50, 0x00FF00));
     run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
     run.settings->WriteText(Setting::RecentFileRight, right);
+    // The missing file is named in a message.
+    bool told = false;
+    std::string message;
+    auto answer = AnswerModal(
+        [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box) {
+                message = box->text().toStdString();
+                box->accept();
+            }
+            return box != nullptr;
+        },
+        &told);
     run.Start();
+    EXPECT_TRUE(told);
+    EXPECT_NE(message.find("gone.jpg"), std::string::npos) << message;
     EXPECT_FALSE(run.View().Left().image->IsValid());
     EXPECT_TRUE(run.View().Right().image->IsValid());
 }
@@ -296,11 +313,28 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     // A named pipe with a picture's name must not hang the load waiting for a writer.
     const std::string pipe = run.folder.File("pipe.jpg");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string& path : {broken, pipe, run.folder.File("cover.tif"), run.folder.File("cover")}) {
-        run.View().LoadCover(Side::Left, path);
-        EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << path;
-        EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << path;
-        EXPECT_EQ(run.Options().recentFileLeft, good) << path;
+    // Files of a picture type that cannot be read are named in a message; files of no
+    // picture type are passed over.
+    const struct {
+        std::string path;
+        bool told;
+    } cases[] = {{broken, true}, {pipe, true}, {run.folder.File("cover.tif"), false}, {run.folder.File("cover"), false}};
+    for (const auto& c : cases) {
+        bool told = false;
+        auto answer = AnswerModal(
+            [](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (box) {
+                    box->accept();
+                }
+                return box != nullptr;
+            },
+            &told);
+        run.View().LoadCover(Side::Left, c.path);
+        EXPECT_EQ(told, c.told) << c.path;
+        EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << c.path;
+        EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << c.path;
+        EXPECT_EQ(run.Options().recentFileLeft, good) << c.path;
     }
 }
 
@@ -316,6 +350,9 @@ TEST(MainWindow, LongFileNamesAreShortenedFromTheFront)
     ASSERT_EQ(shown.substr(0, 3), "...");
     EXPECT_EQ(shown.substr(shown.size() - 12), " the end.png");
     EXPECT_LT(shown.size(), name.size());
+    auto* status = run.View().Form().ItemAs<QLabel>(kLeftStatus);
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->contentsRect().width())
+        << "the shortened name fits whole, its last letter included";
     EXPECT_EQ(run.View().Left().fileName, name) << "the job name uses the whole name";
 }
 
