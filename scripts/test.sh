@@ -14,6 +14,9 @@ cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLEEVIT
 cmake --build build-release -j "$jobs"
 ctest --test-dir build-release --output-on-failure -j "$jobs"
 
+echo "== Installed as an ordinary user"
+bash scripts/installed-user-test.sh build-release
+
 echo "== Sanitizer build (ASan + UBSan)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSLEEVIT_SANITIZE=ON -DSLEEVIT_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
