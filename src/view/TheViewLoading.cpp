@@ -70,7 +70,14 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
     if (!state.image->Load(path, type)) {
         // The image keeps its previous pixels; the user learns which file failed and why.
         waitCursor.Off();
-        messages_.ShowError(LoadReport(messages_.Text(kTextLoadFailed), path, state.image->GetLastError()));
+        const std::string report = LoadReport(messages_.Text(kTextLoadFailed), path, state.image->GetLastError());
+        // A remembered file that cannot be read is not tried again at the next start
+        // (path may be that very string).
+        std::string& recent = left ? options_.recentFileLeft : options_.recentFileRight;
+        if (recent == path) {
+            recent.clear();
+        }
+        messages_.ShowError(report);
         RefreshSides();
         update();
         return;

@@ -169,6 +169,7 @@ TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
     EXPECT_NE(message.find("gone.jpg"), std::string::npos) << message;
     EXPECT_FALSE(run.View().Left().image->IsValid());
     EXPECT_TRUE(run.View().Right().image->IsValid());
+    EXPECT_EQ(run.Options().recentFileLeft, "") << "it is not tried again at the next start";
 }
 
 TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
