@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, then builds and runs the whole test suite: the
-# normal build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short
-# run of every fuzz target.
+# normal build, an installed copy run by an ordinary user, the AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
