@@ -1,8 +1,8 @@
 // Window figures on Qt's offscreen platform: a whole start of the program up to the first
-// tick of its start-up timer (also with a print server that never answers), and a repaint of one paper of the main window (181 x 263
-// pixels) showing a 24-megapixel cover in the shipped catalogue's DVD format, both as the
-// bare drawing into an off-screen surface and through the paint event with the copy to
-// the widget's backing store.
+// tick of its start-up timer (also with a print server that never answers), and a
+// repaint of one paper of the main window (181 x 263 pixels) showing a 24-megapixel cover
+// in the shipped catalogue's DVD format, both as the bare drawing into an off-screen
+// surface and through the paint event with the copy to the widget's backing store.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -138,8 +138,8 @@ public:
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t size = sizeof address;
-        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 && ::listen(fd_, 64) == 0 &&
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+            ::listen(fd_, 64) == 0 && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
             qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(ntohs(address.sin_port)));
     }
     ~SilentPrintServer()
@@ -226,7 +226,12 @@ void BM_StartUpToFirstTick(benchmark::State& state)
     state.counters["paper_w"] = paperSize.width();
     state.counters["paper_h"] = paperSize.height();
 }
-BENCHMARK(BM_StartUpToFirstTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3.0);
+BENCHMARK(BM_StartUpToFirstTick)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(3.0);
 
 void BM_PaperRepaint24MP(benchmark::State& state)
 {

@@ -47,7 +47,8 @@ bool CMainFrame::Create(CTheView* view) {
     return true;
 }
 
-void CMainFrame::moveEvent(QMoveEvent* event) {
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
     // The frame's corner while the window is shown normally: a minimised or maximised
     // window's own position is not where it comes back to.
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {

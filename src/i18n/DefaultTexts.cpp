@@ -149,7 +149,8 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {8200, "This picture could not be loaded; the side keeps what it had:"},
     {8201, "This picture could be loaded only in part; what is missing stays blank:"},
     {8202, "%s more lines of the catalogue were ignored as well."},
-    {8203, "The program's catalogue cannot be changed, so your cover formats were saved in\n%s\nSleevit reads them from there from now on."},
+    {8203, "The program's catalogue cannot be changed, so your cover formats were saved in\n%s\nSleevit "
+           "reads them from there from now on."},
     {8204, "Load a picture and choose its cover format before printing this side."},
 }};
 } // namespace

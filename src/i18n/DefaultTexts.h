@@ -31,10 +31,10 @@ enum MessageKey : int {
 
 // Other keys the core and the shell name.
 enum TextKey : int {
-    kTextSlogan = 1000,     // the caption after "Sleevit 1.14 - "
-    kTextNoImage = 2006,    // the status line of a side without an image
-    kTextAbout = 3029,      // the About entry; with the label clean-up, the about box caption
-    kTextBatchCount = 6001, // %d = the number of images of a batch job
+    kTextSlogan = 1000,             // the caption after "Sleevit 1.14 - "
+    kTextNoImage = 2006,            // the status line of a side without an image
+    kTextAbout = 3029,              // the About entry; with the label clean-up, the about box caption
+    kTextBatchCount = 6001,         // %d = the number of images of a batch job
     kTextLoadFailed = 8200,         // followed by the file's name and the reason
     kTextLoadedInPart = 8201,       // followed by the file's name and what was wrong
     kTextMoreCatalogueLines = 8202, // %s = how many more bad catalogue lines were not shown

@@ -91,9 +91,9 @@ void CTheView::ApplyControlColours() {
     // Each of the view's own controls gets its colours: a style sheet on the view itself
     // would reach every dialog opened over it as well.
     const QString labelStyle = QStringLiteral("QLabel { color: #C0C0C0; background: transparent; }");
-    const QString listStyle = QStringLiteral(
-        "QComboBox, QComboBox QAbstractItemView { color: #FFFFFF; background: #808080;"
-        " selection-background-color: #3C3C3C; }");
+    const QString listStyle =
+        QStringLiteral("QComboBox, QComboBox QAbstractItemView { color: #FFFFFF; background: #808080;"
+                       " selection-background-color: #3C3C3C; }");
     for (QLabel* label : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
         label->setStyleSheet(labelStyle);
     }
@@ -371,8 +371,9 @@ void CTheView::RegisterCommands() {
         s.enabled = true;
         form_.Enable(kPrintRightButton, printOnSinglePage_ == 0 && CanPrint(PrintSelection::Right));
     });
-    t.OnState(kCmdPrintBoth,
-              [this](CommandState& s) { s.enabled = printOnSinglePage_ == 0 && CanPrint(PrintSelection::Both); });
+    t.OnState(kCmdPrintBoth, [this](CommandState& s) {
+        s.enabled = printOnSinglePage_ == 0 && CanPrint(PrintSelection::Both);
+    });
     t.OnState(kCmdPrintPreview, [loaded](CommandState& s) { s.enabled = loaded(0) || loaded(1); });
 }
 

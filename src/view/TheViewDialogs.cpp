@@ -42,7 +42,8 @@ void CTheView::OnFormatEditor() {
     if (dialog.SavedPath() != readPath && dialog.SavedPath() == UserCataloguePath()) {
         // The first save into the user's own copy: from now on it is the one read, so
         // this is said once.
-        messages_.ShowInformation(FillPlaceholder(messages_.Text(kTextUserCatalogueSaved), dialog.SavedPath()));
+        messages_.ShowInformation(
+            FillPlaceholder(messages_.Text(kTextUserCatalogueSaved), dialog.SavedPath()));
     }
     FillSelectors();
     // A side whose format was removed has no format rather than a stale position.

@@ -17,11 +17,12 @@
 namespace {
 
 // A message about one picture file: the text, the file and the decoder's own words.
-std::string LoadReport(const std::string& text, const std::string& path, const std::string& reason) {
+std::string LoadReport(const std::string& text, const std::string& path, const std::string& reason)
+{
     return text + "\n\n" + path + (reason.empty() ? std::string() : "\n\n" + reason);
 }
 
-}  // namespace
+} // namespace
 
 std::string CTheView::ShortenedLabel(const std::string& name, int statusId) const {
     QWidget* status = form_.Item(statusId);
@@ -43,7 +44,8 @@ std::string CTheView::ShortenedLabel(const std::string& name, int statusId) cons
     return FromQt(mark + text);
 }
 
-void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion) {
+void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
+{
     const bool left = side == Side::Left;
     SideState& state = SideOf(side);
     struct WaitCursor {
@@ -55,7 +57,8 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
         }
         ~WaitCursor() { Off(); }
         // Before a message box, which wants the ordinary pointer.
-        void Off() {
+        void Off()
+        {
             if (on) {
                 QApplication::restoreOverrideCursor();
                 on = false;
@@ -70,7 +73,8 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
     if (!state.image->Load(path, type)) {
         // The image keeps its previous pixels; the user learns which file failed and why.
         waitCursor.Off();
-        const std::string report = LoadReport(messages_.Text(kTextLoadFailed), path, state.image->GetLastError());
+        const std::string report =
+            LoadReport(messages_.Text(kTextLoadFailed), path, state.image->GetLastError());
         // A remembered file that cannot be read is not tried again at the next start
         // (path may be that very string).
         std::string& recent = left ? options_.recentFileLeft : options_.recentFileRight;
@@ -103,7 +107,8 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
         // The picture is shown as far as it goes; the user is told it is incomplete.
         RefreshSides();
         waitCursor.Off();
-        messages_.ShowInformation(LoadReport(messages_.Text(kTextLoadedInPart), path, state.image->GetLoadNotice()));
+        messages_.ShowInformation(
+            LoadReport(messages_.Text(kTextLoadedInPart), path, state.image->GetLoadNotice()));
     }
     if (left) {
         state.paper->SetFormatCode(state.formatIndex);

@@ -23,7 +23,8 @@ PrintJobRequest CTheView::MakeJobRequest(bool preview) {
     return request;
 }
 
-bool CTheView::CanPrint(PrintSelection selection) const {
+bool CTheView::CanPrint(PrintSelection selection) const
+{
     const int formats = document_.Catalogue().GetCount();
     auto ready = [formats](const SideState& side) {
         return side.image->IsValid() && side.formatIndex >= 0 && side.formatIndex < formats;
@@ -35,12 +36,12 @@ bool CTheView::CanPrint(PrintSelection selection) const {
         return ready(left) && (!right.image->IsValid() || ready(right));
     }
     switch (selection) {
-        case PrintSelection::Left:
-            return ready(left);
-        case PrintSelection::Right:
-            return ready(right);
-        case PrintSelection::Both:
-            return ready(left) && ready(right);
+    case PrintSelection::Left:
+        return ready(left);
+    case PrintSelection::Right:
+        return ready(right);
+    case PrintSelection::Both:
+        return ready(left) && ready(right);
     }
     return false;
 }

@@ -319,7 +319,10 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     const struct {
         std::string path;
         bool told;
-    } cases[] = {{broken, true}, {pipe, true}, {run.folder.File("cover.tif"), false}, {run.folder.File("cover"), false}};
+    } cases[] = {{broken, true},
+                 {pipe, true},
+                 {run.folder.File("cover.tif"), false},
+                 {run.folder.File("cover"), false}};
     for (const auto& c : cases) {
         bool told = false;
         auto answer = AnswerModal(

@@ -75,8 +75,8 @@ public:
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t size = sizeof address;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(fd_, 64) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(fd_, 64) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
             return;
         port_ = ntohs(address.sin_port);
     }
@@ -117,7 +117,8 @@ int DarkestLabelText(QWidget& window)
             continue;
         // Taken from the window's own picture: a label with a see-through background
         // grabbed alone would give see-through black.
-        const QImage picture = window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
+        const QImage picture =
+            window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 darkest = std::min(darkest, qGray(picture.pixel(x, y)));
@@ -151,7 +152,8 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
         ProgramRun run;
         run.Start();
         EXPECT_TRUE(run.app->MainFrame()->isVisible());
-        EXPECT_FALSE(run.View().PrintCycle().PrinterMade()) << "the printer settings were made before any print";
+        EXPECT_FALSE(run.View().PrintCycle().PrinterMade())
+            << "the printer settings were made before any print";
         run.Close();
     }
     if (before.isNull())
@@ -180,7 +182,8 @@ TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
     EXPECT_NE(text.find(first), std::string::npos) << text;
     EXPECT_NE(text.find("NONSENSE4 "), std::string::npos) << text;
     EXPECT_EQ(text.find("NONSENSE5 "), std::string::npos) << text;
-    EXPECT_NE(text.find(FillPlaceholder(DefaultText(kTextMoreCatalogueLines), "35")), std::string::npos) << text;
+    EXPECT_NE(text.find(FillPlaceholder(DefaultText(kTextMoreCatalogueLines), "35")), std::string::npos)
+        << text;
 }
 
 TEST(WindowAnswers, APictureThatCannotBeReadIsNamedAndTheSideKeepsItsCover)
@@ -219,7 +222,8 @@ TEST(WindowAnswers, APictureThatCannotBeReadIsNamedAndTheSideKeepsItsCover)
 TEST(WindowAnswers, APictureLoadedInPartIsShownWithANoticeNamingIt)
 {
     // A JPEG cut after its first scan lines decodes as far as its data goes.
-    const std::string sample = std::string(SLEEVIT_SOURCE_DIR) + "/resources/pictures/IDJ_SAMPLE_DVD_COVER.jpg";
+    const std::string sample =
+        std::string(SLEEVIT_SOURCE_DIR) + "/resources/pictures/IDJ_SAMPLE_DVD_COVER.jpg";
     std::ifstream in(sample, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 1000u);

@@ -288,8 +288,8 @@ TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
 {
     // The catalogue's key ranges, in order.
     std::vector<int> want = {1000};
-    const int ranges[][2] = {{2004, 2009}, {3000, 3052}, {4000, 4004},
-                             {5000, 5019}, {6000, 6005}, {7000, 7031}, {8200, 8204}};
+    const int ranges[][2] = {{2004, 2009}, {3000, 3052}, {4000, 4004}, {5000, 5019},
+                             {6000, 6005}, {7000, 7031}, {8200, 8204}};
     for (const auto& range : ranges)
         for (int key = range[0]; key <= range[1]; ++key)
             want.push_back(key);

@@ -212,7 +212,8 @@ TEST(Companion, TheFirstExistingCandidateIsLoaded)
 
 TEST(Companion, OnlyRegularFilesCountAndNoneIsOpened)
 {
-    const fs::path folder = fs::temp_directory_path() / ("sleevit-companion-fifo-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("sleevit-companion-fifo-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     const std::string front = (folder / "y front.jpg").string();
     std::ofstream(front) << "x";
