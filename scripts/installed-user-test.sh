@@ -25,11 +25,25 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 # The test program is copied where the user can run it: the build tree may lie in a
 # folder closed to others.
 install -m 755 "$build/tests/test_gui" "$work/test_gui"
-mkdir -p "$home"
-chown "$user" "$home"
+mkdir -p "$home" "$work/run"
+chown "$user" "$home" "$work/run"
+chmod 700 "$work/run"
 echo "prefix $prefix, owned by $(stat -c %U "$prefix"), data $(stat -c %A "$prefix/share/sleevit")"
 
-runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" QT_QPA_PLATFORM=offscreen \
+runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen \
   SLEEVIT_INSTALLED_PREFIX="$prefix" \
   "$work/test_gui" --gtest_filter='InstalledAsUser.*' --gtest_brief=0
 echo "user copy: $(find "$home" -type f | sed "s|$home|~|" | sort | tr '\n' ' ')"
+
+# The installed program itself starts for the user and stays up until stopped.
+set +e
+runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen \
+  timeout 4 "$prefix/bin/sleevit" 2>"$work/sleevit.err"
+status=$?
+set -e
+if [ "$status" -ne 124 ]; then
+  cat "$work/sleevit.err"
+  echo "installed-user test: the installed sleevit ended with status $status"
+  exit 1
+fi
+echo "installed sleevit ran for 4 s as $user until stopped"
