@@ -303,6 +303,18 @@ TEST(WindowAnswers, DialogsOverTheViewKeepTheirOwnColours)
     ASSERT_TRUE(answered);
     EXPECT_LT(optionsDarkest, 100) << "the options dialog's labels are dark text";
 
+    int openDarkest = 255;
+    auto open = AnswerModal(
+        [&](QWidget* modal) {
+            openDarkest = DarkestLabelText(*modal);
+            qobject_cast<QDialog*>(modal)->reject();
+            return true;
+        },
+        &answered);
+    ASSERT_TRUE(view.Commands().Execute(kCmdLoadRight));
+    ASSERT_TRUE(answered);
+    EXPECT_LT(openDarkest, 100) << "the open dialog's labels are dark text";
+
     int aboutLinkBlue = 0;
     int aboutDarkest = 255;
     auto about = AnswerModal(
