@@ -12,13 +12,17 @@
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <fstream>
 #include <QTimer>
 
 #include "app/MainMenu.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/FormatEditDialog.h"
 #include "gui/MainWindowSupport.h"
+#include "i18n/DefaultTexts.h"
 #include "i18n/LanguageTable.h"
+#include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 #include "view/Paper.h"
 
@@ -311,6 +315,8 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     FILE* f = std::fopen(broken.c_str(), "wb");
     std::fputs("not a picture", f);
     std::fclose(f);
+    const std::string letter = run.folder.File("letter.bmp");
+    std::ofstream(letter) << "Dear reader, this is not a picture.\n";
     // A named pipe with a picture's name must not hang the load waiting for a writer.
     const std::string pipe = run.folder.File("pipe.jpg");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -320,15 +326,18 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
         std::string path;
         bool told;
     } cases[] = {{broken, true},
+                 {letter, true},
                  {pipe, true},
                  {run.folder.File("cover.tif"), false},
                  {run.folder.File("cover"), false}};
     for (const auto& c : cases) {
         bool told = false;
+        std::string text;
         auto answer = AnswerModal(
-            [](QWidget* modal) {
+            [&text](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 if (box) {
+                    text = box->text().toStdString();
                     box->accept();
                 }
                 return box != nullptr;
@@ -336,6 +345,13 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
             &told);
         run.View().LoadCover(Side::Left, c.path);
         EXPECT_EQ(told, c.told) << c.path;
+        if (told) {
+            // The message, the file and the decoder's reason.
+            CRasterImage probe;
+            ASSERT_FALSE(probe.Load(c.path, ImageTypeFromPath(c.path)));
+            EXPECT_EQ(text, std::string(DefaultText(kTextLoadFailed)) + "\n\n" + c.path + "\n\n" +
+                                probe.GetLastError());
+        }
         EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << c.path;
         EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << c.path;
         EXPECT_EQ(run.Options().recentFileLeft, good) << c.path;

@@ -186,39 +186,6 @@ TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
         << text;
 }
 
-TEST(WindowAnswers, APictureThatCannotBeReadIsNamedAndTheSideKeepsItsCover)
-{
-    ProgramRun run;
-    run.Start();
-    run.Options().autoload2ndImage = 0;
-    const std::string good = run.folder.File("good.png");
-    ASSERT_TRUE(WritePngFile(good, 120, 120, 0x0000FF));
-    run.View().LoadCover(Side::Left, good);
-    ASSERT_EQ(run.View().Left().image->GetWidth(), 120);
-
-    const std::string fake = run.folder.File("letter.bmp");
-    std::ofstream(fake) << "Dear reader, this is not a picture.\n";
-    const std::string cut = run.folder.File("cut.png");
-    {
-        std::ifstream in(good, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::ofstream(cut, std::ios::binary) << bytes.substr(0, 20);
-    }
-    for (const std::string& bad : {fake, cut}) {
-        MessageBoxes boxes;
-        run.View().LoadCover(Side::Left, bad);
-        ASSERT_EQ(boxes.texts.size(), 1u) << bad;
-        const std::string& text = boxes.texts.front();
-        EXPECT_EQ(text.rfind(DefaultText(kTextLoadFailed), 0), 0u) << text;
-        EXPECT_NE(text.find(bad), std::string::npos) << text;
-        CRasterImage probe;
-        ASSERT_FALSE(probe.Load(bad, ImageTypeFromPath(bad)));
-        EXPECT_NE(text.find(probe.GetLastError()), std::string::npos) << "the reason: " << text;
-        EXPECT_EQ(run.View().Left().image->GetWidth(), 120) << "the side keeps its cover";
-        EXPECT_EQ(run.View().Left().fileName, "good.png");
-    }
-}
-
 TEST(WindowAnswers, APictureLoadedInPartIsShownWithANoticeNamingIt)
 {
     // A JPEG cut after its first scan lines decodes as far as its data goes.
