@@ -109,9 +109,10 @@ overlay() {
 # overlay.
 jpeg() { $convert "$1" -alpha off -strip -sampling-factor 1x1 -quality 92 "$2"; }
 
-# ---- Default skin: a disc standing in front of the Left paper's right edge. ----------
-# Main picture 193 x 348 at (170, 30); the overlay 22 x 275 at (160, 33) in a paper whose
-# left edge is at x 14 and top at y 46 covers x 4..25, y 49..323 of the main picture.
+# ---- Default skin: a disc standing beside the Left paper's right edge. ---------------
+# Main picture 193 x 348 at (192, 30), just right of the Left paper (x 14..195), so the
+# disc never hides the paper's cut lines; the overlay 22 x 275 lies at (182, 33) in the
+# paper, past its right edge, and shows only on a wider paper.
 grey='#3C3C3C'
 disc 184 '#39c6f088' '#9b6cf088' "$tmp/disc-default.png"
 $convert -size 193x348 xc:"$grey" \
@@ -123,8 +124,8 @@ jpeg "$tmp/default-scene.png" "$out/IDJ_ANIME_GIRL.jpg"
 overlay "$tmp/default-scene.png" "$grey" 22x275+4+49 "$out/IDG_LEFTOVERLAY.gif"
 
 # ---- Alternative skin: a disc sliding out of its case, a level meter above. -----------
-# Main picture 212 x 331 at (160, 35); the overlay 32 x 112 at (150, 150) covers x 4..35,
-# y 161..272 of it.
+# Main picture 212 x 331 at (196, 35), filling the gap between the papers; the overlay
+# 32 x 112 at (186, 150) in the Left paper lies past its right edge like the Default's.
 disc 140 '#ffb34788' '#ff6a5c88' "$tmp/disc-alt.png"
 bars=""
 heights=(46 78 60 96 70 88 52 74 40)
@@ -198,7 +199,7 @@ $convert "$tmp/splash.png" -strip -quality 90 "$out/IDJ_SPLASHSCREEN.jpg"
 # meets the main picture the same way.
 skin_ini() {
   mkdir -p "$1"
-  printf '; Sleevit skin\r\nMainPosX=170\r\nMainPosY=30\r\nLeftPosX=160\r\nLeftPosY=33\r\nBackgroundColor=%s\r\n' "$2" \
+  printf '; Sleevit skin\r\nMainPosX=192\r\nMainPosY=30\r\nLeftPosX=182\r\nLeftPosY=33\r\nBackgroundColor=%s\r\n' "$2" \
     >"$1/skin.ini"
 }
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, then builds and runs the whole test suite: the
-# normal build, the Debian package made from it (installed, tried and removed again),
-# the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short run of every
-# fuzz target.
+# normal build, an installed copy run by an ordinary user, the Debian package made from
+# it (installed, tried and removed again), the AddressSanitizer + UndefinedBehaviorSanitizer
+# build, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +15,8 @@ cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLEEVIT
 cmake --build build-release -j "$jobs"
 ctest --test-dir build-release --output-on-failure -j "$jobs"
 
+echo "== Installed as an ordinary user"
+bash scripts/installed-user-test.sh build-release
 echo "== Debian package: build, lintian, install, run as a user, validate, remove"
 bash scripts/test-package.sh
 

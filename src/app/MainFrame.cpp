@@ -43,13 +43,26 @@ bool CMainFrame::Create(CTheView* view) {
     } else {
         move(x, y);
     }
+    normalCorner_ = pos();
     return true;
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    // The frame's corner while the window is shown normally: a minimised or maximised
+    // window's own position is not where it comes back to.
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        normalCorner_ = pos();
+    }
+    QMainWindow::moveEvent(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!closed_) {
         closed_ = true;
-        const QPoint corner = isMinimized() || isMaximized() ? normalGeometry().topLeft() : pos();
+        // pos() and move() are the frame's corner; normalGeometry() would be the client
+        // area's, one title bar lower.
+        const QPoint corner = isMinimized() || isMaximized() ? normalCorner_ : pos();
         settings_.WriteInt(Setting::PositionX, corner.x());
         settings_.WriteInt(Setting::PositionY, corner.y());
         if (options_.language != kTranslationLanguage) {

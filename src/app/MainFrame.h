@@ -25,6 +25,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     AppSettings& settings_;
@@ -32,4 +33,5 @@ private:
     CTheView* view_ = nullptr;
     CMainMenu* menu_ = nullptr;
     bool closed_ = false;
+    QPoint normalCorner_;
 };

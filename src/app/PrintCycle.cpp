@@ -55,13 +55,23 @@ std::string MediaKeywordForSize(double widthMm, double heightMm)
     return pwg != nullptr && pwg->pwg != nullptr ? std::string(pwg->pwg) : std::string();
 }
 
-CPrintCycle::CPrintCycle() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+CLazyPrinter::CLazyPrinter() = default;
+
+CLazyPrinter::~CLazyPrinter() = default;
+
+QPrinter* CLazyPrinter::get() const
 {
-    // Covers fill the sheet up to the printer's own limits: the pipeline places them in
-    // the printable area itself.
-    printer_->setFullPage(true);
-    printer_->setDocName(QString::fromLatin1(kTitle));
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // Covers fill the sheet up to the printer's own limits: the pipeline places them
+        // in the printable area itself.
+        printer_->setFullPage(true);
+        printer_->setDocName(QString::fromLatin1(kTitle));
+    }
+    return printer_.get();
 }
+
+CPrintCycle::CPrintCycle() = default;
 
 CPrintCycle::~CPrintCycle() = default;
 

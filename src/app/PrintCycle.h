@@ -14,6 +14,23 @@ class CUserMessages;
 class QPrinter;
 class QWidget;
 
+// The program's printer settings, made on first use: making them asks the print server
+// for its default printer, which must wait until the user prints (a server that does
+// not answer would otherwise keep the window from appearing).
+class CLazyPrinter {
+public:
+    CLazyPrinter();
+    ~CLazyPrinter();
+    QPrinter* get() const;
+    QPrinter* operator->() const { return get(); }
+    QPrinter& operator*() const { return *get(); }
+    // Whether the settings have been made yet.
+    bool Made() const { return printer_ != nullptr; }
+
+private:
+    mutable std::unique_ptr<QPrinter> printer_;
+};
+
 // The window's print cycle: the print dialog, the job on its target (a printer queue or
 // a PDF file) with the progress window and Cancel, the preview window and the printer
 // setup dialog. It keeps the program's default printer settings for the whole run: the
@@ -27,6 +44,8 @@ public:
 
     CPrintCycle();
     ~CPrintCycle();
+    // Whether anything has asked for the printer settings yet.
+    bool PrinterMade() const { return printer_.Made(); }
     CPrintCycle(const CPrintCycle&) = delete;
     CPrintCycle& operator=(const CPrintCycle&) = delete;
 
@@ -83,7 +102,7 @@ private:
                                    int pageCount,
                                    const std::function<PrintJobResult(std::function<bool(int)>)>& run);
 
-    std::unique_ptr<QPrinter> printer_;
+    CLazyPrinter printer_;
     bool cdTray_ = false;
     double discMm_ = 120;
     double holeMm_ = 0;

@@ -27,6 +27,11 @@ std::string ProgramFolderFor(const std::string& executablePath, const std::strin
         std::error_code ec;
         if (fs::is_regular_file(folder / "Sleevit.dat", ec))
             return folder.string();
+        // An installation in another prefix than the one built for: <prefix>/bin
+        // beside <prefix>/share/sleevit.
+        const fs::path shared = folder.parent_path() / "share" / "sleevit";
+        if (fs::is_regular_file(shared / "Sleevit.dat", ec))
+            return shared.string();
     }
     return installedDataDir;
 }

@@ -4,7 +4,8 @@
 
 // Where the program's data lies: Sleevit.dat, languages/, skins/ and releasenotes.txt.
 // That is the executable's own folder when Sleevit.dat lies there (a build tree or a
-// portable copy), else the installed data folder (<prefix>/share/sleevit).
+// portable copy), else <prefix>/share/sleevit beside the executable's <prefix>/bin (an
+// installation moved to another prefix), else the installed data folder.
 std::string ProgramFolder();
 // The same rule for a given executable path and installed data folder (for tests).
 std::string ProgramFolderFor(const std::string& executablePath, const std::string& installedDataDir);

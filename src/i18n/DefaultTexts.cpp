@@ -9,8 +9,8 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031; 8000-8051; 8100-8112; 8300-8305. The texts are used as they stand, odd spelling and spacing included,
-// because translators and saved language files refer to them.
+// 7000-7031; 8000-8051; 8100-8112; 8200-8204; 8300-8305. The texts are used as they stand
+// (translators and saved language files refer to them), odd spacing included.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
 
@@ -61,7 +61,7 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {3037, "Hungarian"},
     {3038, "Mestreechs (a Dutch dialect)"},
     {3039, "Estonian"},
-    {3040, "Brazilian Portugese"},
+    {3040, "Brazilian Portuguese"},
     {3041, "Czech"},
     {3042, "&Donate to Author..."},
     {3043, "Latvian"},
@@ -94,7 +94,7 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {5006, "All Supported Graphic Formats"},
     {5007, "All Files"},
     {5008, "Options"},
-    {5009, "Automatically correct orientation when loading  covers."},
+    {5009, "Automatically correct orientation when loading covers."},
     {5010, "Dummy print job name (for printing at the office ;-)"},
     {5011, "Reload previous covers on startup."},
     {5012, "Try to load matching cover (if possible, based on keywords in the file name)."},
@@ -199,6 +199,12 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
            "the middle of the sheet (or of the disc), and enter the opposite here."},
     {8111, "Disc tray: %s"},
     {8112, "The calibration cannot be saved in %s."},
+    {8200, "This picture could not be loaded; the side keeps what it had:"},
+    {8201, "This picture could be loaded only in part; what is missing stays blank:"},
+    {8202, "%s more lines of the catalogue were ignored as well."},
+    {8203, "The program's catalogue cannot be changed, so your cover formats were saved in\n%s\nSleevit "
+           "reads them from there from now on."},
+    {8204, "Load a picture and choose its cover format before printing this side."},
     {8300, "There is no cover format to print with: the format catalogue is empty."},
     {8301, "There is no cover format number %s in the catalogue."},
     {8302, "The cover format \"%s\" cannot be printed: its size must be between 1 mm and 5 m."},

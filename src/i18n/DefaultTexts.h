@@ -7,7 +7,7 @@
 // with the English text of each key: the fall-back of every language. A key's position
 // in the catalogue is its index into every language's list of texts.
 
-inline constexpr int kLanguageKeyCount = 176;
+inline constexpr int kLanguageKeyCount = 181;
 
 // The key at a catalogue position (0 .. kLanguageKeyCount - 1).
 int LanguageKeyAt(int index);
@@ -55,6 +55,11 @@ enum TextKey : int {
     kTextCalibrationDiscY = 8109,
     kTextCalibrationHelp = 8110,
     kTextDiscTrayNamed = 8111, // %s = the printer's name for its disc tray
+    kTextLoadFailed = 8200,         // followed by the file's name and the reason
+    kTextLoadedInPart = 8201,       // followed by the file's name and what was wrong
+    kTextMoreCatalogueLines = 8202, // %s = how many more bad catalogue lines were not shown
+    kTextUserCatalogueSaved = 8203, // %s = where the user's catalogue copy was saved
+    kTextCannotPrintSide = 8204,    // a side without a picture or a format
 };
 
 // Shown when Sleevit.dat cannot be opened; fixed, never translated.

@@ -15,7 +15,7 @@ const std::array<LanguageName, kLanguageCount> kLanguageNames = {{
     {11, "Portuguese", "Portuguese.lng", 32786, 3019, "Portuguese"},
     {12, "Estonian", "Estonian.lng", 32800, 3039, "Estonian"},
     {13, "Polish", "Polish.lng", 32787, 3020, "Polish"},
-    {14, "Brazilian", "Brazilian.lng", 32801, 3040, "Brazilian Portugese"},
+    {14, "Brazilian", "Brazilian.lng", 32801, 3040, "Brazilian Portuguese"},
     {15, "Norwegian", "Norwegian.lng", 32784, 3017, "Norwegian"},
     {16, "Greek", "Greek.lng", 32798, 3034, "Greek"},
     {17, "Turkish", "Turkish.lng", 32799, 3035, "Turkish"},

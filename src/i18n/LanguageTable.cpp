@@ -40,19 +40,19 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b)
     return true;
 }
 
-// A language is offered when its file can be opened for reading and writing and nobody
-// holds a lock on it. A file marked read-only is not offered even to the superuser,
-// who could open it for writing anyway. Only an existing regular file counts: open()
-// without O_CREAT never creates one, and O_NONBLOCK keeps a FIFO from stopping us.
-bool CanOpenForReadingAndWriting(const std::string& path)
+// A language is offered when its file can be read and nobody holds an exclusive lock
+// on it (a translator's editor writing it). A read-only installed copy is offered to
+// every user. Only an existing regular file counts: O_NONBLOCK keeps a FIFO from
+// stopping us.
+bool CanOpenForReading(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info {};
-    bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0;
+    bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (usable) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::flock(fd, LOCK_SH | LOCK_NB) == 0)
             ::flock(fd, LOCK_UN);
         else if (errno == EWOULDBLOCK)
             usable = false;
@@ -101,7 +101,7 @@ void LanguageTable::ScanLanguageFiles(const std::string& folder)
 {
     folder_ = folder;
     for (int i = 1; i < kLanguageCount; ++i)
-        available_[static_cast<std::size_t>(i)] = CanOpenForReadingAndWriting(LanguageFilePath(i));
+        available_[static_cast<std::size_t>(i)] = CanOpenForReading(LanguageFilePath(i));
 }
 
 std::string LanguageTable::LanguageFilePath(int index) const

@@ -34,7 +34,7 @@ public:
     void UseBuiltInDefaults();
 
     // Remembers the folder and marks the languages 1-25 available whose file can be
-    // opened for reading and writing (an existing file only; none is ever created).
+    // read (an existing regular file nobody holds locked; none is ever created).
     // English stays available.
     void ScanLanguageFiles(const std::string& folder);
     // The folder of the last scan.

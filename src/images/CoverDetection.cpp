@@ -1,5 +1,7 @@
 #include "images/CoverDetection.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 
@@ -124,10 +126,11 @@ std::string FindCompanion(const std::string& path, const CompanionKeywords& keyw
     for (const std::string& candidate : CompanionCandidates(path, keywords)) {
         if (candidate == path)
             continue;
-        if (std::FILE* f = std::fopen(candidate.c_str(), "rb")) {
-            std::fclose(f);
+        // Only a regular file counts, and it is never opened here: a named pipe or a
+        // file on a mount that does not answer would stop the caller.
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode))
             return candidate;
-        }
     }
     return std::string();
 }

@@ -30,7 +30,8 @@ struct CompanionKeywords {
 // occurrence of that spelling replaced by the back keyword.
 std::vector<std::string> CompanionCandidates(const std::string& path, const CompanionKeywords& keywords = {});
 
-// The first candidate that can be opened for reading, or "" when none.
+// The first candidate that is an existing regular file, or "" when none. Candidates
+// are only looked at, never opened, so a named pipe cannot stop the caller.
 std::string FindCompanion(const std::string& path, const CompanionKeywords& keywords = {});
 
 // The folder of a path without a trailing "/", or "" when the path names no folder.

@@ -10,11 +10,11 @@
 namespace {
 
 const BuiltInSkin kBuiltIn[] = {
-    {"IDJ_ANIME_GIRL", {170, 30}, "IDG_LEFTOVERLAY", {160, 33}, "IDJ_WHEELS", kDefaultSkinColour},
+    {"IDJ_ANIME_GIRL", {192, 30}, "IDG_LEFTOVERLAY", {182, 33}, "IDJ_WHEELS", kDefaultSkinColour},
     {"IDJ_ANOTHER_ANIME_GIRL",
-     {160, 35},
+     {196, 35},
      "IDG_ANOTHER_LEFTOVERLAY",
-     {150, 150},
+     {186, 150},
      "IDJ_WHEELS",
      kDefaultSkinColour},
 };

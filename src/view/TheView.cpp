@@ -17,6 +17,7 @@
 #include "app/PrintCycle.h"
 #include "app/ProgramFolder.h"
 #include "app/SleevitDoc.h"
+#include "i18n/GatheredErrors.h"
 #include "i18n/LanguageTable.h"
 #include "images/ImageDecoder.h"
 #include "layout/RasterSurface.h"
@@ -89,9 +90,18 @@ QWidget* CTheView::CreateControl(const ControlTemplate& control, QWidget* host) 
 
 void CTheView::ApplyControlColours() {
     // Texts light grey straight on the dark background; the format lists white on grey.
-    setStyleSheet(QStringLiteral("QLabel { color: #C0C0C0; background: transparent; }"
-                                 "QComboBox, QComboBox QAbstractItemView { color: #FFFFFF; background: #808080;"
-                                 " selection-background-color: #3C3C3C; }"));
+    // Each of the view's own controls gets its colours: a style sheet on the view itself
+    // would reach every dialog opened over it as well.
+    const QString labelStyle = QStringLiteral("QLabel { color: #C0C0C0; background: transparent; }");
+    const QString listStyle =
+        QStringLiteral("QComboBox, QComboBox QAbstractItemView { color: #FFFFFF; background: #808080;"
+                       " selection-background-color: #3C3C3C; }");
+    for (QLabel* label : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        label->setStyleSheet(labelStyle);
+    }
+    for (QComboBox* list : findChildren<QComboBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+        list->setStyleSheet(listStyle);
+    }
 }
 
 QComboBox* CTheView::Selector(Side side) const {
@@ -123,7 +133,12 @@ void CTheView::OnInitialUpdate(QMainWindow* frame, CMainMenu* menu) {
     InitDefaults();
     wantedLanguage_ = settings_.ReadInt(Setting::Language);
     FormatCatalogue& catalogue = document_.Catalogue();
-    catalogue.LoadCatalogue(CatalogueReadPathIn(programFolder_), messages_);
+    {
+        // A catalogue full of bad lines gives one box, not one per line.
+        CGatheredErrors errors(messages_);
+        catalogue.LoadCatalogue(CatalogueReadPathIn(programFolder_), errors);
+        errors.Flush();
+    }
     FillSelectors();
     if (language_.IsAvailable(kTranslationLanguage)) {
         wantedLanguage_ = kTranslationLanguage;
@@ -234,9 +249,9 @@ void CTheView::UpdateData(bool save) {
 void CTheView::RefreshSides() {
     const FormatCatalogue& catalogue = document_.Catalogue();
     for (Side side : {Side::Left, Side::Right}) {
-        const int index = SideOf(side).formatIndex;
-        if (index != -1 && Selector(side)) {
-            Selector(side)->setCurrentIndex(index);
+        // A side without a format shows no selection rather than the first entry.
+        if (QComboBox* selector = Selector(side)) {
+            selector->setCurrentIndex(SideOf(side).formatIndex);
         }
     }
     UpdateData(false);
@@ -264,11 +279,18 @@ void CTheView::RefreshSides() {
         }
         paper->SetFormatCode(right + kRightSideCode);
     }
-    const bool leftLoaded = sides_[0].image->IsValid();
-    const bool rightLoaded = sides_[1].image->IsValid();
-    EnablePrintButton(kPrintLeftButton, leftLoaded, {0});
-    EnablePrintButton(kPrintBothButton, printOnSinglePage_ == 0 && leftLoaded && rightLoaded, {0, 1});
-    EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && rightLoaded, {1});
+    // A paper without a format stays blank.
+    if (left == -1) {
+        sides_[0].paper->SetFormatCode(CPaper::kNoFormat);
+        sides_[0].paper->SetOtherFormatCode(CPaper::kNoFormat);
+    }
+    if (right == -1) {
+        sides_[1].paper->SetFormatCode(CPaper::kNoFormat);
+        sides_[0].paper->SetOtherFormatCode(CPaper::kNoFormat);
+    }
+    EnablePrintButton(kPrintLeftButton, CanPrint(PrintSelection::Left), {0});
+    EnablePrintButton(kPrintBothButton, printOnSinglePage_ == 0 && CanPrint(PrintSelection::Both), {0, 1});
+    EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && CanPrint(PrintSelection::Right), {1});
     // A disabled button shows no tool tip; the paper, which stays live, tells why too.
     for (int side : {0, 1}) {
         sides_[static_cast<std::size_t>(side)].paper->setToolTip(QString::fromStdString(PrintFault(side)));
@@ -369,16 +391,18 @@ void CTheView::RegisterCommands() {
     t.OnState(kCmdRotateLeft, [loaded](CommandState& s) { s.enabled = loaded(0); });
     t.OnState(kCmdRotateRight, [loaded](CommandState& s) { s.enabled = loaded(1); });
     // The Print Left and Right entries stay enabled; asking them sets their buttons.
-    t.OnState(kCmdPrintLeft, [this, loaded](CommandState& s) {
+    // A side without a picture or a format answers with a message instead.
+    t.OnState(kCmdPrintLeft, [this](CommandState& s) {
         s.enabled = true;
-        EnablePrintButton(kPrintLeftButton, loaded(0), {0});
+        EnablePrintButton(kPrintLeftButton, CanPrint(PrintSelection::Left), {0});
     });
-    t.OnState(kCmdPrintRight, [this, loaded](CommandState& s) {
+    t.OnState(kCmdPrintRight, [this](CommandState& s) {
         s.enabled = true;
-        EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && loaded(1), {1});
+        EnablePrintButton(kPrintRightButton, printOnSinglePage_ == 0 && CanPrint(PrintSelection::Right), {1});
     });
-    t.OnState(kCmdPrintBoth,
-              [this, loaded](CommandState& s) { s.enabled = printOnSinglePage_ == 0 && loaded(0) && loaded(1); });
+    t.OnState(kCmdPrintBoth, [this](CommandState& s) {
+        s.enabled = printOnSinglePage_ == 0 && CanPrint(PrintSelection::Both);
+    });
     t.OnState(kCmdPrintPreview, [loaded](CommandState& s) { s.enabled = loaded(0) || loaded(1); });
 }
 
@@ -451,11 +475,14 @@ void CTheView::OnTimer(int id) {
         return;
     }
     if (options_.reloadOnStartup) {
+        // The sides come back as the user left them: the left cover's back cover is not
+        // looked for, so it cannot take the place of the right picture the user had.
+        const std::string right = options_.recentFileRight;
         if (!options_.recentFileLeft.empty()) {
-            LoadCover(Side::Left, options_.recentFileLeft);
+            LoadCover(Side::Left, options_.recentFileLeft, false);
         }
-        if (!options_.recentFileRight.empty()) {
-            LoadCover(Side::Right, options_.recentFileRight);
+        if (!right.empty()) {
+            LoadCover(Side::Right, right);
         }
     }
     emit startupTimerDone();

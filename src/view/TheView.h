@@ -110,8 +110,12 @@ public:
     void RefreshSides();
     // Reads the controls into the fields (save) or writes the fields into the controls.
     void UpdateData(bool save);
-    // Loads a cover into a side, with everything a load does.
-    void LoadCover(Side side, const std::string& path);
+    // Loads a cover into a side, with everything a load does; a cover loaded on the left
+    // brings its back cover to the right unless withCompanion is false. A picture that
+    // cannot be loaded is named in a message and the side keeps what it had.
+    void LoadCover(Side side, const std::string& path, bool withCompanion = true);
+    // Whether a selection can be printed: each side it prints has a picture and a format.
+    bool CanPrint(PrintSelection selection) const;
     // The Load Left command's second half: the load when timer 2 fires.
     void StartPendingLeftLoad(const std::string& path);
     // A file dropped on a paper, and one file of a batch drop.

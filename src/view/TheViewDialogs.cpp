@@ -12,6 +12,7 @@
 #include "dialogs/FormatEditDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "formats/PrinterCalibration.h"
+#include "i18n/DefaultTexts.h"
 #include "images/RasterImage.h"
 #include "layout/CupsPrinters.h"
 #include "layout/PrintJob.h"
@@ -65,13 +66,20 @@ void CTheView::OnCalibrationPage() {
 
 void CTheView::OnFormatEditor() {
     FormatCatalogue& catalogue = document_.Catalogue();
-    CFormatEditDialog dialog(this, catalogue, CatalogueReadPathIn(programFolder_), sides_[0].formatIndex);
+    const std::string readPath = CatalogueReadPathIn(programFolder_);
+    CFormatEditDialog dialog(this, catalogue, readPath, sides_[0].formatIndex);
     if (sides_[0].image->IsValid()) {
         // The previews show the user's own cover when there is one.
         dialog.SetSampleImage(sides_[0].image);
     }
     if (dialog.DoModal() != QDialog::Accepted) {
         return;
+    }
+    if (dialog.SavedPath() != readPath && dialog.SavedPath() == UserCataloguePath()) {
+        // The first save into the user's own copy: from now on it is the one read, so
+        // this is said once.
+        messages_.ShowInformation(
+            FillPlaceholder(messages_.Text(kTextUserCatalogueSaved), dialog.SavedPath()));
     }
     FillSelectors();
     // A side whose format was removed has no format rather than a stale position.

@@ -9,27 +9,43 @@
 #include "app/SleevitDoc.h"
 #include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/Preview.h"
+#include "i18n/DefaultTexts.h"
 #include "images/RasterImage.h"
 #include "view/Paper.h"
 #include "view/TheView.h"
+
+namespace {
+
+// A message about one picture file: the text, the file and the decoder's own words.
+std::string LoadReport(const std::string& text, const std::string& path, const std::string& reason)
+{
+    return text + "\n\n" + path + (reason.empty() ? std::string() : "\n\n" + reason);
+}
+
+} // namespace
 
 std::string CTheView::ShortenedLabel(const std::string& name, int statusId) const {
     QWidget* status = form_.Item(statusId);
     if (!status) {
         return name;
     }
-    // Drop leading characters until the rest fits the status line, then mark the cut.
+    // Drop leading characters until the rest, with the mark of the cut, fits the status
+    // line's text area.
     QFontMetrics metrics(status->font());
+    const int room = status->contentsRect().width();
+    const QString mark = QStringLiteral("...");
     QString text = ToQt(name);
-    bool cut = false;
-    while (!text.isEmpty() && metrics.horizontalAdvance(text) > status->width()) {
-        text.remove(0, text.front().isHighSurrogate() && text.size() > 1 ? 2 : 1);
-        cut = true;
+    if (metrics.horizontalAdvance(text) <= room) {
+        return name;
     }
-    return cut ? "..." + FromQt(text) : FromQt(text);
+    while (!text.isEmpty() && metrics.horizontalAdvance(mark + text) > room) {
+        text.remove(0, text.front().isHighSurrogate() && text.size() > 1 ? 2 : 1);
+    }
+    return FromQt(mark + text);
 }
 
-void CTheView::LoadCover(Side side, const std::string& path) {
+void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
+{
     const bool left = side == Side::Left;
     SideState& state = SideOf(side);
     struct WaitCursor {
@@ -39,9 +55,13 @@ void CTheView::LoadCover(Side side, const std::string& path) {
                 QApplication::setOverrideCursor(Qt::WaitCursor);
             }
         }
-        ~WaitCursor() {
+        ~WaitCursor() { Off(); }
+        // Before a message box, which wants the ordinary pointer.
+        void Off()
+        {
             if (on) {
                 QApplication::restoreOverrideCursor();
+                on = false;
             }
         }
     } waitCursor(left);
@@ -51,6 +71,17 @@ void CTheView::LoadCover(Side side, const std::string& path) {
         return;
     }
     if (!state.image->Load(path, type)) {
+        // The image keeps its previous pixels; the user learns which file failed and why.
+        waitCursor.Off();
+        const std::string report =
+            LoadReport(messages_.Text(kTextLoadFailed), path, state.image->GetLastError());
+        // A remembered file that cannot be read is not tried again at the next start
+        // (path may be that very string).
+        std::string& recent = left ? options_.recentFileLeft : options_.recentFileRight;
+        if (recent == path) {
+            recent.clear();
+        }
+        messages_.ShowError(report);
         RefreshSides();
         update();
         return;
@@ -72,9 +103,16 @@ void CTheView::LoadCover(Side side, const std::string& path) {
     }
     UpdateData(false);
     state.paper->SetImage(state.image);
+    if (!state.image->GetLoadNotice().empty()) {
+        // The picture is shown as far as it goes; the user is told it is incomplete.
+        RefreshSides();
+        waitCursor.Off();
+        messages_.ShowInformation(
+            LoadReport(messages_.Text(kTextLoadedInPart), path, state.image->GetLoadNotice()));
+    }
     if (left) {
         state.paper->SetFormatCode(state.formatIndex);
-        if (options_.autoload2ndImage) {
+        if (options_.autoload2ndImage && withCompanion) {
             const std::string companion = FindCompanion(path, keywords_);
             if (!companion.empty()) {
                 LoadCover(Side::Right, companion);

@@ -4,6 +4,7 @@
 #include "app/SleevitDoc.h"
 #include "formats/FormatCatalogue.h"
 #include "dialogs/OverlapQuestion.h"
+#include "i18n/DefaultTexts.h"
 #include "images/RasterImage.h"
 #include "layout/PrintJob.h"
 #include "view/TheView.h"
@@ -45,7 +46,36 @@ PrintJobRequest CTheView::MakeJobRequest(bool preview) {
     return request;
 }
 
+bool CTheView::CanPrint(PrintSelection selection) const
+{
+    const int formats = document_.Catalogue().GetCount();
+    auto ready = [formats](const SideState& side) {
+        return side.image->IsValid() && side.formatIndex >= 0 && side.formatIndex < formats;
+    };
+    const SideState& left = sides_[0];
+    const SideState& right = sides_[1];
+    if (printOnSinglePage_ != 0) {
+        // One sheet holds the left cover and, when it has a picture, the right one.
+        return ready(left) && (!right.image->IsValid() || ready(right));
+    }
+    switch (selection) {
+    case PrintSelection::Left:
+        return ready(left);
+    case PrintSelection::Right:
+        return ready(right);
+    case PrintSelection::Both:
+        return ready(left) && ready(right);
+    }
+    return false;
+}
+
 void CTheView::RunPrint(PrintSelection selection) {
+    // The menu's entries stay enabled: a side that cannot be printed is answered here
+    // rather than with an empty page.
+    if (!CanPrint(selection)) {
+        messages_.ShowInformation(messages_.Text(kTextCannotPrintSide));
+        return;
+    }
     // A side whose format cannot make a cover says why instead of printing a blank page.
     const bool singlePage = printOnSinglePage_ != 0;
     for (int side : {0, 1}) {

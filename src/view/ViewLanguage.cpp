@@ -46,6 +46,13 @@ void CTheView::InitDefaults() {
     for (int key : {1000, 5008, 7000, 6000, 6001, 8020, 8040, 8041}) {
         language_.SetDefault(key, DefaultText(key));
     }
+    // The window's own messages from 8000 up have no control to take an English text
+    // from: the built-in texts are their defaults.
+    for (int i = 0; i < kLanguageKeyCount; ++i) {
+        if (LanguageKeyAt(i) >= 8000) {
+            language_.SetDefault(LanguageKeyAt(i), DefaultText(LanguageKeyAt(i)));
+        }
+    }
 }
 
 void CTheView::ApplyMenuTexts() {

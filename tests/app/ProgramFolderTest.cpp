@@ -32,6 +32,10 @@ TEST_F(Folders, TheExecutablesFolderWinsWhenItHoldsTheCatalogue)
     const std::string exe = (root / "bin" / "sleevit").string();
     const std::string installed = (root / "share").string();
     EXPECT_EQ(ProgramFolderFor(exe, installed), installed);
+    // Installed in another prefix: the data beside the program's bin folder.
+    fs::create_directories(root / "share" / "sleevit");
+    std::ofstream(root / "share" / "sleevit" / "Sleevit.dat") << "";
+    EXPECT_EQ(ProgramFolderFor(exe, "/nonexistent"), (root / "share" / "sleevit").string());
     std::ofstream(root / "bin" / "Sleevit.dat") << "";
     EXPECT_EQ(ProgramFolderFor(exe, installed), (root / "bin").string());
     EXPECT_EQ(ProgramFolderFor("", installed), installed);

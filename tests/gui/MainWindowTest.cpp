@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <fstream>
 #include <QTimer>
 
 #include "CollectingMessages.h"
@@ -19,7 +22,9 @@
 #include "dialogs/FormatEditDialog.h"
 #include "formats/FormatCatalogue.h"
 #include "gui/MainWindowSupport.h"
+#include "i18n/DefaultTexts.h"
 #include "i18n/LanguageTable.h"
+#include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 #include "view/Paper.h"
 
@@ -118,7 +123,7 @@ TEST(MainWindow, StoredFormatsOutOfRangeBecomeNoFormatAndAreWrittenSo)
     EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
 }
 
-TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsWithTheirCompanion)
+TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
 {
     ProgramRun run;
     const std::string front = run.folder.File("Album front.png");
@@ -135,13 +140,14 @@ TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsWithTheirCompanion)
     ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1); }));
 
     EXPECT_EQ(run.View().Left().image->GetWidth(), 120);
-    // The companion became the right recent file, so it is what the right side shows.
-    EXPECT_EQ(run.Options().recentFileRight, back);
-    EXPECT_EQ(run.View().Right().image->GetWidth(), 151);
+    // The right picture the user had comes back, not the left cover's companion.
+    EXPECT_EQ(run.Options().recentFileRight, other);
+    EXPECT_EQ(run.View().Right().image->GetWidth(), 90);
+    EXPECT_EQ(run.View().Right().fileName, "other.png");
     EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
     run.Close();
     AppSettings reread(run.folder.File("settings.ini"));
-    EXPECT_EQ(reread.ReadText(Setting::RecentFileRight), back);
+    EXPECT_EQ(reread.ReadText(Setting::RecentFileRight), other);
 }
 
 TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
@@ -151,9 +157,25 @@ TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
     ASSERT_TRUE(WritePngFile(right, 50, 50, 0x00FF00));
     run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
     run.settings->WriteText(Setting::RecentFileRight, right);
+    // The missing file is named in a message.
+    bool told = false;
+    std::string message;
+    auto answer = AnswerModal(
+        [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box) {
+                message = box->text().toStdString();
+                box->accept();
+            }
+            return box != nullptr;
+        },
+        &told);
     run.Start();
+    EXPECT_TRUE(told);
+    EXPECT_NE(message.find("gone.jpg"), std::string::npos) << message;
     EXPECT_FALSE(run.View().Left().image->IsValid());
     EXPECT_TRUE(run.View().Right().image->IsValid());
+    EXPECT_EQ(run.Options().recentFileLeft, "") << "it is not tried again at the next start";
 }
 
 TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
@@ -295,14 +317,46 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     FILE* f = std::fopen(broken.c_str(), "wb");
     std::fputs("not a picture", f);
     std::fclose(f);
+    const std::string letter = run.folder.File("letter.bmp");
+    std::ofstream(letter) << "Dear reader, this is not a picture.\n";
     // A named pipe with a picture's name must not hang the load waiting for a writer.
     const std::string pipe = run.folder.File("pipe.jpg");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string& path : {broken, pipe, run.folder.File("cover.tif"), run.folder.File("cover")}) {
-        run.View().LoadCover(Side::Left, path);
-        EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << path;
-        EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << path;
-        EXPECT_EQ(run.Options().recentFileLeft, good) << path;
+    // Files of a picture type that cannot be read are named in a message; files of no
+    // picture type are passed over.
+    const struct {
+        std::string path;
+        bool told;
+    } cases[] = {{broken, true},
+                 {letter, true},
+                 {pipe, true},
+                 {run.folder.File("cover.tif"), false},
+                 {run.folder.File("cover"), false}};
+    for (const auto& c : cases) {
+        bool told = false;
+        std::string text;
+        auto answer = AnswerModal(
+            [&text](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (box) {
+                    text = box->text().toStdString();
+                    box->accept();
+                }
+                return box != nullptr;
+            },
+            &told);
+        run.View().LoadCover(Side::Left, c.path);
+        EXPECT_EQ(told, c.told) << c.path;
+        if (told) {
+            // The message, the file and the decoder's reason.
+            CRasterImage probe;
+            ASSERT_FALSE(probe.Load(c.path, ImageTypeFromPath(c.path)));
+            EXPECT_EQ(text, std::string(DefaultText(kTextLoadFailed)) + "\n\n" + c.path + "\n\n" +
+                                probe.GetLastError());
+        }
+        EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << c.path;
+        EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << c.path;
+        EXPECT_EQ(run.Options().recentFileLeft, good) << c.path;
     }
 }
 
@@ -318,6 +372,9 @@ TEST(MainWindow, LongFileNamesAreShortenedFromTheFront)
     ASSERT_EQ(shown.substr(0, 3), "...");
     EXPECT_EQ(shown.substr(shown.size() - 12), " the end.png");
     EXPECT_LT(shown.size(), name.size());
+    auto* status = run.View().Form().ItemAs<QLabel>(kLeftStatus);
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->contentsRect().width())
+        << "the shortened name fits whole, its last letter included";
     EXPECT_EQ(run.View().Left().fileName, name) << "the job name uses the whole name";
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "formats/FormatCatalogue.h"
@@ -206,6 +207,22 @@ TEST(Companion, TheFirstExistingCandidateIsLoaded)
     EXPECT_EQ(FindCompanion(front), (folder / "x back.jpg").string());
     std::ofstream(folder / "x back + Inside.jpg") << "x";
     EXPECT_EQ(FindCompanion(front), (folder / "x back + Inside.jpg").string());
+    fs::remove_all(folder);
+}
+
+TEST(Companion, OnlyRegularFilesCountAndNoneIsOpened)
+{
+    const fs::path folder =
+        fs::temp_directory_path() / ("sleevit-companion-fifo-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string front = (folder / "y front.jpg").string();
+    std::ofstream(front) << "x";
+    // Opening a FIFO for reading waits for a writer for ever; a folder is no picture.
+    ASSERT_EQ(::mkfifo((folder / "y back.jpg").c_str(), 0644), 0);
+    EXPECT_EQ(FindCompanion(front), "");
+    fs::remove(folder / "y back.jpg");
+    fs::create_directory(folder / "y back.jpg");
+    EXPECT_EQ(FindCompanion(front), "");
     fs::remove_all(folder);
 }
 

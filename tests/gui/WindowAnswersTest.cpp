@@ -1,0 +1,322 @@
+// The window's answers to what goes wrong: a print server that never answers, a
+// catalogue full of bad lines, pictures that cannot be read, sides that cannot be
+// printed, and dialogs over the view that must keep their own colours.
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "app/MainMenu.h"
+#include "app/PrintCycle.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/HyperLink.h"
+#include "dialogs/OptionsDialog.h"
+#include "gui/MainWindowSupport.h"
+#include "i18n/DefaultTexts.h"
+#include "images/CoverDetection.h"
+#include "images/RasterImage.h"
+#include "view/Paper.h"
+
+namespace {
+
+// Ends the test program with a failure when the guarded block has not finished in
+// time, so a hang shows as a failure instead of a stuck run.
+class Watchdog {
+public:
+    Watchdog(int seconds, const char* what)
+        : thread_([this, seconds, what] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!finished_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
+                  std::fprintf(stderr, "FAILED: %s did not finish within %d s\n", what, seconds);
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        finished_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// A print server that takes connections and never says a word: the kernel completes
+// each connection on the listening socket, nobody ever reads or writes.
+class SilentServer {
+public:
+    SilentServer()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(fd_, 64) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentServer()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// Answers every modal window as it comes: message boxes are recorded and closed.
+struct MessageBoxes {
+    std::vector<std::string> texts;
+    QTimer timer;
+    MessageBoxes()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts.push_back(box->text().toStdString());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start(10);
+    }
+};
+
+// The darkest pixel (0 black .. 255 white) of the texts of a window's labels.
+int DarkestLabelText(QWidget& window)
+{
+    int darkest = 255;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->text().isEmpty() || !label->isVisible())
+            continue;
+        // Taken from the window's own picture: a label with a see-through background
+        // grabbed alone would give see-through black.
+        const QImage picture =
+            window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+    }
+    return darkest;
+}
+
+// How many pixels of a widget's picture are mostly blue.
+int BluePixels(QWidget& widget)
+{
+    const QImage picture = widget.grab().toImage();
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            count += qBlue(p) > qRed(p) + 80 && qBlue(p) > qGreen(p) + 80;
+        }
+    return count;
+}
+
+} // namespace
+
+TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
+{
+    SilentServer server;
+    ASSERT_GT(server.Port(), 0);
+    const QByteArray before = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
+    {
+        Watchdog limit(20, "starting the window with a silent print server");
+        ProgramRun run;
+        run.Start();
+        EXPECT_TRUE(run.app->MainFrame()->isVisible());
+        EXPECT_FALSE(run.View().PrintCycle().PrinterMade())
+            << "the printer settings were made before any print";
+        run.Close();
+    }
+    if (before.isNull())
+        qunsetenv("CUPS_SERVER");
+    else
+        qputenv("CUPS_SERVER", before);
+}
+
+TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
+{
+    ProgramRun run;
+    const std::string folder = run.folder.File("home/sleevit");
+    std::filesystem::create_directories(folder);
+    std::ifstream shipped(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", std::ios::binary);
+    std::ofstream user(folder + "/Sleevit.dat", std::ios::binary);
+    user << shipped.rdbuf() << "\r\n[Junk]\r\n";
+    for (int i = 0; i < 40; ++i)
+        user << "NONSENSE" << i << " = 1\r\n";
+    user.close();
+
+    MessageBoxes boxes;
+    run.Start();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    const std::string& text = boxes.texts.front();
+    const std::string first = FillPlaceholder(DefaultText(kMsgInvalidKeyword), "NONSENSE0 = 1");
+    EXPECT_NE(text.find(first), std::string::npos) << text;
+    EXPECT_NE(text.find("NONSENSE4 "), std::string::npos) << text;
+    EXPECT_EQ(text.find("NONSENSE5 "), std::string::npos) << text;
+    EXPECT_NE(text.find(FillPlaceholder(DefaultText(kTextMoreCatalogueLines), "35")), std::string::npos)
+        << text;
+}
+
+TEST(WindowAnswers, APictureLoadedInPartIsShownWithANoticeNamingIt)
+{
+    // A JPEG cut after its first scan lines decodes as far as its data goes.
+    const std::string sample =
+        std::string(SLEEVIT_SOURCE_DIR) + "/resources/pictures/IDJ_SAMPLE_DVD_COVER.jpg";
+    std::ifstream in(sample, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 1000u);
+    ProgramRun run;
+    const std::string cut = run.folder.File("half sleeve.jpg");
+    std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() * 45 / 100);
+    CRasterImage probe;
+    if (!probe.Load(cut, ImageTypeFromPath(cut)) || probe.GetLoadNotice().empty())
+        GTEST_SKIP() << "the JPEG decoder does not report a picture loaded in part";
+
+    run.Start();
+    MessageBoxes boxes;
+    run.View().LoadCover(Side::Left, cut);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts.front().rfind(DefaultText(kTextLoadedInPart), 0), 0u) << boxes.texts.front();
+    EXPECT_NE(boxes.texts.front().find(cut), std::string::npos) << boxes.texts.front();
+    EXPECT_TRUE(run.View().Left().image->IsValid());
+    EXPECT_EQ(run.View().Left().fileName, "half sleeve.jpg");
+}
+
+TEST(WindowAnswers, ASideWithoutAFormatShowsNoneAndIsNotPrinted)
+{
+    ProgramRun run;
+    run.settings->WriteInt(Setting::LastUsedLeftFormat, 500);
+    run.settings->WriteInt(Setting::AutoDetectFormat, 0);
+    run.Start();
+    auto* selector = run.View().Form().ItemAs<QComboBox>(kLeftSelector);
+    EXPECT_EQ(run.View().Left().formatIndex, -1);
+    EXPECT_EQ(selector->currentIndex(), -1) << "no format, no selection";
+    const std::string picture = run.folder.File("cover.png");
+    ASSERT_TRUE(WritePngFile(picture, 120, 120, 0x0000FF));
+    run.View().LoadCover(Side::Left, picture);
+    EXPECT_EQ(run.View().Left().formatIndex, -1);
+    EXPECT_EQ(run.View().Left().paper->FormatCode(), CPaper::kNoFormat) << "its paper stays blank";
+    EXPECT_FALSE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
+
+    // The menu's Print Left answers with a message; no print dialog opens.
+    MessageBoxes boxes;
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts.front(), DefaultText(kTextCannotPrintSide));
+    // Nor does an empty right side print.
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintRight));
+    EXPECT_EQ(boxes.texts.size(), 2u);
+
+    // With a format chosen the side can be printed.
+    selector->setCurrentIndex(0);
+    run.View().Left().formatIndex = 0;
+    run.View().RefreshSides();
+    EXPECT_TRUE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
+}
+
+TEST(WindowAnswers, DialogsOverTheViewKeepTheirOwnColours)
+{
+    ProgramRun run;
+    run.Start();
+    CTheView& view = run.View();
+    // The view's own status line is light grey (#C0C0C0) on the dark background.
+    QWidget* status = view.Form().Item(kLeftStatus);
+    const QImage line = view.grab(status->geometry()).toImage();
+    int brightest = 0;
+    for (int y = 0; y < line.height(); ++y)
+        for (int x = 0; x < line.width(); ++x)
+            brightest = std::max(brightest, qGray(line.pixel(x, y)));
+    EXPECT_NEAR(brightest, 0xC0, 8);
+
+    bool answered = false;
+    int optionsDarkest = 255;
+    auto options = AnswerModal(
+        [&](QWidget* modal) {
+            optionsDarkest = DarkestLabelText(*modal);
+            qobject_cast<QDialog*>(modal)->reject();
+            return true;
+        },
+        &answered);
+    ASSERT_TRUE(view.Commands().Execute(kCmdOptions));
+    ASSERT_TRUE(answered);
+    EXPECT_LT(optionsDarkest, 100) << "the options dialog's labels are dark text";
+
+    int openDarkest = 255;
+    auto open = AnswerModal(
+        [&](QWidget* modal) {
+            openDarkest = DarkestLabelText(*modal);
+            qobject_cast<QDialog*>(modal)->reject();
+            return true;
+        },
+        &answered);
+    ASSERT_TRUE(view.Commands().Execute(kCmdLoadRight));
+    ASSERT_TRUE(answered);
+    EXPECT_LT(openDarkest, 100) << "the open dialog's labels are dark text";
+
+    int aboutLinkBlue = 0;
+    int aboutDarkest = 255;
+    auto about = AnswerModal(
+        [&](QWidget* modal) {
+            aboutDarkest = DarkestLabelText(*modal);
+            for (CHyperLink* link : modal->findChildren<CHyperLink*>())
+                aboutLinkBlue += BluePixels(*link);
+            qobject_cast<QDialog*>(modal)->reject();
+            return true;
+        },
+        &answered);
+    ASSERT_TRUE(view.Commands().Execute(kCmdAbout));
+    ASSERT_TRUE(answered);
+    EXPECT_LT(aboutDarkest, 100);
+    EXPECT_GT(aboutLinkBlue, 10) << "the About box's links are blue";
+
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Sleevit"), QStringLiteral("Could not save."),
+                    QMessageBox::Ok, &view);
+    box.show();
+    QCoreApplication::processEvents();
+    EXPECT_LT(DarkestLabelText(box), 100) << "a message box over the view";
+}
+
+TEST(WindowAnswers, TheSkinsDiscLeavesTheLeftPapersCutLinesFree)
+{
+    ProgramRun run;
+    run.Start();
+    CSkinManager& skins = run.View().Skins();
+    const QRect paper = run.View().Left().paper->geometry();
+    for (int skin : {kSkinDefault, kSkinAlternative}) {
+        ASSERT_TRUE(skins.ApplySkin(skin));
+        // The overlay is drawn in the paper's own pixels: none of it may land on the sheet.
+        const PaperSkin left = skins.ForPaper(true);
+        EXPECT_GE(left.overlayPosition.x, paper.width()) << "skin " << skin;
+        // The main picture's disc (four columns in) starts right of the paper.
+        EXPECT_GT(skins.State().mainPosition.x + 4, paper.right()) << "skin " << skin;
+    }
+}
