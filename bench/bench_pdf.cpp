@@ -1,5 +1,7 @@
 // Printing pictures to PDF: a 6000 x 6000 JPEG cover cut to a disc label on a tray page,
-// and a batch of 100 pages, each with its own 2-megapixel JPEG, in one document. Reports
+// an 8000 x 8000 PNG cover (whose pixels must be embedded: peak memory against the
+// decoded picture's size), and a batch of 100 pages, each with its own 2-megapixel JPEG,
+// in one document. Reports
 // the time, the peak memory of each run (VmHWM, reset before it; getrusage's peak as a
 // second opinion) and the PDF's size against the JPEG's. The batch's peak memory must not
 // grow with the number of pages: compare peak_mb_after_10 with peak_mb_after_100.
@@ -11,6 +13,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include "images/RasterImage.h"
 #include "layout/DiscClip.h"
@@ -151,6 +155,75 @@ void BM_DiscLabel_6000x6000Jpeg(benchmark::State& state)
     state.counters["rusage_peak_mb"] = RusagePeakMb();
 }
 BENCHMARK(BM_DiscLabel_6000x6000Jpeg)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A PNG of w x h colour pixels: soft gradients and hard-edged squares, written with
+// light compression (the decode is what counts, not the file's size).
+bool WritePng(const std::string& path, int w, int h)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(out);
+        return false;
+    }
+    png_init_io(png, out);
+    png_set_compression_level(png, 1);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(std::size_t(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            row[3 * std::size_t(x)] = png_byte(x * 255 / w);
+            row[3 * std::size_t(x) + 1] = png_byte(y * 255 / h);
+            row[3 * std::size_t(x) + 2] = png_byte((x / 500 + y / 500) % 2 ? 220 : 40);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(out) == 0;
+}
+
+// The whole job as the command-line tool runs it: load, print a DVD-sized cover at 600
+// dpi, finish the PDF. Target: peak at most 1.5 x the decoded picture + 50 MB.
+void BM_Cover_8000x8000Png(benchmark::State& state)
+{
+    const std::string png = Folder() + "/cover-8000.png";
+    if (!fs::exists(png) && !WritePng(png, 8000, 8000)) {
+        state.SkipWithError("cannot write the PNG");
+        return;
+    }
+    const std::string pdf = Folder() + "/cover.pdf";
+    double decodedMb = 0;
+    double peak = 0;
+    for (auto _ : state) {
+        ResetPeak();
+        CRasterImage cover;
+        if (!cover.Load(png, kImagePng)) {
+            state.SkipWithError("cannot decode the PNG");
+            return;
+        }
+        decodedMb = double(cover.Pixels().DataSize()) / (1024.0 * 1024.0);
+        CPdfTarget target(pdf, PaperSize::A4(), 600, PaperMargins{3, 3, 3, 3});
+        target.StartDocument("cover");
+        CDrawingSurface* page = target.StartPage();
+        const int side = int(180 * 600 / 25.4);
+        cover.DrawStretched(page, 100, 100, side, side);
+        target.EndPage();
+        target.EndDocument();
+        peak = std::max(peak, PeakMb());
+    }
+    state.counters["decoded_mb"] = decodedMb;
+    state.counters["peak_mb"] = peak;
+    state.counters["peak_per_decoded"] = peak / decodedMb;
+    state.counters["target_mb"] = 1.5 * decodedMb + 50;
+}
+BENCHMARK(BM_Cover_8000x8000Png)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_Batch_100Pages_2MPJpegs(benchmark::State& state)
 {

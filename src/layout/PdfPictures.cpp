@@ -1,5 +1,6 @@
 #include "layout/PdfPictures.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +19,10 @@ namespace {
 constexpr std::int32_t kMaxCairoSide = 32767;
 // A JPEG file larger than this is embedded as pixels rather than read whole.
 constexpr std::uint64_t kMaxJpegFileBytes = std::uint64_t{1} << 30;
+// A pixel picture whose cairo copy would pass this many bytes goes to cairo in strips
+// of about kStripBytes each (see CPdfPictures::Strip).
+constexpr std::uint64_t kStripAbove = std::uint64_t{16} << 20;
+constexpr std::uint64_t kStripBytes = std::uint64_t{2} << 20;
 
 constexpr std::uint64_t kP1 = 0x9E3779B185EBCA87ull;
 constexpr std::uint64_t kP2 = 0xC2B2AE3D27D4EB4Full;
@@ -254,6 +259,48 @@ std::string HashBytesHex(const void* data, std::size_t size, std::uint64_t seed)
     return Hex(HashBytes(data, size, seed));
 }
 
+namespace {
+
+cairo_surface_t* AcquireStrip(cairo_pattern_t*, void* data, cairo_surface_t*, const cairo_rectangle_int_t*)
+{
+    const auto* strip = static_cast<const CPdfPictures::StripData*>(data);
+    const PixelBlock& px = *strip->pixels;
+    cairo_surface_t* surface =
+        NewSurface(strip->key ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, px.Width(), strip->rows);
+    if (surface == nullptr)
+        return nullptr;
+    cairo_surface_flush(surface);
+    const std::uint32_t k = strip->key ? CRasterSurface::ToStored(*strip->key) : 0;
+    for (std::int32_t y = 0; y < strip->rows; ++y) {
+        std::uint32_t* out = SurfaceRow(surface, y);
+        DecodeRow(px, strip->top + y, out);
+        if (strip->key)
+            for (std::int32_t x = 0; x < px.Width(); ++x)
+                if (out[x] == k)
+                    out[x] = 0; // premultiplied: a transparent pixel is all zero
+    }
+    cairo_surface_mark_dirty(surface);
+    // The strip's name makes cairo write it once for the whole document.
+    AttachString(surface, CAIRO_MIME_TYPE_UNIQUE_ID, "sleevit-" + strip->id);
+    return surface;
+}
+
+void ReleaseStrip(cairo_pattern_t*, void*, cairo_surface_t* surface)
+{
+    cairo_surface_destroy(surface);
+}
+
+} // namespace
+
+void CPdfPictures::Source::Release()
+{
+    cairo_surface_destroy(surface);
+    surface = nullptr;
+    for (const Strip& s : strips)
+        cairo_pattern_destroy(s.pattern);
+    strips.clear();
+}
+
 CPdfPictures::~CPdfPictures()
 {
     EndPage();
@@ -264,6 +311,46 @@ void CPdfPictures::EndPage()
     for (auto& [name, surface] : page_)
         cairo_surface_destroy(surface);
     page_.clear();
+    pageStrips_.clear();
+}
+
+CPdfPictures::Source CPdfPictures::Strips(const std::string& id, const PixelBlock& pixels,
+                                          std::optional<SurfaceColour> key)
+{
+    auto held = pageStrips_.find(id);
+    if (held == pageStrips_.end()) {
+        const std::int32_t w = pixels.Width();
+        const std::int32_t h = pixels.Height();
+        const auto step = std::int32_t(std::max<std::uint64_t>(1, kStripBytes / (std::uint64_t(w) * 4)));
+        std::vector<std::unique_ptr<StripData>> strips;
+        for (std::int32_t top = 0; top < h; top += step) {
+            auto d = std::make_unique<StripData>();
+            d->pixels = &pixels;
+            d->top = top;
+            d->rows = std::min(h - top, step + 1);
+            d->key = key;
+            d->id = id + "-s" + std::to_string(top);
+            strips.push_back(std::move(d));
+        }
+        if (!written_.count(id))
+            ++pixelPictures_;
+        written_.insert(id);
+        held = pageStrips_.emplace(id, std::move(strips)).first;
+    }
+    Source s;
+    for (const auto& d : held->second) {
+        cairo_pattern_t* p =
+            cairo_pattern_create_raster_source(d.get(), key ? CAIRO_CONTENT_COLOR_ALPHA : CAIRO_CONTENT_COLOR,
+                                               pixels.Width(), d->rows);
+        if (cairo_pattern_status(p) != CAIRO_STATUS_SUCCESS) {
+            cairo_pattern_destroy(p);
+            s.Release();
+            return {};
+        }
+        cairo_raster_source_pattern_set_acquire(p, AcquireStrip, ReleaseStrip);
+        s.strips.push_back({p, d->top});
+    }
+    return s;
 }
 
 CPdfPictures::Source CPdfPictures::Hold(const std::string& id, cairo_surface_t* surface,
@@ -273,7 +360,7 @@ CPdfPictures::Source CPdfPictures::Hold(const std::string& id, cairo_surface_t* 
     AttachString(surface, CAIRO_MIME_TYPE_UNIQUE_ID, "sleevit-" + id);
     page_[id] = cairo_surface_reference(surface);
     written_.insert(id);
-    return {surface, m};
+    return {surface, m, {}};
 }
 
 CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterImage* origin,
@@ -322,7 +409,7 @@ CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterIm
         auto it = jpegChecks_.find(checkKey);
         const bool known = it != jpegChecks_.end();
         if (known && it->second.usable && page_.count(it->second.id) != 0) {
-            return {cairo_surface_reference(page_[it->second.id]), candidate};
+            return {cairo_surface_reference(page_[it->second.id]), candidate, {}};
         }
         if (!known || it->second.usable) {
             // The file is read again on every page that shows it: the name must still
@@ -356,9 +443,11 @@ CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterIm
         }
     }
     const std::string& name = jpegId.empty() ? id : jpegId;
+    if (jpegId.empty() && std::uint64_t(w) * std::uint64_t(h) * 4 > kStripAbove)
+        return Strips(id, pixels, key);
 
     if (auto held = page_.find(name); held != page_.end())
-        return {cairo_surface_reference(held->second), shownToStored};
+        return {cairo_surface_reference(held->second), shownToStored, {}};
 
     // A surface that carries the file's JPEG data is never read (see below), but cairo
     // copies it once while it writes the document; the smallest colour format keeps that
@@ -435,7 +524,7 @@ CPdfPictures::Source CPdfPictures::GetSurfacePart(const CRasterSurface& source, 
     }
     if (auto held = page_.find(id); held != page_.end()) {
         cairo_surface_destroy(surface);
-        return {cairo_surface_reference(held->second), cairo_matrix_t{1, 0, 0, 1, 0, 0}};
+        return {cairo_surface_reference(held->second), cairo_matrix_t{1, 0, 0, 1, 0, 0}, {}};
     }
     if (!written_.count(id))
         ++pixelPictures_;

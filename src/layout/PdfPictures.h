@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <cairo.h>
 
@@ -35,18 +37,42 @@ public:
     // A picture ready to paint: a cairo surface (a reference owned by the caller) and the
     // matrix from the picture's shown pixel grid (top-down, as the block shows it) to the
     // surface's own grid. surface is nullptr when the picture cannot be embedded.
+    //
+    // A large pixel picture comes as strips instead: raster-source patterns (references
+    // owned by the caller) of consecutive rows, each to be painted with the matrix moved
+    // down to its first row. cairo asks for a strip's pixels only while it writes the
+    // strip, so the picture never exists in full a second time beside its pixel block.
+    struct Strip {
+        cairo_pattern_t* pattern = nullptr;
+        std::int32_t top = 0;
+    };
     struct Source {
         cairo_surface_t* surface = nullptr;
         cairo_matrix_t shownToSurface{1, 0, 0, 1, 0, 0};
+        std::vector<Strip> strips;
+        bool Empty() const { return surface == nullptr && strips.empty(); }
+        void Release();
     };
 
     // The picture of a pixel block; origin (may be nullptr) tells whether the block is
     // an untouched JPEG. With a key colour, pixels of that colour become transparent.
+    // A block cut into strips must stay alive and unchanged until the page ends.
     Source Get(const PixelBlock& pixels, const CRasterImage* origin,
                std::optional<SurfaceColour> key = std::nullopt);
     // The rectangle (sx, sy, cx, cy) of an off-screen picture, cut to the picture;
     // (x0, y0) receives the cut rectangle's top-left corner.
     Source GetSurfacePart(const CRasterSurface& source, int sx, int sy, int cx, int cy, int& x0, int& y0);
+
+    // Where a strip's pixels come from: its own rows and, below all but the last, the
+    // first row of the next strip. Painted in order, each strip covers that extra row
+    // with the same pixels, so no seam can show between two strips at any scale.
+    struct StripData {
+        const PixelBlock* pixels = nullptr;
+        std::int32_t top = 0;
+        std::int32_t rows = 0;
+        std::optional<SurfaceColour> key;
+        std::string id;
+    };
 
     // Lets go of the pixel surfaces held for the page that ended.
     void EndPage();
@@ -62,9 +88,12 @@ private:
         std::string id;
     };
     Source Hold(const std::string& id, cairo_surface_t* surface, const cairo_matrix_t& m);
+    Source Strips(const std::string& id, const PixelBlock& pixels, std::optional<SurfaceColour> key);
 
     // Surfaces of the open page by name; each holds one reference.
     std::map<std::string, cairo_surface_t*> page_;
+    // What the strips of the open page read their pixels from, by picture name.
+    std::map<std::string, std::vector<std::unique_ptr<StripData>>> pageStrips_;
     // Per JPEG file and pixel content: whether its bytes may stand in for the pixels.
     std::map<std::string, JpegCheck> jpegChecks_;
     // Names already written to the document.

@@ -293,8 +293,8 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
         return;
 
     CPdfPictures::Source source = pictures_.Get(pixels, origin, key);
-    if (source.surface == nullptr || !Begin()) {
-        cairo_surface_destroy(source.surface);
+    if (source.Empty() || !Begin()) {
+        source.Release();
         return;
     }
     // Device pixel -> the picture's shown grid: the source rectangle laid exactly on the
@@ -308,16 +308,29 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
     cairo_matrix_t m;
     cairo_matrix_multiply(&m, &toShown, &source.shownToSurface);
 
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.surface);
-    cairo_pattern_set_matrix(pattern, &m);
-    // Every paint of a picture uses the same filter, so cairo keeps one object for it.
-    cairo_pattern_set_filter(pattern, kPictureFilter);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_NONE);
     ClipToPictureRect(visible);
-    cairo_set_source(cr_, pattern);
-    cairo_paint(cr_);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(source.surface);
+    auto paint = [this](cairo_pattern_t* pattern, const cairo_matrix_t& matrix) {
+        cairo_pattern_set_matrix(pattern, &matrix);
+        // Every paint of a picture uses the same filter, so cairo keeps one object for it.
+        cairo_pattern_set_filter(pattern, kPictureFilter);
+        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_NONE);
+        cairo_set_source(cr_, pattern);
+        cairo_paint(cr_);
+    };
+    if (source.surface != nullptr) {
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.surface);
+        paint(pattern, m);
+        cairo_pattern_destroy(pattern);
+    }
+    for (const CPdfPictures::Strip& strip : source.strips) {
+        // Strips are cut from the picture as shown: each one's grid starts at its top row.
+        cairo_matrix_t down;
+        cairo_matrix_init_translate(&down, 0, -double(strip.top));
+        cairo_matrix_t ms;
+        cairo_matrix_multiply(&ms, &m, &down);
+        paint(strip.pattern, ms);
+    }
+    source.Release();
     End();
 }
 
