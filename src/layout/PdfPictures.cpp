@@ -339,9 +339,8 @@ CPdfPictures::Source CPdfPictures::Strips(const std::string& id, const PixelBloc
     }
     Source s;
     for (const auto& d : held->second) {
-        cairo_pattern_t* p =
-            cairo_pattern_create_raster_source(d.get(), key ? CAIRO_CONTENT_COLOR_ALPHA : CAIRO_CONTENT_COLOR,
-                                               pixels.Width(), d->rows);
+        cairo_pattern_t* p = cairo_pattern_create_raster_source(
+            d.get(), key ? CAIRO_CONTENT_COLOR_ALPHA : CAIRO_CONTENT_COLOR, pixels.Width(), d->rows);
         if (cairo_pattern_status(p) != CAIRO_STATUS_SUCCESS) {
             cairo_pattern_destroy(p);
             s.Release();

@@ -550,7 +550,7 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
     const SurfaceColour key = RgbColour(255, 70 * 995 % 256, 40 * 4 % 256);
     const DrawFn page = [&](CDrawingSurface& s) {
         s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255));
-        s.StretchDib(10, 10, 80, 96, big, 0, 990, 10, 12); // across the boundary at 996
+        s.StretchDib(10, 10, 80, 96, big, 0, 990, 10, 12);    // across the boundary at 996
         s.StretchDib(100, 10, 80, -96, big, 4, 1240, 10, 12); // mirrored, across 1245
         s.StretchDibTransparent(200, 10, 80, 96, big, 0, 990, 10, 12, key);
         s.StretchDib(300, 10, 40, 40, big, 0, kSide - 5, 5, 5); // the last strip's end
@@ -561,7 +561,8 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
     const auto raster = DrawRaster(page);
     // Inside each copy (poppler may round its outermost device row or column either way).
-    const SurfaceRect inside[] = {{10, 10, 89, 105}, {100, 10, 179, 105}, {200, 10, 279, 105}, {300, 10, 339, 49}};
+    const SurfaceRect inside[] = {
+        {10, 10, 89, 105}, {100, 10, 179, 105}, {200, 10, 279, 105}, {300, 10, 339, 49}};
     for (int i = 0; i < 2; ++i)
         for (const SurfaceRect& r : inside) {
             std::string first;
