@@ -22,8 +22,9 @@ class CRasterSurface;
 // or of the JPEG file it came from), and cairo writes one object per name.
 //
 // A JPEG whose pixels are still those of its file (only turned by quarter turns or by its
-// EXIF orientation) is embedded as the file's own bytes, in the file's own orientation;
-// the turn becomes part of the placement. Everything else is embedded as pixels.
+// EXIF orientation) is embedded as the file's own bytes, kept by its image since it was
+// loaded, in the file's own orientation; the turn becomes part of the placement. Such a
+// picture needs no pixels at all. Everything else is embedded as pixels.
 //
 // Pixel surfaces are held only while a page is open: cairo writes a page's pictures when
 // the page ends, so memory does not grow with the number of pages.
@@ -68,6 +69,7 @@ public:
     // with the same pixels, so no seam can show between two strips at any scale.
     struct StripData {
         const PixelBlock* pixels = nullptr;
+        std::int32_t width = 0;
         std::int32_t top = 0;
         std::int32_t rows = 0;
         std::optional<SurfaceColour> key;
@@ -83,19 +85,15 @@ public:
     int JpegPictures() const { return jpegPictures_; }
 
 private:
-    struct JpegCheck {
-        bool usable = false;
-        std::string id;
-    };
     Source Hold(const std::string& id, cairo_surface_t* surface, const cairo_matrix_t& m);
+    Source GetJpeg(const CRasterImage& origin, const std::shared_ptr<const std::string>& bytes);
+    Source Patterns(const std::vector<std::unique_ptr<StripData>>& strips, bool alpha);
     Source Strips(const std::string& id, const PixelBlock& pixels, std::optional<SurfaceColour> key);
 
     // Surfaces of the open page by name; each holds one reference.
     std::map<std::string, cairo_surface_t*> page_;
     // What the strips of the open page read their pixels from, by picture name.
     std::map<std::string, std::vector<std::unique_ptr<StripData>>> pageStrips_;
-    // Per JPEG file and pixel content: whether its bytes may stand in for the pixels.
-    std::map<std::string, JpegCheck> jpegChecks_;
     // Names already written to the document.
     std::set<std::string> written_;
     int pixelPictures_ = 0;

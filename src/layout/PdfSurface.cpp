@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "images/PixelBlock.h"
+#include "images/RasterImage.h"
 #include "layout/PdfPictures.h"
 #include "layout/RasterSurface.h"
 
@@ -273,15 +274,19 @@ void CPdfSurface::DrawLine(int x0, int y0, int x1, int y1)
 void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
                           int sh, const CRasterImage* origin, std::optional<SurfaceColour> key)
 {
-    if (!pixels.IsValid() || cx == 0 || cy == 0 || sw == 0 || sh == 0)
+    // A JPEG whose decoding waits comes without pixels: its image has the bytes.
+    const bool bytesOnly = !pixels.IsValid() && origin != nullptr && origin->JpegData() != nullptr;
+    if ((!pixels.IsValid() && !bytesOnly) || cx == 0 || cy == 0 || sw == 0 || sh == 0)
         return;
+    const std::int32_t pw = bytesOnly ? origin->GetWidth() : pixels.Width();
+    const std::int32_t ph = bytesOnly ? origin->GetHeight() : pixels.Height();
     // Negative extents become a rectangle and a mirror flag per axis, as on the raster.
     const StretchGeometry g = NormaliseStretch(x, y, cx, cy, sx, sy, sw, sh);
     const i64 dl = g.dl, dt = g.dt, dw = g.dw, dh = g.dh, sl = g.sl, st = g.st, swid = g.sw, shgt = g.sh;
     const bool mirrorX = g.mirrorX, mirrorY = g.mirrorY;
     // Only the destination pixels whose source lies inside the picture are painted.
-    const auto [i0, i1] = VisibleSpan(dw, sl, swid, mirrorX, pixels.Width());
-    const auto [k0, k1] = VisibleSpan(dh, st, shgt, mirrorY, pixels.Height());
+    const auto [i0, i1] = VisibleSpan(dw, sl, swid, mirrorX, pw);
+    const auto [k0, k1] = VisibleSpan(dh, st, shgt, mirrorY, ph);
     if (i0 >= i1 || k0 >= k1)
         return;
     const SurfaceRect visible =

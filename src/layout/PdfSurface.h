@@ -52,6 +52,7 @@ public:
     bool ClipToDisc(const SurfaceRect& disc, const SurfaceRect& hole) override;
     // Lifts the disc cut.
     void ResetClipPath() override;
+    bool TakesJpegData() const override { return true; }
     bool HasClipPath() const { return disc_.has_value(); }
 
 protected:
