@@ -246,7 +246,7 @@ namespace {
 cairo_surface_t* AcquireStrip(cairo_pattern_t*, void* data, cairo_surface_t*, const cairo_rectangle_int_t*)
 {
     const auto* strip = static_cast<const CPdfPictures::StripData*>(data);
-    const PixelBlock& px = *strip->pixels;
+    const PixelBlock& px = strip->pixels;
     cairo_surface_t* surface =
         NewSurface(strip->key ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, px.Width(), strip->rows);
     if (surface == nullptr)
@@ -318,6 +318,8 @@ CPdfPictures::~CPdfPictures()
 
 void CPdfPictures::EndPage()
 {
+    // Names of JPEG data that is gone are forgotten (its address may be reused).
+    std::erase_if(jpegNames_, [](const auto& entry) { return entry.second.bytes.expired(); });
     for (auto& [name, surface] : page_)
         cairo_surface_destroy(surface);
     page_.clear();
@@ -335,7 +337,7 @@ CPdfPictures::Source CPdfPictures::Strips(const std::string& id, const PixelBloc
         std::vector<std::unique_ptr<StripData>> strips;
         for (std::int32_t top = 0; top < h; top += step) {
             auto d = std::make_unique<StripData>();
-            d->pixels = &pixels;
+            d->pixels = pixels.Share();
             d->width = w;
             d->top = top;
             d->rows = std::min(h - top, step + 1);
@@ -410,16 +412,22 @@ CPdfPictures::Source CPdfPictures::GetJpeg(const CRasterImage& origin,
         return {};
     char dims[48];
     std::snprintf(dims, sizeof dims, "-%dx%d-jpeg", storedW, storedH);
-    const std::string id = HashBytesHex(bytes.data(), bytes.size(), 2) + dims;
-    // The surface is not held: dropped right after it is painted, it hands its untouched
-    // memory to cairo's snapshot of it instead of having it copied. Its name makes cairo
-    // write one object for every surface that carries these bytes.
+    // The bytes never change, so they are hashed once while they live.
+    auto known = jpegNames_.find(data.get());
+    if (known == jpegNames_.end() || known->second.bytes.expired()) {
+        const JpegName name{data, HashBytesHex(bytes.data(), bytes.size(), 2)};
+        known = jpegNames_.insert_or_assign(data.get(), name).first;
+    }
+    const std::string id = known->second.hash + dims;
+    if (auto held = page_.find(id); held != page_.end())
+        return {cairo_surface_reference(held->second), shownToStored, {}};
     cairo_surface_t* surface = CarryJpeg(data, storedW, storedH, id);
     if (surface == nullptr)
         return {};
     if (!written_.count(id))
         ++jpegPictures_;
     written_.insert(id);
+    page_[id] = cairo_surface_reference(surface);
     return {surface, shownToStored, {}};
 }
 

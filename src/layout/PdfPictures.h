@@ -10,9 +10,9 @@
 
 #include <cairo.h>
 
+#include "images/PixelBlock.h"
 #include "layout/DrawingSurface.h"
 
-class PixelBlock;
 class CRasterImage;
 class CRasterSurface;
 
@@ -57,7 +57,8 @@ public:
 
     // The picture of a pixel block; origin (may be nullptr) tells whether the block is
     // an untouched JPEG. With a key colour, pixels of that colour become transparent.
-    // A block cut into strips must stay alive and unchanged until the page ends.
+    // A block cut into strips must stay unchanged until the page ends (its memory is
+    // kept alive that long).
     Source Get(const PixelBlock& pixels, const CRasterImage* origin,
                std::optional<SurfaceColour> key = std::nullopt);
     // The rectangle (sx, sy, cx, cy) of an off-screen picture, cut to the picture;
@@ -68,7 +69,7 @@ public:
     // first row of the next strip. Painted in order, each strip covers that extra row
     // with the same pixels, so no seam can show between two strips at any scale.
     struct StripData {
-        const PixelBlock* pixels = nullptr;
+        PixelBlock pixels; // shares the picture's memory until the page ends
         std::int32_t width = 0;
         std::int32_t top = 0;
         std::int32_t rows = 0;
@@ -94,6 +95,12 @@ private:
     std::map<std::string, cairo_surface_t*> page_;
     // What the strips of the open page read their pixels from, by picture name.
     std::map<std::string, std::vector<std::unique_ptr<StripData>>> pageStrips_;
+    // The content names of JPEG data seen in this document, by address.
+    struct JpegName {
+        std::weak_ptr<const std::string> bytes;
+        std::string hash;
+    };
+    std::map<const std::string*, JpegName> jpegNames_;
     // Names already written to the document.
     std::set<std::string> written_;
     int pixelPictures_ = 0;
