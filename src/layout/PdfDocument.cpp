@@ -124,7 +124,10 @@ bool CPdfDocument::EndPage()
     if (!IsOpen() || !page_)
         return false;
     page_.reset();
-    cairo_show_page(cr_);
+    {
+        const CairoStripLeakScope scope(pictures_->PageHasStrips());
+        cairo_show_page(cr_);
+    }
     // cairo has written the page's pictures: their pixels are no longer needed.
     pictures_->EndPage();
     ++pages_;
@@ -142,6 +145,8 @@ void CPdfDocument::Release()
         cairo_destroy(cr_);
     cr_ = nullptr;
     if (pdf_ != nullptr) {
+        // An unfinished page is written here.
+        const CairoStripLeakScope scope(pictures_ && pictures_->PageHasStrips());
         cairo_surface_finish(pdf_);
         cairo_surface_destroy(pdf_);
     }

@@ -8,6 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define SLEEVIT_LSAN 1
+#endif
+
 #include "images/PixelBlock.h"
 #include "images/RasterImage.h"
 #include "layout/RasterSurface.h"
@@ -235,6 +240,22 @@ std::uint32_t* SurfaceRow(cairo_surface_t* s, std::int32_t y)
 }
 
 } // namespace
+
+CairoStripLeakScope::CairoStripLeakScope(bool active) : active_(active)
+{
+#ifdef SLEEVIT_LSAN
+    if (active_)
+        __lsan_disable();
+#endif
+}
+
+CairoStripLeakScope::~CairoStripLeakScope()
+{
+#ifdef SLEEVIT_LSAN
+    if (active_)
+        __lsan_enable();
+#endif
+}
 
 std::string HashBytesHex(const void* data, std::size_t size, std::uint64_t seed)
 {
