@@ -281,8 +281,10 @@ const PixelBlock& CRasterImage::ScreenPixels(int cx, int cy, int& sx, int& sy, i
     const std::int32_t h = GetHeight();
     const int x0 = scale(sx, w, screen_.Width());
     const int y0 = scale(sy, h, screen_.Height());
-    sw = std::max(1, scale(sx + sw, w, screen_.Width()) - x0) * (sw < 0 ? -1 : 1);
-    sh = std::max(1, scale(sy + sh, h, screen_.Height()) - y0) * (sh < 0 ? -1 : 1);
+    // A mirrored (negative) extent stays negative; none becomes empty.
+    auto extent = [](int from, int to, int was) { return to != from ? to - from : (was < 0 ? -1 : 1); };
+    sw = extent(x0, scale(sx + sw, w, screen_.Width()), sw);
+    sh = extent(y0, scale(sy + sh, h, screen_.Height()), sh);
     sx = x0;
     sy = y0;
     return screen_;

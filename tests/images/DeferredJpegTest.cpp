@@ -129,6 +129,7 @@ TEST(DeferredJpeg, ScreenPixelsComeFromAScaledDecode)
         {451, 300, 0, 0, 1800, 1200, 900, 600, 0, 0, 900, 600},      // one more: 1/2
         {100, 500, 400, 0, 200, 1200, 900, 600, 200, 0, 100, 600},   // a band, by its narrow side
         {1000, 700, 0, 0, 1800, 1200, 1800, 1200, 0, 0, 1800, 1200}, // the full picture
+        {180, 120, 1800, 0, -1800, 1200, 225, 150, 225, 0, -225, 150}, // mirrored across
     };
     for (const auto& c : cases) {
         int sx = c.sx, sy = c.sy, sw = c.sw, sh = c.sh;
