@@ -2,7 +2,9 @@
 // tick of its start-up timer (also with a print server that never answers), and a
 // repaint of one paper of the main window (181 x 263 pixels) showing a 24-megapixel cover
 // in the shipped catalogue's DVD format, both as the bare drawing into an off-screen
-// surface and through the paint event with the copy to the widget's backing store.
+// surface and through the paint event with the copy to the widget's backing store. Then a
+// 24-megapixel JPEG file loaded and shown, on a paper and in the open dialog's preview,
+// beside the same with the picture decoded whole.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -24,9 +26,11 @@
 #include <memory>
 #include <string>
 
+#include "BenchPictures.h"
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
 #include "app/SleevitApp.h"
+#include "dialogs/Preview.h"
 #include "formats/FormatCatalogue.h"
 #include "i18n/UserMessages.h"
 #include "images/RasterImage.h"
@@ -281,6 +285,73 @@ void BM_PaperRepaint24MPPaintEvent(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PaperRepaint24MPPaintEvent)->Unit(benchmark::kMillisecond);
+
+// A 6000 x 4000 JPEG file (a camera's 24 megapixels), written once.
+const std::string& Jpeg24MP()
+{
+    static const std::string path = [] {
+        const std::string p = std::filesystem::temp_directory_path().string() + "/sleevit-bench-24mp.jpg";
+        if (!std::filesystem::exists(p) && !bench::WriteJpeg(p, 6000, 4000, 3, 90))
+            return std::string();
+        return p;
+    }();
+    return path;
+}
+
+// Load and show as the window does: a new image, the paper's or the preview's drawing.
+// With decodeWhole the picture is decoded whole first (as every load did before).
+void LoadAndShow(benchmark::State& state, bool onPaper, bool decodeWhole)
+{
+    const std::string& jpeg = Jpeg24MP();
+    const std::unique_ptr<DvdCatalogue> c = LoadDvdCatalogue();
+    if (jpeg.empty() || c->dvd < 0) {
+        state.SkipWithError("no picture or no catalogue");
+        return;
+    }
+    CPaper paper(c->catalogue);
+    SetUpPaper(paper, *c);
+    // The open dialog's preview is about 150 x 150 pixels.
+    CRasterSurface surface(onPaper ? kPaperWidth : 150, onPaper ? kPaperHeight : 150);
+    for (auto _ : state) {
+        CRasterImage image;
+        if (!image.Load(jpeg, kImageJpeg)) {
+            state.SkipWithError("cannot load the JPEG");
+            return;
+        }
+        if (decodeWhole)
+            image.Pixels();
+        if (onPaper) {
+            paper.SetImage(&image);
+            paper.DrawInto(surface);
+            paper.SetImage(nullptr);
+        } else {
+            PaintPreview(surface, image);
+        }
+        benchmark::DoNotOptimize(surface.Data());
+    }
+    if (CountColoured(surface) < surface.Width() * surface.Height() / 4)
+        state.SkipWithError("the picture was not drawn");
+}
+void BM_Paper_LoadAndShow24MPJpeg(benchmark::State& state)
+{
+    LoadAndShow(state, true, false);
+}
+void BM_Paper_LoadAndShow24MPJpeg_DecodedWhole(benchmark::State& state)
+{
+    LoadAndShow(state, true, true);
+}
+void BM_OpenDialog_Preview24MPJpeg(benchmark::State& state)
+{
+    LoadAndShow(state, false, false);
+}
+void BM_OpenDialog_Preview24MPJpeg_DecodedWhole(benchmark::State& state)
+{
+    LoadAndShow(state, false, true);
+}
+BENCHMARK(BM_Paper_LoadAndShow24MPJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paper_LoadAndShow24MPJpeg_DecodedWhole)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenDialog_Preview24MPJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenDialog_Preview24MPJpeg_DecodedWhole)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -47,6 +47,7 @@ void PaintPreview(CRasterSurface& surface, const CRasterImage& image)
 {
     if (!surface.IsValid())
         return;
+    surface.SetForScreen(true); // a reduced decode is enough for the small preview
     const int width = surface.Width();
     const int height = surface.Height();
     surface.FillRect({0, 0, width, height}, kColourBlack);

@@ -54,6 +54,8 @@ struct Context {
     std::string createError;
     DecodedImage* out;
     const char* failure; // a fixed text of ours, or nullptr to use err.message
+    int denom = 1;       // decode at 1 / denom of the size
+    CJpegDecoder::Header* header = nullptr; // set: read the header only
 };
 
 void ErrorExit(j_common_ptr cinfo)
@@ -278,6 +280,36 @@ int DpiFromDensity(unsigned unit, unsigned density)
     return dpi < 1 ? 96 : static_cast<int>(dpi);
 }
 
+// The header's part of a decode: what it says, the limits a decode would check, and no
+// pixels. Plain (PDF-ready) means Huffman-coded 8-bit samples, grey or three components.
+bool ReadHeaderOnly(Context& ctx, int orientation, int bpp)
+{
+    jpeg_decompress_struct& cinfo = ctx.cinfo;
+    const std::int64_t w = cinfo.image_width;
+    const std::int64_t h = cinfo.image_height;
+    const bool turned = orientation >= 5;
+    const std::int64_t bw = turned ? h : w;
+    const std::int64_t bh = turned ? w : h;
+    if (bw < 1 || bh < 1 || bw > ImageLimits::kMaxSide || bh > ImageLimits::kMaxSide ||
+        PixelBlock::StrideFor(bw, bpp) * std::uint64_t(bh) > ImageLimits::kMaxBlockBytes) {
+        ctx.failure = "Image too large";
+        return false;
+    }
+    CJpegDecoder::Header& header = *ctx.header;
+    header.width = static_cast<std::int32_t>(w);
+    header.height = static_cast<std::int32_t>(h);
+    header.components = cinfo.num_components;
+    header.plain = !cinfo.arith_code && cinfo.data_precision == 8 &&
+                   ((cinfo.num_components == 1 && cinfo.jpeg_color_space == JCS_GRAYSCALE) ||
+                    (cinfo.num_components == 3 && cinfo.jpeg_color_space == JCS_YCbCr));
+    ctx.out->exifOrientation = orientation;
+    if (cinfo.saw_JFIF_marker) {
+        ctx.out->xDpi = DpiFromDensity(cinfo.density_unit, cinfo.X_density);
+        ctx.out->yDpi = DpiFromDensity(cinfo.density_unit, cinfo.Y_density);
+    }
+    return true;
+}
+
 // The decode proper. Only plain data lives in this frame: a libjpeg error longjmps
 // back to the setjmp here.
 bool RunDecode(Context& ctx)
@@ -331,10 +363,16 @@ bool RunDecode(Context& ctx)
         break;
     }
 
+    if (ctx.header != nullptr)
+        return ReadHeaderOnly(ctx, orientation, bpp);
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(ctx.denom);
+    jpeg_calc_output_dimensions(&cinfo);
+
     // Checked against the limits before libjpeg allocates anything for the picture:
     // Create refuses a side above 32768 or a block above 1 GiB.
-    const std::size_t w = cinfo.image_width;
-    const std::size_t h = cinfo.image_height;
+    const std::size_t w = cinfo.output_width;
+    const std::size_t h = cinfo.output_height;
     const bool turned = orientation >= 5;
     PixelBlock& block = ctx.out->pixels;
     if (!block.Create(static_cast<std::int64_t>(turned ? h : w), static_cast<std::int64_t>(turned ? w : h),
@@ -447,6 +485,8 @@ bool RunDecode(Context& ctx)
     return true;
 }
 
+bool Run(Context& ctx, CByteStream& in, DecodedImage& out, std::string& error);
+
 } // namespace
 
 int CJpegDecoder::ExifOrientation(const std::uint8_t* data, std::size_t size)
@@ -487,7 +527,31 @@ int CJpegDecoder::ExifOrientation(const std::uint8_t* data, std::size_t size)
 
 bool CJpegDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
 {
+    return DecodeScaled(in, 1, out, error);
+}
+
+bool CJpegDecoder::ReadHeader(CByteStream& in, DecodedImage& out, Header& header, std::string& error)
+{
+    const std::uint64_t start = in.Tell();
     Context ctx{};
+    ctx.header = &header;
+    if (!Run(ctx, in, out, error))
+        return false;
+    header.scanOffset = in.Tell() - start;
+    return true;
+}
+
+bool CJpegDecoder::DecodeScaled(CByteStream& in, int denom, DecodedImage& out, std::string& error)
+{
+    Context ctx{};
+    ctx.denom = denom == 2 || denom == 4 || denom == 8 ? denom : 1;
+    return Run(ctx, in, out, error);
+}
+
+namespace {
+
+bool Run(Context& ctx, CByteStream& in, DecodedImage& out, std::string& error)
+{
     ctx.out = &out;
     ctx.failure = nullptr;
     ctx.cinfo.err = jpeg_std_error(&ctx.err.pub);
@@ -539,3 +603,5 @@ bool CJpegDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error
     }
     return true;
 }
+
+} // namespace

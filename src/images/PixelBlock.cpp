@@ -54,7 +54,7 @@ bool PixelBlock::Create(std::int64_t width, std::int64_t height, int bpp, std::s
         error = "CRasterImage::Create can't allocate memory";
         return false;
     }
-    data_.reset(mem);
+    data_.reset(mem, FreeDeleter{});
     width_ = static_cast<std::int32_t>(width);
     height_ = static_cast<std::int32_t>(height);
     bpp_ = bits;
@@ -92,6 +92,19 @@ PixelBlock PixelBlock::Clone() const
     if (copy.Create(width_, height_, bpp_, ignored))
         std::memcpy(copy.data_.get(), data_.get(), DataSize());
     return copy;
+}
+
+PixelBlock PixelBlock::Share() const
+{
+    PixelBlock view;
+    view.data_ = data_;
+    view.width_ = width_;
+    view.height_ = height_;
+    view.bpp_ = bpp_;
+    view.paletteSize_ = paletteSize_;
+    view.stride_ = stride_;
+    view.bitsOffset_ = bitsOffset_;
+    return view;
 }
 
 std::uint32_t PixelBlock::GetPixel(std::int32_t x, std::int32_t yFromBottom) const

@@ -43,6 +43,10 @@ public:
     bool Create(std::int64_t width, std::int64_t height, int bpp, std::string& error);
     void Reset();
     PixelBlock Clone() const;
+    // Another handle on the same memory, which stays valid as long as the handle lives
+    // even when this block goes: for a reader (a PDF page writing the picture later)
+    // that may outlast the picture's owner. Meant for reading only.
+    PixelBlock Share() const;
 
     bool IsValid() const { return data_ != nullptr; }
     std::int32_t Width() const { return width_; }
@@ -81,7 +85,7 @@ private:
     struct FreeDeleter {
         void operator()(std::uint8_t* p) const;
     };
-    std::unique_ptr<std::uint8_t, FreeDeleter> data_;
+    std::shared_ptr<std::uint8_t> data_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     int bpp_ = 0;

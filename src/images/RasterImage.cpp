@@ -6,6 +6,7 @@
 
 #include "images/DecoderTable.h"
 #include "images/EmbeddedResources.h"
+#include "images/JpegDecoder.h"
 #include "images/RasterImage.h"
 
 namespace {
@@ -15,6 +16,13 @@ constexpr char kCannotOpen[] = "Unable to open file";
 constexpr char kNoResource[] = "Unable to load resource!";
 constexpr char kInvalid[] = "Image is empty";
 constexpr char kBadAngle[] = "Bad rotation angle";
+
+// A JPEG file up to this size may wait to be decoded; it is held in memory meanwhile.
+constexpr std::uint64_t kMaxPendingFile = std::uint64_t{256} << 20;
+// The least scan data, in bytes per pixel, for which decoding may wait. Every 8 x 8 block
+// costs at least a bit (1/512 byte a pixel); a file with less cannot fill its frame and
+// is decoded at once, so that what it lacks is noticed at load.
+constexpr double kMinScanBytesPerPixel = 1.0 / 1024.0;
 
 // Tile side, in pixels, for the quarter turns: a 64 x 64 tile of 24-bit pixels is
 // 12 KiB on each side, so source and target lines stay in the first-level cache.
@@ -124,7 +132,163 @@ void SetPixel(PixelBlock& p, std::int32_t x, std::int32_t y, std::uint32_t v)
     }
 }
 
+// Turns a block by q quarter turns clockwise (1..3) into turned; palette copied.
+bool TurnQuarters(const PixelBlock& pixels, int q, PixelBlock& turned, std::string& error)
+{
+    const std::int32_t w = pixels.Width();
+    const std::int32_t h = pixels.Height();
+    const bool swap = q != 2;
+    if (!turned.Create(swap ? h : w, swap ? w : h, pixels.Bpp(), error))
+        return false;
+    const QuarterMap map{q, w, h};
+    if (pixels.Bpp() == 24) {
+        TurnBytes<3>(pixels, turned, map);
+    } else if (pixels.Bpp() == 8) {
+        TurnBytes<1>(pixels, turned, map);
+    } else {
+        for (std::int32_t y = 0; y < turned.Height(); ++y) {
+            for (std::int32_t x = 0; x < turned.Width(); ++x) {
+                std::int32_t sx = 0;
+                std::int32_t sy = 0;
+                map.Source(x, y, sx, sy);
+                SetPixel(turned, x, y, pixels.GetPixel(sx, sy));
+            }
+        }
+    }
+    if (pixels.PaletteSize() > 0)
+        std::memcpy(turned.Palette(), pixels.Palette(), std::size_t(pixels.PaletteSize()) * sizeof(RgbQuad));
+    return true;
+}
+
+// A JPEG's bytes may stand for its pixels until they are needed: the file is complete
+// (an end marker after the scan data), its data can fill its frame, and a PDF can carry it.
+bool MayWait(const std::string& bytes, const CJpegDecoder::Header& header)
+{
+    if (!header.plain || header.scanOffset >= bytes.size())
+        return false;
+    const std::uint64_t scanBytes = bytes.size() - header.scanOffset;
+    if (double(scanBytes) < double(header.width) * double(header.height) * kMinScanBytesPerPixel)
+        return false;
+    // Scan data never holds 0xFF 0xD9 (0xFF is stuffed), so the pair is the end marker;
+    // it is looked for near the end, where it is, allowing for trailing bytes.
+    const std::size_t from = std::max<std::size_t>(
+        std::size_t(header.scanOffset), bytes.size() - std::min<std::size_t>(bytes.size(), 64 * 1024));
+    for (std::size_t i = bytes.size() - 1; i > from; --i)
+        if (std::uint8_t(bytes[i]) == 0xD9 && std::uint8_t(bytes[i - 1]) == 0xFF)
+            return true;
+    return false;
+}
+
 } // namespace
+
+bool CRasterImage::LoadPending(const std::string& path)
+{
+    CFileStream file;
+    if (!file.Open(path) || file.Size() < 4 || file.Size() > kMaxPendingFile)
+        return false;
+    std::uint8_t magic[3] = {0, 0, 0};
+    if (file.Read(magic, 3) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 || magic[2] != 0xFF)
+        return false;
+    auto bytes = std::make_shared<std::string>(std::size_t(file.Size()), '\0');
+    if (!file.Seek(0) || file.Read(bytes->data(), bytes->size()) != bytes->size())
+        return false;
+    CMemoryStream in(bytes->data(), bytes->size());
+    DecodedImage info;
+    CJpegDecoder::Header header;
+    std::string error;
+    if (!CJpegDecoder::ReadHeader(in, info, header, error) || !MayWait(*bytes, header))
+        return false;
+    Adopt(std::move(info), kImageJpeg);
+    const bool turned = info.exifOrientation >= 5;
+    pending_ = true;
+    pendingWidth_ = turned ? header.height : header.width;
+    pendingHeight_ = turned ? header.width : header.height;
+    pendingBpp_ = header.components == 1 ? 8 : 24;
+    jpegData_ = std::move(bytes);
+    sourcePath_ = path;
+    return true;
+}
+
+void CRasterImage::DropPending()
+{
+    pending_ = false;
+    jpegData_.reset();
+    screen_.Reset();
+    screenDenom_ = 0;
+}
+
+const PixelBlock& CRasterImage::Pixels() const
+{
+    if (pending_)
+        DecodePending();
+    return pixels_;
+}
+
+void CRasterImage::DecodePending() const
+{
+    pending_ = false;
+    CMemoryStream in(jpegData_->data(), jpegData_->size());
+    DecodedImage decoded;
+    std::string error;
+    if (!CJpegDecoder::Decode(in, decoded, error)) {
+        error_ = error.empty() ? kUnknownFormat : error;
+        return;
+    }
+    notice_ = std::move(decoded.partial);
+    if (quarterTurns_ != 0) {
+        PixelBlock turned;
+        if (!TurnQuarters(decoded.pixels, quarterTurns_, turned, error_))
+            return;
+        decoded.pixels = std::move(turned);
+    }
+    pixels_ = std::move(decoded.pixels);
+}
+
+const PixelBlock& CRasterImage::ScreenPixels(int cx, int cy, int& sx, int& sy, int& sw, int& sh) const
+{
+    if (!jpegData_ || sw == 0 || sh == 0)
+        return Pixels();
+    // The largest reduction that keeps at least one source pixel for every pixel shown.
+    const double across = std::abs(double(sw)) / std::max(1, std::abs(cx));
+    const double down = std::abs(double(sh)) / std::max(1, std::abs(cy));
+    int denom = 1;
+    while (denom < 8 && across >= 2.0 * denom && down >= 2.0 * denom)
+        denom *= 2;
+    if (denom == 1)
+        return Pixels();
+    if (screenDenom_ != denom) {
+        screen_.Reset();
+        screenDenom_ = 0;
+        CMemoryStream in(jpegData_->data(), jpegData_->size());
+        DecodedImage decoded;
+        std::string error;
+        if (!CJpegDecoder::DecodeScaled(in, denom, decoded, error))
+            return Pixels();
+        if (quarterTurns_ != 0) {
+            PixelBlock turned;
+            if (!TurnQuarters(decoded.pixels, quarterTurns_, turned, error))
+                return Pixels();
+            decoded.pixels = std::move(turned);
+        }
+        screen_ = std::move(decoded.pixels);
+        screenDenom_ = denom;
+    }
+    // The source rectangle in the reduced picture's pixels (which round the size up).
+    auto scale = [](int v, std::int32_t full, std::int32_t reduced) {
+        return int(std::llround(double(v) * reduced / std::max<std::int32_t>(1, full)));
+    };
+    const std::int32_t w = GetWidth();
+    const std::int32_t h = GetHeight();
+    const int x0 = scale(sx, w, screen_.Width());
+    const int y0 = scale(sy, h, screen_.Height());
+    // A mirrored (negative) extent stays negative; none becomes empty.
+    auto extent = [](int from, int to, int was) { return to != from ? to - from : (was < 0 ? -1 : 1); };
+    sw = extent(x0, scale(sx + sw, w, screen_.Width()), sw);
+    sh = extent(y0, scale(sy + sh, h, screen_.Height()), sh);
+    sx = x0;
+    sy = y0;
+    return screen_;
+}
 
 bool CRasterImage::Decode(CByteStream& in, int type)
 {
@@ -160,6 +324,7 @@ bool CRasterImage::Decode(CByteStream& in, int type)
 
 void CRasterImage::Adopt(DecodedImage&& decoded, int type)
 {
+    DropPending();
     pixels_ = std::move(decoded.pixels);
     type_ = type;
     // The transparency belongs to the new picture: what the decoder found, or none.
@@ -175,6 +340,9 @@ void CRasterImage::Adopt(DecodedImage&& decoded, int type)
 
 bool CRasterImage::Load(const std::string& path, int type)
 {
+    // Whatever the type code, a JPEG file is what the trial order would end with.
+    if (LoadPending(path))
+        return true;
     const bool typed = type >= kImageBmp && type <= kImageWmf;
     if (typed) {
         CFileStream file;
@@ -231,6 +399,7 @@ bool CRasterImage::LoadResource(const char* name, int type)
 
 bool CRasterImage::Destroy()
 {
+    DropPending();
     pixels_.Reset();
     quarterTurns_ = 0;
     sourcePath_.clear();
@@ -239,6 +408,19 @@ bool CRasterImage::Destroy()
 
 bool CRasterImage::Rotate(float degrees)
 {
+    if (pending_ && std::isfinite(degrees) && std::fmod(double(degrees), 90.0) == 0.0) {
+        // Only the size changes for now; the turn is applied when the pixels are decoded.
+        const int q = static_cast<int>(std::fmod(std::fmod(double(degrees) / 90.0, 4.0) + 4.0, 4.0));
+        if (q % 2 == 1) {
+            std::swap(pendingWidth_, pendingHeight_);
+            std::swap(xDpi_, yDpi_);
+        }
+        quarterTurns_ = (quarterTurns_ + q) % 4;
+        screen_.Reset();
+        screenDenom_ = 0;
+        return true;
+    }
+    Pixels();
     if (!pixels_.IsValid()) {
         error_ = kInvalid;
         return false;
@@ -258,24 +440,11 @@ bool CRasterImage::Rotate(float degrees)
         if (q == 0)
             return true;
         const bool swap = q != 2;
-        if (!turned.Create(swap ? h : w, swap ? w : h, pixels_.Bpp(), error_))
+        if (!TurnQuarters(pixels_, q, turned, error_))
             return false;
-        const QuarterMap map{q, w, h};
-        if (pixels_.Bpp() == 24) {
-            TurnBytes<3>(pixels_, turned, map);
-        } else if (pixels_.Bpp() == 8) {
-            TurnBytes<1>(pixels_, turned, map);
-        } else {
-            for (std::int32_t y = 0; y < turned.Height(); ++y) {
-                for (std::int32_t x = 0; x < turned.Width(); ++x) {
-                    std::int32_t sx = 0;
-                    std::int32_t sy = 0;
-                    map.Source(x, y, sx, sy);
-                    SetPixel(turned, x, y, pixels_.GetPixel(sx, sy));
-                }
-            }
-        }
         quarterTurns_ = (quarterTurns_ + q) % 4;
+        screen_.Reset();
+        screenDenom_ = 0;
         if (swap)
             std::swap(xDpi_, yDpi_); // the axes change places
     } else {
@@ -308,10 +477,11 @@ bool CRasterImage::Rotate(float degrees)
         }
         // The pixels no longer match the file, so it cannot stand in for them.
         sourcePath_.clear();
-    }
-    if (pixels_.PaletteSize() > 0) {
-        std::memcpy(turned.Palette(), pixels_.Palette(),
-                    std::size_t(pixels_.PaletteSize()) * sizeof(RgbQuad));
+        DropPending();
+        if (pixels_.PaletteSize() > 0) {
+            std::memcpy(turned.Palette(), pixels_.Palette(),
+                        std::size_t(pixels_.PaletteSize()) * sizeof(RgbQuad));
+        }
     }
     pixels_ = std::move(turned);
     return true;
@@ -323,6 +493,20 @@ void CRasterImage::Copy(const CRasterImage& source, bool copyPixels, bool /*copy
     // This image has no selection and no alpha channel, so those two flags change nothing.
     if (&source == this)
         return;
+    if (source.pending_ && copyPixels) {
+        // The bytes are shared; each image decodes them when it needs to.
+        DropPending();
+        pixels_.Reset();
+        pending_ = true;
+        pendingWidth_ = source.pendingWidth_;
+        pendingHeight_ = source.pendingHeight_;
+        pendingBpp_ = source.pendingBpp_;
+        jpegData_ = source.jpegData_;
+        sourcePath_ = source.sourcePath_;
+    } else {
+        source.Pixels();
+        DropPending();
+    }
     type_ = source.type_;
     transIndex_ = source.transIndex_;
     transColour_ = source.transColour_;
@@ -332,6 +516,9 @@ void CRasterImage::Copy(const CRasterImage& source, bool copyPixels, bool /*copy
     quarterTurns_ = source.quarterTurns_;
     exifOrientation_ = source.exifOrientation_;
     error_ = source.error_;
+    notice_ = source.notice_;
+    if (pending_)
+        return;
     if (!source.pixels_.IsValid()) {
         pixels_.Reset();
         sourcePath_.clear();
@@ -345,6 +532,9 @@ void CRasterImage::Copy(const CRasterImage& source, bool copyPixels, bool /*copy
         }
         pixels_ = std::move(copy);
         sourcePath_ = source.sourcePath_;
+        if (source.jpegData_ && !sourcePath_.empty()) {
+            jpegData_ = source.jpegData_;
+        }
         return;
     }
     // Same size, depth and palette, pixels cleared.
@@ -361,7 +551,7 @@ void CRasterImage::Copy(const CRasterImage& source, bool copyPixels, bool /*copy
 std::uint32_t CRasterImage::GetPixelIndex(std::int32_t x, std::int32_t yFromBottom) const
 {
     // A 24-bit picture has no palette, so it has no index either.
-    if (!pixels_.IsValid() || pixels_.Bpp() == 24)
+    if (!Pixels().IsValid() || pixels_.Bpp() == 24)
         return 0;
     return pixels_.GetPixel(x, yFromBottom);
 }
@@ -373,7 +563,7 @@ void CRasterImage::SetTransIndex(int index)
 
 std::uint32_t CRasterImage::GetTransColour() const
 {
-    if (transIndex_ >= 0 && pixels_.IsValid() && transIndex_ < pixels_.PaletteSize()) {
+    if (transIndex_ >= 0 && Pixels().IsValid() && transIndex_ < pixels_.PaletteSize()) {
         const RgbQuad q = pixels_.Palette()[transIndex_];
         return (std::uint32_t{q.blue} << 16) | (std::uint32_t{q.green} << 8) | q.red;
     }

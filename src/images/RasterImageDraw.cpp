@@ -30,6 +30,17 @@ SurfaceRect RectOf(int x, int y, int cx, int cy)
 
 } // namespace
 
+const PixelBlock& CRasterImage::BlockFor(const CDrawingSurface& dc, int cx, int cy, int& sx, int& sy, int& sw,
+                                         int& sh) const
+{
+    // A PDF page embeds a JPEG's own bytes: its pixels need not exist.
+    if (jpegData_ && transIndex_ < 0 && dc.TakesJpegData())
+        return pixels_;
+    if (dc.ForScreen())
+        return ScreenPixels(cx, cy, sx, sy, sw, sh);
+    return Pixels();
+}
+
 bool CRasterImage::DrawStretched(CDrawingSurface* dc, int x, int y, int cx, int cy) const
 {
     if (!IsValid() || dc == nullptr || cx == 0 || cy == 0 || !enabled_)
@@ -40,15 +51,18 @@ bool CRasterImage::DrawStretched(CDrawingSurface* dc, int x, int y, int cx, int 
         cx = w;
     if (cy < 0)
         cy = h;
+    int sx = 0, sy = 0, sw = w, sh = h;
     if (transIndex_ < 0) {
-        dc->StretchDib(x, y, cx, cy, pixels_, 0, 0, w, h, RasterOp::Copy, this);
+        const PixelBlock& block = BlockFor(*dc, cx, cy, sx, sy, sw, sh);
+        dc->StretchDib(x, y, cx, cy, block, sx, sy, sw, sh, RasterOp::Copy, this);
         return true;
     }
     // With a transparent colour the destination shows through wherever the picture has
     // that colour; a rectangle that is nowhere visible costs nothing.
     if (!dc->RectVisible(RectOf(x, y, cx, cy)))
         return true;
-    dc->StretchDibTransparent(x, y, cx, cy, pixels_, 0, 0, w, h, GetTransColour(), this, transIndex_);
+    const PixelBlock& block = BlockFor(*dc, cx, cy, sx, sy, sw, sh);
+    dc->StretchDibTransparent(x, y, cx, cy, block, sx, sy, sw, sh, GetTransColour(), this, transIndex_);
     return true;
 }
 
@@ -63,7 +77,8 @@ bool CRasterImage::DrawPart(CDrawingSurface* dc, int x, int y, int cx, int cy, i
         cy = GetHeight();
     // The source rectangle is counted from the picture's top row; the surface reads the
     // bottom-up rows accordingly and never outside the picture.
-    dc->StretchDib(x, y, cx, cy, pixels_, sx, sy, sw, sh, RasterOp::Copy, this);
+    const PixelBlock& block = BlockFor(*dc, cx, cy, sx, sy, sw, sh);
+    dc->StretchDib(x, y, cx, cy, block, sx, sy, sw, sh, RasterOp::Copy, this);
     return true;
 }
 
@@ -85,10 +100,12 @@ bool CRasterImage::Draw(CDrawingSurface* dc, int x, int y, int cx, int cy, const
         const SurfaceRect narrowed = saved ? IntersectRects(*saved, *clip) : *clip;
         dc->SetClipRect(&narrowed);
     }
+    int sx = 0, sy = 0, sw = w, sh = h;
+    const PixelBlock& block = BlockFor(*dc, cx, cy, sx, sy, sw, sh);
     if (transIndex_ < 0)
-        dc->StretchDib(x, y, cx, cy, pixels_, 0, 0, w, h, RasterOp::Copy, this);
+        dc->StretchDib(x, y, cx, cy, block, sx, sy, sw, sh, RasterOp::Copy, this);
     else
-        dc->StretchDibTransparent(x, y, cx, cy, pixels_, 0, 0, w, h, GetTransColour(), this, transIndex_);
+        dc->StretchDibTransparent(x, y, cx, cy, block, sx, sy, sw, sh, GetTransColour(), this, transIndex_);
     if (clip != nullptr)
         dc->SetClipRect(saved ? &*saved : nullptr);
     return true;
@@ -108,14 +125,15 @@ bool CRasterImage::Tile(CDrawingSurface* dc, const SurfaceRect& rect) const
     const std::int64_t firstCol = (std::int64_t{visible.left} - rect.left) / w;
     const std::int64_t firstRow = (std::int64_t{visible.top} - rect.top) / h;
     const SurfaceColour key = GetTransColour();
+    const PixelBlock& pixels = Pixels();
     for (std::int64_t ty = rect.top + firstRow * h; ty < visible.bottom; ty += h) {
         const int th = int(std::min<std::int64_t>(h, rect.bottom - ty));
         for (std::int64_t tx = rect.left + firstCol * w; tx < visible.right; tx += w) {
             const int tw = int(std::min<std::int64_t>(w, rect.right - tx));
             if (transIndex_ < 0)
-                dc->StretchDib(int(tx), int(ty), tw, th, pixels_, 0, 0, tw, th, RasterOp::Copy, this);
+                dc->StretchDib(int(tx), int(ty), tw, th, pixels, 0, 0, tw, th, RasterOp::Copy, this);
             else
-                dc->StretchDibTransparent(int(tx), int(ty), tw, th, pixels_, 0, 0, tw, th, key, this,
+                dc->StretchDibTransparent(int(tx), int(ty), tw, th, pixels, 0, 0, tw, th, key, this,
                                           transIndex_);
         }
     }
@@ -125,6 +143,7 @@ bool CRasterImage::Tile(CDrawingSurface* dc, const SurfaceRect& rect) const
 bool CRasterImage::CreateFromBitmap(const CRasterSurface& bitmap)
 {
     // The previous picture goes first, whatever happens next.
+    DropPending();
     pixels_.Reset();
     transIndex_ = -1;
     transColour_ = 0;

@@ -171,6 +171,14 @@ public:
     }
     virtual void ResetClipPath() {}
 
+    // A surface that embeds a JPEG's own bytes (a PDF page) takes a picture whose
+    // decoding waits without its pixels: the origin image then carries the data.
+    virtual bool TakesJpegData() const { return false; }
+    // A surface shown on the screen at its own size (a paper, a preview): pictures may
+    // be drawn from a reduced decode there. Never set for pages and print previews.
+    void SetForScreen(bool on) { forScreen_ = on; }
+    bool ForScreen() const { return forScreen_; }
+
 protected:
     explicit CDrawingSurface(const DeviceCaps& caps) : caps_(caps) {}
     void SetDeviceCapsInternal(const DeviceCaps& caps) { caps_ = caps; }
@@ -184,4 +192,5 @@ private:
     std::optional<SurfaceRect> clip_;
     int curX_ = 0;
     int curY_ = 0;
+    bool forScreen_ = false;
 };

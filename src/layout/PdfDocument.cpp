@@ -156,7 +156,10 @@ bool CPdfDocument::EndPage()
     page_.reset();
     if (!error_.empty())
         return false;
-    cairo_show_page(cr_);
+    {
+        const CairoStripLeakScope scope(pictures_->PageHasStrips());
+        cairo_show_page(cr_);
+    }
     if (CairoFailed("write the page"))
         return false;
     // cairo has written the page's pictures: their pixels are no longer needed.
@@ -179,6 +182,8 @@ void CPdfDocument::Release(bool finish)
         if (pdf_ != nullptr) {
             if (!finish)
                 writeFailed_ = true; // what cairo still writes is thrown away
+            // An unfinished page is written here.
+            const CairoStripLeakScope scope(pictures_ && pictures_->PageHasStrips());
             cairo_surface_finish(pdf_);
             cairo_surface_destroy(pdf_);
         }

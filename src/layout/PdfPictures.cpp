@@ -1,12 +1,17 @@
 #include "layout/PdfPictures.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define SLEEVIT_LSAN 1
+#endif
 
 #include "images/PixelBlock.h"
 #include "images/RasterImage.h"
@@ -16,8 +21,10 @@ namespace {
 
 // cairo's image surfaces hold at most 32767 pixels a side.
 constexpr std::int32_t kMaxCairoSide = 32767;
-// A JPEG file larger than this is embedded as pixels rather than read whole.
-constexpr std::uint64_t kMaxJpegFileBytes = std::uint64_t{1} << 30;
+// A pixel picture whose cairo copy would pass this many bytes goes to cairo in strips
+// of about kStripBytes each (see CPdfPictures::Strip).
+constexpr std::uint64_t kStripAbove = std::uint64_t{16} << 20;
+constexpr std::uint64_t kStripBytes = std::uint64_t{2} << 20;
 
 constexpr std::uint64_t kP1 = 0x9E3779B185EBCA87ull;
 constexpr std::uint64_t kP2 = 0xC2B2AE3D27D4EB4Full;
@@ -197,21 +204,6 @@ JpegFrame ReadJpegFrame(const std::string& bytes)
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size <= 0 || std::uint64_t(size) > kMaxJpegFileBytes)
-        return false;
-    in.seekg(0);
-    out.resize(std::size_t(size));
-    in.read(out.data(), size);
-    return bool(in);
-}
-
 void FreeString(void* p)
 {
     delete static_cast<std::string*>(p);
@@ -249,9 +241,109 @@ std::uint32_t* SurfaceRow(cairo_surface_t* s, std::int32_t y)
 
 } // namespace
 
+CairoStripLeakScope::CairoStripLeakScope(bool active) : active_(active)
+{
+#ifdef SLEEVIT_LSAN
+    if (active_)
+        __lsan_disable();
+#endif
+}
+
+CairoStripLeakScope::~CairoStripLeakScope()
+{
+#ifdef SLEEVIT_LSAN
+    if (active_)
+        __lsan_enable();
+#endif
+}
+
 std::string HashBytesHex(const void* data, std::size_t size, std::uint64_t seed)
 {
     return Hex(HashBytes(data, size, seed));
+}
+
+namespace {
+
+// Makes the keyed pixels of row y (from the top) transparent: those of palette entry
+// keyIndex when there is one, so that an opaque entry of the same colour stays, else
+// those of the key colour. Premultiplied: a transparent pixel is all zero.
+void ClearKeyed(const PixelBlock& px, std::int32_t y, std::uint32_t* out, const std::optional<SurfaceColour>& key,
+                int keyIndex)
+{
+    if (keyIndex >= 0) {
+        for (std::int32_t x = 0; x < px.Width(); ++x)
+            if (px.GetPixel(x, px.Height() - 1 - y) == std::uint32_t(keyIndex))
+                out[x] = 0;
+    } else if (key) {
+        const std::uint32_t k = CRasterSurface::ToStored(*key);
+        for (std::int32_t x = 0; x < px.Width(); ++x)
+            if (out[x] == k)
+                out[x] = 0;
+    }
+}
+
+cairo_surface_t* AcquireStrip(cairo_pattern_t*, void* data, cairo_surface_t*, const cairo_rectangle_int_t*)
+{
+    const auto* strip = static_cast<const CPdfPictures::StripData*>(data);
+    const PixelBlock& px = strip->pixels;
+    cairo_surface_t* surface =
+        NewSurface(strip->key ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, px.Width(), strip->rows);
+    if (surface == nullptr)
+        return nullptr;
+    cairo_surface_flush(surface);
+    for (std::int32_t y = 0; y < strip->rows; ++y) {
+        std::uint32_t* out = SurfaceRow(surface, y);
+        DecodeRow(px, strip->top + y, out);
+        ClearKeyed(px, strip->top + y, out, strip->key, strip->keyIndex);
+    }
+    cairo_surface_mark_dirty(surface);
+    // The strip's name makes cairo write it once for the whole document.
+    AttachString(surface, CAIRO_MIME_TYPE_UNIQUE_ID, "sleevit-" + strip->id);
+    return surface;
+}
+
+void ReleaseJpegBytes(void* p)
+{
+    delete static_cast<std::shared_ptr<const std::string>*>(p);
+}
+
+// A surface that carries a JPEG file's data is never read: cairo writes the PDF from that
+// data. Its pixels are never touched, but cairo copies them once for its own snapshot of
+// the surface when the surface goes; one bit a pixel keeps that copy small.
+cairo_surface_t* CarryJpeg(const std::shared_ptr<const std::string>& jpeg, std::int32_t w, std::int32_t h,
+                           const std::string& id)
+{
+    cairo_surface_t* surface = NewSurface(CAIRO_FORMAT_A1, w, h);
+    if (surface == nullptr)
+        return nullptr;
+    // Marking a surface dirty is refused once it carries mime data, so it comes first.
+    cairo_surface_mark_dirty(surface);
+    auto* owner = new std::shared_ptr<const std::string>(jpeg);
+    if (cairo_surface_set_mime_data(surface, CAIRO_MIME_TYPE_JPEG,
+                                    reinterpret_cast<const unsigned char*>((*owner)->data()),
+                                    (*owner)->size(), ReleaseJpegBytes, owner) != CAIRO_STATUS_SUCCESS) {
+        delete owner;
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    AttachString(surface, CAIRO_MIME_TYPE_UNIQUE_ID, "sleevit-" + id);
+    return surface;
+}
+
+void ReleaseStrip(cairo_pattern_t*, void*, cairo_surface_t* surface)
+{
+    cairo_surface_destroy(surface);
+}
+
+} // namespace
+
+void CPdfPictures::Source::Release()
+{
+    cairo_surface_destroy(surface);
+    surface = nullptr;
+    for (const Strip& s : strips)
+        cairo_pattern_destroy(s.pattern);
+    strips.clear();
 }
 
 CPdfPictures::~CPdfPictures()
@@ -261,9 +353,57 @@ CPdfPictures::~CPdfPictures()
 
 void CPdfPictures::EndPage()
 {
+    // Names of JPEG data that is gone are forgotten (its address may be reused).
+    std::erase_if(jpegNames_, [](const auto& entry) { return entry.second.bytes.expired(); });
     for (auto& [name, surface] : page_)
         cairo_surface_destroy(surface);
     page_.clear();
+    pageStrips_.clear();
+}
+
+CPdfPictures::Source CPdfPictures::Strips(const std::string& id, const PixelBlock& pixels,
+                                          std::optional<SurfaceColour> key, int keyIndex)
+{
+    auto held = pageStrips_.find(id);
+    if (held == pageStrips_.end()) {
+        const std::int32_t w = pixels.Width();
+        const std::int32_t h = pixels.Height();
+        const auto step = std::int32_t(std::max<std::uint64_t>(1, kStripBytes / (std::uint64_t(w) * 4)));
+        std::vector<std::unique_ptr<StripData>> strips;
+        for (std::int32_t top = 0; top < h; top += step) {
+            auto d = std::make_unique<StripData>();
+            d->pixels = pixels.Share();
+            d->width = w;
+            d->top = top;
+            d->rows = std::min(h - top, step + 1);
+            d->key = key;
+            d->keyIndex = keyIndex;
+            d->id = id + "-s" + std::to_string(top);
+            strips.push_back(std::move(d));
+        }
+        if (!written_.count(id))
+            ++pixelPictures_;
+        written_.insert(id);
+        held = pageStrips_.emplace(id, std::move(strips)).first;
+    }
+    return Patterns(held->second, key.has_value());
+}
+
+CPdfPictures::Source CPdfPictures::Patterns(const std::vector<std::unique_ptr<StripData>>& strips, bool alpha)
+{
+    Source s;
+    for (const auto& d : strips) {
+        cairo_pattern_t* p = cairo_pattern_create_raster_source(
+            d.get(), alpha ? CAIRO_CONTENT_COLOR_ALPHA : CAIRO_CONTENT_COLOR, d->width, d->rows);
+        if (cairo_pattern_status(p) != CAIRO_STATUS_SUCCESS) {
+            cairo_pattern_destroy(p);
+            s.Release();
+            return {};
+        }
+        cairo_raster_source_pattern_set_acquire(p, AcquireStrip, ReleaseStrip);
+        s.strips.push_back({p, d->top});
+    }
+    return s;
 }
 
 CPdfPictures::Source CPdfPictures::Hold(const std::string& id, cairo_surface_t* surface,
@@ -273,18 +413,77 @@ CPdfPictures::Source CPdfPictures::Hold(const std::string& id, cairo_surface_t* 
     AttachString(surface, CAIRO_MIME_TYPE_UNIQUE_ID, "sleevit-" + id);
     page_[id] = cairo_surface_reference(surface);
     written_.insert(id);
-    return {surface, m};
+    return {surface, m, {}};
+}
+
+CPdfPictures::Source CPdfPictures::GetJpeg(const CRasterImage& origin,
+                                           const std::shared_ptr<const std::string>& data)
+{
+    const std::string& bytes = *data;
+    // Stored -> shown: the EXIF placement, then the quarter turns clockwise.
+    const std::int32_t w = origin.GetWidth();
+    const std::int32_t h = origin.GetHeight();
+    const int exif = origin.ExifOrientation();
+    const int turns = ((origin.QuarterTurns() % 4) + 4) % 4;
+    const bool swapExif = exif >= 5 && exif <= 8;
+    const bool swap = swapExif != (turns % 2 == 1);
+    const std::int32_t storedW = swap ? h : w;
+    const std::int32_t storedH = swap ? w : h;
+    cairo_matrix_t storedToShown = ExifMatrix(exif, storedW, storedH);
+    double cw = swapExif ? storedH : storedW;
+    double ch = swapExif ? storedW : storedH;
+    for (int t = 0; t < turns; ++t) {
+        cairo_matrix_t turn;
+        cairo_matrix_init(&turn, 0, 1, -1, 0, ch, 0); // (x, y) -> (ch - y, x)
+        cairo_matrix_multiply(&storedToShown, &storedToShown, &turn);
+        std::swap(cw, ch);
+    }
+    cairo_matrix_t shownToStored = storedToShown;
+    cairo_matrix_invert(&shownToStored);
+
+    // The bytes must be a frame every PDF reader decodes, of the picture's size and depth.
+    const JpegFrame frame = ReadJpegFrame(bytes);
+    if (!frame.ok || frame.width != storedW || frame.height != storedH ||
+        (frame.components == 3) != (origin.GetBpp() == 24))
+        return {};
+    char dims[48];
+    std::snprintf(dims, sizeof dims, "-%dx%d-jpeg", storedW, storedH);
+    // The bytes never change, so they are hashed once while they live.
+    auto known = jpegNames_.find(data.get());
+    if (known == jpegNames_.end() || known->second.bytes.expired()) {
+        const JpegName name{data, HashBytesHex(bytes.data(), bytes.size(), 2)};
+        known = jpegNames_.insert_or_assign(data.get(), name).first;
+    }
+    const std::string id = known->second.hash + dims;
+    if (auto held = page_.find(id); held != page_.end())
+        return {cairo_surface_reference(held->second), shownToStored, {}};
+    cairo_surface_t* surface = CarryJpeg(data, storedW, storedH, id);
+    if (surface == nullptr)
+        return {};
+    if (!written_.count(id))
+        ++jpegPictures_;
+    written_.insert(id);
+    page_[id] = cairo_surface_reference(surface);
+    return {surface, shownToStored, {}};
 }
 
 CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterImage* origin,
                                        std::optional<SurfaceColour> key, int keyIndex)
 {
-    if (!pixels.IsValid())
+    // A JPEG whose pixels are still those of its file: the file's own bytes.
+    if (!key && origin != nullptr && origin->JpegData() != nullptr) {
+        Source s = GetJpeg(*origin, origin->JpegData());
+        if (!s.Empty())
+            return s;
+    }
+    // Otherwise the pixels, decoded now if they were put off.
+    const PixelBlock& px = pixels.IsValid() || origin == nullptr ? pixels : origin->Pixels();
+    if (!px.IsValid())
         return {};
-    const std::int32_t w = pixels.Width();
-    const std::int32_t h = pixels.Height();
-    std::string id = PixelName(pixels);
-    if (!key || keyIndex >= pixels.PaletteSize())
+    const std::int32_t w = px.Width();
+    const std::int32_t h = px.Height();
+    std::string id = PixelName(px);
+    if (!key || keyIndex >= px.PaletteSize())
         keyIndex = -1;
     if (key) {
         char buf[24];
@@ -294,118 +493,26 @@ CPdfPictures::Source CPdfPictures::Get(const PixelBlock& pixels, const CRasterIm
             std::snprintf(buf, sizeof buf, "-k%06x", unsigned(*key & 0xFFFFFFu));
         id += buf;
     }
+    if (std::uint64_t(w) * std::uint64_t(h) * 4 > kStripAbove)
+        return Strips(id, px, key, keyIndex);
+    cairo_matrix_t identity;
+    cairo_matrix_init_identity(&identity);
+    if (auto held = page_.find(id); held != page_.end())
+        return {cairo_surface_reference(held->second), identity, {}};
 
-    // An untouched JPEG: the file's own bytes in the file's own orientation.
-    cairo_matrix_t shownToStored;
-    cairo_matrix_init_identity(&shownToStored);
-    std::string jpegBytes;
-    std::string jpegId;
-    std::int32_t sw = w;
-    std::int32_t sh = h;
-    if (!key && origin != nullptr && !origin->SourcePath().empty() &&
-        (pixels.Bpp() == 24 || pixels.Bpp() == 8)) {
-        // Stored -> shown: the EXIF placement, then the quarter turns clockwise.
-        const int exif = origin->ExifOrientation();
-        const int turns = ((origin->QuarterTurns() % 4) + 4) % 4;
-        const bool swapExif = exif >= 5 && exif <= 8;
-        const bool swap = swapExif != (turns % 2 == 1);
-        const std::int32_t storedW = swap ? h : w;
-        const std::int32_t storedH = swap ? w : h;
-        cairo_matrix_t storedToShown = ExifMatrix(exif, storedW, storedH);
-        double cw = swapExif ? storedH : storedW;
-        double ch = swapExif ? storedW : storedH;
-        for (int t = 0; t < turns; ++t) {
-            cairo_matrix_t turn;
-            cairo_matrix_init(&turn, 0, 1, -1, 0, ch, 0); // (x, y) -> (ch - y, x)
-            cairo_matrix_multiply(&storedToShown, &storedToShown, &turn);
-            std::swap(cw, ch);
-        }
-        cairo_matrix_t candidate = storedToShown;
-        cairo_matrix_invert(&candidate);
-
-        const std::string checkKey = origin->SourcePath() + '\n' + id;
-        auto it = jpegChecks_.find(checkKey);
-        const bool known = it != jpegChecks_.end();
-        if (known && it->second.usable && page_.count(it->second.id) != 0) {
-            return {cairo_surface_reference(page_[it->second.id]), candidate};
-        }
-        if (!known || it->second.usable) {
-            // The file is read again on every page that shows it: the name must still
-            // describe the bytes that are handed to cairo.
-            std::string bytes;
-            JpegCheck check;
-            if (ReadFile(origin->SourcePath(), bytes)) {
-                const JpegFrame frame = ReadJpegFrame(bytes);
-                const bool depthMatches = (frame.components == 3) == (pixels.Bpp() == 24);
-                if (frame.ok && frame.width == storedW && frame.height == storedH && depthMatches) {
-                    check.usable = true;
-                    char dims[48];
-                    std::snprintf(dims, sizeof dims, "-%dx%d-jpeg", storedW, storedH);
-                    check.id = HashBytesHex(bytes.data(), bytes.size(), 2) + dims;
-                }
-            }
-            // A file that changed since it was first seen no longer stands for the picture.
-            if (known && check.id != it->second.id)
-                check.usable = false;
-            if (!known)
-                jpegChecks_[checkKey] = check;
-            else
-                it->second.usable = check.usable;
-            if (check.usable) {
-                jpegId = check.id;
-                jpegBytes = std::move(bytes);
-                shownToStored = candidate;
-                sw = storedW;
-                sh = storedH;
-            }
-        }
-    }
-    const std::string& name = jpegId.empty() ? id : jpegId;
-
-    if (auto held = page_.find(name); held != page_.end())
-        return {cairo_surface_reference(held->second), shownToStored};
-
-    // A surface that carries the file's JPEG data is never read (see below), but cairo
-    // copies it once while it writes the document; the smallest colour format keeps that
-    // copy at half the size of a full one.
-    const cairo_format_t format = key ? CAIRO_FORMAT_ARGB32 : (jpegId.empty() ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_RGB16_565);
-    cairo_surface_t* surface = NewSurface(format, sw, sh);
+    cairo_surface_t* surface = NewSurface(key ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
     if (surface == nullptr)
         return {};
     cairo_surface_flush(surface);
-    if (jpegId.empty()) {
-        for (std::int32_t y = 0; y < h; ++y) {
-            std::uint32_t* out = SurfaceRow(surface, y);
-            DecodeRow(pixels, y, out);
-            if (keyIndex >= 0) {
-                // Keyed on the palette entry, so an opaque entry of the same colour stays.
-                // Premultiplied: a transparent pixel is all zero.
-                for (std::int32_t x = 0; x < w; ++x)
-                    if (pixels.GetPixel(x, h - 1 - y) == std::uint32_t(keyIndex))
-                        out[x] = 0;
-            } else if (key) {
-                const std::uint32_t k = CRasterSurface::ToStored(*key);
-                for (std::int32_t x = 0; x < w; ++x)
-                    if (out[x] == k)
-                        out[x] = 0;
-            }
-        }
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint32_t* out = SurfaceRow(surface, y);
+        DecodeRow(px, y, out);
+        ClearKeyed(px, y, out, key, keyIndex);
     }
-    // With the file's own JPEG data attached the PDF is written from that data; the
-    // surface's pixels are never read, so they are left untouched: the memory of a large
-    // picture then stays unused rather than holding a second copy of it.
-    // Marking a surface dirty is refused once it carries mime data, so it comes first.
     cairo_surface_mark_dirty(surface);
-    if (!jpegId.empty())
-        AttachString(surface, CAIRO_MIME_TYPE_JPEG, std::move(jpegBytes));
-    if (!written_.count(name)) {
-        if (jpegId.empty())
-            ++pixelPictures_;
-        else
-            ++jpegPictures_;
-    }
-    Source s = Hold(name, surface, shownToStored);
-    return s;
+    if (!written_.count(id))
+        ++pixelPictures_;
+    return Hold(id, surface, identity);
 }
 
 CPdfPictures::Source CPdfPictures::GetSurfacePart(const CRasterSurface& source, int sx, int sy, int cx,
@@ -445,7 +552,7 @@ CPdfPictures::Source CPdfPictures::GetSurfacePart(const CRasterSurface& source, 
     }
     if (auto held = page_.find(id); held != page_.end()) {
         cairo_surface_destroy(surface);
-        return {cairo_surface_reference(held->second), cairo_matrix_t{1, 0, 0, 1, 0, 0}};
+        return {cairo_surface_reference(held->second), cairo_matrix_t{1, 0, 0, 1, 0, 0}, {}};
     }
     if (!written_.count(id))
         ++pixelPictures_;

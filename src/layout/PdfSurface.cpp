@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "images/PixelBlock.h"
+#include "images/RasterImage.h"
 #include "layout/PdfPictures.h"
 #include "layout/RasterSurface.h"
 
@@ -274,15 +275,19 @@ void CPdfSurface::DrawLine(int x0, int y0, int x1, int y1)
 void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels, int sx, int sy, int sw,
                           int sh, const CRasterImage* origin, std::optional<SurfaceColour> key, int keyIndex)
 {
-    if (!pixels.IsValid() || cx == 0 || cy == 0 || sw == 0 || sh == 0)
+    // A JPEG whose decoding waits comes without pixels: its image has the bytes.
+    const bool bytesOnly = !pixels.IsValid() && origin != nullptr && origin->JpegData() != nullptr;
+    if ((!pixels.IsValid() && !bytesOnly) || cx == 0 || cy == 0 || sw == 0 || sh == 0)
         return;
+    const std::int32_t pw = bytesOnly ? origin->GetWidth() : pixels.Width();
+    const std::int32_t ph = bytesOnly ? origin->GetHeight() : pixels.Height();
     // Negative extents become a rectangle and a mirror flag per axis, as on the raster.
     const StretchGeometry g = NormaliseStretch(x, y, cx, cy, sx, sy, sw, sh);
     const i64 dl = g.dl, dt = g.dt, dw = g.dw, dh = g.dh, sl = g.sl, st = g.st, swid = g.sw, shgt = g.sh;
     const bool mirrorX = g.mirrorX, mirrorY = g.mirrorY;
     // Only the destination pixels whose source lies inside the picture are painted.
-    const auto [i0, i1] = VisibleSpan(dw, sl, swid, mirrorX, pixels.Width());
-    const auto [k0, k1] = VisibleSpan(dh, st, shgt, mirrorY, pixels.Height());
+    const auto [i0, i1] = VisibleSpan(dw, sl, swid, mirrorX, pw);
+    const auto [k0, k1] = VisibleSpan(dh, st, shgt, mirrorY, ph);
     if (i0 >= i1 || k0 >= k1)
         return;
     const SurfaceRect visible =
@@ -294,10 +299,10 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
         return;
 
     CPdfPictures::Source source = pictures_.Get(pixels, origin, key, keyIndex);
-    if (source.surface == nullptr)
+    if (source.Empty())
         error_ = kPictureFailed;
-    if (source.surface == nullptr || !Begin()) {
-        cairo_surface_destroy(source.surface);
+    if (source.Empty() || !Begin()) {
+        source.Release();
         return;
     }
     // Device pixel -> the picture's shown grid: the source rectangle laid exactly on the
@@ -311,16 +316,29 @@ void CPdfSurface::Picture(int x, int y, int cx, int cy, const PixelBlock& pixels
     cairo_matrix_t m;
     cairo_matrix_multiply(&m, &toShown, &source.shownToSurface);
 
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.surface);
-    cairo_pattern_set_matrix(pattern, &m);
-    // Every paint of a picture uses the same filter, so cairo keeps one object for it.
-    cairo_pattern_set_filter(pattern, kPictureFilter);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_NONE);
     ClipToPictureRect(visible);
-    cairo_set_source(cr_, pattern);
-    cairo_paint(cr_);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(source.surface);
+    auto paint = [this](cairo_pattern_t* pattern, const cairo_matrix_t& matrix) {
+        cairo_pattern_set_matrix(pattern, &matrix);
+        // Every paint of a picture uses the same filter, so cairo keeps one object for it.
+        cairo_pattern_set_filter(pattern, kPictureFilter);
+        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_NONE);
+        cairo_set_source(cr_, pattern);
+        cairo_paint(cr_);
+    };
+    if (source.surface != nullptr) {
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.surface);
+        paint(pattern, m);
+        cairo_pattern_destroy(pattern);
+    }
+    for (const CPdfPictures::Strip& strip : source.strips) {
+        // Strips are cut from the picture as shown: each one's grid starts at its top row.
+        cairo_matrix_t down;
+        cairo_matrix_init_translate(&down, 0, -double(strip.top));
+        cairo_matrix_t ms;
+        cairo_matrix_multiply(&ms, &m, &down);
+        paint(strip.pattern, ms);
+    }
+    source.Release();
     End();
 }
 

@@ -53,6 +53,7 @@ public:
     bool ClipToDisc(const SurfaceRect& disc, const SurfaceRect& hole) override;
     // Lifts the disc cut.
     void ResetClipPath() override;
+    bool TakesJpegData() const override { return true; }
     bool HasClipPath() const { return disc_.has_value(); }
 
     // Whether a picture that should show could not be put into the document (too large

@@ -89,6 +89,8 @@ void CPaper::SetBackColour(std::uint32_t colour) {
 }
 
 void CPaper::DrawInto(CRasterSurface& dc) const {
+    // Pictures may come from a reduced decode: the paper shows far fewer pixels.
+    dc.SetForScreen(true);
     const int W = dc.Width();
     const int H = dc.Height();
     const double scale = W / 210.0;

@@ -1,0 +1,162 @@
+// JPEG files whose decoding waits until their pixels are needed: they must end up with
+// exactly the pixels of a decode at load, whatever was done to them meanwhile, and files
+// that are not whole must still be decoded (and found wanting) at load.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "images/PixelBlock.h"
+#include "images/RasterImage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFolder = std::string(SLEEVIT_SHARED_DIR) + "/corpus/jpeg/exif-orientation/";
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool SamePixels(const PixelBlock& a, const PixelBlock& b)
+{
+    return a.Width() == b.Width() && a.Height() == b.Height() && a.Bpp() == b.Bpp() &&
+           a.DataSize() == b.DataSize() && std::memcmp(a.Data(), b.Data(), a.DataSize()) == 0;
+}
+
+// Each case: a corpus file and the turns applied before the pixels are first wanted.
+TEST(DeferredJpeg, PixelsMatchADecodeAtLoadAfterAnyQuarterTurns)
+{
+    const struct {
+        const char* file;
+        float turns[2];
+    } cases[] = {
+        {"Landscape_1.jpg", {0, 0}},   {"Landscape_6.jpg", {0, 0}},   {"Landscape_3.jpg", {90, 0}},
+        {"Landscape_7.jpg", {-90, 0}}, {"Portrait_1.jpg", {90, 180}}, {"Landscape_4.jpg", {270, -90}},
+    };
+    for (const auto& c : cases) {
+        const std::string path = kFolder + c.file;
+        if (!fs::exists(path))
+            GTEST_SKIP() << "no " << path;
+        const std::string bytes = ReadAll(path);
+        CRasterImage now; // from memory: decoded at once
+        ASSERT_TRUE(now.LoadMemory(bytes.data(), bytes.size(), kImageJpeg)) << c.file;
+        ASSERT_TRUE(now.IsDecoded());
+        CRasterImage later;
+        ASSERT_TRUE(later.Load(path, kImageJpeg)) << c.file;
+        EXPECT_FALSE(later.IsDecoded()) << c.file;
+        for (const float t : c.turns) {
+            ASSERT_TRUE(now.Rotate(t));
+            ASSERT_TRUE(later.Rotate(t));
+        }
+        EXPECT_FALSE(later.IsDecoded()) << c.file << ": quarter turns need no pixels";
+        EXPECT_EQ(later.GetWidth(), now.GetWidth()) << c.file;
+        EXPECT_EQ(later.GetHeight(), now.GetHeight()) << c.file;
+        EXPECT_EQ(later.GetBpp(), now.GetBpp()) << c.file;
+        EXPECT_EQ(later.GetXDpi(), now.GetXDpi()) << c.file;
+        EXPECT_EQ(later.QuarterTurns(), now.QuarterTurns()) << c.file;
+        CRasterImage copy;
+        copy.Copy(later);
+        EXPECT_TRUE(SamePixels(later.Pixels(), now.Pixels())) << c.file;
+        EXPECT_TRUE(SamePixels(copy.Pixels(), now.Pixels())) << c.file << ": a copy of a waiting picture";
+        EXPECT_TRUE(later.JpegData() != nullptr) << c.file;
+    }
+}
+
+// Files that are not whole are decoded at load, as before, so that a load fails or
+// reports what is missing there; nothing about them is put off.
+TEST(DeferredJpeg, FilesThatAreNotWholeAreDecodedAtLoad)
+{
+    const std::string path = kFolder + "Landscape_1.jpg";
+    if (!fs::exists(path))
+        GTEST_SKIP() << "no " << path;
+    const std::string bytes = ReadAll(path);
+    // The frame header's height and width, after the SOF0 marker's length and precision.
+    const std::size_t sof = bytes.find("\xFF\xC0", 2);
+    ASSERT_NE(sof, std::string::npos);
+    std::string lying = bytes;
+    lying[sof + 5] = lying[sof + 7] = '\x7D'; // 32000 x 32000 and more
+    const struct {
+        const char* name;
+        std::string data;
+    } cases[] = {
+        {"cut at 45%", bytes.substr(0, bytes.size() * 45 / 100)},
+        {"cut just before its end marker", bytes.substr(0, bytes.size() - 2)},
+        {"a frame far larger than its data", lying},
+        {"no scan data", bytes.substr(0, bytes.find("\xFF\xDA") + 20)},
+    };
+    const fs::path folder = fs::temp_directory_path() / ("sleevit-deferred-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    for (const auto& c : cases) {
+        const std::string file = (folder / "cover.jpg").string();
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.data;
+        CRasterImage image;
+        if (image.Load(file, kImageJpeg)) {
+            EXPECT_TRUE(image.IsDecoded()) << c.name;
+        }
+        EXPECT_TRUE(image.JpegData() == nullptr) << c.name;
+    }
+    fs::remove_all(folder);
+}
+
+// The screen's reduced decode: the smallest DCT scale that still gives a source pixel for
+// every pixel shown, turned like the picture, with the source rectangle scaled to it.
+TEST(DeferredJpeg, ScreenPixelsComeFromAScaledDecode)
+{
+    const std::string path = kFolder + "Landscape_1.jpg"; // 1800 x 1200
+    if (!fs::exists(path))
+        GTEST_SKIP() << "no " << path;
+    CRasterImage image;
+    ASSERT_TRUE(image.Load(path, kImageJpeg));
+    const struct {
+        int cx, cy;
+        int sx, sy, sw, sh;
+        int width, height; // of the block drawn from
+        int wantSx, wantSy, wantSw, wantSh;
+    } cases[] = {
+        {180, 120, 0, 0, 1800, 1200, 225, 150, 0, 0, 225, 150},      // 1/8
+        {450, 300, 0, 0, 1800, 1200, 450, 300, 0, 0, 450, 300},      // 1/4: exactly as many
+        {451, 300, 0, 0, 1800, 1200, 900, 600, 0, 0, 900, 600},      // one more: 1/2
+        {100, 500, 400, 0, 200, 1200, 900, 600, 200, 0, 100, 600},   // a band, by its narrow side
+        {1000, 700, 0, 0, 1800, 1200, 1800, 1200, 0, 0, 1800, 1200}, // the full picture
+        {180, 120, 1800, 0, -1800, 1200, 225, 150, 225, 0, -225, 150}, // mirrored across
+    };
+    for (const auto& c : cases) {
+        int sx = c.sx, sy = c.sy, sw = c.sw, sh = c.sh;
+        const PixelBlock& block = image.ScreenPixels(c.cx, c.cy, sx, sy, sw, sh);
+        EXPECT_EQ(block.Width(), c.width) << c.cx << " x " << c.cy;
+        EXPECT_EQ(block.Height(), c.height) << c.cx << " x " << c.cy;
+        EXPECT_EQ((std::array{sx, sy, sw, sh}), (std::array{c.wantSx, c.wantSy, c.wantSw, c.wantSh}))
+            << c.cx << " x " << c.cy;
+    }
+    // A turn turns the reduced picture too; its colours follow the full one's.
+    ASSERT_TRUE(image.Rotate(90.0f));
+    int sx = 0, sy = 0, sw = 1200, sh = 1800;
+    const PixelBlock& turned = image.ScreenPixels(150, 225, sx, sy, sw, sh);
+    ASSERT_EQ(turned.Width(), 150);
+    ASSERT_EQ(turned.Height(), 225);
+    const PixelBlock& full = image.Pixels();
+    for (int y = 4; y < 225; y += 37)
+        for (int x = 4; x < 150; x += 29) {
+            // A reduced pixel stands for the mean of its 8 x 8 block.
+            const std::uint32_t a = turned.GetColour(x, y);
+            for (int k = 0; k < 24; k += 8) {
+                int sum = 0;
+                for (int j = 0; j < 64; ++j)
+                    sum += int((full.GetColour(x * 8 + j % 8, y * 8 + j / 8) >> k) & 0xFF);
+                EXPECT_NEAR(int((a >> k) & 0xFF), sum / 64, 16) << x << ", " << y;
+            }
+        }
+}
+
+} // namespace
