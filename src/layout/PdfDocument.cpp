@@ -162,6 +162,10 @@ bool CPdfDocument::EndPage()
     }
     if (CairoFailed("write the page"))
         return false;
+    if (pictures_->PageStripFailed()) {
+        error_ = "Not enough memory to write the page";
+        return false;
+    }
     // cairo has written the page's pictures: their pixels are no longer needed.
     pictures_->EndPage();
     ++pages_;

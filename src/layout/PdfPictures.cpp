@@ -284,12 +284,16 @@ void ClearKeyed(const PixelBlock& px, std::int32_t y, std::uint32_t* out, const 
 
 cairo_surface_t* AcquireStrip(cairo_pattern_t*, void* data, cairo_surface_t*, const cairo_rectangle_int_t*)
 {
-    const auto* strip = static_cast<const CPdfPictures::StripData*>(data);
+    auto* strip = static_cast<CPdfPictures::StripData*>(data);
     const PixelBlock& px = strip->pixels;
     cairo_surface_t* surface =
         NewSurface(strip->key ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, px.Width(), strip->rows);
-    if (surface == nullptr)
-        return nullptr;
+    if (surface == nullptr) {
+        // cairo cannot take "no surface" here (it stops the program), so it gets one
+        // pixel, and the page is failed once cairo is done with it.
+        strip->failed = true;
+        return cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    }
     cairo_surface_flush(surface);
     for (std::int32_t y = 0; y < strip->rows; ++y) {
         std::uint32_t* out = SurfaceRow(surface, y);
@@ -359,6 +363,15 @@ void CPdfPictures::EndPage()
         cairo_surface_destroy(surface);
     page_.clear();
     pageStrips_.clear();
+}
+
+bool CPdfPictures::PageStripFailed() const
+{
+    for (const auto& [id, strips] : pageStrips_)
+        for (const auto& strip : strips)
+            if (strip->failed)
+                return true;
+    return false;
 }
 
 CPdfPictures::Source CPdfPictures::Strips(const std::string& id, const PixelBlock& pixels,

@@ -77,10 +77,14 @@ public:
         std::optional<SurfaceColour> key;
         int keyIndex = -1; // the transparent palette entry, or -1 to key on the colour
         std::string id;
+        bool failed = false; // set when cairo asked for the strip and it could not be made
     };
 
     // Whether the open page shows a picture cut into strips.
     bool PageHasStrips() const { return !pageStrips_.empty(); }
+    // Whether a strip of the page could not be made when cairo asked for it (no memory):
+    // the page then lacks part of its picture.
+    bool PageStripFailed() const;
 
     // Lets go of the pixel surfaces held for the page that ended.
     void EndPage();
