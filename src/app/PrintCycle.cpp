@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -22,6 +23,7 @@
 #include "i18n/DefaultTexts.h"
 #include "i18n/UserMessages.h"
 #include "layout/CalibrationPage.h"
+#include "layout/CupsSession.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfTarget.h"
 #include "layout/RasterPageTarget.h"
@@ -62,6 +64,20 @@ CLazyPrinter::~CLazyPrinter() = default;
 QPrinter* CLazyPrinter::get() const
 {
     if (!printer_) {
+        // Qt asks the print server for its printers without a time limit: a server that
+        // takes the connection and then stays silent would freeze the window. It is asked
+        // once here with a limit; when it stays silent, this run uses no print server at
+        // all (a socket that does not exist fails at once) and printing to PDF goes on.
+        CCupsSession probe;
+        if (!probe.Connect() && probe.ServerSilent()) {
+            const std::string server = cupsServer();
+            cupsSetServer("/nonexistent/sleevit-no-print-server");
+            QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle),
+                            QString::fromStdString(FillPlaceholder(
+                                DialogText(kTextSilentPrintServer, DefaultText(kTextSilentPrintServer)), server)),
+                            QMessageBox::Ok, QApplication::activeWindow());
+            box.exec();
+        }
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         // Covers fill the sheet up to the printer's own limits: the pipeline places them
         // in the printable area itself.

@@ -9,7 +9,7 @@ struct KeyText {
 };
 
 // In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031; 8000-8051; 8100-8112; 8200-8204; 8300-8305. The texts are used as they stand
+// 7000-7031; 8000-8051; 8100-8112; 8200-8205; 8300-8305. The texts are used as they stand
 // (translators and saved language files refer to them), odd spacing included.
 constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {1000, "Print your own CD and DVD covers"},
@@ -205,6 +205,8 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {8203, "The program's catalogue cannot be changed, so your cover formats were saved in\n%s\nSleevit "
            "reads them from there from now on."},
     {8204, "Load a picture and choose its cover format before printing this side."},
+    {8205, "The print server %s does not answer. Its printers cannot be used until Sleevit is "
+           "started again; printing to a PDF file still works."},
     {8300, "There is no cover format to print with: the format catalogue is empty."},
     {8301, "There is no cover format number %s in the catalogue."},
     {8302, "The cover format \"%s\" cannot be printed: its size must be between 1 mm and 5 m."},

@@ -7,7 +7,7 @@
 // with the English text of each key: the fall-back of every language. A key's position
 // in the catalogue is its index into every language's list of texts.
 
-inline constexpr int kLanguageKeyCount = 181;
+inline constexpr int kLanguageKeyCount = 182;
 
 // The key at a catalogue position (0 .. kLanguageKeyCount - 1).
 int LanguageKeyAt(int index);
@@ -60,6 +60,7 @@ enum TextKey : int {
     kTextMoreCatalogueLines = 8202, // %s = how many more bad catalogue lines were not shown
     kTextUserCatalogueSaved = 8203, // %s = where the user's catalogue copy was saved
     kTextCannotPrintSide = 8204,    // a side without a picture or a format
+    kTextSilentPrintServer = 8205,  // %s = the print server
 };
 
 // Shown when Sleevit.dat cannot be opened; fixed, never translated.

@@ -60,6 +60,7 @@ bool CCupsSession::Connect()
         std::snprintf(seconds, sizeof seconds, "%g", kAnswerSeconds);
         error_ = std::string("The print server ") + (server != nullptr ? server : "") + " does not answer (waited " +
                  seconds + " seconds)";
+        silent_ = true;
         httpClose(http_);
         http_ = nullptr;
         return false;

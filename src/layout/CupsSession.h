@@ -38,10 +38,14 @@ public:
     cups_dest_t* Dest() const { return dest_; }
     cups_dinfo_t* Info() const { return info_; }
     const std::string& LastError() const { return error_; }
+    // Whether the last Connect failed because the server took the connection and then
+    // stayed silent (rather than refusing it).
+    bool ServerSilent() const { return silent_; }
 
 private:
     http_t* http_ = nullptr;
     cups_dest_t* dest_ = nullptr;
     cups_dinfo_t* info_ = nullptr;
     std::string error_;
+    bool silent_ = false;
 };

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cups/cups.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -147,6 +149,7 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
     ASSERT_GT(server.Port(), 0);
     const QByteArray before = qgetenv("CUPS_SERVER");
     qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
+    cupsSetServer(nullptr); // libcups reads the variable again
     {
         Watchdog limit(20, "starting the window with a silent print server");
         ProgramRun run;
@@ -154,12 +157,18 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
         EXPECT_TRUE(run.app->MainFrame()->isVisible());
         EXPECT_FALSE(run.View().PrintCycle().PrinterMade())
             << "the printer settings were made before any print";
+        // The first print asks the server once, with a limit, then goes on without it.
+        MessageBoxes boxes;
+        run.View().PrintCycle().Printer();
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_NE(boxes.texts[0].find("does not answer"), std::string::npos) << boxes.texts[0];
         run.Close();
     }
     if (before.isNull())
         qunsetenv("CUPS_SERVER");
     else
         qputenv("CUPS_SERVER", before);
+    cupsSetServer(nullptr); // the window gave the silent server up for the rest of its run
 }
 
 TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
