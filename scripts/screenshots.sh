@@ -41,7 +41,8 @@ shot() {
   echo "wrote $out/$name.png"
 }
 
-covers="RecentFileLeft=$work/Harbour front.jpg"
+covers="RecentFileLeft=$work/Harbour front.jpg
+RecentFileRight=$work/Harbour back.jpg"
 shot main-empty "SelectedSkin=0"
 shot main-two-covers "SelectedSkin=0
 $covers"
