@@ -58,14 +58,32 @@ std::string FormatNumber(double value)
     return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
-std::vector<std::string> ReadLines(const std::string& path)
+// The file's lines; none when it does not exist. Nothing (no value) when it exists but
+// cannot be read whole, or is not a regular file: rewriting it from what could be read
+// would lose the user's other settings.
+std::optional<std::vector<std::string>> ReadExistingLines(const std::string& path)
 {
     std::vector<std::string> lines;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return lines;
+    if (ec || status.type() != std::filesystem::file_type::regular)
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
     std::string line;
     while (std::getline(in, line))
         lines.push_back(line);
+    if (in.bad())
+        return std::nullopt;
     return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    return ReadExistingLines(path).value_or(std::vector<std::string>{});
 }
 
 const char* const kFields[] = {".sheet-x", ".sheet-y", ".disc-x", ".disc-y"};
@@ -117,7 +135,10 @@ bool WritePrinterCalibration(const std::string& iniPath, const std::string& queu
         if (!(v >= -kLimitMm && v <= kLimitMm))
             return false;
     const std::string key = KeyOf(queue);
-    std::vector<std::string> lines = ReadLines(iniPath);
+    const std::optional<std::vector<std::string>> existing = ReadExistingLines(iniPath);
+    if (!existing)
+        return false;
+    const std::vector<std::string>& lines = *existing;
     std::vector<std::string> ours;
     for (int k = 0; k < 4; ++k)
         ours.push_back(key + kFields[k] + "=" + FormatNumber(values[k]));

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "formats/PrinterCalibration.h"
@@ -55,6 +56,13 @@ TEST(PrinterCalibration, StoredPerQueueBesideTheOtherSettings)
     EXPECT_FALSE(WritePrinterCalibration(path, "hp", {0, 0, 0, std::nan("")}));
     std::ofstream(path, std::ios::app) << "[PrinterCalibration]\nodd.sheet-x=abc\nodd.sheet-y=1e9\n";
     EXPECT_EQ(ReadPrinterCalibration(path, "odd"), PrinterCalibration{});
+
+    // A settings file that cannot be read as one (here a named pipe, which would also
+    // block a reader) is left alone rather than replaced by the calibration alone.
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(WritePrinterCalibration(path, "hp", {1, 1, 1, 1}));
+    EXPECT_TRUE(fs::is_fifo(path));
     fs::remove_all(dir);
 }
 
