@@ -128,7 +128,7 @@ public:
     CairoStripLeakScope& operator=(const CairoStripLeakScope&) = delete;
 
 private:
-    bool active_;
+    [[maybe_unused]] bool active_; // read only where the sanitizer's leak checker is built in
 };
 
 // What a JPEG file's first frame header says. ok only for what every PDF reader decodes:
