@@ -110,6 +110,6 @@ void BM_ScreenRendererPaper182x263(benchmark::State& state)
 }
 BENCHMARK(BM_ScreenRendererPaper182x263)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -22,7 +22,7 @@ inline int FuzzDecoder(DecodeFunction decode, const std::uint8_t* data, std::siz
     DecodedImage out;
     std::string error;
     if (!decode(in, out, error)) {
-        FuzzCheck(!error.empty());  // every failure says why
+        FuzzCheck(!error.empty()); // every failure says why
         return 0;
     }
     const PixelBlock& p = out.pixels;

@@ -24,7 +24,7 @@ static std::string Normalise(const std::string& bytes)
         Check(catalogue.GetRectCount(i) >= 0 && catalogue.GetRectCount(i) <= kMaxCutLines);
         Check(catalogue.GetRemap(i) >= -1 && catalogue.GetRemap(i) < catalogue.GetCount());
         const double ratio = catalogue.GetAspectRatio(i);
-        Check(ratio == ratio);  // never NaN
+        Check(ratio == ratio); // never NaN
     }
     return catalogue.CatalogueText();
 }

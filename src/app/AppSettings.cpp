@@ -12,7 +12,8 @@ const SettingDefinition kSettings[] = {
     {Setting::DrawCutAndFoldLines, "Options", "DrawCutAndFoldLines", "DrawCutAndFoldLines", false, 1, ""},
     {Setting::AutoRotate, "Options", "AutoRotate", "AutoRotate", false, 1, ""},
     {Setting::BatchMode, "Options", "BatchMode", "BatchMode", false, 0, ""},
-    {Setting::CheckForPrintableArea, "Options", "CheckForPrintableArea", "CheckForPrintableArea", false, 1, ""},
+    {Setting::CheckForPrintableArea, "Options", "CheckForPrintableArea", "CheckForPrintableArea", false, 1,
+     ""},
     {Setting::MaskPrintJobName, "Options", "MaskPrintJobName", "MaskPrintJobName", false, 0, ""},
     {Setting::PrintJobName, "Options", "PrintJobName", "PrintJobName", true, 0, "Microsoft Word - Document1"},
     {Setting::Autoload2ndImage, "Options", "Autoload2ndImage", "AutoLoad2ndImage", false, 1, ""},
@@ -64,7 +65,7 @@ void RemoveAllSpellings(QSettings& store, const QString& section, const QString&
     store.endGroup();
 }
 
-}  // namespace
+} // namespace
 
 const SettingDefinition& DefinitionOf(Setting id)
 {
@@ -81,7 +82,8 @@ const SettingDefinition& DefinitionAt(int index)
     return kSettings[index];
 }
 
-AppSettings::AppSettings() : store_(std::make_unique<QSettings>(QStringLiteral("Tessaly"), QStringLiteral("Sleevit")))
+AppSettings::AppSettings()
+    : store_(std::make_unique<QSettings>(QStringLiteral("Tessaly"), QStringLiteral("Sleevit")))
 {
 }
 

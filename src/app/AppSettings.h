@@ -35,8 +35,8 @@ enum class Setting {
 struct SettingDefinition {
     Setting id;
     const char* section;
-    const char* name;       // the name it is read under
-    const char* writeName;  // the name it is written under (differs only in letter case)
+    const char* name;      // the name it is read under
+    const char* writeName; // the name it is written under (differs only in letter case)
     bool isText;
     int intDefault;
     const char* textDefault;
@@ -67,7 +67,8 @@ public:
 
     // Any value by section and name (for names made at run time).
     int ReadInt(const std::string& section, const std::string& name, int fallback) const;
-    std::string ReadText(const std::string& section, const std::string& name, const std::string& fallback) const;
+    std::string ReadText(const std::string& section, const std::string& name,
+                         const std::string& fallback) const;
     void WriteInt(const std::string& section, const std::string& name, int value);
     void WriteText(const std::string& section, const std::string& name, const std::string& text);
 

@@ -39,6 +39,6 @@ private:
     const Range* FindHandler(int id) const;
     const StateRange* FindState(int id) const;
 
-    std::map<int, Range> handlers_;    // keyed by the first id of the range
+    std::map<int, Range> handlers_; // keyed by the first id of the range
     std::map<int, StateRange> states_;
 };

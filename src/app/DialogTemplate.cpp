@@ -13,18 +13,27 @@ struct KindName {
     ControlKind kind;
 };
 constexpr KindName kKinds[] = {
-    {"PUSHBUTTON", ControlKind::PushButton}, {"DEFPUSHBUTTON", ControlKind::DefPushButton},
-    {"CHECKBOX", ControlKind::CheckBox},     {"RADIO", ControlKind::Radio},
-    {"LTEXT", ControlKind::LeftText},        {"CTEXT", ControlKind::CenterText},
-    {"RTEXT", ControlKind::RightText},       {"EDIT", ControlKind::Edit},
-    {"DROPLIST", ControlKind::DropList},     {"LISTBOX", ControlKind::ListBox},
-    {"LISTVIEW", ControlKind::ListView},     {"GROUPBOX", ControlKind::GroupBox},
-    {"SPIN", ControlKind::Spin},             {"PAPER", ControlKind::Paper},
-    {"LINK", ControlKind::Link},             {"CUSTOM", ControlKind::Custom},
+    {"PUSHBUTTON", ControlKind::PushButton},
+    {"DEFPUSHBUTTON", ControlKind::DefPushButton},
+    {"CHECKBOX", ControlKind::CheckBox},
+    {"RADIO", ControlKind::Radio},
+    {"LTEXT", ControlKind::LeftText},
+    {"CTEXT", ControlKind::CenterText},
+    {"RTEXT", ControlKind::RightText},
+    {"EDIT", ControlKind::Edit},
+    {"DROPLIST", ControlKind::DropList},
+    {"LISTBOX", ControlKind::ListBox},
+    {"LISTVIEW", ControlKind::ListView},
+    {"GROUPBOX", ControlKind::GroupBox},
+    {"SPIN", ControlKind::Spin},
+    {"PAPER", ControlKind::Paper},
+    {"LINK", ControlKind::Link},
+    {"CUSTOM", ControlKind::Custom},
 };
 
 // Splits a line into words; a word in double quotes keeps its spaces and escapes.
-bool SplitWords(const std::string& line, std::vector<std::string>& words, std::vector<bool>& quoted) {
+bool SplitWords(const std::string& line, std::vector<std::string>& words, std::vector<bool>& quoted)
+{
     size_t i = 0;
     while (i < line.size()) {
         if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
@@ -66,18 +75,21 @@ bool SplitWords(const std::string& line, std::vector<std::string>& words, std::v
     return true;
 }
 
-bool ToInt(const std::string& word, int& value) {
+bool ToInt(const std::string& word, int& value)
+{
     auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
     return ec == std::errc() && end == word.data() + word.size();
 }
 
-}  // namespace
+} // namespace
 
-bool ControlTemplate::HasFlag(const std::string& flag) const {
+bool ControlTemplate::HasFlag(const std::string& flag) const
+{
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-const ControlTemplate* DialogTemplate::Find(int controlId) const {
+const ControlTemplate* DialogTemplate::Find(int controlId) const
+{
     for (const ControlTemplate& control : controls) {
         if (control.id == controlId) {
             return &control;
@@ -86,7 +98,8 @@ const ControlTemplate* DialogTemplate::Find(int controlId) const {
     return nullptr;
 }
 
-std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text, std::string& error) {
+std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text, std::string& error)
+{
     DialogTemplate result;
     bool haveHeader = false;
     int lineNumber = 0;
@@ -122,8 +135,8 @@ std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text, std::
             return fail("the template must start with DIALOG");
         } else if (head == "FONT") {
             int italic = 0;
-            if (words.size() != 5 || !ToInt(words[1], result.font.pointSize) || !ToInt(words[2], result.font.weight) ||
-                !ToInt(words[3], italic) || !quoted[4]) {
+            if (words.size() != 5 || !ToInt(words[1], result.font.pointSize) ||
+                !ToInt(words[2], result.font.weight) || !ToInt(words[3], italic) || !quoted[4]) {
                 return fail("FONT needs points, weight, italic and a quoted face");
             }
             result.font.italic = italic != 0;
@@ -136,8 +149,8 @@ std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text, std::
         } else if (head == "CONTROL") {
             ControlTemplate control;
             if (words.size() < 8 || !ToInt(words[1], control.id) || !ToInt(words[3], control.x) ||
-                !ToInt(words[4], control.y) || !ToInt(words[5], control.width) || !ToInt(words[6], control.height) ||
-                !quoted[7]) {
+                !ToInt(words[4], control.y) || !ToInt(words[5], control.width) ||
+                !ToInt(words[6], control.height) || !quoted[7]) {
                 return fail("CONTROL needs id, kind, x, y, width, height and a quoted text");
             }
             auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
@@ -160,7 +173,8 @@ std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text, std::
     return result;
 }
 
-std::optional<DialogTemplate> LoadDialogTemplate(int templateId) {
+std::optional<DialogTemplate> LoadDialogTemplate(int templateId)
+{
     QFile file(QStringLiteral(":/dialogs/%1.dlg").arg(templateId));
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "dialog template %d is missing\n", templateId);

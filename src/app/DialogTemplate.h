@@ -16,30 +16,30 @@
 // Texts are in double quotes with \" \\ \t \n escapes; '#' starts a comment line.
 
 enum class ControlKind {
-    PushButton,     // PUSHBUTTON
-    DefPushButton,  // DEFPUSHBUTTON: the button Enter presses
-    CheckBox,       // CHECKBOX
-    Radio,          // RADIO
-    LeftText,       // LTEXT
-    CenterText,     // CTEXT
-    RightText,      // RTEXT
-    Edit,           // EDIT
-    DropList,       // DROPLIST: a drop-down list without an edit field
-    ListBox,        // LISTBOX
-    ListView,       // LISTVIEW: rows of columns
-    GroupBox,       // GROUPBOX
-    Spin,           // SPIN: up-down arrows
-    Paper,          // PAPER: a paper control showing a cover
-    Link,           // LINK: a clickable address
-    Custom          // CUSTOM: a widget the dialog makes itself
+    PushButton,    // PUSHBUTTON
+    DefPushButton, // DEFPUSHBUTTON: the button Enter presses
+    CheckBox,      // CHECKBOX
+    Radio,         // RADIO
+    LeftText,      // LTEXT
+    CenterText,    // CTEXT
+    RightText,     // RTEXT
+    Edit,          // EDIT
+    DropList,      // DROPLIST: a drop-down list without an edit field
+    ListBox,       // LISTBOX
+    ListView,      // LISTVIEW: rows of columns
+    GroupBox,      // GROUPBOX
+    Spin,          // SPIN: up-down arrows
+    Paper,         // PAPER: a paper control showing a cover
+    Link,          // LINK: a clickable address
+    Custom         // CUSTOM: a widget the dialog makes itself
 };
 
 struct ControlTemplate {
     int id = 0;
     ControlKind kind = ControlKind::LeftText;
-    int x = 0, y = 0, width = 0, height = 0;  // dialog units
+    int x = 0, y = 0, width = 0, height = 0; // dialog units
     std::string text;
-    std::vector<std::string> flags;  // READONLY, DISABLED, NOTIFY, MULTILINE, VSCROLL, ...
+    std::vector<std::string> flags; // READONLY, DISABLED, NOTIFY, MULTILINE, VSCROLL, ...
 
     bool HasFlag(const std::string& flag) const;
 };
@@ -53,7 +53,7 @@ struct TemplateFont {
 
 struct DialogTemplate {
     int id = 0;
-    int width = 0, height = 0;  // dialog units
+    int width = 0, height = 0; // dialog units
     TemplateFont font;
     std::string caption;
     std::vector<ControlTemplate> controls;

@@ -1,16 +1,21 @@
 #include "app/DialogTexts.h"
 
 namespace {
-DialogTranslator& Translator() {
+DialogTranslator& Translator()
+{
     static DialogTranslator translator;
     return translator;
 }
-}  // namespace
+} // namespace
 
-void TranslateDialog(CTemplateDialog& dialog, std::span<const TextPair> pairs, int captionKey) {
+void TranslateDialog(CTemplateDialog& dialog, std::span<const TextPair> pairs, int captionKey)
+{
     if (Translator()) {
         Translator()(dialog, pairs, captionKey);
     }
 }
 
-void SetDialogTranslator(DialogTranslator translator) { Translator() = std::move(translator); }
+void SetDialogTranslator(DialogTranslator translator)
+{
+    Translator() = std::move(translator);
+}

@@ -20,7 +20,8 @@ public:
 
     int ToPixelsX(int units) const { return static_cast<int>(units * baseX_ * 0.25 + 0.5); }
     int ToPixelsY(int units) const { return static_cast<int>(units * baseY_ * 0.125 + 0.5); }
-    QRect ToPixels(int x, int y, int width, int height) const {
+    QRect ToPixels(int x, int y, int width, int height) const
+    {
         return QRect(ToPixelsX(x), ToPixelsY(y), ToPixelsX(width), ToPixelsY(height));
     }
     QSize ToPixels(int width, int height) const { return QSize(ToPixelsX(width), ToPixelsY(height)); }

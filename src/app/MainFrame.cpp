@@ -14,17 +14,20 @@ namespace {
 constexpr int kMenuId = 128;
 // The language in use from a translator's file; it is never stored.
 constexpr int kTranslationLanguage = 25;
-}  // namespace
+} // namespace
 
-CMainFrame::CMainFrame(AppSettings& settings, AppOptions& options) : settings_(settings), options_(options) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+CMainFrame::CMainFrame(AppSettings& settings, AppOptions& options) : settings_(settings), options_(options)
+{
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Sleevit"));
 }
 
 CMainFrame::~CMainFrame() = default;
 
-bool CMainFrame::Create(CTheView* view) {
+bool CMainFrame::Create(CTheView* view)
+{
     view_ = view;
     menu_ = new CMainMenu(this, menuBar(), view->Commands());
     if (!menu_->Build(kMenuId)) {
@@ -57,7 +60,8 @@ void CMainFrame::moveEvent(QMoveEvent* event)
     QMainWindow::moveEvent(event);
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
     if (!closed_) {
         closed_ = true;
         // pos() and move() are the frame's corner; normalGeometry() would be the client

@@ -12,12 +12,15 @@
 namespace {
 const char* const kIdProperty = "commandId";
 const char* const kRawProperty = "rawText";
-}  // namespace
+} // namespace
 
 CMainMenu::CMainMenu(QWidget* window, QMenuBar* bar, CCommandTable& commands)
-    : QObject(window), window_(window), bar_(bar), commands_(commands) {}
+    : QObject(window), window_(window), bar_(bar), commands_(commands)
+{
+}
 
-bool CMainMenu::Build(int menuId) {
+bool CMainMenu::Build(int menuId)
+{
     auto resource = LoadMenuResource(menuId);
     if (!resource) {
         return false;
@@ -35,27 +38,29 @@ bool CMainMenu::Build(int menuId) {
     return true;
 }
 
-void CMainMenu::AddEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
+void CMainMenu::AddEntries(QMenu* menu, const std::vector<MenuEntry>& entries)
+{
     for (const MenuEntry& entry : entries) {
         switch (entry.kind) {
-            case MenuEntry::Kind::Separator:
-                menu->addSeparator();
-                break;
-            case MenuEntry::Kind::Popup: {
-                QMenu* sub = menu->addMenu(QString());
-                SetRawText(sub->menuAction(), entry.text);
-                AddEntries(sub, entry.children);
-                break;
-            }
-            case MenuEntry::Kind::Item:
-                menu->addAction(MakeItem(menu, entry.id, entry.text));
-                break;
+        case MenuEntry::Kind::Separator:
+            menu->addSeparator();
+            break;
+        case MenuEntry::Kind::Popup: {
+            QMenu* sub = menu->addMenu(QString());
+            SetRawText(sub->menuAction(), entry.text);
+            AddEntries(sub, entry.children);
+            break;
+        }
+        case MenuEntry::Kind::Item:
+            menu->addAction(MakeItem(menu, entry.id, entry.text));
+            break;
         }
     }
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateStates(menu); });
 }
 
-QAction* CMainMenu::MakeItem(QMenu* menu, int id, const std::string& text) {
+QAction* CMainMenu::MakeItem(QMenu* menu, int id, const std::string& text)
+{
     auto* action = new QAction(menu);
     action->setProperty(kIdProperty, id);
     SetRawText(action, text);
@@ -63,19 +68,22 @@ QAction* CMainMenu::MakeItem(QMenu* menu, int id, const std::string& text) {
     return action;
 }
 
-QAction* CMainMenu::InsertItem(QMenu* menu, int position, int id, const std::string& text) {
+QAction* CMainMenu::InsertItem(QMenu* menu, int position, int id, const std::string& text)
+{
     QAction* action = MakeItem(menu, id, text);
     QList<QAction*> actions = menu->actions();
     menu->insertAction(position >= 0 && position < actions.size() ? actions[position] : nullptr, action);
     return action;
 }
 
-QAction* CMainMenu::InsertSeparator(QMenu* menu, int position) {
+QAction* CMainMenu::InsertSeparator(QMenu* menu, int position)
+{
     QList<QAction*> actions = menu->actions();
     return menu->insertSeparator(position >= 0 && position < actions.size() ? actions[position] : nullptr);
 }
 
-void CMainMenu::UpdateStates(QMenu* menu) const {
+void CMainMenu::UpdateStates(QMenu* menu) const
+{
     for (QAction* action : menu->actions()) {
         QVariant id = action->property(kIdProperty);
         if (action->isSeparator() || action->menu() || !id.isValid()) {
@@ -90,7 +98,8 @@ void CMainMenu::UpdateStates(QMenu* menu) const {
     }
 }
 
-QAction* CMainMenu::Action(int id) const {
+QAction* CMainMenu::Action(int id) const
+{
     QList<QAction*> pending = bar_->actions();
     while (!pending.isEmpty()) {
         QAction* action = pending.takeFirst();
@@ -105,7 +114,8 @@ QAction* CMainMenu::Action(int id) const {
     return nullptr;
 }
 
-QAction* CMainMenu::At(const std::vector<int>& path) const {
+QAction* CMainMenu::At(const std::vector<int>& path) const
+{
     QList<QAction*> level = bar_->actions();
     QAction* found = nullptr;
     for (int position : path) {
@@ -118,14 +128,19 @@ QAction* CMainMenu::At(const std::vector<int>& path) const {
     return found;
 }
 
-QMenu* CMainMenu::PopupAt(const std::vector<int>& path) const {
+QMenu* CMainMenu::PopupAt(const std::vector<int>& path) const
+{
     QAction* action = At(path);
     return action ? action->menu() : nullptr;
 }
 
-std::string CMainMenu::RawText(const QAction* action) { return FromQt(action->property(kRawProperty).toString()); }
+std::string CMainMenu::RawText(const QAction* action)
+{
+    return FromQt(action->property(kRawProperty).toString());
+}
 
-void CMainMenu::SetRawText(QAction* action, const std::string& text) {
+void CMainMenu::SetRawText(QAction* action, const std::string& text)
+{
     action->setProperty(kRawProperty, ToQt(text));
     action->setText(ToQt(text));
 }

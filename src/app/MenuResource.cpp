@@ -9,7 +9,8 @@
 namespace {
 
 // The quoted text of a line starting at pos, with \t \n \" \\ escapes.
-bool QuotedText(const std::string& line, size_t pos, std::string& text) {
+bool QuotedText(const std::string& line, size_t pos, std::string& text)
+{
     pos = line.find('"', pos);
     if (pos == std::string::npos) {
         return false;
@@ -30,7 +31,8 @@ bool QuotedText(const std::string& line, size_t pos, std::string& text) {
     return false;
 }
 
-bool NumberAt(const std::string& line, size_t pos, int& value, size_t& end) {
+bool NumberAt(const std::string& line, size_t pos, int& value, size_t& end)
+{
     while (pos < line.size() && line[pos] == ' ') {
         ++pos;
     }
@@ -39,9 +41,10 @@ bool NumberAt(const std::string& line, size_t pos, int& value, size_t& end) {
     return ec == std::errc() && end > pos;
 }
 
-}  // namespace
+} // namespace
 
-std::optional<MenuResource> ParseMenuResource(const std::string& text, std::string& error) {
+std::optional<MenuResource> ParseMenuResource(const std::string& text, std::string& error)
+{
     MenuResource result;
     std::vector<std::vector<MenuEntry>*> open{&result.bar};
     std::istringstream in(text);
@@ -105,7 +108,8 @@ std::optional<MenuResource> ParseMenuResource(const std::string& text, std::stri
     return result;
 }
 
-std::optional<MenuResource> LoadMenuResource(int menuId) {
+std::optional<MenuResource> LoadMenuResource(int menuId)
+{
     QFile file(QStringLiteral(":/menus/%1.menu").arg(menuId));
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "menu %d is missing\n", menuId);

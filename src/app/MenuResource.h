@@ -16,7 +16,7 @@ struct MenuEntry {
     Kind kind = Kind::Item;
     int id = 0;
     std::string text;
-    std::vector<MenuEntry> children;  // of a popup
+    std::vector<MenuEntry> children; // of a popup
 };
 
 struct Accelerator {
@@ -25,7 +25,7 @@ struct Accelerator {
 };
 
 struct MenuResource {
-    std::vector<MenuEntry> bar;  // the popups of the menu bar, left to right
+    std::vector<MenuEntry> bar; // the popups of the menu bar, left to right
     std::vector<Accelerator> accelerators;
 };
 

@@ -72,10 +72,11 @@ QPrinter* CLazyPrinter::get() const
         if (!probe.Connect() && probe.ServerSilent()) {
             const std::string server = cupsServer();
             cupsSetServer("/nonexistent/sleevit-no-print-server");
-            QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle),
-                            QString::fromStdString(FillPlaceholder(
-                                DialogText(kTextSilentPrintServer, DefaultText(kTextSilentPrintServer)), server)),
-                            QMessageBox::Ok, QApplication::activeWindow());
+            QMessageBox box(
+                QMessageBox::Warning, QString::fromLatin1(kTitle),
+                QString::fromStdString(FillPlaceholder(
+                    DialogText(kTextSilentPrintServer, DefaultText(kTextSilentPrintServer)), server)),
+                QMessageBox::Ok, QApplication::activeWindow());
             box.exec();
         }
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -164,7 +165,8 @@ QString CPrintCycle::PrepareForPrinter(CPrintTarget& target, double& offsetXMm, 
     auto* cups = dynamic_cast<CCupsTarget*>(&target);
     if (cups == nullptr)
         return name;
-    const PrinterCalibration c = ReadPrinterCalibration(SettingsFilePath(), printer_->printerName().toStdString());
+    const PrinterCalibration c =
+        ReadPrinterCalibration(SettingsFilePath(), printer_->printerName().toStdString());
     offsetXMm = cdTray_ ? c.discX : c.sheetX;
     offsetYMm = cdTray_ ? c.discY : c.sheetY;
     // Looking the tray up here also tells a printer without one before the window opens.
@@ -184,7 +186,8 @@ QString CPrintCycle::PrepareForPrinter(CPrintTarget& target, double& offsetXMm, 
 
 PrintJobResult
 CPrintCycle::RunWithProgress(QWidget* parent, const QString& documentName, const QString& printerName,
-                             int pageCount, const std::function<PrintJobResult(std::function<bool(int)>)>& run)
+                             int pageCount,
+                             const std::function<PrintJobResult(std::function<bool(int)>)>& run)
 {
     CPrintProgressWindow window(documentName, printerName, parent);
     window.show();
@@ -208,18 +211,19 @@ PrintJobResult CPrintCycle::Print(QWidget* parent, PrintJobRequest request, bool
     if (showDialog && !RunPrintDialog(parent))
         return PrintJobResult{};
     std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi, request.messages);
-    const QString printerName = PrepareForPrinter(*target, request.offsetXMm, request.offsetYMm, request.messages);
+    const QString printerName =
+        PrepareForPrinter(*target, request.offsetXMm, request.offsetYMm, request.messages);
     const std::function<bool(int)> caller = std::move(request.progress);
     const QString documentName = QString::fromStdString(request.jobName);
     const PageRange range = MakePageRange(request.selection, request.singlePage, false);
-    PrintJobResult result = RunWithProgress(
-        parent, documentName, printerName, range.last - range.first + 1,
-        [&](const std::function<bool(int)>& progress) {
-            request.progress = [&](int pagesDone) {
-                return progress(pagesDone) && (!caller || caller(pagesDone));
-            };
-            return RunPrintJob(*target, request);
-        });
+    PrintJobResult result =
+        RunWithProgress(parent, documentName, printerName, range.last - range.first + 1,
+                        [&](const std::function<bool(int)>& progress) {
+                            request.progress = [&](int pagesDone) {
+                                return progress(pagesDone) && (!caller || caller(pagesDone));
+                            };
+                            return RunPrintJob(*target, request);
+                        });
     // A printer queue takes the job when the document ends, so a refusal there is the
     // job not starting as much as one at the beginning.
     if (!result.started || (!result.completed && !result.cancelled))
@@ -233,18 +237,20 @@ PrintJobResult CPrintCycle::PrintBatch(QWidget* parent, BatchJobRequest request,
     if (showDialog && !RunPrintDialog(parent))
         return PrintJobResult{};
     std::unique_ptr<CPrintTarget> target = MakeTarget(kPrintDpi, request.messages);
-    const QString printerName = PrepareForPrinter(*target, request.offsetXMm, request.offsetYMm, request.messages);
+    const QString printerName =
+        PrepareForPrinter(*target, request.offsetXMm, request.offsetYMm, request.messages);
     const std::function<bool(int)> caller = std::move(request.progress);
     BatchJobResult batch;
     const int files = int(std::min<std::size_t>(request.files.size(), std::size_t(INT_MAX)));
-    PrintJobResult result = RunWithProgress(
-        parent, QString::fromLatin1(kTitle), printerName, files, [&](const std::function<bool(int)>& progress) {
-            request.progress = [&](int pagesDone) {
-                return progress(pagesDone) && (!caller || caller(pagesDone));
-            };
-            batch = RunBatchJob(*target, request, image);
-            return batch.job;
-        });
+    PrintJobResult result =
+        RunWithProgress(parent, QString::fromLatin1(kTitle), printerName, files,
+                        [&](const std::function<bool(int)>& progress) {
+                            request.progress = [&](int pagesDone) {
+                                return progress(pagesDone) && (!caller || caller(pagesDone));
+                            };
+                            batch = RunBatchJob(*target, request, image);
+                            return batch.job;
+                        });
     // A batch in which no file could be read prints nothing and says nothing.
     if (!result.started || (!result.completed && !result.cancelled && result.pages > 0))
         ShowCouldNotStart(parent);

@@ -54,7 +54,10 @@ std::string UserCataloguePath()
     return (base / "sleevit" / "Sleevit.dat").string();
 }
 
-std::string CatalogueReadPath() { return CatalogueReadPathIn(ProgramFolder()); }
+std::string CatalogueReadPath()
+{
+    return CatalogueReadPathIn(ProgramFolder());
+}
 
 std::string CatalogueReadPathIn(const std::string& programFolder)
 {

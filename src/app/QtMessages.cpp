@@ -8,13 +8,19 @@ namespace {
 const QString kTitle = QStringLiteral("Sleevit");
 }
 
-void CQtMessages::ShowError(const std::string& text) { QMessageBox::critical(parent_, kTitle, ToQt(text)); }
+void CQtMessages::ShowError(const std::string& text)
+{
+    QMessageBox::critical(parent_, kTitle, ToQt(text));
+}
 
-void CQtMessages::ShowInformation(const std::string& text) {
+void CQtMessages::ShowInformation(const std::string& text)
+{
     QMessageBox::information(parent_, kTitle, ToQt(text));
 }
 
-bool CQtMessages::AskYesNo(const std::string& text) {
-    QMessageBox box(QMessageBox::Information, kTitle, ToQt(text), QMessageBox::Yes | QMessageBox::No, parent_);
+bool CQtMessages::AskYesNo(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Information, kTitle, ToQt(text), QMessageBox::Yes | QMessageBox::No,
+                    parent_);
     return box.exec() == QMessageBox::Yes;
 }

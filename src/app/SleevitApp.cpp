@@ -7,13 +7,22 @@
 #include "view/TheView.h"
 
 CSleevitApp::CSleevitApp(AppSettings& settings, std::string programFolder)
-    : settings_(settings), programFolder_(std::move(programFolder)) {}
+    : settings_(settings), programFolder_(std::move(programFolder))
+{
+}
 
-CSleevitApp::~CSleevitApp() { InstallDialogLanguage(nullptr); }
+CSleevitApp::~CSleevitApp()
+{
+    InstallDialogLanguage(nullptr);
+}
 
-CTheView* CSleevitApp::View() const { return frame_ ? frame_->View() : nullptr; }
+CTheView* CSleevitApp::View() const
+{
+    return frame_ ? frame_->View() : nullptr;
+}
 
-bool CSleevitApp::InitInstance(bool showWindow) {
+bool CSleevitApp::InitInstance(bool showWindow)
+{
     options_.nrCoversPrinted = settings_.ReadInt(Setting::NrCoversPrinted);
     const int donation = settings_.ReadInt(Setting::ShowPayPalDialog);
     options_.firstStartOfVersion = donation == 2;
@@ -41,7 +50,8 @@ bool CSleevitApp::InitInstance(bool showWindow) {
     return true;
 }
 
-void CSleevitApp::ExitInstance() {
+void CSleevitApp::ExitInstance()
+{
     settings_.WriteInt(Setting::ShowSplash, options_.showSplash != 0 ? 1 : 0);
     settings_.WriteInt(Setting::NrCoversPrinted, options_.nrCoversPrinted);
     settings_.WriteInt(Setting::ShowPayPalDialog, options_.showDonationDialog ? 1 : 0);

@@ -1,15 +1,18 @@
 #include "app/TemplateDialog.h"
 
-CTemplateDialog::CTemplateDialog(int templateId, QWidget* parent) : QDialog(parent), templateId_(templateId) {
+CTemplateDialog::CTemplateDialog(int templateId, QWidget* parent) : QDialog(parent), templateId_(templateId)
+{
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-bool CTemplateDialog::Create() {
+bool CTemplateDialog::Create()
+{
     if (created_) {
         return true;
     }
     bool built = form_.Create(
-        this, templateId_, [this](const ControlTemplate& control, QWidget* parent) { return CreateControl(control, parent); },
+        this, templateId_,
+        [this](const ControlTemplate& control, QWidget* parent) { return CreateControl(control, parent); },
         [this](int id, Notification what) { OnCommand(id, what); });
     if (!built) {
         return false;
@@ -21,20 +24,28 @@ bool CTemplateDialog::Create() {
     return true;
 }
 
-int CTemplateDialog::DoModal() {
+int CTemplateDialog::DoModal()
+{
     if (!Create()) {
         return QDialog::Rejected;
     }
     return exec();
 }
 
-QWidget* CTemplateDialog::CreateControl(const ControlTemplate&, QWidget*) { return nullptr; }
+QWidget* CTemplateDialog::CreateControl(const ControlTemplate&, QWidget*)
+{
+    return nullptr;
+}
 
 void CTemplateDialog::DoDataExchange(bool) {}
 
-void CTemplateDialog::OnInitDialog() { UpdateData(false); }
+void CTemplateDialog::OnInitDialog()
+{
+    UpdateData(false);
+}
 
-void CTemplateDialog::OnCommand(int id, Notification what) {
+void CTemplateDialog::OnCommand(int id, Notification what)
+{
     if (what != Notification::Clicked) {
         return;
     }
@@ -45,17 +56,25 @@ void CTemplateDialog::OnCommand(int id, Notification what) {
     }
 }
 
-void CTemplateDialog::OnOK() {
+void CTemplateDialog::OnOK()
+{
     UpdateData(true);
     accept();
 }
 
-void CTemplateDialog::OnCancel() { QDialog::reject(); }
+void CTemplateDialog::OnCancel()
+{
+    QDialog::reject();
+}
 
 // Escape and the close box come here: they act as Cancel.
-void CTemplateDialog::reject() { OnCancel(); }
+void CTemplateDialog::reject()
+{
+    OnCancel();
+}
 
-void CTemplateDialog::ExchangeCheck(bool save, int id, int& value) {
+void CTemplateDialog::ExchangeCheck(bool save, int id, int& value)
+{
     if (save) {
         value = form_.Checked(id) ? 1 : 0;
     } else {
@@ -63,7 +82,8 @@ void CTemplateDialog::ExchangeCheck(bool save, int id, int& value) {
     }
 }
 
-void CTemplateDialog::ExchangeText(bool save, int id, std::string& value) {
+void CTemplateDialog::ExchangeText(bool save, int id, std::string& value)
+{
     if (save) {
         value = form_.Text(id);
     } else {
@@ -71,7 +91,8 @@ void CTemplateDialog::ExchangeText(bool save, int id, std::string& value) {
     }
 }
 
-void CTemplateDialog::ExchangeIndex(bool save, int id, int& value) {
+void CTemplateDialog::ExchangeIndex(bool save, int id, int& value)
+{
     if (save) {
         value = form_.CurrentIndex(id);
     } else {

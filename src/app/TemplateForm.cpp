@@ -15,11 +15,18 @@
 #include <algorithm>
 #include <cstdio>
 
-QString ToQt(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString ToQt(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::string FromQt(const QString& text) { return text.toStdString(); }
+std::string FromQt(const QString& text)
+{
+    return text.toStdString();
+}
 
-QString StaticDisplayText(const std::string& templateText) {
+QString StaticDisplayText(const std::string& templateText)
+{
     // Static texts show "&&" as one ampersand and drop a single "&" (no mnemonic).
     QString out;
     QString in = ToQt(templateText);
@@ -41,10 +48,14 @@ namespace {
 // A text that reports clicks, like a static control with the notify style.
 class ClickableLabel final : public QLabel {
 public:
-    ClickableLabel(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {}
+    ClickableLabel(QWidget* parent, std::function<void()> onClick)
+        : QLabel(parent), onClick_(std::move(onClick))
+    {
+    }
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override {
+    void mousePressEvent(QMouseEvent* event) override
+    {
         if (event->button() == Qt::LeftButton && onClick_) {
             onClick_();
         }
@@ -55,20 +66,22 @@ private:
     std::function<void()> onClick_;
 };
 
-Qt::Alignment AlignmentOf(ControlKind kind) {
+Qt::Alignment AlignmentOf(ControlKind kind)
+{
     switch (kind) {
-        case ControlKind::CenterText:
-            return Qt::AlignHCenter | Qt::AlignTop;
-        case ControlKind::RightText:
-            return Qt::AlignRight | Qt::AlignTop;
-        default:
-            return Qt::AlignLeft | Qt::AlignTop;
+    case ControlKind::CenterText:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    case ControlKind::RightText:
+        return Qt::AlignRight | Qt::AlignTop;
+    default:
+        return Qt::AlignLeft | Qt::AlignTop;
     }
 }
 
-}  // namespace
+} // namespace
 
-QWidget* CTemplateForm::MakeStandard(const ControlTemplate& control, QWidget* parent, const Notify& notify) {
+QWidget* CTemplateForm::MakeStandard(const ControlTemplate& control, QWidget* parent, const Notify& notify)
+{
     const int id = control.id;
     auto tell = [notify, id](Notification what) {
         if (notify) {
@@ -76,78 +89,82 @@ QWidget* CTemplateForm::MakeStandard(const ControlTemplate& control, QWidget* pa
         }
     };
     switch (control.kind) {
-        case ControlKind::PushButton:
-        case ControlKind::DefPushButton: {
-            auto* button = new QPushButton(ToQt(control.text), parent);
-            button->setDefault(control.kind == ControlKind::DefPushButton);
-            button->setAutoDefault(control.kind == ControlKind::DefPushButton);
-            QObject::connect(button, &QPushButton::clicked, [tell] { tell(Notification::Clicked); });
-            return button;
-        }
-        case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(ToQt(control.text), parent);
-            QObject::connect(box, &QCheckBox::clicked, [tell] { tell(Notification::Clicked); });
-            return box;
-        }
-        case ControlKind::Radio: {
-            auto* radio = new QRadioButton(ToQt(control.text), parent);
-            QObject::connect(radio, &QRadioButton::clicked, [tell] { tell(Notification::Clicked); });
-            return radio;
-        }
-        case ControlKind::LeftText:
-        case ControlKind::CenterText:
-        case ControlKind::RightText: {
-            QLabel* label = control.HasFlag("NOTIFY") ? new ClickableLabel(parent, [tell] { tell(Notification::Clicked); })
-                                                      : new QLabel(parent);
-            label->setText(StaticDisplayText(control.text));
-            label->setTextFormat(Qt::PlainText);
-            label->setAlignment(AlignmentOf(control.kind));
-            label->setWordWrap(control.height > 10);
-            return label;
-        }
-        case ControlKind::Edit: {
-            if (control.HasFlag("MULTILINE")) {
-                auto* edit = new QPlainTextEdit(parent);
-                edit->setPlainText(ToQt(control.text));
-                edit->setReadOnly(control.HasFlag("READONLY"));
-                if (!control.HasFlag("VSCROLL")) {
-                    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-                }
-                QObject::connect(edit, &QPlainTextEdit::textChanged, [tell] { tell(Notification::TextChanged); });
-                return edit;
-            }
-            auto* edit = new QLineEdit(ToQt(control.text), parent);
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton: {
+        auto* button = new QPushButton(ToQt(control.text), parent);
+        button->setDefault(control.kind == ControlKind::DefPushButton);
+        button->setAutoDefault(control.kind == ControlKind::DefPushButton);
+        QObject::connect(button, &QPushButton::clicked, [tell] { tell(Notification::Clicked); });
+        return button;
+    }
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(ToQt(control.text), parent);
+        QObject::connect(box, &QCheckBox::clicked, [tell] { tell(Notification::Clicked); });
+        return box;
+    }
+    case ControlKind::Radio: {
+        auto* radio = new QRadioButton(ToQt(control.text), parent);
+        QObject::connect(radio, &QRadioButton::clicked, [tell] { tell(Notification::Clicked); });
+        return radio;
+    }
+    case ControlKind::LeftText:
+    case ControlKind::CenterText:
+    case ControlKind::RightText: {
+        QLabel* label = control.HasFlag("NOTIFY")
+                            ? new ClickableLabel(parent, [tell] { tell(Notification::Clicked); })
+                            : new QLabel(parent);
+        label->setText(StaticDisplayText(control.text));
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(AlignmentOf(control.kind));
+        label->setWordWrap(control.height > 10);
+        return label;
+    }
+    case ControlKind::Edit: {
+        if (control.HasFlag("MULTILINE")) {
+            auto* edit = new QPlainTextEdit(parent);
+            edit->setPlainText(ToQt(control.text));
             edit->setReadOnly(control.HasFlag("READONLY"));
-            QObject::connect(edit, &QLineEdit::textEdited, [tell] { tell(Notification::TextChanged); });
-            QObject::connect(edit, &QLineEdit::editingFinished, [tell] { tell(Notification::FocusLost); });
+            if (!control.HasFlag("VSCROLL")) {
+                edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            }
+            QObject::connect(edit, &QPlainTextEdit::textChanged, [tell] { tell(Notification::TextChanged); });
             return edit;
         }
-        case ControlKind::DropList: {
-            auto* combo = new QComboBox(parent);
-            QObject::connect(combo, &QComboBox::activated, [tell] { tell(Notification::SelectionAccepted); });
-            return combo;
-        }
-        case ControlKind::ListBox: {
-            auto* list = new QListWidget(parent);
-            QObject::connect(list, &QListWidget::currentRowChanged, [tell] { tell(Notification::SelectionChanged); });
-            QObject::connect(list, &QListWidget::itemDoubleClicked, [tell] { tell(Notification::DoubleClicked); });
-            return list;
-        }
-        case ControlKind::GroupBox:
-            return new QGroupBox(StaticDisplayText(control.text), parent);
-        case ControlKind::Link: {
-            auto* label = new QLabel(parent);
-            label->setText(StaticDisplayText(control.text));
-            label->setCursor(Qt::PointingHandCursor);
-            return label;
-        }
-        default:
-            return nullptr;
+        auto* edit = new QLineEdit(ToQt(control.text), parent);
+        edit->setReadOnly(control.HasFlag("READONLY"));
+        QObject::connect(edit, &QLineEdit::textEdited, [tell] { tell(Notification::TextChanged); });
+        QObject::connect(edit, &QLineEdit::editingFinished, [tell] { tell(Notification::FocusLost); });
+        return edit;
+    }
+    case ControlKind::DropList: {
+        auto* combo = new QComboBox(parent);
+        QObject::connect(combo, &QComboBox::activated, [tell] { tell(Notification::SelectionAccepted); });
+        return combo;
+    }
+    case ControlKind::ListBox: {
+        auto* list = new QListWidget(parent);
+        QObject::connect(list, &QListWidget::currentRowChanged,
+                         [tell] { tell(Notification::SelectionChanged); });
+        QObject::connect(list, &QListWidget::itemDoubleClicked,
+                         [tell] { tell(Notification::DoubleClicked); });
+        return list;
+    }
+    case ControlKind::GroupBox:
+        return new QGroupBox(StaticDisplayText(control.text), parent);
+    case ControlKind::Link: {
+        auto* label = new QLabel(parent);
+        label->setText(StaticDisplayText(control.text));
+        label->setCursor(Qt::PointingHandCursor);
+        return label;
+    }
+    default:
+        return nullptr;
     }
 }
 
 bool CTemplateForm::Create(QWidget* host, int templateId, const Factory& factory, const Notify& notify,
-                           double dotsPerInch) {
+                           double dotsPerInch)
+{
     auto loaded = LoadDialogTemplate(templateId);
     if (!loaded) {
         return false;
@@ -196,12 +213,14 @@ bool CTemplateForm::Create(QWidget* host, int templateId, const Factory& factory
     return true;
 }
 
-QWidget* CTemplateForm::Item(int id) const {
+QWidget* CTemplateForm::Item(int id) const
+{
     auto found = items_.find(id);
     return found == items_.end() ? nullptr : found->second.data();
 }
 
-std::vector<int> CTemplateForm::ControlIds() const {
+std::vector<int> CTemplateForm::ControlIds() const
+{
     std::vector<int> ids;
     for (const ControlTemplate& control : template_.controls) {
         ids.push_back(control.id);
@@ -209,7 +228,8 @@ std::vector<int> CTemplateForm::ControlIds() const {
     return ids;
 }
 
-std::string CTemplateForm::Text(int id) const {
+std::string CTemplateForm::Text(int id) const
+{
     QWidget* item = Item(id);
     if (auto* button = qobject_cast<QAbstractButton*>(item)) {
         return FromQt(button->text());
@@ -232,7 +252,8 @@ std::string CTemplateForm::Text(int id) const {
     return std::string();
 }
 
-void CTemplateForm::SetText(int id, const std::string& text) {
+void CTemplateForm::SetText(int id, const std::string& text)
+{
     QWidget* item = Item(id);
     if (auto* button = qobject_cast<QAbstractButton*>(item)) {
         button->setText(ToQt(text));
@@ -247,29 +268,34 @@ void CTemplateForm::SetText(int id, const std::string& text) {
     }
 }
 
-bool CTemplateForm::Checked(int id) const {
+bool CTemplateForm::Checked(int id) const
+{
     auto* button = qobject_cast<QAbstractButton*>(Item(id));
     return button && button->isChecked();
 }
 
-void CTemplateForm::SetChecked(int id, bool checked) {
+void CTemplateForm::SetChecked(int id, bool checked)
+{
     if (auto* button = qobject_cast<QAbstractButton*>(Item(id))) {
         button->setChecked(checked);
     }
 }
 
-bool CTemplateForm::Enabled(int id) const {
+bool CTemplateForm::Enabled(int id) const
+{
     QWidget* item = Item(id);
     return item && item->isEnabled();
 }
 
-void CTemplateForm::Enable(int id, bool enabled) {
+void CTemplateForm::Enable(int id, bool enabled)
+{
     if (QWidget* item = Item(id)) {
         item->setEnabled(enabled);
     }
 }
 
-int CTemplateForm::CurrentIndex(int id) const {
+int CTemplateForm::CurrentIndex(int id) const
+{
     QWidget* item = Item(id);
     if (auto* combo = qobject_cast<QComboBox*>(item)) {
         return combo->currentIndex();
@@ -280,7 +306,8 @@ int CTemplateForm::CurrentIndex(int id) const {
     return -1;
 }
 
-void CTemplateForm::SetCurrentIndex(int id, int index) {
+void CTemplateForm::SetCurrentIndex(int id, int index)
+{
     QWidget* item = Item(id);
     if (auto* combo = qobject_cast<QComboBox*>(item)) {
         combo->setCurrentIndex(index);

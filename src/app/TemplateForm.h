@@ -13,12 +13,12 @@
 
 // What a control tells its owner.
 enum class Notification {
-    Clicked,            // a button, check box, radio, clickable text or paper was clicked
-    SelectionAccepted,  // a drop-down list's choice was taken
-    SelectionChanged,   // a list's current row changed
-    TextChanged,        // the user edited a field
-    DoubleClicked,      // a list row was double-clicked
-    FocusLost           // a field lost the keyboard focus
+    Clicked,           // a button, check box, radio, clickable text or paper was clicked
+    SelectionAccepted, // a drop-down list's choice was taken
+    SelectionChanged,  // a list's current row changed
+    TextChanged,       // the user edited a field
+    DoubleClicked,     // a list row was double-clicked
+    FocusLost          // a field lost the keyboard focus
 };
 
 // The controls of one template made as Qt widgets on a host widget, placed at the pixel
@@ -40,10 +40,7 @@ public:
     QSize ClientSize() const { return layout_.ToPixels(template_.width, template_.height); }
 
     QWidget* Item(int id) const;
-    template <class T>
-    T* ItemAs(int id) const {
-        return qobject_cast<T*>(Item(id));
-    }
+    template <class T> T* ItemAs(int id) const { return qobject_cast<T*>(Item(id)); }
     std::vector<int> ControlIds() const;
 
     // Text of a control as the template writes it ("&" marks the accelerator).

@@ -10,19 +10,30 @@
 #include "dialogs/DialogTextSource.h"
 #include "i18n/LanguageTable.h"
 
-std::string CFormTexts::ControlText(int controlId) const { return form_.Text(controlId); }
+std::string CFormTexts::ControlText(int controlId) const
+{
+    return form_.Text(controlId);
+}
 
-void CFormTexts::SetControlText(int controlId, const std::string& text) { form_.SetText(controlId, text); }
+void CFormTexts::SetControlText(int controlId, const std::string& text)
+{
+    form_.SetText(controlId, text);
+}
 
-std::string CFormTexts::Caption() const { return captionWindow_ ? FromQt(captionWindow_->windowTitle()) : std::string(); }
+std::string CFormTexts::Caption() const
+{
+    return captionWindow_ ? FromQt(captionWindow_->windowTitle()) : std::string();
+}
 
-void CFormTexts::SetCaption(const std::string& text) {
+void CFormTexts::SetCaption(const std::string& text)
+{
     if (captionWindow_) {
         captionWindow_->setWindowTitle(ToQt(text));
     }
 }
 
-void InstallDialogLanguage(LanguageTable* table) {
+void InstallDialogLanguage(LanguageTable* table)
+{
     if (!table) {
         SetDialogTranslator({});
         SetDialogTextSource({});
@@ -36,6 +47,7 @@ void InstallDialogLanguage(LanguageTable* table) {
         CFormTexts texts(dialog.Form(), &dialog);
         table->TranslateDialog(texts, keys, captionKey);
     });
-    SetDialogTextSource(DialogTextSource{[table](int key) { return table->Text(key); },
-                                         [table](int key, const std::string& text) { table->SetDefault(key, text); }});
+    SetDialogTextSource(
+        DialogTextSource{[table](int key) { return table->Text(key); },
+                         [table](int key, const std::string& text) { table->SetDefault(key, text); }});
 }

@@ -42,7 +42,8 @@ std::vector<std::string> PicturesOfCommandLine(const QStringList& arguments)
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tessaly"));
     QApplication::setApplicationName(QStringLiteral("Sleevit"));

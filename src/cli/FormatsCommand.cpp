@@ -26,7 +26,7 @@ std::string PositionText(const PointMm& p)
     return Mm(p.x) + "," + Mm(p.y);
 }
 
-}  // namespace
+} // namespace
 
 int RunFormatsCommand(const std::vector<std::string>& args)
 {
@@ -42,8 +42,8 @@ int RunFormatsCommand(const std::vector<std::string>& args)
         return 1;
     }
     std::printf("%s: %d formats\n", path.c_str(), catalogue.GetCount());
-    std::printf("%3s  %-28s %-13s %-15s %-13s %-13s %s\n", "#", "name", "type", "size (mm)", "left",
-                "right", "detection");
+    std::printf("%3s  %-28s %-13s %-15s %-13s %-13s %s\n", "#", "name", "type", "size (mm)", "left", "right",
+                "detection");
     for (int i = 0; i < catalogue.GetCount(); ++i) {
         const CoverFormat& f = *catalogue.Get(i);
         const std::string size = f.hasSize ? Mm(f.size.width) + " x " + Mm(f.size.height) : "none";
@@ -55,8 +55,9 @@ int RunFormatsCommand(const std::vector<std::string>& args)
         std::string detection = ratio;
         if (f.remap >= 0)
             detection += " -> " + catalogue.GetName(f.remap);
-        std::printf("%3d  %-28s %-13s %-15s %-13s %-13s %s\n", i, f.name.c_str(), f.type.c_str(), size.c_str(),
-                    PositionText(f.position).c_str(), PositionText(f.position2).c_str(), detection.c_str());
+        std::printf("%3d  %-28s %-13s %-15s %-13s %-13s %s\n", i, f.name.c_str(), f.type.c_str(),
+                    size.c_str(), PositionText(f.position).c_str(), PositionText(f.position2).c_str(),
+                    detection.c_str());
     }
     return 0;
 }

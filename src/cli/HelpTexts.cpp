@@ -90,7 +90,7 @@ const char* OverviewHelp()
            "  print [options]           print covers to a PDF file, PNG pages or a printer\n"
            "  batch FILE... [options]   one page per picture\n"
            "  calibrate QUEUE [options] a printer's calibration offsets\n"
-          "  language-template FOLDER  write the English texts as a language file\n"
+           "  language-template FOLDER  write the English texts as a language file\n"
            "\n"
            "'sleevit-cli help COMMAND' tells more about one command.\n"
            "Exit status: 0 done, 1 failed, 2 wrong usage, 3 some files were skipped.\n";

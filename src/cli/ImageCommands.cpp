@@ -134,7 +134,8 @@ int RunDecodeCommand(const std::vector<std::string>& args)
     // The picture replaces an earlier file only once it is written whole.
     CAtomicOutput output;
     if (!output.Open(outPath)) {
-        std::fprintf(stderr, "sleevit-cli: cannot write %s: %s\n", outPath.c_str(), output.LastError().c_str());
+        std::fprintf(stderr, "sleevit-cli: cannot write %s: %s\n", outPath.c_str(),
+                     output.LastError().c_str());
         return 1;
     }
     std::FILE* out = output.File();
@@ -148,7 +149,8 @@ int RunDecodeCommand(const std::vector<std::string>& args)
     if (!ok)
         output.SetFailed();
     if (!output.Commit()) {
-        std::fprintf(stderr, "sleevit-cli: cannot write %s: %s\n", outPath.c_str(), output.LastError().c_str());
+        std::fprintf(stderr, "sleevit-cli: cannot write %s: %s\n", outPath.c_str(),
+                     output.LastError().c_str());
         return 1;
     }
     return 0;

@@ -18,8 +18,8 @@
 #include "formats/PrinterCalibration.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
-#include "layout/CupsTarget.h"
 #include "layout/CalibrationPage.h"
+#include "layout/CupsTarget.h"
 #include "layout/PrintJob.h"
 #include "layout/PrintTarget.h"
 
@@ -36,7 +36,7 @@ struct Options {
     bool border = true;
     bool companion = true;
     bool correct = true;
-    std::string jobName;  // a masked job name, when given
+    std::string jobName; // a masked job name, when given
     std::string catalogue;
     std::vector<std::string> files;
     TargetOptions target;
@@ -136,7 +136,8 @@ bool Parse(const std::vector<std::string>& args, bool batch, Options& o)
         if (!ok)
             return false;
     }
-    const int outputs = (o.target.pdf.empty() ? 0 : 1) + (o.target.png.empty() ? 0 : 1) + (o.target.usePrinter ? 1 : 0);
+    const int outputs =
+        (o.target.pdf.empty() ? 0 : 1) + (o.target.png.empty() ? 0 : 1) + (o.target.usePrinter ? 1 : 0);
     if (outputs != 1) {
         std::fputs("sleevit-cli: give exactly one of --to (-o) OUT.pdf, --png OUT.png or --printer [QUEUE]\n",
                    stderr);
@@ -157,8 +158,9 @@ int FindFormat(const FormatCatalogue& catalogue, const std::string& name)
             return i;
     for (int i = 0; i < catalogue.GetCount(); ++i) {
         const std::string n = catalogue.GetName(i);
-        if (n.size() == name.size() &&
-            std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+        if (n.size() == name.size() && std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
+                return std::tolower(a) == std::tolower(b);
+            }))
             found = found == -1 ? i : -3;
     }
     if (found >= 0)
@@ -214,7 +216,7 @@ int PrintCalibration(const Options& o, const FormatCatalogue& catalogue, CStderr
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int RunPrintCommand(const std::vector<std::string>& args)
 {
@@ -271,11 +273,11 @@ int RunPrintCommand(const std::vector<std::string>& args)
     request.left = {&left, leftFormat};
     request.right = {&right, rightFormat};
     request.selection = left.IsValid() && right.IsValid() ? PrintSelection::Both
-                        : left.IsValid()                   ? PrintSelection::Left
-                                                           : PrintSelection::Right;
+                        : left.IsValid()                  ? PrintSelection::Left
+                                                          : PrintSelection::Right;
     request.singlePage = o.singlePage;
     if (o.singlePage && request.selection == PrintSelection::Both)
-        request.selection = PrintSelection::Left;  // both covers on the left side's sheet
+        request.selection = PrintSelection::Left; // both covers on the left side's sheet
     request.checkPrintableArea = o.correct;
     request.render.drawCutLines = o.lines;
     request.render.printBorder = o.border;
@@ -300,8 +302,9 @@ int RunPrintCommand(const std::vector<std::string>& args)
         if (!cups->JobNotice().empty())
             std::fprintf(stderr, "sleevit-cli: warning: %s\n", cups->JobNotice().c_str());
     }
-    std::fprintf(stderr, "sleevit-cli: %d page%s, %d cover%s: %s\n", result.pages, result.pages == 1 ? "" : "s",
-                 result.coversPrinted, result.coversPrinted == 1 ? "" : "s", DescribeTarget(o.target).c_str());
+    std::fprintf(stderr, "sleevit-cli: %d page%s, %d cover%s: %s\n", result.pages,
+                 result.pages == 1 ? "" : "s", result.coversPrinted, result.coversPrinted == 1 ? "" : "s",
+                 DescribeTarget(o.target).c_str());
     return 0;
 }
 

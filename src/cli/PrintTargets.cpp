@@ -105,7 +105,7 @@ private:
     std::string error_;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<CPrintTarget> MakePrintTarget(const TargetOptions& options, const FormatCatalogue& catalogue,
                                               int formatIndex, bool tray, CUserMessages* messages,

@@ -14,7 +14,7 @@ struct TargetOptions {
     std::string png;
     bool usePrinter = false;
     std::string printer;
-    int dpi = 0;  // 0: 600 for PDF and printers, 300 for PNG
+    int dpi = 0; // 0: 600 for PDF and printers, 300 for PNG
     int copies = 1;
     std::string paper; // "a4", "letter" or "": A4 for files (the format's paper for a
                        // tray job), the queue's default sheet for a printer (its disc

@@ -33,8 +33,21 @@ double Number(const std::string& value, int k, bool inches)
 
 // The keywords in the order they are tried; a key is recognised when it contains one.
 enum class Keyword {
-    Spine, Type, Autodetect, Remap, Paper, CalibrateX, CalibrateY, HoleSize, Size,
-    Position2, Position, Line, Rect, Label, Invalid
+    Spine,
+    Type,
+    Autodetect,
+    Remap,
+    Paper,
+    CalibrateX,
+    CalibrateY,
+    HoleSize,
+    Size,
+    Position2,
+    Position,
+    Line,
+    Rect,
+    Label,
+    Invalid
 };
 
 Keyword Recognise(const std::string& key)
@@ -43,13 +56,20 @@ Keyword Recognise(const std::string& key)
         const char* word;
         Keyword keyword;
     } kOrder[] = {
-        {"SPINE", Keyword::Spine},       {"TYPE", Keyword::Type},
-        {"AUTODETECT", Keyword::Autodetect}, {"REMAP", Keyword::Remap},
-        {"PAPER", Keyword::Paper},       {"CALIBRATEX", Keyword::CalibrateX},
-        {"CALIBRATEY", Keyword::CalibrateY}, {"HOLESIZE", Keyword::HoleSize},
-        {"SIZE", Keyword::Size},         {"POSITION2", Keyword::Position2},
-        {"POSITION", Keyword::Position}, {"LINE", Keyword::Line},
-        {"RECT", Keyword::Rect},         {"LABEL", Keyword::Label},
+        {"SPINE", Keyword::Spine},
+        {"TYPE", Keyword::Type},
+        {"AUTODETECT", Keyword::Autodetect},
+        {"REMAP", Keyword::Remap},
+        {"PAPER", Keyword::Paper},
+        {"CALIBRATEX", Keyword::CalibrateX},
+        {"CALIBRATEY", Keyword::CalibrateY},
+        {"HOLESIZE", Keyword::HoleSize},
+        {"SIZE", Keyword::Size},
+        {"POSITION2", Keyword::Position2},
+        {"POSITION", Keyword::Position},
+        {"LINE", Keyword::Line},
+        {"RECT", Keyword::Rect},
+        {"LABEL", Keyword::Label},
     };
     for (const auto& entry : kOrder)
         if (Contains(key, entry.word))
@@ -60,7 +80,9 @@ Keyword Recognise(const std::string& key)
 class CatalogueParser {
 public:
     CatalogueParser(FormatCatalogue& catalogue, CUserMessages& messages)
-        : catalogue_(catalogue), messages_(messages) {}
+        : catalogue_(catalogue), messages_(messages)
+    {
+    }
 
     void Parse(const std::string& text)
     {
@@ -183,7 +205,7 @@ private:
                 l = {Number(value, 1, inches), Number(value, 2, inches), Number(value, 3, inches),
                      Number(value, 4, inches), false};
             l.solid = Contains(value, "SOLID");
-            f.lines.Add(l);  // an eleventh line is dropped
+            f.lines.Add(l); // an eleventh line is dropped
             break;
         }
         case Keyword::Rect: {
@@ -234,7 +256,7 @@ private:
     std::vector<bool> remapGiven_;
 };
 
-}  // namespace
+} // namespace
 
 void FormatCatalogue::LoadCatalogueBytes(const std::string& bytes, CUserMessages& messages)
 {

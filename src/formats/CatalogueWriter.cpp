@@ -14,7 +14,8 @@ namespace {
 std::string Fixed(double value, int decimals)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (result.ec != std::errc())
         return "0.0";
     return std::string(buffer, result.ptr);
@@ -62,7 +63,7 @@ std::string Coordinates(const CutLine& l)
     return "(" + N(l.x1) + ", " + N(l.y1) + ")(" + N(l.x2) + ", " + N(l.y2) + ")";
 }
 
-}  // namespace
+} // namespace
 
 std::string FormatCatalogue::CatalogueText() const
 {
@@ -84,7 +85,8 @@ std::string FormatCatalogue::CatalogueText() const
         if (f.hasSize)
             out += "SIZE       = (" + N(f.size.width) + " , " + N(f.size.height) + ")" + eol;
         out += Pad10("POSITION") + " = " + (f.position.x == kAutoPosition ? "AUTO" : Pair(f.position)) + eol;
-        out += "POSITION2  = " + (f.position2.x == kAutoPosition ? std::string("AUTO") : Pair(f.position2)) + eol;
+        out += "POSITION2  = " + (f.position2.x == kAutoPosition ? std::string("AUTO") : Pair(f.position2)) +
+               eol;
         if (f.spine != kNoSpine)
             out += Pad10("SPINE") + " = " + N(f.spine) + eol;
         if (f.label) {

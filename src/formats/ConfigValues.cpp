@@ -53,7 +53,7 @@ double ParseDecimalPrefix(const std::string& text)
         return 0.0;
     return value;
 }
-}  // namespace
+} // namespace
 
 bool GetNumber(const std::string& value, int k, double& number, bool inches)
 {

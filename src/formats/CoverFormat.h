@@ -4,8 +4,8 @@
 #include <string>
 
 // Values that stand in coordinate fields in place of real coordinates (millimetres).
-inline constexpr double kAutoPosition = -1.0;  // placed by the automatic rules
-inline constexpr double kMirrorPosition = -2.0;  // right side mirrored from the far edge
+inline constexpr double kAutoPosition = -1.0;   // placed by the automatic rules
+inline constexpr double kMirrorPosition = -2.0; // right side mirrored from the far edge
 inline constexpr double kNoSpine = -99999.999;  // no alternative spine width given
 
 // Edge kinds held in the x1 of a cut line that runs along a whole edge.
@@ -60,11 +60,11 @@ struct PointMm {
 // How one kind of printed cover is laid out. Lengths in millimetres.
 struct CoverFormat {
     std::string name;
-    PointMm position{kAutoPosition, kAutoPosition};   // left side
-    PointMm position2{kAutoPosition, kAutoPosition};  // right side; may be the mirror marker
+    PointMm position{kAutoPosition, kAutoPosition};  // left side
+    PointMm position2{kAutoPosition, kAutoPosition}; // right side; may be the mirror marker
     SizeMm size;
-    bool hasSize = false;  // the file gave a SIZE (a PlayStation format without one borrows)
-    SizeMm detectRatio;    // proportions for detection in place of size; width 0 = none
+    bool hasSize = false; // the file gave a SIZE (a PlayStation format without one borrows)
+    SizeMm detectRatio;   // proportions for detection in place of size; width 0 = none
     SizeMm paperSize{210.0, 297.0};
     bool label = false;
     bool autodetect = false;

@@ -54,7 +54,7 @@ enum TextKey : int {
     kTextCalibrationDiscX = 8108,
     kTextCalibrationDiscY = 8109,
     kTextCalibrationHelp = 8110,
-    kTextDiscTrayNamed = 8111, // %s = the printer's name for its disc tray
+    kTextDiscTrayNamed = 8111,      // %s = the printer's name for its disc tray
     kTextLoadFailed = 8200,         // followed by the file's name and the reason
     kTextLoadedInPart = 8201,       // followed by the file's name and what was wrong
     kTextMoreCatalogueLines = 8202, // %s = how many more bad catalogue lines were not shown

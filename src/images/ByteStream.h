@@ -54,7 +54,9 @@ private:
 class CMemoryStream final : public CByteStream {
 public:
     CMemoryStream(const void* data, std::size_t size)
-        : data_(static_cast<const std::uint8_t*>(data)), size_(size) {}
+        : data_(static_cast<const std::uint8_t*>(data)), size_(size)
+    {
+    }
 
     std::size_t Read(void* dst, std::size_t n) override;
     bool Seek(std::uint64_t pos) override;

@@ -41,7 +41,7 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-}  // namespace
+} // namespace
 
 int ImageTypeFromPath(const std::string& path)
 {
@@ -60,7 +60,8 @@ int ImageTypeFromPath(const std::string& path)
     return kUnsupportedImageType;
 }
 
-int DetectFormat(CRasterImage& image, const FormatCatalogue& catalogue, bool autoRotate, CUserMessages& messages)
+int DetectFormat(CRasterImage& image, const FormatCatalogue& catalogue, bool autoRotate,
+                 CUserMessages& messages)
 {
     if (catalogue.GetCount() == 0 || !image.IsValid())
         return catalogue.GetCount() == 0 ? -1 : 0;
@@ -88,7 +89,8 @@ int DetectFormat(CRasterImage& image, const FormatCatalogue& catalogue, bool aut
     } else {
         // A DVD sleeve lying on its side would not fit an A4 or Letter page.
         const int dvd = catalogue.FindByType("DVD");
-        if (dvd != -1 && catalogue.GetAutodetect(dvd) && std::fabs(0.67 - ratio) < std::fabs(bestDifference)) {
+        if (dvd != -1 && catalogue.GetAutodetect(dvd) &&
+            std::fabs(0.67 - ratio) < std::fabs(bestDifference)) {
             if (autoRotate || messages.AskYesNo(messages.Text(kMsgSidewaysDvd))) {
                 image.Rotate(-90.0f);
                 bestIndex = dvd;

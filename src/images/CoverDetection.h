@@ -17,7 +17,8 @@ int ImageTypeFromPath(const std::string& path);
 // in detection, and turns a sideways front + inside cover or DVD sleeve upright (asking
 // first when autoRotate is off). Returns a catalogue position, the chosen format's remap
 // target when it has one, or -1 for an empty catalogue.
-int DetectFormat(CRasterImage& image, const FormatCatalogue& catalogue, bool autoRotate, CUserMessages& messages);
+int DetectFormat(CRasterImage& image, const FormatCatalogue& catalogue, bool autoRotate,
+                 CUserMessages& messages);
 
 // The keyword pairs that lead from a front cover's file name to its back cover's.
 struct CompanionKeywords {

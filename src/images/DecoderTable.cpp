@@ -20,18 +20,18 @@ struct Entry {
 
 // Indexed by image type code; nullptr marks a decoder that is not built in.
 const Entry kDecoders[] = {
-    {"", nullptr},      // 0: any
+    {"", nullptr},                   // 0: any
     {"BMP", &CBmpDecoder::Decode},   // 1
     {"GIF", &CGifDecoder::Decode},   // 2
-    {"JPEG", &CJpegDecoder::Decode},  // 3
+    {"JPEG", &CJpegDecoder::Decode}, // 3
     {"PNG", &CPngDecoder::Decode},   // 4
     {"ICO", &CIcoDecoder::Decode},   // 5
     {"TGA", &CTgaDecoder::Decode},   // 6
     {"PCX", &CPcxDecoder::Decode},   // 7
     {"WBMP", &CWbmpDecoder::Decode}, // 8
-    {"WMF", &CWmfDecoder::Decode},  // 9
+    {"WMF", &CWmfDecoder::Decode},   // 9
 };
-}  // namespace
+} // namespace
 
 DecodeFunction DecoderFor(int type)
 {

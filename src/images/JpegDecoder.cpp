@@ -53,8 +53,8 @@ struct Context {
     std::vector<std::uint8_t> strip;
     std::string createError;
     DecodedImage* out;
-    const char* failure; // a fixed text of ours, or nullptr to use err.message
-    int denom = 1;       // decode at 1 / denom of the size
+    const char* failure;                    // a fixed text of ours, or nullptr to use err.message
+    int denom = 1;                          // decode at 1 / denom of the size
     CJpegDecoder::Header* header = nullptr; // set: read the header only
 };
 

@@ -67,7 +67,7 @@ bool PixelBlock::Create(std::int64_t width, std::int64_t height, int bpp, std::s
     WriteLe32(h + 0, 40);
     WriteLe32(h + 4, static_cast<std::uint32_t>(width_));
     WriteLe32(h + 8, static_cast<std::uint32_t>(height_));
-    h[12] = 1;  // planes
+    h[12] = 1; // planes
     h[14] = static_cast<std::uint8_t>(bits);
     WriteLe32(h + 20, static_cast<std::uint32_t>(rows));
     WriteLe32(h + 32, static_cast<std::uint32_t>(colours));

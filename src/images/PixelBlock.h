@@ -8,7 +8,7 @@
 // Limits every decoder checks a header against before it allocates anything.
 struct ImageLimits {
     static constexpr std::int32_t kMaxSide = 32768;
-    static constexpr std::uint64_t kMaxBlockBytes = std::uint64_t{1} << 30;  // 1 GiB
+    static constexpr std::uint64_t kMaxBlockBytes = std::uint64_t{1} << 30; // 1 GiB
     // How much of a block may stand for parts of a picture that its data never reaches
     // (a file cut short, a header claiming more than the file holds). Beyond this a
     // decoder keeps only the part the data fills, so a lying header costs little memory.
@@ -61,8 +61,14 @@ public:
     // Pixel rows; row 0 is the bottom row, as stored.
     std::uint8_t* Bits() { return data_.get() + bitsOffset_; }
     const std::uint8_t* Bits() const { return data_.get() + bitsOffset_; }
-    std::uint8_t* Row(std::int32_t fromBottom) { return Bits() + std::size_t{stride_} * static_cast<std::size_t>(fromBottom); }
-    const std::uint8_t* Row(std::int32_t fromBottom) const { return Bits() + std::size_t{stride_} * static_cast<std::size_t>(fromBottom); }
+    std::uint8_t* Row(std::int32_t fromBottom)
+    {
+        return Bits() + std::size_t{stride_} * static_cast<std::size_t>(fromBottom);
+    }
+    const std::uint8_t* Row(std::int32_t fromBottom) const
+    {
+        return Bits() + std::size_t{stride_} * static_cast<std::size_t>(fromBottom);
+    }
     // The same rows counted from the top, which is how most files store them.
     std::uint8_t* TopRow(std::int32_t fromTop) { return Row(height_ - 1 - fromTop); }
     const std::uint8_t* TopRow(std::int32_t fromTop) const { return Row(height_ - 1 - fromTop); }

@@ -62,11 +62,10 @@ public:
     std::uint32_t GetTransColour() const;
 
     // Drawing (no smoothing ever: rows and columns are dropped or repeated).
-    bool Draw(CDrawingSurface* dc, int x, int y, int cx = -1, int cy = -1,
-              const SurfaceRect* clip = nullptr, bool smooth = false) const;
+    bool Draw(CDrawingSurface* dc, int x, int y, int cx = -1, int cy = -1, const SurfaceRect* clip = nullptr,
+              bool smooth = false) const;
     bool DrawStretched(CDrawingSurface* dc, int x, int y, int cx, int cy) const;
-    bool DrawPart(CDrawingSurface* dc, int x, int y, int cx, int cy, int sx, int sy, int sw,
-                  int sh) const;
+    bool DrawPart(CDrawingSurface* dc, int x, int y, int cx, int cy, int sx, int sy, int sw, int sh) const;
     bool Tile(CDrawingSurface* dc, const SurfaceRect& rect) const;
     bool CreateFromBitmap(const CRasterSurface& bitmap);
 

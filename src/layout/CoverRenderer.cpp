@@ -11,12 +11,12 @@
 namespace {
 
 // Fractions of the picture used by the band rules.
-constexpr double kZoomOffset = 0.05555555555555555;  // PHOTO_ZOOMED: first row
-constexpr double kZoomHeight = 0.8888888888888888;   // PHOTO_ZOOMED: rows shown
-constexpr double kSourceSideBand = 0.08;             // PLAYSTATION: spine band in the picture
-constexpr double kTargetSideBand = 0.043;            // PLAYSTATION: spine band on paper
-constexpr double kSourceFace = 0.4738;               // SLIMLINE_DVD: face in the picture
-constexpr double kSourceSpine = 0.0527;              // SLIMLINE_DVD: spine in the picture
+constexpr double kZoomOffset = 0.05555555555555555; // PHOTO_ZOOMED: first row
+constexpr double kZoomHeight = 0.8888888888888888;  // PHOTO_ZOOMED: rows shown
+constexpr double kSourceSideBand = 0.08;            // PLAYSTATION: spine band in the picture
+constexpr double kTargetSideBand = 0.043;           // PLAYSTATION: spine band on paper
+constexpr double kSourceFace = 0.4738;              // SLIMLINE_DVD: face in the picture
+constexpr double kSourceSpine = 0.0527;             // SLIMLINE_DVD: spine in the picture
 constexpr double kDefaultSpineMm = 13.0;
 
 constexpr SurfaceColour kGrey = RgbColour(128, 128, 128);
@@ -85,8 +85,8 @@ void DrawLabel(CDrawingSurface& dc, const CRasterImage& image, int x, int y, int
     const int hh = Trunc(H * (static_cast<double>(holePx) / h));
 
     // A page that can cut along a path (a PDF page) keeps the picture as it is.
-    if (dc.ClipToDisc({x, y, x + w, y + h},
-                      {x + w / 2 - holePx / 2, y + h / 2 - holePx / 2, x + w / 2 + holePx / 2, y + h / 2 + holePx / 2})) {
+    if (dc.ClipToDisc({x, y, x + w, y + h}, {x + w / 2 - holePx / 2, y + h / 2 - holePx / 2,
+                                             x + w / 2 + holePx / 2, y + h / 2 + holePx / 2})) {
         image.DrawStretched(&dc, x, y, w, h);
         dc.ResetClipPath();
         return;
@@ -109,7 +109,7 @@ void DrawLabel(CDrawingSurface& dc, const CRasterImage& image, int x, int y, int
         cut.DrawStretched(&dc, x, y, w, h);
 }
 
-}  // namespace
+} // namespace
 
 int ScaledCount(unsigned count, double fraction)
 {
@@ -161,7 +161,8 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
         int facePx = 0;
         int spinePx = 0;
         if (type == "SLIMLINE_DVD") {
-            const double spineMm = catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
+            const double spineMm =
+                catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
             spinePx = Trunc(spineMm * downPerMm);
             // A cover shorter than the spine gets faces of height 0 and the spine cut to it.
             spinePx = std::clamp(spinePx, 0, std::max(h, 0));
@@ -216,7 +217,8 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
         if (type == "CD_TRAY") {
             const int hole = placement.holeSize;
             dc.Ellipse(x, y, x + w, y + h);
-            dc.Ellipse(x + w / 2 - hole / 2, y + h / 2 - hole / 2, x + w / 2 + hole / 2, y + h / 2 + hole / 2);
+            dc.Ellipse(x + w / 2 - hole / 2, y + h / 2 - hole / 2, x + w / 2 + hole / 2,
+                       y + h / 2 + hole / 2);
         } else {
             Outline(dc, 0, 0, m.printableWidth, m.printableHeight);
             dc.MoveTo(0, m.halfHeight - m.offsetY);
@@ -267,7 +269,8 @@ void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const 
     } else {
         // Negative coordinates count from the far edges of this paper.
         x = mm.x >= 0 ? Trunc(mm.x * scaleX) : Trunc((mm.x + paper.width - mm.width) / paper.width * W);
-        y = mm.y >= 0 ? Trunc(mm.y / paper.height * H) : Trunc((mm.y + paper.height - mm.height) / paper.height * H);
+        y = mm.y >= 0 ? Trunc(mm.y / paper.height * H)
+                      : Trunc((mm.y + paper.height - mm.height) / paper.height * H);
     }
     x += paperRect.left;
     y += paperRect.top;
@@ -325,7 +328,8 @@ void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const 
         int facePx = 0;
         int spinePx = 0;
         if (type == "SLIMLINE_DVD") {
-            const double spineMm = catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
+            const double spineMm =
+                catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
             // Whole millimetres; a cover shorter than its spine has faces of height 0.
             const double faceMm = std::max(0.0, std::trunc((mm.height - spineMm) / 2));
             const double spinePartMm = std::max(0.0, std::trunc(mm.height - 2 * faceMm));

@@ -8,9 +8,9 @@ class FormatCatalogue;
 
 // What the print renderer needs to know besides the cover.
 struct RenderOptions {
-    bool drawCutLines = true;  // "Draw Cut / Fold lines"
-    bool printBorder = true;   // a thin border around each cover
-    bool preview = false;      // guides are drawn, the cover is not counted
+    bool drawCutLines = true; // "Draw Cut / Fold lines"
+    bool printBorder = true;  // a thin border around each cover
+    bool preview = false;     // guides are drawn, the cover is not counted
 };
 
 // Draws one cover on a printer page: the picture cut into the bands its type asks for

@@ -50,7 +50,8 @@ bool CCupsSession::Connect()
     // again on connections of its own, which wait far longer, so a server that does not
     // answer is found out here.
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
     ipp_t* response = cupsDoRequest(http_, request, "/"); // frees request
     const ipp_status_t status = cupsLastError();
     ippDelete(response);
@@ -58,8 +59,8 @@ bool CCupsSession::Connect()
         (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL)) {
         char seconds[16];
         std::snprintf(seconds, sizeof seconds, "%g", kAnswerSeconds);
-        error_ = std::string("The print server ") + (server != nullptr ? server : "") + " does not answer (waited " +
-                 seconds + " seconds)";
+        error_ = std::string("The print server ") + (server != nullptr ? server : "") +
+                 " does not answer (waited " + seconds + " seconds)";
         silent_ = true;
         httpClose(http_);
         http_ = nullptr;
@@ -197,6 +198,7 @@ std::string CCupsSession::DescribeJobState(int jobId)
     const std::string printerMessage = text(response, "printer-state-message");
     ippDelete(response);
     if (printerState == IPP_PSTATE_STOPPED)
-        return job + " waits: the queue is paused" + (printerMessage.empty() ? std::string() : " (" + printerMessage + ")");
+        return job + " waits: the queue is paused" +
+               (printerMessage.empty() ? std::string() : " (" + printerMessage + ")");
     return std::string();
 }

@@ -27,8 +27,8 @@ SurfaceRect IntersectRects(const SurfaceRect& a, const SurfaceRect& b);
 // A stretched copy with its negative extents turned into positive ones and a mirror
 // flag per axis (a negative extent on both sides of an axis cancels out).
 struct StretchGeometry {
-    std::int64_t dl, dt, dw, dh;  // destination left, top, width, height
-    std::int64_t sl, st, sw, sh;  // source left, top, width, height
+    std::int64_t dl, dt, dw, dh; // destination left, top, width, height
+    std::int64_t sl, st, sw, sh; // source left, top, width, height
     bool mirrorX, mirrorY;
 };
 StretchGeometry NormaliseStretch(int x, int y, int cx, int cy, int sx, int sy, int sw, int sh);

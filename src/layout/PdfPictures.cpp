@@ -267,8 +267,8 @@ namespace {
 // Makes the keyed pixels of row y (from the top) transparent: those of palette entry
 // keyIndex when there is one, so that an opaque entry of the same colour stays, else
 // those of the key colour. Premultiplied: a transparent pixel is all zero.
-void ClearKeyed(const PixelBlock& px, std::int32_t y, std::uint32_t* out, const std::optional<SurfaceColour>& key,
-                int keyIndex)
+void ClearKeyed(const PixelBlock& px, std::int32_t y, std::uint32_t* out,
+                const std::optional<SurfaceColour>& key, int keyIndex)
 {
     if (keyIndex >= 0) {
         for (std::int32_t x = 0; x < px.Width(); ++x)

@@ -19,7 +19,8 @@ constexpr double kPi = 3.14159265358979323846;
 // does for NEAREST; NEAREST itself would make cairo round the picture's extents to whole
 // points and cut up to half a point off its edges.
 constexpr cairo_filter_t kPictureFilter = CAIRO_FILTER_GAUSSIAN;
-constexpr const char* kPictureFailed = "The picture cannot be put into the PDF (too large, or not enough memory)";
+constexpr const char* kPictureFailed =
+    "The picture cannot be put into the PDF (too large, or not enough memory)";
 
 // The pen's width in device pixels: 0 and 1 both mean one pixel.
 int PenPixels(const SurfacePen& pen)

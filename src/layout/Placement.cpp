@@ -16,7 +16,7 @@ constexpr double kPixelBound = 1 << 28;
 
 int TruncToPixels(double value)
 {
-    if (!(value == value))  // NaN
+    if (!(value == value)) // NaN
         return 0;
     if (value > kPixelBound)
         value = kPixelBound;
@@ -25,7 +25,7 @@ int TruncToPixels(double value)
     return static_cast<int>(value);
 }
 
-}  // namespace
+} // namespace
 
 int MmToPixels(double mm, double pixelsPerInch)
 {
@@ -151,8 +151,10 @@ static bool CorrectAxis(int& pos, int length, int offset, int printable)
 
 bool CorrectToPrintableArea(CoverPlacement& placement, const PageMetrics& metrics)
 {
-    const bool horizontal = CorrectAxis(placement.x, placement.width, metrics.offsetX, metrics.printableWidth);
-    const bool vertical = CorrectAxis(placement.y, placement.height, metrics.offsetY, metrics.printableHeight);
+    const bool horizontal =
+        CorrectAxis(placement.x, placement.width, metrics.offsetX, metrics.printableWidth);
+    const bool vertical =
+        CorrectAxis(placement.y, placement.height, metrics.offsetY, metrics.printableHeight);
     return horizontal || vertical;
 }
 

@@ -18,13 +18,13 @@ inline constexpr int kRightSideCode = 1000;
 
 // The printer's page in device pixels.
 struct PageMetrics {
-    int offsetX = 0;         // sheet's left edge to the printable area
-    int offsetY = 0;         // sheet's top edge to the printable area
-    int rightMargin = 0;     // unprintable strip on the right
-    int bottomMargin = 0;    // unprintable strip at the bottom
+    int offsetX = 0;      // sheet's left edge to the printable area
+    int offsetY = 0;      // sheet's top edge to the printable area
+    int rightMargin = 0;  // unprintable strip on the right
+    int bottomMargin = 0; // unprintable strip at the bottom
     int printableHeight = 0;
     int printableWidth = 0;
-    int halfHeight = 0;      // the sheet's horizontal middle line
+    int halfHeight = 0; // the sheet's horizontal middle line
     int physicalHeight = 0;
     int physicalWidth = 0;
 

@@ -27,8 +27,9 @@ bool WriteRows(std::FILE* file, const CRasterSurface& surface, int dpi)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.Width()), static_cast<png_uint_32>(surface.Height()), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.Width()),
+                 static_cast<png_uint_32>(surface.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const png_uint_32 perMetre = static_cast<png_uint_32>(dpi / 0.0254 + 0.5);
     png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
     png_set_compression_level(png, 6);
@@ -46,7 +47,7 @@ bool WriteRows(std::FILE* file, const CRasterSurface& surface, int dpi)
     png_destroy_write_struct(&png, &info);
     return true;
 }
-}  // namespace
+} // namespace
 
 bool WritePng(const CRasterSurface& surface, std::FILE* file, int dpi)
 {

@@ -15,7 +15,7 @@ bool Loaded(const JobSide& side)
     return side.image != nullptr && side.image->IsValid();
 }
 
-}  // namespace
+} // namespace
 
 std::string PrintJobName(bool maskJobName, const std::string& maskedName, const std::string& leftFileName)
 {
@@ -48,8 +48,10 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
     const bool hasLeft = Loaded(request.left);
     const bool hasRight = Loaded(request.right);
     for (int page = range.first; page <= range.last; ++page) {
-        const PageContents contents = ContentsOfPage(page, request.selection, request.singlePage, hasLeft, hasRight);
-        for (const auto& [drawn, side] : {std::pair{contents.left, &request.left}, {contents.right, &request.right}}) {
+        const PageContents contents =
+            ContentsOfPage(page, request.selection, request.singlePage, hasLeft, hasRight);
+        for (const auto& [drawn, side] :
+             {std::pair{contents.left, &request.left}, {contents.right, &request.right}}) {
             if (drawn && result.error.empty())
                 result.error = WhyFormatCannotPrint(catalogue, side->formatIndex, request.messages);
         }
@@ -81,7 +83,8 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
         result.rightPlacement = place(request.right, Side::Right);
 
     for (int page = range.first; page <= range.last; ++page) {
-        const PageContents contents = ContentsOfPage(page, request.selection, request.singlePage, hasLeft, hasRight);
+        const PageContents contents =
+            ContentsOfPage(page, request.selection, request.singlePage, hasLeft, hasRight);
         CDrawingSurface* dc = target.StartPage();
         if (dc == nullptr) {
             result.error = target.LastError();

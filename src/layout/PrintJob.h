@@ -22,7 +22,7 @@ bool NeedsCdTray(const FormatCatalogue& catalogue, int leftFormat);
 
 // One side of the main view as a job sees it.
 struct JobSide {
-    const CRasterImage* image = nullptr;  // nullptr or invalid: nothing loaded
+    const CRasterImage* image = nullptr; // nullptr or invalid: nothing loaded
     int formatIndex = -1;
 };
 
@@ -34,7 +34,7 @@ struct PrintJobRequest {
     PrintSelection selection = PrintSelection::Both;
     bool singlePage = false;
     bool checkPrintableArea = true;
-    RenderOptions render;  // its preview flag is taken from the target
+    RenderOptions render; // its preview flag is taken from the target
     // The printer's calibration for this kind of job (sheet or disc): millimetres every
     // cover is moved right and down.
     double offsetXMm = 0;
@@ -48,10 +48,10 @@ struct PrintJobRequest {
 
 struct PrintJobResult {
     bool started = false;
-    bool completed = false;     // every page drawn and the document ended
+    bool completed = false; // every page drawn and the document ended
     bool cancelled = false;
     int pages = 0;
-    int coversPrinted = 0;      // what the printed-covers counter grows by
+    int coversPrinted = 0; // what the printed-covers counter grows by
     CoverPlacement leftPlacement;
     CoverPlacement rightPlacement;
     std::string error;
@@ -66,7 +66,7 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
 struct BatchJobRequest {
     const FormatCatalogue* catalogue = nullptr;
     std::vector<std::string> files;
-    int forcedFormat = -1;     // -1: detect each file's format
+    int forcedFormat = -1; // -1: detect each file's format
     // With single page on, every page also carries this cover in its right place.
     bool singlePage = false;
     JobSide right;
@@ -85,11 +85,11 @@ struct BatchJobRequest {
 struct BatchJobResult {
     PrintJobResult job;
     std::vector<std::string> printed;
-    std::vector<std::string> skipped;  // unsupported extension or not decodable
+    std::vector<std::string> skipped; // unsupported extension or not decodable
     // Files printed from what could be read of them: the file and what was wrong.
     std::vector<std::pair<std::string, std::string>> partial;
     std::vector<std::string> skipReasons; // why, for each of skipped
-    int lastFormat = -1;               // the format the last page was drawn with
+    int lastFormat = -1;                  // the format the last page was drawn with
 };
 
 // Loads each file in turn into image (a scratch picture of the caller's, never a side's

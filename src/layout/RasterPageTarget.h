@@ -12,7 +12,9 @@
 // tests. Each finished page is handed to onPage when given, else kept.
 class CRasterPageTarget final : public CPrintTarget {
 public:
-    explicit CRasterPageTarget(const DeviceCaps& caps, bool preview = false) : caps_(caps), preview_(preview) {}
+    explicit CRasterPageTarget(const DeviceCaps& caps, bool preview = false) : caps_(caps), preview_(preview)
+    {
+    }
 
     DeviceCaps GetDeviceCaps() const override { return caps_; }
     bool IsPreview() const override { return preview_; }

@@ -4,7 +4,8 @@
 
 #include "images/EmbeddedResources.h"
 
-QCursor HandCursor() {
+QCursor HandCursor()
+{
     const EmbeddedResource* resource = FindEmbeddedResource("IDC_HAND_CURSOR");
     QPixmap picture;
     if (resource && picture.loadFromData(resource->data, static_cast<uint>(resource->size)) &&

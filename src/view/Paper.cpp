@@ -22,11 +22,16 @@ constexpr qsizetype kMaxDroppedPath = 260;
 // The pale disc an empty CD-tray paper shows, 0x00BBGGRR.
 constexpr std::uint32_t kEmptyDiscColour = 0xCFDBFF;
 
-int Trunc(double value) { return static_cast<int>(value); }
+int Trunc(double value)
+{
+    return static_cast<int>(value);
+}
 
-}  // namespace
+} // namespace
 
-CPaper::CPaper(const FormatCatalogue& catalogue, QWidget* parent) : QAbstractButton(parent), catalogue_(catalogue) {
+CPaper::CPaper(const FormatCatalogue& catalogue, QWidget* parent)
+    : QAbstractButton(parent), catalogue_(catalogue)
+{
     setCursor(HandCursor());
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -34,61 +39,77 @@ CPaper::CPaper(const FormatCatalogue& catalogue, QWidget* parent) : QAbstractBut
 
 CPaper::~CPaper() = default;
 
-void CPaper::Changed() { update(); }
+void CPaper::Changed()
+{
+    update();
+}
 
-void CPaper::SetImage(const CRasterImage* image) {
+void CPaper::SetImage(const CRasterImage* image)
+{
     ownImage_ = image;
     Changed();
 }
-void CPaper::SetOtherImage(const CRasterImage* image) {
+void CPaper::SetOtherImage(const CRasterImage* image)
+{
     otherImage_ = image;
     Changed();
 }
-void CPaper::SetOverlay(CRasterImage* image, int x, int y) {
+void CPaper::SetOverlay(CRasterImage* image, int x, int y)
+{
     overlayImage_ = image;
     overlayX_ = x;
     overlayY_ = y;
     Changed();
 }
-void CPaper::SetBackground(const CRasterImage* image) {
+void CPaper::SetBackground(const CRasterImage* image)
+{
     backgroundImage_ = image;
     Changed();
 }
-void CPaper::SetFormatCode(int code) {
+void CPaper::SetFormatCode(int code)
+{
     formatCode_ = code;
     Changed();
 }
-void CPaper::SetOtherFormatCode(int code) {
+void CPaper::SetOtherFormatCode(int code)
+{
     otherFormatCode_ = code;
     Changed();
 }
-void CPaper::SetSinglePage(int singlePage) {
+void CPaper::SetSinglePage(int singlePage)
+{
     singlePage_ = singlePage;
     Changed();
 }
-void CPaper::SetDrawLines(int drawLines) {
+void CPaper::SetDrawLines(int drawLines)
+{
     drawLines_ = drawLines;
     Changed();
 }
-void CPaper::SetIsLeft(int isLeft) {
+void CPaper::SetIsLeft(int isLeft)
+{
     isLeft_ = isLeft;
     Changed();
 }
-void CPaper::SetCdTray(int isCdTray) {
+void CPaper::SetCdTray(int isCdTray)
+{
     isCdTray_ = isCdTray;
     Changed();
 }
-void CPaper::SetPaperSize(double width, double height) {
+void CPaper::SetPaperSize(double width, double height)
+{
     paperWidth_ = width;
     paperHeight_ = height;
     Changed();
 }
-void CPaper::SetBackColour(std::uint32_t colour) {
+void CPaper::SetBackColour(std::uint32_t colour)
+{
     backColour_ = colour;
     Changed();
 }
 
-void CPaper::DrawInto(CRasterSurface& dc) const {
+void CPaper::DrawInto(CRasterSurface& dc) const
+{
     // Pictures may come from a reduced decode: the paper shows far fewer pixels.
     dc.SetForScreen(true);
     const int W = dc.Width();
@@ -112,7 +133,8 @@ void CPaper::DrawInto(CRasterSurface& dc) const {
     const bool ownShown = ownImage_ && ownImage_->IsValid();
     if (ownShown) {
         if (isLeft_ || !singlePage_) {
-            RenderScreenCover(dc, sheet, *ownImage_, catalogue_, formatCode_, singlePage_ != 0, drawLines_ != 0);
+            RenderScreenCover(dc, sheet, *ownImage_, catalogue_, formatCode_, singlePage_ != 0,
+                              drawLines_ != 0);
         }
     } else {
         DrawEmptyState(dc, sheet);
@@ -126,7 +148,8 @@ void CPaper::DrawInto(CRasterSurface& dc) const {
     }
 }
 
-void CPaper::DrawEmptyState(CRasterSurface& dc, const SurfaceRect& sheet) const {
+void CPaper::DrawEmptyState(CRasterSurface& dc, const SurfaceRect& sheet) const
+{
     if (isCdTray_) {
         const int index = formatCode_ >= kRightSideCode ? formatCode_ - kRightSideCode : formatCode_;
         if (index < 0 || index >= catalogue_.GetCount() || paperWidth_ <= 0.0 || paperHeight_ <= 0.0) {
@@ -153,7 +176,8 @@ void CPaper::DrawEmptyState(CRasterSurface& dc, const SurfaceRect& sheet) const 
     }
 }
 
-void CPaper::paintEvent(QPaintEvent*) {
+void CPaper::paintEvent(QPaintEvent*)
+{
     // Drawn off screen, then shown in one copy, so nothing flickers.
     if (!surface_ || surface_->Width() != width() || surface_->Height() != height()) {
         surface_ = std::make_unique<CRasterSurface>(std::max(1, width()), std::max(1, height()));
@@ -164,18 +188,21 @@ void CPaper::paintEvent(QPaintEvent*) {
         return;
     }
     DrawInto(*surface_);
-    QImage picture(surface_->Data(), surface_->Width(), surface_->Height(), surface_->Stride(), QImage::Format_RGB32);
+    QImage picture(surface_->Data(), surface_->Width(), surface_->Height(), surface_->Stride(),
+                   QImage::Format_RGB32);
     QPainter painter(this);
     painter.drawImage(0, 0, picture);
 }
 
-void CPaper::dragEnterEvent(QDragEnterEvent* event) {
+void CPaper::dragEnterEvent(QDragEnterEvent* event)
+{
     if (event->mimeData()->hasUrls()) {
         event->acceptProposedAction();
     }
 }
 
-void CPaper::dropEvent(QDropEvent* event) {
+void CPaper::dropEvent(QDropEvent* event)
+{
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
@@ -186,7 +213,8 @@ void CPaper::dropEvent(QDropEvent* event) {
     HandleDrop(paths);
 }
 
-void CPaper::HandleDrop(const QStringList& paths) {
+void CPaper::HandleDrop(const QStringList& paths)
+{
     if (paths.isEmpty()) {
         return;
     }

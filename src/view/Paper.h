@@ -34,7 +34,7 @@ public:
     void SetIsLeft(int isLeft);
     void SetCdTray(int isCdTray);
     void SetPaperSize(double width, double height);
-    void SetBackColour(std::uint32_t colour);  // 0x00BBGGRR
+    void SetBackColour(std::uint32_t colour); // 0x00BBGGRR
     // Whether files may be dropped on the paper.
     void AcceptFiles(bool accept) { setAcceptDrops(accept); }
 

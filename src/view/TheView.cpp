@@ -31,29 +31,25 @@ constexpr int kTemplateId = 101;
 constexpr int kStartupTimer = 1;
 constexpr int kLoadLeftTimer = 2;
 // Shown when a translator's own file is found at start-up.
-const char* const kTranslationFoundText =
-    "Sleevit found a translation.lng which is going to be used...\n\nThanks again for helping translating ;-)";
+const char* const kTranslationFoundText = "Sleevit found a translation.lng which is going to be "
+                                          "used...\n\nThanks again for helping translating ;-)";
 // Where the website command leads.
 const char* const kWebsite = "https://sleevit.org/";
 
-}  // namespace
+} // namespace
 
 CTheView::CTheView(CSleevitDoc& document, AppOptions& options, AppSettings& settings, LanguageTable& language,
                    std::string programFolder, QWidget* parent)
-    : QWidget(parent),
-      document_(document),
-      options_(options),
-      settings_(settings),
-      language_(language),
-      programFolder_(std::move(programFolder)),
-      messages_(this),
-      printCycle_(std::make_unique<CPrintCycle>()),
-      skins_(std::make_unique<CSkinManager>(programFolder_)) {
+    : QWidget(parent), document_(document), options_(options), settings_(settings), language_(language),
+      programFolder_(std::move(programFolder)), messages_(this), printCycle_(std::make_unique<CPrintCycle>()),
+      skins_(std::make_unique<CSkinManager>(programFolder_))
+{
     sides_[0].image = &document_.LeftImage();
     sides_[1].image = &document_.RightImage();
     setAttribute(Qt::WA_OpaquePaintEvent);
     form_.Create(
-        this, kTemplateId, [this](const ControlTemplate& control, QWidget* host) { return CreateControl(control, host); },
+        this, kTemplateId,
+        [this](const ControlTemplate& control, QWidget* host) { return CreateControl(control, host); },
         [this](int id, Notification what) { OnControl(id, what); });
     // The window's client area is a fixed 614 x 374 pixels around the form.
     setFixedSize(QSize(614, 374).expandedTo(form_.ClientSize()));
@@ -72,7 +68,8 @@ CTheView::CTheView(CSleevitDoc& document, AppOptions& options, AppSettings& sett
 
 CTheView::~CTheView() = default;
 
-QWidget* CTheView::CreateControl(const ControlTemplate& control, QWidget* host) {
+QWidget* CTheView::CreateControl(const ControlTemplate& control, QWidget* host)
+{
     if (control.kind != ControlKind::Paper) {
         return nullptr;
     }
@@ -88,7 +85,8 @@ QWidget* CTheView::CreateControl(const ControlTemplate& control, QWidget* host) 
     return paper;
 }
 
-void CTheView::ApplyControlColours() {
+void CTheView::ApplyControlColours()
+{
     // Texts light grey straight on the dark background; the format lists white on grey.
     // Each of the view's own controls gets its colours: a style sheet on the view itself
     // would reach every dialog opened over it as well.
@@ -104,11 +102,13 @@ void CTheView::ApplyControlColours() {
     }
 }
 
-QComboBox* CTheView::Selector(Side side) const {
+QComboBox* CTheView::Selector(Side side) const
+{
     return form_.ItemAs<QComboBox>(side == Side::Left ? kLeftSelector : kRightSelector);
 }
 
-void CTheView::FillSelectors() {
+void CTheView::FillSelectors()
+{
     const FormatCatalogue& catalogue = document_.Catalogue();
     for (Side side : {Side::Left, Side::Right}) {
         QComboBox* selector = Selector(side);
@@ -122,7 +122,8 @@ void CTheView::FillSelectors() {
     }
 }
 
-void CTheView::OnInitialUpdate(QMainWindow* frame, CMainMenu* menu) {
+void CTheView::OnInitialUpdate(QMainWindow* frame, CMainMenu* menu)
+{
     frame_ = frame;
     menu_ = menu;
     messages_.SetParent(frame);
@@ -199,7 +200,8 @@ void CTheView::OnInitialUpdate(QMainWindow* frame, CMainMenu* menu) {
     printableMessageShown_ = false;
 }
 
-void CTheView::OnViewDestroy() {
+void CTheView::OnViewDestroy()
+{
     UpdateData(true);
     options_.drawCutAndFoldLines = drawCutAndFoldLines_;
     settings_.WriteInt(Setting::CheckForPrintableArea, options_.checkPrintableArea);
@@ -221,7 +223,8 @@ void CTheView::OnViewDestroy() {
     settings_.Sync();
 }
 
-void CTheView::UpdateData(bool save) {
+void CTheView::UpdateData(bool save)
+{
     auto* leftLabel = form_.ItemAs<QLabel>(kLeftStatus);
     auto* rightLabel = form_.ItemAs<QLabel>(kRightStatus);
     if (save) {
@@ -246,7 +249,8 @@ void CTheView::UpdateData(bool save) {
     }
 }
 
-void CTheView::RefreshSides() {
+void CTheView::RefreshSides()
+{
     const FormatCatalogue& catalogue = document_.Catalogue();
     for (Side side : {Side::Left, Side::Right}) {
         // A side without a format shows no selection rather than the first entry.
@@ -297,7 +301,8 @@ void CTheView::RefreshSides() {
     }
 }
 
-std::string CTheView::PrintFault(int side) const {
+std::string CTheView::PrintFault(int side) const
+{
     const SideState& s = sides_[static_cast<std::size_t>(side)];
     if (!s.image->IsValid()) {
         return std::string();
@@ -305,7 +310,8 @@ std::string CTheView::PrintFault(int side) const {
     return WhyFormatCannotPrint(document_.Catalogue(), s.formatIndex, &messages_);
 }
 
-void CTheView::EnablePrintButton(int id, bool enabled, std::initializer_list<int> sides) {
+void CTheView::EnablePrintButton(int id, bool enabled, std::initializer_list<int> sides)
+{
     std::string fault;
     for (int side : sides) {
         if (fault.empty()) {
@@ -318,51 +324,53 @@ void CTheView::EnablePrintButton(int id, bool enabled, std::initializer_list<int
     }
 }
 
-void CTheView::OnControl(int id, Notification what) {
+void CTheView::OnControl(int id, Notification what)
+{
     switch (id) {
-        case kLeftSelector:
-        case kRightSelector:
-            if (what == Notification::SelectionAccepted) {
-                OnFormatSelected(id == kLeftSelector ? Side::Left : Side::Right);
-            }
-            break;
-        case kSinglePageBox:
-        case kCutLinesBox:
-            UpdateData(true);
-            RefreshSides();
-            break;
-        case kSinglePageLabel:
-        case kCutLinesLabel:
-            UpdateData(true);
-            if (id == kSinglePageLabel) {
-                printOnSinglePage_ = printOnSinglePage_ ? 0 : 1;
-            } else {
-                drawCutAndFoldLines_ = drawCutAndFoldLines_ ? 0 : 1;
-            }
-            UpdateData(false);
-            RefreshSides();
-            break;
-        case kPrintLeftButton:
-            RunPrint(PrintSelection::Left);
-            break;
-        case kPrintRightButton:
-            RunPrint(PrintSelection::Right);
-            break;
-        case kPrintBothButton:
-            RunPrint(PrintSelection::Both);
-            break;
-        case kLeftPaper:
-            OnLeftPaperClicked();
-            break;
-        case kRightPaper:
-            OnLoadCommand(Side::Right);
-            break;
-        default:
-            break;
+    case kLeftSelector:
+    case kRightSelector:
+        if (what == Notification::SelectionAccepted) {
+            OnFormatSelected(id == kLeftSelector ? Side::Left : Side::Right);
+        }
+        break;
+    case kSinglePageBox:
+    case kCutLinesBox:
+        UpdateData(true);
+        RefreshSides();
+        break;
+    case kSinglePageLabel:
+    case kCutLinesLabel:
+        UpdateData(true);
+        if (id == kSinglePageLabel) {
+            printOnSinglePage_ = printOnSinglePage_ ? 0 : 1;
+        } else {
+            drawCutAndFoldLines_ = drawCutAndFoldLines_ ? 0 : 1;
+        }
+        UpdateData(false);
+        RefreshSides();
+        break;
+    case kPrintLeftButton:
+        RunPrint(PrintSelection::Left);
+        break;
+    case kPrintRightButton:
+        RunPrint(PrintSelection::Right);
+        break;
+    case kPrintBothButton:
+        RunPrint(PrintSelection::Both);
+        break;
+    case kLeftPaper:
+        OnLeftPaperClicked();
+        break;
+    case kRightPaper:
+        OnLoadCommand(Side::Right);
+        break;
+    default:
+        break;
     }
 }
 
-void CTheView::RegisterCommands() {
+void CTheView::RegisterCommands()
+{
     CCommandTable& t = commands_;
     auto loaded = [this](int side) { return sides_[side].image->IsValid(); };
     t.On(kCmdNew, [this] { OnNew(); });
@@ -406,7 +414,8 @@ void CTheView::RegisterCommands() {
     t.OnState(kCmdPrintPreview, [loaded](CommandState& s) { s.enabled = loaded(0) || loaded(1); });
 }
 
-void CTheView::OnFormatSelected(Side side) {
+void CTheView::OnFormatSelected(Side side)
+{
     QComboBox* selector = Selector(side);
     if (selector->currentIndex() < 0 && selector->count() > 0) {
         selector->setCurrentIndex(0);
@@ -415,7 +424,8 @@ void CTheView::OnFormatSelected(Side side) {
     RefreshSides();
 }
 
-void CTheView::OnNew() {
+void CTheView::OnNew()
+{
     document_.LeftImage().Destroy();
     document_.RightImage().Destroy();
     sides_[0].paper->SetImage(nullptr);
@@ -431,7 +441,8 @@ void CTheView::OnNew() {
     update();
 }
 
-void CTheView::OnRotate(Side side) {
+void CTheView::OnRotate(Side side)
+{
     SideOf(side).image->Rotate(-90.0f);
     RefreshSides();
     SideOf(side).paper->update();
@@ -440,7 +451,8 @@ void CTheView::OnRotate(Side side) {
     }
 }
 
-void CTheView::StartTimer(int id, int milliseconds) {
+void CTheView::StartTimer(int id, int milliseconds)
+{
     if (id < 1 || id >= static_cast<int>(timers_.size())) {
         return;
     }
@@ -452,11 +464,13 @@ void CTheView::StartTimer(int id, int milliseconds) {
     timers_[id]->start(milliseconds);
 }
 
-bool CTheView::TimerRunning(int id) const {
+bool CTheView::TimerRunning(int id) const
+{
     return id >= 1 && id < static_cast<int>(timers_.size()) && timers_[id] && timers_[id]->isActive();
 }
 
-void CTheView::OnTimer(int id) {
+void CTheView::OnTimer(int id)
+{
     timers_[id]->stop();
     if (id == kLoadLeftTimer) {
         LoadCover(Side::Left, pendingLeftPath_);
@@ -488,13 +502,15 @@ void CTheView::OnTimer(int id) {
     emit startupTimerDone();
 }
 
-void CTheView::paintEvent(QPaintEvent*) {
+void CTheView::paintEvent(QPaintEvent*)
+{
     // The background is composed off screen and shown in one copy, so it never flickers.
     CRasterSurface surface(std::max(1, width()), std::max(1, height()));
     if (!surface.IsValid()) {
         return;
     }
-    DrawViewBackground(surface, width(), height(), skins_->State(), logo_ && logo_->IsValid() ? logo_.get() : nullptr);
+    DrawViewBackground(surface, width(), height(), skins_->State(),
+                       logo_ && logo_->IsValid() ? logo_.get() : nullptr);
     QImage picture(surface.Data(), surface.Width(), surface.Height(), surface.Stride(), QImage::Format_RGB32);
     QPainter painter(this);
     painter.drawImage(0, 0, picture);

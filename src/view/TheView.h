@@ -71,7 +71,7 @@ enum ViewCommand {
 
 // What the view keeps per side.
 struct SideState {
-    CRasterImage* image = nullptr;  // owned by the document
+    CRasterImage* image = nullptr; // owned by the document
     int formatIndex = -1;
     std::string fileName;
     std::string labelText = "no image selected...";

@@ -19,22 +19,26 @@
 #include "view/Paper.h"
 #include "view/TheView.h"
 
-void CTheView::OnOptions() {
+void CTheView::OnOptions()
+{
     COptionsDialog dialog(options_, this);
     dialog.DoModal();
 }
 
-void CTheView::OnAbout() {
+void CTheView::OnAbout()
+{
     CAboutDlg dialog(this, language_, programFolder_);
     dialog.DoModal();
 }
 
-void CTheView::OnDonate() {
+void CTheView::OnDonate()
+{
     CDonateDialog dialog(this, options_);
     dialog.DoModal();
 }
 
-void CTheView::OnCalibration() {
+void CTheView::OnCalibration()
+{
     std::vector<CupsPrinter> printers;
     CCupsPrinters cups;
     cups.List(printers);
@@ -42,14 +46,15 @@ void CTheView::OnCalibration() {
     for (const CupsPrinter& p : printers) {
         names.push_back(p.name);
     }
-    const QString current = printCycle_->Printer().outputFileName().isEmpty() ? printCycle_->Printer().printerName()
-                                                                             : QString();
+    const QString current =
+        printCycle_->Printer().outputFileName().isEmpty() ? printCycle_->Printer().printerName() : QString();
     // Parented to the main window, so the view's own colours stay on the view.
     CCalibrationDialog dialog(window(), messages_, names, current.toStdString(), SettingsFilePath());
     dialog.exec();
 }
 
-void CTheView::OnCalibrationPage() {
+void CTheView::OnCalibrationPage()
+{
     // The disc outline is that of the catalogue's first disc tray format.
     const FormatCatalogue& catalogue = document_.Catalogue();
     double discMm = 120, holeMm = 15;
@@ -64,7 +69,8 @@ void CTheView::OnCalibrationPage() {
     printCycle_->PrintCalibrationPage(this, discMm, holeMm, &messages_);
 }
 
-void CTheView::OnFormatEditor() {
+void CTheView::OnFormatEditor()
+{
     FormatCatalogue& catalogue = document_.Catalogue();
     const std::string readPath = CatalogueReadPathIn(programFolder_);
     CFormatEditDialog dialog(this, catalogue, readPath, sides_[0].formatIndex);
@@ -93,7 +99,8 @@ void CTheView::OnFormatEditor() {
     sides_[1].paper->update();
 }
 
-void CTheView::RunBatchJob() {
+void CTheView::RunBatchJob()
+{
     const FormatCatalogue& catalogue = document_.Catalogue();
     CBatchPrintingDialog dialog(catalogue, this);
     dialog.SetImageCount(static_cast<int>(batchFiles_.size()));

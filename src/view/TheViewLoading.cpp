@@ -24,7 +24,8 @@ std::string LoadReport(const std::string& text, const std::string& path, const s
 
 } // namespace
 
-std::string CTheView::ShortenedLabel(const std::string& name, int statusId) const {
+std::string CTheView::ShortenedLabel(const std::string& name, int statusId) const
+{
     QWidget* status = form_.Item(statusId);
     if (!status) {
         return name;
@@ -50,7 +51,8 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
     SideState& state = SideOf(side);
     struct WaitCursor {
         bool on;
-        explicit WaitCursor(bool show) : on(show) {
+        explicit WaitCursor(bool show) : on(show)
+        {
             if (on) {
                 QApplication::setOverrideCursor(Qt::WaitCursor);
             }
@@ -96,7 +98,8 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
     state.labelText = ShortenedLabel(name, left ? kLeftStatus : kRightStatus);
 
     if (options_.autoDetectFormat) {
-        state.formatIndex = DetectFormat(*state.image, document_.Catalogue(), options_.autoRotate != 0, messages_);
+        state.formatIndex =
+            DetectFormat(*state.image, document_.Catalogue(), options_.autoRotate != 0, messages_);
     }
     if (!left) {
         sides_[0].paper->SetOtherImage(state.image);
@@ -138,7 +141,8 @@ void CTheView::OpenFiles(const std::vector<std::string>& paths)
     }
 }
 
-void CTheView::OnLoadCommand(Side side) {
+void CTheView::OnLoadCommand(Side side)
+{
     const std::vector<std::string> chosen = ChooseImageFiles(this, false, settings_);
     if (chosen.empty()) {
         return;
@@ -150,14 +154,16 @@ void CTheView::OnLoadCommand(Side side) {
     }
 }
 
-void CTheView::StartPendingLeftLoad(const std::string& path) {
+void CTheView::StartPendingLeftLoad(const std::string& path)
+{
     // The dialog has just closed: let the window repaint before the picture is read.
     update();
     pendingLeftPath_ = path;
     StartTimer(2, 25);
 }
 
-void CTheView::OnLeftPaperClicked() {
+void CTheView::OnLeftPaperClicked()
+{
     const std::vector<std::string> chosen = ChooseImageFiles(this, options_.batchMode != 0, settings_);
     if (chosen.size() == 1) {
         LoadCover(Side::Left, chosen.front());
@@ -167,11 +173,13 @@ void CTheView::OnLeftPaperClicked() {
     }
 }
 
-void CTheView::OnLoadDropped(const std::string& path, int side) {
+void CTheView::OnLoadDropped(const std::string& path, int side)
+{
     LoadCover(side == 0 ? Side::Left : Side::Right, path);
 }
 
-void CTheView::OnBatchDropped(const std::string& path, int step) {
+void CTheView::OnBatchDropped(const std::string& path, int step)
+{
     if (step == 0) {
         batchFiles_.clear();
     }

@@ -2,8 +2,8 @@
 #include "app/AppOptions.h"
 #include "app/PrintCycle.h"
 #include "app/SleevitDoc.h"
-#include "formats/FormatCatalogue.h"
 #include "dialogs/OverlapQuestion.h"
+#include "formats/FormatCatalogue.h"
 #include "i18n/DefaultTexts.h"
 #include "images/RasterImage.h"
 #include "layout/PrintJob.h"
@@ -30,7 +30,8 @@ bool CoversOverlapOnOneSheet(const PrintJobRequest& request, const DeviceCaps& c
 
 } // namespace
 
-PrintJobRequest CTheView::MakeJobRequest(bool preview) {
+PrintJobRequest CTheView::MakeJobRequest(bool preview)
+{
     PrintJobRequest request;
     request.catalogue = &document_.Catalogue();
     request.left = JobSide{sides_[0].image, sides_[0].formatIndex};
@@ -69,7 +70,8 @@ bool CTheView::CanPrint(PrintSelection selection) const
     return false;
 }
 
-void CTheView::RunPrint(PrintSelection selection) {
+void CTheView::RunPrint(PrintSelection selection)
+{
     // The menu's entries stay enabled: a side that cannot be printed is answered here
     // rather than with an empty page.
     if (!CanPrint(selection)) {
@@ -118,7 +120,8 @@ void CTheView::RunPrint(PrintSelection selection) {
     selection_ = PrintSelection::Both;
 }
 
-void CTheView::RunPreview() {
+void CTheView::RunPreview()
+{
     UpdateData(true);
     printCycle_->Preview(this, MakeJobRequest(true), [this] { RunPrint(selection_); });
 }

@@ -24,13 +24,14 @@ const char* const kTranslatorsMail = "mailto:translations@sleevit.org?subject=Sl
 
 // The form's translated controls and their keys.
 constexpr ControlKey kFormTexts[] = {
-    {kSinglePageLabel, 2004}, {kCutLinesLabel, 2005},  {kLeftStatus, 2006},
+    {kSinglePageLabel, 2004}, {kCutLinesLabel, 2005},   {kLeftStatus, 2006},
     {kPrintLeftButton, 2007}, {kPrintBothButton, 2008}, {kPrintRightButton, 2009},
 };
 
-}  // namespace
+} // namespace
 
-void CTheView::InitDefaults() {
+void CTheView::InitDefaults()
+{
     language_.ClearDefaults();
     if (menu_) {
         for (const MenuTextRow& row : MenuTextTable()) {
@@ -55,7 +56,8 @@ void CTheView::InitDefaults() {
     }
 }
 
-void CTheView::ApplyMenuTexts() {
+void CTheView::ApplyMenuTexts()
+{
     if (!menu_) {
         return;
     }
@@ -69,7 +71,8 @@ void CTheView::ApplyMenuTexts() {
     }
 }
 
-void CTheView::ApplyLanguage() {
+void CTheView::ApplyLanguage()
+{
     ApplyQtTranslation(language_.CurrentLanguage());
     CFormTexts texts(form_, frame_);
     for (const ControlKey& pair : kFormTexts) {
@@ -86,7 +89,8 @@ void CTheView::ApplyLanguage() {
     }
 }
 
-void CTheView::RefreshAfterLanguageChange() {
+void CTheView::RefreshAfterLanguageChange()
+{
     for (SideState& side : sides_) {
         if (!side.image->IsValid()) {
             side.labelText = language_.Text(2006);
@@ -97,7 +101,8 @@ void CTheView::RefreshAfterLanguageChange() {
     update();
 }
 
-void CTheView::RegisterLanguageCommands() {
+void CTheView::RegisterLanguageCommands()
+{
     for (const LanguageName& name : kLanguageNames) {
         if (name.commandId == kNoLanguageCommand) {
             continue;
@@ -113,5 +118,6 @@ void CTheView::RegisterLanguageCommands() {
             state.checked = language_.CurrentLanguage() == index;
         });
     }
-    commands_.On(kCmdMailLanguage, [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kTranslatorsMail))); });
+    commands_.On(kCmdMailLanguage,
+                 [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kTranslatorsMail))); });
 }

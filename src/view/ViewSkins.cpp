@@ -11,9 +11,10 @@ namespace {
 // The Skins submenu: Default, Alternative, Random, a separator, then the folders.
 const std::vector<int> kSkinsMenuPath{1, 1};
 constexpr int kFirstFolderEntry = 4;
-}  // namespace
+} // namespace
 
-void CTheView::BuildSkinMenu() {
+void CTheView::BuildSkinMenu()
+{
     skins_->ListFolders();
     QMenu* menu = menu_ ? menu_->PopupAt(kSkinsMenuPath) : nullptr;
     if (!menu) {
@@ -26,7 +27,8 @@ void CTheView::BuildSkinMenu() {
     }
 }
 
-void CTheView::ApplySkinToPapers() {
+void CTheView::ApplySkinToPapers()
+{
     for (SideState& side : sides_) {
         const bool left = &side == &sides_[0];
         PaperSkin paper = skins_->ForPaper(left);
@@ -36,7 +38,8 @@ void CTheView::ApplySkinToPapers() {
     }
 }
 
-void CTheView::RegisterSkinCommands() {
+void CTheView::RegisterSkinCommands()
+{
     auto apply = [this](int id) {
         if (skins_->OnCommand(id) == SkinOutcome::Changed) {
             options_.selectedSkin = skins_->SelectedSkin();

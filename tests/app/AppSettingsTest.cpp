@@ -35,12 +35,24 @@ TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
         int value;
     };
     const Want ints[] = {
-        {Setting::Language, 0},          {Setting::DrawCutAndFoldLines, 1}, {Setting::AutoRotate, 1},
-        {Setting::BatchMode, 0},         {Setting::CheckForPrintableArea, 1}, {Setting::MaskPrintJobName, 0},
-        {Setting::Autoload2ndImage, 1},  {Setting::ReloadOnStartup, 1},   {Setting::AutoDetectFormat, 1},
-        {Setting::LastUsedLeftFormat, 0}, {Setting::LastUsedRightFormat, 0}, {Setting::SelectedSkin, -1},
-        {Setting::PrintBorder, 1},       {Setting::ShowSplash, 1},        {Setting::NrCoversPrinted, 0},
-        {Setting::ShowPayPalDialog, 2},  {Setting::ShowPreview, 1},       {Setting::PositionX, -1},
+        {Setting::Language, 0},
+        {Setting::DrawCutAndFoldLines, 1},
+        {Setting::AutoRotate, 1},
+        {Setting::BatchMode, 0},
+        {Setting::CheckForPrintableArea, 1},
+        {Setting::MaskPrintJobName, 0},
+        {Setting::Autoload2ndImage, 1},
+        {Setting::ReloadOnStartup, 1},
+        {Setting::AutoDetectFormat, 1},
+        {Setting::LastUsedLeftFormat, 0},
+        {Setting::LastUsedRightFormat, 0},
+        {Setting::SelectedSkin, -1},
+        {Setting::PrintBorder, 1},
+        {Setting::ShowSplash, 1},
+        {Setting::NrCoversPrinted, 0},
+        {Setting::ShowPayPalDialog, 2},
+        {Setting::ShowPreview, 1},
+        {Setting::PositionX, -1},
         {Setting::PositionY, 0},
     };
     for (const Want& w : ints)
@@ -55,7 +67,7 @@ TEST_F(SettingsFile, TableHoldsEveryValueOnceInItsSection)
     ASSERT_EQ(SettingCount(), 23);
     for (int i = 0; i < SettingCount(); ++i) {
         const SettingDefinition& d = DefinitionAt(i);
-        EXPECT_EQ(static_cast<int>(d.id), i) << d.name;  // the table is indexed by id
+        EXPECT_EQ(static_cast<int>(d.id), i) << d.name; // the table is indexed by id
         const std::string section = d.section;
         EXPECT_TRUE(section == "Options" || section == "Paths" || section == "Position") << d.name;
     }
@@ -67,7 +79,7 @@ TEST_F(SettingsFile, ValuesSurviveAReopenAndNamesIgnoreLetterCase)
 {
     {
         AppSettings settings(ini);
-        settings.WriteInt(Setting::Autoload2ndImage, 0);  // written as "AutoLoad2ndImage"
+        settings.WriteInt(Setting::Autoload2ndImage, 0); // written as "AutoLoad2ndImage"
         settings.WriteInt(Setting::PrintBorder, 0);
         settings.WriteInt(Setting::ShowPayPalDialog, 1);
         settings.WriteInt(Setting::LastUsedRightFormat, -1);
@@ -115,4 +127,4 @@ TEST_F(SettingsFile, TheUserSettingsLiveUnderTheOrganisation)
     EXPECT_TRUE(fs::exists(folder / "Tessaly" / "Sleevit.conf"));
 }
 
-}  // namespace
+} // namespace

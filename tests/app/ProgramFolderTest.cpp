@@ -60,4 +60,4 @@ TEST_F(Folders, AWritableCatalogueIsWrittenInPlace)
     EXPECT_TRUE(fs::is_directory(root / "data" / "sleevit"));
 }
 
-}  // namespace
+} // namespace

@@ -31,10 +31,12 @@ TEST(FormatsCommand, ListsTheShippedCatalogue)
 
 TEST(FormatsCommand, ReportsBadLinesAndListsTheRest)
 {
-    const std::string path = fs::temp_directory_path() / ("sleevit-bad-" + std::to_string(::getpid()) + ".dat");
+    const std::string path =
+        fs::temp_directory_path() / ("sleevit-bad-" + std::to_string(::getpid()) + ".dat");
     {
         std::ofstream out(path, std::ios::binary);
-        out << "[Good]\r\nSIZE = (120, 118)\r\nFOO = 1\r\n[Also good]\r\nBAR = (1, 2)\r\nAUTODETECT = YES\r\n";
+        out << "[Good]\r\nSIZE = (120, 118)\r\nFOO = 1\r\n[Also good]\r\nBAR = (1, 2)\r\nAUTODETECT = "
+               "YES\r\n";
     }
     const ProgramResult r = RunProgram(kCli + " formats " + path);
     std::remove(path.c_str());
@@ -52,8 +54,9 @@ TEST(FormatsCommand, AMissingFileFails)
 {
     const ProgramResult r = RunProgram(kCli + " formats /nonexistent/Sleevit.dat");
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("No configuration file found. Please Reinstall Sleevit."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No configuration file found. Please Reinstall Sleevit."), std::string::npos)
+        << r.err;
     EXPECT_EQ(r.out, "");
 }
 
-}  // namespace
+} // namespace

@@ -74,7 +74,8 @@ protected:
                 p[0] = b, p[1] = g, p[2] = r;
             }
         const std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(d.data()), std::streamsize(d.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(d.data()), std::streamsize(d.size()));
         return path;
     }
     fs::path folder;
@@ -87,15 +88,17 @@ TEST_F(PrintCommand, TwoCoversToPdfLandWherePlacementPutsThem)
     const std::string catalogue = (folder / "Sleevit.dat").string();
     std::ofstream(catalogue, std::ios::binary)
         << "[Front]\r\nSIZE = (120, 120)\r\nTYPE = CD_FRONT\r\nAUTODETECT = YES\r\n"
-           "[Back]\r\nSIZE = (151, 118)\r\nTYPE = CUSTOM\r\nAUTODETECT = YES\r\nLINE = (6.5, 0)(6.5, 118), DASHED\r\n";
+           "[Back]\r\nSIZE = (151, 118)\r\nTYPE = CUSTOM\r\nAUTODETECT = YES\r\nLINE = (6.5, 0)(6.5, 118), "
+           "DASHED\r\n";
     const std::string front = Bmp("Album front.bmp", 120, 120, 255, 0, 0);
     Bmp("Album back.bmp", 151, 118, 0, 0, 255);
     const std::string pdf = (folder / "out.pdf").string();
-    const ProgramResult r =
-        RunProgram(kCli + " print --catalogue '" + catalogue + "' --left '" + front + "' --to '" + pdf + "' --dpi 300");
+    const ProgramResult r = RunProgram(kCli + " print --catalogue '" + catalogue + "' --left '" + front +
+                                       "' --to '" + pdf + "' --dpi 300");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("Album back.bmp"), std::string::npos) << "the back cover was not found: " << r.err;
-    ASSERT_EQ(std::system(("pdftoppm -r 300 -png '" + pdf + "' '" + (folder / "page").string() + "'").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 300 -png '" + pdf + "' '" + (folder / "page").string() + "'").c_str()), 0);
 
     CRasterImage page1, page2;
     ASSERT_TRUE(page1.Load((folder / "page-1.png").string(), kImagePng)) << page1.GetLastError();
@@ -126,7 +129,8 @@ TEST_F(PrintCommand, TwoCoversToPdfLandWherePlacementPutsThem)
 TEST_F(PrintCommand, ClearErrors)
 {
     const std::string front = Bmp("front.bmp", 10, 10, 255, 0, 0);
-    ProgramResult r = RunProgram(kCli + " print --left '" + front + "' --left-format 'No Such Format' --to /tmp/x.pdf");
+    ProgramResult r =
+        RunProgram(kCli + " print --left '" + front + "' --left-format 'No Such Format' --to /tmp/x.pdf");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("no cover format named 'No Such Format'"), std::string::npos) << r.err;
     r = RunProgram(kCli + " print --left /nonexistent.jpg --to /tmp/x.pdf");
@@ -145,7 +149,7 @@ TEST_F(PrintCommand, PngPagesAndTheSample)
     ASSERT_EQ(r.status, 0) << r.err;
     CRasterImage page;
     ASSERT_TRUE(page.Load(png, kImagePng)) << page.GetLastError();
-    EXPECT_EQ(page.GetWidth(), 413);   // A4 at 50 dpi
+    EXPECT_EQ(page.GetWidth(), 413); // A4 at 50 dpi
     EXPECT_EQ(page.GetHeight(), 584);
 }
 
@@ -155,11 +159,11 @@ TEST_F(PrintCommand, BatchOnePagePerFile)
         GTEST_SKIP() << "pdfinfo is not installed";
     const std::string a = Bmp("a.bmp", 100, 100, 255, 0, 0);
     const std::string b = Bmp("b.bmp", 151, 118, 0, 255, 0);
-    const std::string c = Bmp("c.JPEG", 10, 10, 0, 0, 255);  // a bitmap under a JPEG name still loads
+    const std::string c = Bmp("c.JPEG", 10, 10, 0, 0, 255); // a bitmap under a JPEG name still loads
     const std::string pdf = (folder / "batch.pdf").string();
     ProgramResult r = RunProgram(kCli + " batch '" + a + "' '" + b + "' '" + c + "' '" +
                                  (folder / "cover.tif").string() + "' --to '" + pdf + "'");
-    EXPECT_EQ(r.status, 3) << r.err;  // one file skipped
+    EXPECT_EQ(r.status, 3) << r.err; // one file skipped
     EXPECT_NE(r.err.find("skipped " + (folder / "cover.tif").string()), std::string::npos) << r.err;
     r = RunProgram("pdfinfo '" + pdf + "' | grep '^Pages:'");
     EXPECT_EQ(std::atoi(r.out.substr(r.out.find(':') + 1).c_str()), 3) << r.out;
@@ -181,4 +185,4 @@ TEST_F(PrintCommand, APictureLoadedInPartIsNamedInAWarningByEveryCommand)
     }
 }
 
-}  // namespace
+} // namespace

@@ -95,7 +95,7 @@ TEST(CatalogueWriter, OptionalLinesInTheirPlaces)
     tray.size = {119.96, 119.96};
     tray.hasSize = true;
     tray.position = {2.0, 3.0};
-    tray.position2 = {-1.0, 5.0};  // x automatic: written as AUTO
+    tray.position2 = {-1.0, 5.0}; // x automatic: written as AUTO
     tray.spine = 7.0;
     tray.label = true;
     tray.holeSize = 41.04;
@@ -145,7 +145,8 @@ TEST(CatalogueWriter, RoundTripKeepsTheCatalogue)
         "TYPE = CD_FRONT\r\nLINE = (0, 0)(0, 120), DASHED\r\nLINE = LEFT, SOLID\r\n"
         "[Inlay]\r\nSIZE INCHES = (5.94, 4.65)\r\nPOSITION = (10.04, 20)\r\nSPINE = 6.5\r\n"
         "AUTODETECT = YES (151, 118)\r\nREMAP = CD Front\r\nTYPE = custom thing\r\nRECT = (0,0)(6.5,118)\r\n"
-        "[Label]\r\nLABEL = YES\r\nHOLESIZE = 41\r\nTYPE = CD_TRAY\r\nPAPER = 124, 124\r\nCALIBRATEY = -0.75\r\n"
+        "[Label]\r\nLABEL = YES\r\nHOLESIZE = 41\r\nTYPE = CD_TRAY\r\nPAPER = 124, 124\r\nCALIBRATEY = "
+        "-0.75\r\n"
         "[PlayStation]\r\nTYPE = PLAYSTATION\r\nPOSITION2 = (-1, 12)\r\n";
     CCollectingMessages messages;
     FormatCatalogue first;
@@ -159,17 +160,17 @@ TEST(CatalogueWriter, RoundTripKeepsTheCatalogue)
 
     // The documented changes, applied to the first reading.
     CoverFormat inlay = *first.Get(1);
-    inlay.size = {150.9, 118.1};  // inches written as millimetres with one decimal
+    inlay.size = {150.9, 118.1}; // inches written as millimetres with one decimal
     inlay.position = {10.0, 20.0};
-    inlay.type = "CUSTOM";  // the blank cut the type
+    inlay.type = "CUSTOM"; // the blank cut the type
     CoverFormat playstation = *first.Get(3);
-    playstation.position2 = {-1.0, -1.0};  // x automatic: AUTO
+    playstation.position2 = {-1.0, -1.0}; // x automatic: AUTO
 
     EXPECT_EQ(*second.Get(0), *first.Get(0));
     EXPECT_EQ(*second.Get(1), inlay);
     EXPECT_EQ(*second.Get(2), *first.Get(2));
     EXPECT_EQ(*second.Get(3), playstation);
-    EXPECT_FALSE(second.HasSize(3));  // still borrows its size
+    EXPECT_FALSE(second.HasSize(3)); // still borrows its size
     EXPECT_EQ(second.GetRemap(1), 0);
     // Kept although the plain form has no line for them.
     EXPECT_EQ(second.GetCalibrateX(), 1.25);
@@ -208,7 +209,7 @@ TEST(CatalogueWriter, AFailedSaveLeavesTheOldFileAndNoLitter)
     TempFolder folder;
     FormatCatalogue c;
     c.Append(CdFront());
-    EXPECT_FALSE(c.SaveCatalogue());  // no file was ever read: no path
+    EXPECT_FALSE(c.SaveCatalogue()); // no file was ever read: no path
     EXPECT_FALSE(c.SaveCatalogueAs((folder.path() / "missing" / "Sleevit.dat").string()));
 
     // The rename cannot replace a folder: the write fails after the data was written.
@@ -225,7 +226,9 @@ TEST(CatalogueWriter, AFailedSaveLeavesTheOldFileAndNoLitter)
 
     // A successful save replaces the contents and keeps the file's permissions.
     const fs::path file = folder.path() / "other.dat";
-    { std::ofstream(file) << "old"; }
+    {
+        std::ofstream(file) << "old";
+    }
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(c.SaveCatalogueAs(file.string()));
     EXPECT_EQ(ReadBytes(file), c.CatalogueText());
@@ -233,4 +236,4 @@ TEST(CatalogueWriter, AFailedSaveLeavesTheOldFileAndNoLitter)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-}  // namespace
+} // namespace

@@ -80,4 +80,4 @@ TEST(GetField, TakesTheFieldBehindTheDelimiter)
     }
 }
 
-}  // namespace
+} // namespace

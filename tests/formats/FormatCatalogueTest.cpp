@@ -45,7 +45,7 @@ TEST(FormatCatalogue, PlacementAndCalibration)
     c.SetCalibrateY(-0.5);
     const auto left = c.GetPlacement(0, false, true);
     EXPECT_EQ(left.x, 11.5);
-    EXPECT_EQ(left.y, -1.0);  // automatic stays automatic
+    EXPECT_EQ(left.y, -1.0); // automatic stays automatic
     EXPECT_EQ(left.width, 120.0);
     EXPECT_EQ(left.holeSize, 41.0);
     // The mirror marker is offset like any number.
@@ -53,7 +53,7 @@ TEST(FormatCatalogue, PlacementAndCalibration)
     EXPECT_EQ(right.x, -0.5);
     EXPECT_EQ(right.y, -2.5);
     EXPECT_EQ(c.GetPlacement(0, true, false).x, -2.0);
-    EXPECT_EQ(c.GetPlacement(5, true, true).width, 0.0);  // bad position: neutral answer
+    EXPECT_EQ(c.GetPlacement(5, true, true).width, 0.0); // bad position: neutral answer
 }
 
 TEST(FormatCatalogue, AspectRatioPrefersTheDetectionRatio)
@@ -63,8 +63,8 @@ TEST(FormatCatalogue, AspectRatioPrefersTheDetectionRatio)
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 2.0);
     c.SetDetectRatio(0, {3.0, 4.0});
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 4.0 / 3.0);
-    EXPECT_EQ(c.GetAspectRatio(1), 0.0);   // no size at all
-    EXPECT_EQ(c.GetAspectRatio(-1), 0.0);  // bad position
+    EXPECT_EQ(c.GetAspectRatio(1), 0.0);  // no size at all
+    EXPECT_EQ(c.GetAspectRatio(-1), 0.0); // bad position
 }
 
 TEST(FormatCatalogue, CutLineCapacityIsTen)
@@ -109,21 +109,21 @@ TEST(FormatCatalogue, FindByTypeIsExact)
 TEST(FormatCatalogue, RemoveAndSwapKeepRemapsOnTheirFormats)
 {
     FormatCatalogue c = Named({"A", "B", "C", "D"});
-    c.SetRemap(0, 3);  // A -> D
-    c.SetRemap(3, 1);  // D -> B
-    c.SetRemap(2, 2);  // C -> C
+    c.SetRemap(0, 3); // A -> D
+    c.SetRemap(3, 1); // D -> B
+    c.SetRemap(2, 2); // C -> C
 
-    c.RemoveFormat(1);  // B goes: D's remap is cleared, A's follows D
+    c.RemoveFormat(1); // B goes: D's remap is cleared, A's follows D
     ASSERT_EQ(c.GetCount(), 3);
     EXPECT_EQ(c.GetName(c.GetRemap(0)), "D");
     EXPECT_EQ(c.GetRemap(2), -1);
     EXPECT_EQ(c.GetName(c.GetRemap(1)), "C");
 
-    c.SwapFormats(0, 2);  // D A... order: D, C, A
+    c.SwapFormats(0, 2); // D A... order: D, C, A
     EXPECT_EQ(c.GetName(0), "D");
     EXPECT_EQ(c.GetName(c.GetRemap(2)), "D");
     EXPECT_EQ(c.GetName(c.GetRemap(1)), "C");
-    c.RemoveFormat(7);  // out of range: nothing happens
+    c.RemoveFormat(7); // out of range: nothing happens
     EXPECT_EQ(c.GetCount(), 3);
 }
 
@@ -141,4 +141,4 @@ TEST(FormatCatalogue, BackupRestoresRemovedFormatsInOrder)
     EXPECT_EQ(c.GetName(2), "C");
 }
 
-}  // namespace
+} // namespace

@@ -42,7 +42,8 @@ TEST_F(ShippedCatalogue, TheFirstTwoFormatsAreWhereDetectionExpectsThem)
 
 TEST_F(ShippedCatalogue, EveryKindOfCoverIsThere)
 {
-    for (const char* type : {"CD_FRONT", "DVD", "SLIMLINE_DVD", "PHOTO", "PHOTO_ZOOMED", "PLAYSTATION", "CD_TRAY"})
+    for (const char* type :
+         {"CD_FRONT", "DVD", "SLIMLINE_DVD", "PHOTO", "PHOTO_ZOOMED", "PLAYSTATION", "CD_TRAY"})
         EXPECT_NE(catalogue.FindByType(type), -1) << "no format of type " << type;
     int labels = 0;
     for (int i = 0; i < catalogue.GetCount(); ++i) {
@@ -62,7 +63,7 @@ TEST_F(ShippedCatalogue, EveryKindOfCoverIsThere)
             EXPECT_LT(f.paperSize.width, 150.0) << f.name;
         }
     }
-    EXPECT_GE(labels, 3);  // CD/DVD label, mini-CD label, disc in the tray
+    EXPECT_GE(labels, 3); // CD/DVD label, mini-CD label, disc in the tray
     EXPECT_GE(catalogue.GetCount(), 16);
     // Other code finds the 120 mm tray format by its name; an 80 mm disc has one too.
     const int tray = catalogue.FindByType("CD_TRAY");
@@ -91,4 +92,4 @@ TEST_F(ShippedCatalogue, DetectingFormatsHaveDistinctProportions)
     }
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,7 @@ TEST(TextFile, EveryLineEndsInCrLf)
         {"a\r\nb\r\n", "a\r\nb\r\n"},
         {"a\r\r\nb", "a\r\nb\r\n"},
         {"\n\n", "\r\n\r\n"},
-        {"x\xE9y\n", "x\xC3\xA9y\r\n"},  // 8-bit: each byte is its own character
+        {"x\xE9y\n", "x\xC3\xA9y\r\n"}, // 8-bit: each byte is its own character
     };
     for (const Case& c : cases)
         EXPECT_EQ(DecodeTextBytes(c.bytes), c.want) << "input '" << c.bytes << "'";
@@ -46,14 +46,20 @@ TEST(TextFile, EncodingsRoundTrip)
     EXPECT_EQ(Utf16LeToUtf8(Utf8ToUtf16Le(text)), text);
     std::string latin;
     EXPECT_FALSE(Utf8ToLatin1(text, latin));
-    ASSERT_TRUE(Utf8ToLatin1("Gr\xC3\xB6\xC3\x9F" "e", latin));
-    EXPECT_EQ(latin, "Gr\xF6\xDF" "e");
+    ASSERT_TRUE(Utf8ToLatin1("Gr\xC3\xB6\xC3\x9F"
+                             "e",
+                             latin));
+    EXPECT_EQ(latin, "Gr\xF6\xDF"
+                     "e");
 }
 
 TEST(TextFile, ReadsFilesAndRefusesWhatIsNoFile)
 {
-    const std::string path = std::filesystem::temp_directory_path() / ("sleevit-text-" + std::to_string(::getpid()));
-    { std::ofstream(path, std::ios::binary) << "one\ntwo"; }
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("sleevit-text-" + std::to_string(::getpid()));
+    {
+        std::ofstream(path, std::ios::binary) << "one\ntwo";
+    }
     std::string text = "stale";
     ASSERT_TRUE(ReadTextFile(path, text));
     EXPECT_EQ(text, "one\r\ntwo\r\n");
@@ -63,7 +69,7 @@ TEST(TextFile, ReadsFilesAndRefusesWhatIsNoFile)
     EXPECT_FALSE(ReadTextFile(std::filesystem::temp_directory_path().string(), text));
 }
 
-}  // namespace
+} // namespace
 
 TEST(ValidUtf8, ReplacesEveryByteThatIsNoCharacter)
 {
@@ -73,13 +79,13 @@ TEST(ValidUtf8, ReplacesEveryByteThatIsNoCharacter)
     };
     const Case cases[] = {
         {"plain", "plain"},
-        {"caf\xc3\xa9", "caf\xc3\xa9"},                        // already UTF-8
-        {"caf\xe9.jpg", "caf\xef\xbf\xbd.jpg"},                // Latin-1
-        {"\xc0\xaf", "\xef\xbf\xbd\xef\xbf\xbd"},              // overlong "/"
-        {"\xed\xa0\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"}, // a surrogate
-        {"\xf0\x9f\x92\xbf", "\xf0\x9f\x92\xbf"},              // four bytes
+        {"caf\xc3\xa9", "caf\xc3\xa9"},                                           // already UTF-8
+        {"caf\xe9.jpg", "caf\xef\xbf\xbd.jpg"},                                   // Latin-1
+        {"\xc0\xaf", "\xef\xbf\xbd\xef\xbf\xbd"},                                 // overlong "/"
+        {"\xed\xa0\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},                 // a surrogate
+        {"\xf0\x9f\x92\xbf", "\xf0\x9f\x92\xbf"},                                 // four bytes
         {"\xf4\x90\x80\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"}, // past U+10FFFF
-        {"end\xe2\x82", "end\xef\xbf\xbd\xef\xbf\xbd"},        // cut short
+        {"end\xe2\x82", "end\xef\xbf\xbd\xef\xbf\xbd"},                           // cut short
     };
     for (const Case& c : cases)
         EXPECT_EQ(ValidUtf8(c.have), c.want) << "have: " << c.have;

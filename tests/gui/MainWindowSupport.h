@@ -22,7 +22,8 @@
 
 class ProgramRun {
 public:
-    ProgramRun() {
+    ProgramRun()
+    {
         EnsureGuiApp();
         namespace fs = std::filesystem;
         fs::copy_file(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", folder.File("Sleevit.dat"));
@@ -35,7 +36,8 @@ public:
     ~ProgramRun() { Close(); }
 
     // Starts the program; waits for the start-up timer's first tick when asked.
-    void Start(bool waitForStartup = true) {
+    void Start(bool waitForStartup = true)
+    {
         app = std::make_unique<CSleevitApp>(*settings, folder.Path());
         app->showSplash = [this] { ++splashes; };
         ASSERT_TRUE(app->InitInstance(true));
@@ -44,7 +46,8 @@ public:
         }
     }
     // Closes the window as the close box does, then ends the run.
-    void Close() {
+    void Close()
+    {
         if (app && app->MainFrame()) {
             app->MainFrame()->close();
             app->ExitInstance();
@@ -55,8 +58,8 @@ public:
     CTheView& View() { return *app->View(); }
     AppOptions& Options() { return app->Options(); }
 
-    template <class Done>
-    static bool WaitFor(Done done, int milliseconds = 5000) {
+    template <class Done> static bool WaitFor(Done done, int milliseconds = 5000)
+    {
         QElapsedTimer clock;
         clock.start();
         while (!done()) {

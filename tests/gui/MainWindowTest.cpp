@@ -13,8 +13,8 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
 #include <QTimer>
+#include <fstream>
 
 #include "CollectingMessages.h"
 #include "app/MainMenu.h"
@@ -97,7 +97,8 @@ TEST(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
     EXPECT_EQ(view.height(), 374);
 }
 
-TEST(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack) {
+TEST(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack)
+{
     for (int showSplash : {1, 0}) {
         ProgramRun run;
         run.settings->WriteInt(Setting::ShowSplash, showSplash);
@@ -450,7 +451,8 @@ TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
     EXPECT_EQ(reread.ReadInt(Setting::PositionY), 50);
 }
 
-TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats) {
+TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)
+{
     ProgramRun run;
     CCollectingMessages messages;
     FormatCatalogue shipped;

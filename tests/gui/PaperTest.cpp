@@ -19,7 +19,8 @@ constexpr SurfaceColour kWhite = 0xFFFFFF;
 constexpr SurfaceColour kTray = 0x3C3C3C;
 
 // TestFormats() plus a tray format: a 60 x 120 mm sheet with a 50 mm disc.
-FormatCatalogue Catalogue() {
+FormatCatalogue Catalogue()
+{
     FormatCatalogue catalogue = TestFormats();
     CoverFormat tray;
     tray.name = "Tray";
@@ -33,7 +34,8 @@ FormatCatalogue Catalogue() {
     return catalogue;
 }
 
-int Count(const CRasterSurface& s, SurfaceColour colour) {
+int Count(const CRasterSurface& s, SurfaceColour colour)
+{
     int n = 0;
     for (int y = 0; y < s.Height(); ++y) {
         for (int x = 0; x < s.Width(); ++x) {
@@ -43,9 +45,10 @@ int Count(const CRasterSurface& s, SurfaceColour colour) {
     return n;
 }
 
-}  // namespace
+} // namespace
 
-TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet) {
+TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet)
+{
     EnsureGuiApp();
     FormatCatalogue catalogue = Catalogue();
     CRasterImage red, blue;
@@ -84,7 +87,8 @@ TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet) {
     EXPECT_EQ(Count(l, kRed), 0);
 }
 
-TEST(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge) {
+TEST(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge)
+{
     EnsureGuiApp();
     FormatCatalogue catalogue = Catalogue();
     const int tray = catalogue.GetCount() - 1;
@@ -109,7 +113,8 @@ TEST(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge) {
     }
 }
 
-TEST(Paper, EmptyPaperShowsTheBackgroundPictureCentred) {
+TEST(Paper, EmptyPaperShowsTheBackgroundPictureCentred)
+{
     EnsureGuiApp();
     FormatCatalogue catalogue = Catalogue();
     CRasterImage background;
@@ -122,11 +127,12 @@ TEST(Paper, EmptyPaperShowsTheBackgroundPictureCentred) {
     paper.SetBackground(&background);
     paper.DrawInto(s);
     EXPECT_EQ(Count(s, kBlue), 50 * 30);
-    EXPECT_EQ(s.GetPixel(80, 133), kBlue);  // (210 - 50) / 2, (297 - 30) / 2
+    EXPECT_EQ(s.GetPixel(80, 133), kBlue); // (210 - 50) / 2, (297 - 30) / 2
     EXPECT_EQ(s.GetPixel(79, 133), kWhite);
 }
 
-TEST(Paper, DropsLoadOneFileOrMakeABatchInBatchMode) {
+TEST(Paper, DropsLoadOneFileOrMakeABatchInBatchMode)
+{
     EnsureGuiApp();
     FormatCatalogue catalogue = Catalogue();
     CPaper paper(catalogue);

@@ -1,6 +1,7 @@
 // The print cycle to a real, private CUPS server: the job reaches the queue with its
 // name and the copies chosen in the dialog, and asks for the disc tray only when a disc
-// is printed, on whichever printer the dialog leaves chosen. Needs root and an installed cupsd; skipped otherwise.
+// is printed, on whichever printer the dialog leaves chosen. Needs root and an installed cupsd; skipped
+// otherwise.
 
 #include <gtest/gtest.h>
 
@@ -160,7 +161,8 @@ TEST_F(PrivateCupsd, TheDiscTrayIsLookedUpOnThePrinterTheDialogLeavesChosen)
     cycle.SelectCdTrayPaper(true, 118, 22);
     job = PrintThroughDialog(cycle, "sleevit-tray", Pick("sleevit-tray"));
     ASSERT_TRUE(job.arrived);
-    EXPECT_TRUE(HasOption(job.options, tray) && HasOption(job.options, page)) << "have options " << job.options;
+    EXPECT_TRUE(HasOption(job.options, tray) && HasOption(job.options, page))
+        << "have options " << job.options;
 
     // A printer without a tray prints nothing and says so.
     const std::set<std::string> before = server_.DoneJobs("sleevit-raw");

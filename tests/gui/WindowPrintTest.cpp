@@ -186,7 +186,8 @@ TEST_F(WindowPrint, OnlyALeftCdTrayFormatSwitchesToTheTray)
     EXPECT_TRUE(run.View().PrintCycle().CdTray());
 }
 
-TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced) {
+TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
+{
     if (!HasTool("pdftoppm") || !HasTool("pdfinfo")) {
         GTEST_SKIP() << "poppler-utils are missing";
     }
@@ -221,7 +222,8 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced) {
                 if (!dialog) {
                     return false;
                 }
-                const int option = forced ? CBatchPrintingDialog::kIdForceFormat : CBatchPrintingDialog::kIdAutoDetect;
+                const int option =
+                    forced ? CBatchPrintingDialog::kIdForceFormat : CBatchPrintingDialog::kIdAutoDetect;
                 qobject_cast<QAbstractButton*>(dialog->Form().Item(option))->click();
                 if (forced) {
                     auto* list = dialog->Form().ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList);
@@ -244,13 +246,15 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced) {
         PlacementJob job{&messages, false};
         const CoverPlacement want =
             ComputePlacement(caps, run.app->Document().Catalogue(), kCdFront, Side::Left, false, true, job);
-        const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20, want.y + want.height + 20};
+        const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20,
+                                 want.y + want.height + 20};
         const CoverPlacement right =
             ComputePlacement(caps, run.app->Document().Catalogue(), run.View().Right().formatIndex,
                              Side::Right, true, true, job);
         const SurfaceRect rightSearch{right.x, right.y, right.x + right.width, right.y + right.height};
         for (int page = 1; page <= 3; ++page) {
-            const SurfaceRect have = FindColourBox(pdf, page, CPrintCycle::kPrintDpi, search, kRed, run.folder.Path());
+            const SurfaceRect have =
+                FindColourBox(pdf, page, CPrintCycle::kPrintDpi, search, kRed, run.folder.Path());
             ASSERT_FALSE(have.IsEmpty()) << "page " << page;
             EXPECT_NEAR(have.left, want.x, 1) << "page " << page;
             EXPECT_NEAR(have.top, want.y, 1) << "page " << page;

@@ -77,10 +77,16 @@ TEST(ImageTypeFromPath, ExtensionsInAnyCase)
         int want;
     };
     const Case cases[] = {
-        {"/covers/front.jpg", kImageJpeg}, {"/covers/COVER.JPG", kImageJpeg}, {"a.jpeg", kImageJpeg},
-        {"a.GiF", kImageGif},             {"a.bmp", kImageBmp},             {"a.png", kImagePng},
-        {"cover.tif", kUnsupportedImageType}, {"cover", kUnsupportedImageType},
-        {"/a.folder/cover", kUnsupportedImageType}, {"cover.", kUnsupportedImageType},
+        {"/covers/front.jpg", kImageJpeg},
+        {"/covers/COVER.JPG", kImageJpeg},
+        {"a.jpeg", kImageJpeg},
+        {"a.GiF", kImageGif},
+        {"a.bmp", kImageBmp},
+        {"a.png", kImagePng},
+        {"cover.tif", kUnsupportedImageType},
+        {"cover", kUnsupportedImageType},
+        {"/a.folder/cover", kUnsupportedImageType},
+        {"cover.", kUnsupportedImageType},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ImageTypeFromPath(c.path), c.want) << c.path;
@@ -98,7 +104,7 @@ TEST(DetectFormat, ClosestProportionsWinAndTiesKeepTheEarlierFormat)
     EXPECT_EQ(DetectFormat(image, c, true, answers), 2);
     LoadBlank(image, 183, 270);
     EXPECT_EQ(DetectFormat(image, c, true, answers), 3);
-    EXPECT_EQ(image.GetWidth(), 183);  // upright pictures are not turned
+    EXPECT_EQ(image.GetWidth(), 183); // upright pictures are not turned
     // Formats that do not take part are never chosen.
     c.SetAutodetect(0, false);
     LoadBlank(image, 100, 100);
@@ -111,7 +117,7 @@ TEST(DetectFormat, SidewaysFrontPlusInsideIsTurnedClockwise)
     const FormatCatalogue c = Catalogue();
     CCollectingMessages answers;
     CRasterImage image;
-    LoadBlank(image, 24, 12);  // 2400 x 1200 in miniature
+    LoadBlank(image, 24, 12); // 2400 x 1200 in miniature
     EXPECT_EQ(DetectFormat(image, c, true, answers), 1);
     EXPECT_EQ(image.GetWidth(), 12);
     EXPECT_EQ(image.GetHeight(), 24);
@@ -143,16 +149,16 @@ TEST(DetectFormat, SidewaysDvdAsksUnlessRotatingAutomatically)
     EXPECT_EQ(DetectFormat(image, c, false, answers), 2);
     ASSERT_EQ(answers.questions.size(), 1u);
     EXPECT_NE(answers.questions[0].find("DVD"), std::string::npos);
-    EXPECT_EQ(image.GetWidth(), 180);  // No: nothing turned
+    EXPECT_EQ(image.GetWidth(), 180); // No: nothing turned
 
     answers.answer = true;
     EXPECT_EQ(DetectFormat(image, c, false, answers), 3);
     EXPECT_EQ(image.GetWidth(), 120);
-    EXPECT_EQ(image.QuarterTurns(), 3);  // a quarter turn anticlockwise
+    EXPECT_EQ(image.QuarterTurns(), 3); // a quarter turn anticlockwise
 
     LoadBlank(image, 180, 120);
     EXPECT_EQ(DetectFormat(image, c, true, answers), 3);
-    EXPECT_EQ(answers.questions.size(), 2u);  // not asked again
+    EXPECT_EQ(answers.questions.size(), 2u); // not asked again
 
     // A DVD format that does not take part in detection turns nothing.
     FormatCatalogue noDvd = Catalogue();
@@ -235,4 +241,4 @@ TEST(Companion, FoldersAndFileNames)
     EXPECT_EQ(FileNameOfPath("front.jpg"), "front.jpg");
 }
 
-}  // namespace
+} // namespace

@@ -15,7 +15,8 @@ constexpr SurfaceColour kBlack = kColourBlack;
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 
 // A 24-bit picture whose pixels come from a function of (x, y from the top).
-void MakePicture(CRasterImage& image, int width, int height, const std::function<SurfaceColour(int, int)>& colour)
+void MakePicture(CRasterImage& image, int width, int height,
+                 const std::function<SurfaceColour(int, int)>& colour)
 {
     CRasterSurface surface(width, height);
     for (int y = 0; y < height; ++y)
@@ -79,7 +80,7 @@ TEST(ScaledCount, FractionsJustBelowTheirValueTruncateOneLower)
     EXPECT_EQ(ScaledCount(180, 0.8888888888888888), 159);
     EXPECT_EQ(ScaledCount(1000, 0.05555555555555555), 55);
     EXPECT_EQ(ScaledCount(1000, 0.8888888888888888), 888);
-    EXPECT_EQ(ScaledCount(1000, 0.08), 80);  // 0.08 lies above itself
+    EXPECT_EQ(ScaledCount(1000, 0.08), 80); // 0.08 lies above itself
     EXPECT_EQ(ScaledCount(1200, 0.043), 51);
 }
 
@@ -117,7 +118,7 @@ TEST(RenderCover, PlaystationSqueezesTheSpineBands)
     EXPECT_GE(RowOf(page.GetPixel(10 + 1148, 8)), 910);
     EXPECT_EQ(RowOf(page.GetPixel(10 + 1149, 8)), 920);
     EXPECT_GE(RowOf(page.GetPixel(10 + 1199, 8)), 990);
-    EXPECT_EQ(page.GetPixel(10 + 1200, 8), kBlack);  // the outline just right of the cover
+    EXPECT_EQ(page.GetPixel(10 + 1200, 8), kBlack); // the outline just right of the cover
 }
 
 TEST(RenderCover, SlimDvdResizesTheSpineBand)
@@ -141,7 +142,7 @@ TEST(RenderCover, SlimDvdResizesTheSpineBand)
     RenderCover(small, {10, 10, 20, 100, 0}, image, c, 0, Plain());
     EXPECT_EQ(RowOf(small.GetPixel(15, 11)), 473);
     EXPECT_EQ(RowOf(small.GetPixel(15, 109)), 524);
-    EXPECT_EQ(small.GetPixel(15, 112), kWhite);  // nothing below the cover
+    EXPECT_EQ(small.GetPixel(15, 112), kWhite); // nothing below the cover
 }
 
 TEST(RenderCover, LabelIsADiscWithAWhiteHole)
@@ -151,11 +152,11 @@ TEST(RenderCover, LabelIsADiscWithAWhiteHole)
     const FormatCatalogue c = One("CUSTOM", true, 41);
     CRasterSurface page(Page(300, 500, 500));
     RenderCover(page, {50, 50, 400, 400, 80}, image, c, 0, RenderOptions{});
-    EXPECT_EQ(page.GetPixel(250, 250), kWhite);  // the hole
-    EXPECT_EQ(page.GetPixel(52, 52), kWhite);    // outside the disc
-    EXPECT_EQ(page.GetPixel(250, 60), kRed);     // on the ring
+    EXPECT_EQ(page.GetPixel(250, 250), kWhite); // the hole
+    EXPECT_EQ(page.GetPixel(52, 52), kWhite);   // outside the disc
+    EXPECT_EQ(page.GetPixel(250, 60), kRed);    // on the ring
     EXPECT_EQ(page.GetPixel(250, 200), kRed);
-    EXPECT_EQ(page.GetPixel(49, 250), kWhite);   // no frame or border around a label
+    EXPECT_EQ(page.GetPixel(49, 250), kWhite); // no frame or border around a label
 
     // Hole 0: a full disc.
     const FormatCatalogue full = One("CUSTOM", true, 0);
@@ -172,7 +173,7 @@ TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
     FormatCatalogue c = One("CUSTOM");
     c.AddLine(0, {kEdgeLeft, 0, 0, 0, true});
     c.AddLine(0, {kEdgeTop, 0, 0, 0, true});
-    c.AddLine(0, {50.8, 0, 50.8, 100, false});  // a fold 50.8 mm = 600 px across at 300 dpi
+    c.AddLine(0, {50.8, 0, 50.8, 100, false}); // a fold 50.8 mm = 600 px across at 300 dpi
     c.AddRect(0, {2.54, 2.54, 25.4, 25.4, true});
     // Printable area 20 px in from the sheet's edges.
     CRasterSurface page(Page(300, 1400, 1400, 20));
@@ -212,14 +213,14 @@ TEST(RenderCover, FrameAlwaysBorderOnRequest)
     const FormatCatalogue c = One("CUSTOM");
     CRasterSurface plain(Page(300, 100, 100));
     RenderCover(plain, {20, 20, 50, 50, 0}, image, c, 0, Plain());
-    EXPECT_EQ(plain.GetPixel(19, 40), kBlack);  // frame just outside
+    EXPECT_EQ(plain.GetPixel(19, 40), kBlack); // frame just outside
     EXPECT_EQ(plain.GetPixel(70, 40), kBlack);
-    EXPECT_EQ(plain.GetPixel(20, 40), kRed);    // the picture's first column
+    EXPECT_EQ(plain.GetPixel(20, 40), kRed); // the picture's first column
     CRasterSurface bordered(Page(300, 100, 100));
     RenderOptions border = Plain();
     border.printBorder = true;
     RenderCover(bordered, {20, 20, 50, 50, 0}, image, c, 0, border);
-    EXPECT_EQ(bordered.GetPixel(20, 40), kBlack);  // a second outline on the first column
+    EXPECT_EQ(bordered.GetPixel(20, 40), kBlack); // a second outline on the first column
     EXPECT_EQ(bordered.GetPixel(21, 40), kRed);
 }
 
@@ -232,15 +233,15 @@ TEST(RenderCover, PreviewGuidesAndTheCounter)
     preview.preview = true;
     CRasterSurface page(Page(300, 200, 300, 10));
     EXPECT_FALSE(RenderCover(page, {50, 50, 40, 40, 0}, image, c, 0, preview));
-    EXPECT_EQ(page.GetPixel(0, 100), kRed);    // printable-area outline
-    EXPECT_EQ(page.GetPixel(100, 140), kRed);  // middle line: row 150 of the sheet
-    EXPECT_EQ(page.GetPixel(100, 139), kRed);  // two pixels wide
+    EXPECT_EQ(page.GetPixel(0, 100), kRed);   // printable-area outline
+    EXPECT_EQ(page.GetPixel(100, 140), kRed); // middle line: row 150 of the sheet
+    EXPECT_EQ(page.GetPixel(100, 139), kRed); // two pixels wide
     EXPECT_EQ(page.GetPixel(100, 141), kWhite);
 
     const FormatCatalogue tray = One("CD_TRAY", true, 20);
     CRasterSurface trayPage(Page(300, 200, 200, 10));
     EXPECT_FALSE(RenderCover(trayPage, {20, 20, 160, 160, 40}, image, tray, 0, preview));
-    EXPECT_EQ(trayPage.GetPixel(0, 100), kWhite);  // no printable-area outline
+    EXPECT_EQ(trayPage.GetPixel(0, 100), kWhite); // no printable-area outline
     bool redOnCircle = false;
     for (int x = 0; x < 30; ++x)
         redOnCircle = redOnCircle || trayPage.GetPixel(x, 90) == kRed;
@@ -248,7 +249,7 @@ TEST(RenderCover, PreviewGuidesAndTheCounter)
 
     CRasterSurface real(Page(300, 200, 300, 10));
     EXPECT_TRUE(RenderCover(real, {50, 50, 40, 40, 0}, image, c, 0, Plain()));
-    EXPECT_FALSE(RenderCover(real, {50, 50, 40, 40, 0}, image, c, 3, Plain()));  // no such format
+    EXPECT_FALSE(RenderCover(real, {50, 50, 40, 40, 0}, image, c, 3, Plain())); // no such format
 }
 
 TEST(ScreenRenderer, PlacesByThePapersOwnSize)
@@ -268,8 +269,8 @@ TEST(ScreenRenderer, PlacesByThePapersOwnSize)
     CRasterSurface paper(240, 240);
     RenderScreenCover(paper, {0, 0, 240, 240}, image, c, 0, false, true);
     // 10 mm from the right and bottom edges of this 120 mm paper, not of an A4 sheet.
-    EXPECT_EQ(paper.GetPixel(219, 219), kRed);    // the cover ends 20 pixels from the edges
-    EXPECT_EQ(paper.GetPixel(220, 220), kBlack);  // with the outline just outside it
+    EXPECT_EQ(paper.GetPixel(219, 219), kRed);   // the cover ends 20 pixels from the edges
+    EXPECT_EQ(paper.GetPixel(220, 220), kBlack); // with the outline just outside it
     EXPECT_EQ(paper.GetPixel(221, 221), kWhite);
 
     // No picture: nothing is drawn.
@@ -298,18 +299,18 @@ TEST(ScreenRenderer, CdFrontsAndLabels)
     // 210 x 297 mm at one pixel a millimetre.
     CRasterSurface paper(210, 297);
     RenderScreenCover(paper, {0, 0, 210, 297}, image, c, 0, false, false);
-    EXPECT_EQ(paper.GetPixel(100, 148 - 105 + 5), kRed);  // bottom edge on the middle line
+    EXPECT_EQ(paper.GetPixel(100, 148 - 105 + 5), kRed); // bottom edge on the middle line
     EXPECT_EQ(paper.GetPixel(100, 160), kWhite);
     CRasterSurface both(210, 297);
     RenderScreenCover(both, {0, 0, 210, 297}, image, c, 0 + kRightSideCode, true, false);
-    EXPECT_EQ(both.GetPixel(100, 160), kRed);  // the right front below the line
+    EXPECT_EQ(both.GetPixel(100, 160), kRed); // the right front below the line
 
     CRasterSurface disc(210, 297);
     RenderScreenCover(disc, {0, 0, 210, 297}, image, c, 1, false, false);
-    const int cx = 52 + 52, cy = 21 + 52;  // (210 - 105) / 2 = 52; (297 - 210) / 4 = 21
-    EXPECT_EQ(disc.GetPixel(cx, cy), kWhite);      // the hole
-    EXPECT_EQ(disc.GetPixel(cx, cy - 35), kRed);   // the ring
-    EXPECT_EQ(disc.GetPixel(53, 22), kWhite);      // outside the disc
+    const int cx = 52 + 52, cy = 21 + 52;        // (210 - 105) / 2 = 52; (297 - 210) / 4 = 21
+    EXPECT_EQ(disc.GetPixel(cx, cy), kWhite);    // the hole
+    EXPECT_EQ(disc.GetPixel(cx, cy - 35), kRed); // the ring
+    EXPECT_EQ(disc.GetPixel(53, 22), kWhite);    // outside the disc
 }
 
-}  // namespace
+} // namespace

@@ -103,8 +103,8 @@ TEST(Placement, AutomaticOtherTypesUseTheHalvesOrTheMiddle)
 
     const DeviceCaps letter = LetterAt600();
     const CoverPlacement l600 = Place(letter, c, 0, Side::Left, false).placement;
-    EXPECT_EQ(l600.width, 3566);   // 151 mm at 600 dpi
-    EXPECT_EQ(l600.height, 2787);  // 118 mm
+    EXPECT_EQ(l600.width, 3566);  // 151 mm at 600 dpi
+    EXPECT_EQ(l600.height, 2787); // 118 mm
     EXPECT_EQ(l600.x, (5100 - 3566) / 2);
     EXPECT_EQ(l600.y, (3300 - 2787) / 2);
 }
@@ -137,7 +137,7 @@ TEST(Placement, ManualCoordinatesWithCalibrationAndFromTheFarEdge)
     c.Append(mirror);
     const DeviceCaps a4 = A4At300();
 
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.x, 118);  // trunc(10 / 25.4 * 300)
+    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.x, 118); // trunc(10 / 25.4 * 300)
     EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.y, 236);
     const CoverPlacement right = Place(a4, c, 0, Side::Right, false).placement;
     // Right edge 10 mm (118 px) from the sheet's right edge, bottom 20 mm from its bottom.
@@ -153,8 +153,8 @@ TEST(Placement, ManualCoordinatesWithCalibrationAndFromTheFarEdge)
 
     c.SetCalibrateX(1.5);
     c.SetCalibrateY(-0.5);
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.x, 135);  // trunc(11.5 / 25.4 * 300)
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.y, 230);  // trunc(19.5 / 25.4 * 300)
+    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.x, 135); // trunc(11.5 / 25.4 * 300)
+    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.y, 230); // trunc(19.5 / 25.4 * 300)
     // Automatic coordinates get no calibration.
     c.Append(Format("Auto", "CUSTOM", 120, 120));
     EXPECT_EQ(Place(a4, c, 2, Side::Left, false).placement.x, (2480 - 1417) / 2);
@@ -272,7 +272,7 @@ TEST(PagePlan, RangesAndContents)
     EXPECT_TRUE(p.left && !p.right);
 }
 
-}  // namespace
+} // namespace
 
 TEST(WhyFormatCannotPrint, NamesFormatsThatCannotMakeACover)
 {
@@ -284,7 +284,7 @@ TEST(WhyFormatCannotPrint, NamesFormatsThatCannotMakeACover)
     const Case cases[] = {
         {"[CD]\r\nSIZE = (120 , 120)\r\n", 0, true},
         {"[CD]\r\nSIZE = (120 , 120)\r\nPOSITION = (-10 , 20)\r\n", 0, true}, // from the far edge
-        {"[CD]\r\nSIZE = (120 , 120)\r\n", 1, false},                          // no such format
+        {"[CD]\r\nSIZE = (120 , 120)\r\n", 1, false},                         // no such format
         {"[CD]\r\nSIZE = (0.5 , 120)\r\n", 0, false},
         {"[CD]\r\nSIZE = (120 , 6000)\r\n", 0, false},
         {"[CD]\r\nSIZE = (120 , 120)\r\nPOSITION = (9000 , 0)\r\n", 0, false},

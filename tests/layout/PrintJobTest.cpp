@@ -211,11 +211,12 @@ protected:
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 unsigned char* p = &b[54 + std::size_t(y) * stride + std::size_t(x) * 3];
-                p[0] = static_cast<unsigned char>(colour >> 16), p[1] = static_cast<unsigned char>(colour >> 8),
-                p[2] = static_cast<unsigned char>(colour);
+                p[0] = static_cast<unsigned char>(colour >> 16),
+                p[1] = static_cast<unsigned char>(colour >> 8), p[2] = static_cast<unsigned char>(colour);
             }
         const std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
         return path;
     }
     fs::path folder;
@@ -240,7 +241,7 @@ TEST_F(Batch, OnePagePerReadableFileEachPlacedWithItsOwnFormat)
     ASSERT_EQ(target.Pages().size(), 2u);
     EXPECT_EQ(r.skipped.size(), 3u);
     EXPECT_EQ(r.printed.size(), 2u);
-    EXPECT_EQ(r.lastFormat, 1);  // the wide picture was detected as the wide format
+    EXPECT_EQ(r.lastFormat, 1); // the wide picture was detected as the wide format
     const DeviceCaps caps = SmallSheet();
     // The wide format (80 x 40 mm) is placed as itself, not with the square's rectangle.
     EXPECT_EQ(r.job.leftPlacement.width, MmToPixels(80, 100));
@@ -278,4 +279,4 @@ TEST_F(Batch, OnePagePerReadableFileEachPlacedWithItsOwnFormat)
     EXPECT_TRUE(empty.Aborted());
 }
 
-}  // namespace
+} // namespace
