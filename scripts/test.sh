@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, then builds and runs the whole test suite: the
-# normal build, an installed copy run by an ordinary user, the Debian package made from
-# it (installed, tried and removed again), the AddressSanitizer + UndefinedBehaviorSanitizer
-# build, and a short run of every fuzz target.
+# Sets up a fresh Debian 12 machine, checks the layout of the C++ files, then builds and
+# runs the whole test suite: the normal build, an installed copy run by an ordinary user,
+# the Debian package made from it (installed, tried and removed again), the
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+
+echo "== Formatting"
+bash scripts/check-format.sh
 
 echo "== Normal build (warnings are errors)"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLEEVIT_TESTS=ON -DSLEEVIT_BENCH=ON >/dev/null
