@@ -7,12 +7,10 @@
 #include <fstream>
 #include <string>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "RunProgram.h"
+#include "SilentServer.h"
 
 namespace fs = std::filesystem;
 
@@ -74,17 +72,9 @@ TEST_F(CliFaults, FormatsThatCannotMakeACoverAreRefusedByName)
 
 TEST_F(CliFaults, APrintServerThatNeverAnswersIsGivenUp)
 {
-    // Accepts connections (the kernel does, from the backlog) and never answers.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 64), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    const std::string server = "CUPS_SERVER=127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    SilentServer silent;
+    ASSERT_GT(silent.Port(), 0);
+    const std::string server = "CUPS_SERVER=127.0.0.1:" + std::to_string(silent.Port());
     // The time limit is the test's: 124 from timeout(1) means the tool hung.
     for (const std::string queue : {"", "some-queue"}) {
         const ProgramResult r = RunProgram(server + " timeout 40 " + kCli + " print --catalogue '" +
@@ -92,7 +82,6 @@ TEST_F(CliFaults, APrintServerThatNeverAnswersIsGivenUp)
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_NE(r.err.find("does not answer"), std::string::npos) << "have: " << r.err;
     }
-    ::close(listener);
 }
 
 TEST_F(CliFaults, An8BitFileNamePrints)

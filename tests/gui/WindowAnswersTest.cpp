@@ -8,9 +8,6 @@
 
 #include <cups/cups.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +19,7 @@
 #include <mutex>
 #include <thread>
 
+#include "SilentServer.h"
 #include "app/MainMenu.h"
 #include "app/PrintCycle.h"
 #include "dialogs/AboutDlg.h"
@@ -64,34 +62,6 @@ private:
     std::condition_variable finished_;
     bool done_ = false;
     std::thread thread_;
-};
-
-// A print server that takes connections and never says a word: the kernel completes
-// each connection on the listening socket, nobody ever reads or writes.
-class SilentServer {
-public:
-    SilentServer()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-            ::listen(fd_, 64) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            return;
-        port_ = ntohs(address.sin_port);
-    }
-    ~SilentServer()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int Port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
 };
 
 // Answers every modal window as it comes: message boxes are recorded and closed.
