@@ -408,7 +408,10 @@ TEST(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
     run.Start();
     const std::string path = run.folder.File("picked.png");
     ASSERT_TRUE(WritePngFile(path, 70, 70, 0x0000FF));
-    bool picked = false;
+    // The dialog may still be reading its folder when first asked, and then takes the
+    // folder for the choice; it is asked again on each tick until it closes.
+    bool unused = false;
+    int asked = 0;
     auto pick = AnswerModal(
         [&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -417,11 +420,12 @@ TEST(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
             }
             dialog->selectFile(QString::fromStdString(path));
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-            return true;
+            ++asked;
+            return false;
         },
-        &picked);
+        &unused);
     ASSERT_TRUE(run.View().Commands().Execute(kCmdLoadLeft));
-    ASSERT_TRUE(picked);
+    ASSERT_GT(asked, 0);
     // The picture is read when timer 2 fires, after the window had a chance to repaint.
     EXPECT_TRUE(run.View().TimerRunning(2));
     EXPECT_FALSE(run.View().Left().image->IsValid());
