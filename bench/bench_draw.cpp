@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

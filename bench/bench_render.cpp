@@ -15,7 +15,7 @@
 #include "layout/PdfTarget.h"
 #include "layout/PrintJob.h"
 #include "layout/RasterPageTarget.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -28,14 +28,14 @@
 
 #include "BenchPictures.h"
 #include "app/AppSettings.h"
-#include "app/MainFrame.h"
-#include "app/SleevitApp.h"
+#include "app/Paper.h"
 #include "dialogs/Preview.h"
 #include "formats/FormatCatalogue.h"
 #include "i18n/UserMessages.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
-#include "view/Paper.h"
+#include "program/MainFrame.h"
+#include "program/SleevitApp.h"
+#include "surfaces/RasterSurface.h"
 #include "view/TheView.h"
 
 namespace {

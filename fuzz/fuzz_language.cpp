@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "formats/TextFile.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/TranslatableWindow.h"
+#include "textfiles/TextFile.h"
 
 namespace {
 

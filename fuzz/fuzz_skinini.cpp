@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "formats/TextFile.h"
 #include "skins/SkinFile.h"
+#include "textfiles/TextFile.h"
 
 static void Check(bool ok)
 {

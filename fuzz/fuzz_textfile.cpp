@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "formats/TextEncoding.h"
-#include "formats/TextFile.h"
+#include "textfiles/TextEncoding.h"
+#include "textfiles/TextFile.h"
 
 static void Check(bool ok)
 {

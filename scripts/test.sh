@@ -10,8 +10,9 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-echo "== Formatting"
+echo "== Formatting and folder order"
 bash scripts/check-format.sh
+bash scripts/check-folders.sh
 
 echo "== Normal build (warnings are errors)"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLEEVIT_TESTS=ON -DSLEEVIT_BENCH=ON >/dev/null

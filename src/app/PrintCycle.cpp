@@ -16,9 +16,9 @@
 
 #include <cups/cups.h>
 
+#include "app/DialogTextSource.h"
 #include "app/PrintPreviewWindow.h"
 #include "app/PrintProgressWindow.h"
-#include "dialogs/DialogTextSource.h"
 #include "formats/PrinterCalibration.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/UserMessages.h"

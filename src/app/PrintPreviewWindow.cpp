@@ -9,8 +9,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "dialogs/DialogTextSource.h"
-#include "layout/RasterSurface.h"
+#include "app/DialogTextSource.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "dialogs/DialogTextSource.h"
+#include "app/DialogTextSource.h"
 
 CPrintProgressWindow::CPrintProgressWindow(const QString& documentName, const QString& printerName,
                                            QWidget* parent)

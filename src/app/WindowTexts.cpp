@@ -4,10 +4,10 @@
 
 #include <vector>
 
+#include "app/DialogTextSource.h"
 #include "app/DialogTexts.h"
 #include "app/TemplateDialog.h"
 #include "app/TemplateForm.h"
-#include "dialogs/DialogTextSource.h"
 #include "i18n/LanguageTable.h"
 
 std::string CFormTexts::ControlText(int controlId) const

@@ -4,8 +4,8 @@
 #include <QScrollBar>
 
 #include "dialogs/HyperLink.h"
-#include "formats/TextFile.h"
 #include "i18n/LanguageTable.h"
+#include "textfiles/TextFile.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent, const LanguageTable& language, std::string programFolder)
     : CTemplateDialog(kTemplateId, parent), language_(language), programFolder_(std::move(programFolder))

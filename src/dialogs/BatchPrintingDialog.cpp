@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "dialogs/DialogTextSource.h"
+#include "app/DialogTextSource.h"
 #include "formats/FormatCatalogue.h"
 
 std::string FormatCountLine(const std::string& text, int count)

@@ -5,7 +5,7 @@
 
 #include <QComboBox>
 
-#include "dialogs/DialogTextSource.h"
+#include "app/DialogTextSource.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "app/AppSettings.h"
-#include "dialogs/DialogTextSource.h"
+#include "app/DialogTextSource.h"
 #include "dialogs/Preview.h"
 
 namespace {

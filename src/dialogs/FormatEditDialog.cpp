@@ -11,13 +11,13 @@
 
 #include <functional>
 
+#include "app/DialogTextSource.h"
+#include "app/Paper.h"
 #include "app/ProgramFolder.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/CutLineList.h"
-#include "dialogs/DialogTextSource.h"
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
-#include "view/Paper.h"
 
 using namespace FormatEditIds;
 

@@ -3,8 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/DialogTextSource.h"
 #include "app/TemplateForm.h"
-#include "dialogs/DialogTextSource.h"
 
 OverlapAnswer AskAboutOverlap(QWidget* parent)
 {

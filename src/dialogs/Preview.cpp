@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 std::optional<PreviewRect> FitPreview(int imageWidth, int imageHeight, int controlWidth, int controlHeight)
 {

@@ -11,7 +11,7 @@
 
 #include "images/ImageDecoder.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "formats/ConfigValues.h"
 #include "formats/FormatCatalogue.h"
-#include "formats/TextFile.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/UserMessages.h"
+#include "textfiles/TextFile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "formats/AtomicFile.h"
 #include "formats/FormatCatalogue.h"
-#include "formats/TextEncoding.h"
+#include "textfiles/TextEncoding.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <utility>
 
-#include "formats/TextEncoding.h"
 #include "i18n/DefaultTexts.h"
+#include "textfiles/TextEncoding.h"
 
 namespace {
 

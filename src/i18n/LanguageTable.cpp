@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "formats/TextFile.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "i18n/TranslatableWindow.h"
+#include "textfiles/TextFile.h"
 
 namespace {
 

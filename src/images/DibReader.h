@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 // Reads the device-independent bitmaps that metafiles carry inside their records into
 // a pixel block: 1, 4 and 8 bits per pixel keep their palette, 16, 24 and 32 bits

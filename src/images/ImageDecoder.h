@@ -4,7 +4,7 @@
 #include <string>
 
 #include "images/ByteStream.h"
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 // Image type codes: which decoder reads a file (0 tries them all).
 enum ImageType : int {

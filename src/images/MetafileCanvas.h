@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "images/PixelBlock.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/PixelBlock.h"
+#include "surfaces/RasterSurface.h"
 
 // A point in device pixels of the picture being played (x right, y down).
 struct DPoint {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "images/ImageDecoder.h"
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 class CDrawingSurface;
 class CRasterSurface;

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "images/RasterImage.h"
-#include "layout/DrawingSurface.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/DrawingSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

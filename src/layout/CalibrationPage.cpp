@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "layout/DrawingSurface.h"
 #include "layout/PrintTarget.h"
+#include "surfaces/DrawingSurface.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "layout/DrawingSurface.h"
 #include "layout/Placement.h"
+#include "surfaces/DrawingSurface.h"
 
 class CRasterImage;
 class FormatCatalogue;

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "layout/DrawingSurface.h"
 #include "layout/PdfDocument.h"
+#include "surfaces/DrawingSurface.h"
 
 // The printers of the CUPS server the program talks to: the one CUPS_SERVER names, else
 // the user's or the system's default (libcups decides). Every call opens its own

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 // Cutting a disc label out of a picture on surfaces that can clip to a path.
 //

@@ -8,8 +8,8 @@
 
 #include <cairo-pdf.h>
 
-#include "formats/TextEncoding.h"
 #include "layout/PdfSurface.h"
+#include "textfiles/TextEncoding.h"
 
 namespace {
 

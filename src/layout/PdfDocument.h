@@ -7,8 +7,8 @@
 #include <cairo.h>
 
 #include "formats/AtomicFile.h"
-#include "layout/DrawingSurface.h"
 #include "layout/PdfPictures.h"
+#include "surfaces/DrawingSurface.h"
 
 class CPdfSurface;
 

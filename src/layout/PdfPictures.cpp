@@ -13,9 +13,9 @@
 #define SLEEVIT_LSAN 1
 #endif
 
-#include "images/PixelBlock.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/PixelBlock.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <cairo.h>
 
-#include "images/PixelBlock.h"
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
+#include "surfaces/PixelBlock.h"
 
 class CRasterImage;
 class CRasterSurface;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "images/PixelBlock.h"
 #include "images/RasterImage.h"
 #include "layout/PdfPictures.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/PixelBlock.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

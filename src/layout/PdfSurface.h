@@ -5,7 +5,7 @@
 
 #include <cairo.h>
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 class CPdfPictures;
 

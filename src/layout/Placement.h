@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 class CUserMessages;
 class FormatCatalogue;

@@ -7,7 +7,7 @@
 #include <png.h>
 
 #include "formats/AtomicFile.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 // libpng reports errors by longjmp; nothing here owns memory across the jump.

@@ -3,10 +3,10 @@
 #include <utility>
 
 #include "formats/FormatCatalogue.h"
-#include "formats/TextEncoding.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 #include "layout/PrintTarget.h"
+#include "textfiles/TextEncoding.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 // Where a print job's pages go: a printer queue, a PDF file, pictures of the pages. A
 // job calls StartDocument once, then StartPage/EndPage per page, then EndDocument (or

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "layout/PrintTarget.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 // Pages drawn into memory with the exact pixel rules: the print preview, PNG export and
 // tests. Each finished page is handed to onPage when given, else kept.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "images/RasterImage.h"
-#include "layout/DrawingSurface.h"
 #include "skins/SkinFile.h"
+#include "surfaces/DrawingSurface.h"
 
 // Values of selectedSkin: Random, the two built-in skins, then the folder skin at
 // position k of the folder list as k + kFirstFolderSkin.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "formats/TextFile.h"
+#include "textfiles/TextFile.h"
 
 namespace {
 

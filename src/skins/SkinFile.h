@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 // A point in pixels: a picture's top-left corner.
 struct SkinPoint {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "images/RasterImage.h"
-#include "layout/DrawingSurface.h"
 #include "skins/Skin.h"
+#include "surfaces/DrawingSurface.h"
 
 // Draws a picture unscaled at (x, y) with the colour of its bottom-left pixel (as seen
 // on screen) left out: the skin overlays and the logo mark their see-through parts so.

@@ -14,16 +14,16 @@
 #include "app/AppOptions.h"
 #include "app/AppSettings.h"
 #include "app/MainMenu.h"
+#include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "app/ProgramFolder.h"
 #include "app/SleevitDoc.h"
 #include "i18n/GatheredErrors.h"
 #include "i18n/LanguageTable.h"
 #include "images/ImageDecoder.h"
-#include "layout/RasterSurface.h"
 #include "skins/Skin.h"
 #include "skins/SkinPainting.h"
-#include "view/Paper.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include <QPrinter>
 
 #include "app/AppOptions.h"
+#include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "app/ProgramFolder.h"
 #include "app/SleevitDoc.h"
@@ -16,7 +17,6 @@
 #include "images/RasterImage.h"
 #include "layout/CupsPrinters.h"
 #include "layout/PrintJob.h"
-#include "view/Paper.h"
 #include "view/TheView.h"
 
 void CTheView::OnOptions()

@@ -6,12 +6,12 @@
 
 #include "app/AppOptions.h"
 #include "app/AppSettings.h"
+#include "app/Paper.h"
 #include "app/SleevitDoc.h"
 #include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/Preview.h"
 #include "i18n/DefaultTexts.h"
 #include "images/RasterImage.h"
-#include "view/Paper.h"
 #include "view/TheView.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include "app/AppOptions.h"
 #include "app/MainMenu.h"
+#include "app/Paper.h"
 #include "skins/Skin.h"
-#include "view/Paper.h"
 #include "view/TheView.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "CollectingMessages.h"
 #include "formats/FormatCatalogue.h"
-#include "formats/TextEncoding.h"
+#include "textfiles/TextEncoding.h"
 
 namespace {
 

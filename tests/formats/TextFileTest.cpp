@@ -7,8 +7,8 @@
 
 #include <unistd.h>
 
-#include "formats/TextEncoding.h"
-#include "formats/TextFile.h"
+#include "textfiles/TextEncoding.h"
+#include "textfiles/TextFile.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "DialogScreenshot.h"
 #include "GuiApp.h"
+#include "app/DialogTextSource.h"
 #include "dialogs/BatchPrintingDialog.h"
-#include "dialogs/DialogTextSource.h"
 #include "formats/FormatCatalogue.h"
 
 namespace {

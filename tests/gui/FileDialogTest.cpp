@@ -24,10 +24,10 @@
 #include "DialogScreenshot.h"
 #include "GuiApp.h"
 #include "app/AppSettings.h"
-#include "dialogs/DialogTextSource.h"
+#include "app/DialogTextSource.h"
 #include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/Preview.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -28,12 +28,12 @@
 #include "DialogScreenshot.h"
 #include "GuiApp.h"
 #include "app/DialogTexts.h"
+#include "app/Paper.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/CutLineList.h"
 #include "dialogs/FormatEditDialog.h"
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
-#include "view/Paper.h"
 
 using namespace FormatEditIds;
 

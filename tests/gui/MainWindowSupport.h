@@ -14,10 +14,10 @@
 #include <string>
 
 #include "app/AppSettings.h"
-#include "app/MainFrame.h"
-#include "app/SleevitApp.h"
 #include "gui/GuiApp.h"
 #include "gui/PrintTestSupport.h"
+#include "program/MainFrame.h"
+#include "program/SleevitApp.h"
 #include "view/TheView.h"
 
 class ProgramRun {

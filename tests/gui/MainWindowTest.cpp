@@ -18,6 +18,7 @@
 
 #include "CollectingMessages.h"
 #include "app/MainMenu.h"
+#include "app/Paper.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/FormatEditDialog.h"
 #include "formats/FormatCatalogue.h"
@@ -26,7 +27,6 @@
 #include "i18n/LanguageTable.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
-#include "view/Paper.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 
 #include <QSignalSpy>
 
+#include "app/Paper.h"
 #include "formats/FormatCatalogue.h"
 #include "gui/GuiApp.h"
 #include "gui/PrintTestSupport.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
-#include "view/Paper.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

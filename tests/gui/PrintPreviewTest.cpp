@@ -18,7 +18,7 @@
 #include "gui/GuiApp.h"
 #include "gui/PrintTestSupport.h"
 #include "layout/PdfDocument.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "layout/PngWriter.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 bool HasTool(const char* name)
 {

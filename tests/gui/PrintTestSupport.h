@@ -11,7 +11,7 @@
 
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 class QWidget;
 

@@ -5,8 +5,8 @@
 
 #include <fstream>
 
+#include "app/Paper.h"
 #include "gui/MainWindowSupport.h"
-#include "view/Paper.h"
 
 TEST(PrintableFormat, AnUnusableFormatDisablesItsSideAndSaysWhy)
 {

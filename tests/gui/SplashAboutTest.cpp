@@ -26,7 +26,7 @@
 #include "i18n/LanguageTable.h"
 #include "images/ImageDecoder.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 
 #include "SilentServer.h"
 #include "app/MainMenu.h"
+#include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/HyperLink.h"
@@ -29,7 +30,6 @@
 #include "i18n/DefaultTexts.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
-#include "view/Paper.h"
 
 namespace {
 

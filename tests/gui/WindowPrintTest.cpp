@@ -10,13 +10,13 @@
 #include <QTimer>
 
 #include "CollectingMessages.h"
+#include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "gui/DialogScreenshot.h"
 #include "gui/MainWindowSupport.h"
 #include "layout/Placement.h"
-#include "view/Paper.h"
 
 namespace {
 

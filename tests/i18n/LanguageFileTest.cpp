@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "formats/TextEncoding.h"
-#include "formats/TextFile.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
+#include "textfiles/TextEncoding.h"
+#include "textfiles/TextFile.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "LanguageTestSupport.h"
-#include "formats/TextFile.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
+#include "textfiles/TextFile.h"
 
 namespace fs = std::filesystem;
 

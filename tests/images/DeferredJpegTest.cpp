@@ -13,8 +13,8 @@
 #include <iterator>
 #include <string>
 
-#include "images/PixelBlock.h"
 #include "images/RasterImage.h"
+#include "surfaces/PixelBlock.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <zlib.h>
 
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 double ImageDifference::MeanChannelDiff(std::int32_t width, std::int32_t height) const
 {

@@ -11,7 +11,7 @@
 
 #include "images/CorpusManifest.h"
 #include "images/ImageDiff.h"
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "images/PixelBlock.h"
 #include "images/RasterImage.h"
 #include "layout/PdfPictures.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/PixelBlock.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include <unistd.h>
 
-#include "images/PixelBlock.h"
 #include "layout/PdfDocument.h"
 #include "layout/PdfSurface.h"
+#include "surfaces/PixelBlock.h"
 
 namespace fs = std::filesystem;
 

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "PdfTestSupport.h"
-#include "images/PixelBlock.h"
 #include "images/RasterImage.h"
 #include "layout/DiscClip.h"
 #include "layout/PdfDocument.h"
 #include "layout/PdfPictures.h"
 #include "layout/PdfSurface.h"
 #include "layout/PdfTarget.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/PixelBlock.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 class CRasterSurface;
 

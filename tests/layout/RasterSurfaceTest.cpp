@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "images/PixelBlock.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/PixelBlock.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

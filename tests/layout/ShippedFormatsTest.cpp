@@ -7,7 +7,7 @@
 #include "images/RasterImage.h"
 #include "layout/CoverRenderer.h"
 #include "layout/Placement.h"
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "images/ImageDecoder.h"
 #include "images/RasterImage.h"
-#include "layout/RasterSurface.h"
 #include "skins/Skin.h"
 #include "skins/SkinFolders.h"
 #include "skins/SkinPainting.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

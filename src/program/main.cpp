@@ -10,7 +10,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ProgramFolder.h"
-#include "app/SleevitApp.h"
+#include "program/SleevitApp.h"
 #include "view/TheView.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 #include <algorithm>
 

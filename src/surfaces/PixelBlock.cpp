@@ -1,4 +1,4 @@
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 #include <cstdlib>
 #include <cstring>

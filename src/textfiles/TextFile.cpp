@@ -1,9 +1,9 @@
-#include "formats/TextFile.h"
+#include "textfiles/TextFile.h"
 
 #include <cstdio>
 #include <memory>
 
-#include "formats/TextEncoding.h"
+#include "textfiles/TextEncoding.h"
 
 // Splits at LF, drops every CR, and ends each line with CR LF. A text that ends with
 // LF has no empty line after it.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "layout/DrawingSurface.h"
+#include "surfaces/DrawingSurface.h"
 
 // A drawing surface in memory with the pixel rules of the original drawing platform:
 // the screen's back buffer, off-screen pictures (label masks), print preview pages,

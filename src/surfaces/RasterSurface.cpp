@@ -1,4 +1,4 @@
-#include "layout/RasterSurface.h"
+#include "surfaces/RasterSurface.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "images/PixelBlock.h"
+#include "surfaces/PixelBlock.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/HandCursor.h"
+#include "app/HandCursor.h"
 
 #include <QPixmap>
 

@@ -1,4 +1,4 @@
-#include "dialogs/DialogTextSource.h"
+#include "app/DialogTextSource.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "app/SleevitApp.h"
+#include "program/SleevitApp.h"
 
 #include "app/AppSettings.h"
-#include "app/MainFrame.h"
 #include "app/WindowTexts.h"
 #include "dialogs/SplashScreen.h"
+#include "program/MainFrame.h"
 #include "view/TheView.h"
 
 CSleevitApp::CSleevitApp(AppSettings& settings, std::string programFolder)

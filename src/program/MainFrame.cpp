@@ -1,4 +1,4 @@
-#include "app/MainFrame.h"
+#include "program/MainFrame.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "view/Paper.h"
+#include "app/Paper.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -7,12 +7,12 @@
 #include <QPainter>
 #include <QUrl>
 
+#include "app/HandCursor.h"
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
 #include "layout/CoverRenderer.h"
 #include "layout/Placement.h"
-#include "layout/RasterSurface.h"
-#include "view/HandCursor.h"
+#include "surfaces/RasterSurface.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "formats/TextEncoding.h"
+#include "textfiles/TextEncoding.h"
 
 #include <cstdint>
 
