@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "images/DibReader.h"
-#include "images/RecordReader.h"
+#include "images/ByteCursor.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ bool CBmpDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         return false;
     }
     // The rows' offset counts from the file header; base <= Size(), so no wrap.
-    CRecordReader head(fh + 10, 4);
+    CByteCursor head(fh + 10, 4);
     const std::uint64_t offset = base + head.U32();
     if (offset < base + sizeof fh + 12) {
         error = kBadHeader;

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "images/RecordReader.h"
+#include "images/ByteCursor.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ void ConvertRow(const CDibReader::Layout& h, const Channel* ch, const std::uint8
     case 16:
     case 32: {
         const std::size_t bytes = static_cast<std::size_t>(h.bpp / 8);
-        CRecordReader r(src, bytes * static_cast<std::size_t>(w));
+        CByteCursor r(src, bytes * static_cast<std::size_t>(w));
         for (std::int64_t x = 0; x < w; ++x) {
             const std::uint32_t v = h.bpp == 16 ? r.U16() : r.U32();
             dst[3 * x + 0] = ch[2].Get(v);
@@ -253,7 +253,7 @@ Fault StartBlock(const CDibReader::Layout& h, const std::uint8_t* table, std::si
     RgbQuad* pal = block.Palette();
     const std::uint32_t keep =
         std::min<std::uint32_t>(h.tableEntries, static_cast<std::uint32_t>(block.PaletteSize()));
-    CRecordReader r(table, tableSize);
+    CByteCursor r(table, tableSize);
     for (std::uint32_t i = 0; i < keep; ++i) {
         if (usage == CDibReader::kPaletteIndices) {
             const auto grey = static_cast<std::uint8_t>(r.U16());
@@ -319,7 +319,7 @@ CDibReader::Fault CDibReader::ReadLayout(const std::uint8_t* info, std::size_t i
 {
     h = Layout{};
     h.holder = holder;
-    CRecordReader r(info, infoSize);
+    CByteCursor r(info, infoSize);
     h.headerSize = r.U32();
     if (!r.Ok())
         return Fault::kTruncated;
@@ -331,7 +331,7 @@ CDibReader::Fault CDibReader::ReadLayout(const std::uint8_t* info, std::size_t i
     // The fields a shorter OS/2 header leaves out read as zero.
     std::uint8_t buf[124] = {};
     std::memcpy(buf, info, h.headerSize);
-    CRecordReader f(buf, sizeof buf);
+    CByteCursor f(buf, sizeof buf);
     f.Skip(4);
     std::size_t maskBytes = 0; // masks kept after a plain header
     std::int64_t rawHeight = 0;
@@ -522,7 +522,7 @@ bool CDibReader::ReadPacked(const std::uint8_t* data, std::size_t size, int usag
 
 bool CDibReader::ReadDeviceBitmap(const std::uint8_t* data, std::size_t size, PixelBlock& out)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     r.S16(); // type
     const std::int32_t width = r.S16();
     const std::int32_t height = r.S16();

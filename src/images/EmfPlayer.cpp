@@ -101,14 +101,14 @@ template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t 
     while (true) {
         if (size - pos < kHeadBytes)
             return false; // the data ends before the end record
-        CRecordReader head(data + pos, kHeadBytes);
+        CByteCursor head(data + pos, kHeadBytes);
         const std::uint32_t type = head.U32();
         const std::uint32_t bytes = head.U32();
         if (bytes < kHeadBytes || bytes > size - pos)
             return false;
         if (type == kEof)
             return true;
-        CRecordReader record(data + pos, bytes);
+        CByteCursor record(data + pos, bytes);
         record.Skip(kHeadBytes);
         if (!visit(type, record))
             return true;
@@ -121,7 +121,7 @@ std::uint32_t Colour(std::uint32_t colorRef)
     return colorRef & 0xFFFFFF;
 }
 
-DPoint ReadPointL(CRecordReader& r)
+DPoint ReadPointL(CByteCursor& r)
 {
     const double x = r.S32();
     const double y = r.S32();
@@ -132,14 +132,14 @@ struct RectL {
     DPoint a, b;
 };
 
-RectL ReadRectL(CRecordReader& r)
+RectL ReadRectL(CByteCursor& r)
 {
     const DPoint a = ReadPointL(r);
     const DPoint b = ReadPointL(r);
     return {a, b};
 }
 
-MfXform ReadXform(CRecordReader& r)
+MfXform ReadXform(CByteCursor& r)
 {
     MfXform x;
     x.a = r.F32();
@@ -215,7 +215,7 @@ std::optional<MfObject> StockObject(std::uint32_t index)
 
 bool CEmfPlayer::HasSignature(const std::uint8_t* data, std::size_t size)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     const std::uint32_t type = r.U32();
     r.Skip(36);
     const std::uint32_t signature = r.U32();
@@ -224,7 +224,7 @@ bool CEmfPlayer::HasSignature(const std::uint8_t* data, std::size_t size)
 
 bool CEmfPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header& header)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     const std::uint32_t type = r.U32();
     header.size = r.U32();
     for (auto& v : header.bounds)
@@ -250,12 +250,12 @@ bool CEmfPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header& 
 
 bool CEmfPlayer::Check(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [](std::uint32_t, CRecordReader&) { return true; });
+    return ForEachRecord(records, size, [](std::uint32_t, CByteCursor&) { return true; });
 }
 
 bool CEmfPlayer::Play(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [&](std::uint32_t type, CRecordReader& r) {
+    return ForEachRecord(records, size, [&](std::uint32_t type, CByteCursor& r) {
         Record(type, r);
         return !device_.Canvas().Exhausted();
     });
@@ -288,7 +288,7 @@ void CEmfPlayer::SelectObject(std::uint32_t index)
         device_.SelectFont(object->font);
 }
 
-void CEmfPlayer::ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& points)
+void CEmfPlayer::ReadPoints(CByteCursor& r, bool small, std::vector<DPoint>& points)
 {
     points.clear();
     const std::uint32_t count = r.U32();
@@ -308,7 +308,7 @@ void CEmfPlayer::ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& p
     }
 }
 
-void CEmfPlayer::Poly(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::Poly(std::uint32_t type, CByteCursor& r)
 {
     const bool small = type >= kPolyBezier16;
     r.Skip(16); // bounds
@@ -335,7 +335,7 @@ void CEmfPlayer::Poly(std::uint32_t type, CRecordReader& r)
     }
 }
 
-void CEmfPlayer::PolyPoly(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::PolyPoly(std::uint32_t type, CByteCursor& r)
 {
     const bool small = type == kPolyPolyline16 || type == kPolyPolygon16;
     r.Skip(16); // bounds
@@ -375,7 +375,7 @@ void CEmfPlayer::PolyPoly(std::uint32_t type, CRecordReader& r)
         device_.PolyPolyline(polys);
 }
 
-void CEmfPlayer::ExtCreatePen(CRecordReader& r)
+void CEmfPlayer::ExtCreatePen(CByteCursor& r)
 {
     const std::uint32_t index = r.U32();
     r.Skip(16); // the pattern picture, unused
@@ -401,7 +401,7 @@ void CEmfPlayer::ExtCreatePen(CRecordReader& r)
     objects_.Put(index, object);
 }
 
-void CEmfPlayer::PatternBrush(CRecordReader& r)
+void CEmfPlayer::PatternBrush(CByteCursor& r)
 {
     const std::uint32_t index = r.U32();
     const std::uint32_t usage = r.U32();
@@ -421,7 +421,7 @@ void CEmfPlayer::PatternBrush(CRecordReader& r)
     objects_.Put(index, object);
 }
 
-bool CEmfPlayer::ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+bool CEmfPlayer::ReadPicture(const CByteCursor& r, std::uint32_t offBmi, std::uint32_t cbBmi,
                              std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
                              PixelBlock& pixels, bool* topDown)
 {
@@ -434,7 +434,7 @@ bool CEmfPlayer::ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::
                             pixels, topDown);
 }
 
-void CEmfPlayer::BitBlt(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::BitBlt(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16); // bounds
     const double xDest = r.S32();
@@ -468,7 +468,7 @@ void CEmfPlayer::BitBlt(std::uint32_t type, CRecordReader& r)
         device_.Picture(pixels, xSrc, ySrc, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
 }
 
-void CEmfPlayer::StretchDiBits(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::StretchDiBits(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16); // bounds
     const double xDest = r.S32();
@@ -501,7 +501,7 @@ void CEmfPlayer::StretchDiBits(std::uint32_t type, CRecordReader& r)
     device_.Picture(pixels, xSrc, syClamped, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
 }
 
-void CEmfPlayer::ExtSelectClipRgn(CRecordReader& r)
+void CEmfPlayer::ExtSelectClipRgn(CByteCursor& r)
 {
     const std::uint32_t dataSize = r.U32();
     const std::uint32_t mode = r.U32();
@@ -519,7 +519,7 @@ void CEmfPlayer::ExtSelectClipRgn(CRecordReader& r)
         device_.SetDeviceClip(std::make_pair(bound.a, bound.b));
 }
 
-void CEmfPlayer::CreateFont(CRecordReader& r)
+void CEmfPlayer::CreateFont(CByteCursor& r)
 {
     const std::uint32_t index = r.U32();
     MfObject object;
@@ -543,7 +543,7 @@ void CEmfPlayer::CreateFont(CRecordReader& r)
         objects_.Put(index, object);
 }
 
-bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wide, MfText& text) const
+bool CEmfPlayer::ReadText(const CByteCursor& record, CByteCursor& r, bool wide, MfText& text) const
 {
     const DPoint reference = ReadPointL(r);
     const std::uint32_t count = r.U32();
@@ -566,7 +566,7 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
     // Advances along the baseline, each followed by one across it when asked for.
     const std::size_t per = (options & kTextAdvancesBothWays) != 0 ? 8 : 4;
     if (offDx != 0 && offDx <= size && count <= (size - offDx) / per) {
-        CRecordReader dx(record.Data() + offDx, size - offDx);
+        CByteCursor dx(record.Data() + offDx, size - offDx);
         text.advances.reserve(chars);
         for (std::size_t i = 0; i < chars; ++i) {
             text.advances.push_back(dx.S32());
@@ -580,7 +580,7 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
     return true;
 }
 
-void CEmfPlayer::ExtTextOut(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::ExtTextOut(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
     MfText text;
@@ -588,7 +588,7 @@ void CEmfPlayer::ExtTextOut(std::uint32_t type, CRecordReader& r)
         device_.Text(text);
 }
 
-void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::PolyTextOut(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
     const std::uint32_t strings = r.U32();
@@ -596,7 +596,7 @@ void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
     if (!r.Ok() || strings > r.Remaining() / kTextBytes)
         return;
     for (std::uint32_t i = 0; i < strings && !device_.Canvas().Exhausted(); ++i) {
-        CRecordReader one = r; // offsets count from the record's start
+        CByteCursor one = r; // offsets count from the record's start
         one.Skip(i * kTextBytes);
         MfText text;
         if (ReadText(r, one, type == kPolyTextOutW, text))
@@ -604,7 +604,7 @@ void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
     }
 }
 
-void CEmfPlayer::SmallTextOut(CRecordReader& r)
+void CEmfPlayer::SmallTextOut(CByteCursor& r)
 {
     const DPoint reference = ReadPointL(r);
     const std::uint32_t count = r.U32();
@@ -628,7 +628,7 @@ void CEmfPlayer::SmallTextOut(CRecordReader& r)
     device_.Text(text);
 }
 
-void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
 {
     switch (type) {
     case kPolyBezier:

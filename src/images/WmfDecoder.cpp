@@ -7,7 +7,7 @@
 #include "images/EmfPlayer.h"
 #include "images/MetafileCanvas.h"
 #include "images/MetafileDevice.h"
-#include "images/RecordReader.h"
+#include "images/ByteCursor.h"
 #include "images/WmfPlayer.h"
 
 namespace {
@@ -34,13 +34,13 @@ struct WmfHeader {
 
 bool HasPlaceableKey(const std::uint8_t* data, std::size_t size)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     return r.U32() == kPlaceableKey && r.Ok();
 }
 
 bool ReadPlaceable(const std::uint8_t* data, std::size_t size, Placeable& p)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     r.U32(); // key
     r.U16(); // handle
     p.left = r.S16();
@@ -58,7 +58,7 @@ bool ReadPlaceable(const std::uint8_t* data, std::size_t size, Placeable& p)
 // 9 words, version 1.0 or 3.0.
 bool ReadWmfHeader(const std::uint8_t* data, std::size_t size, WmfHeader& h)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     const std::uint16_t type = r.U16();
     const std::uint16_t headerWords = r.U16();
     const std::uint16_t version = r.U16();

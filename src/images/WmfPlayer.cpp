@@ -71,7 +71,7 @@ template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t 
     while (true) {
         if (size - pos < kHeadBytes)
             return false; // the data ends before the end record
-        CRecordReader head(data + pos, kHeadBytes);
+        CByteCursor head(data + pos, kHeadBytes);
         const std::uint32_t words = head.U32();
         const std::uint16_t function = head.U16();
         // At least the record's own head; at most what is left (words <= size / 2
@@ -81,7 +81,7 @@ template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t 
         if (function == kEof)
             return true;
         const std::size_t bytes = std::size_t{words} * 2;
-        CRecordReader params(data + pos + kHeadBytes, bytes - kHeadBytes);
+        CByteCursor params(data + pos + kHeadBytes, bytes - kHeadBytes);
         if (!visit(function, params, std::size_t{words}))
             return true;
         pos += bytes;
@@ -99,7 +99,7 @@ bool CWmfPlayer::ScanRecords(const std::uint8_t* records, std::size_t size, Scan
 {
     scan = Scan{};
     bool orgFound = false;
-    return ForEachRecord(records, size, [&](std::uint16_t function, CRecordReader& r, std::size_t) {
+    return ForEachRecord(records, size, [&](std::uint16_t function, CByteCursor& r, std::size_t) {
         ++scan.count;
         if (function == kSetWindowOrg && !orgFound) {
             const double y = r.S16();
@@ -122,13 +122,13 @@ bool CWmfPlayer::ScanRecords(const std::uint8_t* records, std::size_t size, Scan
 
 bool CWmfPlayer::Play(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [&](std::uint16_t function, CRecordReader& r, std::size_t words) {
+    return ForEachRecord(records, size, [&](std::uint16_t function, CByteCursor& r, std::size_t words) {
         Record(function, r, words);
         return !device_.Canvas().Exhausted();
     });
 }
 
-bool CWmfPlayer::ReadPoints(CRecordReader& r, std::size_t count, std::vector<DPoint>& points)
+bool CWmfPlayer::ReadPoints(CByteCursor& r, std::size_t count, std::vector<DPoint>& points)
 {
     // Four bytes a point: the count is checked against the record before anything is
     // reserved.
@@ -169,7 +169,7 @@ void CWmfPlayer::SelectObject(std::uint32_t index)
         device_.SelectFont(object->font);
 }
 
-void CWmfPlayer::CreateFont(CRecordReader& r)
+void CWmfPlayer::CreateFont(CByteCursor& r)
 {
     MfObject object;
     object.kind = MfObject::kFont;
@@ -195,7 +195,7 @@ void CWmfPlayer::CreateFont(CRecordReader& r)
     CreateObject(object);
 }
 
-void CWmfPlayer::Text(std::uint16_t function, CRecordReader& r)
+void CWmfPlayer::Text(std::uint16_t function, CByteCursor& r)
 {
     MfText text;
     std::size_t length = 0;
@@ -247,7 +247,7 @@ void CWmfPlayer::Text(std::uint16_t function, CRecordReader& r)
     device_.Text(text);
 }
 
-void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t words)
+void CWmfPlayer::Record(std::uint16_t function, CByteCursor& r, std::size_t words)
 {
     switch (function) {
     case kSetBkColor: {
@@ -529,7 +529,7 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
     }
 }
 
-void CWmfPlayer::Bitmap(std::uint16_t function, CRecordReader& r, std::size_t words)
+void CWmfPlayer::Bitmap(std::uint16_t function, CByteCursor& r, std::size_t words)
 {
     const std::uint32_t rop = r.U32();
     if (function == kStretchDib) {
