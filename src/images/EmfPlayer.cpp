@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "images/DibReader.h"
-#include "images/MetafileCharsets.h"
+#include "images/MetafileRecords.h"
 
 namespace {
 
@@ -88,38 +88,19 @@ constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::uint32_t kTextNoRectangle = 0x0100;
 constexpr std::uint32_t kTextSmallChars = 0x0200;
 constexpr std::uint32_t kTextAdvancesBothWays = 0x2000;
-constexpr std::size_t kHeadBytes = 8;
 constexpr std::size_t kMinHeaderRecord = 88;
 
-// Calls visit(type, record) for every record before the end record, the reader
-// spanning the whole record with its head already read; visit returns false to stop
-// early. False when the records are malformed.
-template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t size, Visit&& visit)
-{
-    std::size_t pos = 0;
-    // Every record moves pos on by at least 8 bytes, so the loop ends with the data.
-    while (true) {
-        if (size - pos < kHeadBytes)
-            return false; // the data ends before the end record
-        CByteCursor head(data + pos, kHeadBytes);
-        const std::uint32_t type = head.U32();
-        const std::uint32_t bytes = head.U32();
-        if (bytes < kHeadBytes || bytes > size - pos)
-            return false;
-        if (type == kEof)
-            return true;
-        CByteCursor record(data + pos, bytes);
-        record.Skip(kHeadBytes);
-        if (!visit(type, record))
-            return true;
-        pos += bytes;
+// A record's head: its type and its size in bytes (head included).
+struct EmfFraming {
+    using Kind = std::uint32_t;
+    static constexpr std::size_t kHeadBytes = 8;
+    static constexpr Kind kEnd = kEof;
+    static std::uint64_t Head(CByteCursor& head, Kind& type)
+    {
+        type = head.U32();
+        return head.U32();
     }
-}
-
-std::uint32_t Colour(std::uint32_t colorRef)
-{
-    return colorRef & 0xFFFFFF;
-}
+};
 
 DPoint ReadPointL(CByteCursor& r)
 {
@@ -250,21 +231,13 @@ bool CEmfPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header& 
 
 bool CEmfPlayer::Check(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [](std::uint32_t, CByteCursor&) { return true; });
+    return ForEachMetafileRecord<EmfFraming>(records, size, [](std::uint32_t, CByteCursor&) { return true; });
 }
 
 bool CEmfPlayer::Play(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [&](std::uint32_t type, CByteCursor& r) {
-        Record(type, r);
-        return !device_.Canvas().Exhausted();
-    });
-}
-
-bool CEmfPlayer::Spend(const PixelBlock& pixels)
-{
-    // Reading a picture costs its pixels; both sides are at most 32768.
-    return device_.Canvas().Spend(std::uint64_t(pixels.Width()) * std::uint64_t(pixels.Height()));
+    return PlayMetafileRecords<EmfFraming>(records, size, device_,
+                                           [&](std::uint32_t type, CByteCursor& r) { Record(type, r); });
 }
 
 void CEmfPlayer::SelectObject(std::uint32_t index)
@@ -278,14 +251,8 @@ void CEmfPlayer::SelectObject(std::uint32_t index)
     } else {
         object = objects_.Get(index);
     }
-    if (object == nullptr)
-        return;
-    if (object->kind == MfObject::kPen)
-        device_.SelectPen(object->pen);
-    else if (object->kind == MfObject::kBrush)
-        device_.SelectBrush(object->brush);
-    else if (object->kind == MfObject::kFont)
-        device_.SelectFont(object->font);
+    if (object != nullptr)
+        device_.Select(*object);
 }
 
 void CEmfPlayer::ReadPoints(CByteCursor& r, bool small, std::vector<DPoint>& points)
@@ -397,7 +364,7 @@ void CEmfPlayer::ExtCreatePen(CByteCursor& r)
         object.pen.style = kPenNull;
     object.pen.cosmetic = (style & 0x000F0000) == 0;
     object.pen.width = width;
-    object.pen.colour = Colour(colour);
+    object.pen.colour = MetafileColour(colour);
     objects_.Put(index, object);
 }
 
@@ -416,7 +383,8 @@ void CEmfPlayer::PatternBrush(CByteCursor& r)
     object.brush.style = kBrushPattern;
     object.brush.colour = 0x808080;
     PixelBlock pattern;
-    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pattern, nullptr) && Spend(pattern))
+    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pattern, nullptr) &&
+        device_.SpendPicture(pattern))
         object.brush.colour = CDibReader::AverageColour(pattern);
     objects_.Put(index, object);
 }
@@ -464,7 +432,8 @@ void CEmfPlayer::BitBlt(std::uint32_t type, CByteCursor& r)
         return;
     }
     PixelBlock pixels;
-    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, nullptr) && Spend(pixels))
+    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, nullptr) &&
+        device_.SpendPicture(pixels))
         device_.Picture(pixels, xSrc, ySrc, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
 }
 
@@ -492,7 +461,8 @@ void CEmfPlayer::StretchDiBits(std::uint32_t type, CByteCursor& r)
     }
     PixelBlock pixels;
     bool topDown = false;
-    if (!r.Ok() || !ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, &topDown) || !Spend(pixels))
+    if (!r.Ok() || !ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, &topDown) ||
+        !device_.SpendPicture(pixels))
         return;
     // The source rectangle of a bottom-up picture is measured from its bottom-left
     // corner; the subtraction is done in 64 bits, the result clamped back into an int.
@@ -524,22 +494,7 @@ void CEmfPlayer::CreateFont(CByteCursor& r)
     const std::uint32_t index = r.U32();
     MfObject object;
     object.kind = MfObject::kFont;
-    MfFont& font = object.font;
-    font.height = r.S32();
-    font.width = r.S32();
-    font.escapement = r.S32();
-    r.S32(); // orientation of each character: drawn along the baseline
-    font.weight = r.S32();
-    font.italic = r.U8() != 0;
-    font.underline = r.U8() != 0;
-    font.strikeOut = r.U8() != 0;
-    font.charset = r.U8();
-    r.Skip(4); // precision, quality, pitch and family
-    // The face name: 32 UTF-16 units; the fuller description that may follow is
-    // not needed.
-    const std::size_t units = std::min<std::size_t>(r.Remaining() / 2, 32);
-    font.face = FaceNameToUtf8(DecodeMetafileUtf16(r.Data() + r.Tell(), units));
-    if (r.Ok())
+    if (ReadMetafileFont(r, true, object.font))
         objects_.Put(index, object);
 }
 
@@ -557,6 +512,7 @@ bool CEmfPlayer::ReadText(const CByteCursor& record, CByteCursor& r, bool wide, 
     // size - offset avoids any overflow.
     if (!r.Ok() || offString > size || count > (size - offString) / each)
         return false;
+    // Advances beyond the characters kept are not read.
     const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
     const std::uint8_t* bytes = record.Data() + offString;
     text.reference = reference;
@@ -575,8 +531,7 @@ bool CEmfPlayer::ReadText(const CByteCursor& record, CByteCursor& r, bool wide, 
         }
     }
     // An advance a byte or 16-bit unit, which characters of two add up.
-    text.chars = wide ? DecodeMetafileUtf16(bytes, chars, &text.advances)
-                      : DecodeMetafileBytes(bytes, chars, device_.State().font.charset, &text.advances);
+    text.chars = ReadMetafileChars(bytes, count, wide, device_.State().font.charset, &text.advances);
     return true;
 }
 
@@ -621,10 +576,7 @@ void CEmfPlayer::SmallTextOut(CByteCursor& r)
     const bool narrow = (options & kTextSmallChars) != 0;
     if (!r.Ok() || count > r.Remaining() / (narrow ? 1 : 2))
         return;
-    const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
-    const std::uint8_t* bytes = r.Data() + r.Tell();
-    text.chars = narrow ? DecodeMetafileBytes(bytes, chars, device_.State().font.charset)
-                        : DecodeMetafileUtf16(bytes, chars);
+    text.chars = ReadMetafileChars(r.Data() + r.Tell(), count, !narrow, device_.State().font.charset);
     device_.Text(text);
 }
 
@@ -690,7 +642,7 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
         const DPoint p = ReadPointL(r);
         const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.SetPixel(p, Colour(c));
+            device_.SetPixel(p, MetafileColour(c));
         break;
     }
     case kSetMapMode:
@@ -708,7 +660,7 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
         else if (type == kSetPolyFillMode)
             device_.State().winding = v == 2;
         else if (type == kSetBkColor)
-            device_.State().bkColour = Colour(v);
+            device_.State().bkColour = MetafileColour(v);
         else
             device_.State().clockwise = v == 2;
         break;
@@ -766,7 +718,7 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
         object.pen.style = (style & 0x0F) <= kPenInsideFrame ? int(style & 0x0F) : kPenSolid;
         // A 32-bit width's magnitude fits a double exactly.
         object.pen.width = width < 0 ? -double(width) : double(width);
-        object.pen.colour = Colour(colour);
+        object.pen.colour = MetafileColour(colour);
         objects_.Put(index, object);
         break;
     }
@@ -785,7 +737,7 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
         object.brush.style = style == kBrushNull      ? kBrushNull
                              : style == kBrushHatched ? kBrushHatched
                                                       : kBrushSolid;
-        object.brush.colour = Colour(colour);
+        object.brush.colour = MetafileColour(colour);
         object.brush.hatch = hatch <= 5 ? int(hatch) : 0;
         objects_.Put(index, object);
         break;
@@ -885,7 +837,7 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
     case kSetTextColor: {
         const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.State().textColour = Colour(c);
+            device_.State().textColour = MetafileColour(c);
         break;
     }
     case kSetTextAlign: {

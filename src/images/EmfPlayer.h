@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "images/MetafileDevice.h"
 #include "images/ByteCursor.h"
+#include "images/MetafileDevice.h"
 
 // Plays the records of an enhanced (32-bit) metafile onto a playing context.
 //
@@ -46,7 +46,6 @@ public:
 private:
     void Record(std::uint32_t type, CByteCursor& r);
     void SelectObject(std::uint32_t index);
-    bool Spend(const PixelBlock& pixels);
     void ReadPoints(CByteCursor& r, bool small, std::vector<DPoint>& points);
     void Poly(std::uint32_t type, CByteCursor& r);
     void PolyPoly(std::uint32_t type, CByteCursor& r);

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "images/MetafileDevice.h"
 #include "images/ByteCursor.h"
+#include "images/MetafileDevice.h"
 
 // Plays the records of a metafile in the older 16-bit format onto a playing context.
 //
@@ -41,7 +41,6 @@ public:
 private:
     void Record(std::uint16_t function, CByteCursor& r, std::size_t words);
     void CreateObject(const MfObject& object);
-    bool Spend(const PixelBlock& pixels);
     void SelectObject(std::uint32_t index);
     void Bitmap(std::uint16_t function, CByteCursor& r, std::size_t words);
     void CreateFont(CByteCursor& r);

@@ -1,0 +1,40 @@
+#include "images/MetafileRecords.h"
+
+#include <algorithm>
+
+#include "images/MetafileCharsets.h"
+
+bool ReadMetafileFont(CByteCursor& r, bool wide, MfFont& font)
+{
+    auto field = [&] { return wide ? r.S32() : std::int32_t{r.S16()}; };
+    font.height = field();
+    font.width = field();
+    font.escapement = field();
+    field(); // orientation of each character: drawn along the baseline
+    font.weight = field();
+    font.italic = r.U8() != 0;
+    font.underline = r.U8() != 0;
+    font.strikeOut = r.U8() != 0;
+    font.charset = r.U8();
+    r.Skip(4); // precision, quality, pitch and family
+    if (!r.Ok())
+        return false;
+    // The fuller description that may follow a wide face name is not needed.
+    const std::uint8_t* name = r.Data() + r.Tell();
+    font.face = FaceNameToUtf8(wide ? DecodeMetafileUtf16(name, std::min<std::size_t>(r.Remaining() / 2, 32))
+                                    : DecodeMetafileBytes(name, std::min<std::size_t>(r.Remaining(), 32), 0));
+    return true;
+}
+
+std::u32string ReadMetafileChars(const std::uint8_t* bytes, std::size_t count, bool wide, int charset,
+                                 std::vector<double>* advances)
+{
+    count = std::min(count, CMetafileDevice::kMaxTextChars);
+    if (advances != nullptr && advances->size() > count)
+        advances->resize(count);
+    std::u32string text = wide ? DecodeMetafileUtf16(bytes, count, advances)
+                               : DecodeMetafileBytes(bytes, count, charset, advances);
+    if (advances != nullptr && advances->size() > text.size())
+        advances->resize(text.size());
+    return text;
+}
