@@ -419,9 +419,11 @@ CDibReader::Fault CDibReader::ReadLayout(const std::uint8_t* info, std::size_t i
     if (h.bpp <= 8) {
         const std::uint32_t full = 1u << h.bpp;
         h.tableEntries = colours == 0 || core ? full : colours;
-        // Where the rows follow the table its length places them: a count the depth
-        // cannot use is no table to trust. A file says where its rows are.
-        if (holder != Holder::kFile && h.tableEntries > full)
+        // A file says where its rows are, so a table longer than the depth needs ends
+        // there. An icon's rows follow the table: entries beyond the depth's are
+        // skipped, up to 256. A metafile's bitmap with such a count is refused.
+        if ((holder == Holder::kMetafile && h.tableEntries > full) ||
+            (holder == Holder::kIcon && h.tableEntries > 256))
             return Fault::kBadHeader;
     } else if (holder != Holder::kFile) {
         // A table beside true-colour pixels is only a hint for palette devices, skipped
