@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "images/DibReader.h"
 #include "images/ByteCursor.h"
+#include "images/DibReader.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#include "images/ByteCursor.h"
 #include "images/EmfPlayer.h"
 #include "images/MetafileCanvas.h"
 #include "images/MetafileDevice.h"
-#include "images/ByteCursor.h"
 #include "images/WmfPlayer.h"
 
 namespace {
