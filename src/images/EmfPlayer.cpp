@@ -255,33 +255,13 @@ void CEmfPlayer::SelectObject(std::uint32_t index)
         device_.Select(*object);
 }
 
-void CEmfPlayer::ReadPoints(CByteCursor& r, bool small, std::vector<DPoint>& points)
-{
-    points.clear();
-    const std::uint32_t count = r.U32();
-    const std::size_t each = small ? 4 : 8;
-    // The count is checked against the record before anything is reserved.
-    if (!r.Ok() || count > r.Remaining() / each || count > CMetafileDevice::kMaxRecordPoints)
-        return;
-    points.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (small) {
-            const double x = r.S16();
-            const double y = r.S16();
-            points.push_back({x, y});
-        } else {
-            points.push_back(ReadPointL(r));
-        }
-    }
-}
-
 void CEmfPlayer::Poly(std::uint32_t type, CByteCursor& r)
 {
     const bool small = type >= kPolyBezier16;
     r.Skip(16); // bounds
+    const std::uint32_t count = r.U32();
     std::vector<DPoint> points;
-    ReadPoints(r, small, points);
-    if (!r.Ok() || points.empty())
+    if (!r.Ok() || !ReadMetafilePoints(r, count, small, points) || points.empty())
         return;
     switch (small ? type - kPolyBezier16 + kPolyBezier : type) {
     case kPolyBezier:
@@ -322,20 +302,9 @@ void CEmfPlayer::PolyPoly(std::uint32_t type, CByteCursor& r)
     if (sum != total || total > r.Remaining() / each || total > CMetafileDevice::kMaxRecordPoints)
         return;
     std::vector<std::vector<DPoint>> polys(shapes);
-    for (std::size_t i = 0; i < shapes; ++i) {
-        polys[i].reserve(counts[i]);
-        for (std::uint32_t k = 0; k < counts[i]; ++k) {
-            if (small) {
-                const double x = r.S16();
-                const double y = r.S16();
-                polys[i].push_back({x, y});
-            } else {
-                polys[i].push_back(ReadPointL(r));
-            }
-        }
-    }
-    if (!r.Ok())
-        return;
+    for (std::size_t i = 0; i < shapes; ++i)
+        if (!ReadMetafilePoints(r, counts[i], small, polys[i]))
+            return;
     if (type == kPolyPolygon || type == kPolyPolygon16)
         device_.PolyPolygon(polys);
     else

@@ -46,7 +46,6 @@ public:
 private:
     void Record(std::uint32_t type, CByteCursor& r);
     void SelectObject(std::uint32_t index);
-    void ReadPoints(CByteCursor& r, bool small, std::vector<DPoint>& points);
     void Poly(std::uint32_t type, CByteCursor& r);
     void PolyPoly(std::uint32_t type, CByteCursor& r);
     void ExtCreatePen(CByteCursor& r);

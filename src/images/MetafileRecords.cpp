@@ -4,6 +4,20 @@
 
 #include "images/MetafileCharsets.h"
 
+bool ReadMetafilePoints(CByteCursor& r, std::size_t count, bool small, std::vector<DPoint>& points)
+{
+    points.clear();
+    if (count > r.Remaining() / (small ? 4 : 8) || count > CMetafileDevice::kMaxRecordPoints)
+        return false;
+    points.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double x = small ? r.S16() : r.S32();
+        const double y = small ? r.S16() : r.S32();
+        points.push_back({x, y});
+    }
+    return r.Ok();
+}
+
 bool ReadMetafileFont(CByteCursor& r, bool wide, MfFont& font)
 {
     auto field = [&] { return wide ? r.S32() : std::int32_t{r.S16()}; };

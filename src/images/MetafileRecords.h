@@ -59,6 +59,12 @@ inline std::uint32_t MetafileColour(std::uint32_t colorRef)
     return colorRef & 0xFFFFFF;
 }
 
+// count points at the cursor, each two 16-bit (small) or 32-bit coordinates, into
+// points. False (points then empty or partial) when the record does not hold them or
+// they are more than CMetafileDevice::kMaxRecordPoints: checked before anything is
+// reserved.
+bool ReadMetafilePoints(CByteCursor& r, std::size_t count, bool small, std::vector<DPoint>& points);
+
 // The logical font at the cursor: its fields of 16 bits (wide false) or 32 bits, then the
 // face name of up to 32 bytes in the Western set (wide false) or 32 UTF-16 units, often
 // cut short with the record. False when the fields are not all there.

@@ -116,22 +116,6 @@ bool CWmfPlayer::Play(const std::uint8_t* records, std::size_t size)
                                            });
 }
 
-bool CWmfPlayer::ReadPoints(CByteCursor& r, std::size_t count, std::vector<DPoint>& points)
-{
-    // Four bytes a point: the count is checked against the record before anything is
-    // reserved.
-    if (count > r.Remaining() / 4 || count > CMetafileDevice::kMaxRecordPoints)
-        return false;
-    points.clear();
-    points.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double x = r.S16();
-        const double y = r.S16();
-        points.push_back({x, y});
-    }
-    return r.Ok();
-}
-
 void CWmfPlayer::CreateObject(const MfObject& object)
 {
     // A full table drops the object, as the platform does.
@@ -331,7 +315,7 @@ void CWmfPlayer::Record(std::uint16_t function, CByteCursor& r, std::size_t word
     case kPolyline: {
         const std::uint16_t count = r.U16();
         std::vector<DPoint> points;
-        if (!r.Ok() || !ReadPoints(r, count, points))
+        if (!r.Ok() || !ReadMetafilePoints(r, count, true, points))
             break;
         if (function == kPolygon)
             device_.Polygon(points);
@@ -355,7 +339,7 @@ void CWmfPlayer::Record(std::uint16_t function, CByteCursor& r, std::size_t word
         std::vector<std::vector<DPoint>> shapes(polygons);
         bool ok = true;
         for (std::size_t i = 0; i < counts.size() && ok; ++i)
-            ok = ReadPoints(r, counts[i], shapes[i]);
+            ok = ReadMetafilePoints(r, counts[i], true, shapes[i]);
         if (ok)
             device_.PolyPolygon(shapes);
         break;

@@ -45,7 +45,6 @@ private:
     void Bitmap(std::uint16_t function, CByteCursor& r, std::size_t words);
     void CreateFont(CByteCursor& r);
     void Text(std::uint16_t function, CByteCursor& r);
-    bool ReadPoints(CByteCursor& r, std::size_t count, std::vector<DPoint>& points);
 
     CMetafileDevice& device_;
     CMetafileObjects objects_;
