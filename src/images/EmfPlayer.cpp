@@ -680,15 +680,9 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
         const std::int32_t width = r.S32();
         r.S32(); // unused
         const std::uint32_t colour = r.U32();
-        if (!r.Ok())
-            break;
-        MfObject object;
-        object.kind = MfObject::kPen;
-        object.pen.style = (style & 0x0F) <= kPenInsideFrame ? int(style & 0x0F) : kPenSolid;
         // A 32-bit width's magnitude fits a double exactly.
-        object.pen.width = width < 0 ? -double(width) : double(width);
-        object.pen.colour = MetafileColour(colour);
-        objects_.Put(index, object);
+        if (r.Ok())
+            objects_.Put(index, MetafilePen(style, width, colour));
         break;
     }
     case kExtCreatePen:
@@ -699,16 +693,8 @@ void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
         const std::uint32_t style = r.U32();
         const std::uint32_t colour = r.U32();
         const std::uint32_t hatch = r.U32();
-        if (!r.Ok())
-            break;
-        MfObject object;
-        object.kind = MfObject::kBrush;
-        object.brush.style = style == kBrushNull      ? kBrushNull
-                             : style == kBrushHatched ? kBrushHatched
-                                                      : kBrushSolid;
-        object.brush.colour = MetafileColour(colour);
-        object.brush.hatch = hatch <= 5 ? int(hatch) : 0;
-        objects_.Put(index, object);
+        if (r.Ok())
+            objects_.Put(index, MetafileBrush(style, colour, hatch));
         break;
     }
     case kCreateMonoBrush:

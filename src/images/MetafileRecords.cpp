@@ -4,6 +4,28 @@
 
 #include "images/MetafileCharsets.h"
 
+MfObject MetafilePen(std::uint32_t style, double width, std::uint32_t colorRef)
+{
+    MfObject object;
+    object.kind = MfObject::kPen;
+    object.pen.style = (style & 0x0F) <= kPenInsideFrame ? int(style & 0x0F) : kPenSolid;
+    object.pen.width = width < 0 ? -width : width;
+    object.pen.colour = MetafileColour(colorRef);
+    return object;
+}
+
+MfObject MetafileBrush(std::uint32_t style, std::uint32_t colorRef, std::uint32_t hatch)
+{
+    MfObject object;
+    object.kind = MfObject::kBrush;
+    object.brush.style = style == kBrushNull      ? kBrushNull
+                         : style == kBrushHatched ? kBrushHatched
+                                                  : kBrushSolid;
+    object.brush.colour = MetafileColour(colorRef);
+    object.brush.hatch = hatch <= 5 ? int(hatch) : 0;
+    return object;
+}
+
 bool ReadMetafilePoints(CByteCursor& r, std::size_t count, bool small, std::vector<DPoint>& points)
 {
     points.clear();

@@ -59,6 +59,12 @@ inline std::uint32_t MetafileColour(std::uint32_t colorRef)
     return colorRef & 0xFFFFFF;
 }
 
+// The objects of the pen and brush records both formats share: a style (unknown
+// styles draw solid), a width (its sign dropped) or hatch (unknown ones horizontal) and
+// a colour reference.
+MfObject MetafilePen(std::uint32_t style, double width, std::uint32_t colorRef);
+MfObject MetafileBrush(std::uint32_t style, std::uint32_t colorRef, std::uint32_t hatch);
+
 // count points at the cursor, each two 16-bit (small) or 32-bit coordinates, into
 // points. False (points then empty or partial) when the record does not hold them or
 // they are more than CMetafileDevice::kMaxRecordPoints: checked before anything is

@@ -349,14 +349,8 @@ void CWmfPlayer::Record(std::uint16_t function, CByteCursor& r, std::size_t word
         const double width = r.S16();
         r.S16(); // the height of the width point is unused
         const std::uint32_t c = r.U32();
-        if (!r.Ok())
-            break;
-        MfObject object;
-        object.kind = MfObject::kPen;
-        object.pen.style = (style & 0x0F) <= kPenInsideFrame ? (style & 0x0F) : kPenSolid;
-        object.pen.width = width < 0 ? -width : width;
-        object.pen.colour = MetafileColour(c);
-        CreateObject(object);
+        if (r.Ok())
+            CreateObject(MetafilePen(style, width, c));
         break;
     }
     case kCreateBrushIndirect: {
@@ -364,15 +358,8 @@ void CWmfPlayer::Record(std::uint16_t function, CByteCursor& r, std::size_t word
         const std::uint32_t c = r.U32();
         const std::uint16_t hatch = r.U16();
         MfObject object;
-        object.kind = MfObject::kBrush;
-        if (r.Ok()) {
-            object.brush.style = style == kBrushNull      ? kBrushNull
-                                 : style == kBrushHatched ? kBrushHatched
-                                                          : kBrushSolid;
-            object.brush.colour = MetafileColour(c);
-            object.brush.hatch = hatch <= 5 ? hatch : 0;
-        }
-        CreateObject(object);
+        object.kind = MfObject::kBrush; // a short record still takes its slot
+        CreateObject(r.Ok() ? MetafileBrush(style, c, hatch) : object);
         break;
     }
     case kDibCreatePatternBrush: {
