@@ -433,11 +433,8 @@ void CEmfPlayer::StretchDiBits(std::uint32_t type, CByteCursor& r)
     if (!r.Ok() || !ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, &topDown) ||
         !device_.SpendPicture(pixels))
         return;
-    // The source rectangle of a bottom-up picture is measured from its bottom-left
-    // corner; the subtraction is done in 64 bits, the result clamped back into an int.
-    const std::int64_t sy = topDown ? ySrc : std::int64_t{pixels.Height()} - ySrc - cySrc;
-    const auto syClamped = static_cast<int>(std::clamp<std::int64_t>(sy, INT32_MIN / 2, INT32_MAX / 2));
-    device_.Picture(pixels, xSrc, syClamped, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
+    device_.Picture(pixels, xSrc, SourceTop(pixels, topDown, ySrc, cySrc), cxSrc, cySrc, {xDest, yDest},
+                    {cxDest, cyDest}, rop);
 }
 
 void CEmfPlayer::ExtSelectClipRgn(CByteCursor& r)

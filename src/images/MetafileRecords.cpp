@@ -1,6 +1,7 @@
 #include "images/MetafileRecords.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "images/MetafileCharsets.h"
 
@@ -24,6 +25,12 @@ MfObject MetafileBrush(std::uint32_t style, std::uint32_t colorRef, std::uint32_
     object.brush.colour = MetafileColour(colorRef);
     object.brush.hatch = hatch <= 5 ? int(hatch) : 0;
     return object;
+}
+
+int SourceTop(const PixelBlock& pixels, bool topDown, std::int64_t ySrc, std::int64_t height)
+{
+    const std::int64_t top = topDown ? ySrc : std::int64_t{pixels.Height()} - ySrc - height;
+    return static_cast<int>(std::clamp<std::int64_t>(top, INT32_MIN / 2, INT32_MAX / 2));
 }
 
 bool ReadMetafilePoints(CByteCursor& r, std::size_t count, bool small, std::vector<DPoint>& points)

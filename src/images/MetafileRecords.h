@@ -65,6 +65,11 @@ inline std::uint32_t MetafileColour(std::uint32_t colorRef)
 MfObject MetafilePen(std::uint32_t style, double width, std::uint32_t colorRef);
 MfObject MetafileBrush(std::uint32_t style, std::uint32_t colorRef, std::uint32_t hatch);
 
+// The top row, in the picture's rows from the top, of a source rectangle a record gives
+// for a bitmap: a bottom-up bitmap's is measured from its bottom-left corner. Worked
+// out in 64 bits and clamped back into an int.
+int SourceTop(const PixelBlock& pixels, bool topDown, std::int64_t ySrc, std::int64_t height);
+
 // count points at the cursor, each two 16-bit (small) or 32-bit coordinates, into
 // points. False (points then empty or partial) when the record does not hold them or
 // they are more than CMetafileDevice::kMaxRecordPoints: checked before anything is

@@ -470,9 +470,7 @@ void CWmfPlayer::Bitmap(std::uint16_t function, CByteCursor& r, std::size_t word
         if (!r.Ok() || !CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), usage, pixels, &topDown) ||
             !device_.SpendPicture(pixels))
             return;
-        // The source rectangle of a bottom-up picture is measured from its bottom-left
-        // corner.
-        const int sy = topDown ? ySrc : pixels.Height() - ySrc - srcHeight;
+        const int sy = SourceTop(pixels, topDown, ySrc, srcHeight);
         device_.Picture(pixels, xSrc, sy, srcWidth, srcHeight, {xDest, yDest}, {destWidth, destHeight}, rop);
         return;
     }
