@@ -14,33 +14,6 @@
 
 namespace {
 
-// The image type code a file name's extension suggests; 0 lets every decoder try.
-int TypeFromExtension(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return kImageAny;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    struct Pair {
-        const char* ext;
-        int type;
-    };
-    static const Pair kTypes[] = {
-        {"bmp", kImageBmp},   {"dib", kImageBmp},  {"gif", kImageGif}, {"jpg", kImageJpeg},
-        {"jpeg", kImageJpeg}, {"jpe", kImageJpeg}, {"png", kImagePng}, {"ico", kImageIco},
-        {"cur", kImageIco},   {"tga", kImageTga},  {"pcx", kImagePcx}, {"wbmp", kImageWbmp},
-        {"wmf", kImageWmf},   {"emf", kImageWmf},
-    };
-    for (const Pair& p : kTypes)
-        if (ext == p.ext)
-            return p.type;
-    return kImageAny;
-}
-
 // One row of the picture as RGB triples; rows counted from the top.
 void RgbRow(const PixelBlock& pixels, std::int32_t fromTop, std::vector<std::uint8_t>& out)
 {
@@ -101,7 +74,7 @@ int RunInfoCommand(const std::vector<std::string>& args)
     for (const std::string& file : files) {
         CRasterImage image;
         // A tab separates the fields, so that scripts can take them apart.
-        if (!image.Load(file, TypeFromExtension(file))) {
+        if (!image.Load(file, TypeFromFileName(file))) {
             std::printf("%s\terror\t%s\n", file.c_str(), image.GetLastError().c_str());
             ++failures;
             continue;
@@ -126,7 +99,7 @@ int RunDecodeCommand(const std::vector<std::string>& args)
     const std::string& file = args[0];
     const std::string& outPath = args[1];
     CRasterImage image;
-    if (!image.Load(file, TypeFromExtension(file))) {
+    if (!image.Load(file, TypeFromFileName(file))) {
         std::fprintf(stderr, "sleevit-cli: %s: %s\n", file.c_str(), image.GetLastError().c_str());
         return 1;
     }

@@ -7,10 +7,8 @@
 #include "images/ByteStream.h"
 #include "images/ImageDecoder.h"
 
-// Windows and OS/2 bitmaps: core, info (V1..V5) and simple OS/2 v2 headers; 1, 2, 4, 8,
-// 16, 24 and 32 bits per pixel; RLE4, RLE8 and the OS/2 RLE24; bit-field masks.
-// Paletted files (1, 2, 4, 8 bits) stay paletted (2 bits become 4); the others become
-// 24 bits. Rules for damaged files:
+// Bitmap files: the file header, then a bitmap that CDibReader reads (the headers,
+// depths and codings it knows). Rules for damaged files:
 //  - uncompressed rows must all be there, except that the last row may lack its padding;
 //    otherwise the decode fails with "Truncated BMP";
 //  - RLE data may stop early: what it set is kept, the rest stays at palette index 0

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "images/DibReader.h"
-#include "images/MetafileCharsets.h"
+#include "images/MetafileRecords.h"
 
 namespace {
 
@@ -88,40 +88,21 @@ constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::uint32_t kTextNoRectangle = 0x0100;
 constexpr std::uint32_t kTextSmallChars = 0x0200;
 constexpr std::uint32_t kTextAdvancesBothWays = 0x2000;
-constexpr std::size_t kHeadBytes = 8;
 constexpr std::size_t kMinHeaderRecord = 88;
 
-// Calls visit(type, record) for every record before the end record, the reader
-// spanning the whole record with its head already read; visit returns false to stop
-// early. False when the records are malformed.
-template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t size, Visit&& visit)
-{
-    std::size_t pos = 0;
-    // Every record moves pos on by at least 8 bytes, so the loop ends with the data.
-    while (true) {
-        if (size - pos < kHeadBytes)
-            return false; // the data ends before the end record
-        CRecordReader head(data + pos, kHeadBytes);
-        const std::uint32_t type = head.U32();
-        const std::uint32_t bytes = head.U32();
-        if (bytes < kHeadBytes || bytes > size - pos)
-            return false;
-        if (type == kEof)
-            return true;
-        CRecordReader record(data + pos, bytes);
-        record.Skip(kHeadBytes);
-        if (!visit(type, record))
-            return true;
-        pos += bytes;
+// A record's head: its type and its size in bytes (head included).
+struct EmfFraming {
+    using Kind = std::uint32_t;
+    static constexpr std::size_t kHeadBytes = 8;
+    static constexpr Kind kEnd = kEof;
+    static std::uint64_t Head(CByteCursor& head, Kind& type)
+    {
+        type = head.U32();
+        return head.U32();
     }
-}
+};
 
-std::uint32_t Colour(std::uint32_t colorRef)
-{
-    return colorRef & 0xFFFFFF;
-}
-
-DPoint ReadPointL(CRecordReader& r)
+DPoint ReadPointL(CByteCursor& r)
 {
     const double x = r.S32();
     const double y = r.S32();
@@ -132,14 +113,14 @@ struct RectL {
     DPoint a, b;
 };
 
-RectL ReadRectL(CRecordReader& r)
+RectL ReadRectL(CByteCursor& r)
 {
     const DPoint a = ReadPointL(r);
     const DPoint b = ReadPointL(r);
     return {a, b};
 }
 
-MfXform ReadXform(CRecordReader& r)
+MfXform ReadXform(CByteCursor& r)
 {
     MfXform x;
     x.a = r.F32();
@@ -215,7 +196,7 @@ std::optional<MfObject> StockObject(std::uint32_t index)
 
 bool CEmfPlayer::HasSignature(const std::uint8_t* data, std::size_t size)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     const std::uint32_t type = r.U32();
     r.Skip(36);
     const std::uint32_t signature = r.U32();
@@ -224,7 +205,7 @@ bool CEmfPlayer::HasSignature(const std::uint8_t* data, std::size_t size)
 
 bool CEmfPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header& header)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     const std::uint32_t type = r.U32();
     header.size = r.U32();
     for (auto& v : header.bounds)
@@ -250,21 +231,13 @@ bool CEmfPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header& 
 
 bool CEmfPlayer::Check(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [](std::uint32_t, CRecordReader&) { return true; });
+    return ForEachMetafileRecord<EmfFraming>(records, size, [](std::uint32_t, CByteCursor&) { return true; });
 }
 
 bool CEmfPlayer::Play(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [&](std::uint32_t type, CRecordReader& r) {
-        Record(type, r);
-        return !device_.Canvas().Exhausted();
-    });
-}
-
-bool CEmfPlayer::Spend(const PixelBlock& pixels)
-{
-    // Reading a picture costs its pixels; both sides are at most 32768.
-    return device_.Canvas().Spend(std::uint64_t(pixels.Width()) * std::uint64_t(pixels.Height()));
+    return PlayMetafileRecords<EmfFraming>(records, size, device_,
+                                           [&](std::uint32_t type, CByteCursor& r) { Record(type, r); });
 }
 
 void CEmfPlayer::SelectObject(std::uint32_t index)
@@ -278,43 +251,17 @@ void CEmfPlayer::SelectObject(std::uint32_t index)
     } else {
         object = objects_.Get(index);
     }
-    if (object == nullptr)
-        return;
-    if (object->kind == MfObject::kPen)
-        device_.SelectPen(object->pen);
-    else if (object->kind == MfObject::kBrush)
-        device_.SelectBrush(object->brush);
-    else if (object->kind == MfObject::kFont)
-        device_.SelectFont(object->font);
+    if (object != nullptr)
+        device_.Select(*object);
 }
 
-void CEmfPlayer::ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& points)
-{
-    points.clear();
-    const std::uint32_t count = r.U32();
-    const std::size_t each = small ? 4 : 8;
-    // The count is checked against the record before anything is reserved.
-    if (!r.Ok() || count > r.Remaining() / each || count > CMetafileDevice::kMaxRecordPoints)
-        return;
-    points.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (small) {
-            const double x = r.S16();
-            const double y = r.S16();
-            points.push_back({x, y});
-        } else {
-            points.push_back(ReadPointL(r));
-        }
-    }
-}
-
-void CEmfPlayer::Poly(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::Poly(std::uint32_t type, CByteCursor& r)
 {
     const bool small = type >= kPolyBezier16;
     r.Skip(16); // bounds
+    const std::uint32_t count = r.U32();
     std::vector<DPoint> points;
-    ReadPoints(r, small, points);
-    if (!r.Ok() || points.empty())
+    if (!r.Ok() || !ReadMetafilePoints(r, count, small, points) || points.empty())
         return;
     switch (small ? type - kPolyBezier16 + kPolyBezier : type) {
     case kPolyBezier:
@@ -335,7 +282,7 @@ void CEmfPlayer::Poly(std::uint32_t type, CRecordReader& r)
     }
 }
 
-void CEmfPlayer::PolyPoly(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::PolyPoly(std::uint32_t type, CByteCursor& r)
 {
     const bool small = type == kPolyPolyline16 || type == kPolyPolygon16;
     r.Skip(16); // bounds
@@ -355,27 +302,16 @@ void CEmfPlayer::PolyPoly(std::uint32_t type, CRecordReader& r)
     if (sum != total || total > r.Remaining() / each || total > CMetafileDevice::kMaxRecordPoints)
         return;
     std::vector<std::vector<DPoint>> polys(shapes);
-    for (std::size_t i = 0; i < shapes; ++i) {
-        polys[i].reserve(counts[i]);
-        for (std::uint32_t k = 0; k < counts[i]; ++k) {
-            if (small) {
-                const double x = r.S16();
-                const double y = r.S16();
-                polys[i].push_back({x, y});
-            } else {
-                polys[i].push_back(ReadPointL(r));
-            }
-        }
-    }
-    if (!r.Ok())
-        return;
+    for (std::size_t i = 0; i < shapes; ++i)
+        if (!ReadMetafilePoints(r, counts[i], small, polys[i]))
+            return;
     if (type == kPolyPolygon || type == kPolyPolygon16)
         device_.PolyPolygon(polys);
     else
         device_.PolyPolyline(polys);
 }
 
-void CEmfPlayer::ExtCreatePen(CRecordReader& r)
+void CEmfPlayer::ExtCreatePen(CByteCursor& r)
 {
     const std::uint32_t index = r.U32();
     r.Skip(16); // the pattern picture, unused
@@ -397,11 +333,11 @@ void CEmfPlayer::ExtCreatePen(CRecordReader& r)
         object.pen.style = kPenNull;
     object.pen.cosmetic = (style & 0x000F0000) == 0;
     object.pen.width = width;
-    object.pen.colour = Colour(colour);
+    object.pen.colour = MetafileColour(colour);
     objects_.Put(index, object);
 }
 
-void CEmfPlayer::PatternBrush(CRecordReader& r)
+void CEmfPlayer::PatternBrush(CByteCursor& r)
 {
     const std::uint32_t index = r.U32();
     const std::uint32_t usage = r.U32();
@@ -416,12 +352,13 @@ void CEmfPlayer::PatternBrush(CRecordReader& r)
     object.brush.style = kBrushPattern;
     object.brush.colour = 0x808080;
     PixelBlock pattern;
-    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pattern, nullptr) && Spend(pattern))
+    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pattern, nullptr) &&
+        device_.SpendPicture(pattern))
         object.brush.colour = CDibReader::AverageColour(pattern);
     objects_.Put(index, object);
 }
 
-bool CEmfPlayer::ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+bool CEmfPlayer::ReadPicture(const CByteCursor& r, std::uint32_t offBmi, std::uint32_t cbBmi,
                              std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
                              PixelBlock& pixels, bool* topDown)
 {
@@ -434,7 +371,7 @@ bool CEmfPlayer::ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::
                             pixels, topDown);
 }
 
-void CEmfPlayer::BitBlt(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::BitBlt(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16); // bounds
     const double xDest = r.S32();
@@ -464,11 +401,12 @@ void CEmfPlayer::BitBlt(std::uint32_t type, CRecordReader& r)
         return;
     }
     PixelBlock pixels;
-    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, nullptr) && Spend(pixels))
+    if (ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, nullptr) &&
+        device_.SpendPicture(pixels))
         device_.Picture(pixels, xSrc, ySrc, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
 }
 
-void CEmfPlayer::StretchDiBits(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::StretchDiBits(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16); // bounds
     const double xDest = r.S32();
@@ -492,16 +430,14 @@ void CEmfPlayer::StretchDiBits(std::uint32_t type, CRecordReader& r)
     }
     PixelBlock pixels;
     bool topDown = false;
-    if (!r.Ok() || !ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, &topDown) || !Spend(pixels))
+    if (!r.Ok() || !ReadPicture(r, offBmi, cbBmi, offBits, cbBits, usage, pixels, &topDown) ||
+        !device_.SpendPicture(pixels))
         return;
-    // The source rectangle of a bottom-up picture is measured from its bottom-left
-    // corner; the subtraction is done in 64 bits, the result clamped back into an int.
-    const std::int64_t sy = topDown ? ySrc : std::int64_t{pixels.Height()} - ySrc - cySrc;
-    const auto syClamped = static_cast<int>(std::clamp<std::int64_t>(sy, INT32_MIN / 2, INT32_MAX / 2));
-    device_.Picture(pixels, xSrc, syClamped, cxSrc, cySrc, {xDest, yDest}, {cxDest, cyDest}, rop);
+    device_.Picture(pixels, xSrc, SourceTop(pixels, topDown, ySrc, cySrc), cxSrc, cySrc, {xDest, yDest},
+                    {cxDest, cyDest}, rop);
 }
 
-void CEmfPlayer::ExtSelectClipRgn(CRecordReader& r)
+void CEmfPlayer::ExtSelectClipRgn(CByteCursor& r)
 {
     const std::uint32_t dataSize = r.U32();
     const std::uint32_t mode = r.U32();
@@ -519,31 +455,16 @@ void CEmfPlayer::ExtSelectClipRgn(CRecordReader& r)
         device_.SetDeviceClip(std::make_pair(bound.a, bound.b));
 }
 
-void CEmfPlayer::CreateFont(CRecordReader& r)
+void CEmfPlayer::CreateFont(CByteCursor& r)
 {
     const std::uint32_t index = r.U32();
     MfObject object;
     object.kind = MfObject::kFont;
-    MfFont& font = object.font;
-    font.height = r.S32();
-    font.width = r.S32();
-    font.escapement = r.S32();
-    r.S32(); // orientation of each character: drawn along the baseline
-    font.weight = r.S32();
-    font.italic = r.U8() != 0;
-    font.underline = r.U8() != 0;
-    font.strikeOut = r.U8() != 0;
-    font.charset = r.U8();
-    r.Skip(4); // precision, quality, pitch and family
-    // The face name: 32 UTF-16 units; the fuller description that may follow is
-    // not needed.
-    const std::size_t units = std::min<std::size_t>(r.Remaining() / 2, 32);
-    font.face = FaceNameToUtf8(DecodeMetafileUtf16(r.Data() + r.Tell(), units));
-    if (r.Ok())
+    if (ReadMetafileFont(r, true, object.font))
         objects_.Put(index, object);
 }
 
-bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wide, MfText& text) const
+bool CEmfPlayer::ReadText(const CByteCursor& record, CByteCursor& r, bool wide, MfText& text) const
 {
     const DPoint reference = ReadPointL(r);
     const std::uint32_t count = r.U32();
@@ -557,6 +478,7 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
     // size - offset avoids any overflow.
     if (!r.Ok() || offString > size || count > (size - offString) / each)
         return false;
+    // Advances beyond the characters kept are not read.
     const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
     const std::uint8_t* bytes = record.Data() + offString;
     text.reference = reference;
@@ -566,7 +488,7 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
     // Advances along the baseline, each followed by one across it when asked for.
     const std::size_t per = (options & kTextAdvancesBothWays) != 0 ? 8 : 4;
     if (offDx != 0 && offDx <= size && count <= (size - offDx) / per) {
-        CRecordReader dx(record.Data() + offDx, size - offDx);
+        CByteCursor dx(record.Data() + offDx, size - offDx);
         text.advances.reserve(chars);
         for (std::size_t i = 0; i < chars; ++i) {
             text.advances.push_back(dx.S32());
@@ -575,12 +497,11 @@ bool CEmfPlayer::ReadText(const CRecordReader& record, CRecordReader& r, bool wi
         }
     }
     // An advance a byte or 16-bit unit, which characters of two add up.
-    text.chars = wide ? DecodeMetafileUtf16(bytes, chars, &text.advances)
-                      : DecodeMetafileBytes(bytes, chars, device_.State().font.charset, &text.advances);
+    text.chars = ReadMetafileChars(bytes, count, wide, device_.State().font.charset, &text.advances);
     return true;
 }
 
-void CEmfPlayer::ExtTextOut(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::ExtTextOut(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
     MfText text;
@@ -588,7 +509,7 @@ void CEmfPlayer::ExtTextOut(std::uint32_t type, CRecordReader& r)
         device_.Text(text);
 }
 
-void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::PolyTextOut(std::uint32_t type, CByteCursor& r)
 {
     r.Skip(16 + 4 + 8); // bounds, graphics mode, scales
     const std::uint32_t strings = r.U32();
@@ -596,7 +517,7 @@ void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
     if (!r.Ok() || strings > r.Remaining() / kTextBytes)
         return;
     for (std::uint32_t i = 0; i < strings && !device_.Canvas().Exhausted(); ++i) {
-        CRecordReader one = r; // offsets count from the record's start
+        CByteCursor one = r; // offsets count from the record's start
         one.Skip(i * kTextBytes);
         MfText text;
         if (ReadText(r, one, type == kPolyTextOutW, text))
@@ -604,7 +525,7 @@ void CEmfPlayer::PolyTextOut(std::uint32_t type, CRecordReader& r)
     }
 }
 
-void CEmfPlayer::SmallTextOut(CRecordReader& r)
+void CEmfPlayer::SmallTextOut(CByteCursor& r)
 {
     const DPoint reference = ReadPointL(r);
     const std::uint32_t count = r.U32();
@@ -621,14 +542,11 @@ void CEmfPlayer::SmallTextOut(CRecordReader& r)
     const bool narrow = (options & kTextSmallChars) != 0;
     if (!r.Ok() || count > r.Remaining() / (narrow ? 1 : 2))
         return;
-    const std::size_t chars = std::min<std::size_t>(count, CMetafileDevice::kMaxTextChars);
-    const std::uint8_t* bytes = r.Data() + r.Tell();
-    text.chars = narrow ? DecodeMetafileBytes(bytes, chars, device_.State().font.charset)
-                        : DecodeMetafileUtf16(bytes, chars);
+    text.chars = ReadMetafileChars(r.Data() + r.Tell(), count, !narrow, device_.State().font.charset);
     device_.Text(text);
 }
 
-void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
+void CEmfPlayer::Record(std::uint32_t type, CByteCursor& r)
 {
     switch (type) {
     case kPolyBezier:
@@ -690,7 +608,7 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
         const DPoint p = ReadPointL(r);
         const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.SetPixel(p, Colour(c));
+            device_.SetPixel(p, MetafileColour(c));
         break;
     }
     case kSetMapMode:
@@ -708,7 +626,7 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
         else if (type == kSetPolyFillMode)
             device_.State().winding = v == 2;
         else if (type == kSetBkColor)
-            device_.State().bkColour = Colour(v);
+            device_.State().bkColour = MetafileColour(v);
         else
             device_.State().clockwise = v == 2;
         break;
@@ -759,15 +677,9 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
         const std::int32_t width = r.S32();
         r.S32(); // unused
         const std::uint32_t colour = r.U32();
-        if (!r.Ok())
-            break;
-        MfObject object;
-        object.kind = MfObject::kPen;
-        object.pen.style = (style & 0x0F) <= kPenInsideFrame ? int(style & 0x0F) : kPenSolid;
         // A 32-bit width's magnitude fits a double exactly.
-        object.pen.width = width < 0 ? -double(width) : double(width);
-        object.pen.colour = Colour(colour);
-        objects_.Put(index, object);
+        if (r.Ok())
+            objects_.Put(index, MetafilePen(style, width, colour));
         break;
     }
     case kExtCreatePen:
@@ -778,16 +690,8 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
         const std::uint32_t style = r.U32();
         const std::uint32_t colour = r.U32();
         const std::uint32_t hatch = r.U32();
-        if (!r.Ok())
-            break;
-        MfObject object;
-        object.kind = MfObject::kBrush;
-        object.brush.style = style == kBrushNull      ? kBrushNull
-                             : style == kBrushHatched ? kBrushHatched
-                                                      : kBrushSolid;
-        object.brush.colour = Colour(colour);
-        object.brush.hatch = hatch <= 5 ? int(hatch) : 0;
-        objects_.Put(index, object);
+        if (r.Ok())
+            objects_.Put(index, MetafileBrush(style, colour, hatch));
         break;
     }
     case kCreateMonoBrush:
@@ -885,7 +789,7 @@ void CEmfPlayer::Record(std::uint32_t type, CRecordReader& r)
     case kSetTextColor: {
         const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.State().textColour = Colour(c);
+            device_.State().textColour = MetafileColour(c);
         break;
     }
     case kSetTextAlign: {

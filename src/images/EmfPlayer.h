@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "images/ByteCursor.h"
 #include "images/MetafileDevice.h"
-#include "images/RecordReader.h"
 
 // Plays the records of an enhanced (32-bit) metafile onto a playing context.
 //
@@ -44,26 +44,24 @@ public:
     static bool Check(const std::uint8_t* records, std::size_t size);
 
 private:
-    void Record(std::uint32_t type, CRecordReader& r);
+    void Record(std::uint32_t type, CByteCursor& r);
     void SelectObject(std::uint32_t index);
-    bool Spend(const PixelBlock& pixels);
-    void ReadPoints(CRecordReader& r, bool small, std::vector<DPoint>& points);
-    void Poly(std::uint32_t type, CRecordReader& r);
-    void PolyPoly(std::uint32_t type, CRecordReader& r);
-    void ExtCreatePen(CRecordReader& r);
-    void PatternBrush(CRecordReader& r);
-    void BitBlt(std::uint32_t type, CRecordReader& r);
-    void StretchDiBits(std::uint32_t type, CRecordReader& r);
-    void ExtSelectClipRgn(CRecordReader& r);
-    void CreateFont(CRecordReader& r);
+    void Poly(std::uint32_t type, CByteCursor& r);
+    void PolyPoly(std::uint32_t type, CByteCursor& r);
+    void ExtCreatePen(CByteCursor& r);
+    void PatternBrush(CByteCursor& r);
+    void BitBlt(std::uint32_t type, CByteCursor& r);
+    void StretchDiBits(std::uint32_t type, CByteCursor& r);
+    void ExtSelectClipRgn(CByteCursor& r);
+    void CreateFont(CByteCursor& r);
     // Reads a text (reference point, characters, options, rectangle, advances) at r's
     // position; offsets count from the start of record. False when it does not fit.
-    bool ReadText(const CRecordReader& record, CRecordReader& r, bool wide, MfText& text) const;
-    void ExtTextOut(std::uint32_t type, CRecordReader& r);
-    void PolyTextOut(std::uint32_t type, CRecordReader& r);
-    void SmallTextOut(CRecordReader& r);
+    bool ReadText(const CByteCursor& record, CByteCursor& r, bool wide, MfText& text) const;
+    void ExtTextOut(std::uint32_t type, CByteCursor& r);
+    void PolyTextOut(std::uint32_t type, CByteCursor& r);
+    void SmallTextOut(CByteCursor& r);
     // The picture at the given offsets of the record; false when they do not fit it.
-    static bool ReadPicture(const CRecordReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+    static bool ReadPicture(const CByteCursor& r, std::uint32_t offBmi, std::uint32_t cbBmi,
                             std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
                             PixelBlock& pixels, bool* topDown);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "images/BufferedReader.h"
+#include "images/ByteCursor.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ bool Fail(std::string& error, const char* text)
 {
     error = text;
     return false;
-}
-
-unsigned Le16(const std::uint8_t* p)
-{
-    return p[0] | (unsigned{p[1]} << 8);
 }
 
 // A colour table of 2 to 256 entries, stored as red, green, blue triples.
@@ -263,8 +259,9 @@ bool CGifDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     if (got < sizeof screen)
         return Fail(error, "Truncated GIF");
 
-    unsigned screenWidth = Le16(screen + 6);
-    unsigned screenHeight = Le16(screen + 8);
+    CByteCursor sizes(screen + 6, 4);
+    unsigned screenWidth = sizes.U16();
+    unsigned screenHeight = sizes.U16();
     const std::uint8_t screenFlags = screen[10];
     const std::uint8_t background = screen[11];
 
@@ -314,10 +311,11 @@ bool CGifDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     std::uint8_t desc[9];
     if (!r.ReadExact(desc, sizeof desc))
         return Fail(error, "Truncated GIF");
-    unsigned left = Le16(desc);
-    unsigned top = Le16(desc + 2);
-    const unsigned frameWidth = Le16(desc + 4);
-    const unsigned frameHeight = Le16(desc + 6);
+    CByteCursor place(desc, 8);
+    unsigned left = place.U16();
+    unsigned top = place.U16();
+    const unsigned frameWidth = place.U16();
+    const unsigned frameHeight = place.U16();
     const std::uint8_t frameFlags = desc[8];
     if (frameWidth == 0 || frameHeight == 0)
         return Fail(error, "Bad GIF frame");

@@ -5,23 +5,13 @@
 #include <vector>
 
 #include "images/BmpDecoder.h"
+#include "images/ByteCursor.h"
 #include "images/PngDecoder.h"
 
 namespace {
 
 constexpr char kNotIco[] = "Not an ICO";
 constexpr char kTruncated[] = "Truncated ICO";
-
-std::uint16_t Le16(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Le32(const std::uint8_t* p)
-{
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
-}
 
 std::uint32_t Be32(const std::uint8_t* p)
 {
@@ -95,10 +85,12 @@ void Inspect(CByteStream& in, Entry& e, int directoryDepth)
         }
         return;
     }
-    if (got >= 16 && Le32(head) >= 40)
-        e.depth = Le16(head + 14);
-    else if (got >= 12 && Le32(head) == 12)
-        e.depth = Le16(head + 10);
+    CByteCursor info(head, got);
+    const std::uint32_t headerSize = info.U32();
+    if (got >= 16 && headerSize >= 40)
+        e.depth = info.Seek(14) ? info.U16() : directoryDepth;
+    else if (got >= 12 && headerSize == 12)
+        e.depth = info.Seek(10) ? info.U16() : directoryDepth;
     else
         e.depth = directoryDepth;
 }
@@ -181,9 +173,11 @@ bool CIcoDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         error = kNotIco;
         return false;
     }
-    const std::uint16_t type = Le16(head + 2);
-    const std::uint16_t count = Le16(head + 4);
-    if (Le16(head) != 0 || (type != 1 && type != 2) || count == 0) {
+    CByteCursor fields(head, sizeof head);
+    const std::uint16_t reserved = fields.U16();
+    const std::uint16_t type = fields.U16();
+    const std::uint16_t count = fields.U16();
+    if (reserved != 0 || (type != 1 && type != 2) || count == 0) {
         error = kNotIco;
         return false;
     }
@@ -200,12 +194,15 @@ bool CIcoDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         Entry e;
         e.width = d[0] == 0 ? 256 : d[0];
         e.height = d[1] == 0 ? 256 : d[1];
+        CByteCursor rest(d + 6, 10);
+        const std::uint16_t depth = rest.U16();
+        const std::uint32_t size = rest.U32();
         // base <= end and the offset is below 2^32, so the sum cannot wrap.
-        e.offset = base + Le32(d + 12);
+        e.offset = base + rest.U32();
         if (e.offset >= end)
             continue; // nothing of this entry is in the file
-        e.size = std::min<std::uint64_t>(Le32(d + 8), end - e.offset);
-        Inspect(in, e, type == 1 ? Le16(d + 6) : 0);
+        e.size = std::min<std::uint64_t>(size, end - e.offset);
+        Inspect(in, e, type == 1 ? depth : 0);
         entries.push_back(e);
     }
     if (entries.empty()) {

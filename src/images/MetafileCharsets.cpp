@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include "images/ByteCursor.h"
+
 namespace {
 
 // Unicode code points of the 8-bit character sets text in metafiles uses. The lower
@@ -166,8 +168,7 @@ char32_t Convert(iconv_t cd, const std::uint8_t* bytes, std::size_t n)
         iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
         outLeft != sizeof out - 4)
         return 0xFFFD;
-    const auto* u = reinterpret_cast<const unsigned char*>(out);
-    return char32_t{u[0]} | (char32_t{u[1]} << 8) | (char32_t{u[2]} << 16) | (char32_t{u[3]} << 24);
+    return CByteCursor(reinterpret_cast<const std::uint8_t*>(out), 4).U32();
 }
 
 std::u32string DecodeSystemCodePage(const SystemCodePage& page, const std::uint8_t* bytes, std::size_t count,
@@ -225,11 +226,12 @@ std::u32string DecodeMetafileUtf16(const std::uint8_t* bytes, std::size_t units,
     const bool perUnit = advances != nullptr && advances->size() == units;
     std::size_t kept = 0; // advances merged in place: entry kept takes the character's
     for (std::size_t i = 0; i < units; ++i) {
-        const char32_t u = bytes[2 * i] | (char32_t{bytes[2 * i + 1]} << 8);
+        CByteCursor at(bytes + 2 * i, 2 * (units - i));
+        const char32_t u = at.U16();
         if (perUnit)
             (*advances)[kept++] = (*advances)[i];
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < units) {
-            const char32_t low = bytes[2 * i + 2] | (char32_t{bytes[2 * i + 3]} << 8);
+            const char32_t low = at.U16();
             if (low >= 0xDC00 && low < 0xE000) {
                 text.push_back(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 ++i;

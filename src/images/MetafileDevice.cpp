@@ -723,3 +723,13 @@ void CMetafileDevice::Text(const MfText& text)
         state_.position.y += logical * logicalDir.y;
     }
 }
+
+void CMetafileDevice::Select(const MfObject& object)
+{
+    if (object.kind == MfObject::kPen)
+        SelectPen(object.pen);
+    else if (object.kind == MfObject::kBrush)
+        SelectBrush(object.brush);
+    else if (object.kind == MfObject::kFont)
+        SelectFont(object.font);
+}

@@ -133,6 +133,15 @@ public:
     // Characters a text record draws at most; the rest of a longer one is dropped.
     static constexpr std::size_t kMaxTextChars = std::size_t{1} << 14;
     void SelectFont(const MfFont& font) { state_.font = font; }
+    // Makes a pen, brush or font the current one; other objects change nothing.
+    void Select(const MfObject& object);
+    // Charges reading a picture, a unit a pixel, to the canvas's work budget; false
+    // once the budget is spent.
+    bool SpendPicture(const PixelBlock& pixels)
+    {
+        // Both sides are at most 32768.
+        return canvas_.Spend(std::uint64_t(pixels.Width()) * std::uint64_t(pixels.Height()));
+    }
     void Polygon(const std::vector<DPoint>& points);
     void Polyline(const std::vector<DPoint>& points);
     // Continues from the current position to each point, which becomes the new one.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "images/BufferedReader.h"
+#include "images/ByteCursor.h"
 
 namespace {
 
@@ -17,11 +18,6 @@ bool Fail(std::string& error, const char* text)
 {
     error = text;
     return false;
-}
-
-unsigned Le16(const std::uint8_t* p)
-{
-    return p[0] | (unsigned{p[1]} << 8);
 }
 
 // The run-length data of the scan lines. A run may go on into the next line (some
@@ -73,10 +69,11 @@ bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         return Fail(error, kCantRead);
     const unsigned version = h[1];
     const unsigned bits = h[3];
-    const unsigned xMin = Le16(h + 4), yMin = Le16(h + 6), xMax = Le16(h + 8), yMax = Le16(h + 10);
-    const unsigned xDpi = Le16(h + 12), yDpi = Le16(h + 14);
+    CByteCursor fields(h + 4, 12);
+    const unsigned xMin = fields.U16(), yMin = fields.U16(), xMax = fields.U16(), yMax = fields.U16();
+    const unsigned xDpi = fields.U16(), yDpi = fields.U16();
     const unsigned planes = h[65];
-    const unsigned bytesPerLine = Le16(h + 66);
+    const unsigned bytesPerLine = CByteCursor(h + 66, 2).U16();
     if (version > 5 || version == 1)
         return Fail(error, "Unknown PCX version");
     if ((bits != 1 && bits != 2 && bits != 4 && bits != 8) || planes == 0)

@@ -292,7 +292,7 @@ const PixelBlock& CRasterImage::ScreenPixels(int cx, int cy, int& sx, int& sy, i
 
 bool CRasterImage::Decode(CByteStream& in, int type)
 {
-    if (type >= kImageBmp && type <= kImageWmf) {
+    if (IsImageType(type)) {
         const DecodeFunction decode = DecoderFor(type);
         if (decode == nullptr) {
             error_ = kUnknownFormat;
@@ -307,7 +307,7 @@ bool CRasterImage::Decode(CByteStream& in, int type)
         Adopt(std::move(decoded), type);
         return true;
     }
-    for (const int candidate : kTrialOrder) {
+    for (const int candidate : TrialOrder()) {
         const DecodeFunction decode = DecoderFor(candidate);
         if (decode == nullptr || !in.Rewind())
             continue;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "images/BufferedReader.h"
+#include "images/ByteCursor.h"
 
 namespace {
 
@@ -41,11 +42,6 @@ bool Fail(std::string& error, const char* text)
 {
     error = text;
     return false;
-}
-
-unsigned Le16(const std::uint8_t* p)
-{
-    return p[0] | (unsigned{p[1]} << 8);
 }
 
 bool IsMapEntrySize(unsigned bits)
@@ -103,7 +99,7 @@ std::uint8_t Expand5(unsigned v)
 void Unpack(const std::uint8_t* src, unsigned bytes, std::uint8_t* bgr, std::uint8_t& alpha)
 {
     if (bytes == 2) {
-        const unsigned v = Le16(src);
+        const unsigned v = CByteCursor(src, 2).U16();
         bgr[0] = Expand5(v & 31);
         bgr[1] = Expand5((v >> 5) & 31);
         bgr[2] = Expand5((v >> 10) & 31);
@@ -181,11 +177,13 @@ bool CTgaDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     h.idLength = raw[0];
     h.mapType = raw[1];
     h.imageType = raw[2];
-    h.mapFirst = Le16(raw + 3);
-    h.mapLength = Le16(raw + 5);
+    CByteCursor mapFields(raw + 3, 4);
+    h.mapFirst = mapFields.U16();
+    h.mapLength = mapFields.U16();
     h.mapBits = raw[7];
-    h.width = Le16(raw + 12);
-    h.height = Le16(raw + 14);
+    CByteCursor size(raw + 12, 4);
+    h.width = size.U16();
+    h.height = size.U16();
     h.depth = raw[16];
     h.descriptor = raw[17];
     if (const char* fault = HeaderFault(h))

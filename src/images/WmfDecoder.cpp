@@ -4,10 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#include "images/ByteCursor.h"
 #include "images/EmfPlayer.h"
 #include "images/MetafileCanvas.h"
 #include "images/MetafileDevice.h"
-#include "images/RecordReader.h"
 #include "images/WmfPlayer.h"
 
 namespace {
@@ -34,13 +34,13 @@ struct WmfHeader {
 
 bool HasPlaceableKey(const std::uint8_t* data, std::size_t size)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     return r.U32() == kPlaceableKey && r.Ok();
 }
 
 bool ReadPlaceable(const std::uint8_t* data, std::size_t size, Placeable& p)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     r.U32(); // key
     r.U16(); // handle
     p.left = r.S16();
@@ -58,7 +58,7 @@ bool ReadPlaceable(const std::uint8_t* data, std::size_t size, Placeable& p)
 // 9 words, version 1.0 or 3.0.
 bool ReadWmfHeader(const std::uint8_t* data, std::size_t size, WmfHeader& h)
 {
-    CRecordReader r(data, size);
+    CByteCursor r(data, size);
     const std::uint16_t type = r.U16();
     const std::uint16_t headerWords = r.U16();
     const std::uint16_t version = r.U16();
@@ -108,6 +108,27 @@ bool ToPixels(const CRasterSurface& surface, DecodedImage& out, std::string& err
     out.xDpi = 96;
     out.yDpi = 96;
     return true;
+}
+
+// Plays a picture's records onto a white surface of width x height pixels and turns it
+// into pixels. play(device) returns false when the records are malformed, which fails
+// the decode with the format's message.
+template <class Play>
+bool Render(int width, int height, const MfXform& frame, DPoint pixelsPerMm, const char* corrupt,
+            DecodedImage& out, std::string& error, Play&& play)
+{
+    CRasterSurface surface(width, height, kColourWhite);
+    if (!surface.IsValid()) {
+        error = kNoMemory;
+        return false;
+    }
+    CMetafileCanvas canvas(surface, WorkBudget(width, height));
+    CMetafileDevice device(canvas, frame, pixelsPerMm);
+    if (!play(device)) {
+        error = corrupt;
+        return false;
+    }
+    return ToPixels(surface, out, error);
 }
 
 bool DecodeWmf(const std::vector<std::uint8_t>& data, DecodedImage& out, std::string& error)
@@ -165,28 +186,19 @@ bool DecodeWmf(const std::vector<std::uint8_t>& data, DecodedImage& out, std::st
         error = kCorruptWmf;
         return false;
     }
-    CRasterSurface surface(w, h, kColourWhite);
-    if (!surface.IsValid()) {
-        error = kNoMemory;
-        return false;
-    }
-    CMetafileCanvas canvas(surface, WorkBudget(w, h));
-    CMetafileDevice device(canvas, MfXform{}, {kScreenPixelsPerMm, kScreenPixelsPerMm});
-    // The window the file names is stretched over the whole picture.
-    device.SetMapMode(kMapAnisotropic);
-    device.SetWindowOrg(windowOrg);
-    device.SetWindowExt(windowExt);
-    device.SetViewportOrg({0, 0});
-    device.SetViewportExt({double(w), double(h)});
-    // Every object needs a record that creates it, so the table never needs more
-    // slots than there are records.
-    const auto slots = static_cast<std::uint32_t>(std::min<std::size_t>(header.objects, scan.count));
-    CWmfPlayer player(device, slots);
-    if (!player.Play(records, recordBytes)) {
-        error = kCorruptWmf;
-        return false;
-    }
-    return ToPixels(surface, out, error);
+    const DPoint pixelsPerMm{kScreenPixelsPerMm, kScreenPixelsPerMm};
+    return Render(w, h, MfXform{}, pixelsPerMm, kCorruptWmf, out, error, [&](CMetafileDevice& device) {
+        // The window the file names is stretched over the whole picture.
+        device.SetMapMode(kMapAnisotropic);
+        device.SetWindowOrg(windowOrg);
+        device.SetWindowExt(windowExt);
+        device.SetViewportOrg({0, 0});
+        device.SetViewportExt({double(w), double(h)});
+        // Every object needs a record that creates it, so the table never needs more
+        // slots than there are records.
+        const auto slots = static_cast<std::uint32_t>(std::min<std::size_t>(header.objects, scan.count));
+        return CWmfPlayer(device, slots).Play(records, recordBytes);
+    });
 }
 
 bool DecodeEmf(const std::vector<std::uint8_t>& data, DecodedImage& out, std::string& error)
@@ -230,24 +242,14 @@ bool DecodeEmf(const std::vector<std::uint8_t>& data, DecodedImage& out, std::st
         error = kCorruptEmf;
         return false;
     }
-    CRasterSurface surface(w, h, kColourWhite);
-    if (!surface.IsValid()) {
-        error = kNoMemory;
-        return false;
-    }
     MfXform frame;
     frame.a = w / (right - left);
     frame.d = h / (bottom - top);
     frame.e = -left * frame.a;
     frame.f = -top * frame.d;
-    CMetafileCanvas canvas(surface, WorkBudget(w, h));
-    CMetafileDevice device(canvas, frame, pixelsPerMm);
-    CEmfPlayer player(device, header.handles);
-    if (!player.Play(records, recordBytes)) {
-        error = kCorruptEmf;
-        return false;
-    }
-    return ToPixels(surface, out, error);
+    return Render(w, h, frame, pixelsPerMm, kCorruptEmf, out, error, [&](CMetafileDevice& device) {
+        return CEmfPlayer(device, header.handles).Play(records, recordBytes);
+    });
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "images/DibReader.h"
-#include "images/MetafileCharsets.h"
+#include "images/MetafileRecords.h"
 
 namespace {
 
@@ -60,37 +60,23 @@ enum WmfFunction : std::uint16_t {
     kStretchDib = 0x0F43,
 };
 
-constexpr std::size_t kHeadBytes = 6;
-
-// Calls visit(function, parameters, words) for every record before the end record;
-// visit returns false to stop early. False when the records are malformed.
-template <class Visit> bool ForEachRecord(const std::uint8_t* data, std::size_t size, Visit&& visit)
-{
-    std::size_t pos = 0;
-    // Every record moves pos on by at least 6 bytes, so the loop ends with the data.
-    while (true) {
-        if (size - pos < kHeadBytes)
-            return false; // the data ends before the end record
-        CRecordReader head(data + pos, kHeadBytes);
-        const std::uint32_t words = head.U32();
-        const std::uint16_t function = head.U16();
-        // At least the record's own head; at most what is left (words <= size / 2
-        // keeps words * 2 from overflowing).
-        if (words < 3 || words > (size - pos) / 2)
-            return false;
-        if (function == kEof)
-            return true;
-        const std::size_t bytes = std::size_t{words} * 2;
-        CRecordReader params(data + pos + kHeadBytes, bytes - kHeadBytes);
-        if (!visit(function, params, std::size_t{words}))
-            return true;
-        pos += bytes;
+// A record's head: its size in 16-bit words (head included) and its function.
+struct WmfFraming {
+    using Kind = std::uint16_t;
+    static constexpr std::size_t kHeadBytes = 6;
+    static constexpr Kind kEnd = kEof;
+    static std::uint64_t Head(CByteCursor& head, Kind& function)
+    {
+        const std::uint64_t words = head.U32();
+        function = head.U16();
+        return words * 2;
     }
-}
+};
 
-std::uint32_t Colour(std::uint32_t colorRef)
+// The parameters of a record: what follows its head.
+CByteCursor Parameters(CByteCursor& record)
 {
-    return colorRef & 0xFFFFFF;
+    return record.Sub(record.Remaining());
 }
 
 } // namespace
@@ -99,7 +85,8 @@ bool CWmfPlayer::ScanRecords(const std::uint8_t* records, std::size_t size, Scan
 {
     scan = Scan{};
     bool orgFound = false;
-    return ForEachRecord(records, size, [&](std::uint16_t function, CRecordReader& r, std::size_t) {
+    return ForEachMetafileRecord<WmfFraming>(records, size, [&](std::uint16_t function, CByteCursor& record) {
+        CByteCursor r = Parameters(record);
         ++scan.count;
         if (function == kSetWindowOrg && !orgFound) {
             const double y = r.S16();
@@ -122,32 +109,11 @@ bool CWmfPlayer::ScanRecords(const std::uint8_t* records, std::size_t size, Scan
 
 bool CWmfPlayer::Play(const std::uint8_t* records, std::size_t size)
 {
-    return ForEachRecord(records, size, [&](std::uint16_t function, CRecordReader& r, std::size_t words) {
-        Record(function, r, words);
-        return !device_.Canvas().Exhausted();
-    });
-}
-
-bool CWmfPlayer::ReadPoints(CRecordReader& r, std::size_t count, std::vector<DPoint>& points)
-{
-    // Four bytes a point: the count is checked against the record before anything is
-    // reserved.
-    if (count > r.Remaining() / 4 || count > CMetafileDevice::kMaxRecordPoints)
-        return false;
-    points.clear();
-    points.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double x = r.S16();
-        const double y = r.S16();
-        points.push_back({x, y});
-    }
-    return r.Ok();
-}
-
-bool CWmfPlayer::Spend(const PixelBlock& pixels)
-{
-    // Reading a picture costs its pixels; both sides are at most 32768.
-    return device_.Canvas().Spend(std::uint64_t(pixels.Width()) * std::uint64_t(pixels.Height()));
+    return PlayMetafileRecords<WmfFraming>(records, size, device_,
+                                           [&](std::uint16_t function, CByteCursor& record) {
+                                               CByteCursor r = Parameters(record);
+                                               Record(function, r, record.Size() / 2);
+                                           });
 }
 
 void CWmfPlayer::CreateObject(const MfObject& object)
@@ -158,44 +124,20 @@ void CWmfPlayer::CreateObject(const MfObject& object)
 
 void CWmfPlayer::SelectObject(std::uint32_t index)
 {
-    const MfObject* object = objects_.Get(index);
-    if (object == nullptr)
-        return;
-    if (object->kind == MfObject::kPen)
-        device_.SelectPen(object->pen);
-    else if (object->kind == MfObject::kBrush)
-        device_.SelectBrush(object->brush);
-    else if (object->kind == MfObject::kFont)
-        device_.SelectFont(object->font);
+    if (const MfObject* object = objects_.Get(index))
+        device_.Select(*object);
 }
 
-void CWmfPlayer::CreateFont(CRecordReader& r)
+void CWmfPlayer::CreateFont(CByteCursor& r)
 {
     MfObject object;
     object.kind = MfObject::kFont;
-    MfFont& font = object.font;
-    font.height = r.S16();
-    font.width = r.S16();
-    font.escapement = r.S16();
-    r.S16(); // orientation of each character: drawn along the baseline
-    font.weight = r.S16();
-    font.italic = r.U8() != 0;
-    font.underline = r.U8() != 0;
-    font.strikeOut = r.U8() != 0;
-    font.charset = r.U8();
-    r.Skip(4); // precision, quality, pitch and family
-    if (!r.Ok()) {
+    if (!ReadMetafileFont(r, false, object.font))
         object.kind = MfObject::kOther; // still takes its slot
-        CreateObject(object);
-        return;
-    }
-    // The face name: up to 32 bytes, often cut short with the record.
-    const std::size_t length = std::min<std::size_t>(r.Remaining(), 32);
-    font.face = FaceNameToUtf8(DecodeMetafileBytes(r.Data() + r.Tell(), length, 0));
     CreateObject(object);
 }
 
-void CWmfPlayer::Text(std::uint16_t function, CRecordReader& r)
+void CWmfPlayer::Text(std::uint16_t function, CByteCursor& r)
 {
     MfText text;
     std::size_t length = 0;
@@ -237,23 +179,17 @@ void CWmfPlayer::Text(std::uint16_t function, CRecordReader& r)
                 text.advances.push_back(r.S16());
         }
     }
-    length = std::min(length, CMetafileDevice::kMaxTextChars);
-    if (text.advances.size() > length)
-        text.advances.resize(length);
-    // An advance a byte, which two-byte characters add up.
-    text.chars = DecodeMetafileBytes(chars, length, device_.State().font.charset, &text.advances);
-    if (text.advances.size() > text.chars.size())
-        text.advances.resize(text.chars.size());
+    text.chars = ReadMetafileChars(chars, length, false, device_.State().font.charset, &text.advances);
     device_.Text(text);
 }
 
-void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t words)
+void CWmfPlayer::Record(std::uint16_t function, CByteCursor& r, std::size_t words)
 {
     switch (function) {
     case kSetBkColor: {
         const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.State().bkColour = Colour(c);
+            device_.State().bkColour = MetafileColour(c);
         break;
     }
     case kSetBkMode: {
@@ -372,14 +308,14 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         const double y = r.S16();
         const double x = r.S16();
         if (r.Ok())
-            device_.SetPixel({x, y}, Colour(c));
+            device_.SetPixel({x, y}, MetafileColour(c));
         break;
     }
     case kPolygon:
     case kPolyline: {
         const std::uint16_t count = r.U16();
         std::vector<DPoint> points;
-        if (!r.Ok() || !ReadPoints(r, count, points))
+        if (!r.Ok() || !ReadMetafilePoints(r, count, true, points))
             break;
         if (function == kPolygon)
             device_.Polygon(points);
@@ -403,7 +339,7 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         std::vector<std::vector<DPoint>> shapes(polygons);
         bool ok = true;
         for (std::size_t i = 0; i < counts.size() && ok; ++i)
-            ok = ReadPoints(r, counts[i], shapes[i]);
+            ok = ReadMetafilePoints(r, counts[i], true, shapes[i]);
         if (ok)
             device_.PolyPolygon(shapes);
         break;
@@ -413,14 +349,8 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         const double width = r.S16();
         r.S16(); // the height of the width point is unused
         const std::uint32_t c = r.U32();
-        if (!r.Ok())
-            break;
-        MfObject object;
-        object.kind = MfObject::kPen;
-        object.pen.style = (style & 0x0F) <= kPenInsideFrame ? (style & 0x0F) : kPenSolid;
-        object.pen.width = width < 0 ? -width : width;
-        object.pen.colour = Colour(c);
-        CreateObject(object);
+        if (r.Ok())
+            CreateObject(MetafilePen(style, width, c));
         break;
     }
     case kCreateBrushIndirect: {
@@ -428,15 +358,8 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         const std::uint32_t c = r.U32();
         const std::uint16_t hatch = r.U16();
         MfObject object;
-        object.kind = MfObject::kBrush;
-        if (r.Ok()) {
-            object.brush.style = style == kBrushNull      ? kBrushNull
-                                 : style == kBrushHatched ? kBrushHatched
-                                                          : kBrushSolid;
-            object.brush.colour = Colour(c);
-            object.brush.hatch = hatch <= 5 ? hatch : 0;
-        }
-        CreateObject(object);
+        object.kind = MfObject::kBrush; // a short record still takes its slot
+        CreateObject(r.Ok() ? MetafileBrush(style, c, hatch) : object);
         break;
     }
     case kDibCreatePatternBrush: {
@@ -450,7 +373,7 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
         const bool read = style == 3
                               ? CDibReader::ReadDeviceBitmap(r.Data() + r.Tell(), r.Remaining(), pattern)
                               : CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), usage, pattern);
-        if (r.Ok() && read && Spend(pattern))
+        if (r.Ok() && read && device_.SpendPicture(pattern))
             object.brush.colour = CDibReader::AverageColour(pattern);
         CreateObject(object);
         break;
@@ -492,7 +415,7 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
     case kSetTextColor: {
         const std::uint32_t c = r.U32();
         if (r.Ok())
-            device_.State().textColour = Colour(c);
+            device_.State().textColour = MetafileColour(c);
         break;
     }
     case kSetTextAlign: {
@@ -529,7 +452,7 @@ void CWmfPlayer::Record(std::uint16_t function, CRecordReader& r, std::size_t wo
     }
 }
 
-void CWmfPlayer::Bitmap(std::uint16_t function, CRecordReader& r, std::size_t words)
+void CWmfPlayer::Bitmap(std::uint16_t function, CByteCursor& r, std::size_t words)
 {
     const std::uint32_t rop = r.U32();
     if (function == kStretchDib) {
@@ -545,11 +468,9 @@ void CWmfPlayer::Bitmap(std::uint16_t function, CRecordReader& r, std::size_t wo
         PixelBlock pixels;
         bool topDown = false;
         if (!r.Ok() || !CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), usage, pixels, &topDown) ||
-            !Spend(pixels))
+            !device_.SpendPicture(pixels))
             return;
-        // The source rectangle of a bottom-up picture is measured from its bottom-left
-        // corner.
-        const int sy = topDown ? ySrc : pixels.Height() - ySrc - srcHeight;
+        const int sy = SourceTop(pixels, topDown, ySrc, srcHeight);
         device_.Picture(pixels, xSrc, sy, srcWidth, srcHeight, {xDest, yDest}, {destWidth, destHeight}, rop);
         return;
     }
@@ -586,7 +507,7 @@ void CWmfPlayer::Bitmap(std::uint16_t function, CRecordReader& r, std::size_t wo
     const bool read =
         dib ? CDibReader::ReadPacked(r.Data() + r.Tell(), r.Remaining(), CDibReader::kRgbColours, pixels)
             : CDibReader::ReadDeviceBitmap(r.Data() + r.Tell(), r.Remaining(), pixels);
-    if (read && Spend(pixels))
+    if (read && device_.SpendPicture(pixels))
         device_.Picture(pixels, xSrc, ySrc, srcWidth, srcHeight, {xDest, yDest}, {destWidth, destHeight},
                         rop);
 }

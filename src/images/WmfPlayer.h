@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "images/ByteCursor.h"
 #include "images/MetafileDevice.h"
-#include "images/RecordReader.h"
 
 // Plays the records of a metafile in the older 16-bit format onto a playing context.
 //
@@ -39,14 +39,12 @@ public:
     static bool ScanRecords(const std::uint8_t* records, std::size_t size, Scan& scan);
 
 private:
-    void Record(std::uint16_t function, CRecordReader& r, std::size_t words);
+    void Record(std::uint16_t function, CByteCursor& r, std::size_t words);
     void CreateObject(const MfObject& object);
-    bool Spend(const PixelBlock& pixels);
     void SelectObject(std::uint32_t index);
-    void Bitmap(std::uint16_t function, CRecordReader& r, std::size_t words);
-    void CreateFont(CRecordReader& r);
-    void Text(std::uint16_t function, CRecordReader& r);
-    bool ReadPoints(CRecordReader& r, std::size_t count, std::vector<DPoint>& points);
+    void Bitmap(std::uint16_t function, CByteCursor& r, std::size_t words);
+    void CreateFont(CByteCursor& r);
+    void Text(std::uint16_t function, CByteCursor& r);
 
     CMetafileDevice& device_;
     CMetafileObjects objects_;

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <cstring>
 
-// A little-endian reader over one metafile record (or any span of bytes). Every read
-// first checks that the bytes are there; a read past the end returns 0 and marks the
-// reader as failed, so a record parser can read all its fields and test Ok() once.
-class CRecordReader {
+// The little-endian reader of every decoder: a cursor over a span of bytes (a file
+// header, a metafile record, a row of pixels). Every read first checks that the bytes
+// are there; a read past the end returns 0 and marks the cursor as failed, so a parser
+// can read all its fields and test Ok() once.
+class CByteCursor {
 public:
-    CRecordReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    CByteCursor(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     bool Ok() const { return ok_; }
     std::size_t Size() const { return size_; }
@@ -76,15 +77,15 @@ public:
     }
 
     // A sub-reader over the next n bytes (empty and failed when they are not there).
-    CRecordReader Sub(std::size_t n)
+    CByteCursor Sub(std::size_t n)
     {
         if (!Has(n)) {
             Fail();
-            CRecordReader empty(data_, 0);
+            CByteCursor empty(data_, 0);
             empty.ok_ = false;
             return empty;
         }
-        CRecordReader sub(data_ + pos_, n);
+        CByteCursor sub(data_ + pos_, n);
         pos_ += n;
         return sub;
     }
