@@ -11,12 +11,12 @@
 namespace {
 
 // Fractions of the picture used by the band rules.
-constexpr double kZoomOffset = 0.05555555555555555; // PHOTO_ZOOMED: first row
-constexpr double kZoomHeight = 0.8888888888888888;  // PHOTO_ZOOMED: rows shown
-constexpr double kSourceSideBand = 0.08;            // PLAYSTATION: spine band in the picture
-constexpr double kTargetSideBand = 0.043;           // PLAYSTATION: spine band on paper
-constexpr double kSourceFace = 0.4738;              // SLIMLINE_DVD: face in the picture
-constexpr double kSourceSpine = 0.0527;             // SLIMLINE_DVD: spine in the picture
+constexpr double kZoomOffset = 0.05555555555555555; // zoomed rows: first row
+constexpr double kZoomHeight = 0.8888888888888888;  // zoomed rows: rows shown
+constexpr double kSourceSideBand = 0.08;            // side bands: spine band in the picture
+constexpr double kTargetSideBand = 0.043;           // side bands: spine band on paper
+constexpr double kSourceFace = 0.4738;              // face-spine-face: face in the picture
+constexpr double kSourceSpine = 0.0527;             // face-spine-face: spine in the picture
 constexpr double kDefaultSpineMm = 13.0;
 
 constexpr SurfaceColour kGrey = RgbColour(128, 128, 128);
@@ -34,24 +34,24 @@ void Outline(CDrawingSurface& dc, int left, int top, int right, int bottom)
     dc.Rectangle(left, top, right, bottom);
 }
 
-// The picture in its type's bands into (x, y, w, h); faceSpine gives SLIMLINE_DVD's
-// face and spine heights on the target.
-void DrawBands(CDrawingSurface& dc, const CRasterImage& image, const std::string& type, int x, int y, int w,
-               int h, int facePx, int spinePx, bool screen)
+// The picture in its kind's bands into (x, y, w, h); facePx and spinePx give the heights
+// of the faces and the spine on the target for face-spine-face bands.
+void DrawBands(CDrawingSurface& dc, const CRasterImage& image, BandRule bands, int x, int y, int w, int h,
+               int facePx, int spinePx, bool screen)
 {
     const unsigned W = static_cast<unsigned>(image.GetWidth());
     const unsigned H = static_cast<unsigned>(image.GetHeight());
     const int iw = image.GetWidth();
     const int ih = image.GetHeight();
-    if (type == "PHOTO_ZOOMED") {
+    if (bands == BandRule::ZoomedRows) {
         image.DrawPart(&dc, x, y, w, h, 0, ScaledCount(H, kZoomOffset), iw, ScaledCount(H, kZoomHeight));
-    } else if (type == "PLAYSTATION") {
+    } else if (bands == BandRule::SideBands) {
         const int s = ScaledCount(W, kSourceSideBand);
         const int d = ScaledCount(static_cast<unsigned>(std::max(w, 0)), kTargetSideBand);
         image.DrawPart(&dc, x, y, d, h, 0, 0, s, ih);
         image.DrawPart(&dc, x + d, y, w - 2 * d, h, s, 0, iw - 2 * s, ih);
         image.DrawPart(&dc, x + w - d, y, d, h, iw - s, 0, s, ih);
-    } else if (type == "SLIMLINE_DVD") {
+    } else if (bands == BandRule::FaceSpineFace) {
         const int f = ScaledCount(H, kSourceFace);
         const int b = ScaledCount(H, kSourceSpine);
         if (facePx > 0)
@@ -65,11 +65,6 @@ void DrawBands(CDrawingSurface& dc, const CRasterImage& image, const std::string
     } else {
         image.DrawStretched(&dc, x, y, w, h);
     }
-}
-
-bool IsBandType(const std::string& type)
-{
-    return type == "PHOTO_ZOOMED" || type == "PLAYSTATION" || type == "SLIMLINE_DVD";
 }
 
 // The picture cut to a disc with a hole, drawn into (x, y, w, h) with the outside and
@@ -152,7 +147,7 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
     const int y = placement.y - m.offsetY;
     const int w = placement.width;
     const int h = placement.height;
-    const std::string type = catalogue.GetType(formatIndex);
+    const CoverKindTraits& kind = catalogue.GetTraits(formatIndex);
     const bool label = catalogue.GetLabel(formatIndex);
 
     if (!label) {
@@ -160,7 +155,7 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
         Outline(dc, x - 1, y - 1, x + w + 1, y + h + 1);
         int facePx = 0;
         int spinePx = 0;
-        if (type == "SLIMLINE_DVD") {
+        if (kind.bands == BandRule::FaceSpineFace) {
             const double spineMm =
                 catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
             spinePx = Trunc(spineMm * downPerMm);
@@ -168,8 +163,8 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
             spinePx = std::clamp(spinePx, 0, std::max(h, 0));
             facePx = (h - spinePx) / 2;
         }
-        DrawBands(dc, image, type, x, y, w, h, facePx, spinePx, false);
-        if (IsBandType(type))
+        DrawBands(dc, image, kind.bands, x, y, w, h, facePx, spinePx, false);
+        if (kind.bands != BandRule::Whole)
             Outline(dc, x, y, x + w + 1, y + h + 1);
     } else {
         DrawLabel(dc, image, x, y, w, h, placement.holeSize);
@@ -214,7 +209,7 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
     if (options.preview) {
         dc.SelectPen(SurfacePen::Solid(kRed, 2));
         dc.SelectBrush(SurfaceBrush::Hollow());
-        if (type == "CD_TRAY") {
+        if (kind.discTray) {
             const int hole = placement.holeSize;
             dc.Ellipse(x, y, x + w, y + h);
             dc.Ellipse(x + w / 2 - hole / 2, y + h / 2 - hole / 2, x + w / 2 + hole / 2,
@@ -245,11 +240,11 @@ void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const 
         return;
     const double scaleX = W / paper.width;
     const double scaleY = H / paper.height;
-    const std::string type = catalogue.GetType(formatIndex);
+    const CoverKindTraits& kind = catalogue.GetTraits(formatIndex);
 
     FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, right, false);
     const bool automatic = mm.x == kAutoPosition;
-    if (type == "PLAYSTATION" && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
+    if (kind.borrowsSize && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
         mm = catalogue.GetPlacement(1, right, false);
     const int w = Trunc(mm.width * scaleX);
     const int h = Trunc(mm.height * scaleY);
@@ -257,7 +252,7 @@ void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const 
     int y = 0;
     if (automatic) {
         x = (W - w) / 2;
-        if (type == "CD_FRONT") {
+        if (kind.middleLine) {
             y = (right && bothOnPage) ? H / 2 : H / 2 - h;
         } else {
             y = (H - 2 * h) / 4;
@@ -327,7 +322,7 @@ void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const 
     } else {
         int facePx = 0;
         int spinePx = 0;
-        if (type == "SLIMLINE_DVD") {
+        if (kind.bands == BandRule::FaceSpineFace) {
             const double spineMm =
                 catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
             // Whole millimetres; a cover shorter than its spine has faces of height 0.
@@ -336,7 +331,7 @@ void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const 
             facePx = Trunc(faceMm * scaleY);
             spinePx = std::min(Trunc(spinePartMm * scaleY), std::max(h, 0));
         }
-        DrawBands(dc, image, type, x, y, w, h, facePx, spinePx, true);
+        DrawBands(dc, image, kind.bands, x, y, w, h, facePx, spinePx, true);
         dc.SelectPen(SurfacePen::Solid(kColourBlack));
         Outline(dc, x, y, x + w + 1, y + h + 1);
     }

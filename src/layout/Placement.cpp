@@ -61,9 +61,9 @@ CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& c
     FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, right, true);
     // Automatic or manual is the format's own choice, also when it borrows a size.
     const bool automatic = mm.x == kAutoPosition;
-    const std::string type = catalogue.GetType(formatIndex);
-    // A PlayStation format without a size of its own borrows the second format's.
-    if (type == "PLAYSTATION" && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
+    const CoverKindTraits& kind = catalogue.GetTraits(formatIndex);
+    // A format of a borrowing kind without a size of its own takes the second format's.
+    if (kind.borrowsSize && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
         mm = catalogue.GetPlacement(1, right, true);
 
     p.width = MmToPixels(mm.width, ppiX);
@@ -72,7 +72,7 @@ CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& c
 
     if (automatic) {
         p.x = (m.physicalWidth - p.width) / 2;
-        if (type == "CD_FRONT") {
+        if (kind.middleLine) {
             // Two fronts on one sheet meet at the middle line; alone, both stand above it.
             p.y = (right && singlePage) ? m.halfHeight : m.halfHeight - p.height;
         } else if (2 * static_cast<long long>(p.height) <= m.printableHeight) {
@@ -206,7 +206,7 @@ std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatInd
     auto length = [&](double v) { return std::isfinite(v) && v >= kMinMm && v <= kMaxMm; };
     auto coordinate = [&](double v) { return std::isfinite(v) && std::fabs(v) <= kMaxMm; };
     int sizeFrom = formatIndex;
-    if (catalogue.GetType(formatIndex) == "PLAYSTATION" && !catalogue.HasSize(formatIndex)) {
+    if (catalogue.GetTraits(formatIndex).borrowsSize && !catalogue.HasSize(formatIndex)) {
         if (catalogue.GetCount() < 2)
             return FillPlaceholder(text(kMsgNothingToBorrow), name);
         sizeFrom = 1;

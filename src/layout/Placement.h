@@ -60,7 +60,7 @@ CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& c
                                 Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job);
 
 // Why a format cannot make a printed cover, as a text naming it (in the language of
-// messages); "" when it can. A cover needs a size (its own, or for a PlayStation format
+// messages); "" when it can. A cover needs a size (its own, or for a borrowing kind
 // without one the second format's) of finite lengths from 1 mm to 5 m, finite positions
 // and a finite hole; an empty catalogue or a position past its end has no format at all.
 // Without messages the English texts are used.

@@ -28,7 +28,7 @@ std::string PrintJobName(bool maskJobName, const std::string& maskedName, const 
 
 bool NeedsCdTray(const FormatCatalogue& catalogue, int leftFormat)
 {
-    return catalogue.GetType(leftFormat) == "CD_TRAY";
+    return catalogue.GetTraits(leftFormat).discTray;
 }
 
 PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)

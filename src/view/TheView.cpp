@@ -269,7 +269,7 @@ void CTheView::RefreshSides()
         paper->SetFormatCode(left);
         if (valid(left)) {
             paper->SetPaperSize(catalogue.GetPaperWidth(left), catalogue.GetPaperHeight(left));
-            paper->SetCdTray(catalogue.GetType(left) == "CD_TRAY" ? 1 : 0);
+            paper->SetCdTray(catalogue.GetTraits(left).discTray ? 1 : 0);
         }
         paper->SetOtherFormatCode(right != -1 ? right + kRightSideCode : CPaper::kNoFormat);
     }
@@ -279,7 +279,7 @@ void CTheView::RefreshSides()
         paper->SetDrawLines(drawCutAndFoldLines_);
         if (valid(right)) {
             paper->SetPaperSize(catalogue.GetPaperWidth(right), catalogue.GetPaperHeight(right));
-            paper->SetCdTray(catalogue.GetType(right) == "CD_TRAY" ? 1 : 0);
+            paper->SetCdTray(catalogue.GetTraits(right).discTray ? 1 : 0);
         }
         paper->SetFormatCode(right + kRightSideCode);
     }
