@@ -23,9 +23,6 @@ using namespace FormatEditIds;
 
 namespace {
 
-// The paper control draws a format at its right position when its code is index + this.
-constexpr int kRightPositionCode = 1000;
-
 // Format list rows alternate between this pale green (even positions) and white.
 const QColor kEvenRowColour(240, 255, 240);
 
@@ -417,9 +414,9 @@ void CFormatEditDialog::Refresh()
     fields_.rightY = FormatValue(right.y, unit_);
 
     if (CPaper* paper = Preview(kLeftPreview))
-        paper->SetFormatCode(sel);
+        paper->SetFormat({sel, Side::Left});
     if (CPaper* paper = Preview(kRightPreview))
-        paper->SetFormatCode(sel + kRightPositionCode);
+        paper->SetFormat({sel, Side::Right});
 
     if (auto* cutLines = form.ItemAs<QListWidget>(kCutLines))
         FillCutLineList(*cutLines, catalogue_, sel, unit_);
