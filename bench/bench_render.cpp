@@ -104,7 +104,8 @@ void BM_ScreenRendererPaper182x263(benchmark::State& state)
     CRasterSurface paper(182, 263);
     for (auto _ : state) {
         paper.FillRect({0, 0, 182, 263}, kColourWhite);
-        RenderScreenCover(paper, {0, 0, 182, 263}, picture, c, 0, false, true);
+        RenderScreenCover(paper, {0, 0, 182, 263}, picture, PlaceCoverMm(c, {0, Side::Left}, false, false),
+                          true);
         benchmark::DoNotOptimize(paper.Data());
     }
 }

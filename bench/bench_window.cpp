@@ -125,7 +125,7 @@ void SetUpPaper(CPaper& paper, const DvdCatalogue& c)
     paper.SetIsLeft(1);
     paper.SetSinglePage(0);
     paper.SetDrawLines(1);
-    paper.SetFormatCode(c.dvd);
+    paper.SetFormat({c.dvd, Side::Left});
     paper.SetPaperSize(c.catalogue.GetPaperWidth(c.dvd), c.catalogue.GetPaperHeight(c.dvd));
     paper.SetImage(&BigPicture());
     paper.resize(kPaperWidth, kPaperHeight);

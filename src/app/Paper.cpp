@@ -66,14 +66,14 @@ void CPaper::SetBackground(const CRasterImage* image)
     backgroundImage_ = image;
     Changed();
 }
-void CPaper::SetFormatCode(int code)
+void CPaper::SetFormat(CoverSide format)
 {
-    formatCode_ = code;
+    format_ = format;
     Changed();
 }
-void CPaper::SetOtherFormatCode(int code)
+void CPaper::SetOtherFormat(CoverSide format)
 {
-    otherFormatCode_ = code;
+    otherFormat_ = format;
     Changed();
 }
 void CPaper::SetSinglePage(int singlePage)
@@ -133,14 +133,15 @@ void CPaper::DrawInto(CRasterSurface& dc) const
     const bool ownShown = ownImage_ && ownImage_->IsValid();
     if (ownShown) {
         if (isLeft_ || !singlePage_) {
-            RenderScreenCover(dc, sheet, *ownImage_, catalogue_, formatCode_, singlePage_ != 0,
-                              drawLines_ != 0);
+            RenderScreenCover(dc, sheet, *ownImage_,
+                              PlaceCoverMm(catalogue_, format_, singlePage_ != 0, false), drawLines_ != 0);
         }
     } else {
         DrawEmptyState(dc, sheet);
     }
-    if (isLeft_ && singlePage_ && otherImage_ && otherImage_->IsValid() && otherFormatCode_ != kNoFormat) {
-        RenderScreenCover(dc, sheet, *otherImage_, catalogue_, otherFormatCode_, true, drawLines_ != 0);
+    if (isLeft_ && singlePage_ && otherImage_ && otherImage_->IsValid() && otherFormat_.format != kNoFormat) {
+        RenderScreenCover(dc, sheet, *otherImage_, PlaceCoverMm(catalogue_, otherFormat_, true, false),
+                          drawLines_ != 0);
     }
     if (overlayImage_ && overlayImage_->IsValid()) {
         overlayImage_->SetTransIndex(static_cast<int>(overlayImage_->GetPixelIndex(0, 0)));
@@ -151,7 +152,7 @@ void CPaper::DrawInto(CRasterSurface& dc) const
 void CPaper::DrawEmptyState(CRasterSurface& dc, const SurfaceRect& sheet) const
 {
     if (isCdTray_) {
-        const int index = formatCode_ >= kRightSideCode ? formatCode_ - kRightSideCode : formatCode_;
+        const int index = format_.format;
         if (index < 0 || index >= catalogue_.GetCount() || paperWidth_ <= 0.0 || paperHeight_ <= 0.0) {
             return;
         }

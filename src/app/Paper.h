@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "layout/Placement.h"
+
 class CRasterImage;
 class CRasterSurface;
 class FormatCatalogue;
@@ -27,8 +29,9 @@ public:
     void SetOtherImage(const CRasterImage* image);
     void SetOverlay(CRasterImage* image, int x, int y);
     void SetBackground(const CRasterImage* image);
-    void SetFormatCode(int code);
-    void SetOtherFormatCode(int code);
+    // The format this paper shows and, on a single page, the other side's.
+    void SetFormat(CoverSide format);
+    void SetOtherFormat(CoverSide format);
     void SetSinglePage(int singlePage);
     void SetDrawLines(int drawLines);
     void SetIsLeft(int isLeft);
@@ -39,8 +42,8 @@ public:
     void AcceptFiles(bool accept) { setAcceptDrops(accept); }
 
     const CRasterImage* Image() const { return ownImage_; }
-    int FormatCode() const { return formatCode_; }
-    int OtherFormatCode() const { return otherFormatCode_; }
+    CoverSide Format() const { return format_; }
+    CoverSide OtherFormat() const { return otherFormat_; }
     int SinglePage() const { return singlePage_; }
     int IsCdTray() const { return isCdTray_; }
     double PaperWidth() const { return paperWidth_; }
@@ -77,8 +80,8 @@ private:
     const CRasterImage* backgroundImage_ = nullptr;
     int overlayX_ = 0;
     int overlayY_ = 0;
-    int formatCode_ = kNoFormat;
-    int otherFormatCode_ = kNoFormat;
+    CoverSide format_{kNoFormat, Side::Left};
+    CoverSide otherFormat_{kNoFormat, Side::Right};
     int singlePage_ = 0;
     int drawLines_ = 0;
     int isLeft_ = 1;

@@ -23,15 +23,8 @@ using namespace FormatEditIds;
 
 namespace {
 
-// The paper control draws a format at its right position when its code is index + this.
-constexpr int kRightPositionCode = 1000;
-
 // Format list rows alternate between this pale green (even positions) and white.
 const QColor kEvenRowColour(240, 255, 240);
-
-constexpr const char* kSlimlineType = "SLIMLINE_DVD";
-constexpr const char* kCdTrayType = "CD_TRAY";
-constexpr const char* kCustomType = "CUSTOM";
 
 // Up and down arrows beside a field. The up arrow reports -1 and the down arrow +1, the
 // way an up-down control counts.
@@ -88,20 +81,21 @@ std::uint32_t ToColourRef(const QColor& colour)
            (static_cast<std::uint32_t>(colour.blue()) << 16);
 }
 
-// The first of the known types that begins with the format's type, ignoring case;
-// "CUSTOM" when none does (or the type is empty).
+// The first of the known kinds whose word begins with the format's type, ignoring case;
+// Custom when none does (or the type is empty). The kinds stand in the list in table order.
 int TypeEntryFor(const std::string& type)
 {
     const QString wanted = ToQt(type);
+    const auto kinds = CoverKinds();
     if (!wanted.isEmpty()) {
-        for (int n = 0; n < kInternalTypeCount; ++n) {
-            if (ToQt(FormatCatalogue::GetTypeName(n)).startsWith(wanted, Qt::CaseInsensitive))
-                return n;
+        for (std::size_t n = 0; n < kinds.size(); ++n) {
+            if (QString::fromLatin1(kinds[n].word).startsWith(wanted, Qt::CaseInsensitive))
+                return static_cast<int>(n);
         }
     }
-    for (int n = 0; n < kInternalTypeCount; ++n) {
-        if (FormatCatalogue::GetTypeName(n) == kCustomType)
-            return n;
+    for (std::size_t n = 0; n < kinds.size(); ++n) {
+        if (kinds[n].kind == CoverKind::Custom)
+            return static_cast<int>(n);
     }
     return -1;
 }
@@ -271,8 +265,8 @@ void CFormatEditDialog::OnInitDialog()
     }
     if (auto* types = Form().ItemAs<QComboBox>(kType)) {
         types->clear();
-        for (int n = 0; n < kInternalTypeCount; ++n)
-            types->addItem(ToQt(FormatCatalogue::GetTypeName(n)));
+        for (const CoverKindTraits& kind : CoverKinds())
+            types->addItem(QString::fromLatin1(kind.word));
         types->setCurrentIndex(-1);
     }
 
@@ -362,6 +356,7 @@ void CFormatEditDialog::Refresh()
     refreshing_ = true;
     CTemplateForm& form = Form();
     const std::string type = catalogue_.GetType(sel);
+    const CoverKindTraits& kind = catalogue_.GetTraits(sel);
 
     form.Enable(kMoveUp, sel > 0);
     form.Enable(kMoveDown, sel < catalogue_.GetCount() - 1);
@@ -383,23 +378,22 @@ void CFormatEditDialog::Refresh()
 
     const bool spine = catalogue_.HasSpine(sel);
     fields_.spineOn = spine ? 1 : 0;
-    form.Enable(kSpine, type == kSlimlineType);
+    form.Enable(kSpine, kind.spineOption);
     for (int id : {kSpineValue, kSpineCaption, kSpineSpin})
         form.Enable(id, spine);
     fields_.spine = spine ? FormatValue(catalogue_.GetSpine(sel), unit_) : std::string();
 
-    const bool cdTray = type == kCdTrayType;
     fields_.paperWidth = FormatValue(catalogue_.GetPaperWidth(sel), unit_);
     fields_.paperHeight = FormatValue(catalogue_.GetPaperHeight(sel), unit_);
     for (int id : {kPaperWidth, kPaperWidthCaption, kPaperWidthSpin, kPaperHeight, kPaperHeightCaption,
                    kPaperHeightSpin})
-        form.Enable(id, cdTray);
+        form.Enable(id, kind.ownPaper);
 
     for (int id : {kLeftPreview, kRightPreview}) {
         if (CPaper* paper = Preview(id)) {
             paper->SetImage(sample_.get());
             paper->SetPaperSize(catalogue_.GetPaperWidth(sel), catalogue_.GetPaperHeight(sel));
-            paper->SetCdTray(cdTray ? 1 : 0);
+            paper->SetCdTray(kind.discTray ? 1 : 0);
         }
     }
 
@@ -420,9 +414,9 @@ void CFormatEditDialog::Refresh()
     fields_.rightY = FormatValue(right.y, unit_);
 
     if (CPaper* paper = Preview(kLeftPreview))
-        paper->SetFormatCode(sel);
+        paper->SetFormat({sel, Side::Left});
     if (CPaper* paper = Preview(kRightPreview))
-        paper->SetFormatCode(sel + kRightPositionCode);
+        paper->SetFormat({sel, Side::Right});
 
     if (auto* cutLines = form.ItemAs<QListWidget>(kCutLines))
         FillCutLineList(*cutLines, catalogue_, sel, unit_);

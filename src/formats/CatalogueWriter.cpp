@@ -78,9 +78,9 @@ std::string FormatCatalogue::CatalogueText() const
     for (const CoverFormat& f : formats_) {
         out += ";" + std::string(77, '-') + eol;
         out += "[" + f.name + "]" + eol;
-        if (f.type == "CD_TRAY")
+        if (f.Traits().ownPaper)
             out += "PAPER      = " + N(f.paperSize.width) + ", " + N(f.paperSize.height) + eol;
-        // A format read without a size keeps having none, so that a PlayStation format
+        // A format read without a size keeps having none, so that a borrowing kind
         // still borrows its size after a save.
         if (f.hasSize)
             out += "SIZE       = (" + N(f.size.width) + " , " + N(f.size.height) + ")" + eol;

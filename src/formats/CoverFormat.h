@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "formats/CoverKind.h"
+
 // Values that stand in coordinate fields in place of real coordinates (millimetres).
 inline constexpr double kAutoPosition = -1.0;   // placed by the automatic rules
 inline constexpr double kMirrorPosition = -2.0; // right side mirrored from the far edge
@@ -63,7 +65,7 @@ struct CoverFormat {
     PointMm position{kAutoPosition, kAutoPosition};  // left side
     PointMm position2{kAutoPosition, kAutoPosition}; // right side; may be the mirror marker
     SizeMm size;
-    bool hasSize = false; // the file gave a SIZE (a PlayStation format without one borrows)
+    bool hasSize = false; // the file gave a SIZE (a borrowing kind without one borrows)
     SizeMm detectRatio;   // proportions for detection in place of size; width 0 = none
     SizeMm paperSize{210.0, 297.0};
     bool label = false;
@@ -71,14 +73,10 @@ struct CoverFormat {
     double holeSize = 0.0;
     CutLineList lines;
     CutLineList rects;
-    std::string type = "CUSTOM";
+    std::string type = TraitsOf(CoverKind::Custom).word; // kept as written, known or not
     int remap = -1;
     double spine = kNoSpine;
 
+    const CoverKindTraits& Traits() const { return TraitsOfWord(type); }
     bool operator==(const CoverFormat&) const = default;
 };
-
-// The eight type words the program knows, in the order of the editor's list.
-inline constexpr int kInternalTypeCount = 8;
-inline constexpr const char* kInternalTypes[kInternalTypeCount] = {
-    "DVD", "SLIMLINE_DVD", "PHOTO", "PHOTO_ZOOMED", "PLAYSTATION", "CD_FRONT", "CD_TRAY", "CUSTOM"};

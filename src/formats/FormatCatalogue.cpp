@@ -76,11 +76,18 @@ void FormatCatalogue::SetType(int i, const std::string& type)
         f->type = type;
 }
 
+const CoverKindTraits& FormatCatalogue::GetTraits(int i) const
+{
+    const CoverFormat* f = At(i);
+    return f ? f->Traits() : TraitsOf(CoverKind::Custom);
+}
+
 std::string FormatCatalogue::GetTypeName(int n)
 {
-    if (n < 0 || n >= kInternalTypeCount)
+    const auto kinds = CoverKinds();
+    if (n < 0 || n >= static_cast<int>(kinds.size()))
         return std::string();
-    return kInternalTypes[n];
+    return kinds[static_cast<std::size_t>(n)].word;
 }
 
 bool FormatCatalogue::GetLabel(int i) const

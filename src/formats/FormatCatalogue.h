@@ -18,7 +18,9 @@ public:
     void SetName(int i, const std::string& name);
     std::string GetType(int i) const;
     void SetType(int i, const std::string& type);
-    // The n-th of the eight known type words, "" outside 0..7.
+    // What the format's type word decides; Custom's for a position outside the list.
+    const CoverKindTraits& GetTraits(int i) const;
+    // The type word of the n-th kind in the editor's order, "" outside the list.
     static std::string GetTypeName(int n);
 
     bool GetLabel(int i) const;

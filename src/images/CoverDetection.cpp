@@ -88,7 +88,10 @@ int DetectFormat(CRasterImage& image, const FormatCatalogue& catalogue, bool aut
         bestIndex = 1;
     } else {
         // A DVD sleeve lying on its side would not fit an A4 or Letter page.
-        const int dvd = catalogue.FindByType("DVD");
+        int dvd = -1;
+        for (int i = 0; i < catalogue.GetCount() && dvd == -1; ++i)
+            if (catalogue.GetTraits(i).turnedSideways)
+                dvd = i;
         if (dvd != -1 && catalogue.GetAutodetect(dvd) &&
             std::fabs(0.67 - ratio) < std::fabs(bestDifference)) {
             if (autoRotate || messages.AskYesNo(messages.Text(kMsgSidewaysDvd))) {

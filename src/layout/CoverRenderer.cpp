@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "formats/CoverFormat.h"
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
 #include "surfaces/RasterSurface.h"
@@ -11,47 +12,40 @@
 namespace {
 
 // Fractions of the picture used by the band rules.
-constexpr double kZoomOffset = 0.05555555555555555; // PHOTO_ZOOMED: first row
-constexpr double kZoomHeight = 0.8888888888888888;  // PHOTO_ZOOMED: rows shown
-constexpr double kSourceSideBand = 0.08;            // PLAYSTATION: spine band in the picture
-constexpr double kTargetSideBand = 0.043;           // PLAYSTATION: spine band on paper
-constexpr double kSourceFace = 0.4738;              // SLIMLINE_DVD: face in the picture
-constexpr double kSourceSpine = 0.0527;             // SLIMLINE_DVD: spine in the picture
+constexpr double kZoomOffset = 0.05555555555555555; // zoomed rows: first row
+constexpr double kZoomHeight = 0.8888888888888888;  // zoomed rows: rows shown
+constexpr double kSourceSideBand = 0.08;            // side bands: spine band in the picture
+constexpr double kTargetSideBand = 0.043;           // side bands: spine band on paper
+constexpr double kSourceFace = 0.4738;              // face-spine-face: face in the picture
+constexpr double kSourceSpine = 0.0527;             // face-spine-face: spine in the picture
 constexpr double kDefaultSpineMm = 13.0;
 
 constexpr SurfaceColour kGrey = RgbColour(128, 128, 128);
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
-
-int Trunc(double v)
-{
-    if (!(v == v))
-        return 0;
-    return static_cast<int>(std::clamp(v, -double(1 << 28), double(1 << 28)));
-}
 
 void Outline(CDrawingSurface& dc, int left, int top, int right, int bottom)
 {
     dc.Rectangle(left, top, right, bottom);
 }
 
-// The picture in its type's bands into (x, y, w, h); faceSpine gives SLIMLINE_DVD's
-// face and spine heights on the target.
-void DrawBands(CDrawingSurface& dc, const CRasterImage& image, const std::string& type, int x, int y, int w,
-               int h, int facePx, int spinePx, bool screen)
+// The picture in its kind's bands into (x, y, w, h); facePx and spinePx give the heights
+// of the faces and the spine on the target for face-spine-face bands.
+void DrawBands(CDrawingSurface& dc, const CRasterImage& image, BandRule bands, int x, int y, int w, int h,
+               int facePx, int spinePx, bool screen)
 {
     const unsigned W = static_cast<unsigned>(image.GetWidth());
     const unsigned H = static_cast<unsigned>(image.GetHeight());
     const int iw = image.GetWidth();
     const int ih = image.GetHeight();
-    if (type == "PHOTO_ZOOMED") {
+    if (bands == BandRule::ZoomedRows) {
         image.DrawPart(&dc, x, y, w, h, 0, ScaledCount(H, kZoomOffset), iw, ScaledCount(H, kZoomHeight));
-    } else if (type == "PLAYSTATION") {
+    } else if (bands == BandRule::SideBands) {
         const int s = ScaledCount(W, kSourceSideBand);
         const int d = ScaledCount(static_cast<unsigned>(std::max(w, 0)), kTargetSideBand);
         image.DrawPart(&dc, x, y, d, h, 0, 0, s, ih);
         image.DrawPart(&dc, x + d, y, w - 2 * d, h, s, 0, iw - 2 * s, ih);
         image.DrawPart(&dc, x + w - d, y, d, h, iw - s, 0, s, ih);
-    } else if (type == "SLIMLINE_DVD") {
+    } else if (bands == BandRule::FaceSpineFace) {
         const int f = ScaledCount(H, kSourceFace);
         const int b = ScaledCount(H, kSourceSpine);
         if (facePx > 0)
@@ -67,11 +61,6 @@ void DrawBands(CDrawingSurface& dc, const CRasterImage& image, const std::string
     }
 }
 
-bool IsBandType(const std::string& type)
-{
-    return type == "PHOTO_ZOOMED" || type == "PLAYSTATION" || type == "SLIMLINE_DVD";
-}
-
 // The picture cut to a disc with a hole, drawn into (x, y, w, h) with the outside and
 // the hole white: through a mask of the picture's own size, so the cost does not grow
 // with the printer's resolution.
@@ -81,8 +70,8 @@ void DrawLabel(CDrawingSurface& dc, const CRasterImage& image, int x, int y, int
     const int H = image.GetHeight();
     if (W <= 0 || H <= 0 || w == 0 || h == 0)
         return;
-    const int hw = Trunc(W * (static_cast<double>(holePx) / w));
-    const int hh = Trunc(H * (static_cast<double>(holePx) / h));
+    const int hw = TruncToPixels(W * (static_cast<double>(holePx) / w));
+    const int hh = TruncToPixels(H * (static_cast<double>(holePx) / h));
 
     // A page that can cut along a path (a PDF page) keeps the picture as it is.
     if (dc.ClipToDisc({x, y, x + w, y + h}, {x + w / 2 - holePx / 2, y + h / 2 - holePx / 2,
@@ -119,102 +108,177 @@ int ScaledCount(unsigned count, double fraction)
     return static_cast<int>(std::min<long double>(product, 1 << 30));
 }
 
-PaperSizeMm PaperOfFormat(const FormatCatalogue& catalogue, int formatIndex)
+PaperSizeMm PaperOfFormat(const CoverFormat& format)
 {
     PaperSizeMm paper;
-    const double w = catalogue.GetPaperWidth(formatIndex);
-    const double h = catalogue.GetPaperHeight(formatIndex);
-    if (w > 0.0 && h > 0.0) {
-        paper.width = w;
-        paper.height = h;
+    if (format.paperSize.width > 0.0 && format.paperSize.height > 0.0) {
+        paper.width = format.paperSize.width;
+        paper.height = format.paperSize.height;
     }
     return paper;
 }
 
+PaperSizeMm PaperOfFormat(const FormatCatalogue& catalogue, int formatIndex)
+{
+    const CoverFormat* format = catalogue.Get(formatIndex);
+    return format != nullptr ? PaperOfFormat(*format) : PaperSizeMm{};
+}
+
+namespace {
+
+// How a cover is drawn: on a printer's page or on a paper control.
+struct CoverStyle {
+    double acrossPerMm = 0.0; // pixels a millimetre, for cut lines and the spine
+    double downPerMm = 0.0;
+    SurfaceRect span;  // what edge lines run across
+    SurfacePen dashed; // the pen of the lines that are not solid
+    // A paper control: cut lines before the picture, the spine in whole millimetres of
+    // coverHeightMm, the picture unsmoothed, a label cut by a quick mask, no frame.
+    bool screen = false;
+    double coverHeightMm = 0.0;
+    bool cutLines = true;
+    bool border = true; // the outline on the cover's edge (never around a label)
+};
+
+// The format's cut and fold lines and rectangles for a cover whose corner is (x, y).
+void DrawCutLines(CDrawingSurface& dc, const CoverFormat& format, int x, int y, int w, int h,
+                  const CoverStyle& style)
+{
+    const SurfacePen solid = SurfacePen::Solid(kColourBlack);
+    const SurfaceRect& span = style.span;
+    for (int k = 0; k < format.lines.count; ++k) {
+        const CutLine& l = format.lines.entries[static_cast<std::size_t>(k)];
+        int ax, ay, bx, by;
+        // Edge lines run along a cover edge across the whole span.
+        if (l.x1 == kEdgeTop) {
+            ax = span.left, ay = y, bx = span.right, by = y;
+        } else if (l.x1 == kEdgeBottom) {
+            ax = span.left, ay = y + h, bx = span.right, by = y + h;
+        } else if (l.x1 == kEdgeLeft) {
+            ax = x, ay = span.top, bx = x, by = span.bottom;
+        } else if (l.x1 == kEdgeRight) {
+            ax = x + w, ay = span.top, bx = x + w, by = span.bottom;
+        } else {
+            ax = x + TruncToPixels(l.x1 * style.acrossPerMm), ay = y + TruncToPixels(l.y1 * style.downPerMm);
+            bx = x + TruncToPixels(l.x2 * style.acrossPerMm), by = y + TruncToPixels(l.y2 * style.downPerMm);
+        }
+        dc.SelectPen(l.solid ? solid : style.dashed);
+        dc.MoveTo(ax, ay);
+        dc.LineTo(bx, by);
+    }
+    for (int k = 0; k < format.rects.count; ++k) {
+        const CutLine& r = format.rects.entries[static_cast<std::size_t>(k)];
+        const int left = x + TruncToPixels(r.x1 * style.acrossPerMm);
+        const int top = y + TruncToPixels(r.y1 * style.downPerMm);
+        dc.SelectPen(r.solid ? solid : style.dashed);
+        Outline(dc, left, top, left + TruncToPixels(r.x2 * style.acrossPerMm) + 1,
+                top + TruncToPixels(r.y2 * style.downPerMm) + 1);
+    }
+}
+
+// A label on a paper control: the picture, then a mask of the cover's size that whitens
+// the outside of the disc and its hole.
+void DrawQuickLabel(CDrawingSurface& dc, const CRasterImage& image, int x, int y, int w, int h, double radius)
+{
+    image.Draw(&dc, x, y, w, h);
+    if (w <= 0 || h <= 0)
+        return;
+    CRasterSurface mask(w, h);
+    if (!mask.IsValid())
+        return;
+    mask.SelectPen(SurfacePen::Solid(kColourBlack));
+    mask.SelectBrush(SurfaceBrush::Solid(kColourBlack));
+    mask.Ellipse(0, 0, w, h);
+    mask.SelectBrush(SurfaceBrush::Solid(kColourWhite));
+    mask.Ellipse(TruncToPixels(w / 2 - radius), TruncToPixels(h / 2 - radius), TruncToPixels(w / 2 + radius),
+                 TruncToPixels(h / 2 + radius));
+    dc.BitBlt(x, y, w, h, mask, 0, 0, RasterOp::Or);
+}
+
+// The heights of the faces and the spine of face-spine-face bands on a cover h pixels high.
+void SpineBands(const CoverFormat& format, int h, const CoverStyle& style, int& facePx, int& spinePx)
+{
+    const double spineMm = format.spine != kNoSpine ? format.spine : kDefaultSpineMm;
+    if (style.screen) {
+        // Whole millimetres; a cover shorter than its spine has faces of height 0.
+        const double faceMm = std::max(0.0, std::trunc((style.coverHeightMm - spineMm) / 2));
+        const double spinePartMm = std::max(0.0, std::trunc(style.coverHeightMm - 2 * faceMm));
+        facePx = TruncToPixels(faceMm * style.downPerMm);
+        spinePx = std::min(TruncToPixels(spinePartMm * style.downPerMm), std::max(h, 0));
+        return;
+    }
+    // A cover shorter than the spine gets faces of height 0 and the spine cut to it.
+    spinePx = std::clamp(TruncToPixels(spineMm * style.downPerMm), 0, std::max(h, 0));
+    facePx = (h - spinePx) / 2;
+}
+
+// One cover at (at.x, at.y) of the surface: picture, frame, cut lines and border.
+void DrawCover(CDrawingSurface& dc, const CoverPlacement& at, const CRasterImage& image,
+               const CoverFormat& format, const CoverStyle& style)
+{
+    const int x = at.x;
+    const int y = at.y;
+    const int w = at.width;
+    const int h = at.height;
+    const BandRule bands = format.Traits().bands;
+    if (style.screen && style.cutLines)
+        DrawCutLines(dc, format, x, y, w, h, style);
+    if (format.label) {
+        if (style.screen)
+            DrawQuickLabel(dc, image, x, y, w, h, format.holeSize * style.acrossPerMm / 2.0);
+        else
+            DrawLabel(dc, image, x, y, w, h, at.holeSize);
+    } else {
+        // A frame just outside the cover; the picture covers its inside.
+        if (!style.screen)
+            Outline(dc, x - 1, y - 1, x + w + 1, y + h + 1);
+        int facePx = 0;
+        int spinePx = 0;
+        if (bands == BandRule::FaceSpineFace)
+            SpineBands(format, h, style, facePx, spinePx);
+        DrawBands(dc, image, bands, x, y, w, h, facePx, spinePx, style.screen);
+        if (!style.screen && bands != BandRule::Whole)
+            Outline(dc, x, y, x + w + 1, y + h + 1);
+    }
+    if (!style.screen && style.cutLines)
+        DrawCutLines(dc, format, x, y, w, h, style);
+    if (style.border && !format.label) {
+        dc.SelectPen(SurfacePen::Solid(kColourBlack));
+        Outline(dc, x, y, x + w + 1, y + h + 1);
+    }
+}
+
+} // namespace
+
 bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRasterImage& image,
-                 const FormatCatalogue& catalogue, int formatIndex, const RenderOptions& options)
+                 const CoverFormat& format, const RenderOptions& options)
 {
     const DeviceCaps& caps = dc.GetDeviceCaps();
     const PageMetrics m = PageMetrics::FromCaps(caps);
-    const SurfacePen solidPen = SurfacePen::Solid(kColourBlack);
-    const SurfacePen dottedPen = SurfacePen::Dotted(kColourBlack);
-    const SurfacePen oldPen = dc.SelectPen(solidPen);
+    const SurfacePen oldPen = dc.SelectPen(SurfacePen::Solid(kColourBlack));
     const SurfaceBrush oldBrush = dc.SelectBrush(SurfaceBrush::Hollow());
 
-    if (formatIndex < 0 || formatIndex >= catalogue.GetCount()) {
-        dc.SelectPen(oldPen);
-        dc.SelectBrush(oldBrush);
-        return false;
-    }
-    const double acrossPerMm = caps.logPixelsX / 25.4;
-    const double downPerMm = caps.logPixelsY / 25.4;
-    const int x = placement.x - m.offsetX;
-    const int y = placement.y - m.offsetY;
-    const int w = placement.width;
-    const int h = placement.height;
-    const std::string type = catalogue.GetType(formatIndex);
-    const bool label = catalogue.GetLabel(formatIndex);
-
-    if (!label) {
-        // A frame just outside the cover; the picture covers its inside.
-        Outline(dc, x - 1, y - 1, x + w + 1, y + h + 1);
-        int facePx = 0;
-        int spinePx = 0;
-        if (type == "SLIMLINE_DVD") {
-            const double spineMm =
-                catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
-            spinePx = Trunc(spineMm * downPerMm);
-            // A cover shorter than the spine gets faces of height 0 and the spine cut to it.
-            spinePx = std::clamp(spinePx, 0, std::max(h, 0));
-            facePx = (h - spinePx) / 2;
-        }
-        DrawBands(dc, image, type, x, y, w, h, facePx, spinePx, false);
-        if (IsBandType(type))
-            Outline(dc, x, y, x + w + 1, y + h + 1);
-    } else {
-        DrawLabel(dc, image, x, y, w, h, placement.holeSize);
-    }
-
-    if (options.drawCutLines) {
-        for (int k = 0; k < catalogue.GetLineCount(formatIndex); ++k) {
-            double x1, y1, x2, y2;
-            const bool solid = catalogue.GetLine(formatIndex, k, x1, y1, x2, y2);
-            int ax, ay, bx, by;
-            if (x1 == kEdgeTop) {
-                ax = -x, ay = 0, bx = m.printableWidth - x, by = 0;
-            } else if (x1 == kEdgeBottom) {
-                ax = -x, ay = h, bx = m.printableWidth - x, by = h;
-            } else if (x1 == kEdgeLeft) {
-                ax = 0, ay = -y, bx = 0, by = m.printableHeight - y;
-            } else if (x1 == kEdgeRight) {
-                ax = w, ay = -y, bx = w, by = m.printableHeight - y;
-            } else {
-                ax = Trunc(x1 * acrossPerMm), ay = Trunc(y1 * downPerMm);
-                bx = Trunc(x2 * acrossPerMm), by = Trunc(y2 * downPerMm);
-            }
-            dc.SelectPen(solid ? solidPen : dottedPen);
-            dc.MoveTo(x + ax, y + ay);
-            dc.LineTo(x + bx, y + by);
-        }
-        for (int k = 0; k < catalogue.GetRectCount(formatIndex); ++k) {
-            double x1, y1, x2, y2;
-            const bool solid = catalogue.GetRect(formatIndex, k, x1, y1, x2, y2);
-            const int left = x + Trunc(x1 * acrossPerMm);
-            const int top = y + Trunc(y1 * downPerMm);
-            dc.SelectPen(solid ? solidPen : dottedPen);
-            Outline(dc, left, top, left + Trunc(x2 * acrossPerMm) + 1, top + Trunc(y2 * downPerMm) + 1);
-        }
-    }
-
-    if (options.printBorder && !label) {
-        dc.SelectPen(solidPen);
-        Outline(dc, x, y, x + w + 1, y + h + 1);
-    }
+    CoverStyle style;
+    style.acrossPerMm = caps.logPixelsX / 25.4;
+    style.downPerMm = caps.logPixelsY / 25.4;
+    style.span = {0, 0, m.printableWidth, m.printableHeight};
+    style.dashed = SurfacePen::Dotted(kColourBlack);
+    style.cutLines = options.drawCutLines;
+    style.border = options.printBorder;
+    // The placement is on the sheet; the surface starts at the printable area.
+    CoverPlacement at = placement;
+    at.x -= m.offsetX;
+    at.y -= m.offsetY;
+    DrawCover(dc, at, image, format, style);
 
     if (options.preview) {
+        const int x = at.x;
+        const int y = at.y;
+        const int w = at.width;
+        const int h = at.height;
         dc.SelectPen(SurfacePen::Solid(kRed, 2));
         dc.SelectBrush(SurfaceBrush::Hollow());
-        if (type == "CD_TRAY") {
+        if (format.Traits().discTray) {
             const int hole = placement.holeSize;
             dc.Ellipse(x, y, x + w, y + h);
             dc.Ellipse(x + w / 2 - hole / 2, y + h / 2 - hole / 2, x + w / 2 + hole / 2,
@@ -232,114 +296,34 @@ bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRa
 }
 
 void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const CRasterImage& image,
-                       const FormatCatalogue& catalogue, int formatCode, bool bothOnPage, bool drawCutLines)
+                       const PlacementMm& cover, bool drawCutLines)
 {
-    const bool right = formatCode >= kRightSideCode;
-    const int formatIndex = right ? formatCode - kRightSideCode : formatCode;
-    if (formatIndex < 0 || formatIndex >= catalogue.GetCount() || !image.IsValid())
+    if (cover.format == nullptr || !image.IsValid())
         return;
-    const PaperSizeMm paper = PaperOfFormat(catalogue, formatIndex);
+    const PaperSizeMm paper = PaperOfFormat(*cover.format);
     const int W = paperRect.Width();
     const int H = paperRect.Height();
     if (W <= 0 || H <= 0)
         return;
-    const double scaleX = W / paper.width;
-    const double scaleY = H / paper.height;
-    const std::string type = catalogue.GetType(formatIndex);
+    // The paper control's pixels for the format's own paper. A cover stays in its half
+    // while a quarter of the spare height, truncated toward zero, is not negative.
+    const PixelAxis across{W, paper.width, 0.0, true};
+    const PixelAxis down{H, paper.height, 0.0, false};
+    CoverPlacement at = PlacementToPixels(cover, across, down, H + 3LL);
+    at.x += paperRect.left;
+    at.y += paperRect.top;
 
-    FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, right, false);
-    const bool automatic = mm.x == kAutoPosition;
-    if (type == "PLAYSTATION" && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
-        mm = catalogue.GetPlacement(1, right, false);
-    const int w = Trunc(mm.width * scaleX);
-    const int h = Trunc(mm.height * scaleY);
-    int x = 0;
-    int y = 0;
-    if (automatic) {
-        x = (W - w) / 2;
-        if (type == "CD_FRONT") {
-            y = (right && bothOnPage) ? H / 2 : H / 2 - h;
-        } else {
-            y = (H - 2 * h) / 4;
-            if (y < 0)
-                y = (H - h) / 2;
-            else if (right)
-                y += H / 2;
-        }
-    } else {
-        // Negative coordinates count from the far edges of this paper.
-        x = mm.x >= 0 ? Trunc(mm.x * scaleX) : Trunc((mm.x + paper.width - mm.width) / paper.width * W);
-        y = mm.y >= 0 ? Trunc(mm.y / paper.height * H)
-                      : Trunc((mm.y + paper.height - mm.height) / paper.height * H);
-    }
-    x += paperRect.left;
-    y += paperRect.top;
-
+    CoverStyle style;
+    style.acrossPerMm = W / paper.width;
+    style.downPerMm = H / paper.height;
+    style.span = paperRect;
+    style.dashed = SurfacePen::Dotted(kGrey);
+    style.screen = true;
+    style.coverHeightMm = cover.height;
+    style.cutLines = drawCutLines;
     const SurfacePen oldPen = dc.SelectPen(SurfacePen::Solid(kColourBlack));
     const SurfaceBrush oldBrush = dc.SelectBrush(SurfaceBrush::Hollow());
-    if (drawCutLines) {
-        for (int k = 0; k < catalogue.GetLineCount(formatIndex); ++k) {
-            double x1, y1, x2, y2;
-            const bool solid = catalogue.GetLine(formatIndex, k, x1, y1, x2, y2);
-            int ax, ay, bx, by;
-            // Edge lines span the whole paper.
-            if (x1 == kEdgeTop) {
-                ax = paperRect.left, ay = y, bx = paperRect.right, by = y;
-            } else if (x1 == kEdgeBottom) {
-                ax = paperRect.left, ay = y + h, bx = paperRect.right, by = y + h;
-            } else if (x1 == kEdgeLeft) {
-                ax = x, ay = paperRect.top, bx = x, by = paperRect.bottom;
-            } else if (x1 == kEdgeRight) {
-                ax = x + w, ay = paperRect.top, bx = x + w, by = paperRect.bottom;
-            } else {
-                ax = x + Trunc(x1 * scaleX), ay = y + Trunc(y1 * scaleY);
-                bx = x + Trunc(x2 * scaleX), by = y + Trunc(y2 * scaleY);
-            }
-            dc.SelectPen(solid ? SurfacePen::Solid(kColourBlack) : SurfacePen::Dotted(kGrey));
-            dc.MoveTo(ax, ay);
-            dc.LineTo(bx, by);
-        }
-        for (int k = 0; k < catalogue.GetRectCount(formatIndex); ++k) {
-            double x1, y1, x2, y2;
-            const bool solid = catalogue.GetRect(formatIndex, k, x1, y1, x2, y2);
-            const int left = x + Trunc(x1 * scaleX);
-            const int top = y + Trunc(y1 * scaleY);
-            dc.SelectPen(solid ? SurfacePen::Solid(kColourBlack) : SurfacePen::Dotted(kGrey));
-            Outline(dc, left, top, left + Trunc(x2 * scaleX) + 1, top + Trunc(y2 * scaleY) + 1);
-        }
-    }
-
-    if (catalogue.GetLabel(formatIndex)) {
-        image.Draw(&dc, x, y, w, h);
-        if (w > 0 && h > 0) {
-            CRasterSurface mask(w, h);
-            if (mask.IsValid()) {
-                const double radius = catalogue.GetHoleSize(formatIndex) * scaleX / 2.0;
-                mask.SelectPen(SurfacePen::Solid(kColourBlack));
-                mask.SelectBrush(SurfaceBrush::Solid(kColourBlack));
-                mask.Ellipse(0, 0, w, h);
-                mask.SelectBrush(SurfaceBrush::Solid(kColourWhite));
-                mask.Ellipse(Trunc(w / 2 - radius), Trunc(h / 2 - radius), Trunc(w / 2 + radius),
-                             Trunc(h / 2 + radius));
-                dc.BitBlt(x, y, w, h, mask, 0, 0, RasterOp::Or);
-            }
-        }
-    } else {
-        int facePx = 0;
-        int spinePx = 0;
-        if (type == "SLIMLINE_DVD") {
-            const double spineMm =
-                catalogue.HasSpine(formatIndex) ? catalogue.GetSpine(formatIndex) : kDefaultSpineMm;
-            // Whole millimetres; a cover shorter than its spine has faces of height 0.
-            const double faceMm = std::max(0.0, std::trunc((mm.height - spineMm) / 2));
-            const double spinePartMm = std::max(0.0, std::trunc(mm.height - 2 * faceMm));
-            facePx = Trunc(faceMm * scaleY);
-            spinePx = std::min(Trunc(spinePartMm * scaleY), std::max(h, 0));
-        }
-        DrawBands(dc, image, type, x, y, w, h, facePx, spinePx, true);
-        dc.SelectPen(SurfacePen::Solid(kColourBlack));
-        Outline(dc, x, y, x + w + 1, y + h + 1);
-    }
+    DrawCover(dc, at, image, *cover.format, style);
     dc.SelectPen(oldPen);
     dc.SelectBrush(oldBrush);
 }

@@ -5,6 +5,7 @@
 
 class CRasterImage;
 class FormatCatalogue;
+struct CoverFormat;
 
 // What the print renderer needs to know besides the cover.
 struct RenderOptions {
@@ -17,16 +18,15 @@ struct RenderOptions {
 // (or into a disc with a hole for a label), the frame, cut and fold lines, rectangles,
 // the border and, in a preview, the guides. The placement is in sheet coordinates; the
 // surface's origin is the printable area's corner. Returns true when the cover counts
-// as printed (a real page with a valid format position).
+// as printed (a real page, not a preview).
 bool RenderCover(CDrawingSurface& dc, const CoverPlacement& placement, const CRasterImage& image,
-                 const FormatCatalogue& catalogue, int formatIndex, const RenderOptions& options);
+                 const CoverFormat& format, const RenderOptions& options);
 
-// Draws the cover a paper control shows: the sheet scaled into paperRect, the cover
-// placed by the format without calibration, cut lines first, then the picture.
-// formatCode is the format position, + 1000 for the right side; bothOnPage says the
-// paper shows both covers of a single-page print.
+// Draws the cover a paper control shows: the format's paper scaled into paperRect, the
+// cover placed there (PlaceCoverMm, without calibration), cut lines first, then the
+// picture with its outline. Nothing without a format or a picture.
 void RenderScreenCover(CDrawingSurface& dc, const SurfaceRect& paperRect, const CRasterImage& image,
-                       const FormatCatalogue& catalogue, int formatCode, bool bothOnPage, bool drawCutLines);
+                       const PlacementMm& cover, bool drawCutLines);
 
 // The paper a format is printed on, in millimetres (the tray's sheet for a CD tray
 // format, A4 otherwise when the format names none).
@@ -34,7 +34,8 @@ struct PaperSizeMm {
     double width = 210.0;
     double height = 297.0;
 };
-PaperSizeMm PaperOfFormat(const FormatCatalogue& catalogue, int formatIndex);
+PaperSizeMm PaperOfFormat(const CoverFormat& format);
+PaperSizeMm PaperOfFormat(const FormatCatalogue& catalogue, int formatIndex); // A4 for no format
 
 // Pixel counts of the band rules: a pixel count times a fraction, formed in extended
 // precision and truncated (so 0.043 x 1000 gives 42, since 0.043 lies below itself).

@@ -14,6 +14,8 @@ namespace {
 // values cannot overflow.
 constexpr double kPixelBound = 1 << 28;
 
+} // namespace
+
 int TruncToPixels(double value)
 {
     if (!(value == value)) // NaN
@@ -24,8 +26,6 @@ int TruncToPixels(double value)
         value = -kPixelBound;
     return static_cast<int>(value);
 }
-
-} // namespace
 
 int MmToPixels(double mm, double pixelsPerInch)
 {
@@ -47,47 +47,82 @@ PageMetrics PageMetrics::FromCaps(const DeviceCaps& caps)
     return m;
 }
 
+PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, CoverSide cover, bool singlePage,
+                         bool applyCalibration)
+{
+    PlacementMm p;
+    p.format = catalogue.Get(cover.format);
+    if (p.format == nullptr)
+        return p;
+    const bool right = cover.side == Side::Right;
+    FormatCatalogue::Placement mm = catalogue.GetPlacement(cover.format, right, applyCalibration);
+    // Automatic or manual is the format's own choice, also when it borrows a size.
+    p.automatic = mm.x == kAutoPosition;
+    const CoverKindTraits& kind = p.format->Traits();
+    // A format of a borrowing kind without a size of its own takes the second format's.
+    if (kind.borrowsSize && !p.format->hasSize && catalogue.GetCount() > 1)
+        mm = catalogue.GetPlacement(1, right, applyCalibration);
+    p.x = mm.x;
+    p.y = mm.y;
+    p.width = mm.width;
+    p.height = mm.height;
+    p.holeSize = mm.holeSize;
+    // Two fronts on one sheet meet at the middle line; alone, both stand above it.
+    p.middleLine = kind.middleLine;
+    p.belowMiddle = kind.middleLine && right && singlePage;
+    p.lowerHalf = right;
+    return p;
+}
+
+int PixelAxis::Length(double mm) const
+{
+    return ppi > 0 ? MmToPixels(mm, ppi) : TruncToPixels(mm * (sheetPx / sheetMm));
+}
+
+int PixelAxis::Position(double mm, double length) const
+{
+    if (ppi > 0)
+        return MmToPixels(mm >= 0 ? mm : mm + sheetMm - length, ppi);
+    if (mm >= 0 && nearByScale)
+        return TruncToPixels(mm * (sheetPx / sheetMm));
+    return TruncToPixels((mm >= 0 ? mm : mm + sheetMm - length) / sheetMm * sheetPx);
+}
+
+CoverPlacement PlacementToPixels(const PlacementMm& mm, const PixelAxis& across, const PixelAxis& down,
+                                 long long halvesLimit)
+{
+    CoverPlacement p;
+    if (mm.format == nullptr)
+        return p;
+    p.width = across.Length(mm.width);
+    p.height = down.Length(mm.height);
+    p.holeSize = across.Length(mm.holeSize);
+    if (!mm.automatic) {
+        p.x = across.Position(mm.x, mm.width);
+        p.y = down.Position(mm.y, mm.height);
+        return p;
+    }
+    const int half = down.sheetPx / 2;
+    p.x = (across.sheetPx - p.width) / 2;
+    if (mm.middleLine)
+        p.y = mm.belowMiddle ? half : half - p.height;
+    else if (2 * static_cast<long long>(p.height) <= halvesLimit)
+        p.y = (down.sheetPx - 2 * p.height) / 4 + (mm.lowerHalf ? half : 0);
+    else
+        p.y = (down.sheetPx - p.height) / 2;
+    return p;
+}
+
 CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
                                 Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job)
 {
-    CoverPlacement p;
-    if (formatIndex < 0 || formatIndex >= catalogue.GetCount())
-        return p;
     const PageMetrics m = PageMetrics::FromCaps(caps);
-    const double ppiX = caps.logPixelsX;
-    const double ppiY = caps.logPixelsY;
-    const bool right = side == Side::Right;
-
-    FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, right, true);
-    // Automatic or manual is the format's own choice, also when it borrows a size.
-    const bool automatic = mm.x == kAutoPosition;
-    const std::string type = catalogue.GetType(formatIndex);
-    // A PlayStation format without a size of its own borrows the second format's.
-    if (type == "PLAYSTATION" && !catalogue.HasSize(formatIndex) && catalogue.GetCount() > 1)
-        mm = catalogue.GetPlacement(1, right, true);
-
-    p.width = MmToPixels(mm.width, ppiX);
-    p.height = MmToPixels(mm.height, ppiY);
-    p.holeSize = MmToPixels(mm.holeSize, ppiX);
-
-    if (automatic) {
-        p.x = (m.physicalWidth - p.width) / 2;
-        if (type == "CD_FRONT") {
-            // Two fronts on one sheet meet at the middle line; alone, both stand above it.
-            p.y = (right && singlePage) ? m.halfHeight : m.halfHeight - p.height;
-        } else if (2 * static_cast<long long>(p.height) <= m.printableHeight) {
-            p.y = right ? m.halfHeight + (m.halfHeight - p.height) / 2 : (m.halfHeight - p.height) / 2;
-        } else {
-            p.y = (m.physicalHeight - p.height) / 2;
-        }
-    } else {
-        // A negative coordinate is measured from the sheet's far edge.
-        const double sheetWidthMm = m.physicalWidth * 25.4 / ppiX;
-        const double sheetHeightMm = m.physicalHeight * 25.4 / ppiY;
-        p.x = mm.x >= 0 ? MmToPixels(mm.x, ppiX) : MmToPixels(mm.x + sheetWidthMm - mm.width, ppiX);
-        p.y = mm.y >= 0 ? MmToPixels(mm.y, ppiY) : MmToPixels(mm.y + sheetHeightMm - mm.height, ppiY);
-    }
-
+    CoverPlacement p =
+        PlacementToPixels(PlaceCoverMm(catalogue, {formatIndex, side}, singlePage, true),
+                          PixelAxis::Device(caps.physicalWidth, caps.logPixelsX),
+                          PixelAxis::Device(caps.physicalHeight, caps.logPixelsY), m.printableHeight);
+    if (catalogue.Get(formatIndex) == nullptr)
+        return p;
     if (checkPrintableArea && CorrectToPrintableArea(p, m) && !job.printableMessageShown) {
         job.printableMessageShown = true;
         if (job.messages != nullptr)
@@ -206,7 +241,7 @@ std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatInd
     auto length = [&](double v) { return std::isfinite(v) && v >= kMinMm && v <= kMaxMm; };
     auto coordinate = [&](double v) { return std::isfinite(v) && std::fabs(v) <= kMaxMm; };
     int sizeFrom = formatIndex;
-    if (catalogue.GetType(formatIndex) == "PLAYSTATION" && !catalogue.HasSize(formatIndex)) {
+    if (catalogue.GetTraits(formatIndex).borrowsSize && !catalogue.HasSize(formatIndex)) {
         if (catalogue.GetCount() < 2)
             return FillPlaceholder(text(kMsgNothingToBorrow), name);
         sizeFrom = 1;

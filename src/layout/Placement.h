@@ -6,15 +6,20 @@
 
 class CUserMessages;
 class FormatCatalogue;
+struct CoverFormat;
 
 enum class Side { Left, Right };
 
+// A format as one side shows it: its position in the catalogue and the side whose
+// position it takes.
+struct CoverSide {
+    int format = -1;
+    Side side = Side::Left;
+    bool operator==(const CoverSide&) const = default;
+};
+
 // Which covers a job prints.
 enum class PrintSelection { Left = 0, Right = 1, Both = 2 };
-
-// Where one integer carries a format position and a side, the right side is the
-// position + 1000.
-inline constexpr int kRightSideCode = 1000;
 
 // The printer's page in device pixels.
 struct PageMetrics {
@@ -51,16 +56,55 @@ struct PlacementJob {
 // Millimetres to device pixels, truncated toward zero; lengths beyond any sheet are held
 // at a bound so that later arithmetic cannot overflow.
 int MmToPixels(double mm, double pixelsPerInch);
+// A pixel value truncated toward zero and held at the same bound (NaN gives 0).
+int TruncToPixels(double value);
 
-// The cover's rectangle for a format (its position for the left side, position2 for
-// the right), following the automatic or manual placement rules, then pulled into the
+// Where a side's cover goes on a sheet, decided in millimetres before any surface is
+// known: the format drawn, the size (the second format's when its kind borrows one and
+// it has none), and either its position as written (negative coordinates count from the
+// sheet's far edges) or the automatic rule that places it.
+struct PlacementMm {
+    const CoverFormat* format = nullptr; // nullptr: no such format, nothing to place
+    double x = 0.0;
+    double y = 0.0;
+    double width = 0.0;
+    double height = 0.0;
+    double holeSize = 0.0;
+    bool automatic = false;
+    bool middleLine = false;  // automatic: against the sheet's middle line...
+    bool belowMiddle = false; // ...below it (else above)
+    bool lowerHalf = false;   // automatic otherwise: centred in the lower half (else the upper)
+};
+PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, CoverSide cover, bool singlePage,
+                         bool applyCalibration);
+
+// How millimetres along one axis of a sheet become pixels of a surface: a device by its
+// resolution (mm / 25.4 x ppi), or a paper control by its pixels for the format's paper.
+struct PixelAxis {
+    int sheetPx = 0;
+    double sheetMm = 0.0;
+    double ppi = 0.0;         // > 0: a device
+    bool nearByScale = false; // a paper: near-edge coordinates by the length scale
+    static PixelAxis Device(int sheetPx, double ppi) { return {sheetPx, sheetPx * 25.4 / ppi, ppi, false}; }
+    int Length(double mm) const;
+    // A coordinate as written: negative ones count from the far edge, less the length.
+    int Position(double mm, double length) const;
+};
+
+// The millimetre placement on a surface's sheet. A cover of the automatic halves rule
+// stays in its half while twice its height is at most halvesLimit, else it is centred.
+CoverPlacement PlacementToPixels(const PlacementMm& mm, const PixelAxis& across, const PixelAxis& down,
+                                 long long halvesLimit);
+
+// The cover's rectangle for a format on a device's sheet (its position for the left
+// side, position2 for the right, the catalogue's calibration added), then pulled into the
 // printable area when checkPrintableArea is set (with the notice once per job). A
 // format position outside the catalogue gives an empty placement.
 CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
                                 Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job);
 
 // Why a format cannot make a printed cover, as a text naming it (in the language of
-// messages); "" when it can. A cover needs a size (its own, or for a PlayStation format
+// messages); "" when it can. A cover needs a size (its own, or for a borrowing kind
 // without one the second format's) of finite lengths from 1 mm to 5 m, finite positions
 // and a finite hole; an empty catalogue or a position past its end has no format at all.
 // Without messages the English texts are used.

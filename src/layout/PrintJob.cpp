@@ -1,5 +1,6 @@
 #include "layout/PrintJob.h"
 
+#include <tuple>
 #include <utility>
 
 #include "formats/FormatCatalogue.h"
@@ -28,7 +29,7 @@ std::string PrintJobName(bool maskJobName, const std::string& maskedName, const 
 
 bool NeedsCdTray(const FormatCatalogue& catalogue, int leftFormat)
 {
-    return catalogue.GetType(leftFormat) == "CD_TRAY";
+    return catalogue.GetTraits(leftFormat).discTray;
 }
 
 PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
@@ -91,12 +92,13 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
             target.AbortDocument();
             return result;
         }
-        if (contents.left && RenderCover(*dc, result.leftPlacement, *request.left.image, catalogue,
-                                         request.left.formatIndex, render))
-            ++result.coversPrinted;
-        if (contents.right && RenderCover(*dc, result.rightPlacement, *request.right.image, catalogue,
-                                          request.right.formatIndex, render))
-            ++result.coversPrinted;
+        for (const auto& [drawn, side, placement] :
+             {std::tuple{contents.left, &request.left, &result.leftPlacement},
+              {contents.right, &request.right, &result.rightPlacement}}) {
+            const CoverFormat* format = catalogue.Get(side->formatIndex);
+            if (drawn && format != nullptr && RenderCover(*dc, *placement, *side->image, *format, render))
+                ++result.coversPrinted;
+        }
         if (!target.EndPage()) {
             result.error = target.LastError();
             target.AbortDocument();
@@ -177,10 +179,11 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
             target.AbortDocument();
             return batch;
         }
-        if (RenderCover(*dc, placement, image, catalogue, format, render))
+        if (RenderCover(*dc, placement, image, *catalogue.Get(format), render))
             ++result.coversPrinted;
-        if (withRight && RenderCover(*dc, result.rightPlacement, *request.right.image, catalogue,
-                                     request.right.formatIndex, render))
+        const CoverFormat* rightFormat = catalogue.Get(request.right.formatIndex);
+        if (withRight && rightFormat != nullptr &&
+            RenderCover(*dc, result.rightPlacement, *request.right.image, *rightFormat, render))
             ++result.coversPrinted;
         if (!target.EndPage()) {
             result.error = target.LastError();

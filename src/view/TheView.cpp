@@ -266,12 +266,12 @@ void CTheView::RefreshSides()
         CPaper* paper = sides_[0].paper;
         paper->SetSinglePage(printOnSinglePage_);
         paper->SetDrawLines(drawCutAndFoldLines_);
-        paper->SetFormatCode(left);
+        paper->SetFormat({left, Side::Left});
         if (valid(left)) {
             paper->SetPaperSize(catalogue.GetPaperWidth(left), catalogue.GetPaperHeight(left));
-            paper->SetCdTray(catalogue.GetType(left) == "CD_TRAY" ? 1 : 0);
+            paper->SetCdTray(catalogue.GetTraits(left).discTray ? 1 : 0);
         }
-        paper->SetOtherFormatCode(right != -1 ? right + kRightSideCode : CPaper::kNoFormat);
+        paper->SetOtherFormat({right != -1 ? right : CPaper::kNoFormat, Side::Right});
     }
     if (right != -1) {
         CPaper* paper = sides_[1].paper;
@@ -279,18 +279,18 @@ void CTheView::RefreshSides()
         paper->SetDrawLines(drawCutAndFoldLines_);
         if (valid(right)) {
             paper->SetPaperSize(catalogue.GetPaperWidth(right), catalogue.GetPaperHeight(right));
-            paper->SetCdTray(catalogue.GetType(right) == "CD_TRAY" ? 1 : 0);
+            paper->SetCdTray(catalogue.GetTraits(right).discTray ? 1 : 0);
         }
-        paper->SetFormatCode(right + kRightSideCode);
+        paper->SetFormat({right, Side::Right});
     }
     // A paper without a format stays blank.
     if (left == -1) {
-        sides_[0].paper->SetFormatCode(CPaper::kNoFormat);
-        sides_[0].paper->SetOtherFormatCode(CPaper::kNoFormat);
+        sides_[0].paper->SetFormat({CPaper::kNoFormat, Side::Left});
+        sides_[0].paper->SetOtherFormat({CPaper::kNoFormat, Side::Right});
     }
     if (right == -1) {
-        sides_[1].paper->SetFormatCode(CPaper::kNoFormat);
-        sides_[0].paper->SetOtherFormatCode(CPaper::kNoFormat);
+        sides_[1].paper->SetFormat({CPaper::kNoFormat, Side::Right});
+        sides_[0].paper->SetOtherFormat({CPaper::kNoFormat, Side::Right});
     }
     EnablePrintButton(kPrintLeftButton, CanPrint(PrintSelection::Left), {0});
     EnablePrintButton(kPrintBothButton, printOnSinglePage_ == 0 && CanPrint(PrintSelection::Both), {0, 1});

@@ -114,7 +114,7 @@ void CTheView::LoadCover(Side side, const std::string& path, bool withCompanion)
             LoadReport(messages_.Text(kTextLoadedInPart), path, state.image->GetLoadNotice()));
     }
     if (left) {
-        state.paper->SetFormatCode(state.formatIndex);
+        state.paper->SetFormat({state.formatIndex, Side::Left});
         if (options_.autoload2ndImage && withCompanion) {
             const std::string companion = FindCompanion(path, keywords_);
             if (!companion.empty()) {

@@ -793,8 +793,8 @@ TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)
     Open(1);
     auto* left = Item<CPaper>(kLeftPreview);
     auto* right = Item<CPaper>(kRightPreview);
-    EXPECT_EQ(left->FormatCode(), 1);
-    EXPECT_EQ(right->FormatCode(), 1001);
+    EXPECT_EQ(left->Format(), (CoverSide{1, Side::Left}));
+    EXPECT_EQ(right->Format(), (CoverSide{1, Side::Right}));
     EXPECT_EQ(left->IsCdTray(), 1);
     EXPECT_EQ(left->PaperWidth(), 120.0);
     EXPECT_EQ(right->PaperHeight(), 150.0);
@@ -802,8 +802,8 @@ TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)
     EXPECT_TRUE(left->Image()->IsValid()) << "the built-in sample picture did not load";
     EXPECT_EQ(right->Image(), left->Image());
     SelectRow(0);
-    EXPECT_EQ(left->FormatCode(), 0);
-    EXPECT_EQ(right->FormatCode(), 1000);
+    EXPECT_EQ(left->Format(), (CoverSide{0, Side::Left}));
+    EXPECT_EQ(right->Format(), (CoverSide{0, Side::Right}));
     EXPECT_EQ(left->IsCdTray(), 0);
 }
 

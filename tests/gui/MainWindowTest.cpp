@@ -215,7 +215,8 @@ TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
     EXPECT_TRUE(menus.printLeft);
     // The left paper shows both covers; the right one a blank sheet.
     EXPECT_EQ(run.View().Left().paper->SinglePage(), 1);
-    EXPECT_EQ(run.View().Left().paper->OtherFormatCode(), run.View().Right().formatIndex + 1000);
+    EXPECT_EQ(run.View().Left().paper->OtherFormat(),
+              (CoverSide{run.View().Right().formatIndex, Side::Right}));
 
     // Clicking the box itself undoes it.
     QTest::mouseClick(run.View().Form().Item(kSinglePageBox), Qt::LeftButton);
@@ -250,13 +251,13 @@ TEST(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
     selector->setCurrentIndex(kDvdSleeve);
     emit selector->activated(kDvdSleeve);
     EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
-    EXPECT_EQ(run.View().Left().paper->FormatCode(), kDvdSleeve);
+    EXPECT_EQ(run.View().Left().paper->Format(), (CoverSide{kDvdSleeve, Side::Left}));
     EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
 
     auto* right = run.View().Form().ItemAs<QComboBox>(kRightSelector);
     right->setCurrentIndex(kCdTray);
     emit right->activated(kCdTray);
-    EXPECT_EQ(run.View().Right().paper->FormatCode(), kCdTray + 1000);
+    EXPECT_EQ(run.View().Right().paper->Format(), (CoverSide{kCdTray, Side::Right}));
     EXPECT_EQ(run.View().Right().paper->IsCdTray(), 1);
     EXPECT_EQ(run.View().Left().paper->IsCdTray(), 0);
 }

@@ -60,11 +60,11 @@ TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet)
         paper->SetSinglePage(1);
     }
     left.SetImage(&red);
-    left.SetFormatCode(0);
+    left.SetFormat({0, Side::Left});
     left.SetOtherImage(&blue);
-    left.SetOtherFormatCode(1000);
+    left.SetOtherFormat({0, Side::Right});
     right.SetImage(&blue);
-    right.SetFormatCode(1000);
+    right.SetFormat({0, Side::Right});
 
     CRasterSurface l(210, 297), r(210, 297);
     left.DrawInto(l);
@@ -82,7 +82,7 @@ TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet)
     EXPECT_GT(Count(r, kBlue), 1000);
 
     // A format code that names no format leaves the cover out.
-    left.SetFormatCode(57);
+    left.SetFormat({57, Side::Left});
     left.DrawInto(l);
     EXPECT_EQ(Count(l, kRed), 0);
 }
@@ -97,7 +97,7 @@ TEST(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge)
         paper.SetIsLeft(isLeft);
         paper.SetCdTray(1);
         paper.SetPaperSize(60.0, 120.0);
-        paper.SetFormatCode(isLeft ? tray : tray + 1000);
+        paper.SetFormat({tray, isLeft ? Side::Left : Side::Right});
         CRasterSurface s(210, 297);
         paper.DrawInto(s);
         // 60 x 297 / 120 = 148.5 pixels of sheet at one pixel per millimetre of A4.
@@ -120,7 +120,7 @@ TEST(Paper, EmptyPaperShowsTheBackgroundPictureCentred)
     CRasterImage background;
     ASSERT_TRUE(FillImage(background, 50, 30, kBlue));
     CPaper paper(catalogue);
-    paper.SetFormatCode(0);
+    paper.SetFormat({0, Side::Left});
     CRasterSurface s(210, 297);
     paper.DrawInto(s);
     EXPECT_EQ(Count(s, kWhite), 210 * 297) << "no picture, no background: a white sheet";

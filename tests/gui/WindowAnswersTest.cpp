@@ -203,7 +203,7 @@ TEST(WindowAnswers, ASideWithoutAFormatShowsNoneAndIsNotPrinted)
     ASSERT_TRUE(WritePngFile(picture, 120, 120, 0x0000FF));
     run.View().LoadCover(Side::Left, picture);
     EXPECT_EQ(run.View().Left().formatIndex, -1);
-    EXPECT_EQ(run.View().Left().paper->FormatCode(), CPaper::kNoFormat) << "its paper stays blank";
+    EXPECT_EQ(run.View().Left().paper->Format().format, CPaper::kNoFormat) << "its paper stays blank";
     EXPECT_FALSE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
 
     // The menu's Print Left answers with a message; no print dialog opens.

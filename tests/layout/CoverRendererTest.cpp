@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -15,15 +16,19 @@ constexpr SurfaceColour kBlack = kColourBlack;
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 
 // A 24-bit picture whose pixels come from a function of (x, y from the top).
-void MakePicture(CRasterImage& image, int width, int height,
-                 const std::function<SurfaceColour(int, int)>& colour)
-{
-    CRasterSurface surface(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            surface.SetPixel(x, y, colour(x, y));
-    ASSERT_TRUE(image.CreateFromBitmap(surface));
-}
+struct Picture : CRasterImage {
+    Picture(int width, int height, const std::function<SurfaceColour(int, int)>& colour)
+    {
+        CRasterSurface surface(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                surface.SetPixel(x, y, colour(x, y));
+        EXPECT_TRUE(CreateFromBitmap(surface));
+    }
+};
+struct Red : Picture {
+    Red() : Picture(10, 10, [](int, int) { return kRed; }) {}
+};
 
 // Row r of the picture has the colour (r % 256, r / 256, 0), so a row can be told from a pixel.
 SurfaceColour RowColour(int, int y)
@@ -33,10 +38,6 @@ SurfaceColour RowColour(int, int y)
 int RowOf(SurfaceColour c)
 {
     return int(c & 0xFF) + 256 * int((c >> 8) & 0xFF);
-}
-SurfaceColour ColumnColour(int x, int)
-{
-    return RowColour(0, x);
 }
 
 DeviceCaps Page(int dpi, int width, int height, int offset = 0)
@@ -51,18 +52,16 @@ DeviceCaps Page(int dpi, int width, int height, int offset = 0)
     return c;
 }
 
-FormatCatalogue One(const char* type, bool label = false, double hole = 0.0)
+CoverFormat One(CoverKind kind, bool label = false, double hole = 0.0, double size = 100.0)
 {
-    FormatCatalogue c;
     CoverFormat f;
-    f.name = type;
-    f.type = type;
-    f.size = {100, 100};
+    f.name = TraitsOf(kind).word;
+    f.type = TraitsOf(kind).word;
+    f.size = {size, size};
     f.hasSize = true;
     f.label = label;
     f.holeSize = hole;
-    c.Append(f);
-    return c;
+    return f;
 }
 
 RenderOptions Plain()
@@ -76,61 +75,84 @@ RenderOptions Plain()
 TEST(ScaledCount, FractionsJustBelowTheirValueTruncateOneLower)
 {
     EXPECT_EQ(ScaledCount(1000, 0.043), 42);
+    EXPECT_EQ(ScaledCount(1200, 0.043), 51);
     EXPECT_EQ(ScaledCount(180, 0.05555555555555555), 9);
     EXPECT_EQ(ScaledCount(180, 0.8888888888888888), 159);
     EXPECT_EQ(ScaledCount(1000, 0.05555555555555555), 55);
     EXPECT_EQ(ScaledCount(1000, 0.8888888888888888), 888);
     EXPECT_EQ(ScaledCount(1000, 0.08), 80); // 0.08 lies above itself
-    EXPECT_EQ(ScaledCount(1200, 0.043), 51);
 }
 
-TEST(RenderCover, PhotoZoomedShowsTheMiddleRows)
+TEST(RenderCover, EveryKindFillsItsCoverOnPageAndPaperAndAnUnknownWordDrawsAsCustom)
 {
-    CRasterImage image;
-    MakePicture(image, 4, 180, RowColour);
-    const FormatCatalogue c = One("PHOTO_ZOOMED");
+    // Large enough for every band of the picture to hold a row.
+    const Picture red(100, 100, [](int, int) { return kRed; });
+    for (const CoverKindTraits& kind : CoverKinds()) {
+        SCOPED_TRACE(kind.word);
+        const CoverFormat f = One(kind.kind);
+        CRasterSurface page(Page(254, 1200, 1200));
+        EXPECT_TRUE(RenderCover(page, {100, 100, 1000, 1000, 0}, red, f, RenderOptions{}));
+        for (int at : {105, 600, 1095})
+            EXPECT_EQ(page.GetPixel(at, at), kRed) << at;
+        EXPECT_EQ(page.GetPixel(1102, 600), kWhite);
+
+        FormatCatalogue c;
+        c.Append(f);
+        CRasterSurface paper(210, 297);
+        RenderScreenCover(paper, {0, 0, 210, 297}, red, PlaceCoverMm(c, {0, Side::Left}, false, false), true);
+        EXPECT_EQ(paper.GetPixel(105, 73), kRed);
+    }
+    // A type word the program does not know is drawn as a custom cover.
+    CoverFormat unknown = One(CoverKind::Custom);
+    CRasterSurface custom(Page(254, 1200, 1200)), other(Page(254, 1200, 1200));
+    const Picture rows(4, 180, RowColour);
+    RenderCover(custom, {100, 100, 1000, 1000, 0}, rows, unknown, RenderOptions{});
+    unknown.type = "PHOTO_Z";
+    RenderCover(other, {100, 100, 1000, 1000, 0}, rows, unknown, RenderOptions{});
+    EXPECT_EQ(std::memcmp(custom.Data(), other.Data(), std::size_t(custom.Stride()) * 1200), 0);
+}
+
+TEST(RenderCover, ZoomedRowsShowTheMiddleRows)
+{
+    const Picture image(4, 180, RowColour);
     CRasterSurface page(Page(300, 100, 400));
     // 159 target rows for the 159 source rows 9..167; the outline covers the first row.
-    EXPECT_TRUE(RenderCover(page, {20, 30, 10, 159, 0}, image, c, 0, Plain()));
+    EXPECT_TRUE(RenderCover(page, {20, 30, 10, 159, 0}, image, One(CoverKind::PhotoZoomed), Plain()));
     EXPECT_EQ(page.GetPixel(25, 30), kBlack);
     EXPECT_EQ(RowOf(page.GetPixel(25, 30 + 158)), 167);
     for (int i = 1; i < 159; ++i)
         ASSERT_EQ(RowOf(page.GetPixel(25, 30 + i)), 9 + i) << "target row " << i;
     // The frame just outside and the outline on the first row and column.
-    EXPECT_EQ(page.GetPixel(19, 100), kBlack);
-    EXPECT_EQ(page.GetPixel(20, 100), kBlack);
-    EXPECT_EQ(page.GetPixel(30, 100), kBlack);
-    EXPECT_EQ(page.GetPixel(25, 29), kBlack);
+    for (const auto& [x, y] : {std::pair{19, 100}, {20, 100}, {30, 100}, {25, 29}})
+        EXPECT_EQ(page.GetPixel(x, y), kBlack) << x << "," << y;
 }
 
-TEST(RenderCover, PlaystationSqueezesTheSpineBands)
+TEST(RenderCover, SideBandsSqueezeTheSpineBands)
 {
-    CRasterImage image;
-    MakePicture(image, 1000, 2, ColumnColour);
-    const FormatCatalogue c = One("PLAYSTATION");
+    const Picture image(1000, 2, [](int x, int) { return RowColour(0, x); });
     CRasterSurface page(Page(300, 1300, 20));
-    RenderCover(page, {10, 5, 1200, 10, 0}, image, c, 0, Plain());
+    RenderCover(page, {10, 5, 1200, 10, 0}, image, One(CoverKind::PlayStation), Plain());
     // Source bands of 80 columns become bands of 51; the middle 840 fill 1098.
-    EXPECT_EQ(RowOf(page.GetPixel(10 + 0, 8)), 0);
-    EXPECT_LT(RowOf(page.GetPixel(10 + 50, 8)), 80);
-    EXPECT_EQ(RowOf(page.GetPixel(10 + 51, 8)), 80);
-    EXPECT_LT(RowOf(page.GetPixel(10 + 1148, 8)), 920);
-    EXPECT_GE(RowOf(page.GetPixel(10 + 1148, 8)), 910);
-    EXPECT_EQ(RowOf(page.GetPixel(10 + 1149, 8)), 920);
-    EXPECT_GE(RowOf(page.GetPixel(10 + 1199, 8)), 990);
+    const auto column = [&](int x) { return RowOf(page.GetPixel(10 + x, 8)); };
+    EXPECT_EQ(column(0), 0);
+    EXPECT_LT(column(50), 80);
+    EXPECT_EQ(column(51), 80);
+    EXPECT_LT(column(1148), 920);
+    EXPECT_GE(column(1148), 910);
+    EXPECT_EQ(column(1149), 920);
+    EXPECT_GE(column(1199), 990);
     EXPECT_EQ(page.GetPixel(10 + 1200, 8), kBlack); // the outline just right of the cover
 }
 
-TEST(RenderCover, SlimDvdResizesTheSpineBand)
+TEST(RenderCover, FaceSpineFaceResizesTheSpineBand)
 {
     // A sleeve picture of 1000 rows: faces of 473 rows, a spine of 52 (rows 473..524).
-    CRasterImage image;
-    MakePicture(image, 2, 1000, RowColour);
-    const FormatCatalogue c = One("SLIMLINE_DVD");
+    const Picture image(2, 1000, RowColour);
+    const CoverFormat slim = One(CoverKind::SlimlineDvd);
     // No spine given: 13 mm at 600 dpi is 307 pixels.
     const int h = 4322;
     CRasterSurface page(Page(600, 40, h + 20));
-    RenderCover(page, {10, 10, 20, h, 0}, image, c, 0, Plain());
+    RenderCover(page, {10, 10, 20, h, 0}, image, slim, Plain());
     const int face = (h - 307) / 2;
     EXPECT_LT(RowOf(page.GetPixel(15, 10 + face - 1)), 473);
     EXPECT_EQ(RowOf(page.GetPixel(15, 10 + face)), 473);
@@ -139,7 +161,7 @@ TEST(RenderCover, SlimDvdResizesTheSpineBand)
 
     // A cover shorter than the spine: no faces, the spine cut to the cover.
     CRasterSurface small(Page(600, 40, 120));
-    RenderCover(small, {10, 10, 20, 100, 0}, image, c, 0, Plain());
+    RenderCover(small, {10, 10, 20, 100, 0}, image, slim, Plain());
     EXPECT_EQ(RowOf(small.GetPixel(15, 11)), 473);
     EXPECT_EQ(RowOf(small.GetPixel(15, 109)), 524);
     EXPECT_EQ(small.GetPixel(15, 112), kWhite); // nothing below the cover
@@ -147,11 +169,9 @@ TEST(RenderCover, SlimDvdResizesTheSpineBand)
 
 TEST(RenderCover, LabelIsADiscWithAWhiteHole)
 {
-    CRasterImage image;
-    MakePicture(image, 200, 200, [](int, int) { return kRed; });
-    const FormatCatalogue c = One("CUSTOM", true, 41);
+    const Picture image(200, 200, [](int, int) { return kRed; });
     CRasterSurface page(Page(300, 500, 500));
-    RenderCover(page, {50, 50, 400, 400, 80}, image, c, 0, RenderOptions{});
+    RenderCover(page, {50, 50, 400, 400, 80}, image, One(CoverKind::Custom, true, 41), RenderOptions{});
     EXPECT_EQ(page.GetPixel(250, 250), kWhite); // the hole
     EXPECT_EQ(page.GetPixel(52, 52), kWhite);   // outside the disc
     EXPECT_EQ(page.GetPixel(250, 60), kRed);    // on the ring
@@ -159,34 +179,30 @@ TEST(RenderCover, LabelIsADiscWithAWhiteHole)
     EXPECT_EQ(page.GetPixel(49, 250), kWhite); // no frame or border around a label
 
     // Hole 0: a full disc.
-    const FormatCatalogue full = One("CUSTOM", true, 0);
-    CRasterSurface page2(Page(300, 500, 500));
-    RenderCover(page2, {50, 50, 400, 400, 0}, image, full, 0, RenderOptions{});
-    EXPECT_EQ(page2.GetPixel(250, 250), kRed);
-    EXPECT_EQ(page2.GetPixel(52, 448), kWhite);
+    CRasterSurface full(Page(300, 500, 500));
+    RenderCover(full, {50, 50, 400, 400, 0}, image, One(CoverKind::Custom, true, 0), RenderOptions{});
+    EXPECT_EQ(full.GetPixel(250, 250), kRed);
+    EXPECT_EQ(full.GetPixel(52, 448), kWhite);
 }
 
 TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
 {
-    CRasterImage image;
-    MakePicture(image, 10, 10, [](int, int) { return kRed; });
-    FormatCatalogue c = One("CUSTOM");
-    c.AddLine(0, {kEdgeLeft, 0, 0, 0, true});
-    c.AddLine(0, {kEdgeTop, 0, 0, 0, true});
-    c.AddLine(0, {50.8, 0, 50.8, 100, false}); // a fold 50.8 mm = 600 px across at 300 dpi
-    c.AddRect(0, {2.54, 2.54, 25.4, 25.4, true});
+    const Red image;
+    CoverFormat f = One(CoverKind::Custom);
+    f.lines.Add({kEdgeLeft, 0, 0, 0, true});
+    f.lines.Add({kEdgeTop, 0, 0, 0, true});
+    f.lines.Add({50.8, 0, 50.8, 100, false}); // a fold 50.8 mm = 600 px across at 300 dpi
+    f.rects.Add({2.54, 2.54, 25.4, 25.4, true});
     // Printable area 20 px in from the sheet's edges.
     CRasterSurface page(Page(300, 1400, 1400, 20));
     const CoverPlacement at{100, 500, 1181, 1181, 0};
-    RenderCover(page, at, image, c, 0, RenderOptions{});
+    RenderCover(page, at, image, f, RenderOptions{});
     const int x = 100 - 20;
     const int y = 500 - 20;
-    // LEFT runs along the cover's left edge from the printable area's top to its bottom.
-    EXPECT_EQ(page.GetPixel(x, 0), kBlack);
-    EXPECT_EQ(page.GetPixel(x, 1359), kBlack);
-    // TOP runs the whole printable width.
-    EXPECT_EQ(page.GetPixel(0, y), kBlack);
-    EXPECT_EQ(page.GetPixel(1359, y), kBlack);
+    // LEFT runs along the cover's left edge from the printable area's top to its bottom;
+    // TOP the whole printable width.
+    for (const auto& [px, py] : {std::pair{x, 0}, {x, 1359}, {0, y}, {1359, y}})
+        EXPECT_EQ(page.GetPixel(px, py), kBlack) << px << "," << py;
     // The dashed fold: 3 on, 3 off.
     int dark = 0;
     for (int i = 0; i < 60; ++i)
@@ -201,46 +217,61 @@ TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
     CRasterSurface bare(Page(300, 1400, 1400, 20));
     RenderOptions noLines;
     noLines.drawCutLines = false;
-    RenderCover(bare, at, image, c, 0, noLines);
+    RenderCover(bare, at, image, f, noLines);
     EXPECT_EQ(bare.GetPixel(x, 0), kWhite);
     EXPECT_EQ(bare.GetPixel(x + 600, y + 100), kRed);
+
+    // On a paper control the same walker spans the paper, lines dashed in grey.
+    FormatCatalogue c;
+    f.position = {50, 50};
+    c.Append(f);
+    CRasterSurface paper(210, 297);
+    RenderScreenCover(paper, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Left}, false, false), true);
+    EXPECT_EQ(paper.GetPixel(50, 0), kBlack);
+    EXPECT_EQ(paper.GetPixel(50, 296), kBlack);
+    int top = 0;
+    for (int py = 0; py < 297; ++py)
+        top += paper.GetPixel(0, py) == kBlack && paper.GetPixel(209, py) == kBlack ? 1 : 0;
+    EXPECT_EQ(top, 1);
+    // Drawn before the picture: the fold inside the cover is hidden by it.
+    int hidden = 0;
+    for (int py = 60; py < 140; ++py)
+        hidden += paper.GetPixel(100, py) == kRed ? 1 : 0;
+    EXPECT_EQ(hidden, 80);
 }
 
 TEST(RenderCover, FrameAlwaysBorderOnRequest)
 {
-    CRasterImage image;
-    MakePicture(image, 10, 10, [](int, int) { return kRed; });
-    const FormatCatalogue c = One("CUSTOM");
+    const Red image;
+    const CoverFormat f = One(CoverKind::Custom);
     CRasterSurface plain(Page(300, 100, 100));
-    RenderCover(plain, {20, 20, 50, 50, 0}, image, c, 0, Plain());
+    RenderCover(plain, {20, 20, 50, 50, 0}, image, f, Plain());
     EXPECT_EQ(plain.GetPixel(19, 40), kBlack); // frame just outside
     EXPECT_EQ(plain.GetPixel(70, 40), kBlack);
     EXPECT_EQ(plain.GetPixel(20, 40), kRed); // the picture's first column
     CRasterSurface bordered(Page(300, 100, 100));
     RenderOptions border = Plain();
     border.printBorder = true;
-    RenderCover(bordered, {20, 20, 50, 50, 0}, image, c, 0, border);
+    RenderCover(bordered, {20, 20, 50, 50, 0}, image, f, border);
     EXPECT_EQ(bordered.GetPixel(20, 40), kBlack); // a second outline on the first column
     EXPECT_EQ(bordered.GetPixel(21, 40), kRed);
 }
 
 TEST(RenderCover, PreviewGuidesAndTheCounter)
 {
-    CRasterImage image;
-    MakePicture(image, 10, 10, [](int, int) { return kBlack; });
-    const FormatCatalogue c = One("CUSTOM");
+    const Picture image(10, 10, [](int, int) { return kBlack; });
     RenderOptions preview = Plain();
     preview.preview = true;
     CRasterSurface page(Page(300, 200, 300, 10));
-    EXPECT_FALSE(RenderCover(page, {50, 50, 40, 40, 0}, image, c, 0, preview));
+    EXPECT_FALSE(RenderCover(page, {50, 50, 40, 40, 0}, image, One(CoverKind::Custom), preview));
     EXPECT_EQ(page.GetPixel(0, 100), kRed);   // printable-area outline
     EXPECT_EQ(page.GetPixel(100, 140), kRed); // middle line: row 150 of the sheet
     EXPECT_EQ(page.GetPixel(100, 139), kRed); // two pixels wide
     EXPECT_EQ(page.GetPixel(100, 141), kWhite);
 
-    const FormatCatalogue tray = One("CD_TRAY", true, 20);
     CRasterSurface trayPage(Page(300, 200, 200, 10));
-    EXPECT_FALSE(RenderCover(trayPage, {20, 20, 160, 160, 40}, image, tray, 0, preview));
+    EXPECT_FALSE(
+        RenderCover(trayPage, {20, 20, 160, 160, 40}, image, One(CoverKind::CdTray, true, 20), preview));
     EXPECT_EQ(trayPage.GetPixel(0, 100), kWhite); // no printable-area outline
     bool redOnCircle = false;
     for (int x = 0; x < 30; ++x)
@@ -248,65 +279,49 @@ TEST(RenderCover, PreviewGuidesAndTheCounter)
     EXPECT_TRUE(redOnCircle);
 
     CRasterSurface real(Page(300, 200, 300, 10));
-    EXPECT_TRUE(RenderCover(real, {50, 50, 40, 40, 0}, image, c, 0, Plain()));
-    EXPECT_FALSE(RenderCover(real, {50, 50, 40, 40, 0}, image, c, 3, Plain())); // no such format
+    EXPECT_TRUE(RenderCover(real, {50, 50, 40, 40, 0}, image, One(CoverKind::Custom), Plain()));
 }
 
 TEST(ScreenRenderer, PlacesByThePapersOwnSize)
 {
-    CRasterImage image;
-    MakePicture(image, 10, 10, [](int, int) { return kRed; });
+    const Red image;
     FormatCatalogue c;
-    CoverFormat tray;
-    tray.name = "Tray";
-    tray.type = "CD_TRAY";
+    CoverFormat tray = One(CoverKind::CdTray, false, 0.0, 60.0);
     tray.paperSize = {120.0, 120.0};
-    tray.size = {60.0, 60.0};
-    tray.hasSize = true;
     tray.position = {-10.0, -10.0};
     c.Append(tray);
+    const PlacementMm cover = PlaceCoverMm(c, {0, Side::Left}, false, false);
     // 240 x 240 pixels for 120 mm: two pixels a millimetre.
     CRasterSurface paper(240, 240);
-    RenderScreenCover(paper, {0, 0, 240, 240}, image, c, 0, false, true);
+    RenderScreenCover(paper, {0, 0, 240, 240}, image, cover, true);
     // 10 mm from the right and bottom edges of this 120 mm paper, not of an A4 sheet.
     EXPECT_EQ(paper.GetPixel(219, 219), kRed);   // the cover ends 20 pixels from the edges
     EXPECT_EQ(paper.GetPixel(220, 220), kBlack); // with the outline just outside it
     EXPECT_EQ(paper.GetPixel(221, 221), kWhite);
 
-    // No picture: nothing is drawn.
-    CRasterImage empty;
+    // No picture, or no format: nothing is drawn.
     CRasterSurface blank(240, 240);
-    RenderScreenCover(blank, {0, 0, 240, 240}, empty, c, 0, false, true);
+    RenderScreenCover(blank, {0, 0, 240, 240}, CRasterImage(), cover, true);
+    RenderScreenCover(blank, {0, 0, 240, 240}, image, PlaceCoverMm(c, {1, Side::Left}, false, false), true);
     EXPECT_EQ(blank.GetPixel(200, 200), kWhite);
+    EXPECT_EQ(blank.GetPixel(100, 100), kWhite);
 }
 
 TEST(ScreenRenderer, CdFrontsAndLabels)
 {
-    CRasterImage image;
-    MakePicture(image, 10, 10, [](int, int) { return kRed; });
+    const Red image;
     FormatCatalogue c;
-    CoverFormat front;
-    front.name = "Front";
-    front.type = "CD_FRONT";
-    front.size = {105.0, 105.0};
-    front.hasSize = true;
-    c.Append(front);
-    CoverFormat label = front;
-    label.type = "CUSTOM";
-    label.label = true;
-    label.holeSize = 40.0;
-    c.Append(label);
+    c.Append(One(CoverKind::CdFront, false, 0.0, 105.0));
+    c.Append(One(CoverKind::Custom, true, 40.0, 105.0));
     // 210 x 297 mm at one pixel a millimetre.
-    CRasterSurface paper(210, 297);
-    RenderScreenCover(paper, {0, 0, 210, 297}, image, c, 0, false, false);
-    EXPECT_EQ(paper.GetPixel(100, 148 - 105 + 5), kRed); // bottom edge on the middle line
-    EXPECT_EQ(paper.GetPixel(100, 160), kWhite);
-    CRasterSurface both(210, 297);
-    RenderScreenCover(both, {0, 0, 210, 297}, image, c, 0 + kRightSideCode, true, false);
+    CRasterSurface alone(210, 297), both(210, 297), disc(210, 297);
+    RenderScreenCover(alone, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Left}, false, false), false);
+    EXPECT_EQ(alone.GetPixel(100, 148 - 105 + 5), kRed); // bottom edge on the middle line
+    EXPECT_EQ(alone.GetPixel(100, 160), kWhite);
+    RenderScreenCover(both, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Right}, true, false), false);
     EXPECT_EQ(both.GetPixel(100, 160), kRed); // the right front below the line
 
-    CRasterSurface disc(210, 297);
-    RenderScreenCover(disc, {0, 0, 210, 297}, image, c, 1, false, false);
+    RenderScreenCover(disc, {0, 0, 210, 297}, image, PlaceCoverMm(c, {1, Side::Left}, false, false), false);
     const int cx = 52 + 52, cy = 21 + 52;        // (210 - 105) / 2 = 52; (297 - 210) / 4 = 21
     EXPECT_EQ(disc.GetPixel(cx, cy), kWhite);    // the hole
     EXPECT_EQ(disc.GetPixel(cx, cy - 35), kRed); // the ring

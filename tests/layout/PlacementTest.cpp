@@ -3,7 +3,6 @@
 #include "CollectingMessages.h"
 
 #include <string>
-#include <vector>
 
 #include "formats/FormatCatalogue.h"
 #include "layout/Placement.h"
@@ -38,14 +37,36 @@ DeviceCaps LetterAt600()
     return c;
 }
 
-CoverFormat Format(const char* name, const char* type, double w, double h)
+CoverFormat Format(const char* name, CoverKind kind, double w, double h, PointMm position = {-1, -1},
+                   PointMm position2 = {-1, -1})
 {
     CoverFormat f;
     f.name = name;
-    f.type = type;
+    f.type = TraitsOf(kind).word;
     f.size = {w, h};
-    f.hasSize = true;
+    f.hasSize = w > 0;
+    f.position = position;
+    f.position2 = position2;
     return f;
+}
+
+// The formats the placement table refers to by position.
+FormatCatalogue Formats()
+{
+    FormatCatalogue c;
+    c.Append(Format("CD Front", CoverKind::CdFront, 120, 120));
+    c.Append(Format("Second", CoverKind::Custom, 120, 240, {5, 5}));
+    c.Append(Format("Inlay", CoverKind::Custom, 151, 118));
+    c.Append(Format("DVD", CoverKind::Dvd, 183, 273));
+    c.Append(Format("Borrowing", CoverKind::PlayStation, 0, 0));
+    c.Append(Format("Own size", CoverKind::PlayStation, 151, 118));
+    c.Append(Format("Manual", CoverKind::Custom, 120, 120, {10, 20}, {-10, -20}));
+    c.Append(Format("Mirror", CoverKind::Custom, 120, 120, {-1, -1}, {kMirrorPosition, kMirrorPosition}));
+    c.Append(Format("Edge", CoverKind::Custom, 100, 100, {0, 0}));
+    c.Append(Format("Wide", CoverKind::Custom, 215, 50));
+    c.Append(Format("Unknown word", CoverKind::Custom, 120, 120));
+    c.SetType(10, "cd_front"); // not a kind the program knows: placed as a custom cover
+    return c;
 }
 
 struct Placed {
@@ -71,52 +92,75 @@ TEST(Placement, PageMetricsFromTheDevice)
     EXPECT_EQ(m.printableWidth, 4804);
 }
 
-TEST(Placement, AutomaticCdFrontsMeetAtTheMiddleLine)
+TEST(Placement, CoversOnADevicesSheet)
 {
-    FormatCatalogue c;
-    c.Append(Format("CD Front", "CD_FRONT", 120, 120));
     const DeviceCaps a4 = A4At300();
-    // 120 mm at 300 dpi is 1417 pixels; the middle line is row 1754.
-    const CoverPlacement want{531, 1754 - 1417, 1417, 1417, 0};
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement, want);
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, true).placement, want);
-    // Alone on its page the right front stands above the line too; sharing, below it.
-    EXPECT_EQ(Place(a4, c, 0, Side::Right, false).placement, want);
-    EXPECT_EQ(Place(a4, c, 0, Side::Right, true).placement.y, 1754);
-}
-
-TEST(Placement, AutomaticOtherTypesUseTheHalvesOrTheMiddle)
-{
-    FormatCatalogue c;
-    c.Append(Format("Inlay", "CUSTOM", 151, 118));
-    c.Append(Format("DVD", "DVD", 183, 273));
-    const DeviceCaps a4 = A4At300();
-    const CoverPlacement left = Place(a4, c, 0, Side::Left, false).placement;
-    EXPECT_EQ(left, (CoverPlacement{(2480 - 1783) / 2, (1754 - 1393) / 2, 1783, 1393, 0}));
-    // The right cover sits in the lower half, whether alone or sharing the sheet.
-    EXPECT_EQ(Place(a4, c, 0, Side::Right, false).placement.y, 1754 + (1754 - 1393) / 2);
-    EXPECT_EQ(Place(a4, c, 0, Side::Right, true).placement.y, 1754 + (1754 - 1393) / 2);
-    // Taller than half the printable height: centred on the sheet for both sides.
-    const CoverPlacement tall = Place(a4, c, 1, Side::Right, true).placement;
-    EXPECT_EQ(tall.height, 3224);
-    EXPECT_EQ(tall.y, (3508 - 3224) / 2);
-
     const DeviceCaps letter = LetterAt600();
-    const CoverPlacement l600 = Place(letter, c, 0, Side::Left, false).placement;
-    EXPECT_EQ(l600.width, 3566);  // 151 mm at 600 dpi
-    EXPECT_EQ(l600.height, 2787); // 118 mm
-    EXPECT_EQ(l600.x, (5100 - 3566) / 2);
-    EXPECT_EQ(l600.y, (3300 - 2787) / 2);
+    struct Case {
+        const DeviceCaps* caps;
+        int format;
+        Side side;
+        bool single;
+        bool check; // pulled into the printable area
+        CoverPlacement want;
+        bool noticed;
+    };
+    constexpr Side L = Side::Left;
+    constexpr Side R = Side::Right;
+    // 120 mm at 300 dpi is 1417 pixels; the middle line of A4 is row 1754.
+    const Case cases[] = {
+        // CD fronts stand above the middle line; the right one below it when sharing.
+        {&a4, 0, L, false, true, {531, 337, 1417, 1417, 0}, false},
+        {&a4, 0, L, true, true, {531, 337, 1417, 1417, 0}, false},
+        {&a4, 0, R, false, true, {531, 337, 1417, 1417, 0}, false},
+        {&a4, 0, R, true, true, {531, 1754, 1417, 1417, 0}, false},
+        // Others are centred in their half, the right side in the lower half either way...
+        {&a4, 2, L, false, true, {348, 180, 1783, 1393, 0}, false},
+        {&a4, 2, R, false, true, {348, 1934, 1783, 1393, 0}, false},
+        {&a4, 2, R, true, true, {348, 1934, 1783, 1393, 0}, false},
+        {&letter, 2, L, false, true, {767, 256, 3566, 2787, 0}, false},
+        // ...or on the sheet when taller than half the printable height.
+        {&a4, 3, R, true, true, {159, 142, 2161, 3224, 0}, false},
+        // A kind that borrows takes the second format's size but stays automatic itself;
+        // with a size of its own it keeps it.
+        {&a4, 4, L, false, true, {531, 337, 1417, 2834, 0}, false},
+        {&a4, 5, L, false, true, {348, 180, 1783, 1393, 0}, false},
+        // Manual: millimetres from the corner, negative from the far edges (10 mm = 118 px).
+        {&a4, 6, L, false, true, {118, 236, 1417, 1417, 0}, false},
+        {&a4, 6, R, false, true, {944, 1854, 1417, 1417, 0}, false},
+        // The mirror marker lies 2 mm inside the far edges, in the unprintable margin...
+        {&a4, 7, R, false, false, {1039, 2067, 1417, 1417, 0}, false},
+        // ...unless the cover is pulled into the printable area, with the notice.
+        {&a4, 7, R, false, true, {1028, 2056, 1417, 1417, 0}, true},
+        {&a4, 8, L, false, true, {35, 35, 1181, 1181, 0}, true},
+        {&a4, 8, L, false, false, {0, 0, 1181, 1181, 0}, false},
+        // Wider than the printable area: overhangs both margins equally.
+        {&a4, 9, L, false, true, {-29, 582, 2539, 590, 0}, true},
+        // An unknown type word places like a custom cover, not by a near miss.
+        {&a4, 10, L, true, true, {531, 168, 1417, 1417, 0}, false},
+        // No such format: nothing.
+        {&a4, 11, L, false, true, {}, false},
+    };
+    const FormatCatalogue c = Formats();
+    for (const Case& k : cases) {
+        const Placed p = Place(*k.caps, c, k.format, k.side, k.single, k.check);
+        EXPECT_EQ(p.placement, k.want)
+            << "format " << k.format << " side " << int(k.side) << " single " << k.single << ": have "
+            << p.placement.x << "," << p.placement.y << " " << p.placement.width << "x" << p.placement.height;
+        EXPECT_EQ(p.noticed, k.noticed) << "format " << k.format;
+    }
+    // A borrowing kind alone in its catalogue has nothing to borrow.
+    FormatCatalogue alone;
+    alone.Append(Format("Borrowing", CoverKind::PlayStation, 0, 0));
+    EXPECT_EQ(Place(a4, alone, 0, L, false, false).placement.width, 0);
 }
 
-TEST(Placement, ADvdSleeveAndACdFrontOverlapOnOneSheetTwoFrontsDoNot)
+TEST(Placement, OverlapOnOneSheet)
 {
-    FormatCatalogue c;
-    c.Append(Format("CD Front", "CD_FRONT", 120, 120));
-    c.Append(Format("DVD", "DVD", 183, 273));
+    const FormatCatalogue c = Formats();
     for (const DeviceCaps& caps : {A4At300(), LetterAt600()}) {
         const CoverPlacement front = Place(caps, c, 0, Side::Right, true).placement;
-        EXPECT_TRUE(CoversOverlap(Place(caps, c, 1, Side::Left, true).placement, front));
+        EXPECT_TRUE(CoversOverlap(Place(caps, c, 3, Side::Left, true).placement, front));
         EXPECT_FALSE(CoversOverlap(Place(caps, c, 0, Side::Left, true).placement, front))
             << "two fronts meet at the middle line without sharing a row";
     }
@@ -125,72 +169,31 @@ TEST(Placement, ADvdSleeveAndACdFrontOverlapOnOneSheetTwoFrontsDoNot)
     EXPECT_FALSE(CoversOverlap(CoverPlacement{}, CoverPlacement{0, 0, 10, 10, 0}));
 }
 
-TEST(Placement, ManualCoordinatesWithCalibrationAndFromTheFarEdge)
+TEST(Placement, CalibrationMovesManualCoordinatesOnly)
 {
-    FormatCatalogue c;
-    CoverFormat f = Format("Manual", "CUSTOM", 120, 120);
-    f.position = {10.0, 20.0};
-    f.position2 = {-10.0, -20.0};
-    c.Append(f);
-    CoverFormat mirror = Format("Mirror", "CUSTOM", 120, 120);
-    mirror.position2 = {kMirrorPosition, kMirrorPosition};
-    c.Append(mirror);
-    const DeviceCaps a4 = A4At300();
-
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.x, 118); // trunc(10 / 25.4 * 300)
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.y, 236);
-    const CoverPlacement right = Place(a4, c, 0, Side::Right, false).placement;
-    // Right edge 10 mm (118 px) from the sheet's right edge, bottom 20 mm from its bottom.
-    EXPECT_NEAR(right.x + right.width, 2480 - 118, 1);
-    EXPECT_NEAR(right.y + right.height, 3508 - 236, 1);
-    // 2 mm inside the sheet's edges, which lies in the unprintable margin: unless the
-    // cover is pulled into the printable area.
-    const CoverPlacement mirrored = Place(a4, c, 1, Side::Right, false, false).placement;
-    EXPECT_NEAR(mirrored.x + mirrored.width, 2480 - 23, 1);
-    EXPECT_NEAR(mirrored.y + mirrored.height, 3508 - 23, 1);
-    const CoverPlacement pulledIn = Place(a4, c, 1, Side::Right, false).placement;
-    EXPECT_EQ(pulledIn.x + pulledIn.width, 2480 - 35);
-
+    FormatCatalogue c = Formats();
     c.SetCalibrateX(1.5);
     c.SetCalibrateY(-0.5);
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.x, 135); // trunc(11.5 / 25.4 * 300)
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false).placement.y, 230); // trunc(19.5 / 25.4 * 300)
-    // Automatic coordinates get no calibration.
-    c.Append(Format("Auto", "CUSTOM", 120, 120));
-    EXPECT_EQ(Place(a4, c, 2, Side::Left, false).placement.x, (2480 - 1417) / 2);
+    const DeviceCaps a4 = A4At300();
+    EXPECT_EQ(Place(a4, c, 6, Side::Left, false).placement.x, 135); // trunc(11.5 / 25.4 * 300)
+    EXPECT_EQ(Place(a4, c, 6, Side::Left, false).placement.y, 230); // trunc(19.5 / 25.4 * 300)
+    EXPECT_EQ(Place(a4, c, 2, Side::Left, false).placement.x, 348);
 }
 
-TEST(Placement, CorrectionIntoThePrintableAreaAndItsNoticeOncePerJob)
+TEST(Placement, TheOutsideNoticeOncePerJobAndCorrectionPerAxis)
 {
-    FormatCatalogue c;
-    CoverFormat edge = Format("Edge", "CUSTOM", 100, 100);
-    edge.position = {0.0, 0.0};
-    c.Append(edge);
-    c.Append(Format("Wide", "CUSTOM", 215, 50));
+    const FormatCatalogue c = Formats();
     const DeviceCaps a4 = A4At300();
-
-    const Placed corrected = Place(a4, c, 0, Side::Left, false);
-    EXPECT_EQ(corrected.placement.x, 35);
-    EXPECT_EQ(corrected.placement.y, 35);
-    EXPECT_TRUE(corrected.noticed);
-    EXPECT_EQ(Place(a4, c, 0, Side::Left, false, false).placement.x, 0);
-
-    // Wider than the printable area: overhangs both margins equally.
-    const CoverPlacement wide = Place(a4, c, 1, Side::Left, false).placement;
-    EXPECT_EQ(wide.width, 2539);
-    EXPECT_EQ(wide.x, 35 - (2539 - 2410) / 2);
-
     CCollectingMessages notices;
     PlacementJob job{&notices, false};
-    ComputePlacement(a4, c, 0, Side::Left, false, true, job);
-    ComputePlacement(a4, c, 1, Side::Right, false, true, job);
+    ComputePlacement(a4, c, 8, Side::Left, false, true, job);
+    ComputePlacement(a4, c, 9, Side::Right, false, true, job);
     EXPECT_EQ(notices.notices.size(), 1u);
     EXPECT_NE(notices.notices[0].find("printable area"), std::string::npos);
     PlacementJob next{&notices, false};
-    ComputePlacement(a4, c, 0, Side::Left, false, true, next);
+    ComputePlacement(a4, c, 8, Side::Left, false, true, next);
     EXPECT_EQ(notices.notices.size(), 2u);
 
-    // Inside the area already: nothing moves.
     CoverPlacement inside{100, 100, 50, 50, 0};
     EXPECT_FALSE(CorrectToPrintableArea(inside, PageMetrics::FromCaps(a4)));
     CoverPlacement low{100, 3500, 50, 50, 0};
@@ -198,40 +201,10 @@ TEST(Placement, CorrectionIntoThePrintableAreaAndItsNoticeOncePerJob)
     EXPECT_EQ(low.y, 35 + 3438 - 50);
 }
 
-TEST(Placement, PlaystationBorrowsOnlyWithoutASizeOfItsOwn)
-{
-    FormatCatalogue c;
-    c.Append(Format("Front", "CD_FRONT", 120, 120));
-    CoverFormat second = Format("Second", "CUSTOM", 120, 240);
-    second.position = {5.0, 5.0};
-    c.Append(second);
-    CoverFormat borrowing;
-    borrowing.name = "PS";
-    borrowing.type = "PLAYSTATION";
-    c.Append(borrowing);
-    c.Append(Format("PS own", "PLAYSTATION", 151, 118));
-    const DeviceCaps a4 = A4At300();
-
-    // Borrows the second format's size, but stays automatic as it is itself.
-    const CoverPlacement borrowed = Place(a4, c, 2, Side::Left, false).placement;
-    EXPECT_EQ(borrowed.width, 1417);
-    EXPECT_EQ(borrowed.height, 2834);
-    EXPECT_EQ(borrowed.x, (2480 - 1417) / 2);
-    const CoverPlacement own = Place(a4, c, 3, Side::Left, false).placement;
-    EXPECT_EQ(own.width, 1783);
-
-    FormatCatalogue alone;
-    alone.Append(Format("PS own", "PLAYSTATION", 151, 118));
-    EXPECT_EQ(Place(a4, alone, 0, Side::Left, false).placement.width, 1783);
-    EXPECT_EQ(Place(a4, alone, 5, Side::Left, false).placement, CoverPlacement{});
-}
-
 TEST(Placement, HugeNumbersDoNotOverflow)
 {
     FormatCatalogue c;
-    CoverFormat f = Format("Huge", "CUSTOM", 1e300, -1e300);
-    f.position = {1e300, -1e300};
-    c.Append(f);
+    c.Append(Format("Huge", CoverKind::Custom, 1e300, -1e300, {1e300, -1e300}));
     const CoverPlacement p = Place(A4At300(), c, 0, Side::Left, false, false).placement;
     EXPECT_GT(p.width, 0);
     EXPECT_LT(p.height, 0);
@@ -256,20 +229,24 @@ TEST(PagePlan, RangesAndContents)
         EXPECT_EQ(r.first, c.first) << "selection " << int(c.selection) << " single " << c.single;
         EXPECT_EQ(r.last, c.last) << "selection " << int(c.selection) << " single " << c.single;
     }
-    // Both on one sheet.
-    PageContents p = ContentsOfPage(1, PrintSelection::Left, true, true, true);
-    EXPECT_TRUE(p.left && p.right);
-    // Both, one per sheet.
-    p = ContentsOfPage(1, PrintSelection::Both, false, true, true);
-    EXPECT_TRUE(p.left && !p.right);
-    p = ContentsOfPage(2, PrintSelection::Both, false, true, true);
-    EXPECT_TRUE(!p.left && p.right);
-    // The right cover alone with single page on.
-    p = ContentsOfPage(2, PrintSelection::Right, true, true, true);
-    EXPECT_TRUE(!p.left && p.right);
-    // A side without a picture is not drawn at all.
-    p = ContentsOfPage(1, PrintSelection::Left, true, true, false);
-    EXPECT_TRUE(p.left && !p.right);
+    struct Contents {
+        int page;
+        PrintSelection selection;
+        bool single, hasRight;
+        bool left, right;
+    };
+    const Contents contents[] = {
+        {1, PrintSelection::Left, true, true, true, true},   // both on one sheet
+        {1, PrintSelection::Both, false, true, true, false}, // both, one per sheet
+        {2, PrintSelection::Both, false, true, false, true}, //
+        {2, PrintSelection::Right, true, true, false, true}, // the right alone, single page on
+        {1, PrintSelection::Left, true, false, true, false}, // a side without a picture
+    };
+    for (const Contents& k : contents) {
+        const PageContents p = ContentsOfPage(k.page, k.selection, k.single, true, k.hasRight);
+        EXPECT_EQ(p.left, k.left) << "page " << k.page << " selection " << int(k.selection);
+        EXPECT_EQ(p.right, k.right) << "page " << k.page << " selection " << int(k.selection);
+    }
 }
 
 } // namespace
@@ -291,6 +268,7 @@ TEST(WhyFormatCannotPrint, NamesFormatsThatCannotMakeACover)
         {"[CD]\r\nSIZE = (120 , 120)\r\nHOLESIZE = 9000\r\n", 0, false},
         {"[PS]\r\nTYPE = PLAYSTATION\r\n[CD]\r\nSIZE = (120 , 120)\r\n", 0, true}, // borrows
         {"[PS]\r\nTYPE = PLAYSTATION\r\n[CD]\r\nSIZE = (0 , 0)\r\n", 0, false},
+        {"[PS]\r\nTYPE = PLAYSTATION\r\n", 0, false}, // nothing to borrow from
         {"", 0, false},
     };
     for (const Case& c : cases) {
@@ -315,7 +293,7 @@ TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
     page.physicalOffsetY = 10;
     page.horzRes = page.vertRes = 1300;
     FormatCatalogue c;
-    CoverFormat tray = Format("Disc", "CD_TRAY", 118, 118);
+    CoverFormat tray = Format("Disc", CoverKind::CdTray, 118, 118);
     tray.paperSize = {127, 127};
     tray.holeSize = 22;
     c.Append(tray);

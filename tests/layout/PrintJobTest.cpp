@@ -5,12 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include <unistd.h>
 
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
+#include "layout/PngWriter.h"
 #include "layout/PrintJob.h"
 #include "layout/RasterPageTarget.h"
 
@@ -40,26 +41,21 @@ DeviceCaps SmallSheet()
     return c;
 }
 
+// A CD front (60 mm square), a wide cover (80 x 40 mm) and a disc for the tray.
 FormatCatalogue Formats()
 {
     FormatCatalogue c;
-    CoverFormat front;
-    front.name = "Front";
-    front.type = "CD_FRONT";
-    front.size = {60, 60};
-    front.hasSize = true;
-    front.autodetect = true;
-    c.Append(front);
-    CoverFormat wide = front;
-    wide.name = "Wide";
-    wide.type = "CUSTOM";
-    wide.size = {80, 40};
-    c.Append(wide);
-    CoverFormat tray = front;
-    tray.name = "Tray";
-    tray.type = "CD_TRAY";
-    tray.autodetect = false;
-    c.Append(tray);
+    for (const auto& [name, kind, w, h] : {std::tuple{"Front", CoverKind::CdFront, 60, 60},
+                                           {"Wide", CoverKind::Custom, 80, 40},
+                                           {"Tray", CoverKind::CdTray, 60, 60}}) {
+        CoverFormat f;
+        f.name = name;
+        f.type = TraitsOf(kind).word;
+        f.size = {double(w), double(h)};
+        f.hasSize = true;
+        f.autodetect = kind != CoverKind::CdTray;
+        c.Append(f);
+    }
     return c;
 }
 
@@ -192,31 +188,11 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    // A 24-bit bitmap file of one colour.
+    // A picture file of one colour.
     std::string Write(const std::string& name, int w, int h, SurfaceColour colour)
     {
-        const int stride = (w * 3 + 3) / 4 * 4;
-        std::vector<unsigned char> b(54 + std::size_t(stride) * h, 0);
-        auto put32 = [&](std::size_t at, std::uint32_t v) {
-            for (int i = 0; i < 4; ++i)
-                b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-        };
-        b[0] = 'B', b[1] = 'M';
-        put32(2, static_cast<std::uint32_t>(b.size()));
-        put32(10, 54);
-        put32(14, 40);
-        put32(18, static_cast<std::uint32_t>(w));
-        put32(22, static_cast<std::uint32_t>(h));
-        b[26] = 1, b[28] = 24;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                unsigned char* p = &b[54 + std::size_t(y) * stride + std::size_t(x) * 3];
-                p[0] = static_cast<unsigned char>(colour >> 16),
-                p[1] = static_cast<unsigned char>(colour >> 8), p[2] = static_cast<unsigned char>(colour);
-            }
         const std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+        EXPECT_TRUE(WritePng(CRasterSurface(w, h, colour), path, 72));
         return path;
     }
     fs::path folder;
@@ -229,8 +205,8 @@ TEST_F(Batch, OnePagePerReadableFileEachPlacedWithItsOwnFormat)
     BatchJobRequest request;
     request.catalogue = &catalogue;
     request.messages = &notices;
-    request.files = {Write("square.BMP", 30, 30, kRed), (folder / "cover.tif").string(),
-                     Write("wide.bmp", 40, 20, kBlue), (folder / "broken.bmp").string(),
+    request.files = {Write("square.PNG", 30, 30, kRed), (folder / "cover.tif").string(),
+                     Write("wide.png", 40, 20, kBlue), (folder / "broken.bmp").string(),
                      (folder / "noextension").string()};
     std::ofstream(folder / "broken.bmp") << "not a picture";
     CRasterImage image;

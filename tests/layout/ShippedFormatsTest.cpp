@@ -51,7 +51,7 @@ TEST(ShippedFormats, EveryFormatMakesACoverOnItsSheet)
             EXPECT_LE(at.y + at.height, caps.physicalHeight);
 
             CRasterSurface page(caps);
-            EXPECT_TRUE(RenderCover(page, at, picture, catalogue, i, RenderOptions{}));
+            EXPECT_TRUE(RenderCover(page, at, picture, f, RenderOptions{}));
             // A point off the centre lines (fold lines) and, on a label, between hole and rim.
             const int x =
                 at.x + at.width / 2 + (f.label ? Px((f.holeSize + f.size.width) / 4) : at.width / 7);
