@@ -41,22 +41,20 @@ TEST(MainMenu, ShapeAndTextsFollowTheTableInEveryShippedLanguage)
         built.menu.ApplyTexts([&](int key) { return language.Text(key, false); });
         // The table and the menus side by side: each row is the next entry of the menu
         // it is in; End is where that menu has no more entries.
-        std::vector<QList<QAction*>> levels{built.window.menuBar()->actions()};
-        std::vector<int> next{0};
+        std::vector<QList<QAction*>> rest{built.window.menuBar()->actions()};
         for (const MenuRow& row : kMainMenu) {
+            ASSERT_FALSE(rest.empty());
             if (row.kind == MenuRow::Kind::End) {
-                EXPECT_EQ(next.back(), levels.back().size()) << "entries the table does not have";
-                levels.pop_back();
-                next.pop_back();
+                EXPECT_TRUE(rest.back().isEmpty()) << "entries the table does not have";
+                rest.pop_back();
                 continue;
             }
-            ASSERT_LT(next.back(), levels.back().size()) << row.text;
-            QAction* action = levels.back()[next.back()++];
+            ASSERT_FALSE(rest.back().isEmpty()) << row.text;
+            QAction* action = rest.back().takeFirst();
             EXPECT_EQ(action->isSeparator(), row.kind == MenuRow::Kind::Separator) << row.text;
             if (row.kind == MenuRow::Kind::Popup) {
                 ASSERT_EQ(built.menu.Popup(row.key), action->menu()) << row.text;
-                levels.push_back(action->menu()->actions());
-                next.push_back(0);
+                rest.push_back(action->menu()->actions());
             } else if (row.kind == MenuRow::Kind::Item) {
                 EXPECT_EQ(built.menu.Action(row.id), action) << row.text;
             }
@@ -66,7 +64,7 @@ TEST(MainMenu, ShapeAndTextsFollowTheTableInEveryShippedLanguage)
                     << name.name << " " << row.key;
             }
         }
-        EXPECT_EQ(next, std::vector<int>{int(levels[0].size())});
+        EXPECT_TRUE(rest.size() == 1 && rest[0].isEmpty()) << "menus the table does not have";
     }
 }
 
@@ -86,7 +84,6 @@ TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
     QAction* first = menu.InsertItem(skins, 4, 12345, "First");
     EXPECT_EQ(menu.At({1, 1, 4}), first);
     EXPECT_EQ(menu.At({1, 1, 5}), second);
-    EXPECT_EQ(menu.At({1, 1, 6}), nullptr);
 
     for (int popup : {kMenuFile, kMenuRotate, kMenuSkins})
         menu.UpdateStates(menu.Popup(popup));
