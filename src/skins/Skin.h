@@ -127,7 +127,7 @@ public:
     // Draws r, applies skin r modulo (folders + 2), then remembers Random (-1).
     bool ApplyRandomSkin();
 
-    // Menu commands: 32809, 32810, 32824 and 12345..12355.
+    // Menu commands: kCmdSkinDefault, kCmdSkinAlternative, kCmdSkinRandom and 12345..12355.
     SkinOutcome OnCommand(int commandId);
     // Enabled and checked state of a skin command, asked each time the menu opens;
     // nullopt for an id that is not a skin command (its entry is shown disabled).

@@ -319,7 +319,7 @@ TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
         EXPECT_EQ(found->index, language.index);
     }
     EXPECT_EQ(LanguageByCommand(0), nullptr);
-    EXPECT_EQ(LanguageByCommand(32789), nullptr) << "the mail command selects no language";
+    EXPECT_EQ(LanguageByCommand(kCmdMailLanguage), nullptr) << "the mail command selects no language";
 }
 
 } // namespace
