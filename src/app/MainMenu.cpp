@@ -12,6 +12,7 @@
 namespace {
 const char* const kIdProperty = "commandId";
 const char* const kRawProperty = "rawText";
+const char* const kKeyProperty = "textKey";
 } // namespace
 
 CMainMenu::CMainMenu(QWidget* window, QMenuBar* bar, CCommandTable& commands)
@@ -19,44 +20,49 @@ CMainMenu::CMainMenu(QWidget* window, QMenuBar* bar, CCommandTable& commands)
 {
 }
 
-bool CMainMenu::Build(int menuId)
+void CMainMenu::Build(std::span<const MenuRow> rows)
 {
-    auto resource = LoadMenuResource(menuId);
-    if (!resource) {
-        return false;
+    std::vector<QMenu*> open;
+    for (const MenuRow& row : rows) {
+        QMenu* parent = open.empty() ? nullptr : open.back();
+        switch (row.kind) {
+        case MenuRow::Kind::Popup: {
+            QMenu* menu = parent ? parent->addMenu(QString()) : bar_->addMenu(QString());
+            menu->menuAction()->setProperty(kKeyProperty, row.key);
+            SetRawText(menu->menuAction(), row.text);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateStates(menu); });
+            open.push_back(menu);
+            break;
+        }
+        case MenuRow::Kind::Item: {
+            QAction* action = MakeItem(parent, row.id, row.text);
+            action->setProperty(kKeyProperty, row.key);
+            parent->addAction(action);
+            if (*MenuShortcut(row)) {
+                auto* shortcut = new QShortcut(QKeySequence(ToQt(MenuShortcut(row))), window_);
+                const int id = row.id;
+                connect(shortcut, &QShortcut::activated, this, [this, id] { commands_.Execute(id); });
+            }
+            break;
+        }
+        case MenuRow::Kind::Separator:
+            parent->addSeparator();
+            break;
+        case MenuRow::Kind::End:
+            open.pop_back();
+            break;
+        }
     }
-    for (const MenuEntry& popup : resource->bar) {
-        QMenu* menu = bar_->addMenu(QString());
-        SetRawText(menu->menuAction(), popup.text);
-        AddEntries(menu, popup.children);
-    }
-    for (const Accelerator& accel : resource->accelerators) {
-        auto* shortcut = new QShortcut(QKeySequence(ToQt(accel.key)), window_);
-        const int id = accel.id;
-        connect(shortcut, &QShortcut::activated, this, [this, id] { commands_.Execute(id); });
-    }
-    return true;
 }
 
-void CMainMenu::AddEntries(QMenu* menu, const std::vector<MenuEntry>& entries)
+void CMainMenu::ApplyTexts(const std::function<std::string(int key)>& text)
 {
-    for (const MenuEntry& entry : entries) {
-        switch (entry.kind) {
-        case MenuEntry::Kind::Separator:
-            menu->addSeparator();
-            break;
-        case MenuEntry::Kind::Popup: {
-            QMenu* sub = menu->addMenu(QString());
-            SetRawText(sub->menuAction(), entry.text);
-            AddEntries(sub, entry.children);
-            break;
-        }
-        case MenuEntry::Kind::Item:
-            menu->addAction(MakeItem(menu, entry.id, entry.text));
-            break;
+    for (QAction* action : All()) {
+        QVariant key = action->property(kKeyProperty);
+        if (key.isValid()) {
+            SetRawText(action, text(key.toInt()));
         }
     }
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateStates(menu); });
 }
 
 QAction* CMainMenu::MakeItem(QMenu* menu, int id, const std::string& text)
@@ -76,12 +82,6 @@ QAction* CMainMenu::InsertItem(QMenu* menu, int position, int id, const std::str
     return action;
 }
 
-QAction* CMainMenu::InsertSeparator(QMenu* menu, int position)
-{
-    QList<QAction*> actions = menu->actions();
-    return menu->insertSeparator(position >= 0 && position < actions.size() ? actions[position] : nullptr);
-}
-
 void CMainMenu::UpdateStates(QMenu* menu) const
 {
     for (QAction* action : menu->actions()) {
@@ -98,20 +98,37 @@ void CMainMenu::UpdateStates(QMenu* menu) const
     }
 }
 
-QAction* CMainMenu::Action(int id) const
+QList<QAction*> CMainMenu::All() const
 {
-    QList<QAction*> pending = bar_->actions();
-    while (!pending.isEmpty()) {
-        QAction* action = pending.takeFirst();
-        QVariant value = action->property(kIdProperty);
-        if (value.isValid() && value.toInt() == id) {
-            return action;
+    QList<QAction*> all = bar_->actions();
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all[i]->menu()) {
+            all += all[i]->menu()->actions();
         }
-        if (action->menu()) {
-            pending += action->menu()->actions();
+    }
+    return all;
+}
+
+QAction* CMainMenu::Find(const char* property, int value) const
+{
+    for (QAction* action : All()) {
+        QVariant found = action->property(property);
+        if (found.isValid() && found.toInt() == value) {
+            return action;
         }
     }
     return nullptr;
+}
+
+QAction* CMainMenu::Action(int id) const
+{
+    return Find(kIdProperty, id);
+}
+
+QMenu* CMainMenu::Popup(int key) const
+{
+    QAction* action = Find(kKeyProperty, key);
+    return action ? action->menu() : nullptr;
 }
 
 QAction* CMainMenu::At(const std::vector<int>& path) const

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/TemplateDialog.h"
+#include "i18n/DefaultTexts.h"
 
 class LanguageTable;
 
@@ -19,7 +20,7 @@ public:
 
     // The caption is the About menu entry's text as a label ("&" and "..." removed),
     // in the current language, then the version. No control is translated.
-    static constexpr int kCaptionKey = 3029;
+    static constexpr int kCaptionKey = kTextAbout;
     static constexpr const char* kVersionText = "1.14 BETA 1";
     static constexpr const char* kMailAddress = "hello@sleevit.org";
     static constexpr const char* kReleaseNotesFile = "releasenotes.txt";

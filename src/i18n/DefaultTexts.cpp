@@ -1,6 +1,10 @@
 #include "i18n/DefaultTexts.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
+
+#include "i18n/MenuCommands.h"
 
 namespace {
 struct KeyText {
@@ -8,10 +12,11 @@ struct KeyText {
     const char* text;
 };
 
-// In catalogue order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005;
-// 7000-7031; 8000-8051; 8100-8112; 8200-8205; 8300-8305. The texts are used as they stand
+// The texts besides the menu's (those are in the menu table). The catalogue is both in
+// key order: 1000; 2004-2009; 3000-3052; 4000-4004; 5000-5019; 6000-6005; 7000-7031;
+// 8000-8051; 8100-8112; 8200-8205; 8300-8305. The texts are used as they stand
 // (translators and saved language files refer to them), odd spacing included.
-constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
+constexpr KeyText kOwnTexts[] = {
     {1000, "Print your own CD and DVD covers"},
 
     {2004, "Print on a Single Page"},
@@ -21,59 +26,7 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {2008, "Print Both"},
     {2009, "Print Right"},
 
-    {3000, "&File"},
-    {3001, "&New\tCtrl+N"},
-    {3002, "&Print Both..."},
-    {3003, "Print Pre&view..."},
-    {3004, "P&rint Setup..."},
-    {3005, "E&xit"},
-    {3006, "&Options"},
-    {3007, "&Options..."},
-    {3008, "Language"},
-    {3009, "English"},
-    {3010, "Dutch"},
-    {3011, "German"},
-    {3012, "French"},
-    {3013, "Spanish"},
-    {3014, "Italian"},
-    {3015, "Swedish"},
-    {3016, "Finnish"},
-    {3017, "Norwegian"},
-    {3018, "Danish"},
-    {3019, "Portuguese"},
-    {3020, "Polish"},
-    {3021, "Your Language here? Mail me..."},
-    {3022, "Rotate"},
-    {3023, "Left image 90 degrees"},
-    {3024, "Right image 90 degrees"},
     {3025, ""}, // kept for old language files; no entry of the menu shows it
-    {3026, "&Help"},
-    {3027, "Online Help..."},
-    {3028, "Sleevit website"},
-    {3029, "&About Sleevit..."},
-    {3030, "&Load Left Image..."},
-    {3031, "Load &Right Image..."},
-    {3032, "Russian"},
-    {3033, "Chinese"},
-    {3034, "Greek"},
-    {3035, "Turkish"},
-    {3036, "Romanian"},
-    {3037, "Hungarian"},
-    {3038, "Mestreechs (a Dutch dialect)"},
-    {3039, "Estonian"},
-    {3040, "Brazilian Portuguese"},
-    {3041, "Czech"},
-    {3042, "&Donate to Author..."},
-    {3043, "Latvian"},
-    {3044, "Format Editor..."},
-    {3045, "Skins"},
-    {3046, "Default"},
-    {3047, "Alternative"},
-    {3048, "Print Left...\tCtrl+P"},
-    {3049, "Print Right..."},
-    {3050, "Japanese"},
-    {3051, "Catalan"},
-    {3052, "Random"},
 
     {4000, "Invalid keyword in configuration file : \n%s\nThe line will be ignored..."},
     {4001, "The selected image seems to be a horizontal oriented\nfront + inside cover which is not "
@@ -187,8 +140,6 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {8100, "The printer %s has no disc tray. Nothing was printed."},
     {8101, "The printer %s has no disc tray, only a media type for discs: the disc is printed "
            "on an ordinary sheet, and where it lands on the disc is up to the printer."},
-    {8102, "Printer &Calibration..."},
-    {8103, "Print Calibration &Page..."},
     {8104, "Printer Calibration"},
     {8105, "Printer:"},
     {8106, "Sheets: move right (mm)"},
@@ -215,7 +166,30 @@ constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = {{
     {8304, "The cover format \"%s\" cannot be printed: its position or hole size is not a usable "
            "number."},
     {8305, "The format catalogue %s is larger than 64 MB and was not read."},
-}};
+};
+
+static_assert(std::size(kOwnTexts) + MenuTextCount() == kLanguageKeyCount,
+              "kLanguageKeyCount counts the menu's texts and the others");
+
+constexpr std::array<KeyText, kLanguageKeyCount> MergeCatalogue()
+{
+    std::array<KeyText, kLanguageKeyCount> all{};
+    std::size_t n = 0;
+    for (const KeyText& own : kOwnTexts)
+        all[n++] = own;
+    for (const MenuRow& row : kMainMenu)
+        if (row.key != 0)
+            all[n++] = KeyText{row.key, row.text};
+    std::sort(all.begin(), all.end(), [](const KeyText& a, const KeyText& b) { return a.key < b.key; });
+    return all;
+}
+
+constexpr std::array<KeyText, kLanguageKeyCount> kCatalogue = MergeCatalogue();
+
+static_assert(std::adjacent_find(kCatalogue.begin(), kCatalogue.end(),
+                                 [](const KeyText& a, const KeyText& b) { return a.key == b.key; }) ==
+                  kCatalogue.end(),
+              "every key has one text");
 } // namespace
 
 int LanguageKeyAt(int index)

@@ -11,7 +11,6 @@
 #include "view/TheView.h"
 
 namespace {
-constexpr int kMenuId = 128;
 // The language in use from a translator's file; it is never stored.
 constexpr int kTranslationLanguage = 25;
 } // namespace
@@ -30,9 +29,7 @@ bool CMainFrame::Create(CTheView* view)
 {
     view_ = view;
     menu_ = new CMainMenu(this, menuBar(), view->Commands());
-    if (!menu_->Build(kMenuId)) {
-        return false;
-    }
+    menu_->Build(kMainMenu);
     setCentralWidget(view);
     setFixedSize(view->width(), view->height() + menuBar()->sizeHint().height());
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "i18n/MenuCommands.h"
 #include "images/RasterImage.h"
 #include "skins/SkinFile.h"
 #include "surfaces/DrawingSurface.h"
@@ -17,11 +18,9 @@ inline constexpr int kSkinDefault = 0;
 inline constexpr int kSkinAlternative = 1;
 inline constexpr int kFirstFolderSkin = 2;
 
-// Commands of the Skins submenu. Folder k has the menu entry 12345 + k; only the first
-// eleven (up to 12355) have a command behind them, later ones are shown disabled.
-inline constexpr int kCmdSkinDefault = 32809;
-inline constexpr int kCmdSkinAlternative = 32810;
-inline constexpr int kCmdSkinRandom = 32824;
+// Commands of the Skins submenu: Default, Alternative and Random are in the menu table;
+// folder k has the menu entry 12345 + k; only the first eleven (up to 12355) have a
+// command behind them, later ones are shown disabled.
 inline constexpr int kCmdFirstSkinFolder = 12345;
 inline constexpr int kCmdLastSkinFolder = 12355;
 // A folder skin's command id is its selectedSkin value plus this.
@@ -128,7 +127,7 @@ public:
     // Draws r, applies skin r modulo (folders + 2), then remembers Random (-1).
     bool ApplyRandomSkin();
 
-    // Menu commands: 32809, 32810, 32824 and 12345..12355.
+    // Menu commands: kCmdSkinDefault, kCmdSkinAlternative, kCmdSkinRandom and 12345..12355.
     SkinOutcome OnCommand(int commandId);
     // Enabled and checked state of a skin command, asked each time the menu opens;
     // nullopt for an id that is not a skin command (its entry is shown disabled).

@@ -11,6 +11,7 @@
 #include "app/CommandTable.h"
 #include "app/QtMessages.h"
 #include "app/TemplateForm.h"
+#include "i18n/MenuCommands.h"
 #include "images/CoverDetection.h"
 #include "layout/Placement.h"
 #include "skins/Skin.h"
@@ -43,30 +44,6 @@ enum ViewControl {
     kSinglePageLabel = 1021,
     kCutLinesBox = 1036,
     kCutLinesLabel = 1022,
-};
-
-// Menu command ids.
-enum ViewCommand {
-    kCmdNew = 57600,
-    kCmdLoadLeft = 32794,
-    kCmdLoadRight = 32795,
-    kCmdPrintLeft = 32816,
-    kCmdPrintRight = 32817,
-    kCmdPrintBoth = 57607,
-    kCmdPrintPreview = 57609,
-    kCmdPrintSetup = 57606,
-    kCmdCalibration = 32850,
-    kCmdCalibrationPage = 32851,
-    kCmdExit = 57665,
-    kCmdOptions = 32772,
-    kCmdMailLanguage = 32789,
-    kCmdRotateLeft = 32778,
-    kCmdRotateRight = 32779,
-    kCmdFormatEditor = 32805,
-    kCmdOnlineHelp = 32780,
-    kCmdWebsite = 32781,
-    kCmdDonate = 32804,
-    kCmdAbout = 57664,
 };
 
 // What the view keeps per side.

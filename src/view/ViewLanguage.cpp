@@ -9,11 +9,11 @@
 
 #include "app/AppOptions.h"
 #include "app/MainMenu.h"
-#include "app/MenuTextTable.h"
 #include "app/QtTranslation.h"
 #include "app/WindowTexts.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/MenuCommands.h"
 #include "images/RasterImage.h"
 #include "view/TheView.h"
 
@@ -34,9 +34,9 @@ void CTheView::InitDefaults()
 {
     language_.ClearDefaults();
     if (menu_) {
-        for (const MenuTextRow& row : MenuTextTable()) {
-            if (QAction* entry = menu_->At(row.path)) {
-                language_.SetDefault(row.key, CMainMenu::RawText(entry));
+        for (const MenuRow& row : kMainMenu) {
+            if (row.key != 0) {
+                language_.SetDefault(row.key, row.text);
             }
         }
     }
@@ -61,11 +61,7 @@ void CTheView::ApplyMenuTexts()
     if (!menu_) {
         return;
     }
-    for (const MenuTextRow& row : MenuTextTable()) {
-        if (QAction* entry = menu_->At(row.path)) {
-            CMainMenu::SetRawText(entry, language_.Text(row.key, false));
-        }
-    }
+    menu_->ApplyTexts([this](int key) { return language_.Text(key, false); });
     if (frame_) {
         frame_->menuBar()->update();
     }
@@ -103,17 +99,17 @@ void CTheView::RefreshAfterLanguageChange()
 
 void CTheView::RegisterLanguageCommands()
 {
-    for (const LanguageName& name : kLanguageNames) {
-        if (name.commandId == kNoLanguageCommand) {
+    for (const MenuRow& row : kMainMenu) {
+        if (row.language < 0) {
             continue;
         }
-        const int index = name.index;
-        commands_.On(name.commandId, [this, index] {
+        const int index = row.language;
+        commands_.On(row.id, [this, index] {
             language_.SelectLanguage(index);
             options_.language = language_.CurrentLanguage();
             RefreshAfterLanguageChange();
         });
-        commands_.OnState(name.commandId, [this, index](CommandState& state) {
+        commands_.OnState(row.id, [this, index](CommandState& state) {
             state.enabled = index == kEnglishLanguage || language_.IsAvailable(index);
             state.checked = language_.CurrentLanguage() == index;
         });

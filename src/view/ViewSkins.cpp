@@ -9,14 +9,13 @@
 
 namespace {
 // The Skins submenu: Default, Alternative, Random, a separator, then the folders.
-const std::vector<int> kSkinsMenuPath{1, 1};
 constexpr int kFirstFolderEntry = 4;
 } // namespace
 
 void CTheView::BuildSkinMenu()
 {
     skins_->ListFolders();
-    QMenu* menu = menu_ ? menu_->PopupAt(kSkinsMenuPath) : nullptr;
+    QMenu* menu = menu_ ? menu_->Popup(kMenuSkins) : nullptr;
     if (!menu) {
         return;
     }

@@ -34,6 +34,7 @@
 #include "gui/MainWindowSupport.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/MenuCommands.h"
 #include "view/TheView.h"
 
 namespace {
@@ -139,7 +140,7 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
     for (const LanguageName& language : kLanguageNames) {
         if (language.index == kTranslationLanguage)
             continue;
-        ASSERT_TRUE(run.View().Commands().Execute(language.commandId)) << language.name;
+        ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(language.index))) << language.name;
         ASSERT_EQ(run.View().Language().CurrentLanguage(), language.index) << language.name;
         note(language.name, "main window", Overflows(run.View()));
         for (const auto& make : dialogs) {

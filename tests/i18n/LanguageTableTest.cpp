@@ -14,6 +14,7 @@
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/MenuCommands.h"
 
 namespace fs = std::filesystem;
 
@@ -303,25 +304,22 @@ TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
     EXPECT_EQ(LanguageKeyAt(-1), -1);
     EXPECT_EQ(LanguageKeyAt(kLanguageKeyCount), -1);
 
-    // Each language's menu text is the catalogue's default of its key; commands are
-    // distinct and lead back to their language.
+    // Every language but Translation has one menu command, and it leads back to it.
     std::set<int> commands;
     for (const LanguageName& language : kLanguageNames) {
         EXPECT_EQ(std::string(language.fileName), std::string(language.name) + ".lng");
+        const int command = LanguageCommand(language.index);
         if (language.index == kTranslationLanguage) {
-            EXPECT_EQ(language.commandId, kNoLanguageCommand);
+            EXPECT_EQ(command, 0);
             continue;
         }
-        ASSERT_NE(DefaultText(language.menuTextKey), nullptr) << language.name;
-        EXPECT_EQ(std::string(DefaultText(language.menuTextKey)), language.englishMenuText) << language.name;
-        EXPECT_TRUE(commands.insert(language.commandId).second)
-            << "command used twice: " << language.commandId;
-        const LanguageName* found = LanguageByCommand(language.commandId);
+        EXPECT_TRUE(commands.insert(command).second) << "command used twice: " << command;
+        const LanguageName* found = LanguageByCommand(command);
         ASSERT_NE(found, nullptr) << language.name;
         EXPECT_EQ(found->index, language.index);
     }
-    EXPECT_EQ(LanguageByCommand(kNoLanguageCommand), nullptr);
-    EXPECT_EQ(LanguageByCommand(32789), nullptr) << "the mail command selects no language";
+    EXPECT_EQ(LanguageByCommand(0), nullptr);
+    EXPECT_EQ(LanguageByCommand(kCmdMailLanguage), nullptr) << "the mail command selects no language";
 }
 
 } // namespace
