@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawScript.h"
 #include "PdfTestSupport.h"
 #include "images/PixelBlock.h"
 #include "images/RasterImage.h"
@@ -43,7 +44,7 @@ const PaperMargins kMargins{2, 3, 1, 1};
 using DrawFn = std::function<void(CDrawingSurface&)>;
 
 // Draws each function on its own page of one PDF and returns the pages read back.
-std::vector<PagePicture> DrawPdfPages(const TempFolder& tmp, const std::string& name,
+std::vector<PagePicture> DrawPdfPages(const ScratchFolder& tmp, const std::string& name,
                                       const std::vector<DrawFn>& pages, const PaperSize& paper = kSmallSheet,
                                       const PaperMargins& margins = kMargins)
 {
@@ -123,101 +124,40 @@ TEST(PdfSurface, ShapesLandWhereTheRasterSurfacePutsThem)
     SKIP_WITHOUT_POPPLER();
     struct Case {
         const char* name;
-        DrawFn draw;
+        const char* script;
         // Pixel differences allowed, each within one pixel of the other picture's shape: the
         // raster surface's ellipse is a pixel staircase, and poppler counts a pixel as inside
         // a clip that touches it by a hair (cairo writes coordinates to 1/256 point).
         int maxDiffering;
     };
     const std::vector<Case> cases = {
-        {"solid outline",
-         [](CDrawingSurface& s) {
-             s.SelectBrush(SurfaceBrush::Hollow());
-             s.Rectangle(10, 20, 110, 70);
-         },
-         0},
-        {"reversed corners",
-         [](CDrawingSurface& s) {
-             s.SelectBrush(SurfaceBrush::Hollow());
-             s.Rectangle(110, 70, 10, 20);
-         },
-         0},
-        {"filled rectangle",
-         [](CDrawingSurface& s) {
-             s.SelectBrush(SurfaceBrush::Solid(kColourBlack));
-             s.Rectangle(5, 5, 40, 30);
-         },
-         0},
-        {"fill rect",
-         [](CDrawingSurface& s) {
-             s.FillRect({30, 40, 90, 41}, kColourBlack);
-             s.FillRect({200, 10, 201, 80}, kColourBlack);
-         },
-         0},
+        {"solid outline", "brush hollow; rect 10 20 110 70", 0},
+        {"reversed corners", "brush hollow; rect 110 70 10 20", 0},
+        {"filled rectangle", "brush #; rect 5 5 40 30", 0},
+        {"fill rect", "fill 30 40 90 41 #; fill 200 10 201 80 #", 0},
         {"horizontal and vertical lines",
-         [](CDrawingSurface& s) {
-             s.MoveTo(10, 10);
-             s.LineTo(300, 10);
-             s.MoveTo(300, 100);
-             s.LineTo(20, 100);
-             s.MoveTo(50, 150);
-             s.LineTo(50, 400);
-             s.MoveTo(60, 400);
-             s.LineTo(60, 150);
-         },
+         "move 10 10; line 300 10; move 300 100; line 20 100; move 50 150; line 50 400; move 60 400; line 60 "
+         "150",
          0},
-        {"dotted outline",
-         [](CDrawingSurface& s) {
-             s.SelectBrush(SurfaceBrush::Hollow());
-             s.SelectPen(SurfacePen::Dotted(kColourBlack));
-             s.Rectangle(12, 14, 213, 117);
-         },
-         8},
-        {"dotted line",
-         [](CDrawingSurface& s) {
-             s.SelectPen(SurfacePen::Dotted(kColourBlack));
-             s.MoveTo(7, 30);
-             s.LineTo(400, 30);
-             s.MoveTo(90, 50);
-             s.LineTo(90, 350);
-         },
-         0},
-        {"width 2 outline",
-         [](CDrawingSurface& s) {
-             s.SelectBrush(SurfaceBrush::Hollow());
-             s.SelectPen(SurfacePen::Solid(kColourBlack, 2));
-             s.Rectangle(40, 40, 240, 140);
-         },
-         8},
-        {"ellipse",
-         [](CDrawingSurface& s) {
-             s.SelectBrush(SurfaceBrush::Hollow());
-             s.Ellipse(20, 30, 320, 230);
-         },
-         400},
-        {"clipped",
-         [](CDrawingSurface& s) {
-             const SurfaceRect clip{50, 50, 150, 120};
-             s.SetClipRect(&clip);
-             s.SelectBrush(SurfaceBrush::Solid(kColourBlack));
-             s.Rectangle(0, 0, 400, 400);
-         },
-         100 + 70},
-        {"outside the printable area",
-         [](CDrawingSurface& s) {
-             s.FillRect({-30, -30, 20, 15}, kColourBlack);
-         },
-         0},
+        {"dotted outline", "brush hollow; pen dotted #; rect 12 14 213 117", 8},
+        {"dotted line", "pen dotted #; move 7 30; line 400 30; move 90 50; line 90 350", 0},
+        {"width 2 outline", "brush hollow; pen solid # 2; rect 40 40 240 140", 8},
+        {"ellipse", "brush hollow; ellipse 20 30 320 230", 400},
+        {"clipped", "clip 50 50 150 120; brush #; rect 0 0 400 400", 100 + 70},
+        {"outside the printable area", "fill -30 -30 20 15 #", 0},
     };
-    TempFolder tmp;
+    ScratchFolder tmp;
     std::vector<DrawFn> pages;
     for (const auto& c : cases)
-        pages.push_back(c.draw);
+        pages.push_back([&c](CDrawingSurface& s) {
+            std::string error;
+            EXPECT_TRUE(RunDrawScript(s, c.script, error)) << error;
+        });
     const std::vector<PagePicture> read = DrawPdfPages(tmp, "shapes", pages);
     ASSERT_EQ(read.size(), cases.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const auto raster = DrawRaster(cases[i].draw);
+        const auto raster = DrawRaster(pages[i]);
         const MaskComparison m = CompareMasks(read[i], *raster, caps);
         EXPECT_EQ(m.misplaced, 0) << cases[i].name << ": first misplaced pixel " << m.first;
         EXPECT_LE(m.differing, cases[i].maxDiffering)
@@ -325,7 +265,7 @@ TEST(PdfSurface, StretchedPicturesLandWhereTheRasterSurfacePutsThem)
             s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255)); // shows where nothing was copied
             s.StretchDib(c.x, c.y, c.cx, c.cy, picture, c.sx, c.sy, c.sw, c.sh);
         });
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::vector<PagePicture> read = DrawPdfPages(tmp, "pictures", pages);
     ASSERT_EQ(read.size(), cases.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
@@ -361,7 +301,7 @@ TEST(PdfSurface, TransparentColourAndOffScreenCopiesLandWhereTheRasterSurfacePut
             s.BitBlt(100, 30, 40, 40, offscreen, 10, -5, RasterOp::Or); // passes the picture's edges
         },
     };
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::vector<PagePicture> read = DrawPdfPages(tmp, "keyed", pages);
     ASSERT_EQ(read.size(), pages.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
@@ -426,7 +366,7 @@ TEST(PdfSurface, TurnedJpegsStayJpegDataAndShowTheirTurn)
         {"EXIF 8, turned 180", 8, 180},
         {"EXIF 2 (mirrored), turned 90", 2, 90},
     };
-    TempFolder tmp;
+    ScratchFolder tmp;
     constexpr int kW = 48;
     constexpr int kH = 32;
     std::vector<std::unique_ptr<CRasterImage>> images;
@@ -487,7 +427,7 @@ TEST(PdfSurface, TurnedJpegsStayJpegDataAndShowTheirTurn)
 TEST(PdfSurface, APictureInBandsOnSeveralPagesIsOneObject)
 {
     SKIP_WITHOUT_POPPLER();
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::string jpeg = tmp.File("cover.jpg");
     ASSERT_TRUE(WriteJpegFile(jpeg, 90, 60, [](int x, int y) { return Quadrants(x, y, 90, 60); }));
     CRasterImage cover;
@@ -555,7 +495,7 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
         s.StretchDibTransparent(200, 10, 80, 96, big, 0, 990, 10, 12, key);
         s.StretchDib(300, 10, 40, 40, big, 0, kSide - 5, 5, 5); // the last strip's end
     };
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::vector<PagePicture> read = DrawPdfPages(tmp, "strips", {page, page});
     ASSERT_EQ(read.size(), 2u);
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
@@ -581,7 +521,7 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
 TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
 {
     SKIP_WITHOUT_POPPLER();
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::string jpeg = tmp.File("noise.jpg");
     std::uint32_t seed = 12345;
     ASSERT_TRUE(WriteJpegFile(
@@ -614,7 +554,7 @@ TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
 TEST(PdfSurface, DiscClipCutsTheLabelAndKeepsTheJpeg)
 {
     SKIP_WITHOUT_POPPLER();
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::string jpeg = tmp.File("label.jpg");
     ASSERT_TRUE(WriteJpegFile(jpeg, 64, 64, [](int, int) { return RgbColour(200, 30, 30); }));
     CRasterImage label;
@@ -675,7 +615,7 @@ TEST(PdfSurface, DiscClipCutsTheLabelAndKeepsTheJpeg)
 TEST(PdfSurface, AJpegKeepsTheBytesItWasLoadedFromAndOneFromMemoryIsEmbeddedAsPixels)
 {
     SKIP_WITHOUT_POPPLER();
-    TempFolder tmp;
+    ScratchFolder tmp;
     const std::string path = tmp.File("cover.jpg");
     ASSERT_TRUE(WriteJpegFile(path, 40, 40, [](int x, int y) { return Quadrants(x, y, 40, 40); }));
     CRasterImage loaded;
@@ -767,7 +707,7 @@ TEST(PdfDocument, SheetMeasurementsAtAResolution)
 
 TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
 {
-    TempFolder tmp;
+    ScratchFolder tmp;
     {
         CPdfTarget target(tmp.File("missing-folder/out.pdf"), PaperSize::A4());
         EXPECT_FALSE(target.StartDocument("x"));
