@@ -43,31 +43,33 @@ const PaperMargins kMargins{2, 3, 1, 1};
 
 using DrawFn = std::function<void(CDrawingSurface&)>;
 
-// Draws each function on its own page of one PDF and returns the pages read back.
-std::vector<PagePicture> DrawPdfPages(const ScratchFolder& tmp, const std::string& name,
-                                      const std::vector<DrawFn>& pages, const PaperSize& paper = kSmallSheet,
-                                      const PaperMargins& margins = kMargins)
+// Draws each function on its own page of a PDF.
+void MakePdf(const std::string& pdf, const std::vector<DrawFn>& pages, const PaperSize& paper = kSmallSheet,
+             int dpi = kDpi, const PaperMargins& margins = kMargins)
 {
-    const std::string pdf = tmp.File(name + ".pdf");
-    CPdfTarget target(pdf, paper, kDpi, margins);
-    EXPECT_TRUE(target.StartDocument(name)) << target.LastError();
+    CPdfTarget target(pdf, paper, dpi, margins);
+    EXPECT_TRUE(target.StartDocument("test")) << target.LastError();
     for (const auto& draw : pages) {
         CDrawingSurface* s = target.StartPage();
-        EXPECT_NE(s, nullptr) << target.LastError();
-        if (s == nullptr)
-            return {};
+        ASSERT_NE(s, nullptr) << target.LastError();
         draw(*s);
         EXPECT_TRUE(target.EndPage()) << target.LastError();
     }
     EXPECT_TRUE(target.EndDocument()) << target.LastError();
-    return RasterisePdf(pdf, kDpi, tmp.Path());
+}
+
+// The same, read back page by page.
+std::vector<PagePicture> DrawPdfPages(const ScratchFolder& tmp, const std::string& name,
+                                      const std::vector<DrawFn>& pages)
+{
+    MakePdf(tmp.File(name + ".pdf"), pages);
+    return RasterisePdf(tmp.File(name + ".pdf"), kDpi, tmp.Path());
 }
 
 // The same drawing on the raster surface with the page's measurements.
-std::unique_ptr<CRasterSurface> DrawRaster(const DrawFn& draw, const PaperSize& paper = kSmallSheet,
-                                           const PaperMargins& margins = kMargins)
+std::unique_ptr<CRasterSurface> DrawRaster(const DrawFn& draw)
 {
-    auto s = std::make_unique<CRasterSurface>(CapsForPaper(paper, kDpi, margins));
+    auto s = std::make_unique<CRasterSurface>(CapsForPaper(kSmallSheet, kDpi, kMargins));
     draw(*s);
     return s;
 }
@@ -241,10 +243,19 @@ int MisplacedColours(const PagePicture& page, const CRasterSurface& raster, cons
 
 } // namespace
 
-TEST(PdfSurface, StretchedPicturesLandWhereTheRasterSurfacePutsThem)
+TEST(PdfSurface, PicturesLandWhereTheRasterSurfacePutsThem)
 {
     SKIP_WITHOUT_POPPLER();
     const PixelBlock picture = Checker();
+    PixelBlock keyed = Checker(); // two pixels take the transparent colour
+    const SurfaceColour key = RgbColour(1, 2, 3);
+    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{5, 4}}) {
+        std::uint8_t* p = keyed.TopRow(y) + 3 * x;
+        p[0] = 3, p[1] = 2, p[2] = 1;
+    }
+    CRasterSurface offscreen(30, 20, kColourWhite);
+    offscreen.FillRect({0, 0, 15, 20}, RgbColour(0, 128, 0));
+    offscreen.FillRect({15, 5, 30, 10}, RgbColour(0, 0, 200));
     struct Case {
         const char* name;
         int x, y, cx, cy, sx, sy, sw, sh;
@@ -258,67 +269,36 @@ TEST(PdfSurface, StretchedPicturesLandWhereTheRasterSurfacePutsThem)
         {"5.5x across, 7x down", 10, 80, 44, 42, 0, 0, 8, 6},
         {"source passing the picture's edge", 100, 150, 48, 36, 4, 3, 12, 9},
         {"cut by the printable area", -20, -10, 64, 48, 0, 0, 8, 6},
+        {"transparent colour", 8, 8, 64, 48, 0, 0, 8, 6},
+        {"off-screen copies", 0, 0, 0, 0, 0, 0, 0, 0},
+    };
+    const auto draw = [&](const Case& c, bool orAsCopy) {
+        return [&, c, orAsCopy](CDrawingSurface& s) {
+            s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255)); // shows where nothing was copied
+            if (c.cx == 0) {
+                s.BitBlt(20, 30, 30, 20, offscreen, 0, 0);
+                // Passes the picture's edges. A vector page paints Or as Copy: the raster
+                // reference does the same.
+                s.BitBlt(100, 30, 40, 40, offscreen, 10, -5, orAsCopy ? RasterOp::Copy : RasterOp::Or);
+            } else if (std::string(c.name) == "transparent colour") {
+                s.StretchDibTransparent(c.x, c.y, c.cx, c.cy, keyed, c.sx, c.sy, c.sw, c.sh, key);
+            } else {
+                s.StretchDib(c.x, c.y, c.cx, c.cy, picture, c.sx, c.sy, c.sw, c.sh);
+            }
+        };
     };
     std::vector<DrawFn> pages;
     for (const auto& c : cases)
-        pages.push_back([&picture, c](CDrawingSurface& s) {
-            s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255)); // shows where nothing was copied
-            s.StretchDib(c.x, c.y, c.cx, c.cy, picture, c.sx, c.sy, c.sw, c.sh);
-        });
+        pages.push_back(draw(c, false));
     ScratchFolder tmp;
     const std::vector<PagePicture> read = DrawPdfPages(tmp, "pictures", pages);
     ASSERT_EQ(read.size(), cases.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const auto raster = DrawRaster(pages[i]);
+        const auto raster = DrawRaster(draw(cases[i], true));
         std::string first;
         EXPECT_EQ(MisplacedColours(read[i], *raster, caps, {0, 0, 400, 300}, 3, first), 0)
             << cases[i].name << ": first " << first;
-    }
-}
-
-TEST(PdfSurface, TransparentColourAndOffScreenCopiesLandWhereTheRasterSurfacePutsThem)
-{
-    SKIP_WITHOUT_POPPLER();
-    PixelBlock keyed = Checker();
-    // Two pixels take the transparent colour.
-    const SurfaceColour key = RgbColour(1, 2, 3);
-    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{5, 4}}) {
-        std::uint8_t* p = keyed.TopRow(y) + 3 * x;
-        p[0] = 3, p[1] = 2, p[2] = 1;
-    }
-    CRasterSurface offscreen(30, 20, kColourWhite);
-    offscreen.FillRect({0, 0, 15, 20}, RgbColour(0, 128, 0));
-    offscreen.FillRect({15, 5, 30, 10}, RgbColour(0, 0, 200));
-    const std::vector<DrawFn> pages = {
-        [&](CDrawingSurface& s) {
-            s.FillRect({0, 0, 200, 200}, RgbColour(255, 0, 255));
-            s.StretchDibTransparent(8, 8, 64, 48, keyed, 0, 0, 8, 6, key);
-        },
-        [&](CDrawingSurface& s) {
-            s.FillRect({0, 0, 200, 200}, RgbColour(255, 0, 255));
-            s.BitBlt(20, 30, 30, 20, offscreen, 0, 0);
-            s.BitBlt(100, 30, 40, 40, offscreen, 10, -5, RasterOp::Or); // passes the picture's edges
-        },
-    };
-    ScratchFolder tmp;
-    const std::vector<PagePicture> read = DrawPdfPages(tmp, "keyed", pages);
-    ASSERT_EQ(read.size(), pages.size());
-    const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
-    const char* names[] = {"transparent colour", "off-screen copy"};
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        std::unique_ptr<CRasterSurface> raster = DrawRaster(pages[i]);
-        if (i == 1) {
-            // A vector page paints Or as Copy: the raster reference does the same.
-            raster = DrawRaster([&](CDrawingSurface& s) {
-                s.FillRect({0, 0, 200, 200}, RgbColour(255, 0, 255));
-                s.BitBlt(20, 30, 30, 20, offscreen, 0, 0);
-                s.BitBlt(100, 30, 40, 40, offscreen, 10, -5);
-            });
-        }
-        std::string first;
-        EXPECT_EQ(MisplacedColours(read[i], *raster, caps, {0, 0, 200, 200}, 3, first), 0)
-            << names[i] << ": first " << first;
     }
 }
 
@@ -534,15 +514,12 @@ TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
     CRasterImage cover;
     ASSERT_TRUE(cover.Load(jpeg, kImageJpeg)) << cover.GetLastError();
     const std::string pdf = tmp.File("cover.pdf");
-    CPdfTarget target(pdf, PaperSize::A4(), 600);
-    ASSERT_TRUE(target.StartDocument("cover"));
-    CDrawingSurface* s = target.StartPage();
-    ASSERT_NE(s, nullptr);
-    s->SelectBrush(SurfaceBrush::Hollow());
-    s->Rectangle(499, 499, 3336, 3336);
-    cover.DrawStretched(s, 500, 500, 2835, 2835);
-    ASSERT_TRUE(target.EndPage());
-    ASSERT_TRUE(target.EndDocument());
+    MakePdf(pdf, {[&](CDrawingSurface& s) {
+                s.SelectBrush(SurfaceBrush::Hollow());
+                s.Rectangle(499, 499, 3336, 3336);
+                cover.DrawStretched(&s, 500, 500, 2835, 2835);
+            }},
+            PaperSize::A4(), 600, {});
     const auto jpegSize = std::filesystem::file_size(jpeg);
     const auto pdfSize = std::filesystem::file_size(pdf);
     EXPECT_LE(double(pdfSize), 1.1 * double(jpegSize)) << "have " << pdfSize << " bytes, JPEG " << jpegSize;
@@ -564,16 +541,13 @@ TEST(PdfSurface, DiscClipCutsTheLabelAndKeepsTheJpeg)
     EXPECT_EQ(hole, (SurfaceRect{180, 160, 300, 280}));
 
     const std::string pdf = tmp.File("disc.pdf");
-    CPdfTarget target(pdf, PaperSize::Custom(60.96, 50.8), kDpi);
-    ASSERT_TRUE(target.StartDocument("disc"));
-    CDrawingSurface* s = target.StartPage();
-    ASSERT_NE(s, nullptr);
-    ASSERT_TRUE(ClipToDisc(*s, disc, hole));
-    label.DrawStretched(s, disc.left, disc.top, disc.Width(), disc.Height());
-    ResetClipPath(*s);
-    label.DrawStretched(s, 500, 20, 100, 100); // no longer cut
-    ASSERT_TRUE(target.EndPage());
-    ASSERT_TRUE(target.EndDocument());
+    MakePdf(pdf, {[&](CDrawingSurface& s) {
+                EXPECT_TRUE(ClipToDisc(s, disc, hole));
+                label.DrawStretched(&s, disc.left, disc.top, disc.Width(), disc.Height());
+                ResetClipPath(s);
+                label.DrawStretched(&s, 500, 20, 100, 100); // no longer cut
+            }},
+            kSmallSheet, kDpi, {});
 
     const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
     ASSERT_EQ(read.size(), 1u);
@@ -620,32 +594,22 @@ TEST(PdfSurface, AJpegKeepsTheBytesItWasLoadedFromAndOneFromMemoryIsEmbeddedAsPi
     ASSERT_TRUE(WriteJpegFile(path, 40, 40, [](int x, int y) { return Quadrants(x, y, 40, 40); }));
     CRasterImage loaded;
     ASSERT_TRUE(loaded.Load(path, kImageJpeg));
-    std::string bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string bytes = ReadBytes(path);
     CRasterImage fromMemory;
     ASSERT_TRUE(fromMemory.LoadMemory(bytes.data(), bytes.size(), kImageJpeg));
     ASSERT_TRUE(fromMemory.SourcePath().empty());
 
     const std::string pdf = tmp.File("changed.pdf");
-    CPdfTarget target(pdf, PaperSize::Custom(60.96, 50.8), kDpi);
-    ASSERT_TRUE(target.StartDocument("changed"));
-    // Page 1: the file is the picture.
-    CDrawingSurface* s = target.StartPage();
-    ASSERT_NE(s, nullptr);
-    loaded.DrawStretched(s, 0, 0, 160, 160);
-    ASSERT_TRUE(target.EndPage());
-    // Page 2: the file now holds another picture of the same size; the page must still
-    // show the loaded one.
-    ASSERT_TRUE(WriteJpegFile(path, 40, 40, [](int, int) { return RgbColour(0, 0, 0); }));
-    s = target.StartPage();
-    ASSERT_NE(s, nullptr);
-    loaded.DrawStretched(s, 0, 0, 160, 160);
-    fromMemory.DrawStretched(s, 200, 0, 160, 160);
-    ASSERT_TRUE(target.EndPage());
-    ASSERT_TRUE(target.EndDocument());
+    // Page 1: the file is the picture. Page 2: the file now holds another picture of the
+    // same size; the page must still show the loaded one.
+    MakePdf(pdf,
+            {[&](CDrawingSurface& s) { loaded.DrawStretched(&s, 0, 0, 160, 160); },
+             [&](CDrawingSurface& s) {
+                 EXPECT_TRUE(WriteJpegFile(path, 40, 40, [](int, int) { return RgbColour(0, 0, 0); }));
+                 loaded.DrawStretched(&s, 0, 0, 160, 160);
+                 fromMemory.DrawStretched(&s, 200, 0, 160, 160);
+             }},
+            kSmallSheet, kDpi, {});
 
     const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
     ASSERT_EQ(rows.size(), 3u);
