@@ -99,12 +99,6 @@ bool RunOne(CDrawingSurface& s, const std::string& line)
             s.FillRect(r, c);
         return true;
     }
-    if (verb == "pixel" && numbers(2) && Colour(in, c)) {
-        auto* raster = dynamic_cast<CRasterSurface*>(&s);
-        if (raster != nullptr)
-            raster->SetPixel(v[0], v[1], c);
-        return raster != nullptr;
-    }
     return false;
 }
 
