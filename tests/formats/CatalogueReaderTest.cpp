@@ -32,7 +32,7 @@ std::string Fields(const FormatCatalogue& c, int i)
         "|name=" + f.name + "|size=" + Pair(f.size.width, f.size.height) + "|sized=" + Num(f.hasSize) +
         "|pos=" + Pair(f.position.x, f.position.y) + "|pos2=" + Pair(f.position2.x, f.position2.y) +
         "|paper=" + Pair(f.paperSize.width, f.paperSize.height) + "|type=" + f.type +
-        "|remap=" + Num(c.GetRemap(i)) +
+        "|remap=" + Num(c.GetRemap(i)) + "|hasremap=" + Num(c.HasRemap(i)) +
         "|spine=" + (f.spine == kNoSpine ? std::string("none") : Num(f.spine)) +
         "|hasspine=" + Num(c.HasSpine(i)) + "|label=" + Num(f.label) + "|auto=" + Num(f.autodetect) +
         "|ratio=" + Pair(f.detectRatio.width, f.detectRatio.height) + "|aspect=" + Num(c.GetAspectRatio(i)) +
@@ -94,7 +94,7 @@ TEST(CatalogueReader, ReadsEveryKeyAsTheProgramAlwaysHas)
         {"remaps",
          "[A]\r\nREMAP = CD Front\r\n[B]\r\nREMAP = cd front\r\n[CD Front]\r\nREMAP =   CD Front\r\n"
          "[D]\r\nREMAP = Missing\r\n[CD Front]\r\n",
-         {"|remap=2|", "|remap=-1|", "|remap=2|", "|remap=-1|", "|remap=-1|"}},
+         {"|remap=2|hasremap=1|", "|remap=-1|", "|remap=2|", "|remap=-1|", "|remap=-1|hasremap=0|"}},
         // A blank after the closing bracket stays in the name; LF, CR LF and CR CR LF end lines.
         {"headers and line ends",
          "[CD Front] \n[B]\r\r\nSIZE = (1, 2)\r\n[C]\r\n[]\r\n[",
