@@ -4,6 +4,7 @@
 #include <climits>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "layout/RasterSurface.h"
 
@@ -13,8 +14,10 @@ constexpr char kChars[] = ".#rgbm";
 constexpr SurfaceColour kColours[] = {kColourWhite,         kColourBlack,         RgbColour(255, 0, 0),
                                       RgbColour(0, 255, 0), RgbColour(0, 0, 255), RgbColour(255, 0, 255)};
 
-bool Number(std::istream& in, int& v)
+// Reads a number; anything else is left in the stream.
+bool Number(std::istringstream& in, int& v)
 {
+    const auto at = in.tellg();
     std::string word;
     if (!(in >> word))
         return false;
@@ -23,10 +26,14 @@ bool Number(std::istream& in, int& v)
         return true;
     }
     std::istringstream number(word);
-    return bool(number >> v) && number.eof();
+    if (number >> v && number.eof())
+        return true;
+    in.clear();
+    in.seekg(at);
+    return false;
 }
 
-bool Colour(std::istream& in, SurfaceColour& c)
+bool Colour(std::istringstream& in, SurfaceColour& c)
 {
     char ch = 0;
     if (!(in >> ch) || std::string(kChars).find(ch) == std::string::npos)
@@ -35,9 +42,9 @@ bool Colour(std::istream& in, SurfaceColour& c)
     return true;
 }
 
-bool RunOne(CDrawingSurface& s, const std::string& line)
+bool RunOne(CDrawingSurface& s, std::istringstream& in)
 {
-    std::istringstream in(line);
+    const std::string line = in.str();
     std::string verb;
     if (!(in >> verb))
         return true;
@@ -62,7 +69,7 @@ bool RunOne(CDrawingSurface& s, const std::string& line)
     if (verb == "brush") {
         if (line.find("hollow") != std::string::npos) {
             s.SelectBrush(SurfaceBrush::Hollow());
-            return true;
+            return bool(in >> verb);
         }
         if (!Colour(in, c))
             return false;
@@ -71,15 +78,15 @@ bool RunOne(CDrawingSurface& s, const std::string& line)
     }
     if (verb == "clip" && line.find("none") != std::string::npos) {
         s.SetClipRect(nullptr);
-        return true;
+        return bool(in >> verb);
     }
     if (verb == "line") {
-        bool any = false;
-        while (numbers(2)) {
-            s.LineTo(v[0], v[1]);
-            any = true;
-        }
-        return any;
+        std::vector<int> points;
+        for (int n = 0; Number(in, n);)
+            points.push_back(n);
+        for (std::size_t k = 0; k + 1 < points.size(); k += 2)
+            s.LineTo(points[k], points[k + 1]);
+        return !points.empty() && points.size() % 2 == 0;
     }
     if (verb == "move" && numbers(2)) {
         s.MoveTo(v[0], v[1]);
@@ -116,11 +123,14 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
     std::replace(lines.begin(), lines.end(), ';', '\n');
     std::istringstream in(lines);
     std::string command;
-    while (std::getline(in, command))
-        if (!RunOne(s, command)) {
+    while (std::getline(in, command)) {
+        std::istringstream words(command);
+        std::string rest;
+        if (!RunOne(s, words) || words >> rest) {
             error = "cannot run \"" + command + "\"";
             return false;
         }
+    }
     return true;
 }
 
