@@ -658,15 +658,11 @@ TEST(PdfDocument, SheetMeasurementsAtAResolution)
         {"no resolution", PaperSize::A4(), 0, {}, {96, 96, 0, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        const DeviceCaps have = CapsForPaper(c.paper, c.dpi, c.margins);
-        const int h[] = {have.logPixelsX,    have.logPixelsY,     have.horzRes,         have.vertRes,
-                         have.physicalWidth, have.physicalHeight, have.physicalOffsetX, have.physicalOffsetY};
-        const int w[] = {c.want.logPixelsX,      c.want.logPixelsY,     c.want.horzRes,
-                         c.want.vertRes,         c.want.physicalWidth,  c.want.physicalHeight,
-                         c.want.physicalOffsetX, c.want.physicalOffsetY};
-        EXPECT_TRUE(std::equal(std::begin(h), std::end(h), std::begin(w)))
-            << c.name << ": have " << ::testing::PrintToString(std::vector<int>(std::begin(h), std::end(h)))
-            << ", want " << ::testing::PrintToString(std::vector<int>(std::begin(w), std::end(w)));
+        const auto fields = [](const DeviceCaps& d) {
+            return std::vector<int>{d.logPixelsX,    d.logPixelsY,     d.horzRes,         d.vertRes,
+                                    d.physicalWidth, d.physicalHeight, d.physicalOffsetX, d.physicalOffsetY};
+        };
+        EXPECT_EQ(fields(CapsForPaper(c.paper, c.dpi, c.margins)), fields(c.want)) << c.name;
     }
 }
 
