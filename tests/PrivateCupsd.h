@@ -10,13 +10,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include <cups/cups.h>
+
+#include "ScratchFolder.h"
 
 // What the capture backend kept of one job.
 struct CapturedJob {
@@ -59,7 +59,7 @@ public:
             started = std::system(cmd.c_str()) == 0;
         }
         if (!started) {
-            error_ = "the private cupsd did not start: " + ReadAll(dir_ + "/fixture.err");
+            error_ = "the private cupsd did not start: " + ReadBytes(dir_ + "/fixture.err");
             return;
         }
         if (const char* old = std::getenv("CUPS_SERVER")) {
@@ -136,14 +136,6 @@ public:
         return CapturedJob{};
     }
 
-    static std::string ReadAll(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
 private:
     static std::string Fixture() { return std::string(SLEEVIT_SOURCE_DIR) + "/tests/e2e/cupsd-fixture.sh"; }
     static bool Installed(const char* program)
@@ -160,8 +152,8 @@ private:
     CapturedJob ReadJob(const std::string& queue, const std::string& stem) const
     {
         const std::string base = dir_ + "/capture-" + queue + "/" + stem;
-        return CapturedJob{true, Trimmed(ReadAll(base + ".title")), Trimmed(ReadAll(base + ".copies")),
-                           Trimmed(ReadAll(base + ".options")), ReadAll(base + ".data")};
+        return CapturedJob{true, Trimmed(ReadBytes(base + ".title")), Trimmed(ReadBytes(base + ".copies")),
+                           Trimmed(ReadBytes(base + ".options")), ReadBytes(base + ".data")};
     }
 
     std::string dir_;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include <unistd.h>
 
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -26,31 +26,13 @@ const std::string kCli = SLEEVIT_CLI;
 const std::string kCatalogue = std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat";
 constexpr const char* kOld = "an earlier file\n";
 
-std::string Read(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& p, const std::string& text)
-{
-    std::ofstream(p, std::ios::binary) << text;
-}
-
 class OutputSafety : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / ("sleevit-output-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        Write(folder / "bad.jpg", "not a picture at all");
-        // A small real picture to decode and print: the sample cover's page.
-        const ProgramResult r = RunProgram(kCli + " print --catalogue '" + kCatalogue + "' --sample --png '" +
-                                           (folder / "page.png").string() + "' --dpi 36");
-        ASSERT_EQ(r.status, 0) << r.err;
+        scratch.Write("bad.jpg", "not a picture at all");
+        fs::copy_file(SLEEVIT_SOURCE_DIR "/tests/cli/data/Album front.png", folder / "page.png");
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     // The four ways to write a file, each told to write target.
     std::vector<std::string> Commands(const fs::path& target, bool failing) const
@@ -76,7 +58,8 @@ protected:
         return found;
     }
 
-    fs::path folder;
+    ScratchFolder scratch;
+    const fs::path folder = scratch.Path();
 };
 
 TEST_F(OutputSafety, FailedJobsLeaveFilesAndLinksAsTheyWere)
@@ -85,12 +68,12 @@ TEST_F(OutputSafety, FailedJobsLeaveFilesAndLinksAsTheyWere)
     const fs::path link = folder / "link";
     for (const bool viaLink : {false, true}) {
         for (const std::string& command : Commands(viaLink ? link : file, true)) {
-            Write(file, kOld);
+            scratch.Write("out", kOld);
             fs::remove(link);
             fs::create_symlink("out", link);
             const ProgramResult r = RunProgram(command);
             EXPECT_NE(r.status, 0) << command;
-            EXPECT_EQ(Read(file), kOld) << command;
+            EXPECT_EQ(ReadBytes(file), kOld) << command;
             EXPECT_TRUE(fs::is_symlink(link)) << command;
             EXPECT_EQ(Strays({"out", "link", "bad.jpg", "page.png"}), std::vector<std::string>{}) << command;
         }
@@ -102,13 +85,13 @@ TEST_F(OutputSafety, ALinkIsWrittenThroughAndStaysALink)
     const fs::path file = folder / "out";
     const fs::path link = folder / "link";
     for (const std::string& command : Commands(link, false)) {
-        Write(file, kOld);
+        scratch.Write("out", kOld);
         fs::remove(link);
         fs::create_symlink("out", link);
         const ProgramResult r = RunProgram(command);
         EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
         EXPECT_TRUE(fs::is_symlink(link)) << command;
-        EXPECT_NE(Read(file), kOld) << command;
+        EXPECT_NE(ReadBytes(file), kOld) << command;
     }
 }
 
@@ -173,16 +156,16 @@ TEST_F(OutputSafety, InterruptedWritesNeverTearTheEarlierFile)
     for (const auto& job : jobs) {
         fs::remove(out);
         ASSERT_EQ(RunWithFileLimit(job, RLIM_INFINITY, false), 0) << job[1] << " " << job.back();
-        const std::string whole = Read(out);
+        const std::string whole = ReadBytes(out);
         ASSERT_GT(whole.size(), 100u);
         std::uniform_int_distribution<rlim_t> cut(0, whole.size() + 16);
         int replaced = 0;
         for (int round = 0; round < 12; ++round) {
             const rlim_t limit = cut(random);
             const bool kill = round % 2 == 1;
-            Write(out, kOld);
+            scratch.Write("out", kOld);
             const int status = RunWithFileLimit(job, limit, kill);
-            const std::string now = Read(out);
+            const std::string now = ReadBytes(out);
             const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
             if (now == kOld) {
                 EXPECT_FALSE(ok) << "reported success at limit " << limit;

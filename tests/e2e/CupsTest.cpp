@@ -120,20 +120,18 @@ TEST_F(CupsServer, SheetsAndPrintableAreasComeFromTheDriver)
     for (const auto& c : cases) {
         const std::optional<CupsMedia> m = printers.GetMedia("sleevit-tray", c.media);
         ASSERT_TRUE(m.has_value()) << "media '" << c.media << "': " << printers.LastError();
-        EXPECT_NEAR(m->size.widthMm, c.w, 0.1) << c.media;
-        EXPECT_NEAR(m->size.heightMm, c.h, 0.1) << c.media;
-        EXPECT_NEAR(m->margins.left, c.left, 0.02) << c.media;
-        EXPECT_NEAR(m->margins.top, c.top, 0.02) << c.media;
-        EXPECT_NEAR(m->margins.right, c.right, 0.02) << c.media;
-        EXPECT_NEAR(m->margins.bottom, c.bottom, 0.02) << c.media;
+        const double have[] = {m->size.widthMm, m->size.heightMm, m->margins.left,
+                               m->margins.top,  m->margins.right, m->margins.bottom};
+        const double want[] = {c.w, c.h, c.left, c.top, c.right, c.bottom};
+        for (int k = 0; k < 6; ++k)
+            EXPECT_NEAR(have[k], want[k], k < 2 ? 0.1 : 0.02) << c.media << " measurement " << k;
         const std::optional<DeviceCaps> caps = printers.GetDeviceCaps("sleevit-tray", 600, c.media);
         ASSERT_TRUE(caps.has_value());
-        const DeviceCaps want = CapsForPaper(m->size, 600, m->margins);
-        EXPECT_EQ(caps->physicalWidth, want.physicalWidth);
-        EXPECT_EQ(caps->horzRes, want.horzRes);
-        EXPECT_EQ(caps->vertRes, want.vertRes);
-        EXPECT_EQ(caps->physicalOffsetX, want.physicalOffsetX);
-        EXPECT_EQ(caps->physicalOffsetY, want.physicalOffsetY);
+        const DeviceCaps sheet = CapsForPaper(m->size, 600, m->margins);
+        EXPECT_EQ(std::vector({caps->physicalWidth, caps->horzRes, caps->vertRes, caps->physicalOffsetX,
+                               caps->physicalOffsetY}),
+                  std::vector({sheet.physicalWidth, sheet.horzRes, sheet.vertRes, sheet.physicalOffsetX,
+                               sheet.physicalOffsetY}));
     }
     // 3 mm at 600 dpi is 70.9 pixels: the printable area starts at pixel 71.
     EXPECT_EQ(printers.GetDeviceCaps("sleevit-tray")->physicalOffsetX, 71);

@@ -8,14 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cups/raster.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <regex>
 #include <set>
@@ -24,7 +23,7 @@
 #include <vector>
 
 #include "PrivateCupsd.h"
-#include "cli/RunProgram.h"
+#include "RunProgram.h"
 
 namespace {
 
@@ -40,13 +39,20 @@ struct RasterPage {
     double CentreOffsetY() const { return (top + bottom) / 2 - heightMm / 2; }
 };
 
-RasterPage ReadRaster(const std::string& path)
+RasterPage ReadRaster(const std::string& data)
 {
     RasterPage page;
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return page;
-    cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    std::size_t at = 0;
+    const auto read = [&](unsigned char* buffer, std::size_t n) {
+        n = std::min(n, data.size() - at);
+        std::memcpy(buffer, data.data() + at, n);
+        at += n;
+        return ssize_t(n);
+    };
+    cups_raster_t* raster =
+        cupsRasterOpenIO([](void* context, unsigned char* buffer,
+                            std::size_t n) { return (*static_cast<decltype(read)*>(context))(buffer, n); },
+                         const_cast<void*>(static_cast<const void*>(&read)), CUPS_RASTER_READ);
     cups_page_header2_t h;
     if (raster != nullptr && cupsRasterReadHeader2(raster, &h) && h.HWResolution[0] > 0 &&
         h.HWResolution[1] > 0 && h.cupsBitsPerColor == 8) {
@@ -92,8 +98,18 @@ RasterPage ReadRaster(const std::string& path)
     }
     if (raster != nullptr)
         cupsRasterClose(raster);
-    close(fd);
     return page;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string hex;
+    char buf[3];
+    for (const char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(c));
+        hex += buf;
+    }
+    return hex;
 }
 
 // The payload of every ESC ( c n1 n2 command of ESC/P 2 and Canon BJ data, as "c:hex".
@@ -104,13 +120,7 @@ std::vector<std::string> EscParenCommands(const std::string& data)
          i = data.find("\x1b(", i)) {
         const std::size_t n = std::size_t(static_cast<unsigned char>(data[i + 3])) |
                               std::size_t(static_cast<unsigned char>(data[i + 4])) << 8;
-        std::string hex;
-        char buf[3];
-        for (std::size_t k = i + 5; k < std::min(data.size(), i + 5 + n); ++k) {
-            std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(data[k]));
-            hex += buf;
-        }
-        commands.push_back(std::string(1, data[i + 2]) + ":" + hex);
+        commands.push_back(std::string(1, data[i + 2]) + ":" + Hex(data.substr(i + 5, n)));
         if (data[i + 2] == 'F' || data[i + 2] == 'v')
             break; // raster data follows
         i += 5 + n;
@@ -131,17 +141,6 @@ std::string Match(const std::string& data, const std::string& pattern)
     std::smatch m;
     const std::string head = data.substr(0, 4096);
     return std::regex_search(head, m, std::regex(pattern)) ? m.str(0) : "(none)";
-}
-
-std::string Hex(const std::string& bytes)
-{
-    std::string hex;
-    char buf[3];
-    for (const char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(c));
-        hex += buf;
-    }
-    return hex;
 }
 
 // One driver: its queues' name, the options of the job sent by hand, the disc page, and
@@ -185,11 +184,6 @@ protected:
         server_.Start("sleevit-disc");
         if (!server_.Running())
             return;
-        // A black square picture: printed as a disc it is a black ring.
-        disc_ = server_.Dir() + "/disc.bmp";
-        WriteBlackBmp(disc_, 64);
-        cover_ = server_.Dir() + "/cover.bmp";
-        WriteBlackBmp(cover_, 64);
         config_ = server_.Dir() + "/config";
         fs::create_directories(config_);
     }
@@ -202,27 +196,6 @@ protected:
         ASSERT_TRUE(server_.Running()) << server_.Error();
         if (!fs::exists(server_.Dir() + "/capture-disc-hp-raster"))
             GTEST_SKIP() << "the printer driver packages are not installed";
-    }
-
-    static void WriteBlackBmp(const std::string& path, int side)
-    {
-        const int row = side * 3;
-        const int size = 54 + row * side;
-        std::string b(std::size_t(size), '\0');
-        const auto put = [&](int at, int value, int bytes) {
-            for (int k = 0; k < bytes; ++k)
-                b[std::size_t(at + k)] = char((value >> (8 * k)) & 0xff);
-        };
-        b[0] = 'B';
-        b[1] = 'M';
-        put(2, size, 4);
-        put(10, 54, 4);
-        put(14, 40, 4);
-        put(18, side, 4);
-        put(22, side, 4);
-        put(26, 1, 2);
-        put(28, 24, 2);
-        std::ofstream(path, std::ios::binary) << b;
     }
 
     // Runs sleevit-cli with the private server and the test's own settings folder.
@@ -267,13 +240,13 @@ protected:
         const ProgramResult r =
             Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer " + queue, config);
         EXPECT_EQ(r.status, 0) << queue << ": " << r.err;
-        const std::string path = server_.Dir() + "/raster.tmp";
-        std::ofstream(path, std::ios::binary) << NextJob(queue, before);
-        return ReadRaster(path);
+        return ReadRaster(NextJob(queue, before));
     }
 
     static inline TestCupsServer server_;
-    static inline std::string disc_, cover_, config_;
+    static inline std::string config_;
+    // A black square picture: printed as a disc it is a black ring.
+    static inline const std::string disc_ = SLEEVIT_SOURCE_DIR "/tests/e2e/data/black-64.png";
 };
 
 TEST_F(DiscDrivers, ADiscJobReachesEachDriverWithTrayAndDiscPage)
@@ -354,23 +327,19 @@ TEST_F(DiscDrivers, ThePrintersCalibrationMovesDiscsAndSheets)
         "disc-epson-raster", [&](const std::string& s) { return epsonBefore.count(s) == 0; });
     EXPECT_NE((" " + epson.options + " ").find(" StpCDXAdjustment=6 "), std::string::npos) << epson.options;
     EXPECT_NE((" " + epson.options + " ").find(" StpCDYAdjustment=4 "), std::string::npos) << epson.options;
-    const std::string epsonPath = server_.Dir() + "/epson.tmp";
-    std::ofstream(epsonPath, std::ios::binary) << epson.data;
-    const RasterPage centred = ReadRaster(epsonPath);
+    const RasterPage centred = ReadRaster(epson.data);
     EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
     EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);
 
     const auto sheet = [&](const std::string& config) {
         const std::set<std::string> before = server_.DoneJobs("disc-hp-raster");
         const ProgramResult r =
-            Cli("print --left '" + cover_ +
+            Cli("print --left '" + disc_ +
                     "' --left-format 'CD Front' --no-companion --no-lines --no-border --paper a4 "
                     "--printer disc-hp-raster",
                 config);
         EXPECT_EQ(r.status, 0) << r.err;
-        const std::string path = server_.Dir() + "/sheet.tmp";
-        std::ofstream(path, std::ios::binary) << NextJob("disc-hp-raster", before);
-        return ReadRaster(path);
+        return ReadRaster(NextJob("disc-hp-raster", before));
     };
     const RasterPage plain = sheet(config_);
     const RasterPage moved = sheet(calibrated);

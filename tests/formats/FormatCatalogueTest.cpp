@@ -26,6 +26,7 @@ TEST(FormatCatalogue, AddAndCopyUseTheirDefaults)
     EXPECT_EQ(c.GetSpine(0), 0.0);
     EXPECT_EQ(f.type, "CUSTOM");
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 1.0);
+    EXPECT_EQ(c.CatalogueText().find("PAPER"), std::string::npos) << "the default sheet is not written";
 
     c.AddLine(0, {1, 2, 3, 4, true});
     c.CopyFormat("Copy of New Format", 0);

@@ -4,47 +4,35 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "ScratchFolder.h"
 #include "formats/PrinterCalibration.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(PrinterCalibration, StoredPerQueueBesideTheOtherSettings)
 {
-    const fs::path dir = fs::temp_directory_path() / ("sleevit-calib-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    const std::string path = (dir / "Tessaly" / "Sleevit.conf").string();
+    ScratchFolder dir;
+    const std::string path = dir.File("Tessaly/Sleevit.conf");
 
     EXPECT_EQ(ReadPrinterCalibration(path, "any"), PrinterCalibration{}) << "no file: zeros";
     ASSERT_TRUE(WritePrinterCalibration(path, "Epson P50", {1.5, -2, 0.25, 3})) << "the folder is made";
     ASSERT_TRUE(WritePrinterCalibration(path, "hp", {0, 0, -1, 1}));
     EXPECT_EQ(ReadPrinterCalibration(path, "Epson P50"), (PrinterCalibration{1.5, -2, 0.25, 3}));
     EXPECT_EQ(ReadPrinterCalibration(path, "hp"), (PrinterCalibration{0, 0, -1, 1}));
-    EXPECT_NE(ReadAll(path).find("Epson%20P50.sheet-x=1.5\n"), std::string::npos) << ReadAll(path);
+    EXPECT_NE(ReadBytes(path).find("Epson%20P50.sheet-x=1.5\n"), std::string::npos) << ReadBytes(path);
 
     // The window's own settings around the section stay as they are; a changed queue
     // keeps one set of lines.
-    const std::string before = ReadAll(path);
+    const std::string before = ReadBytes(path);
     std::ofstream(path, std::ios::binary) << "[Options]\nBatchMode=1\n\n" << before << "[Paths]\nLeft=/a b\n";
     ASSERT_TRUE(WritePrinterCalibration(path, "hp", {4, 5, 6, 7}));
-    const std::string text = ReadAll(path);
+    const std::string text = ReadBytes(path);
     EXPECT_EQ(text.rfind("[Options]\nBatchMode=1\n", 0), 0u) << text;
     EXPECT_NE(text.find("[Paths]\nLeft=/a b\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("hp.disc-y="), text.rfind("hp.disc-y=")) << text;
@@ -63,7 +51,6 @@ TEST(PrinterCalibration, StoredPerQueueBesideTheOtherSettings)
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(WritePrinterCalibration(path, "hp", {1, 1, 1, 1}));
     EXPECT_TRUE(fs::is_fifo(path));
-    fs::remove_all(dir);
 }
 
 TEST(PrinterCalibration, OffsetPairs)

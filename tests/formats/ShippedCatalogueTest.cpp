@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "CollectingMessages.h"
+#include "ScratchFolder.h"
 #include "formats/FormatCatalogue.h"
 
 namespace {
@@ -25,9 +24,7 @@ protected:
 
 TEST_F(ShippedCatalogue, IsWrittenInTheNormalisedForm)
 {
-    std::ifstream in(kShipped, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(catalogue.CatalogueText(), bytes);
+    EXPECT_EQ(catalogue.CatalogueText(), ReadBytes(kShipped));
 }
 
 TEST_F(ShippedCatalogue, TheFirstTwoFormatsAreWhereDetectionExpectsThem)

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
-#include <unistd.h>
-
+#include "ScratchFolder.h"
 #include "textfiles/TextEncoding.h"
 #include "textfiles/TextFile.h"
 
@@ -55,18 +52,15 @@ TEST(TextFile, EncodingsRoundTrip)
 
 TEST(TextFile, ReadsFilesAndRefusesWhatIsNoFile)
 {
-    const std::string path =
-        std::filesystem::temp_directory_path() / ("sleevit-text-" + std::to_string(::getpid()));
-    {
-        std::ofstream(path, std::ios::binary) << "one\ntwo";
-    }
+    ScratchFolder folder;
+    const std::string path = folder.Write("text", "one\ntwo");
     std::string text = "stale";
     ASSERT_TRUE(ReadTextFile(path, text));
     EXPECT_EQ(text, "one\r\ntwo\r\n");
     std::remove(path.c_str());
     EXPECT_FALSE(ReadTextFile(path, text));
     EXPECT_EQ(text, "");
-    EXPECT_FALSE(ReadTextFile(std::filesystem::temp_directory_path().string(), text));
+    EXPECT_FALSE(ReadTextFile(folder.Path(), text));
 }
 
 } // namespace

@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LanguageTestSupport.h"
@@ -22,12 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kLanguageFolder = fs::path(SLEEVIT_SOURCE_DIR) / "data" / "languages";
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The "%s" and "%d" of a text in order; "%%" is a literal percent sign.
 std::string Placeholders(const std::string& text)
@@ -85,20 +78,12 @@ bool LooksLikeUtf8(const std::string& bytes)
     return false;
 }
 
-std::string Shown(const std::string& text)
+std::string Shown(std::string text)
 {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return "\"" + out + "\"";
+    for (const auto& [from, to] : {std::pair{"\n", "\\n"}, std::pair{"\t", "\\t"}, std::pair{"\r", "\\r"}})
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 2))
+            text.replace(at, 1, to);
+    return "\"" + text + "\"";
 }
 
 std::vector<fs::path> ShippedLanguageFiles()

@@ -1,5 +1,7 @@
 #include "PdfTestSupport.h"
 
+#include "RunProgram.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -8,44 +10,11 @@
 #include <fstream>
 #include <sstream>
 
-#include <sys/wait.h>
-
 #include <jpeglib.h>
-
-TempFolder::TempFolder()
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/sleevit-pdf-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr)
-        path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    if (!path_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-}
 
 bool HasProgram(const char* name)
 {
-    return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
-}
-
-int RunCommand(const std::string& command, std::string* out)
-{
-    FILE* p = popen(command.c_str(), "r");
-    if (p == nullptr)
-        return -1;
-    std::array<char, 4096> buf;
-    std::size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        if (out != nullptr)
-            out->append(buf.data(), n);
-    const int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunProgram(std::string("command -v ") + name + " >/dev/null 2>&1").status == 0;
 }
 
 SurfaceColour PagePicture::At(int x, int y) const
@@ -80,7 +49,7 @@ std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi, const std
     std::vector<PagePicture> pages;
     const std::string prefix = scratchFolder + "/page";
     const std::string cmd = "pdftoppm -r " + std::to_string(dpi) + " \"" + pdf + "\" \"" + prefix + "\" 2>&1";
-    if (RunCommand(cmd) != 0)
+    if (RunProgram(cmd).status != 0)
         return pages;
     std::vector<std::string> files;
     for (const auto& e : std::filesystem::directory_iterator(scratchFolder)) {
@@ -101,10 +70,10 @@ std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi, const std
 std::vector<PdfImageRow> ListPdfImages(const std::string& pdf)
 {
     std::vector<PdfImageRow> rows;
-    std::string out;
-    if (RunCommand("pdfimages -list \"" + pdf + "\" 2>/dev/null", &out) != 0)
+    const ProgramResult listed = RunProgram("pdfimages -list \"" + pdf + "\"");
+    if (listed.status != 0)
         return rows;
-    std::istringstream lines(out);
+    std::istringstream lines(listed.out);
     std::string line;
     // page num type width height color comp bpc enc interp object ID ...
     while (std::getline(lines, line)) {
@@ -138,23 +107,9 @@ bool WriteJpegFile(const std::string& path, int w, int h,
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     if (exifOrientation >= 1 && exifOrientation <= 8) {
-        // "Exif\0\0", a big-endian TIFF header, one directory with the orientation tag.
-        const std::uint8_t exif[] = {'E',  'x',
-                                     'i',  'f',
-                                     0,    0, // identifier
-                                     'M',  'M',
-                                     0,    42,
-                                     0,    0,
-                                     0,    8, // TIFF header
-                                     0,    1, // one entry
-                                     0x01, 0x12,
-                                     0,    3,
-                                     0,    0,
-                                     0,    1, // orientation, SHORT, 1
-                                     0,    std::uint8_t(exifOrientation),
-                                     0,    0, // its value
-                                     0,    0,
-                                     0,    0}; // no next directory
+        // "Exif\0\0", a big-endian TIFF header, one directory with the orientation tag (SHORT, 1).
+        std::uint8_t exif[] = "Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0?\0\0\0\0\0";
+        exif[25] = std::uint8_t(exifOrientation);
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
     }
     std::vector<std::uint8_t> row(std::size_t(w) * 3);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers for the PDF tests: a temporary folder, JPEG files made on the spot (with an
+// Helpers for the PDF tests: JPEG files made on the spot (with an
 // EXIF orientation when asked), and the poppler tools that read a PDF back: pages as
 // pictures (pdftoppm) and the list of image objects (pdfimages -list).
 #include <cstdint>
@@ -8,27 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "surfaces/DrawingSurface.h"
 
 class CRasterSurface;
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
 bool HasProgram(const char* name);
-// Runs a shell command; its standard output goes to out. Returns the exit status.
-int RunCommand(const std::string& command, std::string* out = nullptr);
 
 // A picture read back from a page: packed RGB, top row first.
 struct PagePicture {

@@ -1,4 +1,5 @@
-// Pixel rules of the in-memory drawing surface, checked pixel by pixel on small surfaces.
+// Pixel rules of the in-memory drawing surface, checked pixel by pixel on small surfaces:
+// the drawings of data/surface-pictures.txt, and properties over many sizes.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "DrawScript.h"
 #include "surfaces/PixelBlock.h"
 #include "surfaces/RasterSurface.h"
 
@@ -17,47 +19,6 @@ namespace {
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 constexpr SurfaceColour kGreen = RgbColour(0, 255, 0);
 constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
-
-// The surface as text, one string per row: '.' white, '#' black, 'r', 'g', 'b' for pure
-// red, green and blue, '?' for anything else.
-std::vector<std::string> Picture(const CRasterSurface& s)
-{
-    std::vector<std::string> rows;
-    for (int y = 0; y < s.Height(); ++y) {
-        std::string row;
-        for (int x = 0; x < s.Width(); ++x) {
-            switch (s.GetPixel(x, y)) {
-            case kColourWhite:
-                row += '.';
-                break;
-            case kColourBlack:
-                row += '#';
-                break;
-            case kRed:
-                row += 'r';
-                break;
-            case kGreen:
-                row += 'g';
-                break;
-            case kBlue:
-                row += 'b';
-                break;
-            default:
-                row += '?';
-            }
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::string Join(const std::vector<std::string>& rows)
-{
-    std::string s;
-    for (const auto& r : rows)
-        s += "\n" + r;
-    return s;
-}
 
 #define EXPECT_PICTURE(surface, ...)                                                                         \
     do {                                                                                                     \
@@ -104,8 +65,46 @@ int Mapped(int i, int srcW, int dstW)
     return int(std::int64_t{i} * srcW / dstW);
 }
 
-// ---------------------------------------------------------------------------------------
-// Storage
+// Hand-built palette pictures: 1, 4 and 8 bits per pixel.
+PixelBlock PalettePicture(int bpp, int w, int h)
+{
+    PixelBlock pb;
+    std::string error;
+    EXPECT_TRUE(pb.Create(w, h, bpp, error)) << error;
+    for (int k = 0; k < pb.PaletteSize(); ++k) {
+        pb.Palette()[k].red = std::uint8_t(k * 3 + 1);
+        pb.Palette()[k].green = std::uint8_t(255 - k);
+        pb.Palette()[k].blue = std::uint8_t(k * 7);
+    }
+    const int colours = pb.PaletteSize();
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = pb.TopRow(y);
+        for (int x = 0; x < w; ++x) {
+            const int index = (x * 5 + y * 3) % colours;
+            switch (bpp) {
+            case 1:
+                row[x / 8] = std::uint8_t(row[x / 8] | (index << (7 - x % 8)));
+                break;
+            case 4:
+                row[x / 2] = std::uint8_t(row[x / 2] | (x % 2 ? index : index << 4));
+                break;
+            default:
+                row[x] = std::uint8_t(index);
+            }
+        }
+    }
+    return pb;
+}
+
+// Ellipse(1, 1, 1 + w, 1 + h) with a black pen and a red brush, on a surface with a margin of
+// one pixel.
+std::vector<std::string> EllipsePicture(int w, int h)
+{
+    CRasterSurface s(w + 2, h + 2);
+    s.SelectBrush(SurfaceBrush::Solid(kRed));
+    s.Ellipse(1, 1, 1 + w, 1 + h);
+    return Picture(s);
+}
 
 TEST(RasterSurface, StoresTopDownRgb32AndReportsBgrColours)
 {
@@ -179,9 +178,6 @@ TEST(RasterSurface, PrinterPageTakesItsMeasurements)
     EXPECT_EQ(memory.GetDeviceCaps().vertRes, 4);
 }
 
-// ---------------------------------------------------------------------------------------
-// Rectangles and fills
-
 TEST(RasterSurface, RectangleOutlineLightsFirstAndLastButOneColumnsAndRows)
 {
     struct Case {
@@ -215,221 +211,37 @@ TEST(RasterSurface, RectangleOutlineLightsFirstAndLastButOneColumnsAndRows)
     }
 }
 
-TEST(RasterSurface, EmptyRectangleDrawsNothing)
+TEST(RasterSurface, DrawingsGiveTheirPictures)
 {
-    CRasterSurface s(6, 6);
-    s.Rectangle(2, 2, 2, 5);
-    s.Rectangle(1, 3, 5, 3);
-    s.FillRect({1, 1, 1, 4}, kRed);
-    s.FillRect({4, 4, 2, 2}, kRed); // reversed: empty
-    EXPECT_EQ(Pixels(s), Pixels(CRasterSurface(6, 6)));
+    const auto cases = ReadPictureCases(SLEEVIT_SOURCE_DIR "/tests/layout/data/surface-pictures.txt");
+    ASSERT_GE(cases.size(), 20u);
+    for (const PictureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRasterSurface s(c.width, c.height, c.background);
+        std::string error;
+        ASSERT_TRUE(RunDrawScript(s, c.script, error)) << error;
+        EXPECT_PICTURE(s, c.want);
+    }
+    // A flat ellipse still spans its rectangle.
+    CRasterSurface flat(40, 2);
+    flat.Ellipse(0, 0, 40, 2);
+    EXPECT_EQ(flat.GetPixel(0, 0), kColourBlack);
+    EXPECT_EQ(flat.GetPixel(39, 1), kColourBlack);
 }
 
-TEST(RasterSurface, RectangleFillsInsideWithBrushAndHollowBrushLeavesIt)
+TEST(RasterSurface, SelectReturnsThePreviousTool)
 {
-    CRasterSurface s(7, 5, kGreen);
-    s.SelectPen(SurfacePen::Solid(kRed));
-    s.SelectBrush(SurfaceBrush::Solid(kBlue));
-    s.Rectangle(0, 0, 5, 4);
-    s.SelectBrush(SurfaceBrush::Hollow());
-    s.SelectPen(SurfacePen::Solid(kColourBlack));
-    s.Rectangle(3, 1, 7, 5);
-    EXPECT_PICTURE(s, {"rrrrrgg", //
-                       "rbb####", //
-                       "rbb#rg#", //
-                       "rrr#rg#", //
-                       "ggg####"});
-}
-
-TEST(RasterSurface, FillRectPaintsUpToButNotIncludingRightAndBottom)
-{
-    CRasterSurface s(6, 4);
-    s.FillRect({1, 1, 4, 3}, kRed);
-    s.FillRect({5, -10, 100, 1}, kBlue); // cut to the surface
-    EXPECT_PICTURE(s, {".....b",         //
-                       ".rrr..",         //
-                       ".rrr..",         //
-                       "......"});
-}
-
-TEST(RasterSurface, DefaultToolsAreBlackPenAndWhiteBrushAndSelectReturnsThePrevious)
-{
-    CRasterSurface s(5, 5, kRed);
-    s.Rectangle(0, 0, 5, 5);
-    EXPECT_PICTURE(s, {"#####", "#...#", "#...#", "#...#", "#####"});
+    CRasterSurface s(5, 5);
     const SurfacePen old = s.SelectPen(SurfacePen::Dotted(kBlue));
     EXPECT_EQ(old, SurfacePen::Solid(kColourBlack));
     EXPECT_EQ(s.SelectPen(old), SurfacePen::Dotted(kBlue));
-    const SurfaceBrush oldBrush = s.SelectBrush(SurfaceBrush::Hollow());
-    EXPECT_EQ(oldBrush, SurfaceBrush::Solid(kColourWhite));
+    EXPECT_EQ(s.SelectBrush(SurfaceBrush::Hollow()), SurfaceBrush::Solid(kColourWhite));
 }
 
-// ---------------------------------------------------------------------------------------
-// Lines
-
-TEST(RasterSurface, LinesLeaveTheirEndPixelUndrawn)
+TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheOutside)
 {
-    struct Case {
-        int x0, y0, x1, y1;
-        std::vector<std::string> want;
-    };
-    const Case cases[] = {
-        {0, 1, 5, 1, {"......", "#####.", "......", "......"}},
-        {5, 2, 0, 2, {"......", "......", ".#####", "......"}},
-        {2, 0, 2, 3, {"..#...", "..#...", "..#...", "......"}},
-        {4, 3, 4, 0, {"......", "....#.", "....#.", "....#."}},
-        {0, 0, 3, 3, {"#.....", ".#....", "..#...", "......"}},
-        {5, 0, 2, 3, {".....#", "....#.", "...#..", "......"}},
-        {3, 2, 3, 2, {"......", "......", "......", "......"}},
-    };
-    for (const Case& k : cases) {
-        CRasterSurface s(6, 4);
-        s.MoveTo(k.x0, k.y0);
-        s.LineTo(k.x1, k.y1);
-        const auto have = Picture(s);
-        EXPECT_EQ(have, k.want) << "line (" << k.x0 << "," << k.y0 << ")-(" << k.x1 << "," << k.y1
-                                << ")\nhave:" << Join(have) << "\nwant:" << Join(k.want);
-    }
-}
-
-TEST(RasterSurface, ShallowAndSteepLinesTakeTheNearestPixelAndBreakTiesTowardTheSmallerCoordinate)
-{
-    // (0,0)-(8,3): y = 3x/8 is 0, .375, .75, 1.125, 1.5 (tie: row 1), 1.875, 2.25, 2.625.
-    const std::vector<std::string> shallow = {"##.......", //
-                                              "..###....", //
-                                              ".....##..", //
-                                              ".......#."};
-    CRasterSurface a(9, 4);
-    a.MoveTo(0, 0);
-    a.LineTo(8, 3);
-    EXPECT_PICTURE(a, shallow);
-
-    // Drawn the other way the end pixel changes sides, and the tie at x = 4 still goes up.
-    CRasterSurface b(9, 4);
-    b.MoveTo(8, 3);
-    b.LineTo(0, 0);
-    EXPECT_PICTURE(b, {".#.......", //
-                       "..###....", //
-                       ".....##..", //
-                       ".......##"});
-
-    // (0,0)-(3,8), the same line turned: the tie at y = 4 goes to the left column.
-    CRasterSurface c(4, 9);
-    c.MoveTo(0, 0);
-    c.LineTo(3, 8);
-    EXPECT_PICTURE(c, {"#...", "#...", ".#..", ".#..", ".#..", "..#.", "..#.", "...#", "...."});
-}
-
-TEST(RasterSurface, ConnectedLinesLightEveryCornerOnce)
-{
-    CRasterSurface s(6, 5);
-    s.MoveTo(1, 1);
-    s.LineTo(4, 1);
-    s.LineTo(4, 3);
-    s.LineTo(1, 3);
-    s.LineTo(1, 1);
-    EXPECT_PICTURE(s, {"......", ".####.", ".#..#.", ".####.", "......"});
-}
-
-TEST(RasterSurface, LinesFarOutsideTheSurfaceDrawOnlyTheirVisiblePart)
-{
-    CRasterSurface s(5, 3);
-    s.MoveTo(INT_MIN, 1);
-    s.LineTo(INT_MAX, 1);
-    s.MoveTo(INT_MIN, INT_MIN);
-    s.LineTo(INT_MAX, INT_MAX); // exactly diagonal: (0,0), (1,1), (2,2)
-    s.MoveTo(2, INT_MAX);
-    s.LineTo(2, INT_MIN);
-    EXPECT_PICTURE(s, {"#.#..", "#####", "..#.."});
-}
-
-// ---------------------------------------------------------------------------------------
-// Dotted and wide pens
-
-TEST(RasterSurface, DottedPenRunsThreeOnThreeOffAndRestartsWithEachLine)
-{
-    CRasterSurface s(20, 3);
-    s.SelectPen(SurfacePen::Dotted(kColourBlack));
-    s.MoveTo(0, 0);
-    s.LineTo(20, 0);
-    s.MoveTo(19, 2);
-    s.LineTo(-1, 2); // drawn right to left: the pattern starts at x = 19
-    s.MoveTo(0, 1);
-    s.LineTo(4, 1);
-    s.LineTo(9, 1);                            // a second LineTo starts the pattern again at x = 4
-    EXPECT_PICTURE(s, {"###...###...###...##", //
-                       "###.###.............", //
-                       "##...###...###...###"});
-}
-
-TEST(RasterSurface, DottedRectangleCarriesThePatternAroundItsOutline)
-{
-    // Order: top row left to right, right column down, bottom row right to left, left
-    // column up; pixel k of that walk is lit when k mod 6 < 3.
-    CRasterSurface s(6, 5);
-    s.SelectPen(SurfacePen::Dotted(kColourBlack));
-    s.SelectBrush(SurfaceBrush::Hollow());
-    s.Rectangle(0, 0, 6, 5);
-    EXPECT_PICTURE(s, {"###...", //
-                       ".....#", //
-                       ".....#", //
-                       ".....#", //
-                       "###..."});
-}
-
-TEST(RasterSurface, DottedDiagonalCountsDevicePixels)
-{
-    CRasterSurface s(8, 8);
-    s.SelectPen(SurfacePen::Dotted(kColourBlack));
-    s.MoveTo(0, 0);
-    s.LineTo(8, 8);
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(s.GetPixel(i, i), (i % 6) < 3 ? kColourBlack : kColourWhite) << "diagonal pixel " << i;
-}
-
-TEST(RasterSurface, WidthTwoPenCoversThePixelAndItsUpperLeftNeighbours)
-{
-    CRasterSurface s(8, 6);
-    s.SelectPen(SurfacePen::Solid(kRed, 2));
-    s.MoveTo(2, 2);
-    s.LineTo(6, 2);
-    EXPECT_PICTURE(s, {"........", //
-                       ".rrrrr..", //
-                       ".rrrrr..", //
-                       "........", //
-                       "........", //
-                       "........"});
-
-    CRasterSurface r(8, 7);
-    r.SelectPen(SurfacePen::Solid(kRed, 2));
-    r.SelectBrush(SurfaceBrush::Hollow());
-    r.Rectangle(1, 1, 7, 6);
-    EXPECT_PICTURE(r, {"rrrrrrr.", //
-                       "rrrrrrr.", //
-                       "rr...rr.", //
-                       "rr...rr.", //
-                       "rrrrrrr.", //
-                       "rrrrrrr.", //
-                       "........"});
-}
-
-// ---------------------------------------------------------------------------------------
-// Ellipses
-
-// Draws Ellipse(1, 1, 1 + w, 1 + h) on a surface with a margin of one pixel, black pen,
-// red brush.
-std::vector<std::string> EllipsePicture(int w, int h, const SurfaceBrush& brush = SurfaceBrush::Solid(kRed))
-{
-    CRasterSurface s(w + 2, h + 2);
-    s.SelectBrush(brush);
-    s.Ellipse(1, 1, 1 + w, 1 + h);
-    return Picture(s);
-}
-
-TEST(RasterSurface, EllipseIsInscribedSymmetricAndConvex)
-{
-    for (int w = 1; w <= 14; ++w) {
-        for (int h = 1; h <= 14; ++h) {
+    for (int w = 1; w <= 16; ++w) {
+        for (int h = 1; h <= 16; ++h) {
             const auto pic = EllipsePicture(w, h);
             const std::string where = std::to_string(w) + " x " + std::to_string(h) + Join(pic);
             // Nothing outside the rectangle; the margin stays white.
@@ -457,6 +269,14 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricAndConvex)
                     ASSERT_EQ(pic[y][x], pic[y][w + 1 - x]) << "left-right " << where;
                     ASSERT_EQ(pic[y][x], pic[h + 1 - y][x]) << "top-bottom " << where;
                 }
+            // Outline exactly where the shape meets the outside, brush elsewhere.
+            for (int y = 1; y <= h && w >= 3 && h >= 3; ++y)
+                for (int x = 1; x <= w; ++x)
+                    if (pic[y][x] != '.') {
+                        const bool edge = pic[y - 1][x] == '.' || pic[y + 1][x] == '.' ||
+                                          pic[y][x - 1] == '.' || pic[y][x + 1] == '.';
+                        ASSERT_EQ(pic[y][x], edge ? '#' : 'r') << "pixel (" << x << "," << y << ") " << where;
+                    }
             // Each row one unbroken run, no wider than the rows nearer the middle.
             int prevWidth = 0;
             for (int y = 1; y <= (h + 1) / 2; ++y) {
@@ -471,64 +291,6 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricAndConvex)
             }
         }
     }
-}
-
-TEST(RasterSurface, EllipseOutlineIsClosedAndTheBrushFillsOnlyItsInside)
-{
-    for (int w = 3; w <= 16; ++w) {
-        for (int h = 3; h <= 16; ++h) {
-            const auto pic = EllipsePicture(w, h);
-            const std::string where = std::to_string(w) + " x " + std::to_string(h) + Join(pic);
-            for (int y = 1; y <= h; ++y) {
-                for (int x = 1; x <= w; ++x) {
-                    const char c = pic[y][x];
-                    if (c == '.')
-                        continue;
-                    const bool touchesOutside = pic[y - 1][x] == '.' || pic[y + 1][x] == '.' ||
-                                                pic[y][x - 1] == '.' || pic[y][x + 1] == '.';
-                    // Outline exactly where the shape meets the outside, brush elsewhere.
-                    EXPECT_EQ(c, touchesOutside ? '#' : 'r') << "pixel (" << x << "," << y << ") " << where;
-                }
-            }
-        }
-    }
-}
-
-TEST(RasterSurface, CircleOfElevenPixels)
-{
-    // A pixel is inside when its centre lies in the circle through the outer pixel edges:
-    // (2x - 10)^2 + (2y - 10)^2 <= 11^2 for the circle in (0, 0)-(11, 11).
-    CRasterSurface s(11, 11);
-    s.SelectBrush(SurfaceBrush::Solid(kRed));
-    s.Ellipse(0, 0, 11, 11);
-    EXPECT_PICTURE(s, {"...#####...", //
-                       "..#rrrrr#..", //
-                       ".#rrrrrrr#.", //
-                       "#rrrrrrrrr#", //
-                       "#rrrrrrrrr#", //
-                       "#rrrrrrrrr#", //
-                       "#rrrrrrrrr#", //
-                       "#rrrrrrrrr#", //
-                       ".#rrrrrrr#.", //
-                       "..#rrrrr#..", //
-                       "...#####..."});
-}
-
-TEST(RasterSurface, HollowEllipseLeavesTheInsideAndFlatEllipsesStillSpanTheirRectangle)
-{
-    CRasterSurface s(9, 5, kGreen);
-    s.SelectBrush(SurfaceBrush::Hollow());
-    s.Ellipse(0, 0, 9, 5);
-    EXPECT_PICTURE(s, {"gg#####gg", //
-                       "##ggggg##", //
-                       "#ggggggg#", //
-                       "##ggggg##", //
-                       "gg#####gg"});
-
-    CRasterSurface flat(40, 2);
-    flat.Ellipse(0, 0, 40, 2);
-    EXPECT_EQ(flat.GetPixel(0, 0), kColourBlack) << "a two-row ellipse reaches its first column";
-    EXPECT_EQ(flat.GetPixel(39, 1), kColourBlack) << "and its last";
 }
 
 TEST(RasterSurface, DottedEllipseFollowsThePatternAroundTheCurve)
@@ -576,9 +338,6 @@ TEST(RasterSurface, HugeEllipsesAndRectanglesOnlyTouchTheSurface)
     }
 }
 
-// ---------------------------------------------------------------------------------------
-// Clipping
-
 // Every operation drawn once freely and once through a clip rectangle: inside the clip
 // both must agree, outside the clipped one must be untouched.
 TEST(RasterSurface, EveryOperationKeepsToTheClipRectangle)
@@ -586,77 +345,43 @@ TEST(RasterSurface, EveryOperationKeepsToTheClipRectangle)
     const PixelBlock pb = Gradient24(5, 4);
     CRasterSurface other(12, 12, kBlue);
     other.FillRect({3, 3, 9, 9}, kGreen);
-    using Op = void (*)(CRasterSurface&, const PixelBlock&, const CRasterSurface&);
-    struct Case {
-        const char* name;
-        Op draw;
-    };
-    const Case cases[] = {
-        {"rectangle",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             s.SelectBrush(SurfaceBrush::Solid(kRed));
-             s.Rectangle(1, 2, 11, 10);
-         }},
-        {"wide dotted rectangle",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             s.SelectPen({PenStyle::Dotted, 2, kGreen});
-             s.Rectangle(1, 2, 11, 10);
-         }},
-        {"ellipse",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             s.SelectBrush(SurfaceBrush::Solid(kRed));
-             s.Ellipse(0, 1, 12, 11);
-         }},
-        {"dotted ellipse",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             s.SelectPen(SurfacePen::Dotted(kColourBlack));
-             s.Ellipse(0, 1, 12, 11);
-         }},
-        {"lines",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             s.MoveTo(0, 0);
-             s.LineTo(12, 7);
-             s.LineTo(3, 12);
-             s.SelectPen(SurfacePen::Solid(kRed, 2));
-             s.LineTo(3, 0);
-         }},
-        {"fill",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             s.FillRect({0, 0, 9, 9}, kRed);
-         }},
-        {"pixel",
-         [](CRasterSurface& s, const PixelBlock&, const CRasterSurface&) {
-             for (int i = 0; i < 12; ++i)
-                 s.SetPixel(i, i, kRed);
-         }},
-        {"stretch", [](CRasterSurface& s, const PixelBlock& p,
-                       const CRasterSurface&) { s.StretchDib(1, 0, 11, 12, p, 0, 0, 5, 4); }},
-        {"stretch transparent",
-         [](CRasterSurface& s, const PixelBlock& p, const CRasterSurface&) {
-             s.StretchDibTransparent(1, 0, 11, 12, p, 0, 0, 5, 4, GradientColour(1, 1));
-         }},
-        {"block copy", [](CRasterSurface& s, const PixelBlock&,
-                          const CRasterSurface& o) { s.BitBlt(0, 0, 12, 12, o, 0, 0); }},
-        {"block or", [](CRasterSurface& s, const PixelBlock&,
-                        const CRasterSurface& o) { s.BitBlt(0, 0, 12, 12, o, 0, 0, RasterOp::Or); }},
+    const auto draw = [&](CRasterSurface& s, int k) {
+        const char* scripts[] = {
+            "brush r; rect 1 2 11 10",
+            "pen dotted g 2; rect 1 2 11 10",
+            "brush r; ellipse 0 1 12 11",
+            "pen dotted #; ellipse 0 1 12 11",
+            "move 0 0; line 12 7 3 12; pen solid r 2; line 3 0",
+            "fill 0 0 9 9 r",
+        };
+        std::string error;
+        if (k < int(std::size(scripts)))
+            EXPECT_TRUE(RunDrawScript(s, scripts[k], error)) << error;
+        else if (k == 6)
+            for (int i = 0; i < 12; ++i)
+                s.SetPixel(i, i, kRed);
+        else if (k == 7)
+            s.StretchDib(1, 0, 11, 12, pb, 0, 0, 5, 4);
+        else if (k == 8)
+            s.StretchDibTransparent(1, 0, 11, 12, pb, 0, 0, 5, 4, GradientColour(1, 1));
+        else
+            s.BitBlt(0, 0, 12, 12, other, 0, 0, k == 9 ? RasterOp::Copy : RasterOp::Or);
     };
     const SurfaceRect clips[] = {{3, 4, 8, 9}, {0, 0, 12, 1}, {11, 0, 20, 20}, {-5, -5, 2, 3}, {6, 6, 6, 9}};
-    for (const Case& k : cases) {
+    for (int k = 0; k <= 10; ++k) {
         for (const SurfaceRect& clip : clips) {
             CRasterSurface free(12, 12);
-            k.draw(free, pb, other);
+            draw(free, k);
             CRasterSurface cut(12, 12);
             cut.SetClipRect(&clip);
-            k.draw(cut, pb, other);
-            for (int y = 0; y < 12; ++y) {
+            draw(cut, k);
+            for (int y = 0; y < 12; ++y)
                 for (int x = 0; x < 12; ++x) {
                     const bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
                     ASSERT_EQ(cut.GetPixel(x, y), in ? free.GetPixel(x, y) : kColourWhite)
-                        << k.name << " clip (" << clip.left << "," << clip.top << "," << clip.right << ","
-                        << clip.bottom << ") pixel (" << x << "," << y << ") "
-                        << (in ? "differs from the unclipped drawing" : "drawn outside the clip");
+                        << "operation " << k << " clip (" << clip.left << "," << clip.top << "," << clip.right
+                        << "," << clip.bottom << ") pixel (" << x << "," << y << ")";
                 }
-            }
         }
     }
 }
@@ -678,34 +403,36 @@ TEST(RasterSurface, ClipBoxIsTheSurfaceCutByTheClipRectangle)
     EXPECT_EQ(s.GetClipBox(), (SurfaceRect{0, 0, 10, 6}));
 }
 
-// ---------------------------------------------------------------------------------------
-// Stretched copies
-
-TEST(RasterSurface, StretchRepeatsAndDropsWholeRowsAndColumns)
+TEST(RasterSurface, StretchRepeatsAndDropsWholeRowsAndColumnsAndLooksPalettesUp)
 {
     struct Case {
         int srcW, srcH, dstW, dstH;
     };
     const Case cases[] = {
-        {3, 2, 6, 4}, // exact doubling
-        {3, 2, 7, 5}, // uneven enlarging: some columns three times, some twice
-        {7, 5, 3, 2}, // shrinking: columns 0, 2, 4 and rows 0, 2
-        {5, 4, 5, 4}, // own size
-        {1, 1, 4, 3}, // one pixel everywhere
-        {9, 1, 2, 6}, // shrink across, enlarge down
+        {3, 2, 6, 4},   // exact doubling
+        {3, 2, 7, 5},   // uneven enlarging: some columns three times, some twice
+        {7, 5, 3, 2},   // shrinking: columns 0, 2, 4 and rows 0, 2
+        {5, 4, 5, 4},   // own size
+        {1, 1, 4, 3},   // one pixel everywhere
+        {9, 1, 2, 6},   // shrink across, enlarge down
+        {11, 7, 23, 9}, // enough pixels for every palette entry
     };
-    for (const Case& k : cases) {
-        const PixelBlock pb = Gradient24(k.srcW, k.srcH);
-        CRasterSurface s(k.dstW + 2, k.dstH + 2);
-        s.StretchDib(1, 1, k.dstW, k.dstH, pb, 0, 0, k.srcW, k.srcH);
-        for (int y = 0; y < k.dstH + 2; ++y) {
-            for (int x = 0; x < k.dstW + 2; ++x) {
-                const bool in = x >= 1 && x <= k.dstW && y >= 1 && y <= k.dstH;
-                const SurfaceColour want =
-                    in ? GradientColour(Mapped(x - 1, k.srcW, k.dstW), Mapped(y - 1, k.srcH, k.dstH))
-                       : kColourWhite;
-                ASSERT_EQ(s.GetPixel(x, y), want) << k.srcW << "x" << k.srcH << " into " << k.dstW << "x"
-                                                  << k.dstH << " pixel (" << x << "," << y << ")";
+    for (int bpp : {1, 4, 8, 24}) {
+        for (const Case& k : cases) {
+            const PixelBlock pb =
+                bpp == 24 ? Gradient24(k.srcW, k.srcH) : PalettePicture(bpp, k.srcW, k.srcH);
+            CRasterSurface s(k.dstW + 2, k.dstH + 2);
+            s.StretchDib(1, 1, k.dstW, k.dstH, pb, 0, 0, k.srcW, k.srcH);
+            for (int y = 0; y < k.dstH + 2; ++y) {
+                for (int x = 0; x < k.dstW + 2; ++x) {
+                    const bool in = x >= 1 && x <= k.dstW && y >= 1 && y <= k.dstH;
+                    const SurfaceColour want = in ? pb.GetColour(Mapped(x - 1, k.srcW, k.dstW),
+                                                                 k.srcH - 1 - Mapped(y - 1, k.srcH, k.dstH))
+                                                  : kColourWhite;
+                    ASSERT_EQ(s.GetPixel(x, y), want)
+                        << bpp << " bpp " << k.srcW << "x" << k.srcH << " into " << k.dstW << "x" << k.dstH
+                        << " pixel (" << x << "," << y << ")";
+                }
             }
         }
     }
@@ -773,56 +500,6 @@ TEST(RasterSurface, StretchNeverReadsOutsideThePicture)
     EXPECT_EQ(s.GetPixel(1, 1), GradientColour(0, 0));
 }
 
-// Hand-built palette pictures: 1, 4 and 8 bits per pixel.
-PixelBlock PalettePicture(int bpp, int w, int h)
-{
-    PixelBlock pb;
-    std::string error;
-    EXPECT_TRUE(pb.Create(w, h, bpp, error)) << error;
-    for (int k = 0; k < pb.PaletteSize(); ++k) {
-        pb.Palette()[k].red = std::uint8_t(k * 3 + 1);
-        pb.Palette()[k].green = std::uint8_t(255 - k);
-        pb.Palette()[k].blue = std::uint8_t(k * 7);
-    }
-    const int colours = pb.PaletteSize();
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = pb.TopRow(y);
-        for (int x = 0; x < w; ++x) {
-            const int index = (x * 5 + y * 3) % colours;
-            switch (bpp) {
-            case 1:
-                row[x / 8] = std::uint8_t(row[x / 8] | (index << (7 - x % 8)));
-                break;
-            case 4:
-                row[x / 2] = std::uint8_t(row[x / 2] | (x % 2 ? index : index << 4));
-                break;
-            default:
-                row[x] = std::uint8_t(index);
-            }
-        }
-    }
-    return pb;
-}
-
-TEST(RasterSurface, StretchLooksPalettePicturesUp)
-{
-    for (int bpp : {1, 4, 8, 24}) {
-        const PixelBlock pb = bpp == 24 ? Gradient24(11, 7) : PalettePicture(bpp, 11, 7);
-        for (const auto& size : {std::pair{11, 7}, std::pair{23, 9}, std::pair{4, 3}}) {
-            CRasterSurface s(size.first, size.second);
-            s.StretchDib(0, 0, size.first, size.second, pb, 0, 0, 11, 7);
-            for (int y = 0; y < size.second; ++y)
-                for (int x = 0; x < size.first; ++x) {
-                    const int sx = Mapped(x, 11, size.first);
-                    const int sy = Mapped(y, 7, size.second);
-                    ASSERT_EQ(s.GetPixel(x, y), pb.GetColour(sx, 7 - 1 - sy))
-                        << bpp << " bpp into " << size.first << "x" << size.second << " at (" << x << "," << y
-                        << ")";
-                }
-        }
-    }
-}
-
 TEST(RasterSurface, StretchRasterOperationsCombineBitwise)
 {
     PixelBlock pb;
@@ -877,9 +554,6 @@ TEST(RasterSurface, TransparentStretchEqualsTheMaskRecipe)
         EXPECT_EQ(Pixels(direct), Pixels(recipe)) << "size " << size.first << "x" << size.second;
     }
 }
-
-// ---------------------------------------------------------------------------------------
-// Block copies
 
 TEST(RasterSurface, BlockCopyAndOrCombineOffScreenPictures)
 {

@@ -5,42 +5,45 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "skins/Skin.h"
 #include "skins/SkinFolders.h"
-#include "skins/SkinTestFolder.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 using Names = std::vector<std::string>;
 
 TEST(SkinFolders, ListsOnlyVisibleFoldersInAFixedOrder)
 {
-    SkinTestFolder none;
-    EXPECT_EQ(ListSkinFolders(none.Skins().string()), Names{}) << "no skins folder at all";
-    std::filesystem::create_directories(none.Skins());
-    EXPECT_EQ(ListSkinFolders(none.Skins().string()), Names{}) << "an empty skins folder";
+    ScratchFolder none;
+    EXPECT_EQ(ListSkinFolders(none.File("skins")), Names{}) << "no skins folder at all";
+    std::filesystem::create_directories(none.File("skins"));
+    EXPECT_EQ(ListSkinFolders(none.File("skins")), Names{}) << "an empty skins folder";
 
     // Letter case is ignored first, then the bytes decide ("Blue" before "blue").
-    SkinTestFolder some;
+    ScratchFolder some;
     for (const char* name : {"gamma", "blue", "Beta", "alpha", "Blue", "_x", "\xC3\x84"})
-        std::filesystem::create_directories(some.Skins() / name);
-    some.Write("gamma", "skin.ini", "MainPosX=1");
+        std::filesystem::create_directories(fs::path(some.File("skins")) / name);
+    some.Write("skins/gamma/skin.ini", "MainPosX=1");
     {
-        std::ofstream(some.Skins() / "readme.txt") << "not a skin";
+        std::ofstream(fs::path(some.File("skins")) / "readme.txt") << "not a skin";
     }
-    std::filesystem::create_directories(some.Skins() / ".hidden");
-    std::filesystem::create_directory_symlink(some.Skins() / "alpha", some.Skins() / "delta");
-    EXPECT_EQ(ListSkinFolders(some.Skins().string()),
+    std::filesystem::create_directories(fs::path(some.File("skins")) / ".hidden");
+    std::filesystem::create_directory_symlink(fs::path(some.File("skins")) / "alpha",
+                                              fs::path(some.File("skins")) / "delta");
+    EXPECT_EQ(ListSkinFolders(some.File("skins")),
               (Names{"_x", "alpha", "Beta", "Blue", "blue", "delta", "gamma", "\xC3\x84"}));
 }
 
 TEST(SkinFolders, TwelveFoldersAreListedButOnlyElevenHaveCommands)
 {
-    SkinTestFolder folder;
+    ScratchFolder folder;
     for (int i = 12; i >= 1; --i)
-        std::filesystem::create_directories(folder.Skins() /
+        std::filesystem::create_directories(std::filesystem::path(folder.File("skins")) /
                                             ("skin" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
-    CSkinManager skins(folder.Root(), [] { return 0u; });
+    CSkinManager skins(folder.Path(), [] { return 0u; });
     skins.ListFolders();
     const std::vector<SkinMenuEntry> entries = skins.FolderMenuEntries();
     ASSERT_EQ(entries.size(), 12u);

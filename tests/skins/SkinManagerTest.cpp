@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "images/BmpBuilder.h"
 #include "skins/Skin.h"
-#include "skins/SkinTestFolder.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string Png(int side)
 {
@@ -24,15 +26,15 @@ SkinRandom Draws(std::vector<std::uint32_t> draws)
 
 // skins/skin<k> for k < count, each telling itself apart by MainPosX = 1000 + k; with
 // pictures when asked (main k + 10 pixels square, overlay k + 20, background k + 30).
-void MakeFolderSkins(const SkinTestFolder& folder, int count, bool pictures)
+void MakeFolderSkins(const ScratchFolder& folder, int count, bool pictures)
 {
     for (int k = 0; k < count; ++k) {
         const std::string name = "skin" + std::string(k < 10 ? "0" : "") + std::to_string(k);
-        folder.Write(name, "skin.ini", "MainPosX=" + std::to_string(1000 + k) + "\r\n");
+        folder.Write("skins/" + name + "/skin.ini", "MainPosX=" + std::to_string(1000 + k) + "\r\n");
         if (pictures) {
-            folder.Write(name, "main.jpg", Png(k + 10));
-            folder.Write(name, "left.gif", Png(k + 20));
-            folder.Write(name, "background.gif", Png(k + 30));
+            folder.Write("skins/" + name + "/main.jpg", Png(k + 10));
+            folder.Write("skins/" + name + "/left.gif", Png(k + 20));
+            folder.Write("skins/" + name + "/background.gif", Png(k + 30));
         }
     }
 }
@@ -69,9 +71,9 @@ TEST(SkinManager, StartUpChoice)
         {"first run of the version draws anew", 1, true, 10, -1, 0},
     };
     for (const Case& c : cases) {
-        SkinTestFolder folder;
+        ScratchFolder folder;
         MakeFolderSkins(folder, 3, false);
-        CSkinManager skins(folder.Root(), Draws({c.draw}));
+        CSkinManager skins(folder.Path(), Draws({c.draw}));
         skins.ListFolders();
         ASSERT_EQ(skins.Folders().size(), 3u);
         EXPECT_TRUE(skins.ChooseAtStartup(c.stored, c.firstRun)) << c.name;
@@ -82,11 +84,11 @@ TEST(SkinManager, StartUpChoice)
 
 TEST(SkinManager, StartUpWithABrokenFolderSkinShowsDefault)
 {
-    SkinTestFolder folder;
+    ScratchFolder folder;
     MakeFolderSkins(folder, 1, false);
-    folder.Write("unreadable", "no-skin.ini", "");
+    folder.Write("skins/unreadable/no-skin.ini", "");
     for (const bool random : {false, true}) {
-        CSkinManager skins(folder.Root(), Draws({3}));
+        CSkinManager skins(folder.Path(), Draws({3}));
         skins.ListFolders(); // skin00, unreadable
         skins.ChooseAtStartup(random ? -1 : 3, false);
         EXPECT_EQ(ShownSkin(skins), kSkinDefault) << "random " << random;
@@ -96,9 +98,9 @@ TEST(SkinManager, StartUpWithABrokenFolderSkinShowsDefault)
 
 TEST(SkinManager, RandomDrawsEverySkinAndRemembersRandom)
 {
-    SkinTestFolder folder;
+    ScratchFolder folder;
     MakeFolderSkins(folder, 12, false);
-    CSkinManager skins(folder.Root(), Draws({0, 1, 13, 14 * 3 + 13}));
+    CSkinManager skins(folder.Path(), Draws({0, 1, 13, 14 * 3 + 13}));
     skins.ListFolders();
     for (const int want : {0, 1, 13, 13}) {
         EXPECT_EQ(skins.OnCommand(kCmdSkinRandom), SkinOutcome::Changed);
@@ -106,7 +108,7 @@ TEST(SkinManager, RandomDrawsEverySkinAndRemembersRandom)
         EXPECT_EQ(skins.SelectedSkin(), kSkinRandom);
     }
     // Without folders Random chooses between the two built-in skins.
-    CSkinManager bare(SkinTestFolder().Root(), Draws({5}));
+    CSkinManager bare(ScratchFolder().Path(), Draws({5}));
     bare.ListFolders();
     bare.ApplyRandomSkin();
     EXPECT_EQ(ShownSkin(bare), kSkinAlternative);
@@ -127,10 +129,10 @@ TEST(SkinManager, DrawsFollowTheClockSecond)
 
 TEST(SkinManager, CommandsAndTheirCheckMarks)
 {
-    SkinTestFolder folder;
+    ScratchFolder folder;
     MakeFolderSkins(folder, 2, true);
-    folder.Write("zz-broken", "main.jpg", Png(5)); // no skin.ini: cannot be chosen
-    CSkinManager skins(folder.Root(), Draws({0}));
+    folder.Write("skins/zz-broken/main.jpg", Png(5)); // no skin.ini: cannot be chosen
+    CSkinManager skins(folder.Path(), Draws({0}));
     skins.ListFolders(); // skin00, skin01, zz-broken
     struct Step {
         int command;
@@ -166,15 +168,15 @@ TEST(SkinManager, CommandsAndTheirCheckMarks)
 
 TEST(SkinManager, AMissingPictureKeepsThePreviousOne)
 {
-    SkinTestFolder folder;
+    ScratchFolder folder;
     MakeFolderSkins(folder, 1, true);
     // skin01 has its file and a main picture under another extension; the overlay is
     // broken and the background missing. No colour entry either.
-    folder.Write("skin01", "skin.ini", "LeftPosX=4 LeftPosY=5 MainPosX=1001");
-    folder.Write("skin01", "main.jpg", Png(7));
-    folder.Write("skin01", "left.gif", "GIF89a broken");
-    folder.Write("skin00", "skin.ini", "MainPosX=1000 BackgroundColor=FF0000");
-    CSkinManager skins(folder.Root(), Draws({0}));
+    folder.Write("skins/skin01/skin.ini", "LeftPosX=4 LeftPosY=5 MainPosX=1001");
+    folder.Write("skins/skin01/main.jpg", Png(7));
+    folder.Write("skins/skin01/left.gif", "GIF89a broken");
+    folder.Write("skins/skin00/skin.ini", "MainPosX=1000 BackgroundColor=FF0000");
+    CSkinManager skins(folder.Path(), Draws({0}));
     skins.ListFolders();
 
     ASSERT_TRUE(skins.ApplySkin(2));
@@ -194,7 +196,7 @@ TEST(SkinManager, AMissingPictureKeepsThePreviousOne)
     EXPECT_EQ(right.background, &s.paperBackground);
     EXPECT_EQ(right.backColour, RgbColour(255, 0, 0));
 
-    CSkinManager fresh(folder.Root(), Draws({0}));
+    CSkinManager fresh(folder.Path(), Draws({0}));
     EXPECT_EQ(fresh.ForPaper(true).overlay, nullptr) << "a picture without pixels is not handed on";
     EXPECT_EQ(fresh.ForPaper(true).background, nullptr);
 }

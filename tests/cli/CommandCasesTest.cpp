@@ -1,0 +1,72 @@
+// The command line's answers to the commands of data/commands.txt.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "RunProgram.h"
+#include "ScratchFolder.h"
+
+namespace {
+
+std::string Replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& words)
+{
+    for (const auto& [from, to] : words)
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(CommandCases, EachCommandGivesItsStatusAndTexts)
+{
+    const std::string data = SLEEVIT_SOURCE_DIR "/tests/cli/data";
+    ScratchFolder folder;
+    const std::vector<std::pair<std::string, std::string>> words = {
+        {"{d}", folder.Path()},
+        {"{data}", data},
+        {"{src}", SLEEVIT_SOURCE_DIR},
+        {"{gif}", SLEEVIT_SOURCE_DIR "/tests/images/damaged/cut_after_2_rows.gif"},
+        {"\\n", "\n"},
+        {"\\t", "\t"}};
+    std::ifstream in(data + "/commands.txt");
+    std::string line;
+    int cases = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == ';')
+            continue;
+        std::vector<std::string> fields;
+        for (std::size_t from = 0;;) {
+            const std::size_t bar = line.find(" | ", from);
+            fields.push_back(Replaced(line.substr(from, bar - from), words));
+            if (bar == std::string::npos)
+                break;
+            from = bar + 3;
+        }
+        ASSERT_GE(fields.size(), 2u) << line;
+        SCOPED_TRACE(line);
+        ++cases;
+        const ProgramResult r = RunProgram(SLEEVIT_CLI " " + fields[1]);
+        EXPECT_EQ(std::to_string(r.status), fields[0]) << r.err;
+        for (std::size_t k = 2; k < fields.size(); ++k) {
+            const std::string& check = fields[k];
+            const std::size_t colon = check.find_first_of(":=");
+            ASSERT_NE(colon, std::string::npos) << check;
+            const std::string kind = check.substr(0, colon + 1);
+            const std::string text = check.substr(colon + 1);
+            if (kind == "absent:")
+                EXPECT_FALSE(std::filesystem::exists(text)) << text;
+            else if (kind == "out=" || kind == "err=")
+                EXPECT_EQ(kind == "out=" ? r.out : r.err, text);
+            else if (kind == "out:" || kind == "err:" || kind == "!err:")
+                EXPECT_EQ((kind == "out:" ? r.out : r.err).find(text) != std::string::npos, kind != "!err:")
+                    << kind << " \"" << text << "\"\nout: " << r.out << "\nerr: " << r.err;
+            else
+                ADD_FAILURE() << "unknown check " << check;
+        }
+    }
+    EXPECT_GE(cases, 40);
+}
+
+} // namespace

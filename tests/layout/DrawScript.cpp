@@ -1,0 +1,186 @@
+#include "DrawScript.h"
+
+#include <algorithm>
+#include <climits>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "surfaces/RasterSurface.h"
+
+namespace {
+
+constexpr char kChars[] = ".#rgbm";
+constexpr SurfaceColour kColours[] = {kColourWhite,         kColourBlack,         RgbColour(255, 0, 0),
+                                      RgbColour(0, 255, 0), RgbColour(0, 0, 255), RgbColour(255, 0, 255)};
+
+// Reads a number; anything else is left in the stream.
+bool Number(std::istringstream& in, int& v)
+{
+    const auto at = in.tellg();
+    std::string word;
+    if (!(in >> word))
+        return false;
+    if (word == "min" || word == "max") {
+        v = word == "min" ? INT_MIN : INT_MAX;
+        return true;
+    }
+    std::istringstream number(word);
+    if (number >> v && number.eof())
+        return true;
+    in.clear();
+    in.seekg(at);
+    return false;
+}
+
+bool Colour(std::istringstream& in, SurfaceColour& c)
+{
+    char ch = 0;
+    if (!(in >> ch) || std::string(kChars).find(ch) == std::string::npos)
+        return false;
+    c = ColourOfChar(ch);
+    return true;
+}
+
+bool RunOne(CDrawingSurface& s, std::istringstream& in)
+{
+    const std::string line = in.str();
+    std::string verb;
+    if (!(in >> verb))
+        return true;
+    int v[4] = {};
+    auto numbers = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            if (!Number(in, v[i]))
+                return false;
+        return true;
+    };
+    SurfaceColour c = 0;
+    if (verb == "pen") {
+        std::string style;
+        in >> style;
+        if (!Colour(in, c))
+            return false;
+        int width = 0;
+        in >> width;
+        s.SelectPen(style == "dotted" ? SurfacePen{PenStyle::Dotted, width, c} : SurfacePen::Solid(c, width));
+        return style == "dotted" || style == "solid";
+    }
+    if (verb == "brush") {
+        if (line.find("hollow") != std::string::npos) {
+            s.SelectBrush(SurfaceBrush::Hollow());
+            return bool(in >> verb);
+        }
+        if (!Colour(in, c))
+            return false;
+        s.SelectBrush(SurfaceBrush::Solid(c));
+        return true;
+    }
+    if (verb == "clip" && line.find("none") != std::string::npos) {
+        s.SetClipRect(nullptr);
+        return bool(in >> verb);
+    }
+    if (verb == "line") {
+        std::vector<int> points;
+        for (int n = 0; Number(in, n);)
+            points.push_back(n);
+        for (std::size_t k = 0; k + 1 < points.size(); k += 2)
+            s.LineTo(points[k], points[k + 1]);
+        return !points.empty() && points.size() % 2 == 0;
+    }
+    if (verb == "move" && numbers(2)) {
+        s.MoveTo(v[0], v[1]);
+        return true;
+    }
+    if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {
+        const SurfaceRect r{v[0], v[1], v[2], v[3]};
+        if (verb == "rect")
+            s.Rectangle(r.left, r.top, r.right, r.bottom);
+        else if (verb == "ellipse")
+            s.Ellipse(r.left, r.top, r.right, r.bottom);
+        else if (verb == "clip")
+            s.SetClipRect(&r);
+        else if (!Colour(in, c))
+            return false;
+        else
+            s.FillRect(r, c);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SurfaceColour ColourOfChar(char c)
+{
+    const auto at = std::string(kChars).find(c);
+    return at == std::string::npos ? 0xFFFFFFFFu : kColours[at];
+}
+
+bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error)
+{
+    std::string lines = script;
+    std::replace(lines.begin(), lines.end(), ';', '\n');
+    std::istringstream in(lines);
+    std::string command;
+    while (std::getline(in, command)) {
+        std::istringstream words(command);
+        std::string rest;
+        if (!RunOne(s, words) || words >> rest) {
+            error = "cannot run \"" + command + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> Picture(const CRasterSurface& s)
+{
+    std::vector<std::string> rows;
+    for (int y = 0; y < s.Height(); ++y) {
+        std::string row;
+        for (int x = 0; x < s.Width(); ++x) {
+            char ch = '?';
+            for (std::size_t k = 0; k < std::size(kColours); ++k)
+                if (s.GetPixel(x, y) == kColours[k])
+                    ch = kChars[k];
+            row += ch;
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string Join(const std::vector<std::string>& rows)
+{
+    std::string s;
+    for (const auto& r : rows)
+        s += "\n" + r;
+    return s;
+}
+
+std::vector<PictureCase> ReadPictureCases(const std::string& path)
+{
+    std::vector<PictureCase> cases;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line.rfind("case ", 0) == 0) {
+            std::istringstream head(line.substr(5));
+            PictureCase c;
+            char background = 0;
+            head >> c.name >> c.width >> c.height >> background;
+            c.background = ColourOfChar(background);
+            cases.push_back(c);
+        } else if (cases.empty()) {
+            continue;
+        } else if (line[0] == '|') {
+            cases.back().want.push_back(line.substr(1));
+        } else {
+            cases.back().script += line + "\n";
+        }
+    }
+    return cases;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// Drawings written as text for the surface tests: one command a line (or between ';'), and
+// pictures as rows of characters, one per pixel.
+#include <string>
+#include <vector>
+
+#include "surfaces/DrawingSurface.h"
+
+class CRasterSurface;
+
+// '.' white, '#' black, 'r', 'g', 'b' pure red, green and blue, 'm' magenta.
+SurfaceColour ColourOfChar(char c);
+
+// Runs "pen solid|dotted <colour> [width]", "brush hollow|<colour>", "rect l t r b",
+// "ellipse l t r b", "move x y", "line x y" (one or more points), "fill l t r b <colour>",
+// "clip l t r b", "clip none". A number may be "min" or "max", the
+// limits of int. False, with the reason, for anything else.
+bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error);
+
+// The surface as rows of colour characters; '?' for a colour without one.
+std::vector<std::string> Picture(const CRasterSurface& s);
+std::string Join(const std::vector<std::string>& rows);
+
+// One case of a picture file: "case <name> <width> <height> <background>", the commands,
+// then the rows of the expected picture, each after a '|'.
+struct PictureCase {
+    std::string name;
+    int width = 0;
+    int height = 0;
+    SurfaceColour background = 0;
+    std::string script;
+    std::vector<std::string> want;
+};
+std::vector<PictureCase> ReadPictureCases(const std::string& path);
