@@ -1,23 +1,28 @@
-#pragma once
-
-// The one driver every decoder's fuzz target shares: decode from memory, then check
-// the invariants a caller relies on.
+// The fuzz target of one decoder, built once per decoder with FUZZ_IMAGE_TYPE set to
+// its type code (fuzz/CMakeLists.txt): decode arbitrary bytes from memory, then check
+// what a caller relies on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "images/ByteStream.h"
+#include "images/DecoderTable.h"
 #include "images/ImageDecoder.h"
 
-inline void FuzzCheck(bool ok)
+namespace {
+
+void FuzzCheck(bool ok)
 {
     if (!ok)
         std::abort();
 }
 
-inline int FuzzDecoder(DecodeFunction decode, const std::uint8_t* data, std::size_t size)
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    const DecodeFunction decode = DecoderFor(FUZZ_IMAGE_TYPE);
     CMemoryStream in(data, size);
     DecodedImage out;
     std::string error;
