@@ -96,8 +96,7 @@ TEST(RasterImageLoad, PngNamedJpgLoads)
 TEST(RasterImageLoad, FailuresKeepThePreviousPixelsAndSayWhy)
 {
     TempFiles files;
-    const std::string good =
-        files.Write("good.bmp", Make(4, 3, 8, [](int x, int y) { return x + 4 * y; }));
+    const std::string good = files.Write("good.bmp", Make(4, 3, 8, [](int x, int y) { return x + 4 * y; }));
     const std::string text = files.Write("notes.bmp", Text("Shopping list: bread, milk, batteries.\n"));
     struct Case {
         const char* name;
