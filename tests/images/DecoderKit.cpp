@@ -1,6 +1,7 @@
 #include "images/DecoderKit.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -18,6 +19,26 @@ Decoded Decode(int type, const Bytes& file, std::size_t skip)
         return r;
     }
     r.ok = DecoderFor(type)(in, r.image, r.error);
+    return r;
+}
+
+Decoded DecodeFromFile(int type, const Bytes& file)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("sleevit_decode_" + std::to_string(type) + "_" + std::to_string(file.size()));
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    }
+    Decoded r;
+    CFileStream in;
+    if (in.Open(path.string()))
+        r.ok = DecoderFor(type)(in, r.image, r.error);
+    else
+        r.error = "cannot open " + path.string();
+    in.Close();
+    std::filesystem::remove(path);
     return r;
 }
 

@@ -24,6 +24,9 @@ struct Decoded {
 // Decodes file with the decoder of type (kImageBmp, ...) from memory, starting at skip.
 Decoded Decode(int type, const Bytes& file, std::size_t skip = 0);
 
+// Decodes file through a file stream (which reads in chunks): written to a temporary file first.
+Decoded DecodeFromFile(int type, const Bytes& file);
+
 // The picture's colours as 0xRRGGBB, top row first.
 std::vector<std::uint32_t> Colours(const PixelBlock& p);
 // The palette indices of a picture of up to 8 bits, top row first.

@@ -119,21 +119,11 @@ TEST(PngDecoder, HostileFilesFailCleanly)
 TEST(PngDecoder, FileStreamGivesTheSamePixels)
 {
     const Bytes file = EncodePng(301, 97);
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "sleevit_png_stream_test.png";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    }
-    CFileStream in;
-    ASSERT_TRUE(in.Open(path.string()));
-    DecodedImage image;
-    std::string error;
-    ASSERT_TRUE(CPngDecoder::Decode(in, image, error)) << error;
-    in.Close();
-    std::filesystem::remove(path);
+    const kit::Decoded fromFile = kit::DecodeFromFile(kImagePng, file);
+    ASSERT_TRUE(fromFile.ok) << fromFile.error;
     const kit::Decoded fromMemory = kit::Decode(kImagePng, file);
     ASSERT_TRUE(fromMemory.ok) << fromMemory.error;
-    EXPECT_EQ(kit::Colours(image.pixels), kit::Colours(fromMemory.image.pixels));
+    EXPECT_EQ(kit::Colours(fromFile.image.pixels), kit::Colours(fromMemory.image.pixels));
 }
 
 } // namespace
