@@ -5,31 +5,25 @@
 #include <string>
 #include <vector>
 
-#include "GifBuilder.h"
 #include "images/DecoderKit.h"
 
 namespace {
 
-using testgif::Bytes;
-using testgif::Picture;
-
 TEST(GifDecoder, EveryPrefixFailsCleanlyOrGivesThePartialPicture)
 {
-    Picture s;
-    s.globalPalette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    s.width = 9;
-    s.height = 11;
-    for (unsigned i = 0; i < 9 * 11; ++i)
-        s.pixels.push_back(static_cast<std::uint8_t>((i * 7 + i / 9) % 4));
-    s.interlaced = true;
-    s.transIndex = 1;
-    const Bytes file = testgif::Make(s);
-    // From the code size byte on, the header and descriptor are whole.
-    const std::size_t whole = testgif::Head(s).size() + 1;
+    const kit::Bytes file =
+        kit::ReadBytes(SLEEVIT_SOURCE_DIR "/tests/images/cases/gif/interlaced_transparent_9x11.gif");
+    const kit::Decoded full = kit::Decode(kImageGif, file);
+    ASSERT_TRUE(full.ok) << full.error;
+    ASSERT_EQ(full.image.transIndex, 1);
+    const std::vector<std::uint32_t> want = kit::Indices(full.image.pixels);
+    // Header, four-colour screen palette, control block and descriptor take 43 bytes;
+    // from the code size byte on, a prefix gives a picture.
+    const std::size_t whole = 44;
     for (std::size_t n = 0; n < file.size(); ++n) {
         SCOPED_TRACE("prefix of " + std::to_string(n) + " bytes");
-        const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
-        const kit::Decoded r = kit::Decode(kImageGif, prefix);
+        const kit::Decoded r =
+            kit::Decode(kImageGif, kit::Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)));
         if (n < whole) {
             EXPECT_FALSE(r.ok);
             EXPECT_FALSE(r.error.empty());
@@ -41,7 +35,7 @@ TEST(GifDecoder, EveryPrefixFailsCleanlyOrGivesThePartialPicture)
         // Every pixel is either what the full file has or the transparent fill.
         const std::vector<std::uint32_t> have = kit::Indices(r.image.pixels);
         for (std::size_t i = 0; i < have.size(); ++i)
-            ASSERT_TRUE(have[i] == s.pixels[i] || have[i] == 1) << "pixel " << i;
+            ASSERT_TRUE(have[i] == want[i] || have[i] == 1) << "pixel " << i;
     }
 }
 

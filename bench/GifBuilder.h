@@ -1,7 +1,7 @@
 #pragma once
 
-// Hand-built GIF files for the decoder tests and the benchmark: a small LZW encoder and a
-// writer whose every block can be chosen, so a test can make exactly the file it needs.
+// GIF files made in memory for the decoding benchmark: a small LZW encoder and a writer
+// whose every block can be chosen.
 #include <cstdint>
 #include <string>
 #include <vector>
