@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MetafileBuilder.h"
+#include "images/DecoderKit.h"
 #include "images/DibReader.h"
 #include "images/WmfDecoder.h"
 
@@ -15,21 +16,9 @@ using namespace testmf;
 
 namespace {
 
-struct Result {
-    bool ok = false;
-    std::string error;
-    DecodedImage image;
-
-    // Colour (0x00BBGGRR) of a pixel counted from the top-left corner.
-    std::uint32_t At(int x, int y) const { return image.pixels.GetColour(x, image.pixels.Height() - 1 - y); }
-};
-
-Result Decode(const Bytes& file)
+kit::Decoded Decode(const Bytes& file)
 {
-    Result r;
-    CMemoryStream in(file.data(), file.size());
-    r.ok = CWmfDecoder::Decode(in, r.image, r.error);
-    return r;
+    return kit::Decode(kImageWmf, file);
 }
 
 constexpr std::uint32_t kBlack = Rgb(0, 0, 0);
@@ -50,7 +39,7 @@ TEST(WmfDecoder, HatchedBrushShowsBackground)
     Wmf w;
     w.Rec(0x0201, {int(kYellow & 0xFFFF), int(kYellow >> 16)}); // background colour
     w.Brush(2, kBlack, 0).Select(0).Pen(kNullPen, 0, 0).Select(1).Rectangle(0, 0, 33, 33);
-    const Result r = Decode(w.Placeable(0, 0, 40, 40, 96));
+    const kit::Decoded r = Decode(w.Placeable(0, 0, 40, 40, 96));
     ASSERT_TRUE(r.ok) << r.error;
     int black = 0, yellow = 0;
     for (int y = 0; y < 32; ++y) {
@@ -70,7 +59,7 @@ TEST(WmfDecoder, ManyHugeShapesCostBoundedTime)
     for (int i = 0; i < 20000; ++i)
         w.Rectangle(0, 0, 4096, 4096);
     // Without the budget this would run for hours; the test's time limit catches that.
-    const Result r = Decode(w.Placeable(0, 0, 4096, 4096, 96));
+    const kit::Decoded r = Decode(w.Placeable(0, 0, 4096, 4096, 96));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.image.pixels.Width(), 4096);
 }
@@ -92,7 +81,7 @@ TEST(WmfDecoder, ManyRunLengthPicturesCostBoundedTime)
     Wmf w;
     for (int i = 0; i < 20000; ++i)
         w.StretchDib(0, 0, 8, 8, 0, 0, 1024, 1024, rle);
-    const Result r = Decode(w.Placeable(0, 0, 8, 8, 96));
+    const kit::Decoded r = Decode(w.Placeable(0, 0, 8, 8, 96));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.image.pixels.Width(), 8);
 }
