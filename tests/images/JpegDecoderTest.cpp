@@ -226,28 +226,6 @@ Bytes WithSofSize(Bytes file, unsigned width, unsigned height)
     return file;
 }
 
-TEST(JpegDecoder, FlatBlocksKeepTheirColoursInBlockOrder)
-{
-    // Six 8x8 blocks of flat colour survive quality 100 almost exactly; the check also
-    // catches swapped red and blue.
-    const Rgb colours[6] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 0, 0}, {255, 255, 255}};
-    const Bytes s = MakeRgb(24, 16, [&](int x, int y) { return colours[(y / 8) * 3 + x / 8]; });
-    const kit::Decoded r = kit::Decode(kImageJpeg, EncodeJpeg(24, 16, s, {}));
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.image.pixels.Width(), 24);
-    EXPECT_EQ(r.image.pixels.Height(), 16);
-    EXPECT_EQ(r.image.pixels.Bpp(), 24);
-    EXPECT_EQ(r.image.exifOrientation, 1);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 24; ++x) {
-            const Rgb have = At(r.image, x, y);
-            const Rgb want = colours[(y / 8) * 3 + x / 8];
-            ASSERT_LE(MaxDiff(have, want), 3)
-                << "pixel " << x << "," << y << " have " << have.r << "," << have.g << "," << have.b
-                << " want " << want.r << "," << want.g << "," << want.b;
-        }
-}
-
 TEST(JpegDecoder, EveryCodingDecodesLikeBareLibjpeg)
 {
     struct Case {
