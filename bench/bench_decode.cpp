@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/images/GifBuilder.h"
+#include "GifBuilder.h"
 #include "images/BmpDecoder.h"
 #include "images/ByteStream.h"
 #include "images/GifDecoder.h"

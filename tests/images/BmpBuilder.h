@@ -1,10 +1,8 @@
 #pragma once
 
-// Hand-built bitmap, icon and wireless-bitmap files for the decoder tests: every field
-// can be set on its own, so a test can make exactly the file it is about.
+// Bitmap and PNG files made in memory for the tests that load pictures.
 #include <cstdint>
-#include <initializer_list>
-#include <string>
+#include <functional>
 #include <vector>
 
 #include <zlib.h>
@@ -13,150 +11,49 @@ namespace testbmp {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void Put16(Bytes& b, std::uint32_t v)
+inline void PutLe(Bytes& b, std::uint32_t v, int bytes)
 {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline void Put32(Bytes& b, std::uint32_t v)
+// A bitmap file whose pixel at (x, row from the top) has value(x, row): a palette index
+// for 1, 4 and 8 bits, 0xRRGGBB for 24. Paletted files get a palette of distinct colours
+// (entry i is red i, green 255 - i, blue 7 i).
+inline Bytes Make(std::int32_t w, std::int32_t h, int bpp,
+                  const std::function<std::uint32_t(int, int)>& value)
 {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
-
-inline void Append(Bytes& b, const Bytes& more)
-{
-    b.insert(b.end(), more.begin(), more.end());
-}
-
-// One row's bytes padded to a multiple of four.
-inline Bytes Row(std::initializer_list<std::uint8_t> bytes)
-{
-    Bytes r(bytes);
-    while (r.size() % 4 != 0)
-        r.push_back(0);
-    return r;
-}
-
-inline Bytes Rows(std::initializer_list<Bytes> rows)
-{
-    Bytes all;
-    for (const Bytes& r : rows)
-        Append(all, r);
-    return all;
-}
-
-struct Rgb {
-    std::uint8_t r, g, b;
-};
-
-struct BmpLayout {
-    std::int32_t width = 1;
-    std::int32_t height = 1; // negative for top-down
-    int bpp = 24;
-    std::uint32_t compression = 0;
-    std::uint32_t headerSize = 40; // 12 for the core header
-    std::vector<Rgb> palette;
-    std::int64_t coloursUsed = -1;    // -1: the palette's length
-    std::vector<std::uint32_t> masks; // written after a 40-byte header, inside bigger ones
-    std::int32_t ppm = 0;
-    Bytes pixels;             // as stored in the file
-    std::int64_t offset = -1; // -1: right after the palette
-    bool fileHeader = true;
-};
-
-// The info header, masks and palette (what an icon entry starts with).
-inline Bytes InfoAndPalette(const BmpLayout& s)
-{
-    Bytes b;
-    if (s.headerSize == 12) {
-        Put32(b, 12);
-        Put16(b, static_cast<std::uint32_t>(s.width));
-        Put16(b, static_cast<std::uint32_t>(s.height));
-        Put16(b, 1);
-        Put16(b, static_cast<std::uint32_t>(s.bpp));
-        for (const Rgb& c : s.palette) {
-            b.push_back(c.b);
-            b.push_back(c.g);
-            b.push_back(c.r);
+    const std::uint32_t colours = bpp <= 8 ? 1u << bpp : 0;
+    const std::size_t stride = (static_cast<std::size_t>(w) * static_cast<std::size_t>(bpp) + 31) / 32 * 4;
+    const std::uint32_t offset = 14 + 40 + 4 * colours;
+    Bytes b = {'B', 'M'};
+    PutLe(b, offset + static_cast<std::uint32_t>(stride * static_cast<std::size_t>(h)), 4);
+    PutLe(b, 0, 4);
+    PutLe(b, offset, 4);
+    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)})
+        PutLe(b, v, 4);
+    PutLe(b, 1, 2);
+    PutLe(b, static_cast<std::uint32_t>(bpp), 2);
+    for (const std::uint32_t v : {0u, 0u, 0u, 0u, colours, 0u})
+        PutLe(b, v, 4);
+    for (std::uint32_t i = 0; i < colours; ++i)
+        PutLe(b, (i * 7 & 0xFF) | ((255 - i) & 0xFF) << 8 | (i & 0xFF) << 16, 4); // blue, green, red, 0
+    for (int fileRow = 0; fileRow < h; ++fileRow) {
+        Bytes row(stride, 0);
+        const int top = h - 1 - fileRow;
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t v = value(x, top);
+            const std::size_t at = static_cast<std::size_t>(x) * static_cast<std::size_t>(bpp) / 8;
+            if (bpp == 24) {
+                for (std::size_t i = 0; i < 3; ++i) // blue, green, red
+                    row[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+            } else {
+                const int shift = 8 - bpp - static_cast<int>(static_cast<std::size_t>(x) * bpp % 8);
+                row[at] = static_cast<std::uint8_t>(row[at] | (v & ((1u << bpp) - 1)) << shift);
+            }
         }
-        return b;
+        b.insert(b.end(), row.begin(), row.end());
     }
-    Put32(b, s.headerSize);
-    Put32(b, static_cast<std::uint32_t>(s.width));
-    Put32(b, static_cast<std::uint32_t>(s.height));
-    Put16(b, 1);
-    Put16(b, static_cast<std::uint32_t>(s.bpp));
-    Put32(b, s.compression);
-    Put32(b, static_cast<std::uint32_t>(s.pixels.size()));
-    Put32(b, static_cast<std::uint32_t>(s.ppm));
-    Put32(b, static_cast<std::uint32_t>(s.ppm));
-    Put32(b, static_cast<std::uint32_t>(s.coloursUsed >= 0 ? s.coloursUsed
-                                                           : static_cast<std::int64_t>(s.palette.size())));
-    Put32(b, 0);
-    for (const std::uint32_t m : s.masks)
-        Put32(b, m);
-    while (b.size() < s.headerSize)
-        b.push_back(0);
-    for (const Rgb& c : s.palette) {
-        b.push_back(c.b);
-        b.push_back(c.g);
-        b.push_back(c.r);
-        b.push_back(0);
-    }
-    return b;
-}
-
-inline Bytes Make(const BmpLayout& s)
-{
-    const Bytes info = InfoAndPalette(s);
-    if (!s.fileHeader) {
-        Bytes b = info;
-        Append(b, s.pixels);
-        return b;
-    }
-    const std::uint32_t offset =
-        static_cast<std::uint32_t>(s.offset >= 0 ? s.offset : 14 + static_cast<std::int64_t>(info.size()));
-    Bytes b{'B', 'M'};
-    Put32(b, static_cast<std::uint32_t>(offset + s.pixels.size()));
-    Put32(b, 0);
-    Put32(b, offset);
-    Append(b, info);
-    while (b.size() < offset)
-        b.push_back(0);
-    Append(b, s.pixels);
-    return b;
-}
-
-// An icon directory over the given entries (width, height, depth, data).
-struct IconEntry {
-    int width;
-    int height;
-    int bpp;
-    Bytes data;
-};
-
-inline Bytes MakeIcon(const std::vector<IconEntry>& entries, int kind = 1)
-{
-    Bytes b;
-    Put16(b, 0);
-    Put16(b, static_cast<std::uint32_t>(kind));
-    Put16(b, static_cast<std::uint32_t>(entries.size()));
-    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
-    for (const IconEntry& e : entries) {
-        b.push_back(static_cast<std::uint8_t>(e.width & 0xFF));
-        b.push_back(static_cast<std::uint8_t>(e.height & 0xFF));
-        b.push_back(0);
-        b.push_back(0);
-        Put16(b, 1);
-        Put16(b, static_cast<std::uint32_t>(e.bpp));
-        Put32(b, static_cast<std::uint32_t>(e.data.size()));
-        Put32(b, offset);
-        offset += static_cast<std::uint32_t>(e.data.size());
-    }
-    for (const IconEntry& e : entries)
-        Append(b, e.data);
     return b;
 }
 
@@ -168,10 +65,10 @@ inline void PutBe32(Bytes& b, std::uint32_t v)
 
 inline void PngChunk(Bytes& png, const char* type, const Bytes& data)
 {
-    PutBe32(png, static_cast<std::uint32_t>(data.size()));
     Bytes body(type, type + 4);
-    Append(body, data);
-    Append(png, body);
+    body.insert(body.end(), data.begin(), data.end());
+    PutBe32(png, static_cast<std::uint32_t>(data.size()));
+    png.insert(png.end(), body.begin(), body.end());
     PutBe32(png, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
 }
 
@@ -197,15 +94,6 @@ inline Bytes MakeSolidPng(int n, std::uint8_t r, std::uint8_t g, std::uint8_t b)
     PngChunk(png, "IDAT", packed);
     PngChunk(png, "IEND", {});
     return png;
-}
-
-inline std::string Hex(std::uint32_t v)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s(6, '0');
-    for (int i = 5; i >= 0; --i, v >>= 4)
-        s[static_cast<std::size_t>(i)] = digits[v & 15];
-    return s;
 }
 
 } // namespace testbmp

@@ -190,18 +190,6 @@ TEST(CorpusManifest, ReadsTableRowsAndSizeRules)
     }
 }
 
-TEST(CorpusManifest, MapsExtensionsToTypeCodes)
-{
-    const struct {
-        const char* path;
-        int type;
-    } cases[] = {{"x/a.BMP", 1}, {"a.gif", 2}, {"a.jpeg", 3}, {"a.JPG", 3},  {"a.png", 4},
-                 {"a.cur", 5},   {"a.tga", 6}, {"a.pcx", 7},  {"a.wbmp", 8}, {"a.emf", 9},
-                 {"a.wmf", 9},   {"a.txt", 0}, {"noext", 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(TypeForPath(c.path), c.type) << c.path;
-}
-
 } // namespace
 
 namespace {

@@ -1,5 +1,5 @@
 // The JPEG decoder against pictures made here with libjpeg itself: known pixels, every
-// kind of file the decoder claims, EXIF turns, and hostile or cut-off input.
+// kind of file the decoder claims, EXIF turns, and hostile input.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,11 +14,12 @@
 #include <jpeglib.h>
 
 #include "images/ByteStream.h"
+#include "images/DecoderKit.h"
 #include "images/JpegDecoder.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using kit::Bytes;
 
 struct Rgb {
     int r, g, b;
@@ -123,20 +124,6 @@ Bytes ReferenceRgb(const Bytes& file, int& width, int& height)
     return out;
 }
 
-struct Result {
-    bool ok = false;
-    DecodedImage image;
-    std::string error;
-};
-
-Result Decode(const Bytes& file)
-{
-    Result r;
-    CMemoryStream in(file.data(), file.size());
-    r.ok = CJpegDecoder::Decode(in, r.image, r.error);
-    return r;
-}
-
 // Colour of a pixel counted from the top left, as r, g, b.
 Rgb At(const DecodedImage& img, int x, int yFromTop)
 {
@@ -239,28 +226,6 @@ Bytes WithSofSize(Bytes file, unsigned width, unsigned height)
     return file;
 }
 
-TEST(JpegDecoder, FlatBlocksKeepTheirColoursInBlockOrder)
-{
-    // Six 8x8 blocks of flat colour survive quality 100 almost exactly; the check also
-    // catches swapped red and blue.
-    const Rgb colours[6] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 0, 0}, {255, 255, 255}};
-    const Bytes s = MakeRgb(24, 16, [&](int x, int y) { return colours[(y / 8) * 3 + x / 8]; });
-    const Result r = Decode(EncodeJpeg(24, 16, s, {}));
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.image.pixels.Width(), 24);
-    EXPECT_EQ(r.image.pixels.Height(), 16);
-    EXPECT_EQ(r.image.pixels.Bpp(), 24);
-    EXPECT_EQ(r.image.exifOrientation, 1);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 24; ++x) {
-            const Rgb have = At(r.image, x, y);
-            const Rgb want = colours[(y / 8) * 3 + x / 8];
-            ASSERT_LE(MaxDiff(have, want), 3)
-                << "pixel " << x << "," << y << " have " << have.r << "," << have.g << "," << have.b
-                << " want " << want.r << "," << want.g << "," << want.b;
-        }
-}
-
 TEST(JpegDecoder, EveryCodingDecodesLikeBareLibjpeg)
 {
     struct Case {
@@ -287,7 +252,7 @@ TEST(JpegDecoder, EveryCodingDecodesLikeBareLibjpeg)
         const Bytes file = EncodeJpeg(37, 21, Textured(37, 21), c.opt);
         int w = 0, h = 0;
         const Bytes want = ReferenceRgb(file, w, h);
-        const Result r = Decode(file);
+        const kit::Decoded r = kit::Decode(kImageJpeg, file);
         ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
         EXPECT_EQ(r.image.pixels.Bpp(), 24) << c.name;
         EXPECT_EQ(CompareWithReference(r.image, want, w, h), 0) << c.name << ": pixels differ from libjpeg's";
@@ -308,7 +273,7 @@ TEST(JpegDecoder, GreyGivesEightBitsWithAGreyPalette)
         const Bytes file = EncodeJpeg(13, 9, grey, opt);
         int w = 0, h = 0;
         const Bytes want = ReferenceRgb(file, w, h);
-        const Result r = Decode(file);
+        const kit::Decoded r = kit::Decode(kImageJpeg, file);
         ASSERT_TRUE(r.ok) << r.error;
         ASSERT_EQ(r.image.pixels.Bpp(), 8);
         for (int i = 0; i < 256; ++i) {
@@ -343,7 +308,7 @@ TEST(JpegDecoder, CmykAndYcckBecomeColour)
         opt.components = 4;
         opt.fileSpace = c.space;
         opt.adobeMarker = c.adobe;
-        const Result r = Decode(EncodeJpeg(32, 8, s, opt));
+        const kit::Decoded r = kit::Decode(kImageJpeg, EncodeJpeg(32, 8, s, opt));
         ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
         ASSERT_EQ(r.image.pixels.Bpp(), 24) << c.name;
         for (int i = 0; i < 4; ++i) {
@@ -354,84 +319,41 @@ TEST(JpegDecoder, CmykAndYcckBecomeColour)
     }
 }
 
-TEST(JpegDecoder, ResolutionComesFromJfifDensity)
-{
-    struct Case {
-        int unit, x, y, wantX, wantY;
-    };
-    const Case cases[] = {
-        {1, 300, 150, 300, 150}, // dots per inch
-        {2, 118, 40, 300, 102},  // dots per cm, rounded: 299.72 and 101.6
-        {0, 3, 2, 96, 96},       // an aspect ratio only
-        {1, 0, 72, 96, 72},      // below 1 means unset
-    };
-    for (const Case& c : cases) {
-        EncodeOptions opt;
-        opt.densityUnit = c.unit;
-        opt.xDensity = c.x;
-        opt.yDensity = c.y;
-        const Result r = Decode(EncodeJpeg(8, 8, Textured(8, 8), opt));
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.image.xDpi, c.wantX) << "unit " << c.unit << " x " << c.x;
-        EXPECT_EQ(r.image.yDpi, c.wantY) << "unit " << c.unit << " y " << c.y;
-    }
-}
-
 TEST(JpegDecoder, ExifOrientationTurnsAndMirrorsThePixels)
 {
     const int w = 24, h = 16;
     const Bytes plain = EncodeJpeg(w, h, Textured(w, h), {});
-    const Result base = Decode(plain);
+    const kit::Decoded base = kit::Decode(kImageJpeg, plain);
     ASSERT_TRUE(base.ok) << base.error;
 
-    // Which stored corner is shown top left, from the EXIF definitions: 0 top left,
-    // 1 top right, 2 bottom right, 3 bottom left.
-    const int shownTopLeft[9] = {0, 0, 1, 2, 3, 0, 3, 2, 1};
-    auto corner = [&](int c) { return At(base.image, c == 1 || c == 2 ? w - 1 : 0, c >= 2 ? h - 1 : 0); };
-
+    // Where a shown pixel (dx, dy) is stored, from the EXIF definitions: the axes
+    // swapped (5 to 8), then x and y counted from the far side.
+    const struct {
+        bool swap, mirrorX, mirrorY;
+    } turns[9] = {{},
+                  {false, false, false},
+                  {false, true, false},
+                  {false, true, true},
+                  {false, false, true},
+                  {true, false, false},
+                  {true, false, true},
+                  {true, true, true},
+                  {true, true, false}};
     for (bool little : {true, false}) {
         for (int o = 1; o <= 8; ++o) {
-            const Result r = Decode(WithApp1(plain, ExifBlock(o, little)));
+            const kit::Decoded r = kit::Decode(kImageJpeg, WithApp1(plain, ExifBlock(o, little)));
             ASSERT_TRUE(r.ok) << r.error;
             EXPECT_EQ(r.image.exifOrientation, o);
             const bool turned = o >= 5;
             ASSERT_EQ(r.image.pixels.Width(), turned ? h : w) << "orientation " << o;
             ASSERT_EQ(r.image.pixels.Height(), turned ? w : h) << "orientation " << o;
-            EXPECT_EQ(MaxDiff(At(r.image, 0, 0), corner(shownTopLeft[o])), 0) << "orientation " << o;
             // Every shown pixel (dx, dy) against the stored pixel it must come from.
             for (int dy = 0; dy < r.image.pixels.Height(); ++dy)
                 for (int dx = 0; dx < r.image.pixels.Width(); ++dx) {
-                    int sx = dx, sy = dy;
-                    switch (o) {
-                    case 2:
-                        sx = w - 1 - dx;
-                        break;
-                    case 3:
-                        sx = w - 1 - dx;
-                        sy = h - 1 - dy;
-                        break;
-                    case 4:
-                        sy = h - 1 - dy;
-                        break;
-                    case 5:
-                        sx = dy;
-                        sy = dx;
-                        break;
-                    case 6:
-                        sx = dy;
-                        sy = h - 1 - dx;
-                        break;
-                    case 7:
-                        sx = w - 1 - dy;
-                        sy = h - 1 - dx;
-                        break;
-                    case 8:
-                        sx = w - 1 - dy;
-                        sy = dx;
-                        break;
-                    default:
-                        break;
-                    }
+                    int sx = turns[o].swap ? dy : dx;
+                    int sy = turns[o].swap ? dx : dy;
+                    sx = turns[o].mirrorX ? w - 1 - sx : sx;
+                    sy = turns[o].mirrorY ? h - 1 - sy : sy;
                     ASSERT_EQ(MaxDiff(At(r.image, dx, dy), At(base.image, sx, sy)), 0)
                         << "orientation " << o << (little ? " II" : " MM") << " shown " << dx << "," << dy
                         << " want stored " << sx << "," << sy;
@@ -449,7 +371,8 @@ TEST(JpegDecoder, ExifTurnsGreyAndCmykPicturesToo)
     EncodeOptions opt;
     opt.components = 1;
     opt.fileSpace = JCS_GRAYSCALE;
-    const Result r = Decode(WithApp1(EncodeJpeg(16, 8, grey, opt), ExifBlock(6, true)));
+    const kit::Decoded r =
+        kit::Decode(kImageJpeg, WithApp1(EncodeJpeg(16, 8, grey, opt), ExifBlock(6, true)));
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_EQ(r.image.pixels.Bpp(), 8);
     ASSERT_EQ(r.image.pixels.Width(), 8);
@@ -470,7 +393,8 @@ TEST(JpegDecoder, ExifTurnsGreyAndCmykPicturesToo)
     EncodeOptions copt;
     copt.components = 4;
     copt.fileSpace = JCS_CMYK;
-    const Result c = Decode(WithApp1(EncodeJpeg(16, 8, cmyk, copt), ExifBlock(8, false)));
+    const kit::Decoded c =
+        kit::Decode(kImageJpeg, WithApp1(EncodeJpeg(16, 8, cmyk, copt), ExifBlock(8, false)));
     ASSERT_TRUE(c.ok) << c.error;
     ASSERT_EQ(c.image.pixels.Width(), 8);
     ASSERT_EQ(c.image.pixels.Height(), 16);
@@ -510,7 +434,7 @@ TEST(JpegDecoder, DamagedExifIsIgnored)
     EXPECT_EQ(CJpegDecoder::ExifOrientation(good.data(), good.size()), 6) << "the undamaged block";
     for (const Case& c : cases) {
         EXPECT_EQ(CJpegDecoder::ExifOrientation(c.block.data(), c.block.size()), c.want) << c.name;
-        const Result r = Decode(WithApp1(plain, c.block));
+        const kit::Decoded r = kit::Decode(kImageJpeg, WithApp1(plain, c.block));
         ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
         EXPECT_EQ(r.image.exifOrientation, c.want) << c.name;
         EXPECT_EQ(r.image.pixels.Width(), c.want == 6 ? 8 : 16) << c.name;
@@ -539,44 +463,10 @@ TEST(JpegDecoder, HostileHeadersFailBeforeAllocating)
         {"empty", Bytes{}, "Not a JPEG file: starts with 0xff 0xd9"},
     };
     for (const Case& c : cases) {
-        const Result r = Decode(c.file);
+        const kit::Decoded r = kit::Decode(kImageJpeg, c.file);
         EXPECT_FALSE(r.ok) << c.name;
         EXPECT_EQ(r.error, c.want) << c.name;
         EXPECT_FALSE(r.image.pixels.IsValid()) << c.name;
-    }
-}
-
-TEST(JpegDecoder, EveryPrefixFailsCleanlyOrGivesTheWholeSize)
-{
-    EncodeOptions prog;
-    prog.progressive = true;
-    for (const EncodeOptions& opt : {EncodeOptions{}, prog}) {
-        const Bytes file = EncodeJpeg(24, 17, Textured(24, 17), opt);
-        const std::size_t sos = FindMarker(file, 0xDA);
-        const std::size_t scanHeader = (std::size_t{file[sos - 2]} << 8) | file[sos - 1];
-        int decoded = 0;
-        for (std::size_t n = 0; n < file.size(); ++n) {
-            const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
-            const Result r = Decode(prefix);
-            if (!r.ok) {
-                EXPECT_FALSE(r.error.empty()) << "prefix " << n;
-                // Past the first scan header only a progressive file, cut inside a later
-                // table, may fail; a baseline file holds nothing but scan data there.
-                if (!opt.progressive) {
-                    EXPECT_LE(n, sos - 2 + scanHeader) << "a prefix with scan data failed: " << r.error;
-                }
-                continue;
-            }
-            ++decoded;
-            EXPECT_EQ(r.image.pixels.Width(), 24) << "prefix " << n;
-            EXPECT_EQ(r.image.pixels.Height(), 17) << "prefix " << n;
-        }
-        // A file cut right after its scan header has no picture at all.
-        const Result cut =
-            Decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(sos - 2 + scanHeader)));
-        EXPECT_FALSE(cut.ok);
-        EXPECT_EQ(cut.error, "Premature end of JPEG file");
-        EXPECT_GT(decoded, 0) << "no prefix decoded partially";
     }
 }
 
@@ -597,25 +487,11 @@ TEST(JpegDecoder, FileStreamReadsInChunksLikeMemory)
     file.insert(file.begin() + 2, app2.begin(), app2.end());
     ASSERT_GT(file.size(), std::size_t{200000});
 
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / "sleevit_jpeg_stream_test.jpg";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    }
-    CFileStream in;
-    ASSERT_TRUE(in.Open(path.string()));
-    DecodedImage fromFile;
-    std::string error;
-    ASSERT_TRUE(CJpegDecoder::Decode(in, fromFile, error)) << error;
-    in.Close();
-    std::filesystem::remove(path);
-
-    const Result fromMemory = Decode(file);
+    const kit::Decoded fromFile = kit::DecodeFromFile(kImageJpeg, file);
+    ASSERT_TRUE(fromFile.ok) << fromFile.error;
+    const kit::Decoded fromMemory = kit::Decode(kImageJpeg, file);
     ASSERT_TRUE(fromMemory.ok) << fromMemory.error;
-    ASSERT_EQ(fromFile.pixels.BitsSize(), fromMemory.image.pixels.BitsSize());
-    EXPECT_EQ(std::memcmp(fromFile.pixels.Bits(), fromMemory.image.pixels.Bits(), fromFile.pixels.BitsSize()),
-              0);
+    EXPECT_EQ(kit::Colours(fromFile.image.pixels), kit::Colours(fromMemory.image.pixels));
 }
 
 } // namespace

@@ -26,13 +26,6 @@ inline void Put32(Bytes& b, std::uint32_t v)
     Put16(b, v >> 16);
 }
 
-inline void PutF32(Bytes& b, float f)
-{
-    std::uint32_t v;
-    std::memcpy(&v, &f, sizeof v);
-    Put32(b, v);
-}
-
 inline void Append(Bytes& b, const Bytes& more)
 {
     b.insert(b.end(), more.begin(), more.end());
@@ -42,34 +35,6 @@ inline void Append(Bytes& b, const Bytes& more)
 inline constexpr std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     return std::uint32_t{r} | (std::uint32_t{g} << 8) | (std::uint32_t{b} << 16);
-}
-
-// A packed 24-bit bitmap (40-byte header, rows bottom-up) from rows given top first
-// as 0x00BBGGRR colours.
-inline Bytes Dib24(const std::vector<std::vector<std::uint32_t>>& topFirst)
-{
-    const auto height = static_cast<std::uint32_t>(topFirst.size());
-    const auto width = static_cast<std::uint32_t>(topFirst.front().size());
-    Bytes b;
-    Put32(b, 40);
-    Put32(b, width);
-    Put32(b, height);
-    Put16(b, 1);
-    Put16(b, 24);
-    for (int i = 0; i < 6; ++i)
-        Put32(b, 0);
-    for (auto row = topFirst.rbegin(); row != topFirst.rend(); ++row) {
-        std::size_t bytes = 0;
-        for (const std::uint32_t c : *row) {
-            b.push_back(static_cast<std::uint8_t>(c >> 16)); // blue
-            b.push_back(static_cast<std::uint8_t>(c >> 8));
-            b.push_back(static_cast<std::uint8_t>(c));
-            bytes += 3;
-        }
-        for (; bytes % 4 != 0; ++bytes)
-            b.push_back(0);
-    }
-    return b;
 }
 
 // Records of the 16-bit format. Parameters are 16-bit words in the order the file
@@ -94,13 +59,6 @@ public:
         Append(records_, params);
         return *this;
     }
-    // A record head claiming any size, followed by nothing.
-    Wmf& Head(std::uint32_t words, std::uint16_t function)
-    {
-        Put32(records_, words);
-        Put16(records_, function);
-        return *this;
-    }
 
     Wmf& Pen(int style, int width, std::uint32_t colour)
     {
@@ -111,23 +69,8 @@ public:
         return Rec(0x02FC, {style, int(colour & 0xFFFF), int(colour >> 16), hatch});
     }
     Wmf& Select(int index) { return Rec(0x012D, {index}); }
-    Wmf& Delete(int index) { return Rec(0x01F0, {index}); }
     Wmf& Rectangle(int l, int t, int r, int b) { return Rec(0x041B, {b, r, t, l}); }
-    Wmf& Ellipse(int l, int t, int r, int b) { return Rec(0x0418, {b, r, t, l}); }
     Wmf& MoveTo(int x, int y) { return Rec(0x0214, {y, x}); }
-    Wmf& LineTo(int x, int y) { return Rec(0x0213, {y, x}); }
-    Wmf& WindowOrg(int x, int y) { return Rec(0x020B, {y, x}); }
-    Wmf& WindowExt(int x, int y) { return Rec(0x020C, {y, x}); }
-    Wmf& Points(std::uint16_t function, const std::vector<std::pair<int, int>>& points)
-    {
-        Bytes p;
-        Put16(p, static_cast<std::uint32_t>(points.size()));
-        for (const auto& [x, y] : points) {
-            Put16(p, static_cast<std::uint32_t>(x));
-            Put16(p, static_cast<std::uint32_t>(y));
-        }
-        return Raw(function, p);
-    }
     // A stretched copy of a packed bitmap: source (sx, sy, sw, sh), destination
     // (x, y, w, h), plain copy.
     Wmf& StretchDib(int x, int y, int w, int h, int sx, int sy, int sw, int sh, const Bytes& dib)
@@ -237,71 +180,8 @@ public:
             Put32(p, static_cast<std::uint32_t>(v));
         return Rec(type, p);
     }
-    // A record head claiming any size, followed by nothing.
-    Emf& Head(std::uint32_t type, std::uint32_t size)
-    {
-        Put32(records_, type);
-        Put32(records_, size);
-        return *this;
-    }
 
-    Emf& Brush(int index, int style, std::uint32_t colour, int hatch = 0)
-    {
-        return Rec32(39, {index, style, std::int32_t(colour), hatch});
-    }
-    Emf& Pen(int index, int style, int width, std::uint32_t colour)
-    {
-        return Rec32(38, {index, style, width, 0, std::int32_t(colour)});
-    }
     Emf& Select(std::uint32_t index) { return Rec32(37, {std::int32_t(index)}); }
-    Emf& Rectangle(int l, int t, int r, int b) { return Rec32(43, {l, t, r, b}); }
-    Emf& Ellipse(int l, int t, int r, int b) { return Rec32(42, {l, t, r, b}); }
-    Emf& MoveTo(int x, int y) { return Rec32(27, {x, y}); }
-    Emf& LineTo(int x, int y) { return Rec32(54, {x, y}); }
-    // A record of 16-bit points: bounds, count, points.
-    Emf& Points16(std::uint32_t type, const std::vector<std::pair<int, int>>& points)
-    {
-        Bytes p;
-        for (int i = 0; i < 4; ++i)
-            Put32(p, 0);
-        Put32(p, static_cast<std::uint32_t>(points.size()));
-        for (const auto& [x, y] : points) {
-            Put16(p, static_cast<std::uint32_t>(x));
-            Put16(p, static_cast<std::uint32_t>(y));
-        }
-        return Rec(type, p);
-    }
-    Emf& Transform(std::uint32_t type, float m11, float m12, float m21, float m22, float dx, float dy,
-                   int mode = -1)
-    {
-        Bytes p;
-        for (const float f : {m11, m12, m21, m22, dx, dy})
-            PutF32(p, f);
-        if (mode >= 0)
-            Put32(p, static_cast<std::uint32_t>(mode));
-        return Rec(type, p);
-    }
-    // A stretched copy of a bitmap (header and rows given as a packed bitmap).
-    Emf& StretchDiBits(int x, int y, int w, int h, int sx, int sy, int sw, int sh, const Bytes& dib)
-    {
-        const std::uint32_t infoBytes = 40;
-        Bytes p;
-        for (int i = 0; i < 4; ++i)
-            Put32(p, 0);
-        for (const int v : {x, y, sx, sy, sw, sh})
-            Put32(p, static_cast<std::uint32_t>(v));
-        const std::uint32_t head = 8 + 16 + 24 + 16 + 4 + 4 + 8; // up to the picture
-        Put32(p, head);                                          // header offset
-        Put32(p, infoBytes);                                     // header size
-        Put32(p, head + infoBytes);                              // rows offset
-        Put32(p, static_cast<std::uint32_t>(dib.size() - infoBytes));
-        Put32(p, 0); // colours given as colours
-        Put32(p, 0x00CC0020);
-        Put32(p, static_cast<std::uint32_t>(w));
-        Put32(p, static_cast<std::uint32_t>(h));
-        Append(p, dib);
-        return Rec(81, p);
-    }
 
     // A font (see Wmf::Font) in slot index.
     Emf& Font(int index, int height, int escapement, int weight, bool underline, int charset,

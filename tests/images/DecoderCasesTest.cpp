@@ -1,0 +1,198 @@
+// Decoder cases kept as data: the files of tests/images/cases decode as their line in
+// expected.txt says, and every prefix of every decoder's seed files fails with a text
+// or gives the picture's full size.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "images/CorpusManifest.h"
+#include "images/DecoderKit.h"
+
+namespace {
+
+using kit::Bytes;
+
+const std::string kCases = SLEEVIT_SOURCE_DIR "/tests/images/cases/";
+const std::string kSeeds = SLEEVIT_SOURCE_DIR "/fuzz/corpus/";
+
+// Probes "@x,y=rrggbb" (or "!=") of pixels counted from the top-left corner.
+void ExpectProbes(const std::vector<std::uint32_t>& colours, int width, const std::string& probes)
+{
+    std::istringstream in(probes);
+    std::string probe;
+    while (in >> probe) {
+        int x = 0, y = 0;
+        char op[3] = {};
+        unsigned want = 0;
+        ASSERT_EQ(std::sscanf(probe.c_str(), "@%d,%d%2[!=]%x", &x, &y, op, &want), 4) << probe;
+        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x;
+        ASSERT_LT(at, colours.size()) << probe;
+        EXPECT_EQ(colours[at] == want, op[0] == '=') << probe << ": have " << kit::Describe({colours[at]});
+    }
+}
+
+// The line forms are described at the top of expected.txt.
+TEST(DecoderCases, DecodeAsExpectedTxtSays)
+{
+    std::ifstream in(kCases + "expected.txt");
+    ASSERT_TRUE(in) << "no " << kCases << "expected.txt";
+    std::string line;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string file, result, word;
+        fields >> file >> result;
+        SCOPED_TRACE(file);
+        std::size_t skip = 0;
+        std::string dpi = "96x96", size, bpp;
+        std::string trans = "-1";
+        bool partial = false;
+        std::string idx;
+        std::string want;
+        if (result == "BAD") {
+            std::getline(fields >> std::ws, want);
+            if (want.rfind("skip=", 0) == 0) {
+                skip = std::stoul(want.substr(5));
+                want = want.substr(want.find(' ') + 1);
+            }
+        } else {
+            ASSERT_EQ(result, "OK") << "malformed line: " << line;
+            fields >> size >> bpp;
+            while (fields >> word && word != ":") {
+                if (word.rfind("dpi=", 0) == 0)
+                    dpi = word.substr(4);
+                else if (word.rfind("trans=", 0) == 0)
+                    trans = word.substr(6);
+                else if (word.rfind("skip=", 0) == 0)
+                    skip = std::stoul(word.substr(5));
+                else if (word.rfind("idx=", 0) == 0)
+                    idx = "fnv=" + word.substr(4);
+                else if (word == "partial")
+                    partial = true;
+                else
+                    FAIL() << "unknown field " << word;
+            }
+            std::getline(fields >> std::ws, want);
+        }
+        ++checked;
+        const kit::Decoded r = kit::Decode(TypeForPath(file), kit::ReadBytes(kCases + file), skip);
+        if (result == "BAD") {
+            EXPECT_FALSE(r.ok) << "have a picture, want \"" << want << "\"";
+            EXPECT_EQ(r.error, want);
+            continue;
+        }
+        ASSERT_TRUE(r.ok) << r.error;
+        const PixelBlock& p = r.image.pixels;
+        EXPECT_EQ(std::to_string(p.Width()) + "x" + std::to_string(p.Height()), size);
+        EXPECT_EQ(std::to_string(p.Bpp()), bpp);
+        EXPECT_EQ(std::to_string(r.image.xDpi) + "x" + std::to_string(r.image.yDpi), dpi);
+        EXPECT_EQ(r.image.transIndex < 0
+                      ? "-1"
+                      : std::to_string(r.image.transIndex) + "/" + kit::Describe({r.image.transColour}),
+                  trans);
+        EXPECT_EQ(!r.image.partial.empty(), partial) << r.image.partial;
+        const std::vector<std::uint32_t> colours = kit::Colours(p);
+        if (want == "-") {
+            continue; // a lossy picture: its pixels are compared with the reference decoder's
+        } else if (want.rfind("@", 0) == 0) {
+            ExpectProbes(colours, p.Width(), want);
+        } else {
+            EXPECT_EQ(want.rfind("fnv=", 0) == 0 ? kit::Fingerprint(colours) : kit::Describe(colours), want);
+        }
+        EXPECT_EQ(p.Bpp() <= 8 ? kit::Fingerprint(kit::Indices(p)) : "", idx);
+    }
+    EXPECT_GT(checked, 0);
+}
+
+// A side above the limit is refused even when all its data is there (a file too big to
+// keep as a case: 40000 x 1 pixels of 24 bits).
+TEST(DecoderCases, TgaSideAboveTheLimitWithItsDataIsTooLarge)
+{
+    Bytes file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x9C, 1, 0, 24, 0};
+    file.resize(file.size() + 40000 * 3, 0);
+    const kit::Decoded r = kit::Decode(kImageTga, file);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Image too large");
+}
+
+// Every prefix of a good file (a fuzz seed, or a case that decodes) fails with a text,
+// or gives a picture of the full size; one that claims to be whole and complete has
+// exactly the full file's pixels where the decoder can tell.
+TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
+{
+    const struct {
+        int type;
+        const char* folder;
+        std::vector<std::string> errors; // the texts a prefix may fail with; empty: any
+        bool mayDecode;                  // whether a cut file may still give a picture
+        bool mayBePartial;               // ... one with a notice that it is incomplete
+        bool keepsSize;                  // ... of the full size (an icon may take another entry)
+        // Whether a cut file given without a notice has the full file's pixels. Not
+        // so for JPEG (a cut progressive or arithmetic-coded scan ends without a
+        // warning), PCX (a palette at the end) and ICO (another entry is taken).
+        bool wholeIsExact;
+    } decoders[] = {
+        {kImageBmp, "bmp", {}, true, true, true, true},
+        {kImageGif, "gif", {}, true, true, true, true},
+        {kImageJpeg, "jpeg", {}, true, true, true, false},
+        {kImagePng, "png", {}, true, false, true, true},
+        {kImageIco, "ico", {}, true, true, false, false},
+        {kImageTga, "tga", {"Truncated TGA"}, false, false, true, true},
+        {kImagePcx, "pcx", {"Can't read PCX image", "Truncated PCX"}, true, true, true, false},
+        {kImageWbmp, "wbmp", {}, true, false, true, true},
+        {kImageWmf, "wmf", {"Not a WMF", "corrupted WMF", "corrupted EMF"}, false, false, true, true},
+    };
+    for (const auto& d : decoders) {
+        std::vector<std::filesystem::path> files;
+        for (const std::string& root : {kSeeds, kCases}) {
+            std::error_code none; // not every decoder has cases
+            for (const auto& e : std::filesystem::directory_iterator(root + d.folder, none))
+                files.push_back(e.path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& path : files) {
+            const Bytes file = kit::ReadBytes(path.string());
+            const kit::Decoded full = kit::Decode(d.type, file);
+            if (!full.ok) {
+                EXPECT_NE(path.string().rfind(kSeeds, 0), 0u) << path << ": " << full.error;
+                continue; // a case of a bad file
+            }
+            const std::vector<std::uint32_t> colours = kit::Colours(full.image.pixels);
+            for (std::size_t n = 0; n < file.size(); ++n) {
+                SCOPED_TRACE(path.filename().string() + " cut to " + std::to_string(n) + " bytes");
+                const kit::Decoded r =
+                    kit::Decode(d.type, Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)));
+                if (!r.ok) {
+                    EXPECT_FALSE(r.error.empty());
+                    const bool known = d.errors.empty() || std::any_of(d.errors.begin(), d.errors.end(),
+                                                                       [&](const std::string& e) {
+                                                                           return r.error.rfind(e, 0) == 0;
+                                                                       });
+                    EXPECT_TRUE(known) << "have \"" << r.error << "\"";
+                    continue;
+                }
+                ASSERT_TRUE(d.mayDecode) << "a cut file decoded";
+                ASSERT_TRUE(r.image.pixels.IsValid());
+                if (!d.keepsSize)
+                    continue;
+                ASSERT_EQ(r.image.pixels.Width(), full.image.pixels.Width());
+                ASSERT_EQ(r.image.pixels.Height(), full.image.pixels.Height());
+                if (!r.image.partial.empty()) {
+                    ASSERT_TRUE(d.mayBePartial) << r.image.partial;
+                } else if (d.wholeIsExact && full.image.partial.empty()) {
+                    ASSERT_EQ(kit::Colours(r.image.pixels), colours) << "a cut file claims to be whole";
+                }
+            }
+        }
+    }
+}
+
+} // namespace
