@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "BmpBuilder.h"
+#include "MetafileBuilder.h"
 #include "images/DibReader.h"
 
-using namespace testbmp;
+using namespace testmf;
 
 namespace {
 
