@@ -6,15 +6,11 @@
 #include <fstream>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "layout/PngWriter.h"
 #include "layout/RasterSurface.h"
-
-bool HasTool(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour)
 {
@@ -60,9 +56,17 @@ std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* ans
     return timer;
 }
 
-namespace {
+MessageBoxes::MessageBoxes()
+{
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts.push_back(box->text().toStdString());
+            box->done(QMessageBox::Ok);
+        }
+    });
+    timer.start(10);
+}
 
-// Runs a shell command, keeping its standard output; true when it exits with 0.
 bool RunShell(const std::string& command, std::string& out)
 {
     FILE* pipe = popen(command.c_str(), "r");
@@ -74,8 +78,6 @@ bool RunShell(const std::string& command, std::string& out)
         out.append(buf, got);
     return pclose(pipe) == 0;
 }
-
-} // namespace
 
 int PdfPageCount(const std::string& pdf)
 {
@@ -123,4 +125,19 @@ SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const Surfa
     if (box.right < 0)
         return {};
     return {box.left + search.left, box.top + search.top, box.right + search.left, box.bottom + search.top};
+}
+
+::testing::AssertionResult ColourBoxAt(const std::string& pdf, int page, int dpi, const SurfaceRect& want,
+                                       SurfaceColour colour, const std::string& scratch)
+{
+    const SurfaceRect search{want.left - 20, want.top - 20, want.right + 20, want.bottom + 20};
+    const SurfaceRect have = FindColourBox(pdf, page, dpi, search, colour, scratch);
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+    if (!have.IsEmpty() && near(have.left, want.left) && near(have.top, want.top) &&
+        near(have.right, want.right) && near(have.bottom, want.bottom))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "page " << page << ": have (" << have.left << ", " << have.top << ")-(" << have.right << ", "
+           << have.bottom << "), want (" << want.left << ", " << want.top << ")-(" << want.right << ", "
+           << want.bottom << ")";
 }
