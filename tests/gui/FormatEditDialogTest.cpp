@@ -19,7 +19,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -236,12 +235,8 @@ TEST(FormatEditValues, ManualPlacementDefaults)
         {{210.0, 148.5}, {0.0, 74.25}, {0.0, 148.5}},
     };
     for (const Case& c : cases) {
-        const PointMm left = DefaultLeftPosition(c.size);
-        const PointMm right = DefaultRightPosition(c.size);
-        EXPECT_EQ(left, c.wantLeft) << "left for " << c.size.width << " x " << c.size.height << ": have "
-                                    << left.x << ", " << left.y;
-        EXPECT_EQ(right, c.wantRight) << "right for " << c.size.width << " x " << c.size.height << ": have "
-                                      << right.x << ", " << right.y;
+        EXPECT_EQ(DefaultLeftPosition(c.size), c.wantLeft) << c.size.width << " x " << c.size.height;
+        EXPECT_EQ(DefaultRightPosition(c.size), c.wantRight) << c.size.width << " x " << c.size.height;
     }
 }
 
@@ -770,27 +765,21 @@ TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)
     EXPECT_EQ(left->IsCdTray(), 0);
 }
 
-TEST_F(EditorTest, EveryTranslatedControlExists)
+// The editor hands its caption and its whole text table to the language (the table's
+// controls are checked against the template with the other dialogs').
+TEST_F(EditorTest, TranslatesItsCaptionAndEveryControl)
 {
-    std::vector<TextPair> seen;
+    std::size_t seen = 0;
     int seenCaption = 0;
     SetDialogTranslator([&](CTemplateDialog&, std::span<const TextPair> pairs, int captionKey) {
-        seen.assign(pairs.begin(), pairs.end());
+        seen = pairs.size();
         seenCaption = captionKey;
     });
     catalogue.Append(MakeFormat("A"));
     Open(0);
     SetDialogTranslator(nullptr);
     EXPECT_EQ(seenCaption, 7000);
-    ASSERT_EQ(seen.size(), 35u);
-    std::set<int> keys;
-    for (const TextPair& pair : seen) {
-        EXPECT_NE(dialog->Form().Item(pair.controlId), nullptr) << "no control " << pair.controlId;
-        keys.insert(pair.key);
-    }
-    EXPECT_EQ(keys.size(), 31u);
-    EXPECT_EQ(*keys.begin(), 7001);
-    EXPECT_EQ(*keys.rbegin(), 7031);
+    EXPECT_EQ(seen, CFormatEditDialog::kTextPairs.size());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -14,7 +14,9 @@
 #include "app/AppOptions.h"
 #include "app/DialogTemplate.h"
 #include "dialogs/BatchPrintingDialog.h"
+#include "dialogs/DonateDialog.h"
 #include "dialogs/ExtendedFileDialog.h"
+#include "dialogs/FormatEditDialog.h"
 #include "dialogs/OptionsDialog.h"
 
 namespace {
@@ -64,8 +66,7 @@ TEST_F(OptionsDialogTest, EachSwitchReachesItsOwnOptionBothWays)
                 for (const SwitchRow& row : kSwitches) {
                     const bool want = row.id == lit.id ? base == 0 : base == 1;
                     EXPECT_EQ(dialog.Form().Checked(row.id), want)
-                        << "opening with only " << lit.name << " = " << 1 - base << ": box of " << row.name
-                        << " have " << dialog.Form().Checked(row.id) << ", want " << want;
+                        << "opening with only " << lit.name << " = " << 1 - base << ": box of " << row.name;
                 }
                 // Flip the lit box back and every other box too, then close with OK.
                 for (const SwitchRow& row : kSwitches)
@@ -75,8 +76,7 @@ TEST_F(OptionsDialogTest, EachSwitchReachesItsOwnOptionBothWays)
             for (const SwitchRow& row : kSwitches) {
                 const int want = row.id == lit.id ? base : 1 - base;
                 EXPECT_EQ(options.*row.option, want)
-                    << "after flipping every box with " << lit.name << " lit: option " << row.name << " have "
-                    << options.*row.option << ", want " << want;
+                    << "after flipping every box with " << lit.name << " lit: option " << row.name;
             }
         }
     }
@@ -189,6 +189,8 @@ TEST(DialogTemplates, TranslatedControlsExist)
         {COptionsDialog::kTemplateId, COptionsDialog::kTextPairs},
         {CBatchPrintingDialog::kTemplateId, CBatchPrintingDialog::kTextPairs},
         {CPreviewPanel::kTemplateId, CPreviewPanel::kTextPairs},
+        {CFormatEditDialog::kTemplateId, CFormatEditDialog::kTextPairs},
+        {CDonateDialog::kTemplateId, CDonateDialog::kTextPairs},
     };
     for (const Dialog& dialog : dialogs) {
         const auto dialogTemplate = LoadDialogTemplate(dialog.templateId);
