@@ -136,6 +136,14 @@ protected:
         return entries;
     }
 
+    // Clicks a button whose modal window act answers.
+    void ClickAnswering(int id, std::function<bool(QWidget*)> act)
+    {
+        ModalAnswer answer(std::move(act));
+        Click(id);
+        EXPECT_TRUE(answer.Answered()) << "nothing answered after a click on " << id;
+    }
+
     // The catalogue's names, the list's rows and the remap list's entries, in order.
     void ExpectNames(const std::vector<std::string>& want)
     {
@@ -676,11 +684,7 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     SelectRow(0);
     EXPECT_EQ(Rows(kCutLines), std::vector<std::string>{"LINE = LEFT, SOLID"});
     Click(kInches);
-    {
-        ModalAnswer answer([](QWidget* m) { return AnswerCutLine(m, {"1", "0", "1", "4.72"}, true); });
-        Click(kAddLine);
-        ASSERT_TRUE(answer.Answered());
-    }
+    ClickAnswering(kAddLine, [](QWidget* m) { return AnswerCutLine(m, {"1", "0", "1", "4.72"}, true); });
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     EXPECT_FALSE(catalogue.GetLine(0, 1, x1, y1, x2, y2)) << "dashed";
     EXPECT_DOUBLE_EQ(x1, 25.4);
@@ -692,18 +696,14 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     Click(kMillimetres);
     EXPECT_EQ(Rows(kCutLines)[1], "LINE = (25.4, 0.0)(25.4, 119.9), DASHED") << "the unit's switch";
     bool okWhileEmpty = true;
-    {
-        ModalAnswer answer([&](QWidget* m) {
-            auto* cut = qobject_cast<CCutLineDialog*>(m);
-            if (cut == nullptr)
-                return false;
-            QTest::keyClicks(cut->Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2), QStringLiteral("0"));
-            okWhileEmpty = cut->Form().Enabled(kIdOk);
-            return AnswerCutLine(m, {"5", "6", "70", "80"}, false);
-        });
-        Click(kAddRect);
-        ASSERT_TRUE(answer.Answered());
-    }
+    ClickAnswering(kAddRect, [&](QWidget* m) {
+        auto* cut = qobject_cast<CCutLineDialog*>(m);
+        if (cut == nullptr)
+            return false;
+        QTest::keyClicks(cut->Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2), QStringLiteral("0"));
+        okWhileEmpty = cut->Form().Enabled(kIdOk);
+        return AnswerCutLine(m, {"5", "6", "70", "80"}, false);
+    });
     EXPECT_FALSE(okWhileEmpty);
     EXPECT_EQ(Rows(kCutLines).back(), "RECT = (5.0, 6.0)(70.0, 80.0), SOLID");
 
@@ -711,11 +711,7 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     // rectangle moves up one row.
     Item<QListWidget>(kCutLines)->setCurrentRow(0);
     EXPECT_TRUE(Enabled(kEditLine) && Enabled(kDeleteLine));
-    {
-        ModalAnswer answer([](QWidget* m) { return AnswerCutLine(m, {}, false, 2); });
-        Click(kEditLine);
-        ASSERT_TRUE(answer.Answered());
-    }
+    ClickAnswering(kEditLine, [](QWidget* m) { return AnswerCutLine(m, {}, false, 2); });
     EXPECT_EQ(Rows(kCutLines).front(), "LINE = TOP, SOLID");
     Item<QListWidget>(kCutLines)->setCurrentRow(1);
     Click(kDeleteLine);
@@ -725,20 +721,9 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     // Full: ten lines, and the eleventh is refused with a word instead of a dialog.
     while (catalogue.GetLineCount(0) < kMaxCutLines)
         catalogue.AddLine(0, {1, 1, 2, 2, true});
-    bool told = false;
-    {
-        ModalAnswer answer([&](QWidget* m) {
-            auto* box = qobject_cast<QMessageBox*>(m);
-            if (box == nullptr)
-                return false;
-            told = box->text().toStdString() == CCutLineDialog::kFullEnglish;
-            box->accept();
-            return true;
-        });
-        Click(kAddLine);
-        ASSERT_TRUE(answer.Answered());
-    }
-    EXPECT_TRUE(told);
+    MessageBoxes boxes;
+    Click(kAddLine);
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{CCutLineDialog::kFullEnglish});
     EXPECT_EQ(catalogue.GetLineCount(0), kMaxCutLines);
 }
 
@@ -836,7 +821,6 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
     ASSERT_TRUE(catalogue.LoadCatalogue(path, messages));
 
     dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, path, 0);
-    int result = -1;
     ModalAnswer answer([&](QWidget* modal) {
         if (modal != dialog.get())
             return false;
@@ -852,7 +836,7 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
         Click(kIdOk);
         return true;
     });
-    result = dialog->DoModal();
+    const int result = dialog->DoModal();
     ASSERT_TRUE(answer.Answered());
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog->SavedPath(), path);
