@@ -1,8 +1,8 @@
 #pragma once
 
-// The one QApplication of the window tests, made on first use and deleted when the last
-// test has run, and a scratch folder. Without a display the tests run on Qt's offscreen platform unless
-// QT_QPA_PLATFORM names another one.
+// The one QApplication of the window tests (made on first use, deleted after the last
+// test; on Qt's offscreen platform unless QT_QPA_PLATFORM names another), a scratch
+// folder and the ways of closing a dialog.
 #include <gtest/gtest.h>
 
 #include <QApplication>
