@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPageSize>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -30,17 +29,6 @@ namespace {
 
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
-
-// Answers the print dialog once it is up: OK or Cancel.
-std::function<bool(QWidget*)> AnswerPrintDialog(bool accept)
-{
-    return [accept](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (dialog != nullptr)
-            accept ? dialog->accept() : dialog->reject();
-        return dialog != nullptr;
-    };
-}
 
 // The progress window while it is on screen, else nullptr.
 CPrintProgressWindow* VisibleProgressWindow()

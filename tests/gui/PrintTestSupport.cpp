@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QTimer>
 
 #include "layout/PngWriter.h"
@@ -54,6 +55,16 @@ std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* ans
     });
     t->start(10);
     return timer;
+}
+
+std::function<bool(QWidget*)> AnswerPrintDialog(bool accept)
+{
+    return [accept](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (dialog != nullptr)
+            accept ? dialog->accept() : dialog->reject();
+        return dialog != nullptr;
+    };
 }
 
 MessageBoxes::MessageBoxes()

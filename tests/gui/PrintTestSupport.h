@@ -34,6 +34,9 @@ FormatCatalogue TestFormats();
 // stops when the returned object goes.
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered);
 
+// For AnswerModal: answers the print dialog once it is up, with OK or Cancel.
+std::function<bool(QWidget*)> AnswerPrintDialog(bool accept);
+
 // While alive, closes every message box that comes up and keeps its text.
 struct MessageBoxes {
     MessageBoxes();

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QPageSize>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
 
@@ -22,24 +21,13 @@ constexpr int kCdTray = 12;
 constexpr SurfaceColour kRed = 0x0000FF;
 constexpr SurfaceColour kBlue = 0xFF0000;
 
-std::function<bool(QWidget*)> AcceptPrintDialog()
-{
-    return [](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (dialog) {
-            dialog->accept();
-        }
-        return dialog != nullptr;
-    };
-}
-
 // Loads a red left and a blue right cover with the CD front format, then prints one
 // command into pdf, accepting the print dialog.
 void PrintFromWindow(ProgramRun& run, int command, const std::string& pdf)
 {
     run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
     bool answered = false;
-    auto accept = AnswerModal(AcceptPrintDialog(), &answered);
+    auto accept = AnswerModal(AnswerPrintDialog(true), &answered);
     ASSERT_TRUE(run.View().Commands().Execute(command));
     EXPECT_TRUE(answered) << "the print dialog was shown";
 }
@@ -131,7 +119,7 @@ TEST_F(WindowPrint, OverlappingCoversOnASinglePageAskFirst)
                 return true;
             },
             &asked);
-        auto print = AnswerModal(AcceptPrintDialog(), &printed);
+        auto print = AnswerModal(AnswerPrintDialog(true), &printed);
         ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
         EXPECT_TRUE(asked) << answer.button;
         EXPECT_EQ(printed, answer.pages > 0) << answer.button;
@@ -206,7 +194,7 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
                 return true;
             },
             &chose);
-        auto print = AnswerModal(AcceptPrintDialog(), &printed);
+        auto print = AnswerModal(AnswerPrintDialog(true), &printed);
         // Three files dropped on the right paper print through the left side.
         run.View().Right().paper->HandleDrop(files);
         ASSERT_TRUE(chose && printed) << "forced=" << forced;
