@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of the main window under Xvfb: empty, two covers,
-# single page, a CD-tray format, three languages and every shipped skin. Needs a built
-# window program (default build/src/sleevit), xvfb-run, xdotool and ImageMagick.
+# Takes the README's screenshots under Xvfb: the main window empty, with two covers, on a
+# single page, with a CD-tray format, in three languages and in every shipped skin; then
+# the splash, the dialogs over the main window and the batch dialog. Needs a built window
+# program (default build/src/sleevit), xvfb-run, xdotool and ImageMagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin="$PWD/${1:-build/src/sleevit}"
@@ -62,3 +63,72 @@ for skin in 0:default 1:alternative 2:midnight 3:paper; do
   shot "main-skin-${skin#*:}" "SelectedSkin=${skin%%:*}
 $covers"
 done
+
+# screen NAME SETTINGS KEYS [FILES] [WAIT] [CLICK_X CLICK_Y] [THEN]: starts the program
+# with these settings and the pictures named one a line in FILES, clicks where shot()
+# does when asked, opens the first menu with a click (so that no language's shortcut
+# letters are needed), sends the keys, runs the xdotool commands THEN and saves the whole
+# screen: what opened over the window.
+screen() {
+  local name="$1" settings="$2" keys="$3" files="${4:-}" wait="${5:-3}" click="${6:-}" then="${7:-}"
+  local config="$work/config-$name"
+  mkdir -p "$config/Tessaly"
+  printf '%s\n' "[Options]" "$settings" >"$config/Tessaly/Sleevit.conf"
+  XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$work/data-$name" xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    IFS=$'"'"'\n'"'"'
+    "$0" $3 2>/dev/null &
+    sleep "$4"
+    id=$(xdotool search --name "^Sleevit 1.14" | head -1)
+    if [ -n "$5" ]; then
+      h=$(xdotool getwindowgeometry "$id" | sed -n "s/.*Geometry: [0-9]*x//p")
+      xdotool mousemove --window "$id" ${5% *} $(( ${5#* } + h - 374 )) click 1
+      sleep 1
+    fi
+    if [ -n "$2" ]; then
+      xdotool mousemove --window "$id" 12 8 click 1 sleep 0.5
+      IFS=" "
+      xdotool key --delay 200 $2
+      sleep 1.5
+    fi
+    if [ -n "$6" ]; then
+      xdotool $6
+      sleep 1
+    fi
+    import -window root "$1"
+    kill %1' "$bin" "$out/$name.png" "$keys" "$files" "$wait" "$click" "$then"
+  echo "wrote $out/$name.png"
+}
+
+quiet="ShowPayPalDialog%201.14=1
+ShowSplash=0
+SelectedSkin=0"
+screen splash "ShowPayPalDialog%201.14=1
+ShowSplash=1
+SelectedSkin=0" "" "" 1
+screen options "$quiet" "Right Return"
+screen image-open "$quiet
+$covers" "Down Down Return"
+# Online Help is disabled: the Help menu opens on the website entry.
+screen donate "$quiet" "Right Right Down Return"
+screen about "$quiet" "Right Right Up Return"
+screen format-editor "$quiet" "Right Up Return"
+# The cut-line dialog over the editor: its Add line button, where the editor (centred on
+# the screen) has it.
+screen format-editor-add-line "$quiet" "Right Up Return" "" 3 "" "mousemove 236 562 click 1"
+for language in 6:german 10:russian; do
+  screen "options-${language#*:}" "$quiet
+Language=${language%%:*}" "Right Return"
+done
+# Print Preview is the File menu's eighth entry; it needs a cover to preview.
+screen print-preview-german "$quiet
+Language=6
+$covers" "Down Down Down Down Down Down Down Return"
+# A DVD sleeve and a back inlay overlap on a single page: Print Left asks first.
+screen overlap-question "$quiet
+$covers
+AutoDetectFormat=0
+LastUsedLeftFormat=3" "Down Down Down Down Return" "" 3 "250 13"
+screen batch-printing "$quiet
+BatchMode=1" "" "$work/Harbour front.jpg
+$work/Harbour back.jpg
+$work/Harbour disc.jpg"

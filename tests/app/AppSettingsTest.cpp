@@ -30,11 +30,7 @@ protected:
 TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
 {
     const AppSettings settings(ini);
-    struct Want {
-        Setting id;
-        int value;
-    };
-    const Want ints[] = {
+    const std::pair<Setting, int> ints[] = {
         {Setting::Language, 0},
         {Setting::DrawCutAndFoldLines, 1},
         {Setting::AutoRotate, 1},
@@ -55,8 +51,8 @@ TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
         {Setting::PositionX, -1},
         {Setting::PositionY, 0},
     };
-    for (const Want& w : ints)
-        EXPECT_EQ(settings.ReadInt(w.id), w.value) << DefinitionOf(w.id).name;
+    for (const auto& [id, value] : ints)
+        EXPECT_EQ(settings.ReadInt(id), value) << DefinitionOf(id).name;
     EXPECT_EQ(settings.ReadText(Setting::PrintJobName), "Microsoft Word - Document1");
     EXPECT_EQ(settings.ReadText(Setting::RecentFileLeft), "");
     EXPECT_EQ(settings.ReadText(Setting::LastUsedPath), "");

@@ -9,7 +9,6 @@
 
 #include <string>
 
-#include "DialogScreenshot.h"
 #include "GuiApp.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/BatchPrintingDialog.h"
@@ -115,7 +114,6 @@ TEST_F(BatchDialogTest, ListHoldsTheCatalogueNamesInOrderAndTheCountLineTheNumbe
     EXPECT_EQ(dialog.Form().Text(CBatchPrintingDialog::kIdCountLine),
               "Starting batch job. Printing 12 images...");
     dialog.show();
-    SaveDialogScreenshot(dialog, "batch-printing");
     dialog.done(QDialog::Rejected);
 }
 

@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QMessageBox>
 
 #include "CollectingMessages.h"
 #include "dialogs/CalibrationDialog.h"
@@ -24,9 +21,8 @@ namespace fs = std::filesystem;
 TEST(CalibrationDialog, ShowsAndSavesEachPrintersOffsets)
 {
     EnsureGuiApp();
-    const fs::path dir = fs::temp_directory_path() / ("sleevit-calibdlg-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    const std::string path = (dir / "Sleevit.conf").string();
+    const TestFolder dir;
+    const std::string path = dir.File("Sleevit.conf");
     ASSERT_TRUE(WritePrinterCalibration(path, "hp", {1, 2, 3, 4}));
     CCollectingMessages messages;
 
@@ -48,26 +44,13 @@ TEST(CalibrationDialog, ShowsAndSavesEachPrintersOffsets)
     EXPECT_EQ(ReadPrinterCalibration(path, "hp").sheetX, 1);
 
     // A folder where the file should be: nothing saved, the dialog stays with a message.
-    const std::string blocked = (dir / "blocked").string();
+    const std::string blocked = dir.File("blocked");
     fs::create_directories(blocked);
-    bool answered = false;
-    std::string shown;
-    auto timer = AnswerModal(
-        [&shown](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (box != nullptr) {
-                shown = box->text().toStdString();
-                box->accept();
-            }
-            return box != nullptr;
-        },
-        &answered);
+    MessageBoxes boxes;
     CCalibrationDialog failing(nullptr, messages, {"hp"}, "hp", blocked);
     failing.accept();
-    EXPECT_TRUE(answered) << "the failure is reported";
-    EXPECT_EQ(shown, "The calibration cannot be saved in " + blocked + ".");
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"The calibration cannot be saved in " + blocked + "."});
     EXPECT_NE(failing.result(), QDialog::Accepted);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -164,8 +164,6 @@ TEST(QtTranslation, QtsOwnDialogsFollowTheLanguageWhereQtShipsIt)
                  {11, true, "Cancelar"}, // European Portuguese falls back on Brazilian
                  {16, false, "Cancel"},  // Qt has no Greek: English, not the last language
                  {0, false, "Cancel"}};
-    if (!ApplyQtTranslation(6))
-        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
     for (const auto& c : cases) {
         EXPECT_EQ(ApplyQtTranslation(c.language), c.installed) << c.language;
         EXPECT_EQ(cancel().toStdString(), c.cancel) << c.language;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "DialogScreenshot.h"
 #include "GuiApp.h"
 #include "app/AppOptions.h"
 #include "dialogs/DonateDialog.h"
@@ -22,31 +21,17 @@ protected:
     void SetUp() override { EnsureGuiApp(); }
 };
 
-enum class Close { Ok, Escape, CloseBox };
-
-const char* NameOf(Close how)
-{
-    switch (how) {
-    case Close::Ok:
-        return "OK";
-    case Close::Escape:
-        return "Escape";
-    case Close::CloseBox:
-        return "close box";
-    }
-    return "?";
-}
-
 // The box opens with the option, and whatever closes the dialog, the option ends as
 // the box was left: the dialog has no Cancel.
 TEST_F(DonateDialogTest, ShowAtStartUpBoxRoundTrip)
 {
     for (bool initial : {false, true}) {
         for (bool click : {false, true}) {
-            for (Close how : {Close::Ok, Close::Escape, Close::CloseBox}) {
+            for (const CloseWay& way : kCloseWays) {
+                SCOPED_TRACE(std::string("opened with ") + (initial ? "on" : "off") +
+                             (click ? ", box clicked, " : ", box untouched, ") + way.name);
                 AppOptions options;
                 options.showDonationDialog = initial;
-                const bool want = click ? !initial : initial;
                 bool opened = false;
                 CDonateDialog dialog(nullptr, options);
                 ASSERT_TRUE(dialog.Create());
@@ -58,25 +43,12 @@ TEST_F(DonateDialogTest, ShowAtStartUpBoxRoundTrip)
                     opened = QApplication::activeModalWidget() == &dialog;
                     if (click)
                         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
-                    switch (how) {
-                    case Close::Ok:
-                        dialog.Form().ItemAs<QPushButton>(kIdOk)->click();
-                        break;
-                    case Close::Escape:
-                        QTest::keyClick(&dialog, Qt::Key_Escape);
-                        break;
-                    case Close::CloseBox:
-                        dialog.close();
-                        break;
-                    }
+                    way.close(dialog);
                 });
                 const int result = dialog.DoModal();
                 ASSERT_TRUE(opened) << "the dialog did not open modally";
-                EXPECT_EQ(options.showDonationDialog, want)
-                    << "opened with " << initial << (click ? ", box clicked" : ", box untouched")
-                    << ", closed with " << NameOf(how) << ": have " << options.showDonationDialog << ", want "
-                    << want;
-                EXPECT_EQ(result == QDialog::Accepted, how == Close::Ok) << NameOf(how);
+                EXPECT_EQ(options.showDonationDialog, click ? !initial : initial);
+                EXPECT_EQ(result == QDialog::Accepted, &way == &kCloseWays[0]);
             }
         }
     }
@@ -94,7 +66,6 @@ TEST_F(DonateDialogTest, LinkOpensTheDonationPage)
         CDonateDialog dialog(nullptr, options);
         ASSERT_TRUE(dialog.Create());
         dialog.show();
-        SaveDialogScreenshot(dialog, "donate");
         auto* link = dialog.Form().ItemAs<CHyperLink>(CDonateDialog::kIdDonateLink);
         ASSERT_NE(link, nullptr);
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, 3));

@@ -1,12 +1,19 @@
 #pragma once
 
-// The one QApplication of the window tests, made on first use and deleted when the last
-// test has run. Without a display the tests run on Qt's offscreen platform unless
-// QT_QPA_PLATFORM names another one.
+// The one QApplication of the window tests (made on first use, deleted after the last
+// test; on Qt's offscreen platform unless QT_QPA_PLATFORM names another), a scratch
+// folder and the ways of closing a dialog.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QtGlobal>
+
+#include <fstream>
+#include <string>
 
 inline QApplication& EnsureGuiApp()
 {
@@ -35,3 +42,28 @@ inline QApplication& EnsureGuiApp()
     }();
     return *environment->app;
 }
+
+// A folder of a test's own, gone with the test: pictures, settings, a program's data.
+struct TestFolder {
+    QTemporaryDir dir;
+    std::string Path() const { return dir.path().toStdString(); }
+    std::string File(const std::string& name) const { return Path() + "/" + name; }
+    QString QFile(const std::string& name) const { return QString::fromStdString(File(name)); }
+    std::string Write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(File(name), std::ios::binary) << bytes;
+        return File(name);
+    }
+};
+
+// The ways a user closes a dialog of ours other than Cancel: its OK button (control 1),
+// Escape and the close box.
+struct CloseWay {
+    const char* name;
+    void (*close)(QDialog& dialog);
+};
+inline const CloseWay kCloseWays[] = {
+    {"OK", [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("c1"))->click(); }},
+    {"Escape", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+    {"close box", [](QDialog& d) { d.close(); }},
+};

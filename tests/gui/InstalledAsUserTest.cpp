@@ -1,7 +1,6 @@
 // The program as an ordinary user has it: installed by root into a prefix the user
 // cannot write, started by that user. Runs only under scripts/installed-user-test.sh,
 // which installs the program and names the prefix in SLEEVIT_INSTALLED_PREFIX.
-#include <QMessageBox>
 #include <QPushButton>
 
 #include <unistd.h>
@@ -67,23 +66,12 @@ TEST(InstalledAsUser, LanguagesSkinsUserCatalogueAndSettings)
                 return true;
             },
             &edited);
-        std::string notice;
-        bool told = false;
-        auto where = AnswerModal(
-            [&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                if (!box)
-                    return false;
-                notice = box->text().toStdString();
-                box->accept();
-                return true;
-            },
-            &told);
+        MessageBoxes boxes;
         ASSERT_TRUE(view.Commands().Execute(kCmdFormatEditor));
         EXPECT_TRUE(edited);
         EXPECT_TRUE(fs::is_regular_file(userCatalogue));
-        EXPECT_TRUE(told);
-        EXPECT_NE(notice.find(userCatalogue.string()), std::string::npos) << notice;
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_NE(boxes.texts[0].find(userCatalogue.string()), std::string::npos) << boxes.texts[0];
 
         app.MainFrame()->close();
         app.ExitInstance();

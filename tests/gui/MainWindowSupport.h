@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <filesystem>
 #include <memory>
@@ -72,11 +71,7 @@ public:
     }
 
     // A folder of the run's own: the program's data, the settings, test pictures.
-    struct Folder {
-        QTemporaryDir dir;
-        std::string Path() const { return dir.path().toStdString(); }
-        std::string File(const std::string& name) const { return Path() + "/" + name; }
-    } folder;
+    TestFolder folder;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<CSleevitApp> app;
     int splashes = 0;

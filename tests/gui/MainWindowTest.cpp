@@ -7,13 +7,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
 #include <sys/stat.h>
 
-#include <QTimer>
 #include <fstream>
 
 #include "CollectingMessages.h"
@@ -34,26 +32,29 @@ namespace {
 constexpr int kDvdSleeve = 3;
 constexpr int kCdTray = 12;
 
-struct MenuStates {
-    bool rotateLeft, rotateRight, printLeft, printRight, printBoth, preview, options, editor, help;
-};
-
-// Opens the menus that hold the commands, as a user would, and reads their entries.
-MenuStates ReadMenus(ProgramRun& run)
+// What a user finds usable: the enabled command entries of the opened menus, then the
+// enabled print buttons.
+std::string Usable(ProgramRun& run)
 {
     CMainMenu* menu = run.app->MainFrame()->Menu();
-    for (const std::vector<int>& path : {std::vector<int>{0}, {1}, {1, 3}, {2}}) {
+    for (const std::vector<int>& path : {std::vector<int>{0}, {1}, {1, 3}, {2}})
         menu->UpdateStates(menu->PopupAt(path));
-    }
-    auto on = [&](int id) { return menu->Action(id)->isEnabled(); };
-    return {on(kCmdRotateLeft), on(kCmdRotateRight),  on(kCmdPrintLeft),
-            on(kCmdPrintRight), on(kCmdPrintBoth),    on(kCmdPrintPreview),
-            on(kCmdOptions),    on(kCmdFormatEditor), on(kCmdOnlineHelp)};
-}
-
-bool ButtonOn(ProgramRun& run, int id)
-{
-    return run.View().Form().Item(id)->isEnabled();
+    const std::pair<int, const char*> entries[] = {
+        {kCmdRotateLeft, "rotateLeft"}, {kCmdRotateRight, "rotateRight"}, {kCmdPrintLeft, "printLeft"},
+        {kCmdPrintRight, "printRight"}, {kCmdPrintBoth, "printBoth"},     {kCmdPrintPreview, "preview"},
+        {kCmdOptions, "options"},       {kCmdFormatEditor, "editor"},     {kCmdOnlineHelp, "help"},
+    };
+    std::string out;
+    for (const auto& [id, name] : entries)
+        if (menu->Action(id)->isEnabled())
+            out += std::string(name) + " ";
+    out += "| buttons:";
+    const std::pair<int, const char*> buttons[] = {
+        {kPrintLeftButton, "left"}, {kPrintRightButton, "right"}, {kPrintBothButton, "both"}};
+    for (const auto& [id, name] : buttons)
+        if (run.View().Form().Item(id)->isEnabled())
+            out += std::string(" ") + name;
+    return out;
 }
 
 std::string Status(ProgramRun& run, int id)
@@ -76,19 +77,8 @@ TEST(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
     EXPECT_FALSE(view.Form().Checked(kSinglePageBox));
     EXPECT_EQ(Status(run, kLeftStatus), "no image selected...");
 
-    MenuStates menus = ReadMenus(run);
-    EXPECT_FALSE(menus.rotateLeft);
-    EXPECT_FALSE(menus.rotateRight);
-    EXPECT_TRUE(menus.printLeft) << "Print Left stays enabled in the menu";
-    EXPECT_TRUE(menus.printRight);
-    EXPECT_FALSE(menus.printBoth);
-    EXPECT_FALSE(menus.preview);
-    EXPECT_TRUE(menus.options);
-    EXPECT_TRUE(menus.editor);
-    EXPECT_FALSE(menus.help) << "nothing answers Online Help";
-    EXPECT_FALSE(ButtonOn(run, kPrintLeftButton));
-    EXPECT_FALSE(ButtonOn(run, kPrintRightButton));
-    EXPECT_FALSE(ButtonOn(run, kPrintBothButton));
+    // Print Left and Right stay enabled in the menu; nothing answers Online Help.
+    EXPECT_EQ(Usable(run), "printLeft printRight options editor | buttons:");
 
     // The window: 614 pixels wide, not resizable.
     CMainFrame* frame = run.app->MainFrame();
@@ -108,20 +98,6 @@ TEST(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack)
         AppSettings reread(run.folder.File("settings.ini"));
         EXPECT_EQ(reread.ReadInt(Setting::ShowSplash), showSplash);
     }
-}
-
-TEST(MainWindow, StoredFormatsOutOfRangeBecomeNoFormatAndAreWrittenSo)
-{
-    ProgramRun run;
-    run.settings->WriteInt(Setting::LastUsedLeftFormat, 2);
-    run.settings->WriteInt(Setting::LastUsedRightFormat, 70);
-    run.Start();
-    EXPECT_EQ(run.View().Left().formatIndex, 2);
-    EXPECT_EQ(run.View().Right().formatIndex, -1);
-    run.Close();
-    AppSettings reread(run.folder.File("settings.ini"));
-    EXPECT_EQ(reread.ReadInt(Setting::LastUsedLeftFormat), 2);
-    EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
 }
 
 TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
@@ -158,22 +134,10 @@ TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
     ASSERT_TRUE(WritePngFile(right, 50, 50, 0x00FF00));
     run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
     run.settings->WriteText(Setting::RecentFileRight, right);
-    // The missing file is named in a message.
-    bool told = false;
-    std::string message;
-    auto answer = AnswerModal(
-        [&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box) {
-                message = box->text().toStdString();
-                box->accept();
-            }
-            return box != nullptr;
-        },
-        &told);
+    MessageBoxes boxes;
     run.Start();
-    EXPECT_TRUE(told);
-    EXPECT_NE(message.find("gone.jpg"), std::string::npos) << message;
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find("gone.jpg"), std::string::npos) << "the missing file is named";
     EXPECT_FALSE(run.View().Left().image->IsValid());
     EXPECT_TRUE(run.View().Right().image->IsValid());
     EXPECT_EQ(run.Options().recentFileLeft, "") << "it is not tried again at the next start";
@@ -189,30 +153,19 @@ TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
     ASSERT_TRUE(WritePngFile(b, 100, 100, 0x00FF00));
     run.Options().autoload2ndImage = 0;
     run.View().LoadCover(Side::Left, a);
-    MenuStates menus = ReadMenus(run);
-    EXPECT_TRUE(menus.rotateLeft);
-    EXPECT_FALSE(menus.rotateRight);
-    EXPECT_TRUE(menus.preview) << "one picture is enough for a preview";
-    EXPECT_FALSE(menus.printBoth);
-    EXPECT_TRUE(ButtonOn(run, kPrintLeftButton));
-    EXPECT_FALSE(ButtonOn(run, kPrintBothButton));
-
+    // One picture is enough for a preview.
+    EXPECT_EQ(Usable(run), "rotateLeft printLeft printRight preview options editor | buttons: left");
     run.View().LoadCover(Side::Right, b);
-    menus = ReadMenus(run);
-    EXPECT_TRUE(menus.printBoth);
-    EXPECT_TRUE(ButtonOn(run, kPrintRightButton));
-    EXPECT_TRUE(ButtonOn(run, kPrintBothButton));
+    EXPECT_EQ(Usable(run),
+              "rotateLeft rotateRight printLeft printRight printBoth preview options editor | buttons: left "
+              "right both");
 
     // Clicking the label "Print on a Single Page" ticks its box and leaves only Print Left.
     QTest::mouseClick(run.View().Form().Item(kSinglePageLabel), Qt::LeftButton);
     EXPECT_TRUE(run.View().Form().Checked(kSinglePageBox));
     EXPECT_EQ(run.View().PrintOnSinglePage(), 1);
-    EXPECT_TRUE(ButtonOn(run, kPrintLeftButton));
-    EXPECT_FALSE(ButtonOn(run, kPrintRightButton));
-    EXPECT_FALSE(ButtonOn(run, kPrintBothButton));
-    menus = ReadMenus(run);
-    EXPECT_FALSE(menus.printBoth);
-    EXPECT_TRUE(menus.printLeft);
+    EXPECT_EQ(Usable(run),
+              "rotateLeft rotateRight printLeft printRight preview options editor | buttons: left");
     // The left paper shows both covers; the right one a blank sheet.
     EXPECT_EQ(run.View().Left().paper->SinglePage(), 1);
     EXPECT_EQ(run.View().Left().paper->OtherFormat(),
@@ -221,22 +174,7 @@ TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
     // Clicking the box itself undoes it.
     QTest::mouseClick(run.View().Form().Item(kSinglePageBox), Qt::LeftButton);
     EXPECT_EQ(run.View().PrintOnSinglePage(), 0);
-    EXPECT_TRUE(ButtonOn(run, kPrintBothButton));
-}
-
-TEST(MainWindow, CutLinesLabelTogglesLikeItsBox)
-{
-    ProgramRun run;
-    run.Start();
-    QWidget* label = run.View().Form().Item(kCutLinesLabel);
-    QTest::mouseClick(label, Qt::LeftButton);
-    EXPECT_FALSE(run.View().Form().Checked(kCutLinesBox));
-    EXPECT_EQ(run.View().DrawCutAndFoldLines(), 0);
-    QTest::mouseClick(label, Qt::LeftButton);
-    EXPECT_TRUE(run.View().Form().Checked(kCutLinesBox));
-    run.Close();
-    AppSettings reread(run.folder.File("settings.ini"));
-    EXPECT_EQ(reread.ReadInt(Setting::DrawCutAndFoldLines), 1);
+    EXPECT_TRUE(run.View().Form().Item(kPrintBothButton)->isEnabled());
 }
 
 TEST(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
@@ -287,7 +225,7 @@ TEST(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
     EXPECT_FALSE(run.View().Right().image->IsValid());
     EXPECT_EQ(run.View().Left().paper->Image(), nullptr);
     EXPECT_EQ(run.View().Left().formatIndex, leftFormat);
-    EXPECT_FALSE(ButtonOn(run, kPrintLeftButton));
+    EXPECT_FALSE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
 }
 
 TEST(MainWindow, RotationTurnsThePictureAQuarterAnticlockwise)
@@ -316,9 +254,7 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG");
 
     const std::string broken = run.folder.File("broken.jpg");
-    FILE* f = std::fopen(broken.c_str(), "wb");
-    std::fputs("not a picture", f);
-    std::fclose(f);
+    std::ofstream(broken) << "not a picture";
     const std::string letter = run.folder.File("letter.bmp");
     std::ofstream(letter) << "Dear reader, this is not a picture.\n";
     // A named pipe with a picture's name must not hang the load waiting for a writer.
@@ -335,26 +271,15 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
                  {run.folder.File("cover.tif"), false},
                  {run.folder.File("cover"), false}};
     for (const auto& c : cases) {
-        bool told = false;
-        std::string text;
-        auto answer = AnswerModal(
-            [&text](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                if (box) {
-                    text = box->text().toStdString();
-                    box->accept();
-                }
-                return box != nullptr;
-            },
-            &told);
+        MessageBoxes boxes;
         run.View().LoadCover(Side::Left, c.path);
-        EXPECT_EQ(told, c.told) << c.path;
-        if (told) {
+        ASSERT_EQ(boxes.texts.size(), c.told ? 1u : 0u) << c.path;
+        if (c.told) {
             // The message, the file and the decoder's reason.
             CRasterImage probe;
             ASSERT_FALSE(probe.Load(c.path, ImageTypeFromPath(c.path)));
-            EXPECT_EQ(text, std::string(DefaultText(kTextLoadFailed)) + "\n\n" + c.path + "\n\n" +
-                                probe.GetLastError());
+            EXPECT_EQ(boxes.texts[0], std::string(DefaultText(kTextLoadFailed)) + "\n\n" + c.path + "\n\n" +
+                                          probe.GetLastError());
         }
         EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << c.path;
         EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << c.path;
@@ -434,10 +359,18 @@ TEST(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
     EXPECT_EQ(run.Options().recentFileLeft, path);
 }
 
+// Stored formats out of range become no format; the cut-line label toggles like its box.
 TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
 {
     ProgramRun run;
+    run.settings->WriteInt(Setting::LastUsedLeftFormat, 2);
+    run.settings->WriteInt(Setting::LastUsedRightFormat, 70);
     run.Start();
+    EXPECT_EQ(run.View().Left().formatIndex, 2);
+    EXPECT_EQ(run.View().Right().formatIndex, -1);
+    QTest::mouseClick(run.View().Form().Item(kCutLinesLabel), Qt::LeftButton);
+    EXPECT_FALSE(run.View().Form().Checked(kCutLinesBox));
+    EXPECT_EQ(run.View().DrawCutAndFoldLines(), 0);
     run.Options().autoRotate = 0;
     run.Options().maskPrintJobName = 1;
     run.Options().printJobName = "Report";
@@ -454,6 +387,9 @@ TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
     EXPECT_EQ(reread.ReadInt(Setting::ShowPayPalDialog), 1) << "written as 0 or 1, never 2 again";
     EXPECT_EQ(reread.ReadInt(Setting::PositionX), 40);
     EXPECT_EQ(reread.ReadInt(Setting::PositionY), 50);
+    EXPECT_EQ(reread.ReadInt(Setting::LastUsedLeftFormat), 2);
+    EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
+    EXPECT_EQ(reread.ReadInt(Setting::DrawCutAndFoldLines), 0);
 }
 
 TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)

@@ -6,15 +6,12 @@
 #include <fstream>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QTimer>
 
 #include "layout/PngWriter.h"
 #include "surfaces/RasterSurface.h"
-
-bool HasTool(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour)
 {
@@ -60,9 +57,27 @@ std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* ans
     return timer;
 }
 
-namespace {
+std::function<bool(QWidget*)> AnswerPrintDialog(bool accept)
+{
+    return [accept](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (dialog != nullptr)
+            accept ? dialog->accept() : dialog->reject();
+        return dialog != nullptr;
+    };
+}
 
-// Runs a shell command, keeping its standard output; true when it exits with 0.
+MessageBoxes::MessageBoxes()
+{
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts.push_back(box->text().toStdString());
+            box->done(QMessageBox::Ok);
+        }
+    });
+    timer.start(10);
+}
+
 bool RunShell(const std::string& command, std::string& out)
 {
     FILE* pipe = popen(command.c_str(), "r");
@@ -74,8 +89,6 @@ bool RunShell(const std::string& command, std::string& out)
         out.append(buf, got);
     return pclose(pipe) == 0;
 }
-
-} // namespace
 
 int PdfPageCount(const std::string& pdf)
 {
@@ -123,4 +136,19 @@ SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const Surfa
     if (box.right < 0)
         return {};
     return {box.left + search.left, box.top + search.top, box.right + search.left, box.bottom + search.top};
+}
+
+::testing::AssertionResult ColourBoxAt(const std::string& pdf, int page, int dpi, const SurfaceRect& want,
+                                       SurfaceColour colour, const std::string& scratch)
+{
+    const SurfaceRect search{want.left - 20, want.top - 20, want.right + 20, want.bottom + 20};
+    const SurfaceRect have = FindColourBox(pdf, page, dpi, search, colour, scratch);
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+    if (!have.IsEmpty() && near(have.left, want.left) && near(have.top, want.top) &&
+        near(have.right, want.right) && near(have.bottom, want.bottom))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "page " << page << ": have (" << have.left << ", " << have.top << ")-(" << have.right << ", "
+           << have.bottom << "), want (" << want.left << ", " << want.top << ")-(" << want.right << ", "
+           << want.bottom << ")";
 }

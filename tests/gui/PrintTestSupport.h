@@ -1,13 +1,16 @@
 #pragma once
 
-// Helpers for the print cycle tests: one-colour pictures and picture files, a small
-// cover catalogue, answering modal windows from a timer, and reading a printed PDF back
-// with poppler's tools.
+// Helpers for the window and print cycle tests: one-colour pictures and picture files, a
+// small cover catalogue, answering modal windows and message boxes from a timer, and
+// reading a printed PDF back with poppler's tools.
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
@@ -15,7 +18,8 @@
 
 class QWidget;
 
-bool HasTool(const char* name);
+// Runs a shell command, keeping its standard output; true when it exits with 0.
+bool RunShell(const std::string& command, std::string& out);
 
 // A picture of one colour (0x00BBGGRR), in memory or as a PNG file.
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);
@@ -30,6 +34,16 @@ FormatCatalogue TestFormats();
 // stops when the returned object goes.
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered);
 
+// For AnswerModal: answers the print dialog once it is up, with OK or Cancel.
+std::function<bool(QWidget*)> AnswerPrintDialog(bool accept);
+
+// While alive, closes every message box that comes up and keeps its text.
+struct MessageBoxes {
+    MessageBoxes();
+    std::vector<std::string> texts;
+    QTimer timer;
+};
+
 // The number of pages of a PDF (pdfinfo); -1 when it cannot be read.
 int PdfPageCount(const std::string& pdf);
 
@@ -38,3 +52,8 @@ int PdfPageCount(const std::string& pdf);
 // none or the page cannot be rendered.
 SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
                           SurfaceColour colour, const std::string& scratch);
+
+// Success when the pixels close to colour on a page of a PDF form the box want (sheet
+// pixels at dpi), each edge within a pixel.
+::testing::AssertionResult ColourBoxAt(const std::string& pdf, int page, int dpi, const SurfaceRect& want,
+                                       SurfaceColour colour, const std::string& scratch);

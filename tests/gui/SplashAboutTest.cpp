@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "DialogScreenshot.h"
 #include "GuiApp.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/HyperLink.h"
@@ -66,7 +65,6 @@ TEST(SplashScreenTest, PictureSizedCentredAndClosedByALeftClickOnly)
     bool upAfterOtherClicks = false;
     const qint64 took = RunSplash(60000, [&](CSplashScreen& splash) {
         place = splash.geometry();
-        SaveDialogScreenshot(splash, "splash");
         QTest::mouseClick(&splash, Qt::RightButton, {}, QPoint(40, 40));
         QTest::mouseClick(&splash, Qt::MiddleButton, {}, QPoint(40, 40));
         upAfterOtherClicks = splash.isVisible();
@@ -266,7 +264,6 @@ TEST_F(AboutBoxTest, ShippedReleaseNotesKeepTheirForm)
     CAboutDlg about(nullptr, english_, dataFolder);
     ASSERT_TRUE(about.Create());
     about.show();
-    SaveDialogScreenshot(about, "about");
     auto* notes = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);
     ASSERT_NE(notes, nullptr);
     const QStringList lines = notes->toPlainText().split(QLatin1Char('\n'));

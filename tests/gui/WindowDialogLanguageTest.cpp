@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
@@ -17,7 +15,6 @@
 #include "app/TemplateDialog.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/FormatEditDialog.h"
-#include "gui/DialogScreenshot.h"
 #include "gui/MainWindowSupport.h"
 
 namespace {
@@ -62,29 +59,21 @@ TEST(WindowDialogLanguage, PreviewDonationOptionsAndQtTextsFollowTheLanguage)
     run.View().LoadCover(Side::Left, run.folder.File("front.png"));
     ASSERT_TRUE(run.View().Commands().Execute(kCmdGerman));
 
-    LookAtModal(run, kCmdOptions, [](QWidget& options) {
-        EXPECT_EQ(Title(options), "Optionen");
-        SaveScreenScreenshot("options-german");
-    });
+    LookAtModal(run, kCmdOptions, [](QWidget& options) { EXPECT_EQ(Title(options), "Optionen"); });
     LookAtModal(run, kCmdPrintPreview, [](QWidget& preview) {
         EXPECT_EQ(Title(preview), "Druckvorschau");
         EXPECT_EQ(preview.findChild<QPushButton*>(QStringLiteral("close"))->text().toStdString(),
                   "&Schließen");
-        SaveScreenScreenshot("print-preview-german");
     });
     LookAtModal(run, kCmdDonate, [](QWidget& donate) { EXPECT_EQ(Title(donate), "Für Sleevit spenden"); });
     ASSERT_TRUE(run.View().Commands().Execute(32773)); // English
     LookAtModal(run, kCmdDonate, [](QWidget& donate) { EXPECT_EQ(Title(donate), "Donate to Sleevit"); });
     ASSERT_TRUE(run.View().Commands().Execute(kCmdGerman));
-    if (QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
-                          QStringLiteral("/qtbase_de.qm"))) {
-        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
-    }
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
 
     ASSERT_TRUE(run.View().Commands().Execute(kCmdRussian));
     LookAtModal(run, kCmdOptions, [](QWidget& options) {
         EXPECT_EQ(Title(options), "\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438");
-        SaveScreenScreenshot("options-russian");
     });
 }
 
@@ -111,7 +100,6 @@ TEST(WindowDialogLanguage, TheFormatEditorAddsALineOverTheMainWindow)
                                                                        : QStringLiteral("60"));
                 }
                 cut->Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-                SaveScreenScreenshot("format-editor-add-line");
                 cut->Form().ItemAs<QAbstractButton>(kIdOk)->click();
                 return true;
             },

@@ -3,9 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -98,20 +96,10 @@ TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
     ProgramRun run;
     WriteFile(run.folder.File("languages/Translation.lng"), "2007=Print LEFT\r\n");
     run.settings->WriteInt(Setting::Language, kGerman);
-    bool told = false;
-    auto answer = AnswerModal(
-        [](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box) {
-                return false;
-            }
-            EXPECT_NE(box->text().indexOf(QStringLiteral("translation.lng")), -1);
-            box->accept();
-            return true;
-        },
-        &told);
+    MessageBoxes boxes;
     run.Start();
-    EXPECT_TRUE(told);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find("translation.lng"), std::string::npos) << boxes.texts[0];
     EXPECT_EQ(run.View().Language().CurrentLanguage(), 25);
     EXPECT_EQ(Text(run, kPrintLeftButton), "Print LEFT");
     run.Close();

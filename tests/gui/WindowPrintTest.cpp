@@ -1,11 +1,8 @@
 // Printing from the main window into a PDF file through the real print dialog: pages
 // per command, covers where placement puts them, the job's name and the CD tray.
-#include <cstdio>
-
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QPageSize>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
 
@@ -14,7 +11,6 @@
 #include "app/PrintCycle.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
-#include "gui/DialogScreenshot.h"
 #include "gui/MainWindowSupport.h"
 #include "layout/Placement.h"
 
@@ -25,24 +21,13 @@ constexpr int kCdTray = 12;
 constexpr SurfaceColour kRed = 0x0000FF;
 constexpr SurfaceColour kBlue = 0xFF0000;
 
-std::function<bool(QWidget*)> AcceptPrintDialog()
-{
-    return [](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (dialog) {
-            dialog->accept();
-        }
-        return dialog != nullptr;
-    };
-}
-
 // Loads a red left and a blue right cover with the CD front format, then prints one
 // command into pdf, accepting the print dialog.
 void PrintFromWindow(ProgramRun& run, int command, const std::string& pdf)
 {
     run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
     bool answered = false;
-    auto accept = AnswerModal(AcceptPrintDialog(), &answered);
+    auto accept = AnswerModal(AnswerPrintDialog(true), &answered);
     ASSERT_TRUE(run.View().Commands().Execute(command));
     EXPECT_TRUE(answered) << "the print dialog was shown";
 }
@@ -50,28 +35,14 @@ void PrintFromWindow(ProgramRun& run, int command, const std::string& pdf)
 std::string PdfTitle(const std::string& pdf)
 {
     std::string out;
-    FILE* pipe = popen(("pdfinfo '" + pdf + "' | sed -n 's/^Title: *//p'").c_str(), "r");
-    if (!pipe) {
-        return out;
-    }
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) {
-        out += buffer;
-    }
-    pclose(pipe);
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) {
-        out.pop_back();
-    }
-    return out;
+    RunShell("pdfinfo '" + pdf + "' | sed -n 's/^Title: *//p'", out);
+    return out.substr(0, out.find_last_not_of("\n ") + 1);
 }
 
 class WindowPrint : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!HasTool("pdftoppm") || !HasTool("pdfinfo")) {
-            GTEST_SKIP() << "poppler-utils are missing";
-        }
         run.Start();
         run.Options().autoDetectFormat = 0;
         run.Options().autoload2ndImage = 0;
@@ -104,15 +75,9 @@ TEST_F(WindowPrint, PrintBothGivesTwoPagesWithCoversWherePlacementPutsThem)
     for (const Cover& cover : covers) {
         const CoverPlacement want =
             ComputePlacement(caps, run.app->Document().Catalogue(), kCdFront, cover.side, false, true, job);
-        const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20,
-                                 want.y + want.height + 20};
-        const SurfaceRect have =
-            FindColourBox(pdf, cover.page, CPrintCycle::kPrintDpi, search, cover.colour, run.folder.Path());
-        ASSERT_FALSE(have.IsEmpty()) << "page " << cover.page;
-        EXPECT_NEAR(have.left, want.x, 1) << "page " << cover.page;
-        EXPECT_NEAR(have.top, want.y, 1) << "page " << cover.page;
-        EXPECT_NEAR(have.right, want.x + want.width, 1) << "page " << cover.page;
-        EXPECT_NEAR(have.bottom, want.y + want.height, 1) << "page " << cover.page;
+        EXPECT_TRUE(ColourBoxAt(pdf, cover.page, CPrintCycle::kPrintDpi,
+                                {want.x, want.y, want.x + want.width, want.y + want.height}, cover.colour,
+                                run.folder.Path()));
     }
 }
 
@@ -150,12 +115,11 @@ TEST_F(WindowPrint, OverlappingCoversOnASinglePageAskFirst)
                 if (modal->objectName() != QLatin1String("overlapQuestion")) {
                     return false;
                 }
-                SaveScreenScreenshot("overlap-question");
                 modal->findChild<QAbstractButton*>(QLatin1String(answer.button))->click();
                 return true;
             },
             &asked);
-        auto print = AnswerModal(AcceptPrintDialog(), &printed);
+        auto print = AnswerModal(AnswerPrintDialog(true), &printed);
         ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
         EXPECT_TRUE(asked) << answer.button;
         EXPECT_EQ(printed, answer.pages > 0) << answer.button;
@@ -188,9 +152,6 @@ TEST_F(WindowPrint, OnlyALeftCdTrayFormatSwitchesToTheTray)
 
 TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
 {
-    if (!HasTool("pdftoppm") || !HasTool("pdfinfo")) {
-        GTEST_SKIP() << "poppler-utils are missing";
-    }
     for (bool forced : {false, true}) {
         ProgramRun run;
         run.Start();
@@ -233,7 +194,7 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
                 return true;
             },
             &chose);
-        auto print = AnswerModal(AcceptPrintDialog(), &printed);
+        auto print = AnswerModal(AnswerPrintDialog(true), &printed);
         // Three files dropped on the right paper print through the left side.
         run.View().Right().paper->HandleDrop(files);
         ASSERT_TRUE(chose && printed) << "forced=" << forced;
