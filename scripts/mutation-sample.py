@@ -489,33 +489,76 @@ def build(build_dir, targets):
 def test_env(build_dir):
     env = dict(os.environ)
     env["LC_ALL"] = "C.UTF-8"  # as the test registration sets it
-    tmp = os.path.join(build_dir, "mutation-tmp")
-    os.makedirs(tmp, exist_ok=True)
-    env["TMPDIR"] = tmp
     return env
 
 
-def run_test(build_dir, name, limit, env):
-    """'pass', 'fail' or 'timeout', and the seconds it took."""
-    exe = os.path.join(build_dir, "tests", name)
-    start = time.monotonic()
-    proc = subprocess.Popen([exe, "--gtest_fail_fast", "--gtest_brief=1"],
-                            cwd=os.path.join(build_dir, "tests"), env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                            start_new_session=True)
-    try:
-        rc = proc.wait(timeout=limit)
-        result = "pass" if rc == 0 else "fail"
-    except subprocess.TimeoutExpired:
-        result = "timeout"
-    finally:
-        if proc.poll() is None:
+class Job:
+    """One test program, or one shard of it, run as its own process group."""
+
+    def __init__(self, name, shard, shards):
+        self.name, self.shard, self.shards = name, shard, shards
+        self.limit = 1800.0
+        self.proc = None
+        self.started = 0.0
+
+    def label(self):
+        return self.name if self.shards == 1 else "%s[%d/%d]" % (self.name, self.shard + 1, self.shards)
+
+    def start(self, build_dir, env):
+        env = dict(env)
+        # Each process its own temporary folder: tests use fixed names there.
+        tmp = os.path.join(build_dir, "mutation-tmp", self.label())
+        shutil.rmtree(tmp, ignore_errors=True)
+        os.makedirs(tmp)
+        env["TMPDIR"] = tmp
+        if self.shards > 1:
+            env["GTEST_TOTAL_SHARDS"] = str(self.shards)
+            env["GTEST_SHARD_INDEX"] = str(self.shard)
+        self.started = time.monotonic()
+        self.proc = subprocess.Popen([os.path.join(build_dir, "tests", self.name), "--gtest_fail_fast"],
+                                     cwd=os.path.join(build_dir, "tests"), env=env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True)
+
+    def kill(self):
+        if self.proc is not None and self.proc.poll() is None:
             try:
-                os.killpg(proc.pid, signal.SIGKILL)
+                os.killpg(self.proc.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
-            proc.wait()
-    return result, time.monotonic() - start
+        if self.proc is not None:
+            self.proc.wait()
+        # What the tests leave (a killed test cannot clean up) goes with its folder.
+
+
+def run_jobs(jobs, build_dir, env, width):
+    """Runs jobs, at most width at a time, in the given order, until one fails or runs
+    out of time: ('pass', None) or ('fail' / 'timeout', job), and the seconds each took."""
+    pending = list(jobs)
+    running = []
+    took = {}
+    try:
+        while pending or running:
+            while pending and len(running) < width:
+                job = pending.pop(0)
+                job.start(build_dir, env)
+                running.append(job)
+            time.sleep(0.05)
+            now = time.monotonic()
+            for job in list(running):
+                rc = job.proc.poll()
+                if rc is None:
+                    if now - job.started > job.limit:
+                        return "timeout", job, took
+                    continue
+                running.remove(job)
+                took[job.label()] = now - job.started
+                if rc != 0:
+                    return "fail", job, took
+        return "pass", None, took
+    finally:
+        for job in running:
+            job.kill()
 
 
 def folder_of(rel):
@@ -559,7 +602,12 @@ def main():
                     help="comma-separated test programs (default: %(default)s)")
     ap.add_argument("--report", default="mutation-report.txt")
     ap.add_argument("--time-factor", type=float, default=4.0,
-                    help="a test program's time limit is this times its unchanged run (at least 30 s)")
+                    help="a test process's time limit is this times its unchanged run")
+    ap.add_argument("--min-limit", type=float, default=30.0, help="the shortest time limit, seconds")
+    ap.add_argument("--jobs", type=int, default=os.cpu_count() or 1,
+                    help="test processes run at once (default: the processors)")
+    ap.add_argument("--shard-seconds", type=float, default=8.0,
+                    help="slow test programs are cut into shards of about this many seconds")
     args = ap.parse_args()
 
     dirs = args.dirs or DEFAULT_DIRS + [d for d in OPTIONAL_DIRS if os.path.isdir(os.path.join(ROOT, d))]
@@ -587,21 +635,32 @@ def main():
     if not ok:
         sys.stderr.write(log[-4000:] + "\nThe unchanged tree does not build.\n")
         return 2
-    limits = {}
+    # Each program once alone: its time decides how many shards it is cut into, so that
+    # the slow ones spread over the processors; then all shards together, as they will
+    # run for every change, to set each one's time limit.
+    shards = {}
     for name in tests:
-        result, secs = run_test(build_dir, name, 1800, env)
+        result, _job, took = run_jobs([Job(name, 0, 1)], build_dir, env, 1)
         if result != "pass":
             sys.stderr.write("%s fails on the unchanged tree; no measurement possible.\n" % name)
             return 2
-        limits[name] = max(30.0, args.time_factor * secs)
-        print("%s passes unchanged in %.1f s; limit %.0f s" % (name, secs, limits[name]), flush=True)
-
-    # Faster answers: a folder's own test program first, then the quickest.
-    by_speed = sorted(tests, key=lambda t: limits[t])
+        secs = took[name]
+        shards[name] = max(1, min(8, int(secs / args.shard_seconds + 0.5)))
+        print("%s passes unchanged in %.1f s; %d shard(s)" % (name, secs, shards[name]), flush=True)
+    jobs = [Job(name, k, shards[name]) for name in tests for k in range(shards[name])]
+    result, job, took = run_jobs(jobs, build_dir, env, args.jobs)
+    if result != "pass":
+        sys.stderr.write("%s fails when run beside the others.\n" % job.label())
+        return 2
+    for job in jobs:
+        job.limit = max(args.min_limit, args.time_factor * took[job.label()])
+    print("all shards together: %s" % ", ".join(
+        "%s %.0f s (limit %.0f s)" % (j.label(), took[j.label()], j.limit) for j in jobs), flush=True)
 
     def order_for(rel):
+        # Faster answers: the folder's own program first, then the longest first.
         own = "test_" + os.path.basename(folder_of(rel))
-        return ([own] if own in tests else []) + [t for t in by_speed if t != own]
+        return sorted(jobs, key=lambda j: (j.name != own, -j.limit))
 
     started = time.monotonic()
     results = []
@@ -629,13 +688,9 @@ def main():
                     if not ok:
                         status = "not built"
                     else:
-                        status = "survived"
-                        for name in order_for(rel):
-                            result, _secs = run_test(build_dir, name, limits[name], env)
-                            if result != "pass":
-                                status = "caught" if result == "fail" else "timeout"
-                                detail = name
-                                break
+                        result, job, _took = run_jobs(order_for(rel), build_dir, env, args.jobs)
+                        status = {"pass": "survived", "fail": "caught", "timeout": "timeout"}[result]
+                        detail = job.label() if job is not None else ""
                 finally:
                     # Put the file back whole, without a signal cutting the write short.
                     blocked = signal.pthread_sigmask(signal.SIG_BLOCK, STOP_SIGNALS)
