@@ -454,15 +454,13 @@ def git_status():
                           capture_output=True, text=True).stdout
 
 
-STOP_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
-
-
-class Terminated(Exception):
-    pass
+# A stop request (Ctrl-C, SIGTERM, SIGHUP) only sets this; the loop stops at the next safe
+# point, after the changed file is back, so nothing ever cuts a restore short.
+STOP = []
 
 
 def on_signal(signum, _frame):
-    raise Terminated("signal %d" % signum)
+    STOP.append(signum)
 
 
 def configure(build_dir):
@@ -481,9 +479,18 @@ def configure(build_dir):
 
 
 def build(build_dir, targets):
-    r = subprocess.run(["ninja", "-C", build_dir] + targets, stdout=subprocess.PIPE,
-                       stderr=subprocess.STDOUT, text=True, errors="replace")
-    return r.returncode == 0, r.stdout
+    """Whether the targets build (None when a stop was requested), and ninja's output."""
+    with open(os.path.join(build_dir, "mutation-build.log"), "w+") as log:
+        proc = subprocess.Popen(["ninja", "-C", build_dir] + targets, stdout=log,
+                                stderr=subprocess.STDOUT, start_new_session=True)
+        while proc.poll() is None and not STOP:
+            time.sleep(0.05)
+        if proc.poll() is None:
+            os.killpg(proc.pid, signal.SIGTERM)
+            proc.wait()
+            return None, ""
+        log.seek(0)
+        return proc.returncode == 0, log.read()
 
 
 def test_env(build_dir):
@@ -544,6 +551,8 @@ def run_jobs(jobs, build_dir, env, width):
                 job.start(build_dir, env)
                 running.append(job)
             time.sleep(0.05)
+            if STOP:
+                return "stopped", None, took
             now = time.monotonic()
             for job in list(running):
                 rc = job.proc.poll()
@@ -627,20 +636,26 @@ def main():
     targets = list(dict.fromkeys(tests + [h for t in tests for h in TEST_HELPERS.get(t, [])]))
     env = test_env(build_dir)
     status_before = git_status()
-    signal.signal(signal.SIGTERM, on_signal)
-    signal.signal(signal.SIGHUP, on_signal)
+    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, on_signal)
 
     configure(build_dir)
     ok, log = build(build_dir, targets)
+    if ok is None:
+        return 1
     if not ok:
         sys.stderr.write(log[-4000:] + "\nThe unchanged tree does not build.\n")
         return 2
+    if STOP:
+        return 1
     # Each program once alone: its time decides how many shards it is cut into, so that
     # the slow ones spread over the processors; then all shards together, as they will
     # run for every change, to set each one's time limit.
     shards = {}
     for name in tests:
         result, _job, took = run_jobs([Job(name, 0, 1)], build_dir, env, 1)
+        if result == "stopped":
+            return 1
         if result != "pass":
             sys.stderr.write("%s fails on the unchanged tree; no measurement possible.\n" % name)
             return 2
@@ -649,6 +664,8 @@ def main():
         print("%s passes unchanged in %.1f s; %d shard(s)" % (name, secs, shards[name]), flush=True)
     jobs = [Job(name, k, shards[name]) for name in tests for k in range(shards[name])]
     result, job, took = run_jobs(jobs, build_dir, env, args.jobs)
+    if result == "stopped":
+        return 1
     if result != "pass":
         sys.stderr.write("%s fails when run beside the others.\n" % job.label())
         return 2
@@ -664,51 +681,51 @@ def main():
 
     started = time.monotonic()
     results = []
-    interrupted = None
     with open(args.report, "w", encoding="utf-8") as report:
         report.write("# seed %d, %d of %d sites in %s; tests %s\n" % (
             args.seed, len(sample), len(sites), " ".join(dirs), " ".join(tests)))
         report.flush()
-        try:
-            for n, site in enumerate(sample, 1):
-                rel, _line, _col, _op, old, new, off = site
-                path = os.path.join(ROOT, rel)
-                t0 = time.monotonic()
-                with open(path, "rb") as f:
-                    original = f.read()
-                detail = ""
-                try:
-                    text = original.decode("utf-8", errors="surrogateescape")
-                    if text[off:off + len(old)] != old:
-                        raise RuntimeError("%s changed while measuring" % rel)
-                    mutated = text[:off] + new + text[off + len(old):]
-                    with open(path, "wb") as f:
-                        f.write(mutated.encode("utf-8", errors="surrogateescape"))
-                    ok, _log = build(build_dir, targets)
-                    if not ok:
-                        status = "not built"
-                    else:
-                        result, job, _took = run_jobs(order_for(rel), build_dir, env, args.jobs)
-                        status = {"pass": "survived", "fail": "caught", "timeout": "timeout"}[result]
-                        detail = job.label() if job is not None else ""
-                finally:
-                    # Put the file back whole, without a signal cutting the write short.
-                    blocked = signal.pthread_sigmask(signal.SIG_BLOCK, STOP_SIGNALS)
-                    try:
-                        with open(path, "wb") as f:
-                            f.write(original)
-                    finally:
-                        signal.pthread_sigmask(signal.SIG_SETMASK, blocked)
-                results.append((site, status))
-                line = "%-9s %s%s" % (status, describe(site), (" [%s]" % detail) if detail else "")
-                report.write(line + "\n")
-                report.flush()
-                built = [r for _s, r in results if r != "not built"]
-                caught = sum(1 for r in built if r != "survived")
-                print("[%d/%d %.0fs] %s | so far caught %d of %d built" % (
-                    n, len(sample), time.monotonic() - t0, line, caught, len(built)), flush=True)
-        except (KeyboardInterrupt, Terminated) as e:
-            interrupted = e or "interrupted"
+        for n, site in enumerate(sample, 1):
+            if STOP:
+                break
+            rel, _line, _col, _op, old, new, off = site
+            path = os.path.join(ROOT, rel)
+            t0 = time.monotonic()
+            with open(path, "rb") as f:
+                original = f.read()
+            text = original.decode("utf-8", errors="surrogateescape")
+            if text[off:off + len(old)] != old:
+                sys.stderr.write("%s changed while measuring; stopping.\n" % rel)
+                break
+            mutated = text[:off] + new + text[off + len(old):]
+            detail = ""
+            try:
+                with open(path, "wb") as f:
+                    f.write(mutated.encode("utf-8", errors="surrogateescape"))
+                ok, _log = build(build_dir, targets)
+                if ok is None:
+                    status = "stopped"
+                elif not ok:
+                    status = "not built"
+                else:
+                    result, job, _took = run_jobs(order_for(rel), build_dir, env, args.jobs)
+                    status = {"pass": "survived", "fail": "caught", "timeout": "timeout",
+                              "stopped": "stopped"}[result]
+                    detail = job.label() if job is not None else ""
+            finally:
+                with open(path, "wb") as f:
+                    f.write(original)
+            if status == "stopped":
+                break
+            results.append((site, status))
+            line = "%-9s %s%s" % (status, describe(site), (" [%s]" % detail) if detail else "")
+            report.write(line + "\n")
+            report.flush()
+            built = [r for _s, r in results if r != "not built"]
+            caught = sum(1 for r in built if r != "survived")
+            print("[%d/%d %.0fs] %s | so far caught %d of %d built" % (
+                n, len(sample), time.monotonic() - t0, line, caught, len(built)), flush=True)
+        interrupted = bool(STOP)
         elapsed = time.monotonic() - started
         lines = summary_lines(results)
         lines.append("%d of %d mutations measured in %.0f s%s" % (
