@@ -12,6 +12,7 @@ The file is always put back byte for byte.
 
     python3 scripts/mutation-sample.py [--count 150] [--seed 11] [--report FILE]
     python3 scripts/mutation-sample.py --list          # the sample only
+    python3 scripts/mutation-sample.py --summarize FILE  # figures of a report, finished or not
 """
 
 import argparse
@@ -574,6 +575,9 @@ def folder_of(rel):
     return os.path.dirname(rel)
 
 
+REPORT_LINE = re.compile(r"^(caught|survived|timeout|not built) +(\S+):\d+:\d+ (\w+) ")
+
+
 def summary_lines(results):
     lines = []
 
@@ -610,6 +614,8 @@ def main():
     ap.add_argument("--tests", default=",".join(DEFAULT_TESTS),
                     help="comma-separated test programs (default: %(default)s)")
     ap.add_argument("--report", default="mutation-report.txt")
+    ap.add_argument("--summarize", metavar="REPORT",
+                    help="print the summary of a report (also of an unfinished run) and stop")
     ap.add_argument("--time-factor", type=float, default=4.0,
                     help="a test process's time limit is this times its unchanged run")
     ap.add_argument("--min-limit", type=float, default=30.0, help="the shortest time limit, seconds")
@@ -618,6 +624,13 @@ def main():
     ap.add_argument("--shard-seconds", type=float, default=8.0,
                     help="slow test programs are cut into shards of about this many seconds")
     args = ap.parse_args()
+
+    if args.summarize:
+        with open(args.summarize, encoding="utf-8") as f:
+            results = [((m.group(2), 0, 0, m.group(3), "", "", 0), m.group(1))
+                       for m in map(REPORT_LINE.match, f) if m]
+        print("\n".join(summary_lines(results)))
+        return 0
 
     dirs = args.dirs or DEFAULT_DIRS + [d for d in OPTIONAL_DIRS if os.path.isdir(os.path.join(ROOT, d))]
     sites = all_sites(dirs)
