@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libgl-dev qt6-translations-l10n
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libcairo2-dev libcups2-dev
   libfontconfig-dev libfreetype-dev
