@@ -131,26 +131,6 @@ QMenu* CMainMenu::Popup(int key) const
     return action ? action->menu() : nullptr;
 }
 
-QAction* CMainMenu::At(const std::vector<int>& path) const
-{
-    QList<QAction*> level = bar_->actions();
-    QAction* found = nullptr;
-    for (int position : path) {
-        if (position < 0 || position >= level.size()) {
-            return nullptr;
-        }
-        found = level[position];
-        level = found->menu() ? found->menu()->actions() : QList<QAction*>();
-    }
-    return found;
-}
-
-QMenu* CMainMenu::PopupAt(const std::vector<int>& path) const
-{
-    QAction* action = At(path);
-    return action ? action->menu() : nullptr;
-}
-
 std::string CMainMenu::RawText(const QAction* action)
 {
     return FromQt(action->property(kRawProperty).toString());

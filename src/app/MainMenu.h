@@ -6,7 +6,6 @@
 #include <functional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "i18n/MenuCommands.h"
 
@@ -33,10 +32,6 @@ public:
     QAction* Action(int id) const;
     // The submenu whose text has this key; nullptr when there is none.
     QMenu* Popup(int key) const;
-    // The entry at a position path (separators count): {0} the first menu of the bar,
-    // {0, 4} its fifth entry; nullptr when there is none.
-    QAction* At(const std::vector<int>& path) const;
-    QMenu* PopupAt(const std::vector<int>& path) const;
 
     // The entry's text as the tables write it: "&" before the accelerator, a tab before
     // the shortcut's name.

@@ -37,8 +37,8 @@ constexpr int kCdTray = 12;
 std::string Usable(ProgramRun& run)
 {
     CMainMenu* menu = run.app->MainFrame()->Menu();
-    for (const std::vector<int>& path : {std::vector<int>{0}, {1}, {1, 3}, {2}})
-        menu->UpdateStates(menu->PopupAt(path));
+    for (const int key : {kMenuFile, kMenuOptions, kMenuRotate, kMenuHelp})
+        menu->UpdateStates(menu->Popup(key));
     const std::pair<int, const char*> entries[] = {
         {kCmdRotateLeft, "rotateLeft"}, {kCmdRotateRight, "rotateRight"}, {kCmdPrintLeft, "printLeft"},
         {kCmdPrintRight, "printRight"}, {kCmdPrintBoth, "printBoth"},     {kCmdPrintPreview, "preview"},

@@ -35,8 +35,8 @@ std::string Text(ProgramRun& run, int id)
 QAction* Entry(ProgramRun& run, int id)
 {
     CMainMenu* menu = run.app->MainFrame()->Menu();
-    menu->UpdateStates(menu->PopupAt({1, 2}));
-    menu->UpdateStates(menu->PopupAt({1, 1}));
+    menu->UpdateStates(menu->Popup(kMenuLanguage));
+    menu->UpdateStates(menu->Popup(kMenuSkins));
     return menu->Action(id);
 }
 
@@ -73,14 +73,15 @@ TEST(WindowLanguage, MissingKeysKeepControlTextsWhileMenusFallBackToEnglish)
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
     EXPECT_EQ(Text(run, kPrintLeftButton), "Links drucken");
     CMainMenu* menu = run.app->MainFrame()->Menu();
-    const std::string germanFile = CMainMenu::RawText(menu->At({0}));
+    const std::string germanFile = CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction());
     EXPECT_NE(germanFile, "&File");
 
     ASSERT_TRUE(run.View().Commands().Execute(kCmdDutch));
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kDutch);
     EXPECT_EQ(Text(run, kPrintLeftButton), "Links drucken") << "a missing text leaves the button as it was";
     EXPECT_EQ(Text(run, kPrintBothButton), "Beide afdrukken");
-    EXPECT_EQ(CMainMenu::RawText(menu->At({0})), "&File") << "menus fall back to English";
+    EXPECT_EQ(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File")
+        << "menus fall back to English";
     // Empty sides follow the language on both status lines.
     EXPECT_EQ(run.View().Form().ItemAs<QLabel>(kLeftStatus)->text().toStdString(), "geen afbeelding");
     EXPECT_EQ(run.View().Form().ItemAs<QLabel>(kRightStatus)->text().toStdString(), "geen afbeelding");
@@ -119,7 +120,7 @@ TEST(WindowSkins, MenuListsFoldersAndOnlyElevenAnswer)
         run.settings->WriteInt(Setting::SelectedSkin, 0);
         run.settings->WriteInt(Setting::ShowPayPalDialog, 1);
         run.Start();
-        QMenu* skins = run.app->MainFrame()->Menu()->PopupAt({1, 1});
+        QMenu* skins = run.app->MainFrame()->Menu()->Popup(kMenuSkins);
         run.app->MainFrame()->Menu()->UpdateStates(skins);
         QList<QAction*> entries = skins->actions();
         ASSERT_EQ(entries.size(), 4 + folders) << folders << " folders";
