@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "images/DecoderTable.h"
 #include "images/ImageDecoder.h"
 
 std::string CorpusRoot()
@@ -182,26 +183,7 @@ std::vector<CorpusEntry> LoadCorpus(const std::string& root)
 
 int TypeForPath(const std::string& path)
 {
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos)
-        return kImageAny;
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    struct Pair {
-        const char* ext;
-        int type;
-    };
-    static const Pair kTypes[] = {
-        {"bmp", kImageBmp},   {"dib", kImageBmp},  {"gif", kImageGif}, {"jpg", kImageJpeg},
-        {"jpeg", kImageJpeg}, {"jpe", kImageJpeg}, {"png", kImagePng}, {"ico", kImageIco},
-        {"cur", kImageIco},   {"tga", kImageTga},  {"pcx", kImagePcx}, {"wbmp", kImageWbmp},
-        {"wmf", kImageWmf},   {"emf", kImageWmf},
-    };
-    for (const Pair& p : kTypes)
-        if (ext == p.ext)
-            return p.type;
-    return kImageAny;
+    return TypeFromFileName(path);
 }
 
 const char* StatusName(CorpusStatus status)

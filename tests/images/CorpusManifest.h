@@ -40,7 +40,8 @@ std::vector<CorpusEntry> ParseManifest(const std::string& text, const std::strin
 // Every entry of every <root>/<folder>/MANIFEST.md, folders in name order.
 std::vector<CorpusEntry> LoadCorpus(const std::string& root);
 
-// The image type code a file name's extension stands for (0 when none matches).
+// The image type code a file name's extension stands for, as the program maps it
+// (kImageAny when none matches).
 int TypeForPath(const std::string& path);
 const char* StatusName(CorpusStatus status);
 
