@@ -40,6 +40,9 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
     bool dataShort; // the picture data ran out: what follows was made up by libjpeg
     bool damaged;   // data that made no sense was skipped
+    // The file ended before its end marker. A cut progressive or arithmetic-coded scan
+    // gives no other sign: libjpeg shows the scans it has, blurred or grey.
+    bool ended;
 };
 
 // Everything the decode touches after setjmp lives here, in the caller's frame, so a
@@ -82,6 +85,8 @@ void EmitMessage(j_common_ptr cinfo, int level)
             err->dataShort = true;
         else if (code == JWRN_MUST_RESYNC || code == JWRN_NOT_SEQUENTIAL || code == JWRN_HUFF_BAD_CODE)
             err->damaged = true;
+        else if (code == JWRN_JPEG_EOF)
+            err->ended = true;
     }
 }
 
@@ -478,7 +483,7 @@ bool RunDecode(Context& ctx)
         return true;
     }
     jpeg_finish_decompress(&cinfo);
-    if (ctx.err.dataShort)
+    if (ctx.err.dataShort || ctx.err.ended)
         ctx.out->partial = "The JPEG data ends early; the rest of the picture is missing";
     else if (ctx.err.damaged)
         ctx.out->partial = "The JPEG data is damaged in places";
@@ -560,6 +565,7 @@ bool Run(Context& ctx, CByteStream& in, DecodedImage& out, std::string& error)
     ctx.err.pub.output_message = OutputMessage;
     ctx.err.message[0] = '\0';
     ctx.err.dataShort = false;
+    ctx.err.ended = false;
     ctx.err.damaged = false;
     ctx.progress.progress_monitor = Progress;
 

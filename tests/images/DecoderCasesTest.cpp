@@ -136,13 +136,12 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
         bool mayBePartial;               // ... one with a notice that it is incomplete
         bool keepsSize;                  // ... of the full size (an icon may take another entry)
         // Whether a cut file given without a notice has the full file's pixels. Not
-        // so for JPEG (a cut progressive or arithmetic-coded scan ends without a
-        // warning), PCX (a palette at the end) and ICO (another entry is taken).
+        // so for PCX (a palette at the end) and ICO (another entry is taken).
         bool wholeIsExact;
     } decoders[] = {
         {kImageBmp, "bmp", {}, true, true, true, true},
         {kImageGif, "gif", {}, true, true, true, true},
-        {kImageJpeg, "jpeg", {}, true, true, true, false},
+        {kImageJpeg, "jpeg", {}, true, true, true, true},
         {kImagePng, "png", {}, true, false, true, true},
         {kImageIco, "ico", {}, true, true, false, false},
         {kImageTga, "tga", {"Truncated TGA"}, false, false, true, true},
