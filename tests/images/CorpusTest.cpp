@@ -4,8 +4,6 @@
 // decoded results shows every change a decoder makes to what it produces.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -41,85 +39,62 @@ struct Tolerance {
     bool comparePixels = true; // false: the reference is not comparable, size checks only
     int maxChannel = 0;        // largest channel difference allowed
     double maxMean = 0.0;      // largest average channel difference allowed
-    const char* reason = "lossless: identical pixels";
+    std::string reason = "lossless: identical pixels";
 };
 
 // JPEG decoders may use different inverse DCTs and chroma upsampling, so two correct
 // decoders differ by a few levels at edges; the average stays well below one level.
 // (Against a reference on the same libjpeg build the pictures are identical.)
-constexpr Tolerance kJpegTolerance{true, 12, 0.5, "lossy: decoders' IDCT and upsampling may differ"};
+const Tolerance kJpegTolerance{true, 12, 0.5, "lossy: decoders' IDCT and upsampling may differ"};
 
 // Where the picture has an alpha channel (composited onto white) or samples of other
 // than 8 bits (scaled to 8), two right decoders may round the other way: one level.
-constexpr Tolerance kRoundingTolerance{true, 1, 0.5,
-                                       "alpha or non-8-bit samples: rounding differs by one level"};
+const Tolerance kRoundingTolerance{true, 1, 0.5, "alpha or non-8-bit samples: rounding differs by one level"};
 
-// Files on which we knowingly differ from the reference, and why.
-struct KnownDifference {
-    const char* path; // a file, or a folder ending in '/'
-    Tolerance tolerance;
-};
-const KnownDifference kKnownDifferences[] = {
-    // Metafiles are played by our own player at a resolution of our choosing; the
-    // reference renders them through another library at another size and with other
-    // fonts and line rules, so only the size is checked (see CheckSize).
-    {"wmf/", {false, 0, 0.0, "metafile: rendered differently by design, size plausibility only"}},
-    // The reference decoder inverts 1-bit PCX files: it does the same to
-    // kimageformats/mono.pcx, whose own reference rendering agrees with us.
-    {"pcx/pillow/pil184.pcx", {false, 0, 0.0, "reference inverts 1-bit PCX"}},
-    // 11- and 10-bit channels scaled to 8 bits: the reference rendering rounds, we may not.
-    {"bmp/bmpsuite/q/rgb32-111110.bmp", kRoundingTolerance},
-    // A first frame smaller than the logical screen: we fill the rest with the screen's
-    // background colour, as the format describes; the reference leaves it transparent.
-    {"gif/wuffs/artificial-gif/metadata-empty.gif", {false, 0, 0.0, "area outside the first frame"}},
-    {"gif/wuffs/artificial-gif/metadata-full.gif", {false, 0, 0.0, "area outside the first frame"}},
-    {"gif/wuffs/artificial-gif/small-frame-interlaced.gif", {false, 0, 0.0, "area outside the first frame"}},
-    // 5-bit channels scaled to 8 bits; the reference sees the unused colour map and takes
-    // the picture for an 8-bit one, so the rounding allowance must be given by name.
-    {"tga/libgd/conformance/b5-unused-cmap.tga", kRoundingTolerance},
-    // 4-bit alpha: we scale it by 17 (15 becomes 255), the reference rendering by 16.
-    {"tga/kimageformats/rgba.tga", {true, 16, 1.0, "4-bit alpha scaled by 17, reference by 16"}},
-    // Grey+alpha with 16 bits per pixel: the reference misreads it (the first RLE packet
-    // is grey 0 with alpha 255, which it shows as 195); the same layout in
-    // tga/pillow/common/200x32_la_*.tga matches its own reference renderings.
-    {"tga/pillow/la.tga", {false, 0, 0.0, "reference misreads 16-bit grey+alpha"}},
-    // Bottom-right origin: the reference does not mirror the rows; decoding the RLE data
-    // by hand gives our picture (pixel (100, 100) is blue with alpha 247).
-    {"tga/pillow/rgb32rle_bottom_right.tga", {false, 0, 0.0, "reference ignores the right-to-left origin"}},
-    // Descriptor 0 (bottom-left origin) after an image-ID field: the reference shows the
-    // picture upside down; its stored rows 56-64 belong at rows 35-43 from the top.
-    {"tga/pillow/tga_id_field.tga", {false, 0, 0.0, "reference turns it upside down"}},
-};
+// Files on which we knowingly differ from the reference (a path, or a folder ending in
+// '/'), read from golden/known-differences.txt.
+const std::vector<std::pair<std::string, Tolerance>>& KnownDifferences()
+{
+    static const std::vector<std::pair<std::string, Tolerance>> known = [] {
+        std::vector<std::pair<std::string, Tolerance>> rows;
+        std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/images/golden/known-differences.txt");
+        if (!in)
+            ADD_FAILURE() << "tests/images/golden/known-differences.txt is missing";
+        std::string line;
+        while (std::getline(in, line)) {
+            std::istringstream fields(line);
+            std::string path, limit;
+            Tolerance t;
+            if (line.empty() || line[0] == '#' || !(fields >> path >> limit))
+                continue;
+            t.comparePixels = limit != "size";
+            if (t.comparePixels) {
+                t.maxChannel = std::stoi(limit);
+                fields >> t.maxMean;
+            }
+            std::getline(fields >> std::ws, t.reason);
+            rows.emplace_back(path, t);
+        }
+        return rows;
+    }();
+    return known;
+}
 
 // The tolerance of a file; roundingExpected: its picture has alpha or samples of other than 8 bits.
 Tolerance ToleranceFor(const CorpusEntry& e, int type, bool roundingExpected = false)
 {
-    for (const KnownDifference& k : kKnownDifferences) {
-        const std::string prefix = k.path;
+    for (const auto& [prefix, tolerance] : KnownDifferences())
         if (prefix.back() == '/' ? e.path.rfind(prefix, 0) == 0 : e.path == prefix)
-            return k.tolerance;
-    }
+            return tolerance;
     if (type == kImageJpeg)
         return kJpegTolerance;
     return roundingExpected ? kRoundingTolerance : Tolerance{};
 }
 
-bool OnPath(const char* program)
-{
-    const char* path = std::getenv("PATH");
-    if (path == nullptr)
-        return false;
-    std::stringstream dirs(path);
-    std::string dir;
-    while (std::getline(dirs, dir, ':'))
-        if (!dir.empty() && ::access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-    return false;
-}
-
 bool HaveReferenceDecoder()
 {
-    static const bool have = OnPath("convert") && OnPath("identify");
+    static const bool have =
+        std::system("command -v convert >/dev/null && command -v identify >/dev/null") == 0;
     return have;
 }
 

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "CollectingMessages.h"
+#include "ScratchFolder.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "formats/FormatCatalogue.h"
+#include "images/BmpBuilder.h"
 #include "images/CoverDetection.h"
 #include "images/RasterImage.h"
 
@@ -19,32 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An uncompressed 24-bit bitmap file of the given size, every pixel grey.
-std::vector<std::uint8_t> BlankBmp(int width, int height)
-{
-    const int stride = (width * 3 + 3) / 4 * 4;
-    const std::uint32_t size = 54 + static_cast<std::uint32_t>(stride * height);
-    std::vector<std::uint8_t> b(size, 0x80);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    std::fill(b.begin(), b.begin() + 54, 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    b[26] = 1;
-    b[28] = 24;
-    return b;
-}
-
+// Loads a grey 24-bit bitmap of the given size.
 void LoadBlank(CRasterImage& image, int width, int height)
 {
-    const std::vector<std::uint8_t> bytes = BlankBmp(width, height);
+    const testbmp::Bytes bytes = testbmp::Make(width, height, 24, [](int, int) { return 0x808080u; });
     ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
 }
 
@@ -202,34 +180,20 @@ TEST(Companion, CandidatesFollowTheKeywordPairs)
     EXPECT_EQ(CompanionCandidates("Album front.jpg"), V{});
 }
 
-TEST(Companion, TheFirstExistingCandidateIsLoaded)
+TEST(Companion, TheFirstExistingRegularFileIsFoundAndNoneIsOpened)
 {
-    const fs::path folder = fs::temp_directory_path() / ("sleevit-companion-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const std::string front = (folder / "x Front + Inside.jpg").string();
-    std::ofstream(front) << "x";
+    ScratchFolder folder;
+    const std::string front = folder.Write("x Front + Inside.jpg", "x");
     EXPECT_EQ(FindCompanion(front), "");
-    std::ofstream(folder / "x back.jpg") << "x";
-    EXPECT_EQ(FindCompanion(front), (folder / "x back.jpg").string());
-    std::ofstream(folder / "x back + Inside.jpg") << "x";
-    EXPECT_EQ(FindCompanion(front), (folder / "x back + Inside.jpg").string());
-    fs::remove_all(folder);
-}
-
-TEST(Companion, OnlyRegularFilesCountAndNoneIsOpened)
-{
-    const fs::path folder =
-        fs::temp_directory_path() / ("sleevit-companion-fifo-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const std::string front = (folder / "y front.jpg").string();
-    std::ofstream(front) << "x";
     // Opening a FIFO for reading waits for a writer for ever; a folder is no picture.
-    ASSERT_EQ(::mkfifo((folder / "y back.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(folder.File("x back.jpg").c_str(), 0644), 0);
     EXPECT_EQ(FindCompanion(front), "");
-    fs::remove(folder / "y back.jpg");
-    fs::create_directory(folder / "y back.jpg");
+    fs::remove(folder.File("x back.jpg"));
+    fs::create_directory(folder.File("x back.jpg"));
     EXPECT_EQ(FindCompanion(front), "");
-    fs::remove_all(folder);
+    fs::remove(folder.File("x back.jpg"));
+    EXPECT_EQ(FindCompanion(front), folder.Write("x back.jpg", "x"));
+    EXPECT_EQ(FindCompanion(front), folder.Write("x back + Inside.jpg", "x"));
 }
 
 TEST(Companion, FoldersAndFileNames)

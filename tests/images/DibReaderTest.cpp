@@ -12,21 +12,6 @@ using namespace testmf;
 
 namespace {
 
-// A header of `size` bytes: the fields of the 40-byte one, cut short or padded with zeros.
-Bytes Header(std::uint32_t size, std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression,
-             std::uint32_t colours = 0)
-{
-    Bytes b;
-    for (const std::uint32_t v : {size, std::uint32_t(w), std::uint32_t(h)})
-        Put32(b, v);
-    Put16(b, 1);
-    Put16(b, std::uint32_t(bpp));
-    for (const std::uint32_t v : {compression, 0u, 0u, 0u, colours, 0u})
-        Put32(b, v);
-    b.resize(size, 0);
-    return b;
-}
-
 Bytes Cat(std::initializer_list<Bytes> parts)
 {
     Bytes all;
@@ -46,22 +31,24 @@ TEST(DibReader, OneRuleForFilesAndMetafiles)
         std::vector<std::uint32_t> top; // colours of the top row; empty: refused
     };
     const Case cases[] = {
-        {"2 bits", Cat({Header(40, 3, 1, 2, 0), kPalette, {0x6C, 0, 0, 0}}), {kRed, kGreen, kBlue}},
-        {"last row without its padding", Cat({Header(40, 1, 2, 24, 0), {0, 0, 0, 0, 255, 0, 0}}), {kBlue}},
+        {"2 bits", Cat({DibHeader(40, 3, 1, 2, 0), kPalette, {0x6C, 0, 0, 0}}), {kRed, kGreen, kBlue}},
+        {"last row without its padding", Cat({DibHeader(40, 1, 2, 24, 0), {0, 0, 0, 0, 255, 0, 0}}), {kBlue}},
         {"literal run cut short keeps its pixels",
-         Cat({Header(40, 4, 1, 8, 1, 4), kPalette, {0, 3, 1, 2, 3}}),
+         Cat({DibHeader(40, 4, 1, 8, 1, 4), kPalette, {0, 3, 1, 2, 3}}),
          {kRed, kGreen, kBlue, 0}},
-        {"delta past the row's end", Cat({Header(40, 2, 2, 8, 1, 4), kPalette, {0, 2, 9, 1, 1, 2}}), {0, 0}},
+        {"delta past the row's end",
+         Cat({DibHeader(40, 2, 2, 8, 1, 4), kPalette, {0, 2, 9, 1, 1, 2}}),
+         {0, 0}},
         {"alpha channel ignored",
-         Cat({Header(40, 1, 1, 32, 6),
+         Cat({DibHeader(40, 1, 1, 32, 6),
               {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255},
               {0, 0, 255, 0x80}}),
          {kRed}},
-        {"short OS/2 header", Cat({Header(16, 1, 1, 24, 0), {0, 255, 0, 0}}), {kGreen}},
-        {"OS/2 Huffman code", Cat({Header(64, 1, 1, 1, 3), kPalette, {0, 0, 0, 0}}), {}},
-        {"header of no known version", Cat({Header(100, 1, 1, 24, 0), {0, 0, 255, 0}}), {}},
-        {"bit fields without masks", Cat({Header(48, 1, 1, 32, 6), {0, 0, 255, 0}}), {}},
-        {"run-length data of one byte", Cat({Header(40, 1, 1, 8, 1, 1), {0, 0, 0, 0}, {1}}), {}},
+        {"short OS/2 header", Cat({DibHeader(16, 1, 1, 24, 0), {0, 255, 0, 0}}), {kGreen}},
+        {"OS/2 Huffman code", Cat({DibHeader(64, 1, 1, 1, 3), kPalette, {0, 0, 0, 0}}), {}},
+        {"header of no known version", Cat({DibHeader(100, 1, 1, 24, 0), {0, 0, 255, 0}}), {}},
+        {"bit fields without masks", Cat({DibHeader(48, 1, 1, 32, 6), {0, 0, 255, 0}}), {}},
+        {"run-length data of one byte", Cat({DibHeader(40, 1, 1, 8, 1, 1), {0, 0, 0, 0}, {1}}), {}},
     };
     for (const Case& c : cases) {
         PixelBlock p;

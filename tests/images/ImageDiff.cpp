@@ -1,5 +1,6 @@
 #include "images/ImageDiff.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -109,150 +110,45 @@ std::uint32_t RgbCrc32(const RgbPicture& picture)
     return static_cast<std::uint32_t>(crc);
 }
 
-namespace {
-
-// Reads the text header of a PNM/PAM file one token at a time.
-class HeaderReader {
-public:
-    explicit HeaderReader(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
-
-    // The next whitespace-separated word, skipping comments; "" at the end.
-    std::string Word()
-    {
-        SkipSpace();
-        std::string word;
-        while (pos_ < bytes_.size() && !IsSpace(bytes_[pos_]) && word.size() < 64)
-            word.push_back(char(bytes_[pos_++]));
-        return word;
-    }
-    // A decimal number of at most 9 digits, or -1.
-    long Number()
-    {
-        const std::string w = Word();
-        if (w.empty() || w.size() > 9 || w.find_first_not_of("0123456789") != std::string::npos)
-            return -1;
-        return std::strtol(w.c_str(), nullptr, 10);
-    }
-    // After the last header field exactly one whitespace byte precedes the samples.
-    bool SkipOneSpace()
-    {
-        if (pos_ >= bytes_.size() || !IsSpace(bytes_[pos_]))
-            return false;
-        ++pos_;
-        return true;
-    }
-    // Moves past the end of the current line (PAM header lines).
-    void SkipLine()
-    {
-        while (pos_ < bytes_.size() && bytes_[pos_] != '\n')
-            ++pos_;
-        if (pos_ < bytes_.size())
-            ++pos_;
-    }
-    std::size_t Position() const { return pos_; }
-
-private:
-    static bool IsSpace(std::uint8_t c)
-    {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-    }
-    void SkipSpace()
-    {
-        while (pos_ < bytes_.size()) {
-            if (bytes_[pos_] == '#') {
-                SkipLine();
-            } else if (IsSpace(bytes_[pos_])) {
-                ++pos_;
-            } else {
-                break;
-            }
-        }
-    }
-
-    const std::vector<std::uint8_t>& bytes_;
-    std::size_t pos_ = 0;
-};
-
-} // namespace
-
 bool ReadPnm(const std::vector<std::uint8_t>& bytes, RgbPicture& out, std::string& error)
 {
-    HeaderReader header(bytes);
-    const std::string magic = header.Word();
-    long width = -1, height = -1, maxval = -1, depth = -1;
-    if (magic == "P6" || magic == "P5") {
-        width = header.Number();
-        height = header.Number();
-        maxval = header.Number();
-        depth = magic == "P6" ? 3 : 1;
-        if (!header.SkipOneSpace()) {
-            error = "no space after the header";
-            return false;
-        }
-    } else if (magic == "P7") {
-        for (;;) {
-            const std::string key = header.Word();
-            if (key.empty()) {
-                error = "PAM header without ENDHDR";
-                return false;
-            }
-            if (key == "ENDHDR") {
-                header.SkipLine();
-                break;
-            }
-            if (key == "WIDTH") {
-                width = header.Number();
-            } else if (key == "HEIGHT") {
-                height = header.Number();
-            } else if (key == "DEPTH") {
-                depth = header.Number();
-            } else if (key == "MAXVAL") {
-                maxval = header.Number();
-            } else {
-                header.SkipLine(); // TUPLTYPE and anything else
-            }
-        }
-    } else {
-        error = "not a binary PPM, PGM or PAM";
+    // "P6", width, height and maxval 255 as decimal words (comments from # to the line's end), then one
+    // whitespace byte and the samples.
+    std::size_t pos = 0;
+    auto word = [&] {
+        while (pos < bytes.size() && (std::isspace(bytes[pos]) || bytes[pos] == '#'))
+            if (bytes[pos++] == '#') // a comment runs to the end of its line
+                while (pos < bytes.size() && bytes[pos] != '\n')
+                    ++pos;
+        std::string w;
+        while (pos < bytes.size() && !std::isspace(bytes[pos]) && w.size() < 10)
+            w.push_back(char(bytes[pos++]));
+        return w;
+    };
+    auto number = [&] {
+        const std::string w = word();
+        return w.empty() || w.size() > 5 || w.find_first_not_of("0123456789") != std::string::npos
+                   ? -1L
+                   : std::strtol(w.c_str(), nullptr, 10);
+    };
+    if (word() != "P6") {
+        error = "not a binary PPM";
         return false;
     }
-    if (width < 1 || height < 1 || width > 65535 || height > 65535 || maxval < 1 || maxval > 65535 ||
-        depth < 1 || depth > 4) {
-        error = "bad PNM header fields";
+    const long width = number(), height = number(), maxval = number();
+    if (width < 1 || height < 1 || maxval != 255 || pos >= bytes.size() || !std::isspace(bytes[pos])) {
+        error = "bad PPM header (8-bit samples only)";
         return false;
     }
-    const std::size_t sampleBytes = maxval > 255 ? 2 : 1;
-    // width and height are below 2^16 and depth * sampleBytes at most 8: no overflow.
-    const std::size_t need = std::size_t(width) * std::size_t(height) * std::size_t(depth) * sampleBytes;
-    if (bytes.size() - header.Position() < need) {
-        error = "PNM samples truncated";
+    ++pos;
+    const std::size_t need = std::size_t(width) * std::size_t(height) * 3;
+    if (bytes.size() - pos < need) {
+        error = "PPM samples truncated";
         return false;
     }
     out.width = std::int32_t(width);
     out.height = std::int32_t(height);
-    out.rgb.assign(std::size_t(width) * std::size_t(height) * 3, 0);
-    const std::uint8_t* src = bytes.data() + header.Position();
-    const bool hasAlpha = depth == 2 || depth == 4;
-    const int colourChannels = depth >= 3 ? 3 : 1;
-    auto sample = [&](std::size_t index) -> unsigned {
-        const unsigned raw =
-            sampleBytes == 2 ? (unsigned(src[index * 2]) << 8) | src[index * 2 + 1] : src[index];
-        return (raw * 255u + unsigned(maxval) / 2) / unsigned(maxval); // scaled to 0..255, rounded
-    };
-    const std::size_t pixels = std::size_t(width) * std::size_t(height);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const std::size_t base = i * std::size_t(depth);
-        unsigned c[3];
-        for (int k = 0; k < 3; ++k)
-            c[k] = sample(base + std::size_t(colourChannels == 3 ? k : 0));
-        if (hasAlpha) {
-            const unsigned a = sample(base + std::size_t(depth - 1));
-            for (unsigned& v : c)
-                v = (v * a + 255u * (255u - a) + 127u) / 255u;
-        }
-        for (int k = 0; k < 3; ++k)
-            out.rgb[i * 3 + std::size_t(k)] = std::uint8_t(c[k]);
-    }
+    out.rgb.assign(bytes.begin() + std::ptrdiff_t(pos), bytes.begin() + std::ptrdiff_t(pos + need));
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 // Comparing decoded pictures in tests: pictures as packed top-down RGB bytes, a
 // comparison that reports how far two of them lie apart, and a reader for the binary
-// PPM/PGM/PAM files that reference decoders write.
+// PPM files that reference decoders write.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,8 +43,7 @@ ImageDifference CompareRgb(const RgbPicture& have, const RgbPicture& want);
 // CRC-32 (zlib's) of the packed top-down RGB rows.
 std::uint32_t RgbCrc32(const RgbPicture& picture);
 
-// Reads a binary PPM (P6), PGM (P5) or PAM (P7 with depth 1 to 4) with a maxval up to
-// 65535 into RGB: samples scaled to 8 bits with rounding, grey spread to three channels,
-// an alpha channel composited onto white. Returns false with a reason in error otherwise.
+// Reads a binary PPM (P6) with 8-bit samples, as reference decoders and sleevit-cli write it.
+// Returns false with a reason in error otherwise.
 bool ReadPnm(const std::vector<std::uint8_t>& bytes, RgbPicture& out, std::string& error);
 bool ReadPnmFile(const std::string& path, RgbPicture& out, std::string& error);

@@ -23,66 +23,28 @@ std::vector<std::uint8_t> Bytes(const std::string& header, const std::vector<int
     return out;
 }
 
-TEST(ImageDiff, ReadsEveryPnmKind)
+TEST(ImageDiff, ReadsEightBitPpmAndRefusesTheRest)
 {
-    struct Case {
-        const char* name;
-        std::vector<std::uint8_t> file;
-        std::vector<std::uint8_t> rgb; // want, top row first
-        std::int32_t width, height;
-    };
-    const Case cases[] = {
-        {"P6 with a comment",
-         Bytes("P6\n# made by hand\n2 1\n255\n", {1, 2, 3, 250, 251, 252}),
-         {1, 2, 3, 250, 251, 252},
-         2,
-         1},
-        {"P5 grey spread to three channels", Bytes("P5 1 2 255\n", {7, 200}), {7, 7, 7, 200, 200, 200}, 1, 2},
-        {"P6 16-bit scaled with rounding",
-         Bytes("P6 1 1 65535\n", {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x80}),
-         {255, 128, 0},
-         1,
-         1},
-        {"P6 maxval 15 scaled", Bytes("P6 1 1 15\n", {15, 0, 8}), {255, 0, 136}, 1, 1},
-        {"P7 RGB_ALPHA onto white",
-         Bytes("P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
-               {255, 0, 0, 255, 0, 0, 0, 0}),
-         {255, 0, 0, 255, 255, 255},
-         2,
-         1},
-        {"P7 GRAYSCALE_ALPHA half transparent",
-         Bytes("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 2\nMAXVAL 255\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n", {0, 128}),
-         {127, 127, 127},
-         1,
-         1},
-    };
-    for (const Case& c : cases) {
-        RgbPicture pic;
-        std::string error;
-        ASSERT_TRUE(ReadPnm(c.file, pic, error)) << c.name << ": " << error;
-        EXPECT_EQ(pic.width, c.width) << c.name;
-        EXPECT_EQ(pic.height, c.height) << c.name;
-        EXPECT_EQ(pic.rgb, c.rgb) << c.name;
-    }
-}
-
-TEST(ImageDiff, RefusesBrokenPnm)
-{
+    RgbPicture pic;
+    std::string error;
+    ASSERT_TRUE(ReadPnm(Bytes("P6\n# made by hand\n2 1\n255\n", {1, 2, 3, 250, 251, 252, 9}), pic, error))
+        << error;
+    EXPECT_EQ(pic.width, 2);
+    EXPECT_EQ(pic.height, 1);
+    EXPECT_EQ(pic.rgb, (std::vector<std::uint8_t>{1, 2, 3, 250, 251, 252})) << "trailing bytes ignored";
     const struct {
         const char* name;
         std::vector<std::uint8_t> file;
     } cases[] = {
         {"plain-text P3", Bytes("P3 1 1 255\n1 2 3\n", {})},
+        {"grey P5", Bytes("P5 1 1 255\n", {1})},
         {"samples cut short", Bytes("P6 2 2 255\n", {1, 2, 3, 4, 5, 6})},
         {"zero width", Bytes("P6 0 2 255\n", {})},
-        {"maxval 0", Bytes("P6 1 1 0\n", {1, 2, 3})},
-        {"PAM without ENDHDR", Bytes("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\n", {1, 2, 3})},
-        {"PAM depth 5", Bytes("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 5\nMAXVAL 255\nENDHDR\n", {1, 2, 3, 4, 5})},
+        {"16-bit samples", Bytes("P6 1 1 65535\n", {1, 2, 3, 4, 5, 6})},
+        {"no space before the samples", Bytes("P6 1 1 255", {})},
         {"empty", {}},
     };
     for (const auto& c : cases) {
-        RgbPicture pic;
-        std::string error;
         EXPECT_FALSE(ReadPnm(c.file, pic, error)) << c.name << ": have success, want a refusal";
         EXPECT_FALSE(error.empty()) << c.name;
     }

@@ -15,6 +15,7 @@
 
 #include "images/ByteStream.h"
 #include "images/DecoderKit.h"
+#include "images/ImageDiff.h"
 #include "images/JpegDecoder.h"
 
 namespace {
@@ -102,7 +103,7 @@ Bytes Textured(int width, int height)
 }
 
 // The reference: the same file decoded by bare libjpeg to RGB, rows top down.
-Bytes ReferenceRgb(const Bytes& file, int& width, int& height)
+RgbPicture ReferenceRgb(const Bytes& file)
 {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr jerr;
@@ -112,11 +113,11 @@ Bytes ReferenceRgb(const Bytes& file, int& width, int& height)
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
-    width = static_cast<int>(cinfo.output_width);
-    height = static_cast<int>(cinfo.output_height);
-    Bytes out(std::size_t(width) * height * 3);
+    RgbPicture out{static_cast<std::int32_t>(cinfo.output_width),
+                   static_cast<std::int32_t>(cinfo.output_height),
+                   Bytes(std::size_t(cinfo.output_width) * cinfo.output_height * 3)};
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.data() + std::size_t(cinfo.output_scanline) * width * 3;
+        JSAMPROW row = out.rgb.data() + std::size_t(cinfo.output_scanline) * cinfo.output_width * 3;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -137,19 +138,12 @@ int MaxDiff(Rgb a, Rgb b)
     return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
 }
 
-// Compares a decoded picture with an RGB reference; returns the largest channel
-// difference, or 1000 when the sizes differ.
-int CompareWithReference(const DecodedImage& img, const Bytes& rgb, int width, int height)
+// The largest channel difference between a decoded picture and the reference, or 1000
+// when the sizes differ.
+int CompareWithReference(const DecodedImage& img, const RgbPicture& want)
 {
-    if (img.pixels.Width() != width || img.pixels.Height() != height)
-        return 1000;
-    int worst = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = rgb.data() + (std::size_t(y) * width + x) * 3;
-            worst = std::max(worst, MaxDiff(At(img, x, y), Rgb{p[0], p[1], p[2]}));
-        }
-    return worst;
+    const ImageDifference d = CompareRgb(ToRgb(img.pixels), want);
+    return d.sameSize ? d.maxChannelDiff : 1000;
 }
 
 // Puts an APP1 segment with the given payload right after the start marker.
@@ -166,44 +160,20 @@ Bytes WithApp1(const Bytes& file, const Bytes& payload)
     return out;
 }
 
-// An EXIF block holding one IFD0 entry: the orientation tag as a SHORT.
+// An EXIF block whose IFD0 holds a resolution unit and then the orientation, both SHORTs.
 Bytes ExifBlock(int orientation, bool littleEndian)
 {
-    Bytes b = {'E', 'x', 'i', 'f', 0, 0};
-    auto put16 = [&](unsigned v) {
-        if (littleEndian) {
-            b.push_back(static_cast<std::uint8_t>(v & 0xFF));
-            b.push_back(static_cast<std::uint8_t>(v >> 8));
-        } else {
-            b.push_back(static_cast<std::uint8_t>(v >> 8));
-            b.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        }
-    };
-    auto put32 = [&](std::uint32_t v) {
-        if (littleEndian) {
-            put16(v & 0xFFFF);
-            put16(v >> 16);
-        } else {
-            put16(v >> 16);
-            put16(v & 0xFFFF);
-        }
-    };
-    b.push_back(littleEndian ? 'I' : 'M');
-    b.push_back(littleEndian ? 'I' : 'M');
-    put16(42);
-    put32(8);      // IFD0 right after the header
-    put16(2);      // two entries: a resolution unit first, then the orientation
-    put16(0x0128); // ResolutionUnit SHORT 1 = 2
-    put16(3);
-    put32(1);
-    put16(2);
-    put16(0);
-    put16(0x0112);
-    put16(3);
-    put32(1);
-    put16(static_cast<unsigned>(orientation));
-    put16(0);
-    put32(0); // no next IFD
+    Bytes b = {'E', 'x', 'i', 'f', 0, 0, littleEndian ? std::uint8_t('I') : std::uint8_t('M')};
+    b.push_back(b.back());
+    // {value, bytes}: magic, IFD0 offset, entry count, two entries (tag, type, count,
+    // value padded to four bytes), no next IFD.
+    const std::pair<std::uint32_t, int> fields[] = {
+        {42, 2}, {8, 4}, {2, 2},      {0x0128, 2}, {3, 2}, {1, 4},
+        {2, 2},  {0, 2}, {0x0112, 2}, {3, 2},      {1, 4}, {std::uint32_t(orientation), 2},
+        {0, 2},  {0, 4}};
+    for (const auto& [value, size] : fields)
+        for (int i = 0; i < size; ++i)
+            b.push_back(std::uint8_t(value >> 8 * (littleEndian ? i : size - 1 - i)));
     return b;
 }
 
@@ -250,12 +220,11 @@ TEST(JpegDecoder, EveryCodingDecodesLikeBareLibjpeg)
     // Odd sizes leave partial blocks at the right and bottom edges.
     for (const Case& c : cases) {
         const Bytes file = EncodeJpeg(37, 21, Textured(37, 21), c.opt);
-        int w = 0, h = 0;
-        const Bytes want = ReferenceRgb(file, w, h);
+        const RgbPicture want = ReferenceRgb(file);
         const kit::Decoded r = kit::Decode(kImageJpeg, file);
         ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
         EXPECT_EQ(r.image.pixels.Bpp(), 24) << c.name;
-        EXPECT_EQ(CompareWithReference(r.image, want, w, h), 0) << c.name << ": pixels differ from libjpeg's";
+        EXPECT_EQ(CompareWithReference(r.image, want), 0) << c.name << ": pixels differ from libjpeg's";
     }
 }
 
@@ -271,8 +240,7 @@ TEST(JpegDecoder, GreyGivesEightBitsWithAGreyPalette)
     for (bool progressive : {false, true}) {
         opt.progressive = progressive;
         const Bytes file = EncodeJpeg(13, 9, grey, opt);
-        int w = 0, h = 0;
-        const Bytes want = ReferenceRgb(file, w, h);
+        const RgbPicture want = ReferenceRgb(file);
         const kit::Decoded r = kit::Decode(kImageJpeg, file);
         ASSERT_TRUE(r.ok) << r.error;
         ASSERT_EQ(r.image.pixels.Bpp(), 8);
@@ -280,7 +248,7 @@ TEST(JpegDecoder, GreyGivesEightBitsWithAGreyPalette)
             const RgbQuad q = r.image.pixels.Palette()[i];
             ASSERT_TRUE(q.red == i && q.green == i && q.blue == i) << "palette entry " << i;
         }
-        EXPECT_EQ(CompareWithReference(r.image, want, w, h), 0) << "progressive " << progressive;
+        EXPECT_EQ(CompareWithReference(r.image, want), 0) << "progressive " << progressive;
     }
 }
 

@@ -14,16 +14,22 @@ namespace testmf {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Each value as size little-endian bytes.
+inline void Put(Bytes& b, int size, std::initializer_list<std::int64_t> values)
+{
+    for (const std::int64_t v : values)
+        for (int i = 0; i < size; ++i)
+            b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
 inline void Put16(Bytes& b, std::uint32_t v)
 {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
+    Put(b, 2, {v});
 }
 
 inline void Put32(Bytes& b, std::uint32_t v)
 {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
+    Put(b, 4, {v});
 }
 
 inline void Append(Bytes& b, const Bytes& more)
@@ -35,6 +41,19 @@ inline void Append(Bytes& b, const Bytes& more)
 inline constexpr std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     return std::uint32_t{r} | (std::uint32_t{g} << 8) | (std::uint32_t{b} << 16);
+}
+
+// A bitmap info header of `size` bytes: the fields of the 40-byte one, cut short or
+// padded with zeros.
+inline Bytes DibHeader(std::uint32_t size, std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression,
+                       std::uint32_t colours = 0)
+{
+    Bytes b;
+    Put(b, 4, {size, w, h});
+    Put(b, 2, {1, bpp});
+    Put(b, 4, {compression, 0, 0, 0, colours, 0});
+    b.resize(size, 0);
+    return b;
 }
 
 // Records of the 16-bit format. Parameters are 16-bit words in the order the file
@@ -77,9 +96,7 @@ public:
     {
         Bytes p;
         Put32(p, 0x00CC0020);
-        Put16(p, 0); // colours given as colours
-        for (const int v : {sh, sw, sy, sx, h, w, y, x})
-            Put16(p, static_cast<std::uint32_t>(v));
+        Put(p, 2, {0, sh, sw, sy, sx, h, w, y, x}); // colours given as colours, then the rectangles
         Append(p, dib);
         return Raw(0x0F43, p);
     }
@@ -89,10 +106,8 @@ public:
     Wmf& Font(int height, int escapement, int weight, bool underline, int charset, const std::string& face)
     {
         Bytes p;
-        for (const int v : {height, 0, escapement, escapement, weight})
-            Put16(p, static_cast<std::uint32_t>(v));
-        for (const int v : {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0})
-            p.push_back(static_cast<std::uint8_t>(v));
+        Put(p, 2, {height, 0, escapement, escapement, weight});
+        Put(p, 1, {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0});
         p.insert(p.end(), face.begin(), face.end());
         p.push_back(0);
         return Raw(0x02FB, p);
@@ -104,8 +119,7 @@ public:
         p.insert(p.end(), text.begin(), text.end());
         if (text.size() % 2 != 0)
             p.push_back(0);
-        Put16(p, static_cast<std::uint32_t>(y));
-        Put16(p, static_cast<std::uint32_t>(x));
+        Put(p, 2, {y, x});
         return Raw(0x0521, p);
     }
     // Options 2 (opaque) or 4 (clipped) take the rectangle (l, t, r, b).
@@ -113,11 +127,9 @@ public:
                     const std::vector<int>& advances = {})
     {
         Bytes p;
-        for (const int v : {y, x, int(text.size()), options})
-            Put16(p, static_cast<std::uint32_t>(v));
+        Put(p, 2, {y, x, std::int64_t(text.size()), options});
         if ((options & 6) != 0)
-            for (const int v : box)
-                Put16(p, static_cast<std::uint32_t>(v));
+            Put(p, 2, {box[0], box[1], box[2], box[3]});
         p.insert(p.end(), text.begin(), text.end());
         if (text.size() % 2 != 0)
             p.push_back(0);
@@ -130,18 +142,12 @@ public:
     Bytes Plain(std::uint16_t objects = 16, bool withEnd = true) const
     {
         Bytes f;
-        Put16(f, 1);
-        Put16(f, 9);
-        Put16(f, 0x0300);
+        Put(f, 2, {1, 9, 0x0300});
         Put32(f, static_cast<std::uint32_t>((18 + records_.size() + 6) / 2));
-        Put16(f, objects);
-        Put32(f, 0);
-        Put16(f, 0);
+        Put(f, 2, {objects, 0, 0, 0});
         Append(f, records_);
-        if (withEnd) {
-            Put32(f, 3);
-            Put16(f, 0);
-        }
+        if (withEnd)
+            Put(f, 2, {3, 0, 0});
         return f;
     }
     // The file with a placeable header giving its bounding box and units per inch.
@@ -149,12 +155,7 @@ public:
     {
         Bytes f;
         Put32(f, 0x9AC6CDD7);
-        Put16(f, 0);
-        for (const int v : {l, t, r, b})
-            Put16(f, static_cast<std::uint32_t>(v));
-        Put16(f, static_cast<std::uint32_t>(unitsPerInch));
-        Put32(f, 0);
-        Put16(f, 0); // checksum, not checked
+        Put(f, 2, {0, l, t, r, b, unitsPerInch, 0, 0, 0}); // reserved words and checksum (not checked) zero
         Append(f, Plain(objects));
         return f;
     }
@@ -177,7 +178,7 @@ public:
     {
         Bytes p;
         for (const std::int32_t v : values)
-            Put32(p, static_cast<std::uint32_t>(v));
+            Put(p, 4, {v});
         return Rec(type, p);
     }
 
@@ -188,10 +189,8 @@ public:
               const std::u16string& face)
     {
         Bytes p;
-        for (const int v : {index, height, 0, escapement, escapement, weight})
-            Put32(p, static_cast<std::uint32_t>(v));
-        for (const int v : {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0})
-            p.push_back(static_cast<std::uint8_t>(v));
+        Put(p, 4, {index, height, 0, escapement, escapement, weight});
+        Put(p, 1, {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0});
         for (std::size_t i = 0; i < 32; ++i)
             Put16(p, i < face.size() ? face[i] : 0);
         return Rec(82, p);
@@ -204,8 +203,7 @@ public:
     {
         const auto at = static_cast<std::uint32_t>(8 + skip + 40);
         Bytes p;
-        for (const int v : {x, y, int(count), int(at), options, box[0], box[1], box[2], box[3]})
-            Put32(p, static_cast<std::uint32_t>(v));
+        Put(p, 4, {x, y, std::int64_t(count), at, options, box[0], box[1], box[2], box[3]});
         Bytes tail = chars;
         while (tail.size() % 4 != 0)
             tail.push_back(0);
@@ -233,8 +231,7 @@ public:
     Emf& SmallTextOut(bool wide, int x, int y, const std::u16string& text)
     {
         Bytes p;
-        for (const int v : {x, y, int(text.size()), wide ? 0x100 : 0x300, 0, 0, 0})
-            Put32(p, static_cast<std::uint32_t>(v));
+        Put(p, 4, {x, y, std::int64_t(text.size()), wide ? 0x100 : 0x300, 0, 0, 0});
         Append(p, Chars(wide, text));
         return Rec(108, p);
     }
@@ -256,34 +253,14 @@ public:
                bool withEnd = true, std::array<std::int32_t, 4> frame = {0, 0, 0, 0}) const
     {
         Bytes f;
-        Put32(f, 1);
-        Put32(f, 88);
-        for (const std::int32_t v : {l, t, r, b})
-            Put32(f, static_cast<std::uint32_t>(v));
-        for (const std::int32_t v : frame)
-            Put32(f, static_cast<std::uint32_t>(v));
-        Put32(f, 0x464D4520);
-        Put32(f, 0x10000);
-        Put32(f, 0); // bytes (not trusted)
-        Put32(f, 0); // records (not trusted)
-        Put16(f, handles);
-        Put16(f, 0);
-        Put32(f, 0);
-        Put32(f, 0);
-        Put32(f, 0);
-        // A reference device of 96 pixels per inch: 3780 pixels per metre.
-        Put32(f, 3780);
-        Put32(f, 3780);
-        Put32(f, 1000);
-        Put32(f, 1000);
+        Put(f, 4, {1, 88, l, t, r, b, frame[0], frame[1], frame[2], frame[3], 0x464D4520, 0x10000});
+        Put(f, 4, {0, 0}); // bytes and records (not trusted)
+        Put(f, 2, {handles, 0});
+        // A reference device of 96 pixels per inch: 3780 pixels per metre, 1000 mm wide and high.
+        Put(f, 4, {0, 0, 0, 3780, 3780, 1000, 1000});
         Append(f, records_);
-        if (withEnd) {
-            Put32(f, 14);
-            Put32(f, 20);
-            Put32(f, 0);
-            Put32(f, 0);
-            Put32(f, 20);
-        }
+        if (withEnd)
+            Put(f, 4, {14, 20, 0, 0, 20});
         return f;
     }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "images/BmpBuilder.h"
 #include "images/RasterImage.h"
 #include "layout/PdfPictures.h"
 #include "surfaces/PixelBlock.h"
@@ -19,67 +20,21 @@ namespace {
 
 constexpr SurfaceColour kGrey = RgbColour(90, 90, 90);
 
-// The pixel block as a BMP file: a 14-byte file header in front of the block, which
-// already is a header, a palette and bottom-up rows.
-std::vector<std::uint8_t> AsBmp(const PixelBlock& pb)
+// A picture of w x h at bpp loaded through the BMP decoder; pixel(x, yFromTop) gives its
+// palette index, or for 24 bits its colour. patch changes the file's bytes first.
+void Load(CRasterImage& image, int bpp, int w, int h, const std::function<std::uint32_t(int, int)>& pixel,
+          const std::function<void(testbmp::Bytes&)>& patch = {})
 {
-    const std::size_t offset = 14 + PixelBlock::kHeaderSize + std::size_t(pb.PaletteSize()) * 4;
-    const std::size_t size = 14 + pb.DataSize();
-    std::vector<std::uint8_t> file(size);
-    auto le32 = [&](std::size_t at, std::uint32_t v) {
-        for (int k = 0; k < 4; ++k)
-            file[at + std::size_t(k)] = std::uint8_t(v >> (8 * k));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    le32(2, std::uint32_t(size));
-    le32(10, std::uint32_t(offset));
-    std::memcpy(file.data() + 14, pb.Data(), pb.DataSize());
-    return file;
-}
-
-// Loads a hand-built block into an image through the BMP decoder.
-void Load(CRasterImage& image, const PixelBlock& pb)
-{
-    const std::vector<std::uint8_t> bmp = AsBmp(pb);
+    testbmp::Bytes bmp = testbmp::Make(w, h, bpp, [&](int x, int y) {
+        const std::uint32_t v = pixel(x, y); // 0x00BBGGRR for 24 bits; the file wants 0xRRGGBB
+        return bpp == 24 ? (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16 & 0xFF) : v;
+    });
+    if (patch)
+        patch(bmp);
     ASSERT_TRUE(image.LoadMemory(bmp.data(), bmp.size(), kImageBmp)) << image.GetLastError();
-    ASSERT_EQ(image.GetWidth(), pb.Width());
-    ASSERT_EQ(image.GetHeight(), pb.Height());
-    ASSERT_EQ(image.GetBpp(), pb.Bpp());
-}
-
-// A picture of w x h at bpp whose colours differ from pixel to pixel as far as the depth
-// allows; pixel(x, yFromTop) gives its palette index, or for 24 bits its colour.
-PixelBlock MakePicture(int bpp, int w, int h, const std::function<std::uint32_t(int, int)>& pixel)
-{
-    PixelBlock pb;
-    std::string error;
-    EXPECT_TRUE(pb.Create(w, h, bpp, error)) << error;
-    for (int k = 0; k < pb.PaletteSize(); ++k)
-        pb.Palette()[k] = {std::uint8_t(k * 5), std::uint8_t(200 - k / 2), std::uint8_t(k * 3 + 2), 0};
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = pb.TopRow(y);
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t v = pixel(x, y);
-            switch (bpp) {
-            case 1:
-                row[x / 8] = std::uint8_t(row[x / 8] | ((v & 1) << (7 - x % 8)));
-                break;
-            case 4:
-                row[x / 2] = std::uint8_t(row[x / 2] | (x % 2 ? (v & 15) : (v & 15) << 4));
-                break;
-            case 8:
-                row[x] = std::uint8_t(v);
-                break;
-            default:
-                // v is a colour, 0x00BBGGRR; rows hold blue, green, red.
-                row[3 * x] = std::uint8_t(v >> 16);
-                row[3 * x + 1] = std::uint8_t(v >> 8);
-                row[3 * x + 2] = std::uint8_t(v);
-            }
-        }
-    }
-    return pb;
+    ASSERT_EQ(image.GetWidth(), w);
+    ASSERT_EQ(image.GetHeight(), h);
+    ASSERT_EQ(image.GetBpp(), bpp);
 }
 
 // Colour of picture pixel (x, y from the top).
@@ -97,7 +52,7 @@ TEST(RasterImageDraw, RefusesWhatCannotBeDrawnAndDrawsNothing)
 {
     CRasterImage empty;
     CRasterImage image;
-    Load(image, MakePicture(24, 4, 3, Varied));
+    Load(image, 24, 4, 3, Varied);
     CRasterSurface s(8, 8, kGrey);
     struct Case {
         const char* what;
@@ -138,7 +93,7 @@ TEST(RasterImageDraw, RefusesWhatCannotBeDrawnAndDrawsNothing)
 TEST(RasterImageDraw, NegativeExtentsMeanThePicturesOwnSize)
 {
     CRasterImage image;
-    Load(image, MakePicture(24, 5, 4, Varied));
+    Load(image, 24, 5, 4, Varied);
     using Call = bool (*)(const CRasterImage&, CRasterSurface&);
     const Call calls[] = {
         [](const CRasterImage& i, CRasterSurface& s) { return i.Draw(&s, 2, 1, -1, -7); },
@@ -160,9 +115,9 @@ TEST(RasterImageDraw, EveryDepthDrawsItsOwnColoursAtAnyScale)
 {
     for (int bpp : {1, 4, 8, 24}) {
         CRasterImage image;
-        Load(image, MakePicture(bpp, 13, 9, [bpp](int x, int y) {
-                 return bpp == 24 ? RgbColour(std::uint8_t(x * 19), std::uint8_t(y * 27), 77) : Varied(x, y);
-             }));
+        Load(image, bpp, 13, 9, [bpp](int x, int y) {
+            return bpp == 24 ? RgbColour(std::uint8_t(x * 19), std::uint8_t(y * 27), 77) : Varied(x, y);
+        });
         struct Size {
             int w, h;
         };
@@ -187,8 +142,7 @@ TEST(RasterImageDraw, DrawPartTakesItsSourceRectangleFromTheTop)
 {
     // 180 rows, each with its own colour: green = row counted from the top.
     CRasterImage image;
-    Load(image, MakePicture(24, 6, 180,
-                            [](int x, int y) { return RgbColour(std::uint8_t(x), std::uint8_t(y), 5); }));
+    Load(image, 24, 6, 180, [](int x, int y) { return RgbColour(std::uint8_t(x), std::uint8_t(y), 5); });
     struct Case {
         int cy;
         int rowsPerSource;
@@ -223,12 +177,14 @@ TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
 {
     // Palette index 5 is the transparent one; index 9 has the same colour but is opaque,
     // so only the pixels of index 5 show the destination, on screen and in print.
-    PixelBlock pb = MakePicture(
-        8, 10, 7, [](int x, int y) { return std::uint32_t((x + y) % 3 == 0 ? 5 : (x * y) % 12); });
-    pb.Palette()[9] = pb.Palette()[5];
-    pb.TopRow(6)[0] = 5; // pixel (0, 0) counted from the bottom carries the transparent index
+    // Pixel (0, 0) counted from the bottom carries the transparent index.
     CRasterImage image;
-    Load(image, pb);
+    Load(
+        image, 8, 10, 7,
+        [](int x, int y) {
+            return std::uint32_t(x == 0 && y == 6 ? 5 : (x + y) % 3 == 0 ? 5 : (x * y) % 12);
+        },
+        [](testbmp::Bytes& bmp) { std::copy_n(bmp.begin() + 54 + 4 * 5, 4, bmp.begin() + 54 + 4 * 9); });
     ASSERT_EQ(image.GetPixelIndex(0, 0), 5u);
     image.SetTransIndex(int(image.GetPixelIndex(0, 0)));
     const SurfaceColour key = image.GetTransColour();
@@ -298,9 +254,8 @@ TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
 TEST(RasterImageDraw, DrawKeepsToItsClipRectangleAndRestoresTheSurfaces)
 {
     CRasterImage image;
-    Load(image, MakePicture(24, 4, 4, [](int x, int y) {
-             return RgbColour(std::uint8_t(40 * x), std::uint8_t(50 * y), 9);
-         }));
+    Load(image, 24, 4, 4,
+         [](int x, int y) { return RgbColour(std::uint8_t(40 * x), std::uint8_t(50 * y), 9); });
     CRasterSurface s(10, 10, kGrey);
     const SurfaceRect own{0, 0, 7, 10};
     s.SetClipRect(&own);
@@ -325,9 +280,8 @@ TEST(RasterImageDraw, DrawKeepsToItsClipRectangleAndRestoresTheSurfaces)
 TEST(RasterImageDraw, TileRepeatsThePictureAndCutsTheLastColumnAndRow)
 {
     CRasterImage image;
-    Load(image, MakePicture(24, 3, 2, [](int x, int y) {
-             return RgbColour(std::uint8_t(60 * x + 1), std::uint8_t(90 * y + 1), 3);
-         }));
+    Load(image, 24, 3, 2,
+         [](int x, int y) { return RgbColour(std::uint8_t(60 * x + 1), std::uint8_t(90 * y + 1), 3); });
     struct Case {
         SurfaceRect rect;
         std::optional<SurfaceRect> clip;
@@ -366,7 +320,7 @@ TEST(RasterImageDraw, CreateFromBitmapCopiesAnOffScreenSurface)
     mask.SetPixel(3, 2, RgbColour(1, 2, 3));
 
     CRasterImage image;
-    Load(image, MakePicture(8, 2, 2, Varied));
+    Load(image, 8, 2, 2, Varied);
     image.SetTransIndex(1);
     ASSERT_TRUE(image.CreateFromBitmap(mask));
     EXPECT_EQ(image.GetWidth(), 7);

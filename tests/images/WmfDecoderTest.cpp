@@ -68,15 +68,7 @@ TEST(WmfDecoder, ManyRunLengthPicturesCostBoundedTime)
 {
     // Each picture is 1024 x 1024 pixels from a few bytes of run-length data; reading
     // 20000 of them would be 2 * 10^10 pixels, but reading is charged to the budget.
-    Bytes rle;
-    Put32(rle, 40);
-    Put32(rle, 1024);
-    Put32(rle, 1024);
-    Put16(rle, 1);
-    Put16(rle, 8);
-    Put32(rle, 1);
-    for (int i = 0; i < 5; ++i)
-        Put32(rle, 0);
+    Bytes rle = DibHeader(40, 1024, 1024, 8, 1);
     Append(rle, Bytes{0, 1}); // end of picture
     Wmf w;
     for (int i = 0; i < 20000; ++i)
@@ -88,24 +80,6 @@ TEST(WmfDecoder, ManyRunLengthPicturesCostBoundedTime)
 
 // ---- embedded pictures --------------------------------------------------------------
 
-Bytes InfoHeader(std::int32_t width, std::int32_t height, int bpp, std::uint32_t compression,
-                 std::uint32_t coloursUsed = 0)
-{
-    Bytes b;
-    Put32(b, 40);
-    Put32(b, static_cast<std::uint32_t>(width));
-    Put32(b, static_cast<std::uint32_t>(height));
-    Put16(b, 1);
-    Put16(b, static_cast<std::uint32_t>(bpp));
-    Put32(b, compression);
-    Put32(b, 0);
-    Put32(b, 0);
-    Put32(b, 0);
-    Put32(b, coloursUsed);
-    Put32(b, 0);
-    return b;
-}
-
 TEST(DibReader, ReadsEveryDepthAndCoding)
 {
     struct Case {
@@ -116,14 +90,14 @@ TEST(DibReader, ReadsEveryDepthAndCoding)
     };
     std::vector<Case> cases;
     {
-        Bytes b = InfoHeader(3, 1, 1, 0, 2);
+        Bytes b = DibHeader(40, 3, 1, 1, 0, 2);
         Put32(b, 0x000000);
         Put32(b, 0x0000FF); // bytes FF 00 00 00: blue, green, red, unused
         Append(b, Bytes{0xA0, 0, 0, 0});
         cases.push_back({"1 bit", b, {kBlue, kBlack, kBlue}});
     }
     {
-        Bytes b = InfoHeader(2, 1, 4, 0, 3);
+        Bytes b = DibHeader(40, 2, 1, 4, 0, 3);
         for (const std::uint32_t c : {0u, 0x00FF00u, 0xFF0000u})
             Put32(b, c);
         Append(b, Bytes{0x21, 0, 0, 0});
@@ -133,7 +107,7 @@ TEST(DibReader, ReadsEveryDepthAndCoding)
         // Run-length 8 bits, 4 x 2: the bottom row a run of 4 of index 1 (blue), end of
         // row, then the top row one pixel of index 2 (green) and 3 literal pixels
         // (1, 2, 1) padded to a whole word, end of picture.
-        Bytes b = InfoHeader(4, 2, 8, 1, 3);
+        Bytes b = DibHeader(40, 4, 2, 8, 1, 3);
         for (const std::uint32_t c : {0u, 0x0000FFu, 0x00FF00u})
             Put32(b, c);
         Append(b, Bytes{4, 1, 0, 0, 1, 2, 0, 3, 1, 2, 1, 0, 0, 1});
@@ -141,14 +115,14 @@ TEST(DibReader, ReadsEveryDepthAndCoding)
     }
     {
         // 16 bits 5-5-5: pure red and pure blue.
-        Bytes b = InfoHeader(2, 1, 16, 0);
+        Bytes b = DibHeader(40, 2, 1, 16, 0);
         Put16(b, 0x7C00);
         Put16(b, 0x001F);
         cases.push_back({"16 bits", b, {kRed, kBlue}});
     }
     {
         // 32 bits with masks: red in the low byte.
-        Bytes b = InfoHeader(1, 1, 32, 3);
+        Bytes b = DibHeader(40, 1, 1, 32, 3);
         Put32(b, 0x000000FF);
         Put32(b, 0x0000FF00);
         Put32(b, 0x00FF0000);
@@ -157,7 +131,7 @@ TEST(DibReader, ReadsEveryDepthAndCoding)
     }
     {
         // Top-down rows: the first stored row is the top one.
-        Bytes b = InfoHeader(1, -2, 24, 0);
+        Bytes b = DibHeader(40, 1, -2, 24, 0);
         Append(b, Bytes{0, 0, 255, 0, 255, 0, 0, 0});
         cases.push_back({"top-down", b, {kRed}});
     }
@@ -177,18 +151,18 @@ TEST(DibReader, RefusesWhatItCannotTrust)
         const char* name;
         Bytes dib;
     };
-    Bytes rowsMissing = InfoHeader(4, 4, 24, 0);
+    Bytes rowsMissing = DibHeader(40, 4, 4, 24, 0);
     Append(rowsMissing, Bytes(47, 0)); // one byte short of 4 rows of 12
-    Bytes tooManyColours = InfoHeader(1, 1, 1, 0, 3);
+    Bytes tooManyColours = DibHeader(40, 1, 1, 1, 0, 3);
     Append(tooManyColours, Bytes(16, 0));
-    Bytes oddDepth = InfoHeader(1, 1, 7, 0);
+    Bytes oddDepth = DibHeader(40, 1, 1, 7, 0);
     Append(oddDepth, Bytes(4, 0));
-    Bytes zeroWidth = InfoHeader(0, 1, 24, 0);
-    Bytes hugeSide = InfoHeader(40000, 1, 1, 0);
+    Bytes zeroWidth = DibHeader(40, 0, 1, 24, 0);
+    Bytes hugeSide = DibHeader(40, 40000, 1, 1, 0);
     Append(hugeSide, Bytes(5004, 0));
-    Bytes topDownRle = InfoHeader(1, -1, 8, 1);
+    Bytes topDownRle = DibHeader(40, 1, -1, 8, 1);
     Append(topDownRle, Bytes(1024 + 4, 0));
-    Bytes jpeg = InfoHeader(1, 1, 24, 4);
+    Bytes jpeg = DibHeader(40, 1, 1, 24, 4);
     Append(jpeg, Bytes(4, 0));
     const Case cases[] = {
         {"empty", {}},
