@@ -178,39 +178,6 @@ TEST(RasterSurface, PrinterPageTakesItsMeasurements)
     EXPECT_EQ(memory.GetDeviceCaps().vertRes, 4);
 }
 
-TEST(RasterSurface, RectangleOutlineLightsFirstAndLastButOneColumnsAndRows)
-{
-    struct Case {
-        int a, b, c, d;
-    };
-    const Case cases[] = {
-        {1, 1, 6, 5},   // ordinary
-        {0, 0, 10, 8},  // the whole surface
-        {2, 3, 3, 7},   // one column wide
-        {2, 3, 8, 4},   // one row high
-        {4, 4, 5, 5},   // one pixel
-        {6, 5, 1, 1},   // corners given the other way round
-        {-3, -2, 4, 3}, // partly outside
-        {7, 5, 14, 12}, // partly outside on the far side
-    };
-    for (const Case& k : cases) {
-        CRasterSurface s(10, 8);
-        s.SelectBrush(SurfaceBrush::Hollow());
-        s.Rectangle(k.a, k.b, k.c, k.d);
-        const int l = std::min(k.a, k.c), r = std::max(k.a, k.c);
-        const int t = std::min(k.b, k.d), b = std::max(k.b, k.d);
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 10; ++x) {
-                const bool inside = x >= l && x < r && y >= t && y < b;
-                const bool edge = inside && (x == l || x == r - 1 || y == t || y == b - 1);
-                EXPECT_EQ(s.GetPixel(x, y), edge ? kColourBlack : kColourWhite)
-                    << "rect (" << k.a << "," << k.b << ")-(" << k.c << "," << k.d << ") pixel (" << x << ","
-                    << y << ") want " << (edge ? "outline" : "untouched");
-            }
-        }
-    }
-}
-
 TEST(RasterSurface, DrawingsGiveTheirPictures)
 {
     const auto cases = ReadPictureCases(SLEEVIT_SOURCE_DIR "/tests/layout/data/surface-pictures.txt");
@@ -450,54 +417,43 @@ TEST(RasterSurface, StretchRepeatsAndDropsWholeRowsAndColumnsAndLooksPalettesUp)
         EXPECT_EQ(narrow.GetPixel(x, 0), GradientColour(want3[x], 0)) << "shrunk column " << x;
 }
 
-TEST(RasterSurface, StretchSourceRectangleCountsRowsFromTheTop)
+// Copies at their own size: the source rectangle counts rows from the top, negative extents
+// mirror, and only pixels whose source lies inside the picture change.
+TEST(RasterSurface, StretchAtOwnSizeMirrorsAndNeverReadsOutsideThePicture)
 {
-    const PixelBlock pb = Gradient24(6, 8);
-    CRasterSurface s(4, 3);
-    s.StretchDib(0, 0, 4, 3, pb, 2, 5, 4, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(s.GetPixel(x, y), GradientColour(2 + x, 5 + y)) << "pixel (" << x << "," << y << ")";
-}
-
-TEST(RasterSurface, NegativeExtentsMirror)
-{
-    const PixelBlock pb = Gradient24(4, 3);
-    CRasterSurface s(6, 5);
-    // cx = -4 at x = 5 covers columns 1..4, mirrored; cy = -3 at y = 4 covers rows 1..3, mirrored.
-    s.StretchDib(5, 4, -4, -3, pb, 0, 0, 4, 3);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x) {
-            const bool in = x >= 1 && x <= 4 && y >= 1 && y <= 3;
-            EXPECT_EQ(s.GetPixel(x, y), in ? GradientColour(4 - x, 3 - y) : kColourWhite) << x << "," << y;
-        }
-    // Mirrored twice (destination and source) is not mirrored at all.
-    CRasterSurface t(4, 3);
-    t.StretchDib(4, 0, -4, 3, pb, 4, 0, -4, 3);
-    for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(t.GetPixel(x, 1), GradientColour(x, 1)) << x;
-}
-
-TEST(RasterSurface, StretchNeverReadsOutsideThePicture)
-{
+    struct Case {
+        const char* name;
+        int picW, picH, surfW, surfH;
+        int x, y, cx, cy, sx, sy, sw, sh;
+        int fromX, stepX, fromY, stepY; // the source pixel of (x, y): from + step * x
+    };
+    const Case cases[] = {
+        {"source rectangle", 6, 8, 4, 3, 0, 0, 4, 3, 2, 5, 4, 3, 2, 1, 5, 1},
+        {"mirrored both ways", 4, 3, 6, 5, 5, 4, -4, -3, 0, 0, 4, 3, 4, -1, 3, -1},
+        {"mirrored twice", 4, 3, 4, 3, 4, 0, -4, 3, 4, 0, -4, 3, 0, 1, 0, 1},
+        {"source passing the picture", 3, 3, 6, 6, 0, 0, 6, 6, -1, -1, 6, 6, -1, 1, -1, 1},
+    };
+    for (const Case& k : cases) {
+        const PixelBlock pb = Gradient24(k.picW, k.picH);
+        CRasterSurface s(k.surfW, k.surfH, kBlue);
+        s.StretchDib(k.x, k.y, k.cx, k.cy, pb, k.sx, k.sy, k.sw, k.sh);
+        for (int y = 0; y < k.surfH; ++y)
+            for (int x = 0; x < k.surfW; ++x) {
+                const int fx = k.fromX + k.stepX * x, fy = k.fromY + k.stepY * y;
+                const bool in = fx >= 0 && fx < k.picW && fy >= 0 && fy < k.picH;
+                EXPECT_EQ(s.GetPixel(x, y), in ? GradientColour(fx, fy) : kBlue)
+                    << k.name << " " << x << "," << y;
+            }
+    }
+    // Wildly outside: nothing, and nothing read (the sanitizer build would notice).
     const PixelBlock pb = Gradient24(3, 3);
     CRasterSurface s(6, 6, kBlue);
-    // Source (-1, -1, 6, 6) over (0, 0, 6, 6): only pixels whose source lies in the
-    // picture change.
-    s.StretchDib(0, 0, 6, 6, pb, -1, -1, 6, 6);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x) {
-            const int sx = x - 1, sy = y - 1;
-            const bool in = sx >= 0 && sx < 3 && sy >= 0 && sy < 3;
-            EXPECT_EQ(s.GetPixel(x, y), in ? GradientColour(sx, sy) : kBlue) << x << "," << y;
-        }
-    // Wildly outside: nothing, and nothing read (the sanitizer build would notice).
     s.StretchDib(0, 0, 6, 6, pb, INT_MIN, INT_MAX - 2, INT_MAX, INT_MAX);
     s.StretchDib(INT_MIN, INT_MIN, INT_MAX, INT_MAX, pb, 0, 0, 3, 3);
     s.StretchDib(-1, -1, INT_MIN, INT_MIN, pb, 0, 0, 3, 3); // mirrored, ending left of and above the surface
     s.StretchDib(0, 0, 0, 6, pb, 0, 0, 3, 3);
     s.StretchDib(0, 0, 6, 6, pb, 0, 0, 0, 3);
-    EXPECT_EQ(s.GetPixel(1, 1), GradientColour(0, 0));
+    EXPECT_EQ(Pixels(s), Pixels(CRasterSurface(6, 6, kBlue)));
 }
 
 TEST(RasterSurface, StretchRasterOperationsCombineBitwise)
