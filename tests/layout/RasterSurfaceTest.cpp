@@ -285,26 +285,6 @@ TEST(RasterSurface, DottedEllipseFollowsThePatternAroundTheCurve)
     EXPECT_EQ(s.GetPixel(29, 14), kColourBlack);
 }
 
-TEST(RasterSurface, HugeEllipsesAndRectanglesOnlyTouchTheSurface)
-{
-    CRasterSurface s(16, 16);
-    s.SelectBrush(SurfaceBrush::Solid(kRed));
-    s.Ellipse(-1000000, -1000000, 1000000, 1000000); // covers the surface with its inside
-    s.Rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX); // likewise
-    s.SelectPen(SurfacePen::Dotted(kBlue));
-    s.Rectangle(INT_MIN, 3, INT_MAX, 9);
-    s.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX); // beyond the supported size: nothing
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) {
-            // Row 3 is the dotted top edge, its pattern counted from x = INT_MIN.
-            const bool dot = y == 3 && ((std::int64_t{x} - INT_MIN) % 6) < 3;
-            if (y == 8)
-                continue; // the bottom edge, counted from the far right end
-            ASSERT_EQ(s.GetPixel(x, y), dot ? kBlue : kRed) << "pixel (" << x << "," << y << ")";
-        }
-    }
-}
-
 // Every operation drawn once freely and once through a clip rectangle: inside the clip
 // both must agree, outside the clipped one must be untouched.
 TEST(RasterSurface, EveryOperationKeepsToTheClipRectangle)
@@ -509,35 +489,6 @@ TEST(RasterSurface, TransparentStretchEqualsTheMaskRecipe)
         recipe.StretchDib(x0, 0, size.first, size.second, pb, 0, 0, 9, 6, RasterOp::Xor);
         EXPECT_EQ(Pixels(direct), Pixels(recipe)) << "size " << size.first << "x" << size.second;
     }
-}
-
-TEST(RasterSurface, BlockCopyAndOrCombineOffScreenPictures)
-{
-    CRasterSurface mask(4, 3, kColourWhite);
-    mask.FillRect({1, 0, 3, 3}, kColourBlack); // black middle columns
-    CRasterSurface picture(4, 3, kRed);
-    picture.SetPixel(2, 1, kBlue);
-    mask.BitBlt(0, 0, 4, 3, picture, 0, 0, RasterOp::Or);
-    // White OR anything stays white; black OR the picture shows the picture.
-    EXPECT_PICTURE(mask, {".rr.", ".rb.", ".rr."});
-
-    CRasterSurface target(5, 4, kGreen);
-    target.BitBlt(2, 1, 9, 9, picture, 1, 1); // source beyond its picture is not copied
-    EXPECT_PICTURE(target, {"ggggg", "ggrbr", "ggrrr", "ggggg"});
-    target.BitBlt(0, 0, 0, 3, picture, 0, 0);
-    target.BitBlt(0, 0, -2, 3, picture, 0, 0);
-    EXPECT_EQ(target.GetPixel(0, 0), kGreen) << "empty extents copy nothing";
-}
-
-TEST(RasterSurface, BlockCopyWithinOneSurfaceReadsThePixelsAsTheyWere)
-{
-    CRasterSurface s(6, 1);
-    for (int x = 0; x < 6; ++x)
-        s.SetPixel(x, 0, RgbColour(std::uint8_t(x), 0, 0));
-    s.BitBlt(1, 0, 5, 1, s, 0, 0); // shift right by one, overlapping
-    const std::uint8_t want[] = {0, 0, 1, 2, 3, 4};
-    for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(s.GetPixel(x, 0), RgbColour(want[x], 0, 0)) << x;
 }
 
 } // namespace
