@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -693,8 +692,7 @@ TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
         ASSERT_TRUE(target.StartPage() != nullptr && target.EndPage());
         ASSERT_TRUE(target.EndDocument());
         EXPECT_EQ(target.PageCount(), 2);
-        std::ifstream in(tmp.File("order.pdf"), std::ios::binary);
-        const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+        const std::string pdf = ReadBytes(tmp.File("order.pdf"));
         EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
         EXPECT_NE(pdf.find("/Count 2"), std::string::npos);
         // The page is A4 in points.
@@ -707,6 +705,42 @@ TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
         ASSERT_NE(target.StartPage(), nullptr);
         target.AbortDocument();
         EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+// A picture cairo cannot take fails the page with a reason and leaves an earlier file as it
+// was; odd titles do not fail the document.
+TEST(PdfDocument, APictureCairoCannotTakeFailsThePageAndKeepsTheEarlierFile)
+{
+    ScratchFolder tmp;
+    const std::string pdf = tmp.File("doc.pdf");
+    const DeviceCaps caps = CapsForPaper(PaperSize::A4(), 300);
+    struct Case {
+        std::int32_t width; // wider than cairo takes from 32768 on
+        const char* title;
+        bool ok;
+    };
+    for (const Case& c :
+         {Case{64, "Sleevit - caf\xe9.jpg", true}, Case{32768, "Sleevit - wide.png", false}}) {
+        std::ofstream(pdf, std::ios::binary) << "earlier";
+        PixelBlock pixels;
+        std::string error;
+        ASSERT_TRUE(pixels.Create(c.width, 2, 24, error)) << error;
+        CPdfDocument document;
+        ASSERT_TRUE(document.Open(pdf, PaperSize::A4(), caps, c.title)) << document.LastError();
+        CPdfSurface* page = document.BeginPage();
+        ASSERT_NE(page, nullptr);
+        page->StretchDib(100, 100, 600, 300, pixels, 0, 0, c.width, 2);
+        const bool ended = document.EndPage();
+        EXPECT_EQ(ended, c.ok) << document.LastError();
+        if (ended) {
+            EXPECT_TRUE(document.Close()) << document.LastError();
+            EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
+        } else {
+            EXPECT_NE(document.LastError().find("picture"), std::string::npos) << document.LastError();
+            document.Abort();
+            EXPECT_EQ(ReadBytes(pdf), "earlier");
+        }
     }
 }
 
