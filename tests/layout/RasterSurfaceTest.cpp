@@ -20,13 +20,6 @@ constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 constexpr SurfaceColour kGreen = RgbColour(0, 255, 0);
 constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
 
-#define EXPECT_PICTURE(surface, ...)                                                                         \
-    do {                                                                                                     \
-        const std::vector<std::string> want_ = __VA_ARGS__;                                                  \
-        const std::vector<std::string> have_ = Picture(surface);                                             \
-        EXPECT_EQ(have_, want_) << "have:" << Join(have_) << "\nwant:" << Join(want_);                       \
-    } while (0)
-
 // Every pixel colour of a surface, for comparing two surfaces.
 std::vector<SurfaceColour> Pixels(const CRasterSurface& s)
 {
@@ -94,16 +87,6 @@ PixelBlock PalettePicture(int bpp, int w, int h)
         }
     }
     return pb;
-}
-
-// Ellipse(1, 1, 1 + w, 1 + h) with a black pen and a red brush, on a surface with a margin of
-// one pixel.
-std::vector<std::string> EllipsePicture(int w, int h)
-{
-    CRasterSurface s(w + 2, h + 2);
-    s.SelectBrush(SurfaceBrush::Solid(kRed));
-    s.Ellipse(1, 1, 1 + w, 1 + h);
-    return Picture(s);
 }
 
 TEST(RasterSurface, StoresTopDownRgb32AndReportsBgrColours)
@@ -187,7 +170,8 @@ TEST(RasterSurface, DrawingsGiveTheirPictures)
         CRasterSurface s(c.width, c.height, c.background);
         std::string error;
         ASSERT_TRUE(RunDrawScript(s, c.script, error)) << error;
-        EXPECT_PICTURE(s, c.want);
+        const std::vector<std::string> have = Picture(s);
+        EXPECT_EQ(have, c.want) << "have:" << Join(have) << "\nwant:" << Join(c.want);
     }
     // A flat ellipse still spans its rectangle.
     CRasterSurface flat(40, 2);
@@ -209,7 +193,11 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheO
 {
     for (int w = 1; w <= 16; ++w) {
         for (int h = 1; h <= 16; ++h) {
-            const auto pic = EllipsePicture(w, h);
+            // A black pen and a red brush, on a surface with a margin of one pixel.
+            CRasterSurface s(w + 2, h + 2);
+            s.SelectBrush(SurfaceBrush::Solid(kRed));
+            s.Ellipse(1, 1, 1 + w, 1 + h);
+            const auto pic = Picture(s);
             const std::string where = std::to_string(w) + " x " + std::to_string(h) + Join(pic);
             // Nothing outside the rectangle; the margin stays white.
             for (int y = 0; y < h + 2; ++y) {
