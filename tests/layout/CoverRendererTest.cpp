@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "formats/FormatCatalogue.h"
@@ -64,6 +65,17 @@ CoverFormat One(CoverKind kind, bool label = false, double hole = 0.0, double si
     return f;
 }
 
+// The colour each listed pixel must have.
+struct Probe {
+    int x, y;
+    SurfaceColour want;
+};
+void ExpectPixels(const CRasterSurface& s, std::initializer_list<Probe> probes)
+{
+    for (const Probe& p : probes)
+        EXPECT_EQ(s.GetPixel(p.x, p.y), p.want) << "(" << p.x << ", " << p.y << ")";
+}
+
 RenderOptions Plain()
 {
     RenderOptions o;
@@ -74,13 +86,20 @@ RenderOptions Plain()
 
 TEST(ScaledCount, FractionsJustBelowTheirValueTruncateOneLower)
 {
-    EXPECT_EQ(ScaledCount(1000, 0.043), 42);
-    EXPECT_EQ(ScaledCount(1200, 0.043), 51);
-    EXPECT_EQ(ScaledCount(180, 0.05555555555555555), 9);
-    EXPECT_EQ(ScaledCount(180, 0.8888888888888888), 159);
-    EXPECT_EQ(ScaledCount(1000, 0.05555555555555555), 55);
-    EXPECT_EQ(ScaledCount(1000, 0.8888888888888888), 888);
-    EXPECT_EQ(ScaledCount(1000, 0.08), 80); // 0.08 lies above itself
+    struct Case {
+        int total;
+        double fraction;
+        int want;
+    };
+    // 0.08 lies above itself, the others just below.
+    for (const Case& c : {Case{1000, 0.043, 42},
+                          {1200, 0.043, 51},
+                          {180, 0.05555555555555555, 9},
+                          {180, 0.8888888888888888, 159},
+                          {1000, 0.05555555555555555, 55},
+                          {1000, 0.8888888888888888, 888},
+                          {1000, 0.08, 80}})
+        EXPECT_EQ(ScaledCount(c.total, c.fraction), c.want) << c.total << " x " << c.fraction;
 }
 
 TEST(RenderCover, EveryKindFillsItsCoverOnPageAndPaperAndAnUnknownWordDrawsAsCustom)
@@ -123,8 +142,7 @@ TEST(RenderCover, ZoomedRowsShowTheMiddleRows)
     for (int i = 1; i < 159; ++i)
         ASSERT_EQ(RowOf(page.GetPixel(25, 30 + i)), 9 + i) << "target row " << i;
     // The frame just outside and the outline on the first row and column.
-    for (const auto& [x, y] : {std::pair{19, 100}, {20, 100}, {30, 100}, {25, 29}})
-        EXPECT_EQ(page.GetPixel(x, y), kBlack) << x << "," << y;
+    ExpectPixels(page, {{19, 100, kBlack}, {20, 100, kBlack}, {30, 100, kBlack}, {25, 29, kBlack}});
 }
 
 TEST(RenderCover, SideBandsSqueezeTheSpineBands)
@@ -172,17 +190,14 @@ TEST(RenderCover, LabelIsADiscWithAWhiteHole)
     const Picture image(200, 200, [](int, int) { return kRed; });
     CRasterSurface page(Page(300, 500, 500));
     RenderCover(page, {50, 50, 400, 400, 80}, image, One(CoverKind::Custom, true, 41), RenderOptions{});
-    EXPECT_EQ(page.GetPixel(250, 250), kWhite); // the hole
-    EXPECT_EQ(page.GetPixel(52, 52), kWhite);   // outside the disc
-    EXPECT_EQ(page.GetPixel(250, 60), kRed);    // on the ring
-    EXPECT_EQ(page.GetPixel(250, 200), kRed);
-    EXPECT_EQ(page.GetPixel(49, 250), kWhite); // no frame or border around a label
+    // The hole, outside the disc, the ring, and no frame or border around a label.
+    ExpectPixels(
+        page, {{250, 250, kWhite}, {52, 52, kWhite}, {250, 60, kRed}, {250, 200, kRed}, {49, 250, kWhite}});
 
     // Hole 0: a full disc.
     CRasterSurface full(Page(300, 500, 500));
     RenderCover(full, {50, 50, 400, 400, 0}, image, One(CoverKind::Custom, true, 0), RenderOptions{});
-    EXPECT_EQ(full.GetPixel(250, 250), kRed);
-    EXPECT_EQ(full.GetPixel(52, 448), kWhite);
+    ExpectPixels(full, {{250, 250, kRed}, {52, 448, kWhite}});
 }
 
 TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
@@ -201,25 +216,21 @@ TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
     const int y = 500 - 20;
     // LEFT runs along the cover's left edge from the printable area's top to its bottom;
     // TOP the whole printable width.
-    for (const auto& [px, py] : {std::pair{x, 0}, {x, 1359}, {0, y}, {1359, y}})
-        EXPECT_EQ(page.GetPixel(px, py), kBlack) << px << "," << py;
+    ExpectPixels(page, {{x, 0, kBlack}, {x, 1359, kBlack}, {0, y, kBlack}, {1359, y, kBlack}});
     // The dashed fold: 3 on, 3 off.
     int dark = 0;
     for (int i = 0; i < 60; ++i)
         dark += page.GetPixel(x + 600, y + 100 + i) == kBlack ? 1 : 0;
     EXPECT_EQ(dark, 30);
     // The rectangle: 30 px in, 300 px wide, outline lit on both ends.
-    EXPECT_EQ(page.GetPixel(x + 30, y + 100), kBlack);
-    EXPECT_EQ(page.GetPixel(x + 330, y + 100), kBlack);
-    EXPECT_EQ(page.GetPixel(x + 331, y + 100), kRed);
+    ExpectPixels(page, {{x + 30, y + 100, kBlack}, {x + 330, y + 100, kBlack}, {x + 331, y + 100, kRed}});
 
     // Without cut lines, only the frame and border remain.
     CRasterSurface bare(Page(300, 1400, 1400, 20));
     RenderOptions noLines;
     noLines.drawCutLines = false;
     RenderCover(bare, at, image, f, noLines);
-    EXPECT_EQ(bare.GetPixel(x, 0), kWhite);
-    EXPECT_EQ(bare.GetPixel(x + 600, y + 100), kRed);
+    ExpectPixels(bare, {{x, 0, kWhite}, {x + 600, y + 100, kRed}});
 
     // On a paper control the same walker spans the paper, lines dashed in grey.
     FormatCatalogue c;
@@ -227,8 +238,7 @@ TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
     c.Append(f);
     CRasterSurface paper(210, 297);
     RenderScreenCover(paper, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Left}, false, false), true);
-    EXPECT_EQ(paper.GetPixel(50, 0), kBlack);
-    EXPECT_EQ(paper.GetPixel(50, 296), kBlack);
+    ExpectPixels(paper, {{50, 0, kBlack}, {50, 296, kBlack}});
     int top = 0;
     for (int py = 0; py < 297; ++py)
         top += paper.GetPixel(0, py) == kBlack && paper.GetPixel(209, py) == kBlack ? 1 : 0;
@@ -246,15 +256,13 @@ TEST(RenderCover, FrameAlwaysBorderOnRequest)
     const CoverFormat f = One(CoverKind::Custom);
     CRasterSurface plain(Page(300, 100, 100));
     RenderCover(plain, {20, 20, 50, 50, 0}, image, f, Plain());
-    EXPECT_EQ(plain.GetPixel(19, 40), kBlack); // frame just outside
-    EXPECT_EQ(plain.GetPixel(70, 40), kBlack);
-    EXPECT_EQ(plain.GetPixel(20, 40), kRed); // the picture's first column
+    // The frame just outside; the picture's first column.
+    ExpectPixels(plain, {{19, 40, kBlack}, {70, 40, kBlack}, {20, 40, kRed}});
     CRasterSurface bordered(Page(300, 100, 100));
     RenderOptions border = Plain();
     border.printBorder = true;
     RenderCover(bordered, {20, 20, 50, 50, 0}, image, f, border);
-    EXPECT_EQ(bordered.GetPixel(20, 40), kBlack); // a second outline on the first column
-    EXPECT_EQ(bordered.GetPixel(21, 40), kRed);
+    ExpectPixels(bordered, {{20, 40, kBlack}, {21, 40, kRed}}); // a second outline on the first column
 }
 
 TEST(RenderCover, PreviewGuidesAndTheCounter)
@@ -264,10 +272,8 @@ TEST(RenderCover, PreviewGuidesAndTheCounter)
     preview.preview = true;
     CRasterSurface page(Page(300, 200, 300, 10));
     EXPECT_FALSE(RenderCover(page, {50, 50, 40, 40, 0}, image, One(CoverKind::Custom), preview));
-    EXPECT_EQ(page.GetPixel(0, 100), kRed);   // printable-area outline
-    EXPECT_EQ(page.GetPixel(100, 140), kRed); // middle line: row 150 of the sheet
-    EXPECT_EQ(page.GetPixel(100, 139), kRed); // two pixels wide
-    EXPECT_EQ(page.GetPixel(100, 141), kWhite);
+    // The printable-area outline; the middle line (row 150 of the sheet), two pixels wide.
+    ExpectPixels(page, {{0, 100, kRed}, {100, 140, kRed}, {100, 139, kRed}, {100, 141, kWhite}});
 
     CRasterSurface trayPage(Page(300, 200, 200, 10));
     EXPECT_FALSE(
@@ -295,16 +301,14 @@ TEST(ScreenRenderer, PlacesByThePapersOwnSize)
     CRasterSurface paper(240, 240);
     RenderScreenCover(paper, {0, 0, 240, 240}, image, cover, true);
     // 10 mm from the right and bottom edges of this 120 mm paper, not of an A4 sheet.
-    EXPECT_EQ(paper.GetPixel(219, 219), kRed);   // the cover ends 20 pixels from the edges
-    EXPECT_EQ(paper.GetPixel(220, 220), kBlack); // with the outline just outside it
-    EXPECT_EQ(paper.GetPixel(221, 221), kWhite);
+    // The cover ends 20 pixels from the edges, with the outline just outside it.
+    ExpectPixels(paper, {{219, 219, kRed}, {220, 220, kBlack}, {221, 221, kWhite}});
 
     // No picture, or no format: nothing is drawn.
     CRasterSurface blank(240, 240);
     RenderScreenCover(blank, {0, 0, 240, 240}, CRasterImage(), cover, true);
     RenderScreenCover(blank, {0, 0, 240, 240}, image, PlaceCoverMm(c, {1, Side::Left}, false, false), true);
-    EXPECT_EQ(blank.GetPixel(200, 200), kWhite);
-    EXPECT_EQ(blank.GetPixel(100, 100), kWhite);
+    ExpectPixels(blank, {{200, 200, kWhite}, {100, 100, kWhite}});
 }
 
 TEST(ScreenRenderer, CdFrontsAndLabels)
@@ -322,10 +326,8 @@ TEST(ScreenRenderer, CdFrontsAndLabels)
     EXPECT_EQ(both.GetPixel(100, 160), kRed); // the right front below the line
 
     RenderScreenCover(disc, {0, 0, 210, 297}, image, PlaceCoverMm(c, {1, Side::Left}, false, false), false);
-    const int cx = 52 + 52, cy = 21 + 52;        // (210 - 105) / 2 = 52; (297 - 210) / 4 = 21
-    EXPECT_EQ(disc.GetPixel(cx, cy), kWhite);    // the hole
-    EXPECT_EQ(disc.GetPixel(cx, cy - 35), kRed); // the ring
-    EXPECT_EQ(disc.GetPixel(53, 22), kWhite);    // outside the disc
+    const int cx = 52 + 52, cy = 21 + 52; // (210 - 105) / 2 = 52; (297 - 210) / 4 = 21
+    ExpectPixels(disc, {{cx, cy, kWhite}, {cx, cy - 35, kRed}, {53, 22, kWhite}}); // hole, ring, outside
 }
 
 } // namespace

@@ -92,6 +92,15 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in)
         s.MoveTo(v[0], v[1]);
         return true;
     }
+    if (verb == "copy" && numbers(4)) {
+        int sx = 0, sy = 0;
+        std::string op;
+        const auto* self = dynamic_cast<const CRasterSurface*>(&s);
+        if (self == nullptr || !Number(in, sx) || !Number(in, sy) || (in >> op && op != "or"))
+            return false;
+        s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
+        return true;
+    }
     if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {
         const SurfaceRect r{v[0], v[1], v[2], v[3]};
         if (verb == "rect")

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -75,46 +74,54 @@ std::unique_ptr<CRasterSurface> DrawRaster(const DrawFn& draw)
     return s;
 }
 
-bool Dark(SurfaceColour c)
-{
-    return ColourDistance(c, kColourWhite) > 100;
-}
-
-// Compares where a page and a raster surface are dark: pixels that differ must lie within
-// one pixel of a dark pixel of the other picture. Returns a description of the first
-// misplaced pixel and counts exact differences.
-struct MaskComparison {
+// Compares the page with the raster surface inside rect (printable-area coordinates). A
+// pixel differs when its colour is more than tolerance from the raster's; it is misplaced
+// when its colour is neither the raster's at the same place or a neighbour, nor (where the
+// raster has an edge between colours, which poppler may soften) a mix of the colours that
+// meet there. The first misplaced pixel is described.
+struct Comparison {
     int differing = 0;
     int misplaced = 0;
     std::string first;
 };
-MaskComparison CompareMasks(const PagePicture& page, const CRasterSurface& raster, const DeviceCaps& caps)
+Comparison ComparePage(const PagePicture& page, const CRasterSurface& raster, const DeviceCaps& caps,
+                       const SurfaceRect& rect, int tolerance)
 {
-    MaskComparison m;
-    auto pageDark = [&](int x, int y) {
-        return Dark(page.At(x + caps.physicalOffsetX, y + caps.physicalOffsetY));
-    };
-    auto rasterDark = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < raster.Width() && y < raster.Height() && Dark(raster.GetPixel(x, y));
-    };
-    auto near = [](const auto& dark, int x, int y) {
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (dark(x + dx, y + dy))
-                    return true;
-        return false;
-    };
-    for (int y = 0; y < raster.Height(); ++y) {
-        for (int x = 0; x < raster.Width(); ++x) {
-            const bool p = pageDark(x, y);
-            const bool r = rasterDark(x, y);
-            if (p == r)
-                continue;
-            ++m.differing;
-            const bool ok = p ? near(rasterDark, x, y) : near(pageDark, x, y);
-            if (!ok && m.misplaced++ == 0)
-                m.first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") page " +
-                          (p ? "dark" : "light") + ", raster " + (r ? "dark" : "light");
+    Comparison m;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const SurfaceColour have = page.At(x + caps.physicalOffsetX, y + caps.physicalOffsetY);
+            bool found = false;
+            int lo[3] = {255, 255, 255};
+            int hi[3] = {0, 0, 0};
+            std::set<SurfaceColour> around;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const SurfaceColour want = raster.GetPixel(x + dx, y + dy);
+                    if (want == 0xFFFFFFFFu)
+                        continue;
+                    around.insert(want);
+                    found = found || ColourDistance(have, want) <= tolerance;
+                    for (int k = 0; k < 3; ++k) {
+                        lo[k] = std::min(lo[k], int((want >> (8 * k)) & 0xFF));
+                        hi[k] = std::max(hi[k], int((want >> (8 * k)) & 0xFF));
+                    }
+                }
+            if (!found && around.size() > 1) {
+                found = true;
+                for (int k = 0; k < 3; ++k) {
+                    const int c = int((have >> (8 * k)) & 0xFF);
+                    found = found && c >= lo[k] - tolerance && c <= hi[k] + tolerance;
+                }
+            }
+            if (ColourDistance(have, raster.GetPixel(x, y)) > tolerance)
+                ++m.differing;
+            if (!found && m.misplaced++ == 0) {
+                char buf[120];
+                std::snprintf(buf, sizeof buf, "(%d, %d): have %06x, want %06x", x, y, have,
+                              raster.GetPixel(x, y));
+                m.first = buf;
+            }
         }
     }
     return m;
@@ -161,7 +168,7 @@ TEST(PdfSurface, ShapesLandWhereTheRasterSurfacePutsThem)
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const auto raster = DrawRaster(pages[i]);
-        const MaskComparison m = CompareMasks(read[i], *raster, caps);
+        const Comparison m = ComparePage(read[i], *raster, caps, raster->Bounds(), 100);
         EXPECT_EQ(m.misplaced, 0) << cases[i].name << ": first misplaced pixel " << m.first;
         EXPECT_LE(m.differing, cases[i].maxDiffering)
             << cases[i].name << ": have " << m.differing << " differing pixels";
@@ -171,7 +178,7 @@ TEST(PdfSurface, ShapesLandWhereTheRasterSurfacePutsThem)
             for (int x = 0; x < read[i].width; ++x)
                 if ((x < caps.physicalOffsetX || y < caps.physicalOffsetY ||
                      x >= caps.physicalOffsetX + caps.horzRes || y >= caps.physicalOffsetY + caps.vertRes) &&
-                    Dark(read[i].At(x, y)))
+                    ColourDistance(read[i].At(x, y), kColourWhite) > 100)
                     ++marginDark;
         EXPECT_EQ(marginDark, 0) << cases[i].name << ": dark pixels outside the printable area";
     }
@@ -195,51 +202,6 @@ PixelBlock Checker(int w = 8, int h = 6)
         }
     }
     return pb;
-}
-
-// Pixels of the page inside rect (printable-area coordinates) that are misplaced: their
-// colour is neither the raster surface's colour at the same place or a neighbour, nor
-// (where the raster has an edge between colours, which poppler may soften) a mix of the
-// colours that meet there.
-int MisplacedColours(const PagePicture& page, const CRasterSurface& raster, const DeviceCaps& caps,
-                     const SurfaceRect& rect, int tolerance, std::string& first)
-{
-    int misplaced = 0;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            const SurfaceColour have = page.At(x + caps.physicalOffsetX, y + caps.physicalOffsetY);
-            bool found = false;
-            int lo[3] = {255, 255, 255};
-            int hi[3] = {0, 0, 0};
-            std::set<SurfaceColour> around;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const SurfaceColour want = raster.GetPixel(x + dx, y + dy);
-                    if (want == 0xFFFFFFFFu)
-                        continue;
-                    around.insert(want);
-                    found = found || ColourDistance(have, want) <= tolerance;
-                    for (int k = 0; k < 3; ++k) {
-                        lo[k] = std::min(lo[k], int((want >> (8 * k)) & 0xFF));
-                        hi[k] = std::max(hi[k], int((want >> (8 * k)) & 0xFF));
-                    }
-                }
-            if (!found && around.size() > 1) {
-                found = true;
-                for (int k = 0; k < 3; ++k) {
-                    const int c = int((have >> (8 * k)) & 0xFF);
-                    found = found && c >= lo[k] - tolerance && c <= hi[k] + tolerance;
-                }
-            }
-            if (!found && misplaced++ == 0) {
-                char buf[120];
-                std::snprintf(buf, sizeof buf, "(%d, %d): have %06x, want %06x", x, y, have,
-                              raster.GetPixel(x, y));
-                first = buf;
-            }
-        }
-    }
-    return misplaced;
 }
 
 } // namespace
@@ -297,9 +259,8 @@ TEST(PdfSurface, PicturesLandWhereTheRasterSurfacePutsThem)
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const auto raster = DrawRaster(draw(cases[i], true));
-        std::string first;
-        EXPECT_EQ(MisplacedColours(read[i], *raster, caps, {0, 0, 400, 300}, 3, first), 0)
-            << cases[i].name << ": first " << first;
+        const Comparison m = ComparePage(read[i], *raster, caps, {0, 0, 400, 300}, 3);
+        EXPECT_EQ(m.misplaced, 0) << cases[i].name << ": first " << m.first;
     }
 }
 
@@ -486,9 +447,8 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
         {10, 10, 89, 105}, {100, 10, 179, 105}, {200, 10, 279, 105}, {300, 10, 339, 49}};
     for (int i = 0; i < 2; ++i)
         for (const SurfaceRect& r : inside) {
-            std::string first;
-            EXPECT_EQ(MisplacedColours(read[std::size_t(i)], *raster, caps, r, 3, first), 0)
-                << "page " << i + 1 << ": first " << first;
+            const Comparison m = ComparePage(read[std::size_t(i)], *raster, caps, r, 3);
+            EXPECT_EQ(m.misplaced, 0) << "page " << i + 1 << ": first " << m.first;
         }
     // The second page uses the first page's strips.
     std::set<int> objects[2];
@@ -693,8 +653,7 @@ TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
         ASSERT_TRUE(target.StartPage() != nullptr && target.EndPage());
         ASSERT_TRUE(target.EndDocument());
         EXPECT_EQ(target.PageCount(), 2);
-        std::ifstream in(tmp.File("order.pdf"), std::ios::binary);
-        const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+        const std::string pdf = ReadBytes(tmp.File("order.pdf"));
         EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
         EXPECT_NE(pdf.find("/Count 2"), std::string::npos);
         // The page is A4 in points.
@@ -707,6 +666,42 @@ TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
         ASSERT_NE(target.StartPage(), nullptr);
         target.AbortDocument();
         EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+// A picture cairo cannot take fails the page with a reason and leaves an earlier file as it
+// was; odd titles do not fail the document.
+TEST(PdfDocument, APictureCairoCannotTakeFailsThePageAndKeepsTheEarlierFile)
+{
+    ScratchFolder tmp;
+    const std::string pdf = tmp.File("doc.pdf");
+    const DeviceCaps caps = CapsForPaper(PaperSize::A4(), 300);
+    struct Case {
+        std::int32_t width; // wider than cairo takes from 32768 on
+        const char* title;
+        bool ok;
+    };
+    for (const Case& c :
+         {Case{64, "Sleevit - caf\xe9.jpg", true}, Case{32768, "Sleevit - wide.png", false}}) {
+        std::ofstream(pdf, std::ios::binary) << "earlier";
+        PixelBlock pixels;
+        std::string error;
+        ASSERT_TRUE(pixels.Create(c.width, 2, 24, error)) << error;
+        CPdfDocument document;
+        ASSERT_TRUE(document.Open(pdf, PaperSize::A4(), caps, c.title)) << document.LastError();
+        CPdfSurface* page = document.BeginPage();
+        ASSERT_NE(page, nullptr);
+        page->StretchDib(100, 100, 600, 300, pixels, 0, 0, c.width, 2);
+        const bool ended = document.EndPage();
+        EXPECT_EQ(ended, c.ok) << document.LastError();
+        if (ended) {
+            EXPECT_TRUE(document.Close()) << document.LastError();
+            EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
+        } else {
+            EXPECT_NE(document.LastError().find("picture"), std::string::npos) << document.LastError();
+            document.Abort();
+            EXPECT_EQ(ReadBytes(pdf), "earlier");
+        }
     }
 }
 

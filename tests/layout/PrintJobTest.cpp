@@ -93,59 +93,57 @@ TEST(PrintJob, NamesAndTheTray)
     EXPECT_FALSE(NeedsCdTray(c, -1));
 }
 
-TEST(PrintJob, BothCoversOnePerSheetOrBothOnOne)
+TEST(PrintJob, SelectionsAndSinglePageDecideTheSheetsAndWhatIsOnThem)
 {
-    Job job;
-    CRasterPageTarget target(SmallSheet());
-    PrintJobResult r = RunPrintJob(target, job.request);
-    ASSERT_TRUE(r.completed) << r.error;
-    ASSERT_EQ(target.Pages().size(), 2u);
-    EXPECT_EQ(target.JobName(), "Sleevit - front.jpg");
-    EXPECT_EQ(r.coversPrinted, 2);
-    EXPECT_EQ(Centre(*target.Pages()[0], r.leftPlacement, SmallSheet()), kRed);
-    EXPECT_EQ(Centre(*target.Pages()[1], r.rightPlacement, SmallSheet()), kBlue);
-    // Two CD fronts printed alone both stand above the middle line.
-    EXPECT_EQ(r.leftPlacement, r.rightPlacement);
-
-    job.request.selection = PrintSelection::Left;
-    job.request.singlePage = true;
-    CRasterPageTarget one(SmallSheet());
-    r = RunPrintJob(one, job.request);
-    ASSERT_EQ(one.Pages().size(), 1u);
-    EXPECT_EQ(r.coversPrinted, 2);
-    EXPECT_EQ(Centre(*one.Pages()[0], r.leftPlacement, SmallSheet()), kRed);
-    EXPECT_EQ(Centre(*one.Pages()[0], r.rightPlacement, SmallSheet()), kBlue);
-    EXPECT_EQ(r.rightPlacement.y, SmallSheet().physicalHeight / 2);
-}
-
-TEST(PrintJob, RightAloneWithSinglePageOnPrintsOnePage)
-{
-    Job job;
-    job.request.selection = PrintSelection::Right;
-    job.request.singlePage = true;
-    CRasterPageTarget target(SmallSheet());
-    const PrintJobResult r = RunPrintJob(target, job.request);
-    ASSERT_EQ(target.Pages().size(), 1u);
-    EXPECT_EQ(r.coversPrinted, 1);
-    EXPECT_EQ(Centre(*target.Pages()[0], r.rightPlacement, SmallSheet()), kBlue);
-}
-
-TEST(PrintJob, ASideWithoutAPictureIsNotDrawnAtAll)
-{
-    Job job;
-    CRasterImage none;
-    job.request.right = {&none, 1};
-    job.request.selection = PrintSelection::Left;
-    job.request.singlePage = true;
-    CRasterPageTarget target(SmallSheet());
-    const PrintJobResult r = RunPrintJob(target, job.request);
-    ASSERT_EQ(target.Pages().size(), 1u);
-    EXPECT_EQ(r.coversPrinted, 1);
-    // Nothing but the left cover: every pixel of the lower half stays white.
-    const CRasterSurface& page = *target.Pages()[0];
-    for (int y = page.Height() / 2 + 5; y < page.Height(); y += 3)
-        for (int x = 0; x < page.Width(); x += 3)
-            ASSERT_EQ(page.GetPixel(x, y), kColourWhite) << x << "," << y;
+    struct Case {
+        const char* name;
+        PrintSelection selection;
+        bool singlePage;
+        bool rightPicture;
+        std::size_t pages;
+        int covers;
+        int leftOn, rightOn; // the sheet showing the red left / blue right cover; -1 none
+    };
+    const Case cases[] = {
+        {"both, one per sheet", PrintSelection::Both, false, true, 2, 2, 0, 1},
+        {"both on one sheet", PrintSelection::Left, true, true, 1, 2, 0, 0},
+        {"the right alone", PrintSelection::Right, true, true, 1, 1, -1, 0},
+        {"a side without a picture", PrintSelection::Left, true, false, 1, 1, 0, -1},
+    };
+    const DeviceCaps caps = SmallSheet();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Job job;
+        CRasterImage none;
+        if (!c.rightPicture)
+            job.request.right = {&none, 1};
+        job.request.selection = c.selection;
+        job.request.singlePage = c.singlePage;
+        CRasterPageTarget target(caps);
+        const PrintJobResult r = RunPrintJob(target, job.request);
+        ASSERT_TRUE(r.completed) << r.error;
+        ASSERT_EQ(target.Pages().size(), c.pages);
+        EXPECT_EQ(target.JobName(), "Sleevit - front.jpg");
+        EXPECT_EQ(r.coversPrinted, c.covers);
+        if (c.leftOn >= 0) {
+            EXPECT_EQ(Centre(*target.Pages()[std::size_t(c.leftOn)], r.leftPlacement, caps), kRed);
+        }
+        if (c.rightOn >= 0) {
+            EXPECT_EQ(Centre(*target.Pages()[std::size_t(c.rightOn)], r.rightPlacement, caps), kBlue);
+        }
+        const CRasterSurface& first = *target.Pages()[0];
+        if (c.selection == PrintSelection::Both) {
+            // Two CD fronts printed alone both stand above the middle line.
+            EXPECT_EQ(r.leftPlacement, r.rightPlacement);
+        } else if (c.rightOn == 0 && c.leftOn == 0) {
+            EXPECT_EQ(r.rightPlacement.y, caps.physicalHeight / 2);
+        } else if (!c.rightPicture) {
+            // Nothing but the left cover: every pixel of the lower half stays white.
+            for (int y = first.Height() / 2 + 5; y < first.Height(); y += 3)
+                for (int x = 0; x < first.Width(); x += 3)
+                    ASSERT_EQ(first.GetPixel(x, y), kColourWhite) << x << "," << y;
+        }
+    }
 }
 
 TEST(PrintJob, PreviewCountsNothingAndCancelStopsAfterThePage)

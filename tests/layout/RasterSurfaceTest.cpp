@@ -20,13 +20,6 @@ constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 constexpr SurfaceColour kGreen = RgbColour(0, 255, 0);
 constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
 
-#define EXPECT_PICTURE(surface, ...)                                                                         \
-    do {                                                                                                     \
-        const std::vector<std::string> want_ = __VA_ARGS__;                                                  \
-        const std::vector<std::string> have_ = Picture(surface);                                             \
-        EXPECT_EQ(have_, want_) << "have:" << Join(have_) << "\nwant:" << Join(want_);                       \
-    } while (0)
-
 // Every pixel colour of a surface, for comparing two surfaces.
 std::vector<SurfaceColour> Pixels(const CRasterSurface& s)
 {
@@ -94,16 +87,6 @@ PixelBlock PalettePicture(int bpp, int w, int h)
         }
     }
     return pb;
-}
-
-// Ellipse(1, 1, 1 + w, 1 + h) with a black pen and a red brush, on a surface with a margin of
-// one pixel.
-std::vector<std::string> EllipsePicture(int w, int h)
-{
-    CRasterSurface s(w + 2, h + 2);
-    s.SelectBrush(SurfaceBrush::Solid(kRed));
-    s.Ellipse(1, 1, 1 + w, 1 + h);
-    return Picture(s);
 }
 
 TEST(RasterSurface, StoresTopDownRgb32AndReportsBgrColours)
@@ -178,39 +161,6 @@ TEST(RasterSurface, PrinterPageTakesItsMeasurements)
     EXPECT_EQ(memory.GetDeviceCaps().vertRes, 4);
 }
 
-TEST(RasterSurface, RectangleOutlineLightsFirstAndLastButOneColumnsAndRows)
-{
-    struct Case {
-        int a, b, c, d;
-    };
-    const Case cases[] = {
-        {1, 1, 6, 5},   // ordinary
-        {0, 0, 10, 8},  // the whole surface
-        {2, 3, 3, 7},   // one column wide
-        {2, 3, 8, 4},   // one row high
-        {4, 4, 5, 5},   // one pixel
-        {6, 5, 1, 1},   // corners given the other way round
-        {-3, -2, 4, 3}, // partly outside
-        {7, 5, 14, 12}, // partly outside on the far side
-    };
-    for (const Case& k : cases) {
-        CRasterSurface s(10, 8);
-        s.SelectBrush(SurfaceBrush::Hollow());
-        s.Rectangle(k.a, k.b, k.c, k.d);
-        const int l = std::min(k.a, k.c), r = std::max(k.a, k.c);
-        const int t = std::min(k.b, k.d), b = std::max(k.b, k.d);
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 10; ++x) {
-                const bool inside = x >= l && x < r && y >= t && y < b;
-                const bool edge = inside && (x == l || x == r - 1 || y == t || y == b - 1);
-                EXPECT_EQ(s.GetPixel(x, y), edge ? kColourBlack : kColourWhite)
-                    << "rect (" << k.a << "," << k.b << ")-(" << k.c << "," << k.d << ") pixel (" << x << ","
-                    << y << ") want " << (edge ? "outline" : "untouched");
-            }
-        }
-    }
-}
-
 TEST(RasterSurface, DrawingsGiveTheirPictures)
 {
     const auto cases = ReadPictureCases(SLEEVIT_SOURCE_DIR "/tests/layout/data/surface-pictures.txt");
@@ -220,7 +170,8 @@ TEST(RasterSurface, DrawingsGiveTheirPictures)
         CRasterSurface s(c.width, c.height, c.background);
         std::string error;
         ASSERT_TRUE(RunDrawScript(s, c.script, error)) << error;
-        EXPECT_PICTURE(s, c.want);
+        const std::vector<std::string> have = Picture(s);
+        EXPECT_EQ(have, c.want) << "have:" << Join(have) << "\nwant:" << Join(c.want);
     }
     // A flat ellipse still spans its rectangle.
     CRasterSurface flat(40, 2);
@@ -242,7 +193,11 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheO
 {
     for (int w = 1; w <= 16; ++w) {
         for (int h = 1; h <= 16; ++h) {
-            const auto pic = EllipsePicture(w, h);
+            // A black pen and a red brush, on a surface with a margin of one pixel.
+            CRasterSurface s(w + 2, h + 2);
+            s.SelectBrush(SurfaceBrush::Solid(kRed));
+            s.Ellipse(1, 1, 1 + w, 1 + h);
+            const auto pic = Picture(s);
             const std::string where = std::to_string(w) + " x " + std::to_string(h) + Join(pic);
             // Nothing outside the rectangle; the margin stays white.
             for (int y = 0; y < h + 2; ++y) {
@@ -316,26 +271,6 @@ TEST(RasterSurface, DottedEllipseFollowsThePatternAroundTheCurve)
     EXPECT_NEAR(lit, outline / 2, 3) << "outline " << outline;
     // The rightmost point of the middle rows starts the walk, so it is lit.
     EXPECT_EQ(s.GetPixel(29, 14), kColourBlack);
-}
-
-TEST(RasterSurface, HugeEllipsesAndRectanglesOnlyTouchTheSurface)
-{
-    CRasterSurface s(16, 16);
-    s.SelectBrush(SurfaceBrush::Solid(kRed));
-    s.Ellipse(-1000000, -1000000, 1000000, 1000000); // covers the surface with its inside
-    s.Rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX); // likewise
-    s.SelectPen(SurfacePen::Dotted(kBlue));
-    s.Rectangle(INT_MIN, 3, INT_MAX, 9);
-    s.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX); // beyond the supported size: nothing
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) {
-            // Row 3 is the dotted top edge, its pattern counted from x = INT_MIN.
-            const bool dot = y == 3 && ((std::int64_t{x} - INT_MIN) % 6) < 3;
-            if (y == 8)
-                continue; // the bottom edge, counted from the far right end
-            ASSERT_EQ(s.GetPixel(x, y), dot ? kBlue : kRed) << "pixel (" << x << "," << y << ")";
-        }
-    }
 }
 
 // Every operation drawn once freely and once through a clip rectangle: inside the clip
@@ -450,54 +385,43 @@ TEST(RasterSurface, StretchRepeatsAndDropsWholeRowsAndColumnsAndLooksPalettesUp)
         EXPECT_EQ(narrow.GetPixel(x, 0), GradientColour(want3[x], 0)) << "shrunk column " << x;
 }
 
-TEST(RasterSurface, StretchSourceRectangleCountsRowsFromTheTop)
+// Copies at their own size: the source rectangle counts rows from the top, negative extents
+// mirror, and only pixels whose source lies inside the picture change.
+TEST(RasterSurface, StretchAtOwnSizeMirrorsAndNeverReadsOutsideThePicture)
 {
-    const PixelBlock pb = Gradient24(6, 8);
-    CRasterSurface s(4, 3);
-    s.StretchDib(0, 0, 4, 3, pb, 2, 5, 4, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(s.GetPixel(x, y), GradientColour(2 + x, 5 + y)) << "pixel (" << x << "," << y << ")";
-}
-
-TEST(RasterSurface, NegativeExtentsMirror)
-{
-    const PixelBlock pb = Gradient24(4, 3);
-    CRasterSurface s(6, 5);
-    // cx = -4 at x = 5 covers columns 1..4, mirrored; cy = -3 at y = 4 covers rows 1..3, mirrored.
-    s.StretchDib(5, 4, -4, -3, pb, 0, 0, 4, 3);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x) {
-            const bool in = x >= 1 && x <= 4 && y >= 1 && y <= 3;
-            EXPECT_EQ(s.GetPixel(x, y), in ? GradientColour(4 - x, 3 - y) : kColourWhite) << x << "," << y;
-        }
-    // Mirrored twice (destination and source) is not mirrored at all.
-    CRasterSurface t(4, 3);
-    t.StretchDib(4, 0, -4, 3, pb, 4, 0, -4, 3);
-    for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(t.GetPixel(x, 1), GradientColour(x, 1)) << x;
-}
-
-TEST(RasterSurface, StretchNeverReadsOutsideThePicture)
-{
+    struct Case {
+        const char* name;
+        int picW, picH, surfW, surfH;
+        int x, y, cx, cy, sx, sy, sw, sh;
+        int fromX, stepX, fromY, stepY; // the source pixel of (x, y): from + step * x
+    };
+    const Case cases[] = {
+        {"source rectangle", 6, 8, 4, 3, 0, 0, 4, 3, 2, 5, 4, 3, 2, 1, 5, 1},
+        {"mirrored both ways", 4, 3, 6, 5, 5, 4, -4, -3, 0, 0, 4, 3, 4, -1, 3, -1},
+        {"mirrored twice", 4, 3, 4, 3, 4, 0, -4, 3, 4, 0, -4, 3, 0, 1, 0, 1},
+        {"source passing the picture", 3, 3, 6, 6, 0, 0, 6, 6, -1, -1, 6, 6, -1, 1, -1, 1},
+    };
+    for (const Case& k : cases) {
+        const PixelBlock pb = Gradient24(k.picW, k.picH);
+        CRasterSurface s(k.surfW, k.surfH, kBlue);
+        s.StretchDib(k.x, k.y, k.cx, k.cy, pb, k.sx, k.sy, k.sw, k.sh);
+        for (int y = 0; y < k.surfH; ++y)
+            for (int x = 0; x < k.surfW; ++x) {
+                const int fx = k.fromX + k.stepX * x, fy = k.fromY + k.stepY * y;
+                const bool in = fx >= 0 && fx < k.picW && fy >= 0 && fy < k.picH;
+                EXPECT_EQ(s.GetPixel(x, y), in ? GradientColour(fx, fy) : kBlue)
+                    << k.name << " " << x << "," << y;
+            }
+    }
+    // Wildly outside: nothing, and nothing read (the sanitizer build would notice).
     const PixelBlock pb = Gradient24(3, 3);
     CRasterSurface s(6, 6, kBlue);
-    // Source (-1, -1, 6, 6) over (0, 0, 6, 6): only pixels whose source lies in the
-    // picture change.
-    s.StretchDib(0, 0, 6, 6, pb, -1, -1, 6, 6);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x) {
-            const int sx = x - 1, sy = y - 1;
-            const bool in = sx >= 0 && sx < 3 && sy >= 0 && sy < 3;
-            EXPECT_EQ(s.GetPixel(x, y), in ? GradientColour(sx, sy) : kBlue) << x << "," << y;
-        }
-    // Wildly outside: nothing, and nothing read (the sanitizer build would notice).
     s.StretchDib(0, 0, 6, 6, pb, INT_MIN, INT_MAX - 2, INT_MAX, INT_MAX);
     s.StretchDib(INT_MIN, INT_MIN, INT_MAX, INT_MAX, pb, 0, 0, 3, 3);
     s.StretchDib(-1, -1, INT_MIN, INT_MIN, pb, 0, 0, 3, 3); // mirrored, ending left of and above the surface
     s.StretchDib(0, 0, 0, 6, pb, 0, 0, 3, 3);
     s.StretchDib(0, 0, 6, 6, pb, 0, 0, 0, 3);
-    EXPECT_EQ(s.GetPixel(1, 1), GradientColour(0, 0));
+    EXPECT_EQ(Pixels(s), Pixels(CRasterSurface(6, 6, kBlue)));
 }
 
 TEST(RasterSurface, StretchRasterOperationsCombineBitwise)
@@ -553,35 +477,6 @@ TEST(RasterSurface, TransparentStretchEqualsTheMaskRecipe)
         recipe.StretchDib(x0, 0, size.first, size.second, pb, 0, 0, 9, 6, RasterOp::Xor);
         EXPECT_EQ(Pixels(direct), Pixels(recipe)) << "size " << size.first << "x" << size.second;
     }
-}
-
-TEST(RasterSurface, BlockCopyAndOrCombineOffScreenPictures)
-{
-    CRasterSurface mask(4, 3, kColourWhite);
-    mask.FillRect({1, 0, 3, 3}, kColourBlack); // black middle columns
-    CRasterSurface picture(4, 3, kRed);
-    picture.SetPixel(2, 1, kBlue);
-    mask.BitBlt(0, 0, 4, 3, picture, 0, 0, RasterOp::Or);
-    // White OR anything stays white; black OR the picture shows the picture.
-    EXPECT_PICTURE(mask, {".rr.", ".rb.", ".rr."});
-
-    CRasterSurface target(5, 4, kGreen);
-    target.BitBlt(2, 1, 9, 9, picture, 1, 1); // source beyond its picture is not copied
-    EXPECT_PICTURE(target, {"ggggg", "ggrbr", "ggrrr", "ggggg"});
-    target.BitBlt(0, 0, 0, 3, picture, 0, 0);
-    target.BitBlt(0, 0, -2, 3, picture, 0, 0);
-    EXPECT_EQ(target.GetPixel(0, 0), kGreen) << "empty extents copy nothing";
-}
-
-TEST(RasterSurface, BlockCopyWithinOneSurfaceReadsThePixelsAsTheyWere)
-{
-    CRasterSurface s(6, 1);
-    for (int x = 0; x < 6; ++x)
-        s.SetPixel(x, 0, RgbColour(std::uint8_t(x), 0, 0));
-    s.BitBlt(1, 0, 5, 1, s, 0, 0); // shift right by one, overlapping
-    const std::uint8_t want[] = {0, 0, 1, 2, 3, 4};
-    for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(s.GetPixel(x, 0), RgbColour(want[x], 0, 0)) << x;
 }
 
 } // namespace
