@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -303,25 +304,153 @@ TEST(CutLineTexts, ShowsLinesThenRectanglesInTheUnit)
 }
 
 // ---------------------------------------------------------------------------------------
-// The dialog's list operations
+// The dialog's list operations and fields: the scripts of data/format-edit.txt.
 
-TEST_F(EditorTest, AddNamesNewFormatsWithTheFirstFreeNumber)
+int ControlId(const std::string& name)
 {
-    catalogue.Append(MakeFormat("CD Front"));
-    catalogue.Append(MakeFormat("New Format"));
-    Open(0);
-    for (int n = 0; n < 3; ++n)
-        Click(kAdd);
-    const std::vector<std::string> want = {"CD Front", "New Format", "New Format 1", "New Format 2",
-                                           "New Format 3"};
-    ExpectNames(want);
-    EXPECT_EQ(dialog->SelectedFormat(), 4);
-    EXPECT_EQ(Text(kName), "New Format 3");
-    EXPECT_EQ(Text(kWidth), "100.0") << "the editor's default size";
-    EXPECT_EQ(Text(kType), "CUSTOM");
-    EXPECT_TRUE(dialog->Form().Checked(kAutodetect));
-    EXPECT_FALSE(Enabled(kMoveDown)) << "the last row cannot move down";
-    EXPECT_TRUE(Enabled(kMoveUp));
+#define SLEEVIT_ID(n)                                                                                        \
+    {                                                                                                        \
+#n, k##n                                                                                             \
+    }
+    static const std::pair<const char*, int> ids[] = {
+        // clang-format off
+        SLEEVIT_ID(Add), SLEEVIT_ID(Copy), SLEEVIT_ID(Remove), SLEEVIT_ID(MoveUp), SLEEVIT_ID(MoveDown),
+        SLEEVIT_ID(Name), SLEEVIT_ID(Type), SLEEVIT_ID(Label), SLEEVIT_ID(Hole), SLEEVIT_ID(HoleSpin),
+        SLEEVIT_ID(Remap), SLEEVIT_ID(RemapList), SLEEVIT_ID(Spine), SLEEVIT_ID(SpineValue),
+        SLEEVIT_ID(Autodetect), SLEEVIT_ID(LeftAutomatic), SLEEVIT_ID(LeftManual), SLEEVIT_ID(LeftX),
+        SLEEVIT_ID(LeftY), SLEEVIT_ID(LeftYSpin), SLEEVIT_ID(RightManual), SLEEVIT_ID(RightX),
+        SLEEVIT_ID(Width), SLEEVIT_ID(WidthSpin), SLEEVIT_ID(Height), SLEEVIT_ID(PaperWidth),
+        SLEEVIT_ID(PaperHeight), SLEEVIT_ID(PaperWidthSpin), SLEEVIT_ID(PaperHeightSpin),
+        SLEEVIT_ID(PaperWidthCaption), SLEEVIT_ID(Inches), SLEEVIT_ID(Millimetres),
+        // clang-format on
+    };
+#undef SLEEVIT_ID
+    for (const auto& [n, id] : ids)
+        if (name == n)
+            return id;
+    ADD_FAILURE() << "no control called " << name;
+    return -1;
+}
+
+std::vector<std::string> Split(const std::string& text, char by)
+{
+    std::vector<std::string> parts;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, by);) {
+        part.erase(0, part.find_first_not_of(' '));
+        if (!part.empty())
+            parts.push_back(part);
+    }
+    return parts;
+}
+
+class EditorScriptTest : public EditorTest {
+protected:
+    double Field(int i, const std::string& field)
+    {
+        const FormatCatalogue::Placement l = catalogue.GetPlacement(i, false, false);
+        const FormatCatalogue::Placement r = catalogue.GetPlacement(i, true, false);
+        const std::pair<const char*, double> fields[] = {
+            // clang-format off
+            {"lx", l.x}, {"ly", l.y}, {"lw", l.width}, {"lh", l.height}, {"rx", r.x}, {"ry", r.y},
+            {"rh", r.height}, {"spine", catalogue.GetSpine(i)}, {"hasSpine", catalogue.HasSpine(i)},
+            {"label", catalogue.GetLabel(i)}, {"hole", catalogue.GetHoleSize(i)},
+            {"auto", catalogue.GetAutodetect(i)}, {"hasRemap", catalogue.HasRemap(i)},
+            {"remap", catalogue.GetRemap(i)},
+            // clang-format on
+        };
+        for (const auto& [n, value] : fields)
+            if (field == n)
+                return value;
+        ADD_FAILURE() << "no field called " << field;
+        return 0.0;
+    }
+
+    // One step: "op", "op arg" or "op arg tail"; rest is everything after op.
+    void Step(const std::string& step)
+    {
+        const std::size_t cut = step.find(' ');
+        const std::string op = step.substr(0, cut);
+        const std::string rest = cut == std::string::npos ? std::string() : step.substr(cut + 1);
+        const std::size_t cut2 = rest.find(' ');
+        const std::string arg = rest.substr(0, cut2);
+        const std::string tail = cut2 == std::string::npos ? std::string() : rest.substr(cut2 + 1);
+        const auto id = [&] { return ControlId(arg); };
+        if (op == "catalogue") {
+            for (const std::string& spec : Split(rest, '|')) {
+                const std::vector<std::string> f = Split(spec, ':');
+                CoverFormat format = f.size() < 4 ? MakeFormat(f[0])
+                                                  : MakeFormat(f[0], std::stod(f[1]), std::stod(f[2]), f[3]);
+                if (f.size() > 4)
+                    format.position2 = {kMirrorPosition, kMirrorPosition};
+                catalogue.Append(format);
+            }
+        } else if (op == "open") {
+            Open(std::stoi(arg));
+        } else if (op == "remap") {
+            catalogue.SetRemap(std::stoi(arg), std::stoi(tail));
+        } else if (op == "click") {
+            Click(id());
+        } else if (op == "type") {
+            Type(id(), QString::fromStdString(tail));
+        } else if (op == "row") {
+            SelectRow(std::stoi(arg));
+        } else if (op == "choose") {
+            Choose(id(), std::stoi(tail));
+        } else if (op == "arrow") {
+            Arrow(id(), tail.c_str());
+        } else if (op == "enable") {
+            Item<QWidget>(id())->setEnabled(true);
+        } else if (op == "names") {
+            ExpectNames(Split(rest, '|'));
+        } else if (op == "selected") {
+            EXPECT_EQ(dialog->SelectedFormat(), std::stoi(arg));
+        } else if (op == "text") {
+            EXPECT_EQ(Text(id()), tail);
+        } else if (op == "on" || op == "off") {
+            for (const std::string& name : Split(rest, ' '))
+                EXPECT_EQ(Enabled(ControlId(name)), op == "on") << name;
+        } else if (op == "checked" || op == "unchecked") {
+            EXPECT_EQ(dialog->Form().Checked(id()), op == "checked");
+        } else if (op == "cat") {
+            const std::vector<std::string> what = Split(tail, ' ');
+            ASSERT_EQ(what.size(), 2u);
+            const int i = std::stoi(arg);
+            if (what[0] == "count")
+                EXPECT_EQ(catalogue.GetCount(), std::stoi(what[1]));
+            else if (what[0] == "type")
+                EXPECT_EQ(catalogue.GetType(i), what[1]);
+            else if (what[0] == "remapName")
+                EXPECT_EQ(catalogue.GetName(catalogue.GetRemap(i)), what[1]);
+            else
+                EXPECT_NEAR(Field(i, what[0]), std::stod(what[1]), 1e-9) << what[0];
+        } else {
+            ADD_FAILURE() << "no step called " << op;
+        }
+    }
+};
+
+TEST_F(EditorScriptTest, RunsTheScriptsOfUserSteps)
+{
+    std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/gui/data/format-edit.txt");
+    ASSERT_TRUE(in.is_open());
+    int scripts = 0;
+    std::string title;
+    for (std::string line; std::getline(in, line);) {
+        line = line.substr(0, line.find('#'));
+        if (line.rfind("== ", 0) == 0) {
+            title = line.substr(3);
+            dialog.reset();
+            catalogue.Clear();
+            ++scripts;
+            continue;
+        }
+        for (const std::string& step : Split(line, ';')) {
+            SCOPED_TRACE(title + ": " + step);
+            Step(step.substr(0, step.find_last_not_of(' ') + 1));
+        }
+    }
+    EXPECT_GE(scripts, 11);
 }
 
 TEST_F(EditorTest, CopyNamesTheCopyAfterTheSelectedRowWithoutUniquenessTest)
@@ -339,167 +468,6 @@ TEST_F(EditorTest, CopyNamesTheCopyAfterTheSelectedRowWithoutUniquenessTest)
     copy.name = front.name;
     EXPECT_EQ(copy, front) << "the copy differs from its original in more than the name";
     EXPECT_EQ(Rows(kCutLines), std::vector<std::string>{"LINE = LEFT, SOLID"});
-}
-
-TEST_F(EditorTest, RemoveSelectsTheRowNowInPlaceOrTheNewLast)
-{
-    for (const char* name : {"A", "B", "C", "D"})
-        catalogue.Append(MakeFormat(name));
-    Open(1);
-    Click(kRemove);
-    ExpectNames({"A", "C", "D"});
-    EXPECT_EQ(dialog->SelectedFormat(), 1);
-    EXPECT_EQ(Text(kName), "C");
-
-    SelectRow(2);
-    Click(kRemove);
-    ExpectNames({"A", "C"});
-    EXPECT_EQ(dialog->SelectedFormat(), 1) << "after removing the last row";
-    EXPECT_EQ(Text(kName), "C");
-    EXPECT_FALSE(Enabled(kMoveDown));
-}
-
-TEST_F(EditorTest, RemovingTheOnlyRowLeavesTheFieldsAsTheyWereAndAddStartsAgain)
-{
-    catalogue.Append(MakeFormat("Solo", 130.0, 140.0));
-    Open(0);
-    Click(kRemove);
-    EXPECT_EQ(catalogue.GetCount(), 0);
-    EXPECT_EQ(dialog->SelectedFormat(), -1);
-    EXPECT_TRUE(Rows(kList).empty());
-    EXPECT_EQ(Text(kName), "Solo");
-    EXPECT_EQ(Text(kWidth), "130.0");
-    // Without a selection the fields change nothing, and nothing breaks.
-    Type(kName, QStringLiteral("Ghost"));
-    Click(kLabel);
-    Click(kCopy);
-    Click(kRemove);
-    Arrow(kWidthSpin, "up");
-    EXPECT_EQ(catalogue.GetCount(), 0);
-    Click(kAdd);
-    ExpectNames({"New Format"});
-    EXPECT_EQ(dialog->SelectedFormat(), 0);
-    EXPECT_FALSE(Enabled(kMoveUp) || Enabled(kMoveDown));
-}
-
-TEST_F(EditorTest, MoveUpAndDownKeepRowsRemapsAndSelectionTogether)
-{
-    for (const char* name : {"A", "B", "C"})
-        catalogue.Append(MakeFormat(name));
-    catalogue.SetRemap(2, 0); // C is detected as A
-    Open(0);
-    EXPECT_FALSE(Enabled(kMoveUp));
-    EXPECT_TRUE(Enabled(kMoveDown));
-
-    Click(kMoveDown);
-    ExpectNames({"B", "A", "C"});
-    EXPECT_EQ(dialog->SelectedFormat(), 1);
-    EXPECT_EQ(Text(kName), "A");
-    EXPECT_TRUE(Enabled(kMoveUp));
-    EXPECT_TRUE(Enabled(kMoveDown));
-    EXPECT_EQ(catalogue.GetName(catalogue.GetRemap(2)), "A") << "the remap lost its format on a move";
-
-    Click(kMoveDown);
-    ExpectNames({"B", "C", "A"});
-    EXPECT_EQ(dialog->SelectedFormat(), 2);
-    EXPECT_FALSE(Enabled(kMoveDown)) << "the moved row is now the last";
-    EXPECT_EQ(catalogue.GetName(catalogue.GetRemap(1)), "A");
-
-    SelectRow(1);
-    EXPECT_EQ(Text(kRemapList), "A") << "C's remap choice after the moves";
-    Click(kMoveUp);
-    Click(kMoveUp);
-    ExpectNames({"C", "B", "A"});
-    EXPECT_EQ(dialog->SelectedFormat(), 0);
-    EXPECT_FALSE(Enabled(kMoveUp));
-    // A stale click at the top changes nothing.
-    Item<QPushButton>(kMoveUp)->setEnabled(true);
-    Click(kMoveUp);
-    ExpectNames({"C", "B", "A"});
-
-    Click(kRemove); // C goes; B and A stay, and nothing points at C
-    ExpectNames({"B", "A"});
-    EXPECT_FALSE(catalogue.HasRemap(0));
-    EXPECT_FALSE(catalogue.HasRemap(1));
-}
-
-// ---------------------------------------------------------------------------------------
-// Fields
-
-TEST_F(EditorTest, NameEditRenamesTheFormatItsRowAndItsRemapEntry)
-{
-    catalogue.Append(MakeFormat("A"));
-    catalogue.Append(MakeFormat("B"));
-    Open(1);
-    Type(kName, QStringLiteral("Bee"));
-    ExpectNames({"A", "Bee"});
-}
-
-TEST_F(EditorTest, InchesShowAndReadBackInMillimetres)
-{
-    catalogue.Append(MakeFormat("Square", 120.0, 120.0));
-    Open(0);
-    EXPECT_EQ(Text(kWidth), "120.0");
-    Click(kInches);
-    EXPECT_EQ(dialog->Unit(), LengthUnit::Inches);
-    EXPECT_EQ(Text(kWidth), "4.72");
-    EXPECT_EQ(Text(kHeight), "4.72");
-    Type(kWidth, QStringLiteral("4.72"));
-    EXPECT_NEAR(catalogue.GetPlacement(0, false, false).width, 119.888, 1e-9);
-    EXPECT_NEAR(catalogue.GetPlacement(0, false, false).height, 119.888, 1e-9)
-        << "the height text read back in inches as well";
-    EXPECT_EQ(Text(kWidth), "4.72") << "the text being typed is rewritten";
-    Click(kMillimetres);
-    EXPECT_EQ(Text(kWidth), "119.9");
-}
-
-TEST_F(EditorTest, TypedPositionsFollowTheRadios)
-{
-    catalogue.Append(MakeFormat("Square", 120.0, 120.0));
-    Open(0);
-    EXPECT_TRUE(dialog->Form().Checked(kLeftAutomatic));
-    EXPECT_FALSE(Enabled(kLeftX));
-    EXPECT_EQ(Text(kLeftX), "");
-
-    Click(kLeftManual);
-    FormatCatalogue::Placement left = catalogue.GetPlacement(0, false, false);
-    EXPECT_EQ(left.x, 45.0);
-    EXPECT_EQ(left.y, 14.25);
-    EXPECT_TRUE(Enabled(kLeftX));
-    EXPECT_TRUE(Enabled(kLeftYSpin));
-    EXPECT_EQ(Text(kLeftY), "14.2") << "14.25 rounds to even like printf";
-
-    Type(kLeftX, QStringLiteral("12"));
-    Type(kHeight, QStringLiteral("-5"));
-    left = catalogue.GetPlacement(0, false, false);
-    EXPECT_EQ(left.x, 12.0);
-    EXPECT_EQ(left.height, -5.0) << "a typed value below zero is stored as typed";
-    const FormatCatalogue::Placement right = catalogue.GetPlacement(0, true, false);
-    EXPECT_EQ(right.x, -1.0) << "the automatic right side took a typed position";
-    EXPECT_EQ(right.height, -5.0);
-
-    Type(kHeight, QStringLiteral("120"));
-    Click(kRightManual);
-    EXPECT_EQ(catalogue.GetPlacement(0, true, false).y, 162.75);
-    Click(kLeftAutomatic);
-    left = catalogue.GetPlacement(0, false, false);
-    EXPECT_EQ(left.x, -1.0);
-    EXPECT_EQ(left.y, -1.0);
-    EXPECT_FALSE(Enabled(kLeftX));
-    EXPECT_EQ(catalogue.GetPlacement(0, true, false).y, 162.75) << "the right side followed the left";
-}
-
-TEST_F(EditorTest, MirroredRightPositionSurvivesTypingTheSize)
-{
-    CoverFormat f = MakeFormat("Mirror");
-    f.position2 = {kMirrorPosition, kMirrorPosition};
-    catalogue.Append(f);
-    Open(0);
-    EXPECT_TRUE(dialog->Form().Checked(kRightManual));
-    EXPECT_EQ(Text(kRightX), "-2.0");
-    Type(kWidth, QStringLiteral("100"));
-    EXPECT_EQ(catalogue.Get(0)->position2, (PointMm{kMirrorPosition, kMirrorPosition}));
-    EXPECT_EQ(catalogue.Get(0)->size.width, 100.0);
 }
 
 TEST_F(EditorTest, EveryUpDownStepsItsOwnValueAndBeepsAtZero)
@@ -556,96 +524,6 @@ TEST_F(EditorTest, EveryUpDownStepsItsOwnValueAndBeepsAtZero)
     Arrow(kWidthSpin, "up");
     EXPECT_NEAR(catalogue.GetPlacement(0, false, false).width, 50.254, 1e-9);
     EXPECT_EQ(Text(kWidth), "1.98");
-}
-
-TEST_F(EditorTest, EnablingFollowsTypeLabelAndSpine)
-{
-    catalogue.Append(MakeFormat("Case", 183.0, 273.0, "DVD"));
-    Open(0);
-    struct Case {
-        int typeEntry;
-        const char* type;
-        bool spineBox;
-        bool paper;
-    };
-    const Case cases[] = {
-        {1, "SLIMLINE_DVD", true, false},
-        {6, "CD_TRAY", false, true},
-        {0, "DVD", false, false},
-        {7, "CUSTOM", false, false},
-    };
-    for (const Case& c : cases) {
-        Choose(kType, c.typeEntry);
-        EXPECT_EQ(catalogue.GetType(0), c.type);
-        EXPECT_EQ(Enabled(kSpine), c.spineBox) << "spine box for " << c.type;
-        for (int id : {kPaperWidth, kPaperHeight, kPaperWidthSpin, kPaperHeightSpin, kPaperWidthCaption})
-            EXPECT_EQ(Enabled(id), c.paper) << "paper control " << id << " for " << c.type;
-    }
-
-    // The spine value follows its box; the box's value comes from the typed text.
-    Choose(kType, 1);
-    EXPECT_FALSE(dialog->Form().Checked(kSpine));
-    EXPECT_FALSE(Enabled(kSpineValue));
-    Click(kSpine);
-    EXPECT_TRUE(catalogue.HasSpine(0));
-    EXPECT_EQ(catalogue.GetSpine(0), 0.0);
-    EXPECT_TRUE(Enabled(kSpineValue));
-    Type(kSpineValue, QStringLiteral("7"));
-    EXPECT_EQ(catalogue.GetSpine(0), 7.0);
-    Click(kSpine);
-    EXPECT_FALSE(catalogue.HasSpine(0));
-    EXPECT_EQ(Text(kSpineValue), "");
-
-    EXPECT_FALSE(Enabled(kHole));
-    Click(kLabel);
-    EXPECT_TRUE(catalogue.GetLabel(0));
-    EXPECT_TRUE(Enabled(kHole));
-    EXPECT_TRUE(Enabled(kHoleSpin));
-    EXPECT_EQ(Text(kHole), "0.0");
-    Type(kHole, QStringLiteral("15"));
-    EXPECT_EQ(catalogue.GetHoleSize(0), 15.0);
-    Click(kLabel);
-    EXPECT_FALSE(Enabled(kHole));
-    EXPECT_EQ(Text(kHole), "");
-
-    Click(kAutodetect);
-    EXPECT_TRUE(catalogue.GetAutodetect(0));
-}
-
-TEST_F(EditorTest, UnknownTypeShowsCustomUntilAnEntryIsPicked)
-{
-    catalogue.Append(MakeFormat("Odd", 100.0, 100.0, "FLOPPY"));
-    catalogue.Append(MakeFormat("Slim", 100.0, 100.0, "slim"));
-    Open(0);
-    EXPECT_EQ(Text(kType), "CUSTOM");
-    Click(kLabel);
-    EXPECT_EQ(catalogue.GetType(0), "FLOPPY") << "a refresh changed the type";
-    SelectRow(1);
-    EXPECT_EQ(Text(kType), "SLIMLINE_DVD") << "the first entry that begins with the type";
-    SelectRow(0);
-    Choose(kType, 0);
-    EXPECT_EQ(catalogue.GetType(0), "DVD");
-}
-
-TEST_F(EditorTest, RemapBoxAndList)
-{
-    for (const char* name : {"A", "B", "C"})
-        catalogue.Append(MakeFormat(name));
-    Open(0);
-    EXPECT_FALSE(dialog->Form().Checked(kRemap));
-    EXPECT_FALSE(Enabled(kRemapList));
-    Click(kRemap);
-    EXPECT_TRUE(Enabled(kRemapList));
-    EXPECT_FALSE(catalogue.HasRemap(0)) << "no entry chosen yet";
-    Choose(kRemapList, 2);
-    EXPECT_EQ(catalogue.GetRemap(0), 2);
-    SelectRow(1);
-    SelectRow(0);
-    EXPECT_TRUE(dialog->Form().Checked(kRemap));
-    EXPECT_EQ(Text(kRemapList), "C");
-    Click(kRemap);
-    EXPECT_FALSE(catalogue.HasRemap(0));
-    EXPECT_FALSE(Enabled(kRemapList));
 }
 
 // Answers the cut line dialog: the fields typed as a user would, then OK.
