@@ -176,16 +176,20 @@ bool FormatCatalogue::HasSize(int i) const
 
 FormatCatalogue::Placement FormatCatalogue::GetPlacement(int i, bool second, bool applyCalibration) const
 {
-    Placement p;
     const CoverFormat* f = At(i);
-    if (f == nullptr)
-        return p;
-    const PointMm& pos = second ? f->position2 : f->position;
+    return f != nullptr ? PlacementOf(*f, second, applyCalibration) : Placement{};
+}
+
+FormatCatalogue::Placement FormatCatalogue::PlacementOf(const CoverFormat& format, bool second,
+                                                        bool applyCalibration) const
+{
+    Placement p;
+    const PointMm& pos = second ? format.position2 : format.position;
     p.x = pos.x;
     p.y = pos.y;
-    p.width = f->size.width;
-    p.height = f->size.height;
-    p.holeSize = f->holeSize;
+    p.width = format.size.width;
+    p.height = format.size.height;
+    p.holeSize = format.holeSize;
     if (applyCalibration) {
         // Only the automatic value is spared; a mirror marker is offset like any number.
         if (p.x != kAutoPosition)

@@ -50,6 +50,8 @@ public:
     // applyCalibration the catalogue's offsets are added to each coordinate that is not
     // automatic (-1.0).
     Placement GetPlacement(int i, bool second, bool applyCalibration) const;
+    // The same for a format held outside the list, with this catalogue's offsets.
+    Placement PlacementOf(const CoverFormat& format, bool second, bool applyCalibration) const;
     void SetPlacement(int i, bool second, const Placement& placement);
 
     // Height divided by width for detection: the detection ratio when given, else the

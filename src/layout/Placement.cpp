@@ -14,6 +14,13 @@ namespace {
 // values cannot overflow.
 constexpr double kPixelBound = 1 << 28;
 
+// The format whose size a cover takes: its own, or for a borrowing kind without one the
+// catalogue's second format (nullptr when the catalogue has none).
+const CoverFormat* SizeSource(const FormatCatalogue& catalogue, const CoverFormat& format)
+{
+    return format.Traits().borrowsSize && !format.hasSize ? catalogue.Get(1) : &format;
+}
+
 } // namespace
 
 int TruncToPixels(double value)
@@ -47,21 +54,22 @@ PageMetrics PageMetrics::FromCaps(const DeviceCaps& caps)
     return m;
 }
 
-PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, CoverSide cover, bool singlePage,
-                         bool applyCalibration)
+PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, const CoverFormat* format, Side side,
+                         bool singlePage, bool applyCalibration)
 {
     PlacementMm p;
-    p.format = catalogue.Get(cover.format);
-    if (p.format == nullptr)
+    p.format = format;
+    if (format == nullptr)
         return p;
-    const bool right = cover.side == Side::Right;
-    FormatCatalogue::Placement mm = catalogue.GetPlacement(cover.format, right, applyCalibration);
+    const bool right = side == Side::Right;
+    FormatCatalogue::Placement mm = catalogue.PlacementOf(*format, right, applyCalibration);
     // Automatic or manual is the format's own choice, also when it borrows a size.
     p.automatic = mm.x == kAutoPosition;
-    const CoverKindTraits& kind = p.format->Traits();
-    // A format of a borrowing kind without a size of its own takes the second format's.
-    if (kind.borrowsSize && !p.format->hasSize && catalogue.GetCount() > 1)
-        mm = catalogue.GetPlacement(1, right, applyCalibration);
+    const CoverKindTraits& kind = format->Traits();
+    // A format of a borrowing kind without a size of its own takes the second format's
+    // placement; with nothing to borrow from it keeps its own.
+    if (const CoverFormat* from = SizeSource(catalogue, *format); from != nullptr && from != format)
+        mm = catalogue.PlacementOf(*from, right, applyCalibration);
     p.x = mm.x;
     p.y = mm.y;
     p.width = mm.width;
@@ -72,6 +80,12 @@ PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, CoverSide cover, bool
     p.belowMiddle = kind.middleLine && right && singlePage;
     p.lowerHalf = right;
     return p;
+}
+
+PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, CoverSide cover, bool singlePage,
+                         bool applyCalibration)
+{
+    return PlaceCoverMm(catalogue, catalogue.Get(cover.format), cover.side, singlePage, applyCalibration);
 }
 
 int PixelAxis::Length(double mm) const
@@ -113,15 +127,16 @@ CoverPlacement PlacementToPixels(const PlacementMm& mm, const PixelAxis& across,
     return p;
 }
 
-CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
-                                Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job)
+CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue,
+                                const CoverFormat* format, Side side, bool singlePage,
+                                bool checkPrintableArea, PlacementJob& job)
 {
     const PageMetrics m = PageMetrics::FromCaps(caps);
     CoverPlacement p =
-        PlacementToPixels(PlaceCoverMm(catalogue, {formatIndex, side}, singlePage, true),
+        PlacementToPixels(PlaceCoverMm(catalogue, format, side, singlePage, true),
                           PixelAxis::Device(caps.physicalWidth, caps.logPixelsX),
                           PixelAxis::Device(caps.physicalHeight, caps.logPixelsY), m.printableHeight);
-    if (catalogue.Get(formatIndex) == nullptr)
+    if (format == nullptr)
         return p;
     if (checkPrintableArea && CorrectToPrintableArea(p, m) && !job.printableMessageShown) {
         job.printableMessageShown = true;
@@ -131,14 +146,14 @@ CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& c
     return p;
 }
 
-CoverPlacement PlaceOnDiscPage(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
-                               Side side)
+CoverPlacement PlaceOnDiscPage(const DeviceCaps& caps, const FormatCatalogue& catalogue,
+                               const CoverFormat* format, Side side)
 {
     CoverPlacement p;
-    if (formatIndex < 0 || formatIndex >= catalogue.GetCount())
+    if (format == nullptr)
         return p;
-    const FormatCatalogue::Placement mm = catalogue.GetPlacement(formatIndex, side == Side::Right, true);
-    const PaperSizeMm paper = PaperOfFormat(catalogue, formatIndex);
+    const FormatCatalogue::Placement mm = catalogue.PlacementOf(*format, side == Side::Right, true);
+    const PaperSizeMm paper = PaperOfFormat(*format);
     // How far a manual position lies off the centre of the format's own paper.
     const auto offCentre = [](double pos, double length, double sheet) {
         if (pos == kAutoPosition)
@@ -221,34 +236,45 @@ PageContents ContentsOfPage(int page, PrintSelection selection, bool singlePage,
     return c;
 }
 
+namespace {
+
+// The English text where the language has none: an empty reason would read as none.
+std::string ReasonText(const CUserMessages* messages, int key)
+{
+    std::string t = messages != nullptr ? messages->Text(key) : std::string();
+    const char* english = DefaultText(key);
+    return t.empty() || t == "???" ? std::string(english != nullptr ? english : "?") : t;
+}
+
+} // namespace
+
 std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatIndex,
                                  const CUserMessages* messages)
 {
-    // The English text where the language has none: an empty reason would read as none.
-    auto text = [messages](int key) {
-        std::string t = messages != nullptr ? messages->Text(key) : std::string();
-        const char* english = DefaultText(key);
-        return t.empty() || t == "???" ? std::string(english != nullptr ? english : "?") : t;
-    };
     if (catalogue.GetCount() == 0)
-        return text(kMsgCatalogueEmpty);
-    if (formatIndex < 0 || formatIndex >= catalogue.GetCount())
-        return FillPlaceholder(text(kMsgNoSuchFormat), std::to_string(formatIndex));
-    const std::string name = catalogue.GetName(formatIndex);
+        return ReasonText(messages, kMsgCatalogueEmpty);
+    const CoverFormat* format = catalogue.Get(formatIndex);
+    if (format == nullptr)
+        return FillPlaceholder(ReasonText(messages, kMsgNoSuchFormat), std::to_string(formatIndex));
+    return WhyFormatCannotPrint(catalogue, *format, messages);
+}
+
+std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, const CoverFormat& format,
+                                 const CUserMessages* messages)
+{
+    const auto text = [messages](int key) { return ReasonText(messages, key); };
+    const std::string& name = format.name;
     // Lengths beyond any sheet would pass the int range in device pixels.
     constexpr double kMinMm = 1.0;
     constexpr double kMaxMm = 5000.0;
     auto length = [&](double v) { return std::isfinite(v) && v >= kMinMm && v <= kMaxMm; };
     auto coordinate = [&](double v) { return std::isfinite(v) && std::fabs(v) <= kMaxMm; };
-    int sizeFrom = formatIndex;
-    if (catalogue.GetTraits(formatIndex).borrowsSize && !catalogue.HasSize(formatIndex)) {
-        if (catalogue.GetCount() < 2)
-            return FillPlaceholder(text(kMsgNothingToBorrow), name);
-        sizeFrom = 1;
-    }
+    const CoverFormat* sizeFrom = SizeSource(catalogue, format);
+    if (sizeFrom == nullptr)
+        return FillPlaceholder(text(kMsgNothingToBorrow), name);
     for (const bool right : {false, true}) {
-        const FormatCatalogue::Placement own = catalogue.GetPlacement(formatIndex, right, true);
-        const FormatCatalogue::Placement size = catalogue.GetPlacement(sizeFrom, right, true);
+        const FormatCatalogue::Placement own = catalogue.PlacementOf(format, right, true);
+        const FormatCatalogue::Placement size = catalogue.PlacementOf(*sizeFrom, right, true);
         if (!length(size.width) || !length(size.height))
             return FillPlaceholder(text(kMsgUnusableSize), name);
         if (!coordinate(own.x) || !coordinate(own.y) || !std::isfinite(size.holeSize) || size.holeSize < 0 ||

@@ -75,6 +75,10 @@ struct PlacementMm {
     bool belowMiddle = false; // ...below it (else above)
     bool lowerHalf = false;   // automatic otherwise: centred in the lower half (else the upper)
 };
+// The catalogue gives the size to borrow (its second format) and the calibration.
+PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, const CoverFormat* format, Side side,
+                         bool singlePage, bool applyCalibration);
+// The same for the format at a side's position in the catalogue.
 PlacementMm PlaceCoverMm(const FormatCatalogue& catalogue, CoverSide cover, bool singlePage,
                          bool applyCalibration);
 
@@ -98,25 +102,30 @@ CoverPlacement PlacementToPixels(const PlacementMm& mm, const PixelAxis& across,
 
 // The cover's rectangle for a format on a device's sheet (its position for the left
 // side, position2 for the right, the catalogue's calibration added), then pulled into the
-// printable area when checkPrintableArea is set (with the notice once per job). A
-// format position outside the catalogue gives an empty placement.
-CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
-                                Side side, bool singlePage, bool checkPrintableArea, PlacementJob& job);
+// printable area when checkPrintableArea is set (with the notice once per job). No
+// format (nullptr) gives an empty placement.
+CoverPlacement ComputePlacement(const DeviceCaps& caps, const FormatCatalogue& catalogue,
+                                const CoverFormat* format, Side side, bool singlePage,
+                                bool checkPrintableArea, PlacementJob& job);
 
 // Why a format cannot make a printed cover, as a text naming it (in the language of
 // messages); "" when it can. A cover needs a size (its own, or for a borrowing kind
-// without one the second format's) of finite lengths from 1 mm to 5 m, finite positions
-// and a finite hole; an empty catalogue or a position past its end has no format at all.
-// Without messages the English texts are used.
+// without one the catalogue's second format's) of finite lengths from 1 mm to 5 m,
+// finite positions and a finite hole. Without messages the English texts are used.
+std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, const CoverFormat& format,
+                                 const CUserMessages* messages);
+// The same for the format at a side's position: an empty catalogue or a position past
+// its end has no format at all, and the text says which.
 std::string WhyFormatCannotPrint(const FormatCatalogue& catalogue, int formatIndex,
                                  const CUserMessages* messages);
 
 // A disc on the square disc page of a tray job: centred at its true size. A manual
 // position moves it from the centre by as much as it lies off the centre of the format's
 // own paper (negative coordinates measured from the far edge, as on any sheet). The
-// printable area is not looked at: the driver's disc page is the disc.
-CoverPlacement PlaceOnDiscPage(const DeviceCaps& caps, const FormatCatalogue& catalogue, int formatIndex,
-                               Side side);
+// printable area is not looked at: the driver's disc page is the disc. No size is
+// borrowed here; the catalogue gives only its calibration. No format: an empty placement.
+CoverPlacement PlaceOnDiscPage(const DeviceCaps& caps, const FormatCatalogue& catalogue,
+                               const CoverFormat* format, Side side);
 
 // Moves a placement by a printer's calibration offsets in millimetres (right and down).
 void OffsetPlacement(CoverPlacement& placement, const DeviceCaps& caps, double xMm, double yMm);

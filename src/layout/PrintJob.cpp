@@ -70,18 +70,19 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
     const DeviceCaps caps = target.GetDeviceCaps();
     PlacementJob placementJob{request.messages, false};
     const bool discPage = target.OnDiscPage();
-    const auto place = [&](const JobSide& s, Side side) {
-        CoverPlacement p = discPage
-                               ? PlaceOnDiscPage(caps, catalogue, s.formatIndex, side)
-                               : ComputePlacement(caps, catalogue, s.formatIndex, side, request.singlePage,
-                                                  request.checkPrintableArea, placementJob);
+    const CoverFormat* leftFormat = catalogue.Get(request.left.formatIndex);
+    const CoverFormat* rightFormat = catalogue.Get(request.right.formatIndex);
+    const auto place = [&](const CoverFormat* format, Side side) {
+        CoverPlacement p = discPage ? PlaceOnDiscPage(caps, catalogue, format, side)
+                                    : ComputePlacement(caps, catalogue, format, side, request.singlePage,
+                                                       request.checkPrintableArea, placementJob);
         OffsetPlacement(p, caps, request.offsetXMm, request.offsetYMm);
         return p;
     };
     if (hasLeft)
-        result.leftPlacement = place(request.left, Side::Left);
+        result.leftPlacement = place(leftFormat, Side::Left);
     if (hasRight)
-        result.rightPlacement = place(request.right, Side::Right);
+        result.rightPlacement = place(rightFormat, Side::Right);
 
     for (int page = range.first; page <= range.last; ++page) {
         const PageContents contents =
@@ -92,10 +93,9 @@ PrintJobResult RunPrintJob(CPrintTarget& target, const PrintJobRequest& request)
             target.AbortDocument();
             return result;
         }
-        for (const auto& [drawn, side, placement] :
-             {std::tuple{contents.left, &request.left, &result.leftPlacement},
-              {contents.right, &request.right, &result.rightPlacement}}) {
-            const CoverFormat* format = catalogue.Get(side->formatIndex);
+        for (const auto& [drawn, side, format, placement] :
+             {std::tuple{contents.left, &request.left, leftFormat, &result.leftPlacement},
+              {contents.right, &request.right, rightFormat, &result.rightPlacement}}) {
             if (drawn && format != nullptr && RenderCover(*dc, *placement, *side->image, *format, render))
                 ++result.coversPrinted;
         }
@@ -139,9 +139,10 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
     PlacementJob placementJob{request.messages, false};
     // The right cover is the same on every page, so it is placed once.
     const bool withRight = request.singlePage && Loaded(request.right);
+    const CoverFormat* rightFormat = catalogue.Get(request.right.formatIndex);
     if (withRight) {
-        result.rightPlacement = ComputePlacement(caps, catalogue, request.right.formatIndex, Side::Right,
-                                                 true, request.checkPrintableArea, placementJob);
+        result.rightPlacement = ComputePlacement(caps, catalogue, rightFormat, Side::Right, true,
+                                                 request.checkPrintableArea, placementJob);
         OffsetPlacement(result.rightPlacement, caps, request.offsetXMm, request.offsetYMm);
     }
 
@@ -169,8 +170,10 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
         }
         batch.lastFormat = format;
         // Each page is placed with the format it is drawn with.
-        CoverPlacement placement = ComputePlacement(caps, catalogue, format, Side::Left, request.singlePage,
-                                                    request.checkPrintableArea, placementJob);
+        const CoverFormat& pageFormat = *catalogue.Get(format);
+        CoverPlacement placement =
+            ComputePlacement(caps, catalogue, &pageFormat, Side::Left, request.singlePage,
+                             request.checkPrintableArea, placementJob);
         OffsetPlacement(placement, caps, request.offsetXMm, request.offsetYMm);
         result.leftPlacement = placement;
         CDrawingSurface* dc = target.StartPage();
@@ -179,9 +182,8 @@ BatchJobResult RunBatchJob(CPrintTarget& target, const BatchJobRequest& request,
             target.AbortDocument();
             return batch;
         }
-        if (RenderCover(*dc, placement, image, *catalogue.Get(format), render))
+        if (RenderCover(*dc, placement, image, pageFormat, render))
             ++result.coversPrinted;
-        const CoverFormat* rightFormat = catalogue.Get(request.right.formatIndex);
         if (withRight && rightFormat != nullptr &&
             RenderCover(*dc, result.rightPlacement, *request.right.image, *rightFormat, render))
             ++result.coversPrinted;

@@ -21,9 +21,10 @@ bool CoversOverlapOnOneSheet(const PrintJobRequest& request, const DeviceCaps& c
         return false;
     }
     PlacementJob quiet; // the real job tells about corrections; this look does not
-    const CoverPlacement left = ComputePlacement(caps, *request.catalogue, request.left.formatIndex,
+    const FormatCatalogue& catalogue = *request.catalogue;
+    const CoverPlacement left = ComputePlacement(caps, catalogue, catalogue.Get(request.left.formatIndex),
                                                  Side::Left, true, request.checkPrintableArea, quiet);
-    const CoverPlacement right = ComputePlacement(caps, *request.catalogue, request.right.formatIndex,
+    const CoverPlacement right = ComputePlacement(caps, catalogue, catalogue.Get(request.right.formatIndex),
                                                   Side::Right, true, request.checkPrintableArea, quiet);
     return CoversOverlap(left, right);
 }

@@ -107,7 +107,8 @@ TEST_F(PrintCycleTest, PrintsThroughTheAcceptedDialogWithTheCoversWhereThePlacem
         const std::pair<int, SurfaceColour> covers[] = {{c.leftPage, kRed}, {c.rightPage, kBlue}};
         for (const Side side : {Side::Left, Side::Right}) {
             const auto [page, colour] = covers[side == Side::Right];
-            const CoverPlacement p = ComputePlacement(caps, catalogue, 0, side, c.singlePage, true, job);
+            const CoverPlacement p =
+                ComputePlacement(caps, catalogue, catalogue.Get(0), side, c.singlePage, true, job);
             if (page != 0) {
                 EXPECT_TRUE(ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi,
                                         {p.x, p.y, p.x + p.width, p.y + p.height}, colour,

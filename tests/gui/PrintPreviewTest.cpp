@@ -226,7 +226,8 @@ TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
         EXPECT_EQ(prints, c.wantPrints) << c.name;
         ASSERT_EQ(seen.size(), c.wantCovers.size()) << c.name;
         PlacementJob job{&messages, false};
-        const CoverPlacement p = ComputePlacement(caps, catalogue, 0, Side::Left, c.singlePage, true, job);
+        const CoverPlacement p =
+            ComputePlacement(caps, catalogue, catalogue.Get(0), Side::Left, c.singlePage, true, job);
         for (std::size_t k = 0; k < seen.size(); ++k) {
             const QImage& sheet = seen[k];
             ASSERT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight)) << c.name;

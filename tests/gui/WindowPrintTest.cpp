@@ -74,7 +74,8 @@ TEST_F(WindowPrint, PrintBothGivesTwoPagesWithCoversWherePlacementPutsThem)
     } covers[] = {{1, Side::Left, kRed}, {2, Side::Right, kBlue}};
     for (const Cover& cover : covers) {
         const CoverPlacement want =
-            ComputePlacement(caps, run.app->Document().Catalogue(), kCdFront, cover.side, false, true, job);
+            ComputePlacement(caps, run.app->Document().Catalogue(),
+                             run.app->Document().Catalogue().Get(kCdFront), cover.side, false, true, job);
         EXPECT_TRUE(ColourBoxAt(pdf, cover.page, CPrintCycle::kPrintDpi,
                                 {want.x, want.y, want.x + want.width, want.y + want.height}, cover.colour,
                                 run.folder.Path()));
@@ -206,12 +207,14 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
         CCollectingMessages messages;
         PlacementJob job{&messages, false};
         const CoverPlacement want =
-            ComputePlacement(caps, run.app->Document().Catalogue(), kCdFront, Side::Left, false, true, job);
+            ComputePlacement(caps, run.app->Document().Catalogue(),
+                             run.app->Document().Catalogue().Get(kCdFront), Side::Left, false, true, job);
         const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20,
                                  want.y + want.height + 20};
         const CoverPlacement right =
-            ComputePlacement(caps, run.app->Document().Catalogue(), run.View().Right().formatIndex,
-                             Side::Right, true, true, job);
+            ComputePlacement(caps, run.app->Document().Catalogue(),
+                             run.app->Document().Catalogue().Get(run.View().Right().formatIndex), Side::Right,
+                             true, true, job);
         const SurfaceRect rightSearch{right.x, right.y, right.x + right.width, right.y + right.height};
         for (int page = 1; page <= 3; ++page) {
             const SurfaceRect have =

@@ -79,7 +79,7 @@ Placed Place(const DeviceCaps& caps, const FormatCatalogue& c, int index, Side s
 {
     CCollectingMessages notices;
     PlacementJob job{&notices, false};
-    const CoverPlacement p = ComputePlacement(caps, c, index, side, single, check, job);
+    const CoverPlacement p = ComputePlacement(caps, c, c.Get(index), side, single, check, job);
     return {p, !notices.notices.empty()};
 }
 
@@ -186,12 +186,12 @@ TEST(Placement, TheOutsideNoticeOncePerJobAndCorrectionPerAxis)
     const DeviceCaps a4 = A4At300();
     CCollectingMessages notices;
     PlacementJob job{&notices, false};
-    ComputePlacement(a4, c, 8, Side::Left, false, true, job);
-    ComputePlacement(a4, c, 9, Side::Right, false, true, job);
+    ComputePlacement(a4, c, c.Get(8), Side::Left, false, true, job);
+    ComputePlacement(a4, c, c.Get(9), Side::Right, false, true, job);
     EXPECT_EQ(notices.notices.size(), 1u);
     EXPECT_NE(notices.notices[0].find("printable area"), std::string::npos);
     PlacementJob next{&notices, false};
-    ComputePlacement(a4, c, 8, Side::Left, false, true, next);
+    ComputePlacement(a4, c, c.Get(8), Side::Left, false, true, next);
     EXPECT_EQ(notices.notices.size(), 2u);
 
     CoverPlacement inside{100, 100, 50, 50, 0};
@@ -318,14 +318,14 @@ TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
         {1, Side::Right, 3.0, -3.0},
     };
     for (const Case& k : cases) {
-        const CoverPlacement p = PlaceOnDiscPage(page, c, k.format, k.side);
+        const CoverPlacement p = PlaceOnDiscPage(page, c, c.Get(k.format), k.side);
         EXPECT_NEAR(mm(p.width), 118, 0.1) << k.format;
         EXPECT_NEAR(mm(p.x) + mm(p.width) / 2 - mm(1417) / 2, k.dxMm, 0.1) << k.format;
         EXPECT_NEAR(mm(p.y) + mm(p.height) / 2 - mm(1417) / 2, k.dyMm, 0.1) << k.format;
         EXPECT_NEAR(mm(p.holeSize), 22, 0.1);
     }
     // A printer's calibration moves it by as much.
-    CoverPlacement p = PlaceOnDiscPage(page, c, 0, Side::Left);
+    CoverPlacement p = PlaceOnDiscPage(page, c, c.Get(0), Side::Left);
     const CoverPlacement before = p;
     OffsetPlacement(p, page, 2.0, -1.5);
     EXPECT_EQ(p.x - before.x, 24); // 2 mm at 300 dpi, rounded

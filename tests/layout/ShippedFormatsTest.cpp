@@ -41,7 +41,8 @@ TEST(ShippedFormats, EveryFormatMakesACoverOnItsSheet)
             SCOPED_TRACE(f.name + (side == Side::Left ? " left" : " right"));
             CCollectingMessages notices;
             PlacementJob job{&notices, false};
-            const CoverPlacement at = ComputePlacement(caps, catalogue, i, side, false, true, job);
+            const CoverPlacement at =
+                ComputePlacement(caps, catalogue, catalogue.Get(i), side, false, true, job);
             EXPECT_TRUE(notices.notices.empty()) << "the cover does not fit its sheet";
             EXPECT_NEAR(at.width, Px(f.size.width), 1);
             EXPECT_NEAR(at.height, Px(f.size.height), 1);
