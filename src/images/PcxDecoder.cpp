@@ -186,5 +186,11 @@ bool CPcxDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
             }
         }
     }
+    // A palette marker right after the lines whose palette is not whole at the end of
+    // the file: the file was cut inside its palette, and the grey shown is not the picture.
+    std::uint8_t next = 0;
+    if (bits == 8 && planes == 1 && !hasTrailer && out.partial.empty() && r.Byte(next) &&
+        next == kTrailerMarker)
+        out.partial = "The PCX palette is cut short; the picture is shown in grey";
     return true;
 }
