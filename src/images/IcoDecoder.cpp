@@ -60,6 +60,7 @@ struct Entry {
     int depth = 0;
     std::uint64_t offset = 0; // absolute
     std::uint64_t size = 0;   // clipped to the data present
+    bool cut = false;         // the file ends before the size the directory gives
     bool png = false;
 };
 
@@ -189,6 +190,9 @@ bool CIcoDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
     }
     const std::uint64_t end = in.Size();
     std::vector<Entry> entries;
+    // Whether the end of the file cuts into any entry: the one that would have been
+    // chosen may be among them, and a picture shown in its place says so.
+    bool anyCut = false;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* d = dir.data() + 16 * i;
         Entry e;
@@ -199,6 +203,8 @@ bool CIcoDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
         const std::uint32_t size = rest.U32();
         // base <= end and the offset is below 2^32, so the sum cannot wrap.
         e.offset = base + rest.U32();
+        e.cut = e.offset >= end || size > end - e.offset;
+        anyCut = anyCut || e.cut;
         if (e.offset >= end)
             continue; // nothing of this entry is in the file
         e.size = std::min<std::uint64_t>(size, end - e.offset);
@@ -227,6 +233,10 @@ bool CIcoDecoder::Decode(CByteStream& in, DecodedImage& out, std::string& error)
             ok = DecodeBitmapEntry(window, candidate, entryError);
         }
         if (ok) {
+            if (candidate.partial.empty() && e.cut)
+                candidate.partial = "The icon file ends early; part of the picture may be missing";
+            else if (candidate.partial.empty() && anyCut)
+                candidate.partial = "The icon file ends early; the picture shown may not be its best";
             out = std::move(candidate);
             return true;
         }
