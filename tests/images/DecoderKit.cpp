@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <jpeglib.h>
+
 #include "images/ByteStream.h"
 #include "images/DecoderTable.h"
 
@@ -90,6 +92,30 @@ Bytes ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::uint32_t> LibjpegColours(const Bytes& file)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+    std::vector<std::uint32_t> out;
+    if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {
+        cinfo.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&cinfo);
+        Bytes row(std::size_t(cinfo.output_width) * 3);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW rows[1] = {row.data()};
+            jpeg_read_scanlines(&cinfo, rows, 1);
+            for (std::size_t i = 0; i < row.size(); i += 3)
+                out.push_back(std::uint32_t(row[i]) << 16 | std::uint32_t(row[i + 1]) << 8 | row[i + 2]);
+        }
+        jpeg_finish_decompress(&cinfo);
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return out;
 }
 
 } // namespace kit

@@ -38,4 +38,8 @@ std::string Describe(const std::vector<std::uint32_t>& colours);
 
 Bytes ReadBytes(const std::string& path);
 
+// The reference for a JPEG file: its colours as bare libjpeg decodes them, 0xRRGGBB top
+// row first, without EXIF turns; empty when libjpeg cannot read it.
+std::vector<std::uint32_t> LibjpegColours(const Bytes& file);
+
 } // namespace kit
