@@ -4,7 +4,10 @@
 #include "ScratchFolder.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,17 +40,6 @@ CoverFormat Detecting(const char* name, const char* type, double w, double h, bo
     return f;
 }
 
-// Front 1.0, front + inside 2.0, back inlay 0.78, DVD 1.49.
-FormatCatalogue Catalogue()
-{
-    FormatCatalogue c;
-    c.Append(Detecting("CD Front", "CD_FRONT", 120, 120));
-    c.Append(Detecting("Front + Inside", "CUSTOM", 120, 240));
-    c.Append(Detecting("Back Inlay", "CUSTOM", 151, 118));
-    c.Append(Detecting("DVD", "DVD", 183, 273));
-    return c;
-}
-
 TEST(ImageTypeFromPath, ExtensionsInAnyCase)
 {
     struct Case {
@@ -70,97 +62,66 @@ TEST(ImageTypeFromPath, ExtensionsInAnyCase)
         EXPECT_EQ(ImageTypeFromPath(c.path), c.want) << c.path;
 }
 
-TEST(DetectFormat, ClosestProportionsWinAndTiesKeepTheEarlierFormat)
+// The catalogue a line of cover-detection.txt names (see the top of that file).
+FormatCatalogue Catalogue(const std::string& text)
 {
-    FormatCatalogue c = Catalogue();
-    c.Append(Detecting("Another square", "CUSTOM", 50, 50));
-    CCollectingMessages answers;
-    CRasterImage image;
-    LoadBlank(image, 100, 100);
-    EXPECT_EQ(DetectFormat(image, c, true, answers), 0);
-    LoadBlank(image, 151, 120);
-    EXPECT_EQ(DetectFormat(image, c, true, answers), 2);
-    LoadBlank(image, 183, 270);
-    EXPECT_EQ(DetectFormat(image, c, true, answers), 3);
-    EXPECT_EQ(image.GetWidth(), 183); // upright pictures are not turned
-    // Formats that do not take part are never chosen.
-    c.SetAutodetect(0, false);
-    LoadBlank(image, 100, 100);
-    EXPECT_EQ(DetectFormat(image, c, true, answers), 4);
-    EXPECT_TRUE(answers.notices.empty() && answers.questions.empty());
+    FormatCatalogue c;
+    std::istringstream parts(text);
+    std::string part;
+    while (std::getline(parts, part, ',')) {
+        double w = 0, h = 0;
+        int i = 0, j = 0;
+        char type[16] = {};
+        if (part == "std") {
+            c.Append(Detecting("CD Front", "CD_FRONT", 120, 120));
+            c.Append(Detecting("Front + Inside", "CUSTOM", 120, 240));
+            c.Append(Detecting("Back Inlay", "CUSTOM", 151, 118));
+            c.Append(Detecting("DVD", "DVD", 183, 273));
+        } else if (std::sscanf(part.c_str(), "+%15[A-Z_]:%lfx%lf", type, &w, &h) == 3) {
+            c.Append(Detecting(type, type, w, h));
+        } else if (std::sscanf(part.c_str(), "remap%d=%d", &i, &j) == 2) {
+            c.SetRemap(i, j);
+        } else if (std::sscanf(part.c_str(), "off%d", &i) == 1) {
+            c.SetAutodetect(i, false);
+        } else {
+            EXPECT_EQ(part, "none") << "unknown catalogue part";
+        }
+    }
+    return c;
 }
 
-TEST(DetectFormat, SidewaysFrontPlusInsideIsTurnedClockwise)
+TEST(DetectFormat, EveryLineOfTheTableFile)
 {
-    const FormatCatalogue c = Catalogue();
-    CCollectingMessages answers;
-    CRasterImage image;
-    LoadBlank(image, 24, 12); // 2400 x 1200 in miniature
-    EXPECT_EQ(DetectFormat(image, c, true, answers), 1);
-    EXPECT_EQ(image.GetWidth(), 12);
-    EXPECT_EQ(image.GetHeight(), 24);
-    EXPECT_EQ(image.QuarterTurns(), 1);
-    EXPECT_TRUE(answers.notices.empty());
-
-    // With automatic rotation off the user is told first; the picture is turned anyway.
-    LoadBlank(image, 24, 12);
-    EXPECT_EQ(DetectFormat(image, c, false, answers), 1);
-    ASSERT_EQ(answers.notices.size(), 1u);
-    EXPECT_NE(answers.notices[0].find("front + inside"), std::string::npos);
-    EXPECT_EQ(image.GetWidth(), 12);
-
-    // The second format's remap target is the answer.
-    FormatCatalogue remapped = Catalogue();
-    remapped.SetRemap(1, 2);
-    LoadBlank(image, 24, 12);
-    EXPECT_EQ(DetectFormat(image, remapped, true, answers), 2);
-}
-
-TEST(DetectFormat, SidewaysDvdAsksUnlessRotatingAutomatically)
-{
-    const FormatCatalogue c = Catalogue();
-    CCollectingMessages answers;
-    CRasterImage image;
-    // 1800 x 1200: ratio 0.667, closest detecting format the back inlay (0.78).
-    LoadBlank(image, 180, 120);
-    answers.answer = false;
-    EXPECT_EQ(DetectFormat(image, c, false, answers), 2);
-    ASSERT_EQ(answers.questions.size(), 1u);
-    EXPECT_NE(answers.questions[0].find("DVD"), std::string::npos);
-    EXPECT_EQ(image.GetWidth(), 180); // No: nothing turned
-
-    answers.answer = true;
-    EXPECT_EQ(DetectFormat(image, c, false, answers), 3);
-    EXPECT_EQ(image.GetWidth(), 120);
-    EXPECT_EQ(image.QuarterTurns(), 3); // a quarter turn anticlockwise
-
-    LoadBlank(image, 180, 120);
-    EXPECT_EQ(DetectFormat(image, c, true, answers), 3);
-    EXPECT_EQ(answers.questions.size(), 2u); // not asked again
-
-    // A DVD format that does not take part in detection turns nothing.
-    FormatCatalogue noDvd = Catalogue();
-    noDvd.SetAutodetect(3, false);
-    LoadBlank(image, 180, 120);
-    EXPECT_EQ(DetectFormat(image, noDvd, true, answers), 2);
-    EXPECT_EQ(image.GetWidth(), 180);
-
-    // A detecting format within 0.0033 of the picture keeps it: a landscape photo.
-    FormatCatalogue photo = Catalogue();
-    photo.Append(Detecting("Photo", "PHOTO", 150, 100));
-    EXPECT_EQ(DetectFormat(image, photo, true, answers), 4);
-    EXPECT_EQ(image.GetWidth(), 180);
-}
-
-TEST(DetectFormat, SmallCataloguesGiveValidPositions)
-{
-    CCollectingMessages answers;
-    CRasterImage image;
-    LoadBlank(image, 24, 12);
-    EXPECT_EQ(DetectFormat(image, FormatCatalogue(), true, answers), -1);
-    FormatCatalogue one;
-    one.Append(Detecting("Only", "CUSTOM", 100, 100));
-    EXPECT_EQ(DetectFormat(image, one, true, answers), 0);
+    std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/images/data/cover-detection.txt");
+    ASSERT_TRUE(in) << "no tests/images/data/cover-detection.txt";
+    std::string line;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string turning, answer, catalogue, colon, size, kind, text;
+        int w = 0, h = 0, position = 0, turns = 0;
+        char x = 0;
+        fields >> w >> x >> h >> turning >> answer >> catalogue >> colon >> position >> size >> turns >> kind;
+        std::getline(fields >> std::ws, text);
+        ASSERT_TRUE(colon == ":" && !kind.empty()) << "malformed line: " << line;
+        CCollectingMessages messages;
+        messages.answer = answer == "yes";
+        CRasterImage image;
+        LoadBlank(image, w, h);
+        EXPECT_EQ(DetectFormat(image, Catalogue(catalogue), turning == "auto", messages), position) << line;
+        EXPECT_EQ(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()), size) << line;
+        EXPECT_EQ(image.QuarterTurns(), turns) << line;
+        const std::vector<std::string>& said = kind == "notice" ? messages.notices : messages.questions;
+        ASSERT_EQ(messages.notices.size() + messages.questions.size(), kind == "-" ? 0u : 1u) << line;
+        if (kind != "-") {
+            ASSERT_EQ(said.size(), 1u) << line << ": want a " << kind;
+            EXPECT_NE(said[0].find(text), std::string::npos) << line << ": have " << said[0];
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
 }
 
 TEST(Companion, CandidatesFollowTheKeywordPairs)
