@@ -185,16 +185,3 @@ int TypeForPath(const std::string& path)
 {
     return TypeFromFileName(path);
 }
-
-const char* StatusName(CorpusStatus status)
-{
-    switch (status) {
-    case CorpusStatus::kValid:
-        return "valid";
-    case CorpusStatus::kOdd:
-        return "valid-but-odd";
-    case CorpusStatus::kInvalid:
-        return "invalid";
-    }
-    return "?";
-}

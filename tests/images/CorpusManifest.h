@@ -43,7 +43,6 @@ std::vector<CorpusEntry> LoadCorpus(const std::string& root);
 // The image type code a file name's extension stands for, as the program maps it
 // (kImageAny when none matches).
 int TypeForPath(const std::string& path);
-const char* StatusName(CorpusStatus status);
 
 // How a test names an entry in its output.
 inline void PrintTo(const CorpusEntry& e, std::ostream* os)

@@ -138,25 +138,18 @@ public:
         return Raw(0x0A32, p);
     }
 
-    // The file without the placeable header: header, records, end record.
-    Bytes Plain(std::uint16_t objects = 16, bool withEnd = true) const
-    {
-        Bytes f;
-        Put(f, 2, {1, 9, 0x0300});
-        Put32(f, static_cast<std::uint32_t>((18 + records_.size() + 6) / 2));
-        Put(f, 2, {objects, 0, 0, 0});
-        Append(f, records_);
-        if (withEnd)
-            Put(f, 2, {3, 0, 0});
-        return f;
-    }
-    // The file with a placeable header giving its bounding box and units per inch.
-    Bytes Placeable(int l, int t, int r, int b, int unitsPerInch, std::uint16_t objects = 16) const
+    // The file with a placeable header giving its bounding box and units per inch, then
+    // the header, the records and the end record.
+    Bytes Placeable(int l, int t, int r, int b, int unitsPerInch) const
     {
         Bytes f;
         Put32(f, 0x9AC6CDD7);
         Put(f, 2, {0, l, t, r, b, unitsPerInch, 0, 0, 0}); // reserved words and checksum (not checked) zero
-        Append(f, Plain(objects));
+        Put(f, 2, {1, 9, 0x0300});
+        Put32(f, static_cast<std::uint32_t>((18 + records_.size() + 6) / 2));
+        Put(f, 2, {16, 0, 0, 0}); // 16 objects
+        Append(f, records_);
+        Put(f, 2, {3, 0, 0});
         return f;
     }
 
@@ -247,20 +240,18 @@ public:
         return b;
     }
 
-    // The whole file: header record with the bounds (inclusive device pixels) and
-    // frame (hundredths of a millimetre), the records, and the end record.
-    Bytes File(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::uint16_t handles = 16,
-               bool withEnd = true, std::array<std::int32_t, 4> frame = {0, 0, 0, 0}) const
+    // The whole file: header record with the bounds (inclusive device pixels) and no
+    // frame, the records, and the end record.
+    Bytes File(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) const
     {
         Bytes f;
-        Put(f, 4, {1, 88, l, t, r, b, frame[0], frame[1], frame[2], frame[3], 0x464D4520, 0x10000});
-        Put(f, 4, {0, 0}); // bytes and records (not trusted)
-        Put(f, 2, {handles, 0});
+        Put(f, 4, {1, 88, l, t, r, b, 0, 0, 0, 0, 0x464D4520, 0x10000});
+        Put(f, 4, {0, 0});  // bytes and records (not trusted)
+        Put(f, 2, {16, 0}); // handles
         // A reference device of 96 pixels per inch: 3780 pixels per metre, 1000 mm wide and high.
         Put(f, 4, {0, 0, 0, 3780, 3780, 1000, 1000});
         Append(f, records_);
-        if (withEnd)
-            Put(f, 4, {14, 20, 0, 0, 20});
+        Put(f, 4, {14, 20, 0, 0, 20});
         return f;
     }
 

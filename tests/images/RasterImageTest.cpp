@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BmpBuilder.h"
@@ -42,25 +43,24 @@ bool LoadPicture(CRasterImage& image, std::int32_t w, std::int32_t h, int bpp)
 TEST(RasterImageLoad, ContentDecidesWhenTheExtensionLies)
 {
     ScratchFolder files;
-    // A wireless bitmap under a .bmp name: the BMP decoder fails, the trial order finds it.
-    const std::string wbmp = Put(files, "cross.bmp", {0x00, 0x00, 0x03, 0x01, 0b10100000});
-    CRasterImage image;
-    ASSERT_TRUE(image.Load(wbmp, kImageBmp)) << image.GetLastError();
-    EXPECT_EQ(image.GetType(), kImageWbmp);
-    EXPECT_EQ(image.GetWidth(), 3);
-    EXPECT_TRUE(image.SourcePath().empty()) << "only JPEG files keep their path";
-}
-
-TEST(RasterImageLoad, PngNamedJpgLoads)
-{
-    ScratchFolder files;
-    const std::string path = Put(files, "cover.jpg", MakeSolidPng(6, 10, 20, 30));
-    CRasterImage image(kImageJpeg);
-    ASSERT_TRUE(image.Load(path, kImageJpeg)) << image.GetLastError();
-    EXPECT_EQ(image.GetType(), kImagePng);
-    EXPECT_EQ(image.GetWidth(), 6);
-    EXPECT_EQ(image.Pixels().GetColour(5, 5), 0x1E140Au);
-    EXPECT_TRUE(image.SourcePath().empty()) << "a PNG is not embedded as JPEG data";
+    const struct {
+        const char* name;
+        Bytes data;
+        int type, wantType, wantWidth;
+        std::uint32_t wantColour; // at (1, 0) counted from the bottom
+    } cases[] = {
+        // A wireless bitmap under a .bmp name: the BMP decoder fails, the trial order finds it.
+        {"cross.bmp", {0x00, 0x00, 0x03, 0x01, 0b10100000}, kImageBmp, kImageWbmp, 3, 0x000000u},
+        {"cover.jpg", MakeSolidPng(6, 10, 20, 30), kImageJpeg, kImagePng, 6, 0x1E140Au},
+    };
+    for (const auto& c : cases) {
+        CRasterImage image(c.type);
+        ASSERT_TRUE(image.Load(Put(files, c.name, c.data), c.type)) << image.GetLastError();
+        EXPECT_EQ(image.GetType(), c.wantType) << c.name;
+        EXPECT_EQ(image.GetWidth(), c.wantWidth) << c.name;
+        EXPECT_EQ(image.Pixels().GetColour(1, 0), c.wantColour) << c.name;
+        EXPECT_TRUE(image.SourcePath().empty()) << c.name << ": only JPEG files keep their path";
+    }
 }
 
 TEST(RasterImageLoad, FailuresKeepThePreviousPixelsAndSayWhy)
@@ -112,51 +112,40 @@ TEST(RasterImageLoad, ANewPictureForgetsTheOldOnesTransparency)
     EXPECT_EQ(image.GetTransIndex(), -1);
 }
 
-struct TurnCase {
-    float degrees;
-    int quarterTurns;
-    // Where the new screen pixel (x, top) comes from in the old picture of w x h.
-    std::function<void(int x, int top, int w, int h, int& ox, int& otop)> from;
-};
-
-const std::vector<TurnCase>& TurnCases()
+// Where the screen pixel (x, top) of a picture turned by quarter turns clockwise comes
+// from in the old picture of w x h: clockwise, the left column read upwards becomes the
+// top row; anticlockwise, the right column read downwards.
+void TurnedFrom(int quarterTurns, int x, int top, int w, int h, int& ox, int& otop)
 {
-    static const std::vector<TurnCase> cases = {
-        // Clockwise: the left column, read upwards, becomes the top row.
-        {90.0f, 1, [](int x, int top, int, int h, int& ox, int& otop) { ox = top, otop = h - 1 - x; }},
-        // Anticlockwise: the right column, read downwards, becomes the top row.
-        {-90.0f, 3, [](int x, int top, int w, int, int& ox, int& otop) { ox = w - 1 - top, otop = x; }},
-        {270.0f, 3, [](int x, int top, int w, int, int& ox, int& otop) { ox = w - 1 - top, otop = x; }},
-        {180.0f, 2,
-         [](int x, int top, int w, int h, int& ox, int& otop) { ox = w - 1 - x, otop = h - 1 - top; }},
-        {-450.0f, 3, [](int x, int top, int w, int, int& ox, int& otop) { ox = w - 1 - top, otop = x; }},
-    };
-    return cases;
+    ox = quarterTurns == 1 ? top : quarterTurns == 2 ? w - 1 - x : w - 1 - top;
+    otop = quarterTurns == 1 ? h - 1 - x : quarterTurns == 2 ? h - 1 - top : x;
 }
 
 TEST(RasterImageRotate, QuarterTurnsArePixelExactAtEveryDepth)
 {
     // Odd sizes and sizes past one 64-pixel tile, so partial bytes and tiles are covered.
     const std::vector<std::pair<int, int>> sizes = {{11, 7}, {130, 67}};
+    // Degrees and the quarter turns clockwise they make.
+    const std::pair<float, int> turns[] = {{90.0f, 1}, {-90.0f, 3}, {270.0f, 3}, {180.0f, 2}, {-450.0f, 3}};
     for (const int bpp : {1, 4, 8, 24}) {
         for (const auto& [w, h] : sizes) {
-            for (const TurnCase& t : TurnCases()) {
+            for (const auto& t : turns) {
                 SCOPED_TRACE(std::to_string(bpp) + " bits, " + std::to_string(w) + " x " + std::to_string(h) +
-                             ", " + std::to_string(t.degrees) + " degrees");
+                             ", " + std::to_string(t.first) + " degrees");
                 CRasterImage image;
                 ASSERT_TRUE(LoadPicture(image, w, h, bpp)) << image.GetLastError();
-                ASSERT_TRUE(image.Rotate(t.degrees)) << image.GetLastError();
-                const bool swapped = t.quarterTurns % 2 == 1;
+                ASSERT_TRUE(image.Rotate(t.first)) << image.GetLastError();
+                const bool swapped = t.second % 2 == 1;
                 EXPECT_EQ(image.GetWidth(), swapped ? h : w);
                 EXPECT_EQ(image.GetHeight(), swapped ? w : h);
                 EXPECT_EQ(image.GetBpp(), bpp);
-                EXPECT_EQ(image.QuarterTurns(), t.quarterTurns);
+                EXPECT_EQ(image.QuarterTurns(), t.second);
                 int wrong = 0;
                 for (int top = 0; top < image.GetHeight() && wrong < 5; ++top) {
                     for (int x = 0; x < image.GetWidth() && wrong < 5; ++x) {
                         int ox = 0;
                         int otop = 0;
-                        t.from(x, top, w, h, ox, otop);
+                        TurnedFrom(t.second, x, top, w, h, ox, otop);
                         const std::uint32_t have = ScreenPixel(image, x, top);
                         const std::uint32_t want = Pattern(bpp, ox, otop);
                         if (have != want) {
