@@ -124,34 +124,27 @@ bool RunCapture(const std::string& command, std::vector<std::uint8_t>& out)
     return ::pclose(pipe) == 0;
 }
 
-// The picture of an icon file the reference decoder reads at the given size: its
-// index among the file's pictures, or -1.
-int ReferenceFrameOfSize(const std::string& file, std::int32_t width, std::int32_t height)
+// The frame of a file the reference decoder is to read (for an icon file the last picture
+// of the given size, which has the most colours; else the first), or -1; and whether the
+// reference sees an alpha channel or samples of other than 8 bits in it.
+int ReferenceFrame(const std::string& file, bool icon, std::int32_t width, std::int32_t height,
+                   bool& alphaOrOddDepth)
 {
     std::vector<std::uint8_t> out;
-    if (!RunCapture("identify -format '%w %h\\n' " + ShellQuote(file) + " 2>/dev/null", out))
-        return -1;
-    std::stringstream lines(std::string(out.begin(), out.end()));
-    long w = 0, h = 0;
-    int found = -1;
-    for (int index = 0; lines >> w >> h; ++index)
-        if (w == width && h == height)
-            found = index; // the last picture of that size has the most colours
-    return found;
-}
-
-// Whether the reference decoder sees an alpha channel or samples of other than 8 bits
-// in a file's picture.
-bool HasAlphaOrOddDepth(const std::string& file, int frame)
-{
-    std::vector<std::uint8_t> out;
-    if (!RunCapture("identify -format '%z %A' " + ShellQuote(file + "[" + std::to_string(frame) + "]") +
+    int found = icon ? -1 : 0;
+    if (!RunCapture("identify -format '%w %h %z %A\\n' " + ShellQuote(icon ? file : file + "[0]") +
                         " 2>/dev/null",
                     out))
-        return false;
-    const std::string text(out.begin(), out.end());
-    return text.rfind("8 ", 0) != 0 || text.find("True") != std::string::npos ||
-           text.find("Blend") != std::string::npos;
+        return found;
+    std::stringstream lines(std::string(out.begin(), out.end()));
+    long w = 0, h = 0;
+    std::string depth, alpha;
+    for (int index = 0; lines >> w >> h >> depth >> alpha; ++index)
+        if (!icon || (w == width && h == height)) {
+            found = index;
+            alphaOrOddDepth = depth != "8" || alpha == "True" || alpha == "Blend";
+        }
+    return found;
 }
 
 // The reference decoder's picture of a file: the first frame (or the given one), turned
@@ -233,15 +226,13 @@ std::vector<Reference> ReferencesFor(const CorpusEntry& e, int type, const CRast
     if (!ToleranceFor(e, type).comparePixels)
         return refs;
     const std::string file = FullPath(e);
-    int frame = 0;
-    if (type == kImageIco) {
-        frame = ReferenceFrameOfSize(file, image.GetWidth(), image.GetHeight());
-        if (frame < 0) {
-            note = "no picture of that size in the reference's reading";
-            return refs;
-        }
+    bool rounding = false;
+    const int frame = ReferenceFrame(file, type == kImageIco, image.GetWidth(), image.GetHeight(), rounding);
+    if (frame < 0) {
+        note = "no picture of that size in the reference's reading";
+        return refs;
     }
-    const Tolerance tol = ToleranceFor(e, type, type != kImageJpeg && HasAlphaOrOddDepth(file, frame));
+    const Tolerance tol = ToleranceFor(e, type, type != kImageJpeg && rounding);
     for (const std::string& r : e.references) {
         const int refType = TypeForPath(r);
         refs.push_back({CorpusRoot() + "/" + r, refType, 0, refType == kImageJpeg ? kJpegTolerance : tol});

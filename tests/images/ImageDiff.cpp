@@ -35,33 +35,15 @@ RgbPicture ToRgb(const PixelBlock& pixels, int transparentIndex)
     out.width = pixels.Width();
     out.height = pixels.Height();
     out.rgb.resize(std::size_t(out.width) * std::size_t(out.height) * 3);
-    const bool paletted = pixels.Bpp() != 24;
     std::uint8_t* dst = out.rgb.data();
-    for (std::int32_t y = 0; y < out.height; ++y) {
-        const std::int32_t fromBottom = out.height - 1 - y;
-        if (!paletted) { // rows hold blue, green, red
-            const std::uint8_t* src = pixels.Row(fromBottom);
-            for (std::int32_t x = 0; x < out.width; ++x, src += 3, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
-            continue;
-        }
+    for (std::int32_t y = out.height - 1; y >= 0; --y) { // rows are stored bottom-up
         for (std::int32_t x = 0; x < out.width; ++x, dst += 3) {
-            const std::uint32_t v = pixels.GetPixel(x, fromBottom);
-            if (transparentIndex >= 0 && v == std::uint32_t(transparentIndex)) {
-                dst[0] = dst[1] = dst[2] = 255;
-                continue;
-            }
-            if (v >= std::uint32_t(pixels.PaletteSize())) {
-                dst[0] = dst[1] = dst[2] = 0;
-                continue;
-            }
-            const RgbQuad& q = pixels.Palette()[v];
-            dst[0] = q.red;
-            dst[1] = q.green;
-            dst[2] = q.blue;
+            const bool clear = pixels.Bpp() != 24 && transparentIndex >= 0 &&
+                               pixels.GetPixel(x, y) == std::uint32_t(transparentIndex);
+            const std::uint32_t c = clear ? 0xFFFFFFu : pixels.GetColour(x, y); // 0x00BBGGRR
+            dst[0] = std::uint8_t(c);
+            dst[1] = std::uint8_t(c >> 8);
+            dst[2] = std::uint8_t(c >> 16);
         }
     }
     return out;
