@@ -2,12 +2,9 @@
 // differential test is wrong with them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "images/CorpusManifest.h"
 #include "images/ImageDiff.h"
@@ -109,82 +106,31 @@ TEST(ImageDiff, TurnsPixelBlocksIntoTopDownRgb)
     EXPECT_EQ(RgbCrc32(RgbPicture{1, 2, {'1', '2', '3', '4', '5', '6'}}), 0x0972d361u);
 }
 
-TEST(CorpusManifest, ReadsTableRowsAndSizeRules)
+// Every row of a sample corpus is read as its last cell says: the status, the size rule,
+// and the reference renderings found beside the file or above it.
+TEST(CorpusManifest, ReadsTheSampleCorpusAsItsLastCellsSay)
 {
-    const std::string text =
-        "# Title\n\n| File | Status | Expected size | Notes | Observed |\n|---|---|---|---|---|\n"
-        "| `a/ok.bmp` | valid | 127x64 | plain | IM6: 127x64 |\n"
-        "| `a/bad.bmp` | invalid | n/a (header claims 127x64) | broken | IM6 |\n"
-        "| `a/turned.jpg` | valid | stored 2x1 -> displayed 1x2 | EXIF | IM6 |\n"
-        "| `a/multi.ico` | valid | largest 256x256 | icons | x |\n"
-        "| `a/png.ico` | valid | 16x16 PNG 32-bit | icon | x |\n"
-        "| `a/pic.wmf` | valid | 1905x692 units; inch=575 3.31x1.20in | wmf | x |\n"
-        "| `a/empty.emf` | valid-but-odd | 0x0 dev-px bounds; frame=1x1mm | emf | x |\n"
-        "| `a/odd.wmf` | valid-but-odd | no placeable header (size from records) | x | x |\n"
-        "| `a/unknown.bmp` | maybe | 1x1 | not a status | x |\n"
-        "| plain | valid | 1x1 | no backticks | x |\n";
-    const std::vector<CorpusEntry> got = ParseManifest(text, "fmt");
-    struct Want {
-        const char* path;
-        CorpusStatus status;
-        SizeRule rule;
-        std::int32_t w, h;
-    };
-    const Want want[] = {
-        {"fmt/a/ok.bmp", CorpusStatus::kValid, SizeRule::kExact, 127, 64},
-        {"fmt/a/bad.bmp", CorpusStatus::kInvalid, SizeRule::kNone, 0, 0},
-        {"fmt/a/turned.jpg", CorpusStatus::kValid, SizeRule::kExact, 1, 2},
-        {"fmt/a/multi.ico", CorpusStatus::kValid, SizeRule::kLargest, 256, 256},
-        {"fmt/a/png.ico", CorpusStatus::kValid, SizeRule::kExact, 16, 16},
-        {"fmt/a/pic.wmf", CorpusStatus::kValid, SizeRule::kAspect, 1905, 692},
-        {"fmt/a/empty.emf", CorpusStatus::kOdd, SizeRule::kNone, 0, 0},
-        {"fmt/a/odd.wmf", CorpusStatus::kOdd, SizeRule::kNone, 0, 0},
-    };
-    ASSERT_EQ(got.size(), std::size(want));
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].path, want[i].path);
-        EXPECT_EQ(got[i].status, want[i].status) << want[i].path;
-        EXPECT_EQ(got[i].rule, want[i].rule) << want[i].path << ": " << got[i].sizeText;
-        if (want[i].rule != SizeRule::kNone) {
-            EXPECT_EQ(got[i].width, want[i].w) << want[i].path;
-            EXPECT_EQ(got[i].height, want[i].h) << want[i].path;
-        }
+    const std::string root = SLEEVIT_SOURCE_DIR "/tests/images/data/corpus-sample";
+    std::ifstream in(root + "/fmt/MANIFEST.md");
+    ASSERT_TRUE(in) << "no " << root << "/fmt/MANIFEST.md";
+    std::vector<std::string> want;
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t at = line.find("| want: ");
+        if (at != std::string::npos && line.compare(at, 10, "| want: - ") != 0)
+            want.push_back(line.substr(at + 8, line.rfind(" |") - at - 8));
     }
-}
-
-} // namespace
-
-namespace {
-
-TEST(CorpusManifest, FindsReferenceRenderingsBesideTheFileOrAbove)
-{
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("sleevit-manifest-" + std::to_string(::getpid()));
-    fs::create_directories(root / "fmt/set/g");
-    fs::create_directories(root / "fmt/set/ref");
-    fs::create_directories(root / "fmt/other/common/ref");
-    for (const char* f : {"fmt/set/ref/a.png", "fmt/set/ref/b-v.png", "fmt/set/ref/b-e.png",
-                          "fmt/other/common/ref/c.png", "fmt/set/ref/d.jpg"})
-        std::ofstream(root / f) << "x";
-    const std::string text = "| `set/g/a.bmp` | valid | 1x1 | shown [ref: ref/a.png] | x |\n"
-                             "| `set/g/b.bmp` | valid | 1x1 | two [ref: ref/b-v.png, ref/b-e.png] | x |\n"
-                             "| `other/c.tga` | valid | 1x1 | should equal common/ref/c.png. | x |\n"
-                             "| `set/d.bmp` | valid | 1x1 | reference ref/d.jpg. | x |\n"
-                             "| `set/e.bmp` | valid | 1x1 | [ref: ref/missing.png] | x |\n"
-                             "| `set/f.bmp` | valid | 1x1 | in ref/ folders | x |\n";
-    const std::vector<CorpusEntry> got = ParseManifest(text, "fmt", root.string());
-    fs::remove_all(root);
-    const std::vector<std::vector<std::string>> want = {
-        {"fmt/set/ref/a.png"},
-        {"fmt/set/ref/b-v.png", "fmt/set/ref/b-e.png"},
-        {"fmt/other/common/ref/c.png"},
-        {"fmt/set/ref/d.jpg"},
-        {},
-        {},
-    };
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); ++i)
-        EXPECT_EQ(got[i].references, want[i]) << got[i].path;
+    std::vector<std::string> have;
+    const char* const rules[] = {"none", "exact", "largest", "aspect"};
+    const char* const statuses[] = {"valid", "valid-but-odd", "invalid"};
+    for (const CorpusEntry& e : LoadCorpus(root)) {
+        std::string text = e.path + " " + statuses[int(e.status)] + " " + rules[int(e.rule)];
+        if (e.rule != SizeRule::kNone)
+            text += " " + std::to_string(e.width) + "x" + std::to_string(e.height);
+        for (const std::string& r : e.references)
+            text += " " + r;
+        have.push_back(text);
+    }
+    EXPECT_EQ(have, want);
 }
 
 } // namespace
