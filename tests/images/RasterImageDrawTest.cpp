@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "images/BmpBuilder.h"
@@ -48,6 +50,32 @@ std::uint32_t Varied(int x, int y)
     return std::uint32_t(x * 7 + y * 13 + ((x * y) % 5));
 }
 
+// Checks every pixel of s: inside dst (and inside clip) the picture's part src drawn
+// nearest-neighbour (destination pixel i takes source pixel floor(i * source /
+// destination)), elsewhere and where the picture's pixel has the palette index key
+// what outside gives.
+void ExpectDrawn(const CRasterSurface& s, const CRasterImage& image, SurfaceRect dst, SurfaceRect src,
+                 const std::function<SurfaceColour(int, int)>& outside, const std::string& what,
+                 SurfaceRect clip = {-1000, -1000, 1000, 1000}, int key = -1)
+{
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x) {
+            const bool in = x >= std::max(dst.left, clip.left) && x < std::min(dst.right, clip.right) &&
+                            y >= std::max(dst.top, clip.top) && y < std::min(dst.bottom, clip.bottom);
+            const int sx = in ? src.left + (x - dst.left) * src.Width() / dst.Width() : 0;
+            const int sy = in ? src.top + (y - dst.top) * src.Height() / dst.Height() : 0;
+            const bool shown =
+                in && (key < 0 || image.GetPixelIndex(sx, image.GetHeight() - 1 - sy) != unsigned(key));
+            const SurfaceColour want = shown ? ColourAt(image, sx, sy) : outside(x, y);
+            ASSERT_EQ(s.GetPixel(x, y), want) << what << " at (" << x << "," << y << ")";
+        }
+}
+
+SurfaceColour Grey(int, int)
+{
+    return kGrey;
+}
+
 TEST(RasterImageDraw, RefusesWhatCannotBeDrawnAndDrawsNothing)
 {
     CRasterImage empty;
@@ -85,9 +113,7 @@ TEST(RasterImageDraw, RefusesWhatCannotBeDrawnAndDrawsNothing)
     EXPECT_FALSE(image.Draw(&s, 0, 0)) << "a disabled picture is not drawn";
     EXPECT_FALSE(image.DrawStretched(&s, 0, 0, 4, 4));
     EXPECT_FALSE(image.Tile(&s, {0, 0, 8, 8}));
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            ASSERT_EQ(s.GetPixel(x, y), kGrey) << "drawn at (" << x << "," << y << ")";
+    ExpectDrawn(s, image, {}, {}, Grey, "nothing drawn");
 }
 
 TEST(RasterImageDraw, NegativeExtentsMeanThePicturesOwnSize)
@@ -103,11 +129,7 @@ TEST(RasterImageDraw, NegativeExtentsMeanThePicturesOwnSize)
     for (const Call call : calls) {
         CRasterSurface s(9, 7, kGrey);
         ASSERT_TRUE(call(image, s));
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 9; ++x) {
-                const bool in = x >= 2 && x < 7 && y >= 1 && y < 5;
-                ASSERT_EQ(s.GetPixel(x, y), in ? ColourAt(image, x - 2, y - 1) : kGrey) << x << "," << y;
-            }
+        ExpectDrawn(s, image, {2, 1, 7, 5}, {0, 0, 5, 4}, Grey, "at its own size");
     }
 }
 
@@ -126,14 +148,10 @@ TEST(RasterImageDraw, EveryDepthDrawsItsOwnColoursAtAnyScale)
             ASSERT_TRUE(image.DrawStretched(&s, 0, 0, size.w, size.h));
             CRasterSurface d(size.w, size.h);
             ASSERT_TRUE(image.Draw(&d, 0, 0, size.w, size.h));
-            for (int y = 0; y < size.h; ++y)
-                for (int x = 0; x < size.w; ++x) {
-                    // Destination pixel i takes source pixel floor(i * source / destination).
-                    const SurfaceColour want = ColourAt(image, x * 13 / size.w, y * 9 / size.h);
-                    ASSERT_EQ(s.GetPixel(x, y), want) << bpp << " bpp stretched to " << size.w << "x"
-                                                      << size.h << " at (" << x << "," << y << ")";
-                    ASSERT_EQ(d.GetPixel(x, y), want) << bpp << " bpp drawn at " << size.w << "x" << size.h;
-                }
+            const std::string what =
+                std::to_string(bpp) + " bpp at " + std::to_string(size.w) + "x" + std::to_string(size.h);
+            ExpectDrawn(s, image, {0, 0, size.w, size.h}, {0, 0, 13, 9}, Grey, "stretched, " + what);
+            ExpectDrawn(d, image, {0, 0, size.w, size.h}, {0, 0, 13, 9}, Grey, "drawn, " + what);
         }
     }
 }
@@ -143,24 +161,16 @@ TEST(RasterImageDraw, DrawPartTakesItsSourceRectangleFromTheTop)
     // 180 rows, each with its own colour: green = row counted from the top.
     CRasterImage image;
     Load(image, 24, 6, 180, [](int x, int y) { return RgbColour(std::uint8_t(x), std::uint8_t(y), 5); });
-    struct Case {
-        int cy;
-        int rowsPerSource;
-    };
-    for (const Case k : {Case{160, 1}, Case{320, 2}}) {
-        CRasterSurface s(6, k.cy);
-        ASSERT_TRUE(image.DrawPart(&s, 0, 0, 6, k.cy, 0, 10, 6, 160));
-        for (int y = 0; y < k.cy; ++y) {
-            const int wantRow = 10 + y / k.rowsPerSource;
-            ASSERT_EQ(s.GetPixel(3, y), RgbColour(3, std::uint8_t(wantRow), 5))
-                << "surface row " << y << " of " << k.cy << ": want picture row " << wantRow;
-        }
+    for (const int cy : {160, 320}) {
+        CRasterSurface s(6, cy);
+        ASSERT_TRUE(image.DrawPart(&s, 0, 0, 6, cy, 0, 10, 6, 160));
+        ExpectDrawn(s, image, {0, 0, 6, cy}, {0, 10, 6, 170}, Grey,
+                    "rows 10 to 169 over " + std::to_string(cy));
     }
     // Columns likewise: source columns 2..4 spread over 6 columns.
     CRasterSurface c(6, 1);
     ASSERT_TRUE(image.DrawPart(&c, 0, 0, 6, 1, 2, 0, 3, 1));
-    for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(c.GetPixel(x, 0), RgbColour(std::uint8_t(2 + x / 2), 0, 5)) << "column " << x;
+    ExpectDrawn(c, image, {0, 0, 6, 1}, {2, 0, 5, 1}, Grey, "columns 2 to 4 over 6");
     // A zero-sized band is no error, it just shows nothing.
     EXPECT_TRUE(image.DrawPart(&c, 0, 0, 0, 1, 0, 0, 6, 180));
 }
@@ -188,45 +198,22 @@ TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
     ASSERT_EQ(image.GetPixelIndex(0, 0), 5u);
     image.SetTransIndex(int(image.GetPixelIndex(0, 0)));
     const SurfaceColour key = image.GetTransColour();
+    ASSERT_TRUE(image.GetPixelIndex(9, 5) == 9u && ColourAt(image, 9, 1) == key)
+        << "an opaque pixel of the key colour";
 
-    struct Case {
-        const char* what;
-        int w, h;
-        bool stretched;
-    };
-    for (const Case k :
-         {Case{"DrawStretched own size", 10, 7, true}, Case{"DrawStretched enlarged", 23, 15, true},
-          Case{"DrawStretched shrunk", 6, 4, true}, Case{"Draw enlarged", 23, 15, false}}) {
+    for (const auto& [what, w, h, stretched] : {std::tuple{"DrawStretched own size", 10, 7, true},
+                                                {"DrawStretched enlarged", 23, 15, true},
+                                                {"DrawStretched shrunk", 6, 4, true},
+                                                {"Draw enlarged", 23, 15, false}}) {
         CRasterSurface s(25, 17);
         Backdrop(s);
         CRasterSurface before(25, 17);
         before.BitBlt(0, 0, 25, 17, s, 0, 0);
-        ASSERT_TRUE(k.stretched ? image.DrawStretched(&s, 1, 1, k.w, k.h) : image.Draw(&s, 1, 1, k.w, k.h));
-        int shownThrough = 0;
-        int keyColourKept = 0;
-        for (int y = 0; y < 17; ++y)
-            for (int x = 0; x < 25; ++x) {
-                const bool in = x >= 1 && x < 1 + k.w && y >= 1 && y < 1 + k.h;
-                SurfaceColour want = before.GetPixel(x, y);
-                if (in) {
-                    const int sx = (x - 1) * 10 / k.w;
-                    const int sy = (y - 1) * 7 / k.h;
-                    if (image.GetPixelIndex(sx, 6 - sy) != 5) {
-                        want = ColourAt(image, sx, sy);
-                        keyColourKept += want == key;
-                    } else {
-                        ++shownThrough;
-                    }
-                }
-                ASSERT_EQ(s.GetPixel(x, y), want) << k.what << " at (" << x << "," << y << ")";
-            }
-        EXPECT_GT(shownThrough, 0) << k.what << ": the test picture must have transparent pixels";
-        if (k.w >= 10) {
-            EXPECT_GT(keyColourKept, 0)
-                << k.what << ": the test picture must have opaque pixels of the key colour";
-        }
+        ASSERT_TRUE(stretched ? image.DrawStretched(&s, 1, 1, w, h) : image.Draw(&s, 1, 1, w, h));
+        ExpectDrawn(
+            s, image, {1, 1, 1 + w, 1 + h}, {0, 0, 10, 7},
+            [&](int x, int y) { return before.GetPixel(x, y); }, what, {-1000, -1000, 1000, 1000}, 5);
     }
-
     // In print the picture is keyed the same way: only index 5 has no alpha.
     CPdfPictures pictures;
     const CPdfPictures::Source print = pictures.Get(image.Pixels(), &image, key, 5);
@@ -261,13 +248,8 @@ TEST(RasterImageDraw, DrawKeepsToItsClipRectangleAndRestoresTheSurfaces)
     s.SetClipRect(&own);
     const SurfaceRect clip{3, 2, 9, 6};
     ASSERT_TRUE(image.Draw(&s, 1, 1, 8, 8, &clip));
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) {
-            // Drawn only where the surface's clip and the given one overlap: (3,2)-(7,6).
-            const bool in = x >= 3 && x < 7 && y >= 2 && y < 6;
-            const SurfaceColour want = in ? ColourAt(image, (x - 1) / 2, (y - 1) / 2) : kGrey;
-            ASSERT_EQ(s.GetPixel(x, y), want) << "(" << x << "," << y << ")";
-        }
+    // Drawn only where the surface's clip and the given one overlap: (3,2)-(7,6).
+    ExpectDrawn(s, image, {1, 1, 9, 9}, {0, 0, 4, 4}, Grey, "clipped", {3, 2, 7, 6});
     ASSERT_TRUE(s.GetClipRect().has_value());
     EXPECT_EQ(*s.GetClipRect(), own) << "the surface's own clip rectangle is back";
 
@@ -334,9 +316,7 @@ TEST(RasterImageDraw, CreateFromBitmapCopiesAnOffScreenSurface)
     // Drawn back at its own size it gives the surface again.
     CRasterSurface back(7, 5, kGrey);
     ASSERT_TRUE(image.DrawStretched(&back, 0, 0, 7, 5));
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            ASSERT_EQ(back.GetPixel(x, y), mask.GetPixel(x, y)) << "(" << x << "," << y << ")";
+    ExpectDrawn(back, image, {0, 0, 7, 5}, {0, 0, 7, 5}, Grey, "drawn back");
 
     CRasterSurface none(0, 0);
     EXPECT_FALSE(image.CreateFromBitmap(none));
