@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "RunProgram.h"
 #include "images/CorpusManifest.h"
 #include "images/DecoderTable.h"
 #include "images/ImageDiff.h"
@@ -95,7 +96,7 @@ Tolerance ToleranceFor(const CorpusEntry& e, int type, bool roundingExpected = f
 bool HaveReferenceDecoder()
 {
     static const bool have =
-        std::system("command -v convert >/dev/null && command -v identify >/dev/null") == 0;
+        RunProgram("command -v convert >/dev/null && command -v identify >/dev/null").status == 0;
     return have;
 }
 
@@ -111,33 +112,18 @@ std::string ShellQuote(const std::string& s)
     return q + "'";
 }
 
-// Runs a shell command and returns its standard output; false when it fails.
-bool RunCapture(const std::string& command, std::vector<std::uint8_t>& out)
-{
-    out.clear();
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return false;
-    std::uint8_t buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.insert(out.end(), buffer, buffer + n);
-    return ::pclose(pipe) == 0;
-}
-
 // The frame of a file the reference decoder is to read (for an icon file the last picture
 // of the given size, which has the most colours; else the first), or -1; and whether the
 // reference sees an alpha channel or samples of other than 8 bits in it.
 int ReferenceFrame(const std::string& file, bool icon, std::int32_t width, std::int32_t height,
                    bool& alphaOrOddDepth)
 {
-    std::vector<std::uint8_t> out;
     int found = icon ? -1 : 0;
-    if (!RunCapture("identify -format '%w %h %z %A\\n' " + ShellQuote(icon ? file : file + "[0]") +
-                        " 2>/dev/null",
-                    out))
+    const ProgramResult listed =
+        RunProgram("identify -format '%w %h %z %A\\n' " + ShellQuote(icon ? file : file + "[0]"));
+    if (listed.status != 0)
         return found;
-    std::stringstream lines(std::string(out.begin(), out.end()));
+    std::stringstream lines(listed.out);
     long w = 0, h = 0;
     std::string depth, alpha;
     for (int index = 0; lines >> w >> h >> depth >> alpha; ++index)
@@ -157,13 +143,13 @@ bool ReferenceDecode(const std::string& file, int type, int frame, RgbPicture& o
         command += " -auto-orient +repage"; // +repage: flatten onto the turned canvas, not the stored one
     else
         command += " -set colorspace sRGB"; // else grey pictures are taken as linear and brightened
-    command += " -background white -flatten -depth 8 ppm:- 2>/dev/null";
-    std::vector<std::uint8_t> bytes;
-    if (!RunCapture(command, bytes)) {
+    command += " -background white -flatten -depth 8 ppm:-";
+    const ProgramResult r = RunProgram(command);
+    if (r.status != 0) {
         error = "the reference decoder cannot read it";
         return false;
     }
-    return ReadPnm(bytes, out, error);
+    return ReadPnm(std::vector<std::uint8_t>(r.out.begin(), r.out.end()), out, error);
 }
 
 // Checks the decoded size against the manifest's rule.
