@@ -1,6 +1,6 @@
 // Decoder cases kept as data: the files of tests/images/cases decode as their line in
-// expected.txt says, and every prefix of every decoder's seed files fails with a text
-// or gives the picture's full size.
+// expected.txt says, from memory as from a file, and every prefix of every decoder's
+// seed files fails with a text or gives the picture's full size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,6 +37,22 @@ void ExpectProbes(const std::vector<std::uint32_t>& colours, int width, const st
     }
 }
 
+// Colours of a picture of w x h stored as they are shown after the EXIF orientation o
+// (1 to 8): the axes swapped (5 to 8), then x and y counted from the far side.
+std::vector<std::uint32_t> Turned(const std::vector<std::uint32_t>& stored, int w, int h, int o)
+{
+    const bool swap = o >= 5, mirrorX = o == 2 || o == 3 || o == 7 || o == 8,
+               mirrorY = o == 3 || o == 4 || o == 6 || o == 7;
+    std::vector<std::uint32_t> shown;
+    for (int dy = 0; dy < (swap ? w : h); ++dy)
+        for (int dx = 0; dx < (swap ? h : w); ++dx) {
+            const int sx = swap ? dy : dx, sy = swap ? dx : dy;
+            shown.push_back(
+                stored.at(std::size_t((mirrorY ? h - 1 - sy : sy) * w + (mirrorX ? w - 1 - sx : sx))));
+        }
+    return shown;
+}
+
 // The line forms are described at the top of expected.txt.
 TEST(DecoderCases, DecodeAsExpectedTxtSays)
 {
@@ -54,7 +70,9 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
         std::size_t skip = 0;
         std::string dpi = "96x96", size, bpp;
         std::string trans = "-1";
-        bool partial = false, ref = false;
+        bool partial = false;
+        int ref = 0;       // the EXIF orientation the pixels are compared with bare libjpeg's under
+        bool exif = false; // ... given as ref=<o>: the decoder must report it
         std::string idx;
         std::string want;
         if (result == "BAD") {
@@ -78,7 +96,9 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
                 else if (word == "partial")
                     partial = true;
                 else if (word == "ref")
-                    ref = true;
+                    ref = 1;
+                else if (word.rfind("ref=", 0) == 0)
+                    ref = std::stoi(word.substr(4)), exif = true;
                 else
                     FAIL() << "unknown field " << word;
             }
@@ -106,8 +126,14 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
                   trans);
         EXPECT_EQ(!r.image.partial.empty(), partial) << r.image.partial;
         const std::vector<std::uint32_t> colours = kit::Colours(p);
-        if (ref) {
-            EXPECT_TRUE(colours == kit::LibjpegColours(bytes)) << "pixels differ from bare libjpeg's";
+        if (ref > 0) {
+            const bool swap = ref >= 5;
+            EXPECT_TRUE(colours == Turned(kit::LibjpegColours(bytes), swap ? p.Height() : p.Width(),
+                                          swap ? p.Width() : p.Height(), ref))
+                << "pixels differ from bare libjpeg's";
+        }
+        if (exif) {
+            EXPECT_EQ(r.image.exifOrientation, ref);
         }
         if (want == "-") {
             // a lossy picture: its pixels are compared with a reference decoder's
@@ -119,6 +145,26 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
         EXPECT_EQ(p.Bpp() <= 8 ? kit::Fingerprint(kit::Indices(p)) : "", idx);
     }
     EXPECT_GT(checked, 0);
+}
+
+// A file read in chunks from disk gives the pixels it gives from memory: noise files
+// whose data crosses many chunk boundaries (the JPEG one after an APP2 segment of 65000
+// bytes, which libjpeg skips across a refill).
+TEST(DecoderCases, FileStreamGivesTheSamePixelsAsMemory)
+{
+    for (const std::string name : {"large/noise_150x150.jpg", "large/noise_16_bits_160x70.png"}) {
+        kit::Bytes file = kit::ReadBytes(kCases + name);
+        if (TypeForPath(name) == kImageJpeg) {
+            kit::Bytes app2 = {0xFF, 0xE2, 0xFD, 0xEA};
+            app2.resize(4 + 65000, 0x5A);
+            file.insert(file.begin() + 2, app2.begin(), app2.end());
+        }
+        ASSERT_GT(file.size(), 65536u) << name;
+        const kit::Decoded fromFile = kit::DecodeFromFile(TypeForPath(name), file);
+        const kit::Decoded fromMemory = kit::Decode(TypeForPath(name), file);
+        ASSERT_TRUE(fromFile.ok && fromMemory.ok) << name << ": " << fromFile.error << fromMemory.error;
+        EXPECT_EQ(kit::Colours(fromFile.image.pixels), kit::Colours(fromMemory.image.pixels)) << name;
+    }
 }
 
 // Every prefix of a good file (a fuzz seed, or a case that decodes) fails with a text,
