@@ -29,14 +29,14 @@ void LoadBlank(CRasterImage& image, int width, int height)
     ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
 }
 
-CoverFormat Detecting(const char* name, const char* type, double w, double h, bool autodetect = true)
+CoverFormat Detecting(const char* name, const char* type, double w, double h)
 {
     CoverFormat f;
     f.name = name;
     f.type = type;
     f.size = {w, h};
     f.hasSize = true;
-    f.autodetect = autodetect;
+    f.autodetect = true;
     return f;
 }
 

@@ -79,10 +79,6 @@ public:
         return *this;
     }
 
-    Wmf& Pen(int style, int width, std::uint32_t colour)
-    {
-        return Rec(0x02FA, {style, width, 0, int(colour & 0xFFFF), int(colour >> 16)});
-    }
     Wmf& Brush(int style, std::uint32_t colour, int hatch = 0)
     {
         return Rec(0x02FC, {style, int(colour & 0xFFFF), int(colour >> 16), hatch});
