@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -82,37 +83,22 @@ TEST(RasterImageDraw, RefusesWhatCannotBeDrawnAndDrawsNothing)
     CRasterImage image;
     Load(image, 24, 4, 3, Varied);
     CRasterSurface s(8, 8, kGrey);
-    struct Case {
-        const char* what;
-        std::function<bool()> call;
+    // Every way of drawing, with a picture and a surface.
+    const auto calls = [](const CRasterImage& i, CRasterSurface* t) {
+        return std::array{i.Draw(t, 0, 0), i.DrawStretched(t, 0, 0, 4, 4),
+                          i.DrawPart(t, 0, 0, 4, 4, 0, 0, 2, 2), i.Tile(t, {0, 0, 8, 8})};
     };
-    const Case cases[] = {
-        {"Draw, no pixels", [&] { return empty.Draw(&s, 0, 0); }},
-        {"Draw, no surface", [&] { return image.Draw(nullptr, 0, 0); }},
-        {"Draw, zero width", [&] { return image.Draw(&s, 0, 0, 0, 5); }},
-        {"Draw, zero height", [&] { return image.Draw(&s, 0, 0, 5, 0); }},
-        {"DrawStretched, no pixels", [&] { return empty.DrawStretched(&s, 0, 0, 4, 4); }},
-        {"DrawStretched, no surface", [&] { return image.DrawStretched(nullptr, 0, 0, 4, 4); }},
-        {"DrawStretched, zero width", [&] { return image.DrawStretched(&s, 0, 0, 0, 4); }},
-        {"DrawStretched, zero height", [&] { return image.DrawStretched(&s, 0, 0, 4, 0); }},
-        {"DrawPart, no pixels", [&] { return empty.DrawPart(&s, 0, 0, 4, 4, 0, 0, 2, 2); }},
-        {"DrawPart, no surface", [&] { return image.DrawPart(nullptr, 0, 0, 4, 4, 0, 0, 2, 2); }},
-        {"Tile, no pixels",
-         [&] {
-             return empty.Tile(&s, {0, 0, 8, 8});
-         }},
-        {"Tile, no surface",
-         [&] {
-             return image.Tile(nullptr, {0, 0, 8, 8});
-         }},
-    };
-    for (const Case& k : cases)
-        EXPECT_FALSE(k.call()) << k.what << ": have success, want failure";
-
+    for (const auto& [what, results] :
+         {std::pair{"no pixels", calls(empty, &s)}, {"no surface", calls(image, nullptr)}})
+        for (std::size_t k = 0; k < results.size(); ++k)
+            EXPECT_FALSE(results[k]) << what << ", way " << k << ": have success, want failure";
+    for (const auto& [w, h] : {std::pair{0, 5}, {5, 0}}) {
+        EXPECT_FALSE(image.Draw(&s, 0, 0, w, h)) << w << " x " << h;
+        EXPECT_FALSE(image.DrawStretched(&s, 0, 0, w, h)) << w << " x " << h;
+    }
     image.Enable(false);
-    EXPECT_FALSE(image.Draw(&s, 0, 0)) << "a disabled picture is not drawn";
-    EXPECT_FALSE(image.DrawStretched(&s, 0, 0, 4, 4));
-    EXPECT_FALSE(image.Tile(&s, {0, 0, 8, 8}));
+    EXPECT_FALSE(image.Draw(&s, 0, 0) || image.DrawStretched(&s, 0, 0, 4, 4) || image.Tile(&s, {0, 0, 8, 8}))
+        << "a disabled picture is not drawn";
     ExpectDrawn(s, image, {}, {}, Grey, "nothing drawn");
 }
 
