@@ -1,7 +1,8 @@
 #pragma once
 
-// Hand-built metafiles for the metafile tests: records are written one by one, so a
-// test can make exactly the file it is about, sound or broken.
+// Hand-built metafiles of the 16-bit format for the metafile tests: records are written
+// one by one, so a test can make exactly the file it is about, sound or broken. (Files
+// of the enhanced format are kept as files: tests/images/metafile-text.)
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -146,108 +147,6 @@ public:
         Put(f, 2, {16, 0, 0, 0}); // 16 objects
         Append(f, records_);
         Put(f, 2, {3, 0, 0});
-        return f;
-    }
-
-private:
-    Bytes records_;
-};
-
-// Records of the enhanced format; the header record is written by File().
-class Emf {
-public:
-    Emf& Rec(std::uint32_t type, const Bytes& params)
-    {
-        Put32(records_, type);
-        Put32(records_, static_cast<std::uint32_t>(8 + params.size()));
-        Append(records_, params);
-        return *this;
-    }
-    Emf& Rec32(std::uint32_t type, std::initializer_list<std::int32_t> values)
-    {
-        Bytes p;
-        for (const std::int32_t v : values)
-            Put(p, 4, {v});
-        return Rec(type, p);
-    }
-
-    Emf& Select(std::uint32_t index) { return Rec32(37, {std::int32_t(index)}); }
-
-    // A font (see Wmf::Font) in slot index.
-    Emf& Font(int index, int height, int escapement, int weight, bool underline, int charset,
-              const std::u16string& face)
-    {
-        Bytes p;
-        Put(p, 4, {index, height, 0, escapement, escapement, weight});
-        Put(p, 1, {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0});
-        for (std::size_t i = 0; i < 32; ++i)
-            Put16(p, i < face.size() ? face[i] : 0);
-        return Rec(82, p);
-    }
-    // The text part of the text records (reference, count, string offset, options,
-    // rectangle, advances offset) followed by the characters and advances; offsets
-    // count from the record's start, whose first skip bytes come before this part.
-    static Bytes TextPart(std::size_t skip, int x, int y, int options, std::array<int, 4> box,
-                          const Bytes& chars, std::size_t count, const std::vector<int>& advances)
-    {
-        const auto at = static_cast<std::uint32_t>(8 + skip + 40);
-        Bytes p;
-        Put(p, 4, {x, y, std::int64_t(count), at, options, box[0], box[1], box[2], box[3]});
-        Bytes tail = chars;
-        while (tail.size() % 4 != 0)
-            tail.push_back(0);
-        Put32(p, advances.empty() ? 0 : static_cast<std::uint32_t>(at + tail.size()));
-        for (const int v : advances)
-            Put32(tail, static_cast<std::uint32_t>(v));
-        Append(p, tail);
-        return p;
-    }
-    // 16-bit characters (wide) or 8-bit ones.
-    Emf& ExtTextOut(bool wide, int x, int y, int options, std::array<int, 4> box, const std::u16string& text,
-                    const std::vector<int>& advances = {})
-    {
-        Bytes p(16 + 4 + 8, 0); // bounds, graphics mode, scales
-        Append(p, TextPart(p.size(), x, y, options, box, Chars(wide, text), text.size(), advances));
-        return Rec(wide ? 84 : 83, p);
-    }
-    Emf& PolyTextOut(int x, int y, const std::u16string& text)
-    {
-        Bytes p(16 + 4 + 8, 0);
-        Put32(p, 1); // one string
-        Append(p, TextPart(p.size(), x, y, 0, {0, 0, 0, 0}, Chars(true, text), text.size(), {}));
-        return Rec(97, p);
-    }
-    Emf& SmallTextOut(bool wide, int x, int y, const std::u16string& text)
-    {
-        Bytes p;
-        Put(p, 4, {x, y, std::int64_t(text.size()), wide ? 0x100 : 0x300, 0, 0, 0});
-        Append(p, Chars(wide, text));
-        return Rec(108, p);
-    }
-    static Bytes Chars(bool wide, const std::u16string& text)
-    {
-        Bytes b;
-        for (const char16_t c : text) {
-            if (wide)
-                Put16(b, c);
-            else
-                b.push_back(static_cast<std::uint8_t>(c));
-        }
-        return b;
-    }
-
-    // The whole file: header record with the bounds (inclusive device pixels) and no
-    // frame, the records, and the end record.
-    Bytes File(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) const
-    {
-        Bytes f;
-        Put(f, 4, {1, 88, l, t, r, b, 0, 0, 0, 0, 0x464D4520, 0x10000});
-        Put(f, 4, {0, 0});  // bytes and records (not trusted)
-        Put(f, 2, {16, 0}); // handles
-        // A reference device of 96 pixels per inch: 3780 pixels per metre, 1000 mm wide and high.
-        Put(f, 4, {0, 0, 0, 3780, 3780, 1000, 1000});
-        Append(f, records_);
-        Put(f, 4, {14, 20, 0, 0, 20});
         return f;
     }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MetafileBuilder.h"
+#include "images/DecoderKit.h"
 #include "images/WmfDecoder.h"
 
 using namespace testmf;
@@ -16,7 +17,6 @@ constexpr std::uint32_t kRed = Rgb(255, 0, 0);
 constexpr std::uint32_t kGreen = Rgb(0, 255, 0);
 constexpr std::uint32_t kWhite = Rgb(255, 255, 255);
 const std::string kFace = "DejaVu Sans";
-const std::u16string kFace16 = u"DejaVu Sans";
 
 // The pixels text left on a white picture: their box (right and bottom exclusive),
 // how many, and how many are exactly of a colour.
@@ -65,13 +65,11 @@ Bytes WmfText(const std::function<void(Wmf&)>& add, int escapement = 0, bool und
     return w.Placeable(0, 0, 300, 100, 96);
 }
 
-Bytes EmfText(const std::function<void(Emf&)>& add)
+// A file of the enhanced format in tests/images/metafile-text: a 300 x 100 picture with a
+// 20-pixel em font in red at transparent background, and its text records.
+Bytes EmfFile(const std::string& name)
 {
-    Emf e;
-    e.Font(1, -20, 0, 400, false, 0, kFace16).Select(1);
-    e.Rec32(24, {std::int32_t(kRed)}).Rec32(18, {1});
-    add(e);
-    return e.File(0, 0, 299, 99);
+    return kit::ReadBytes(SLEEVIT_SOURCE_DIR "/tests/images/metafile-text/" + name);
 }
 
 TEST(MetafileText, EveryTextRecordDrawsItsTextInTheTextColour)
@@ -83,11 +81,11 @@ TEST(MetafileText, EveryTextRecordDrawsItsTextInTheTextColour)
     const Case cases[] = {
         {"16-bit text out", WmfText([](Wmf& w) { w.TextOut(50, 30, "Hello"); })},
         {"16-bit extended text out", WmfText([](Wmf& w) { w.ExtTextOut(50, 30, 0, {}, "Hello"); })},
-        {"enhanced, wide", EmfText([](Emf& e) { e.ExtTextOut(true, 50, 30, 0, {}, u"Hello"); })},
-        {"enhanced, 8-bit", EmfText([](Emf& e) { e.ExtTextOut(false, 50, 30, 0, {}, u"Hello"); })},
-        {"enhanced small, wide", EmfText([](Emf& e) { e.SmallTextOut(true, 50, 30, u"Hello"); })},
-        {"enhanced small, 8-bit", EmfText([](Emf& e) { e.SmallTextOut(false, 50, 30, u"Hello"); })},
-        {"enhanced poly text out", EmfText([](Emf& e) { e.PolyTextOut(50, 30, u"Hello"); })},
+        {"enhanced, wide", EmfFile("hello_extended_wide.emf")},
+        {"enhanced, 8-bit", EmfFile("hello_extended_8_bit.emf")},
+        {"enhanced small, wide", EmfFile("hello_small_wide.emf")},
+        {"enhanced small, 8-bit", EmfFile("hello_small_8_bit.emf")},
+        {"enhanced poly text out", EmfFile("hello_poly_text_out.emf")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,24 +208,23 @@ TEST(MetafileText, CharactersAreReadInTheirCharacterSet)
         w.Font(-20, 0, 400, false, charset, kFace).Select(0).ExtTextOut(10, 10, 0, {}, text, advances);
         return InkOf(w.Placeable(0, 0, 300, 100, 96));
     };
-    const auto emf = [](const std::u16string& text, const std::vector<int>& advances = {}) {
-        Emf e;
-        e.Font(1, -20, 0, 400, false, 0, kFace16).Select(1).ExtTextOut(true, 10, 10, 0, {}, text, advances);
-        return InkOf(e.File(0, 0, 299, 99));
-    };
+    // The same text at (10, 10) in UTF-16, with the advances its name gives.
+    const auto emf = [](const char* name) { return InkOf(EmfFile(name)); };
     const auto same = [](const Ink& a, const Ink& b) {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom &&
                a.count == b.count;
     };
-    EXPECT_TRUE(same(wmf(204, "\xC6"), emf(u"\u0416"))) << "Cyrillic Zhe";
-    EXPECT_TRUE(same(wmf(0, "\x80"), emf(u"\u20AC"))) << "Western euro sign";
-    EXPECT_TRUE(same(wmf(2, "p"), emf(u"\u03C0"))) << "symbol set's pi";
-    EXPECT_TRUE(same(wmf(177, "\xE0"), emf(u"\u05D0"))) << "Hebrew alef";
+    EXPECT_TRUE(same(wmf(204, "\xC6"), emf("cyrillic_zhe.emf"))) << "Cyrillic Zhe";
+    EXPECT_TRUE(same(wmf(0, "\x80"), emf("euro_sign.emf"))) << "Western euro sign";
+    EXPECT_TRUE(same(wmf(2, "p"), emf("greek_pi.emf"))) << "symbol set's pi";
+    EXPECT_TRUE(same(wmf(177, "\xE0"), emf("hebrew_alef.emf"))) << "Hebrew alef";
     // A two-byte character takes the advances of both its bytes.
-    EXPECT_TRUE(same(wmf(128, "\x82\xA0H", {15, 15, 10}), emf(u"\u3042H", {30, 10}))) << "Japanese a";
-    EXPECT_TRUE(same(emf(u"\U0001D400H", {15, 15, 10}), emf(u"\U0001D400H", {30, 0, 10})))
+    EXPECT_TRUE(same(wmf(128, "\x82\xA0H", {15, 15, 10}), emf("hiragana_a_and_h_advances_30_10.emf")))
+        << "Japanese a";
+    EXPECT_TRUE(same(emf("surrogate_pair_and_h_advances_15_15_10.emf"),
+                     emf("surrogate_pair_and_h_advances_30_0_10.emf")))
         << "surrogate pair";
-    EXPECT_FALSE(same(wmf(0, "p"), emf(u"\u03C0")));
+    EXPECT_FALSE(same(wmf(0, "p"), emf("greek_pi.emf")));
 }
 
 TEST(MetafileText, UnderlineDrawsBelowTheBaseline)
@@ -255,15 +252,7 @@ TEST(MetafileText, HostileTextRecordsAreBounded)
             w.Raw(0x0521, {0xFF, 0x7F, 'A', 'B'}).Raw(0x0A32, {0, 0, 0, 0, 0xFF, 0xFF, 6, 0});
             w.TextOut(200, 60, "Hi");
         }),
-        EmfText([](Emf& e) {
-            e.Font(2, -1000000000, 0, 400, false, 0, kFace16)
-                .Select(2)
-                .ExtTextOut(true, 0, 0, 0, {}, u"WWWW");
-            e.Rec32(84, {0, 0, 0, 0, 0, 0, 0, 10, 10, 0x7FFFFFFF, 76, 0, 0, 0, 0, 0, 0x7FFFFFF0});
-            e.Rec32(108, {0, 0, 0x7FFFFFFF, 0x100, 0, 0, 0});
-            e.Rec32(97, {0, 0, 0, 0, 0, 0, 0, 0x7FFFFFFF});
-            e.Select(1).ExtTextOut(true, 200, 60, 0, {}, u"Hi");
-        }),
+        EmfFile("hostile_then_hi.emf"),
     };
     for (const Bytes& file : files)
         EXPECT_GT(InkOf(file).red, 20);
