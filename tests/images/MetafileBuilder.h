@@ -1,14 +1,10 @@
 #pragma once
 
 // Hand-built metafiles of the 16-bit format for the metafile tests: records are written
-// one by one, so a test can make exactly the file it is about, sound or broken. (Files
-// of the enhanced format are kept as files: tests/images/metafile-text.)
-#include <array>
+// one by one, so a test can make exactly the file it is about, sound or broken. (Small
+// metafiles are kept as files: tests/images/cases/wmf and tests/images/metafile-text.)
 #include <cstdint>
-#include <cstring>
 #include <initializer_list>
-#include <string>
-#include <utility>
 #include <vector>
 
 namespace testmf {
@@ -36,12 +32,6 @@ inline void Put32(Bytes& b, std::uint32_t v)
 inline void Append(Bytes& b, const Bytes& more)
 {
     b.insert(b.end(), more.begin(), more.end());
-}
-
-// Colours as the files store them: 0x00BBGGRR.
-inline constexpr std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    return std::uint32_t{r} | (std::uint32_t{g} << 8) | (std::uint32_t{b} << 16);
 }
 
 // A bitmap info header of `size` bytes: the fields of the 40-byte one, cut short or
@@ -86,7 +76,6 @@ public:
     }
     Wmf& Select(int index) { return Rec(0x012D, {index}); }
     Wmf& Rectangle(int l, int t, int r, int b) { return Rec(0x041B, {b, r, t, l}); }
-    Wmf& MoveTo(int x, int y) { return Rec(0x0214, {y, x}); }
     // A stretched copy of a packed bitmap: source (sx, sy, sw, sh), destination
     // (x, y, w, h), plain copy.
     Wmf& StretchDib(int x, int y, int w, int h, int sx, int sy, int sw, int sh, const Bytes& dib)
@@ -96,43 +85,6 @@ public:
         Put(p, 2, {0, sh, sw, sy, sx, h, w, y, x}); // colours given as colours, then the rectangles
         Append(p, dib);
         return Raw(0x0F43, p);
-    }
-
-    // A font: height (negative the em, positive the cell), escapement in tenths of a
-    // degree, weight, italic, underline, character set and face name.
-    Wmf& Font(int height, int escapement, int weight, bool underline, int charset, const std::string& face)
-    {
-        Bytes p;
-        Put(p, 2, {height, 0, escapement, escapement, weight});
-        Put(p, 1, {0, underline ? 1 : 0, 0, charset, 0, 0, 0, 0});
-        p.insert(p.end(), face.begin(), face.end());
-        p.push_back(0);
-        return Raw(0x02FB, p);
-    }
-    Wmf& TextOut(int x, int y, const std::string& text)
-    {
-        Bytes p;
-        Put16(p, static_cast<std::uint32_t>(text.size()));
-        p.insert(p.end(), text.begin(), text.end());
-        if (text.size() % 2 != 0)
-            p.push_back(0);
-        Put(p, 2, {y, x});
-        return Raw(0x0521, p);
-    }
-    // Options 2 (opaque) or 4 (clipped) take the rectangle (l, t, r, b).
-    Wmf& ExtTextOut(int x, int y, int options, std::array<int, 4> box, const std::string& text,
-                    const std::vector<int>& advances = {})
-    {
-        Bytes p;
-        Put(p, 2, {y, x, std::int64_t(text.size()), options});
-        if ((options & 6) != 0)
-            Put(p, 2, {box[0], box[1], box[2], box[3]});
-        p.insert(p.end(), text.begin(), text.end());
-        if (text.size() % 2 != 0)
-            p.push_back(0);
-        for (const int v : advances)
-            Put16(p, static_cast<std::uint32_t>(v));
-        return Raw(0x0A32, p);
     }
 
     // The file with a placeable header giving its bounding box and units per inch, then

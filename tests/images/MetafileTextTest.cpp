@@ -1,22 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "MetafileBuilder.h"
 #include "images/DecoderKit.h"
 #include "images/WmfDecoder.h"
 
-using namespace testmf;
-
 namespace {
 
-constexpr std::uint32_t kRed = Rgb(255, 0, 0);
-constexpr std::uint32_t kGreen = Rgb(0, 255, 0);
-constexpr std::uint32_t kWhite = Rgb(255, 255, 255);
-const std::string kFace = "DejaVu Sans";
+// Colours as the pictures hold them: 0x00BBGGRR.
+constexpr std::uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kWhite = 0xFFFFFF;
 
 // The pixels text left on a white picture: their box (right and bottom exclusive),
 // how many, and how many are exactly of a colour.
@@ -29,8 +23,12 @@ struct Ink {
     int Height() const { return bottom - top; }
 };
 
-Ink InkOf(const Bytes& file)
+// The ink of a file of tests/images/metafile-text: most are a 300 x 100 picture with a
+// 20-pixel em font of the DejaVu Sans face in red at transparent background, and the text
+// records their names say.
+Ink InkOf(const std::string& name)
 {
+    const kit::Bytes file = kit::ReadBytes(SLEEVIT_SOURCE_DIR "/tests/images/metafile-text/" + name);
     CMemoryStream in(file.data(), file.size());
     DecodedImage image;
     std::string error;
@@ -54,42 +52,13 @@ Ink InkOf(const Bytes& file)
     return ink;
 }
 
-// A 300 x 100 picture in either format with a 20-pixel em font in red at transparent
-// background, then whatever the case adds.
-Bytes WmfText(const std::function<void(Wmf&)>& add, int escapement = 0, bool underline = false)
-{
-    Wmf w;
-    w.Font(-20, escapement, 400, underline, 0, kFace).Select(0);
-    w.Rec(0x0209, {int(kRed & 0xFFFF), int(kRed >> 16)}).Rec(0x0102, {1});
-    add(w);
-    return w.Placeable(0, 0, 300, 100, 96);
-}
-
-// A file of the enhanced format in tests/images/metafile-text: a 300 x 100 picture with a
-// 20-pixel em font in red at transparent background, and its text records.
-Bytes EmfFile(const std::string& name)
-{
-    return kit::ReadBytes(SLEEVIT_SOURCE_DIR "/tests/images/metafile-text/" + name);
-}
-
 TEST(MetafileText, EveryTextRecordDrawsItsTextInTheTextColour)
 {
-    struct Case {
-        const char* name;
-        Bytes file;
-    };
-    const Case cases[] = {
-        {"16-bit text out", WmfText([](Wmf& w) { w.TextOut(50, 30, "Hello"); })},
-        {"16-bit extended text out", WmfText([](Wmf& w) { w.ExtTextOut(50, 30, 0, {}, "Hello"); })},
-        {"enhanced, wide", EmfFile("hello_extended_wide.emf")},
-        {"enhanced, 8-bit", EmfFile("hello_extended_8_bit.emf")},
-        {"enhanced small, wide", EmfFile("hello_small_wide.emf")},
-        {"enhanced small, 8-bit", EmfFile("hello_small_8_bit.emf")},
-        {"enhanced poly text out", EmfFile("hello_poly_text_out.emf")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Ink ink = InkOf(c.file);
+    for (const char* name : {"hello_text_out.wmf", "hello_extended_text_out.wmf", "hello_extended_wide.emf",
+                             "hello_extended_8_bit.emf", "hello_small_wide.emf", "hello_small_8_bit.emf",
+                             "hello_poly_text_out.emf"}) {
+        SCOPED_TRACE(name);
+        const Ink ink = InkOf(name);
         // Top-aligned at (50, 30): five letters of a 20-pixel em below and right of it.
         EXPECT_GE(ink.left, 50);
         EXPECT_LE(ink.left, 54);
@@ -105,9 +74,8 @@ TEST(MetafileText, EveryTextRecordDrawsItsTextInTheTextColour)
 
 TEST(MetafileText, AlignmentMovesTheTextAroundItsReferencePoint)
 {
-    const auto aligned = [](int align) {
-        return InkOf(WmfText([align](Wmf& w) { w.Rec(0x012E, {align}).TextOut(150, 50, "HHHH"); }));
-    };
+    // "HHHH" at (150, 50) with the alignment flags of the name.
+    const auto aligned = [](int align) { return InkOf("align_" + std::to_string(align) + ".wmf"); };
     const Ink left = aligned(0);
     const Ink right = aligned(2);
     const Ink centre = aligned(6);
@@ -124,9 +92,9 @@ TEST(MetafileText, AlignmentMovesTheTextAroundItsReferencePoint)
 
 TEST(MetafileText, CurrentPositionMovesPastTheText)
 {
-    const Ink once = InkOf(WmfText([](Wmf& w) { w.Rec(0x012E, {1}).MoveTo(20, 20).TextOut(0, 0, "HH"); }));
-    const Ink twice = InkOf(
-        WmfText([](Wmf& w) { w.Rec(0x012E, {1}).MoveTo(20, 20).TextOut(0, 0, "HH").TextOut(0, 0, "HH"); }));
+    // "HH" once or twice at the current position, moved to (20, 20).
+    const Ink once = InkOf("current_position_once.wmf");
+    const Ink twice = InkOf("current_position_twice.wmf");
     EXPECT_NEAR(once.left, 20, 3);
     EXPECT_GT(twice.Width(), 2 * once.Width());
     EXPECT_LT(twice.Width(), 2 * once.Width() + 8) << "the second starts one advance after the first";
@@ -135,15 +103,9 @@ TEST(MetafileText, CurrentPositionMovesPastTheText)
 
 TEST(MetafileText, OpaqueBackgroundFillsTheTextBox)
 {
-    const auto withMode = [](int mode) {
-        return InkOf(WmfText([mode](Wmf& w) {
-            w.Rec(0x0201, {int(kGreen & 0xFFFF), int(kGreen >> 16)})
-                .Rec(0x0102, {mode})
-                .TextOut(50, 30, "Hi");
-        }));
-    };
-    const Ink transparent = withMode(1);
-    const Ink opaque = withMode(2);
+    // "Hi" at (50, 30) on a green background, transparent (1) or opaque (2).
+    const Ink transparent = InkOf("background_mode_1.wmf");
+    const Ink opaque = InkOf("background_mode_2.wmf");
     EXPECT_EQ(transparent.green, 0);
     // The box spans the cell: about 23 pixels for a 20-pixel em, across the advances.
     EXPECT_GT(opaque.green, 200);
@@ -154,84 +116,76 @@ TEST(MetafileText, OpaqueBackgroundFillsTheTextBox)
 
 TEST(MetafileText, RectangleOptionsPaintAndClip)
 {
-    const Ink painted = InkOf(WmfText([](Wmf& w) {
-        w.Rec(0x0201, {int(kGreen & 0xFFFF), int(kGreen >> 16)})
-            .ExtTextOut(50, 30, 2, {40, 20, 200, 70}, "Hi");
-    }));
+    // "Hi" at (50, 30) with the box (40, 20, 200, 70) painted green; "HHHH" at (50, 30) as
+    // it is and clipped to (0, 0, 70, 100).
+    const Ink painted = InkOf("rectangle_painted.wmf");
     EXPECT_EQ(painted.left, 40);
     EXPECT_EQ(painted.bottom, 70);
     EXPECT_GT(painted.red, 20);
-    const Ink whole = InkOf(WmfText([](Wmf& w) { w.ExtTextOut(50, 30, 0, {}, "HHHH"); }));
-    const Ink clipped = InkOf(WmfText([](Wmf& w) { w.ExtTextOut(50, 30, 4, {0, 0, 70, 100}, "HHHH"); }));
+    const Ink whole = InkOf("rectangle_none.wmf");
+    const Ink clipped = InkOf("rectangle_clipped.wmf");
     EXPECT_GT(whole.right, 70);
     EXPECT_EQ(clipped.right, 70);
 }
 
 TEST(MetafileText, EscapementTurnsTheBaseline)
 {
-    const Ink level = InkOf(WmfText([](Wmf& w) { w.Rec(0x012E, {24}).TextOut(150, 90, "HHHHHH"); }));
-    const Ink upright = InkOf(WmfText([](Wmf& w) { w.Rec(0x012E, {24}).TextOut(150, 90, "HHHHHH"); }, 900));
+    // "HHHHHH" on the baseline at (150, 90), escapement 0 or 90 degrees.
+    const Ink level = InkOf("escapement_0.wmf");
+    const Ink upright = InkOf("escapement_900.wmf");
     EXPECT_GT(level.Width(), 3 * level.Height());
     EXPECT_GT(upright.Height(), 3 * upright.Width()) << "a quarter turn anticlockwise runs upwards";
     EXPECT_NEAR(upright.bottom, 90, 2);
     EXPECT_NEAR(upright.right, 150, 2) << "letters stand left of the turned baseline";
     // In a file counting y upwards a turn to logical -y runs up the picture.
-    Wmf up;
-    up.Font(-20, 2700, 400, false, 0, kFace).Select(0).Rec(0x012E, {24}).TextOut(150, 10, "HHHHHH");
-    const Ink yUp = InkOf(up.Placeable(0, 100, 300, 0, 96));
+    // Here "HHHHHH" at (150, 10) at 270 degrees, in a box from (0, 100) to (300, 0).
+    const Ink yUp = InkOf("escapement_2700_y_upwards.wmf");
     EXPECT_GT(yUp.Height(), 3 * yUp.Width());
     EXPECT_NEAR(yUp.bottom, 90, 2);
 }
 
 TEST(MetafileText, AdvancesAndHeightsSizeTheText)
 {
-    const Ink natural = InkOf(WmfText([](Wmf& w) { w.ExtTextOut(10, 10, 0, {}, "HHH"); }));
-    const Ink spaced = InkOf(WmfText([](Wmf& w) { w.ExtTextOut(10, 10, 0, {}, "HHH", {40, 40, 40}); }));
-    const Ink single = InkOf(WmfText([](Wmf& w) { w.ExtTextOut(10, 10, 0, {}, "H"); }));
+    // "HHH" at (10, 10) with its own advances and with advances of 40; "H" alone.
+    const Ink natural = InkOf("advances_natural.wmf");
+    const Ink spaced = InkOf("advances_40.wmf");
+    const Ink single = InkOf("advances_single.wmf");
     EXPECT_EQ(spaced.Width(), 80 + single.Width()) << "each letter 40 pixels after the last";
     EXPECT_LT(natural.Width(), spaced.Width() - 30);
-    const auto capitals = [](int height) {
-        Wmf w;
-        w.Font(height, 0, 400, false, 0, kFace).Select(0).TextOut(10, 10, "H");
-        return InkOf(w.Placeable(0, 0, 300, 100, 96)).Height();
-    };
-    // A character height of 40 makes taller capitals than a cell of 40.
-    EXPECT_NEAR(capitals(-40), 30, 2) << "cap height 0.73 em, edges blended";
-    EXPECT_LT(capitals(40), capitals(-40));
+    // "H" in a font of character height (em) 40 and of cell height 40: taller capitals.
+    EXPECT_NEAR(InkOf("height_em_40.wmf").Height(), 30, 2) << "cap height 0.73 em, edges blended";
+    EXPECT_LT(InkOf("height_cell_40.wmf").Height(), InkOf("height_em_40.wmf").Height());
 }
 
 TEST(MetafileText, CharactersAreReadInTheirCharacterSet)
 {
     // The same letter reached through a code page and through UTF-16 draws the same.
-    const auto wmf = [](int charset, const std::string& text, const std::vector<int>& advances = {}) {
-        Wmf w;
-        w.Font(-20, 0, 400, false, charset, kFace).Select(0).ExtTextOut(10, 10, 0, {}, text, advances);
-        return InkOf(w.Placeable(0, 0, 300, 100, 96));
-    };
-    // The same text at (10, 10) in UTF-16, with the advances its name gives.
-    const auto emf = [](const char* name) { return InkOf(EmfFile(name)); };
+    // Text at (10, 10): in the 16-bit files in the character set and with the advances
+    // their names give, in the enhanced ones in UTF-16.
     const auto same = [](const Ink& a, const Ink& b) {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom &&
                a.count == b.count;
     };
-    EXPECT_TRUE(same(wmf(204, "\xC6"), emf("cyrillic_zhe.emf"))) << "Cyrillic Zhe";
-    EXPECT_TRUE(same(wmf(0, "\x80"), emf("euro_sign.emf"))) << "Western euro sign";
-    EXPECT_TRUE(same(wmf(2, "p"), emf("greek_pi.emf"))) << "symbol set's pi";
-    EXPECT_TRUE(same(wmf(177, "\xE0"), emf("hebrew_alef.emf"))) << "Hebrew alef";
+    for (const auto& [code, utf16] : {std::pair{"charset_204_zhe.wmf", "cyrillic_zhe.emf"},
+                                      {"charset_0_euro_sign.wmf", "euro_sign.emf"},
+                                      {"charset_2_pi.wmf", "greek_pi.emf"},
+                                      {"charset_177_alef.wmf", "hebrew_alef.emf"}})
+        EXPECT_TRUE(same(InkOf(code), InkOf(utf16))) << code;
     // A two-byte character takes the advances of both its bytes.
-    EXPECT_TRUE(same(wmf(128, "\x82\xA0H", {15, 15, 10}), emf("hiragana_a_and_h_advances_30_10.emf")))
+    EXPECT_TRUE(same(InkOf("charset_128_hiragana_a_and_h_advances_15_15_10.wmf"),
+                     InkOf("hiragana_a_and_h_advances_30_10.emf")))
         << "Japanese a";
-    EXPECT_TRUE(same(emf("surrogate_pair_and_h_advances_15_15_10.emf"),
-                     emf("surrogate_pair_and_h_advances_30_0_10.emf")))
+    EXPECT_TRUE(same(InkOf("surrogate_pair_and_h_advances_15_15_10.emf"),
+                     InkOf("surrogate_pair_and_h_advances_30_0_10.emf")))
         << "surrogate pair";
-    EXPECT_FALSE(same(wmf(0, "p"), emf("greek_pi.emf")));
+    EXPECT_FALSE(same(InkOf("charset_0_p.wmf"), InkOf("greek_pi.emf")));
 }
 
 TEST(MetafileText, UnderlineDrawsBelowTheBaseline)
 {
-    const Ink plain = InkOf(WmfText([](Wmf& w) { w.Rec(0x012E, {24}).TextOut(50, 50, "HHH"); }));
-    const Ink underlined =
-        InkOf(WmfText([](Wmf& w) { w.Rec(0x012E, {24}).TextOut(50, 50, "HHH"); }, 0, true));
+    // "HHH" on the baseline at (50, 50) in a font without and with underline.
+    const Ink plain = InkOf("underline_off.wmf");
+    const Ink underlined = InkOf("underline_on.wmf");
     EXPECT_EQ(plain.bottom, 50);
     EXPECT_GT(underlined.bottom, plain.bottom);
     EXPECT_GT(underlined.count, plain.count + 40) << "a line across the text's width";
@@ -243,18 +197,8 @@ TEST(MetafileText, HostileTextRecordsAreBounded)
     // A font a billion pixels high, lengths beyond the record, advances that are not
     // there and a string offset past the end: each file decodes in bounded time, and
     // the text after the hostile records is still drawn.
-    const Bytes files[] = {
-        WmfText([](Wmf& w) {
-            w.Font(-30000, 450, 400, false, 0, kFace).Select(1).TextOut(0, 0, "WWW").Select(0);
-            w.TextOut(200, 60, "Hi");
-        }),
-        WmfText([](Wmf& w) {
-            w.Raw(0x0521, {0xFF, 0x7F, 'A', 'B'}).Raw(0x0A32, {0, 0, 0, 0, 0xFF, 0xFF, 6, 0});
-            w.TextOut(200, 60, "Hi");
-        }),
-        EmfFile("hostile_then_hi.emf"),
-    };
-    for (const Bytes& file : files)
+    for (const char* file :
+         {"hostile_huge_font_then_hi.wmf", "hostile_lengths_then_hi.wmf", "hostile_then_hi.emf"})
         EXPECT_GT(InkOf(file).red, 20);
 }
 

@@ -12,7 +12,7 @@ kit::Decoded Decode(const Bytes& file)
     return kit::Decode(kImageWmf, file);
 }
 
-constexpr std::uint32_t kBlack = Rgb(0, 0, 0);
+constexpr std::uint32_t kBlack = 0; // colours as the files store them: 0x00BBGGRR
 
 // The picture cases (shapes, mapping, objects, embedded pictures of every depth and
 // coding, malformed and hostile records) are files in tests/images/cases/wmf; the
