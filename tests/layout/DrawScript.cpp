@@ -193,3 +193,13 @@ std::vector<PictureCase> ReadPictureCases(const std::string& path)
     }
     return cases;
 }
+
+std::vector<std::string> ReadDataLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != ';')
+            lines.push_back(line);
+    return lines;
+}
