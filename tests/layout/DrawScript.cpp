@@ -1,8 +1,9 @@
 #include "DrawScript.h"
 
+#include "DataLines.h"
+
 #include <algorithm>
 #include <climits>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -171,11 +172,7 @@ std::string Join(const std::vector<std::string>& rows)
 std::vector<PictureCase> ReadPictureCases(const std::string& path)
 {
     std::vector<PictureCase> cases;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == ';')
-            continue;
+    for (const std::string& line : ReadDataLines(path)) {
         if (line.rfind("case ", 0) == 0) {
             std::istringstream head(line.substr(5));
             PictureCase c;
@@ -192,14 +189,4 @@ std::vector<PictureCase> ReadPictureCases(const std::string& path)
         }
     }
     return cases;
-}
-
-std::vector<std::string> ReadDataLines(const std::string& path)
-{
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty() && line[0] != ';')
-            lines.push_back(line);
-    return lines;
 }

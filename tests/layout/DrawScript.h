@@ -34,6 +34,3 @@ struct PictureCase {
     std::vector<std::string> want;
 };
 std::vector<PictureCase> ReadPictureCases(const std::string& path);
-
-// The lines of a case file, without blank lines and comments (';' first).
-std::vector<std::string> ReadDataLines(const std::string& path);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CollectingMessages.h"
-#include "DrawScript.h"
+#include "DataLines.h"
 
 #include <sstream>
 #include <string>
