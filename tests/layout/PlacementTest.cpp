@@ -106,12 +106,13 @@ TEST(Placement, CasesOfTheDataFile)
         if (verb == "place") {
             int format = 0;
             CoverPlacement want;
-            in >> a >> format >> b >> d >> e >> want.x >> want.y >> want.width >> want.height >> verb;
+            std::string notice;
+            in >> a >> format >> b >> d >> e >> want.x >> want.y >> want.width >> want.height >> notice;
             const Placed p = Place(a == "a4" ? A4At300() : LetterAt600(), c, format,
                                    b == "left" ? Side::Left : Side::Right, d == "single", e == "pulled");
             EXPECT_EQ(p.placement, want) << "have " << p.placement.x << "," << p.placement.y << " "
                                          << p.placement.width << "x" << p.placement.height;
-            EXPECT_EQ(p.noticed, verb == "notice");
+            EXPECT_EQ(p.noticed, notice == "notice");
         } else if (verb == "range") {
             PageRange want;
             in >> a >> b >> d >> want.first >> want.last;
