@@ -43,7 +43,7 @@ bool Colour(std::istringstream& in, SurfaceColour& c)
     return true;
 }
 
-bool RunOne(CDrawingSurface& s, std::istringstream& in)
+bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* picture)
 {
     const std::string line = in.str();
     std::string verb;
@@ -102,6 +102,14 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in)
         s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
         return true;
     }
+    if (verb == "stretch" && picture != nullptr && numbers(4)) {
+        int from[4] = {};
+        for (int& n : from)
+            if (!Number(in, n))
+                return false;
+        s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+        return true;
+    }
     if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {
         const SurfaceRect r{v[0], v[1], v[2], v[3]};
         if (verb == "rect")
@@ -127,7 +135,8 @@ SurfaceColour ColourOfChar(char c)
     return at == std::string::npos ? 0xFFFFFFFFu : kColours[at];
 }
 
-bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error)
+bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error,
+                   const PixelBlock* picture)
 {
     std::string lines = script;
     std::replace(lines.begin(), lines.end(), ';', '\n');
@@ -136,7 +145,7 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
     while (std::getline(in, command)) {
         std::istringstream words(command);
         std::string rest;
-        if (!RunOne(s, words) || words >> rest) {
+        if (!RunOne(s, words, picture) || words >> rest) {
             error = "cannot run \"" + command + "\"";
             return false;
         }
