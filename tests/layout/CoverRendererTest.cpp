@@ -136,9 +136,9 @@ TEST(RenderCover, CoversGiveTheirPixels)
             in >> x >> y >> op;
             EXPECT_TRUE(Compare(RowOf(page->GetPixel(x, y)), op)) << "have " << RowOf(page->GetPixel(x, y));
         } else if (verb == "ramp") {
-            in >> x >> y >> dx >> dy >> n >> format;
-            int i = 0;
-            while (i < n && RowOf(page->GetPixel(x + i * dx, y + i * dy)) == format + i)
+            int first = 0, i = 0;
+            in >> x >> y >> dx >> dy >> n >> first;
+            while (i < n && RowOf(page->GetPixel(x + i * dx, y + i * dy)) == first + i)
                 ++i;
             EXPECT_EQ(i, n) << "the first step showing another row";
         } else {

@@ -34,6 +34,7 @@ TEST(CupsPrinters, RecognisesTheDiscTrayAndTheDiscPage)
             ++cases;
             continue;
         }
+        ASSERT_TRUE(verb == "tray" || verb == "media") << line;
         if (verb == "tray")
             in >> as;
         in >> want >> std::ws;
