@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "CollectingMessages.h"
+#include "DataLines.h"
+#include "DrawScript.h"
+
 #include <cstring>
 #include <functional>
-#include <initializer_list>
+#include <memory>
+#include <sstream>
 #include <string>
 
 #include "formats/FormatCatalogue.h"
@@ -13,7 +18,6 @@
 namespace {
 
 constexpr SurfaceColour kWhite = kColourWhite;
-constexpr SurfaceColour kBlack = kColourBlack;
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 
 // A 24-bit picture whose pixels come from a function of (x, y from the top).
@@ -24,14 +28,11 @@ struct Picture : CRasterImage {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 surface.SetPixel(x, y, colour(x, y));
-        EXPECT_TRUE(CreateFromBitmap(surface));
+        EXPECT_TRUE(width == 0 || CreateFromBitmap(surface));
     }
 };
-struct Red : Picture {
-    Red() : Picture(10, 10, [](int, int) { return kRed; }) {}
-};
 
-// Row r of the picture has the colour (r % 256, r / 256, 0), so a row can be told from a pixel.
+// Row r of the picture has the colour (r % 256, r / 256, 7), so a row can be told from a pixel.
 SurfaceColour RowColour(int, int y)
 {
     return RgbColour(static_cast<std::uint8_t>(y % 256), static_cast<std::uint8_t>(y / 256), 7);
@@ -53,53 +54,103 @@ DeviceCaps Page(int dpi, int width, int height, int offset = 0)
     return c;
 }
 
-CoverFormat One(CoverKind kind, bool label = false, double hole = 0.0, double size = 100.0)
+CoverFormat One(CoverKind kind)
 {
     CoverFormat f;
-    f.name = TraitsOf(kind).word;
     f.type = TraitsOf(kind).word;
-    f.size = {size, size};
+    f.size = {100.0, 100.0};
     f.hasSize = true;
-    f.label = label;
-    f.holeSize = hole;
     return f;
 }
 
-// The colour each listed pixel must have.
-struct Probe {
-    int x, y;
-    SurfaceColour want;
-};
-void ExpectPixels(const CRasterSurface& s, std::initializer_list<Probe> probes)
+bool Compare(int have, const std::string& op)
 {
-    for (const Probe& p : probes)
-        EXPECT_EQ(s.GetPixel(p.x, p.y), p.want) << "(" << p.x << ", " << p.y << ")";
+    const int n = std::stoi(op.substr(op[1] == '=' ? 2 : 1));
+    return op[0] == '=' ? have == n : op[0] == '<' ? have < n : op[1] == '=' ? have >= n : have > n;
 }
 
-RenderOptions Plain()
+// Runs the cases of cover-pictures.txt (the file says how they are written).
+TEST(RenderCover, CoversGiveTheirPixels)
 {
-    RenderOptions o;
-    o.drawCutLines = false;
-    o.printBorder = false;
-    return o;
-}
-
-TEST(ScaledCount, FractionsJustBelowTheirValueTruncateOneLower)
-{
-    struct Case {
-        int total;
-        double fraction;
-        int want;
-    };
-    // 0.08 lies above itself, the others just below.
-    for (const Case& c : {Case{1000, 0.043, 42},
-                          {1200, 0.043, 51},
-                          {180, 0.05555555555555555, 9},
-                          {180, 0.8888888888888888, 159},
-                          {1000, 0.05555555555555555, 55},
-                          {1000, 0.8888888888888888, 888},
-                          {1000, 0.08, 80}})
-        EXPECT_EQ(ScaledCount(c.total, c.fraction), c.want) << c.total << " x " << c.fraction;
+    FormatCatalogue catalogue;
+    std::unique_ptr<Picture> picture;
+    std::unique_ptr<CRasterSurface> page;
+    std::string cover;
+    int cases = 0;
+    for (const std::string& line :
+         ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/layout/data/cover-pictures.txt")) {
+        SCOPED_TRACE(cover + ": " + line);
+        std::istringstream in(line);
+        std::string verb, word, op;
+        int x = 0, y = 0, dx = 0, dy = 0, n = 0, format = 0;
+        char colour = 0;
+        in >> verb;
+        if (verb == "scaled") {
+            unsigned count = 0;
+            double fraction = 0;
+            in >> count >> fraction >> n;
+            EXPECT_EQ(ScaledCount(count, fraction), n);
+        } else if (verb == "cover") {
+            in >> cover;
+            ++cases;
+        } else if (verb == "catalogue") {
+            std::string text;
+            in >> std::ws;
+            for (char ch; in.get(ch);)
+                text += ch == '|' ? std::string("\r\n") : std::string(1, ch);
+            CCollectingMessages messages;
+            catalogue = FormatCatalogue();
+            catalogue.LoadCatalogueBytes(text + "\r\n", messages);
+        } else if (verb == "picture") {
+            in >> word >> x >> y;
+            const SurfaceColour flat = word == "red" ? kRed : kColourBlack;
+            picture = std::make_unique<Picture>(x, y, [&](int px, int py) {
+                return word == "rows" ? RowColour(0, py) : word == "columns" ? RowColour(0, px) : flat;
+            });
+        } else if (verb == "print") {
+            int dpi = 0, offset = 0;
+            CoverPlacement at;
+            in >> format >> dpi >> x >> y >> offset >> at.x >> at.y >> at.width >> at.height >> at.holeSize;
+            RenderOptions options{false, false, false};
+            bool counted = true;
+            while (in >> word) {
+                options.drawCutLines = options.drawCutLines || word == "lines";
+                options.printBorder = options.printBorder || word == "border";
+                options.preview = options.preview || word == "preview";
+                counted = counted && word != "uncounted";
+            }
+            page = std::make_unique<CRasterSurface>(Page(dpi, x, y, offset));
+            ASSERT_NE(catalogue.Get(format), nullptr);
+            EXPECT_EQ(RenderCover(*page, at, *picture, *catalogue.Get(format), options), counted);
+        } else if (verb == "screen") {
+            std::string side, single;
+            in >> format >> side >> single >> x >> y >> word;
+            page = std::make_unique<CRasterSurface>(x, y);
+            const PlacementMm mm = PlaceCoverMm(
+                catalogue, {format, side == "left" ? Side::Left : Side::Right}, single == "single", false);
+            RenderScreenCover(*page, {0, 0, x, y}, *picture, mm, word == "lines");
+        } else if (verb == "want") {
+            while (in >> x >> y >> colour)
+                EXPECT_EQ(page->GetPixel(x, y), ColourOfChar(colour)) << "(" << x << ", " << y << ")";
+        } else if (verb == "row") {
+            in >> x >> y >> op;
+            EXPECT_TRUE(Compare(RowOf(page->GetPixel(x, y)), op)) << "have " << RowOf(page->GetPixel(x, y));
+        } else if (verb == "ramp") {
+            int first = 0, i = 0;
+            in >> x >> y >> dx >> dy >> n >> first;
+            while (i < n && RowOf(page->GetPixel(x + i * dx, y + i * dy)) == first + i)
+                ++i;
+            EXPECT_EQ(i, n) << "the first step showing another row";
+        } else {
+            ASSERT_EQ(verb, "count");
+            in >> x >> y >> dx >> dy >> n >> colour >> op;
+            int have = 0;
+            for (int i = 0; i < n; ++i)
+                have += page->GetPixel(x + i * dx, y + i * dy) == ColourOfChar(colour) ? 1 : 0;
+            EXPECT_TRUE(Compare(have, op)) << "have " << have;
+        }
+    }
+    EXPECT_GE(cases, 9);
 }
 
 TEST(RenderCover, EveryKindFillsItsCoverOnPageAndPaperAndAnUnknownWordDrawsAsCustom)
@@ -129,205 +180,6 @@ TEST(RenderCover, EveryKindFillsItsCoverOnPageAndPaperAndAnUnknownWordDrawsAsCus
     unknown.type = "PHOTO_Z";
     RenderCover(other, {100, 100, 1000, 1000, 0}, rows, unknown, RenderOptions{});
     EXPECT_EQ(std::memcmp(custom.Data(), other.Data(), std::size_t(custom.Stride()) * 1200), 0);
-}
-
-TEST(RenderCover, ZoomedRowsShowTheMiddleRows)
-{
-    const Picture image(4, 180, RowColour);
-    CRasterSurface page(Page(300, 100, 400));
-    // 159 target rows for the 159 source rows 9..167; the outline covers the first row.
-    EXPECT_TRUE(RenderCover(page, {20, 30, 10, 159, 0}, image, One(CoverKind::PhotoZoomed), Plain()));
-    EXPECT_EQ(page.GetPixel(25, 30), kBlack);
-    EXPECT_EQ(RowOf(page.GetPixel(25, 30 + 158)), 167);
-    for (int i = 1; i < 159; ++i)
-        ASSERT_EQ(RowOf(page.GetPixel(25, 30 + i)), 9 + i) << "target row " << i;
-    // The frame just outside and the outline on the first row and column.
-    ExpectPixels(page, {{19, 100, kBlack}, {20, 100, kBlack}, {30, 100, kBlack}, {25, 29, kBlack}});
-}
-
-TEST(RenderCover, SideBandsSqueezeTheSpineBands)
-{
-    const Picture image(1000, 2, [](int x, int) { return RowColour(0, x); });
-    CRasterSurface page(Page(300, 1300, 20));
-    RenderCover(page, {10, 5, 1200, 10, 0}, image, One(CoverKind::PlayStation), Plain());
-    // Source bands of 80 columns become bands of 51; the middle 840 fill 1098.
-    const auto column = [&](int x) { return RowOf(page.GetPixel(10 + x, 8)); };
-    EXPECT_EQ(column(0), 0);
-    EXPECT_LT(column(50), 80);
-    EXPECT_EQ(column(51), 80);
-    EXPECT_LT(column(1148), 920);
-    EXPECT_GE(column(1148), 910);
-    EXPECT_EQ(column(1149), 920);
-    EXPECT_GE(column(1199), 990);
-    EXPECT_EQ(page.GetPixel(10 + 1200, 8), kBlack); // the outline just right of the cover
-}
-
-TEST(RenderCover, FaceSpineFaceResizesTheSpineBand)
-{
-    // A sleeve picture of 1000 rows: faces of 473 rows, a spine of 52 (rows 473..524).
-    const Picture image(2, 1000, RowColour);
-    const CoverFormat slim = One(CoverKind::SlimlineDvd);
-    // No spine given: 13 mm at 600 dpi is 307 pixels.
-    const int h = 4322;
-    CRasterSurface page(Page(600, 40, h + 20));
-    RenderCover(page, {10, 10, 20, h, 0}, image, slim, Plain());
-    const int face = (h - 307) / 2;
-    EXPECT_LT(RowOf(page.GetPixel(15, 10 + face - 1)), 473);
-    EXPECT_EQ(RowOf(page.GetPixel(15, 10 + face)), 473);
-    EXPECT_LT(RowOf(page.GetPixel(15, 10 + face + 306)), 525);
-    EXPECT_EQ(RowOf(page.GetPixel(15, 10 + face + 307)), 525);
-
-    // A cover shorter than the spine: no faces, the spine cut to the cover.
-    CRasterSurface small(Page(600, 40, 120));
-    RenderCover(small, {10, 10, 20, 100, 0}, image, slim, Plain());
-    EXPECT_EQ(RowOf(small.GetPixel(15, 11)), 473);
-    EXPECT_EQ(RowOf(small.GetPixel(15, 109)), 524);
-    EXPECT_EQ(small.GetPixel(15, 112), kWhite); // nothing below the cover
-}
-
-TEST(RenderCover, LabelIsADiscWithAWhiteHole)
-{
-    const Picture image(200, 200, [](int, int) { return kRed; });
-    CRasterSurface page(Page(300, 500, 500));
-    RenderCover(page, {50, 50, 400, 400, 80}, image, One(CoverKind::Custom, true, 41), RenderOptions{});
-    // The hole, outside the disc, the ring, and no frame or border around a label.
-    ExpectPixels(
-        page, {{250, 250, kWhite}, {52, 52, kWhite}, {250, 60, kRed}, {250, 200, kRed}, {49, 250, kWhite}});
-
-    // Hole 0: a full disc.
-    CRasterSurface full(Page(300, 500, 500));
-    RenderCover(full, {50, 50, 400, 400, 0}, image, One(CoverKind::Custom, true, 0), RenderOptions{});
-    ExpectPixels(full, {{250, 250, kRed}, {52, 448, kWhite}});
-}
-
-TEST(RenderCover, EdgeLinesCrossThePrintableAreaAndRectanglesFollowTheCover)
-{
-    const Red image;
-    CoverFormat f = One(CoverKind::Custom);
-    f.lines.Add({kEdgeLeft, 0, 0, 0, true});
-    f.lines.Add({kEdgeTop, 0, 0, 0, true});
-    f.lines.Add({50.8, 0, 50.8, 100, false}); // a fold 50.8 mm = 600 px across at 300 dpi
-    f.rects.Add({2.54, 2.54, 25.4, 25.4, true});
-    // Printable area 20 px in from the sheet's edges.
-    CRasterSurface page(Page(300, 1400, 1400, 20));
-    const CoverPlacement at{100, 500, 1181, 1181, 0};
-    RenderCover(page, at, image, f, RenderOptions{});
-    const int x = 100 - 20;
-    const int y = 500 - 20;
-    // LEFT runs along the cover's left edge from the printable area's top to its bottom;
-    // TOP the whole printable width.
-    ExpectPixels(page, {{x, 0, kBlack}, {x, 1359, kBlack}, {0, y, kBlack}, {1359, y, kBlack}});
-    // The dashed fold: 3 on, 3 off.
-    int dark = 0;
-    for (int i = 0; i < 60; ++i)
-        dark += page.GetPixel(x + 600, y + 100 + i) == kBlack ? 1 : 0;
-    EXPECT_EQ(dark, 30);
-    // The rectangle: 30 px in, 300 px wide, outline lit on both ends.
-    ExpectPixels(page, {{x + 30, y + 100, kBlack}, {x + 330, y + 100, kBlack}, {x + 331, y + 100, kRed}});
-
-    // Without cut lines, only the frame and border remain.
-    CRasterSurface bare(Page(300, 1400, 1400, 20));
-    RenderOptions noLines;
-    noLines.drawCutLines = false;
-    RenderCover(bare, at, image, f, noLines);
-    ExpectPixels(bare, {{x, 0, kWhite}, {x + 600, y + 100, kRed}});
-
-    // On a paper control the same walker spans the paper, lines dashed in grey.
-    FormatCatalogue c;
-    f.position = {50, 50};
-    c.Append(f);
-    CRasterSurface paper(210, 297);
-    RenderScreenCover(paper, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Left}, false, false), true);
-    ExpectPixels(paper, {{50, 0, kBlack}, {50, 296, kBlack}});
-    int top = 0;
-    for (int py = 0; py < 297; ++py)
-        top += paper.GetPixel(0, py) == kBlack && paper.GetPixel(209, py) == kBlack ? 1 : 0;
-    EXPECT_EQ(top, 1);
-    // Drawn before the picture: the fold inside the cover is hidden by it.
-    int hidden = 0;
-    for (int py = 60; py < 140; ++py)
-        hidden += paper.GetPixel(100, py) == kRed ? 1 : 0;
-    EXPECT_EQ(hidden, 80);
-}
-
-TEST(RenderCover, FrameAlwaysBorderOnRequest)
-{
-    const Red image;
-    const CoverFormat f = One(CoverKind::Custom);
-    CRasterSurface plain(Page(300, 100, 100));
-    RenderCover(plain, {20, 20, 50, 50, 0}, image, f, Plain());
-    // The frame just outside; the picture's first column.
-    ExpectPixels(plain, {{19, 40, kBlack}, {70, 40, kBlack}, {20, 40, kRed}});
-    CRasterSurface bordered(Page(300, 100, 100));
-    RenderOptions border = Plain();
-    border.printBorder = true;
-    RenderCover(bordered, {20, 20, 50, 50, 0}, image, f, border);
-    ExpectPixels(bordered, {{20, 40, kBlack}, {21, 40, kRed}}); // a second outline on the first column
-}
-
-TEST(RenderCover, PreviewGuidesAndTheCounter)
-{
-    const Picture image(10, 10, [](int, int) { return kBlack; });
-    RenderOptions preview = Plain();
-    preview.preview = true;
-    CRasterSurface page(Page(300, 200, 300, 10));
-    EXPECT_FALSE(RenderCover(page, {50, 50, 40, 40, 0}, image, One(CoverKind::Custom), preview));
-    // The printable-area outline; the middle line (row 150 of the sheet), two pixels wide.
-    ExpectPixels(page, {{0, 100, kRed}, {100, 140, kRed}, {100, 139, kRed}, {100, 141, kWhite}});
-
-    CRasterSurface trayPage(Page(300, 200, 200, 10));
-    EXPECT_FALSE(
-        RenderCover(trayPage, {20, 20, 160, 160, 40}, image, One(CoverKind::CdTray, true, 20), preview));
-    EXPECT_EQ(trayPage.GetPixel(0, 100), kWhite); // no printable-area outline
-    bool redOnCircle = false;
-    for (int x = 0; x < 30; ++x)
-        redOnCircle = redOnCircle || trayPage.GetPixel(x, 90) == kRed;
-    EXPECT_TRUE(redOnCircle);
-
-    CRasterSurface real(Page(300, 200, 300, 10));
-    EXPECT_TRUE(RenderCover(real, {50, 50, 40, 40, 0}, image, One(CoverKind::Custom), Plain()));
-}
-
-TEST(ScreenRenderer, PlacesByThePapersOwnSize)
-{
-    const Red image;
-    FormatCatalogue c;
-    CoverFormat tray = One(CoverKind::CdTray, false, 0.0, 60.0);
-    tray.paperSize = {120.0, 120.0};
-    tray.position = {-10.0, -10.0};
-    c.Append(tray);
-    const PlacementMm cover = PlaceCoverMm(c, {0, Side::Left}, false, false);
-    // 240 x 240 pixels for 120 mm: two pixels a millimetre.
-    CRasterSurface paper(240, 240);
-    RenderScreenCover(paper, {0, 0, 240, 240}, image, cover, true);
-    // 10 mm from the right and bottom edges of this 120 mm paper, not of an A4 sheet.
-    // The cover ends 20 pixels from the edges, with the outline just outside it.
-    ExpectPixels(paper, {{219, 219, kRed}, {220, 220, kBlack}, {221, 221, kWhite}});
-
-    // No picture, or no format: nothing is drawn.
-    CRasterSurface blank(240, 240);
-    RenderScreenCover(blank, {0, 0, 240, 240}, CRasterImage(), cover, true);
-    RenderScreenCover(blank, {0, 0, 240, 240}, image, PlaceCoverMm(c, {1, Side::Left}, false, false), true);
-    ExpectPixels(blank, {{200, 200, kWhite}, {100, 100, kWhite}});
-}
-
-TEST(ScreenRenderer, CdFrontsAndLabels)
-{
-    const Red image;
-    FormatCatalogue c;
-    c.Append(One(CoverKind::CdFront, false, 0.0, 105.0));
-    c.Append(One(CoverKind::Custom, true, 40.0, 105.0));
-    // 210 x 297 mm at one pixel a millimetre.
-    CRasterSurface alone(210, 297), both(210, 297), disc(210, 297);
-    RenderScreenCover(alone, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Left}, false, false), false);
-    EXPECT_EQ(alone.GetPixel(100, 148 - 105 + 5), kRed); // bottom edge on the middle line
-    EXPECT_EQ(alone.GetPixel(100, 160), kWhite);
-    RenderScreenCover(both, {0, 0, 210, 297}, image, PlaceCoverMm(c, {0, Side::Right}, true, false), false);
-    EXPECT_EQ(both.GetPixel(100, 160), kRed); // the right front below the line
-
-    RenderScreenCover(disc, {0, 0, 210, 297}, image, PlaceCoverMm(c, {1, Side::Left}, false, false), false);
-    const int cx = 52 + 52, cy = 21 + 52; // (210 - 105) / 2 = 52; (297 - 210) / 4 = 21
-    ExpectPixels(disc, {{cx, cy, kWhite}, {cx, cy - 35, kRed}, {53, 22, kWhite}}); // hole, ring, outside
 }
 
 } // namespace

@@ -4,71 +4,46 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <cups/cups.h>
 
+#include "DataLines.h"
+
 #include "layout/CupsPrinters.h"
 #include "layout/CupsTarget.h"
 
-TEST(CupsPrinters, RecognisesTheDiscTrayByWholeWords)
+TEST(CupsPrinters, RecognisesTheDiscTrayAndTheDiscPage)
 {
-    struct Case {
-        const char* text;
-        bool keyword;
-        bool want;
-    };
-    // The spellings of real drivers, and the large capacity drawer ("LCD") that a bare
-    // "cd" substring would take for a tray.
-    const Case cases[] = {
-        {"cd", true, true},
-        {"cddvdtray", true, true},
-        {"disc", true, true},
-        {"CD-R Tray", false, true},
-        {"Print to CD", false, true},
-        {"CD or DVD Tray", false, true},
-        {"CD/DVD/BluRay Disc Tray", false, true},
-        {"Blu-ray tray", false, true},
-        {"lcd", true, false},
-        {"LCD", false, false},
-        {"Large Capacity (LCD)", false, false},
-        {"tray-1", true, false},
-        {"Cassette", false, false},
-        {"discount", false, false},
-        {"cdtray", true, true},
-        {"cdtray", false, false},
-        {"", true, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(NamesCdTray(c.text, c.keyword), c.want)
-            << "\"" << c.text << "\" as a " << (c.keyword ? "keyword" : "name");
-    for (const char* type : {"disc-compat", "disc-others", "cd", "cddvdmedia", "cddvd-high", "CDDVD_HIGH"})
-        EXPECT_TRUE(IsDiscMediaType(type)) << type;
-    for (const char* type : {"stationery", "photographic-glossy", "lcd", "cardstock", ""})
-        EXPECT_FALSE(IsDiscMediaType(type)) << type;
-}
-
-TEST(CupsPrinters, ChoosesTheDiscPageThatHoldsTheDisc)
-{
-    struct Case {
-        std::vector<double> sides;
-        double disc;
-        int want;
-    };
-    const Case cases[] = {
-        {{64.91, 116.06, 119.94, 127.0}, 118, 2}, // gutenprint: CDCustom
-        {{83.96, 127.0}, 118, 1},                 // HP: CDDVD120
-        {{83.96, 127.0}, 80, 0},                  // HP: CDDVD80
-        {{64.91, 116.06}, 118, 1},                // none holds it: the largest
-        {{116.06}, 116.5, 0},                     // half a millimetre short still holds it
-        {{210.0, 30.0}, 118, -1},                 // no disc page at all
-        {{}, 118, -1},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ChooseDiscPage(c.sides, c.disc), c.want)
-            << c.disc << " mm on " << c.sides.size() << " pages";
+    int cases = 0;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/layout/data/disc-trays.txt")) {
+        std::istringstream in(line);
+        std::string verb, as, want, text;
+        in >> verb;
+        if (verb == "page") {
+            double disc = 0, side = 0;
+            int chosen = 0;
+            std::vector<double> sides;
+            in >> disc >> chosen;
+            while (in >> side)
+                sides.push_back(side);
+            EXPECT_EQ(ChooseDiscPage(sides, disc), chosen) << line;
+            ++cases;
+            continue;
+        }
+        ASSERT_TRUE(verb == "tray" || verb == "media") << line;
+        if (verb == "tray")
+            in >> as;
+        in >> want >> std::ws;
+        std::getline(in, text);
+        const bool have = verb == "tray" ? NamesCdTray(text, as == "keyword") : IsDiscMediaType(text);
+        EXPECT_EQ(have, want == "yes") << line;
+        ++cases;
+    }
+    EXPECT_GE(cases, 35);
 }
 
 TEST(CupsPrinters, ReadsAPrintersStringsFile)

@@ -1,8 +1,9 @@
 #include "DrawScript.h"
 
+#include "DataLines.h"
+
 #include <algorithm>
 #include <climits>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -42,7 +43,7 @@ bool Colour(std::istringstream& in, SurfaceColour& c)
     return true;
 }
 
-bool RunOne(CDrawingSurface& s, std::istringstream& in)
+bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* picture)
 {
     const std::string line = in.str();
     std::string verb;
@@ -101,6 +102,14 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in)
         s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
         return true;
     }
+    if (verb == "stretch" && picture != nullptr && numbers(4)) {
+        int from[4] = {};
+        for (int& n : from)
+            if (!Number(in, n))
+                return false;
+        s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+        return true;
+    }
     if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {
         const SurfaceRect r{v[0], v[1], v[2], v[3]};
         if (verb == "rect")
@@ -126,7 +135,8 @@ SurfaceColour ColourOfChar(char c)
     return at == std::string::npos ? 0xFFFFFFFFu : kColours[at];
 }
 
-bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error)
+bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error,
+                   const PixelBlock* picture)
 {
     std::string lines = script;
     std::replace(lines.begin(), lines.end(), ';', '\n');
@@ -135,7 +145,7 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
     while (std::getline(in, command)) {
         std::istringstream words(command);
         std::string rest;
-        if (!RunOne(s, words) || words >> rest) {
+        if (!RunOne(s, words, picture) || words >> rest) {
             error = "cannot run \"" + command + "\"";
             return false;
         }
@@ -171,11 +181,7 @@ std::string Join(const std::vector<std::string>& rows)
 std::vector<PictureCase> ReadPictureCases(const std::string& path)
 {
     std::vector<PictureCase> cases;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == ';')
-            continue;
+    for (const std::string& line : ReadDataLines(path)) {
         if (line.rfind("case ", 0) == 0) {
             std::istringstream head(line.substr(5));
             PictureCase c;

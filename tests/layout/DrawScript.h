@@ -8,6 +8,7 @@
 #include "surfaces/DrawingSurface.h"
 
 class CRasterSurface;
+class PixelBlock;
 
 // '.' white, '#' black, 'r', 'g', 'b' pure red, green and blue, 'm' magenta.
 SurfaceColour ColourOfChar(char c);
@@ -15,9 +16,10 @@ SurfaceColour ColourOfChar(char c);
 // Runs "pen solid|dotted <colour> [width]", "brush hollow|<colour>", "rect l t r b",
 // "ellipse l t r b", "move x y", "line x y" (one or more points), "fill l t r b <colour>",
 // "clip l t r b", "clip none", "copy x y w h sx sy [or]" (a block of the raster surface onto
-// itself). A number may be "min" or "max", the
-// limits of int. False, with the reason, for anything else.
-bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error);
+// itself), "stretch x y cx cy sx sy sw sh" (the given picture, at its own size or not). A
+// number may be "min" or "max", the limits of int. False, with the reason, for anything else.
+bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error,
+                   const PixelBlock* picture = nullptr);
 
 // The surface as rows of colour characters; '?' for a colour without one.
 std::vector<std::string> Picture(const CRasterSurface& s);

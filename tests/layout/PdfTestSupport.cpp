@@ -12,11 +12,6 @@
 
 #include <jpeglib.h>
 
-bool HasProgram(const char* name)
-{
-    return RunProgram(std::string("command -v ") + name + " >/dev/null 2>&1").status == 0;
-}
-
 SurfaceColour PagePicture::At(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width || y >= height)

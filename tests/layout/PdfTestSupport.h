@@ -13,8 +13,6 @@
 
 class CRasterSurface;
 
-bool HasProgram(const char* name);
-
 // A picture read back from a page: packed RGB, top row first.
 struct PagePicture {
     int width = 0;

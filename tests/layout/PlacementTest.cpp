@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "CollectingMessages.h"
+#include "DataLines.h"
 
+#include <sstream>
 #include <string>
 
 #include "formats/FormatCatalogue.h"
 #include "layout/Placement.h"
 
 namespace {
+
+const std::string kData = SLEEVIT_SOURCE_DIR "/tests/layout/data/";
 
 // A4 at 300 dpi with 3 mm margins, as current inkjets have.
 DeviceCaps A4At300()
@@ -37,34 +41,23 @@ DeviceCaps LetterAt600()
     return c;
 }
 
-CoverFormat Format(const char* name, CoverKind kind, double w, double h, PointMm position = {-1, -1},
-                   PointMm position2 = {-1, -1})
+CoverFormat Format(CoverKind kind, double w, double h, PointMm position = {-1, -1})
 {
     CoverFormat f;
-    f.name = name;
     f.type = TraitsOf(kind).word;
     f.size = {w, h};
     f.hasSize = w > 0;
     f.position = position;
-    f.position2 = position2;
     return f;
 }
 
-// The formats the placement table refers to by position.
+// The formats placements.txt refers to by position.
 FormatCatalogue Formats()
 {
+    CCollectingMessages messages;
     FormatCatalogue c;
-    c.Append(Format("CD Front", CoverKind::CdFront, 120, 120));
-    c.Append(Format("Second", CoverKind::Custom, 120, 240, {5, 5}));
-    c.Append(Format("Inlay", CoverKind::Custom, 151, 118));
-    c.Append(Format("DVD", CoverKind::Dvd, 183, 273));
-    c.Append(Format("Borrowing", CoverKind::PlayStation, 0, 0));
-    c.Append(Format("Own size", CoverKind::PlayStation, 151, 118));
-    c.Append(Format("Manual", CoverKind::Custom, 120, 120, {10, 20}, {-10, -20}));
-    c.Append(Format("Mirror", CoverKind::Custom, 120, 120, {-1, -1}, {kMirrorPosition, kMirrorPosition}));
-    c.Append(Format("Edge", CoverKind::Custom, 100, 100, {0, 0}));
-    c.Append(Format("Wide", CoverKind::Custom, 215, 50));
-    c.Append(Format("Unknown word", CoverKind::Custom, 120, 120));
+    EXPECT_TRUE(c.LoadCatalogue(kData + "placement-formats.dat", messages));
+    EXPECT_EQ(c.GetCount(), 11);
     c.SetType(10, "cd_front"); // not a kind the program knows: placed as a custom cover
     return c;
 }
@@ -83,6 +76,13 @@ Placed Place(const DeviceCaps& caps, const FormatCatalogue& c, int index, Side s
     return {p, !notices.notices.empty()};
 }
 
+PrintSelection SelectionOf(const std::string& word)
+{
+    return word == "left"    ? PrintSelection::Left
+           : word == "right" ? PrintSelection::Right
+                             : PrintSelection::Both;
+}
+
 TEST(Placement, PageMetricsFromTheDevice)
 {
     const PageMetrics m = PageMetrics::FromCaps(LetterAt600());
@@ -92,67 +92,63 @@ TEST(Placement, PageMetricsFromTheDevice)
     EXPECT_EQ(m.printableWidth, 4804);
 }
 
-TEST(Placement, CoversOnADevicesSheet)
+// The cases of placements.txt: covers on a sheet, the pages of a job and what each draws,
+// and which formats can make a cover.
+TEST(Placement, CasesOfTheDataFile)
 {
-    const DeviceCaps a4 = A4At300();
-    const DeviceCaps letter = LetterAt600();
-    struct Case {
-        const DeviceCaps* caps;
-        int format;
-        Side side;
-        bool single;
-        bool check; // pulled into the printable area
-        CoverPlacement want;
-        bool noticed;
-    };
-    constexpr Side L = Side::Left;
-    constexpr Side R = Side::Right;
-    // 120 mm at 300 dpi is 1417 pixels; the middle line of A4 is row 1754.
-    const Case cases[] = {
-        // CD fronts stand above the middle line; the right one below it when sharing.
-        {&a4, 0, L, false, true, {531, 337, 1417, 1417, 0}, false},
-        {&a4, 0, L, true, true, {531, 337, 1417, 1417, 0}, false},
-        {&a4, 0, R, false, true, {531, 337, 1417, 1417, 0}, false},
-        {&a4, 0, R, true, true, {531, 1754, 1417, 1417, 0}, false},
-        // Others are centred in their half, the right side in the lower half either way...
-        {&a4, 2, L, false, true, {348, 180, 1783, 1393, 0}, false},
-        {&a4, 2, R, false, true, {348, 1934, 1783, 1393, 0}, false},
-        {&a4, 2, R, true, true, {348, 1934, 1783, 1393, 0}, false},
-        {&letter, 2, L, false, true, {767, 256, 3566, 2787, 0}, false},
-        // ...or on the sheet when taller than half the printable height.
-        {&a4, 3, R, true, true, {159, 142, 2161, 3224, 0}, false},
-        // A kind that borrows takes the second format's size but stays automatic itself;
-        // with a size of its own it keeps it.
-        {&a4, 4, L, false, true, {531, 337, 1417, 2834, 0}, false},
-        {&a4, 5, L, false, true, {348, 180, 1783, 1393, 0}, false},
-        // Manual: millimetres from the corner, negative from the far edges (10 mm = 118 px).
-        {&a4, 6, L, false, true, {118, 236, 1417, 1417, 0}, false},
-        {&a4, 6, R, false, true, {944, 1854, 1417, 1417, 0}, false},
-        // The mirror marker lies 2 mm inside the far edges, in the unprintable margin...
-        {&a4, 7, R, false, false, {1039, 2067, 1417, 1417, 0}, false},
-        // ...unless the cover is pulled into the printable area, with the notice.
-        {&a4, 7, R, false, true, {1028, 2056, 1417, 1417, 0}, true},
-        {&a4, 8, L, false, true, {35, 35, 1181, 1181, 0}, true},
-        {&a4, 8, L, false, false, {0, 0, 1181, 1181, 0}, false},
-        // Wider than the printable area: overhangs both margins equally.
-        {&a4, 9, L, false, true, {-29, 582, 2539, 590, 0}, true},
-        // An unknown type word places like a custom cover, not by a near miss.
-        {&a4, 10, L, true, true, {531, 168, 1417, 1417, 0}, false},
-        // No such format: nothing.
-        {&a4, 11, L, false, true, {}, false},
-    };
     const FormatCatalogue c = Formats();
-    for (const Case& k : cases) {
-        const Placed p = Place(*k.caps, c, k.format, k.side, k.single, k.check);
-        EXPECT_EQ(p.placement, k.want)
-            << "format " << k.format << " side " << int(k.side) << " single " << k.single << ": have "
-            << p.placement.x << "," << p.placement.y << " " << p.placement.width << "x" << p.placement.height;
-        EXPECT_EQ(p.noticed, k.noticed) << "format " << k.format;
+    int cases = 0;
+    for (const std::string& line : ReadDataLines(kData + "placements.txt")) {
+        SCOPED_TRACE(line);
+        std::istringstream in(line);
+        std::string verb, a, b, d, e;
+        in >> verb;
+        if (verb == "place") {
+            int format = 0;
+            CoverPlacement want;
+            std::string notice;
+            in >> a >> format >> b >> d >> e >> want.x >> want.y >> want.width >> want.height >> notice;
+            const Placed p = Place(a == "a4" ? A4At300() : LetterAt600(), c, format,
+                                   b == "left" ? Side::Left : Side::Right, d == "single", e == "pulled");
+            EXPECT_EQ(p.placement, want) << "have " << p.placement.x << "," << p.placement.y << " "
+                                         << p.placement.width << "x" << p.placement.height;
+            EXPECT_EQ(p.noticed, notice == "notice");
+        } else if (verb == "range") {
+            PageRange want;
+            in >> a >> b >> d >> want.first >> want.last;
+            const PageRange r = MakePageRange(SelectionOf(a), b == "single", d == "preview");
+            EXPECT_TRUE(r.first == want.first && r.last == want.last) << "have " << r.first << "-" << r.last;
+        } else if (verb == "contents") {
+            int page = 0;
+            std::string left, right;
+            in >> page >> a >> b >> d >> left >> right;
+            const PageContents p = ContentsOfPage(page, SelectionOf(a), b == "single", true, d == "yes");
+            EXPECT_EQ(p.left, left == "yes");
+            EXPECT_EQ(p.right, right == "yes");
+        } else {
+            ASSERT_EQ(verb, "why");
+            int index = 0;
+            in >> a >> index >> std::ws;
+            std::string text;
+            for (char ch; in.get(ch);)
+                text += ch == '|' ? std::string("\r\n") : std::string(1, ch);
+            text += "\r\n";
+            CCollectingMessages messages;
+            FormatCatalogue catalogue;
+            catalogue.LoadCatalogueBytes(text, messages);
+            const std::string why = WhyFormatCannotPrint(catalogue, index, &messages);
+            EXPECT_EQ(why.empty(), a == "yes") << "have: " << why;
+            if (a == "no" && catalogue.GetCount() > index) {
+                EXPECT_NE(why.find(catalogue.GetName(index)), std::string::npos) << why;
+            }
+        }
+        ++cases;
     }
+    EXPECT_GE(cases, 40);
     // A borrowing kind alone in its catalogue has nothing to borrow.
     FormatCatalogue alone;
-    alone.Append(Format("Borrowing", CoverKind::PlayStation, 0, 0));
-    EXPECT_EQ(Place(a4, alone, 0, L, false, false).placement.width, 0);
+    alone.Append(Format(CoverKind::PlayStation, 0, 0));
+    EXPECT_EQ(Place(A4At300(), alone, 0, Side::Left, false, false).placement.width, 0);
 }
 
 TEST(Placement, OverlapOnOneSheet)
@@ -204,84 +200,13 @@ TEST(Placement, TheOutsideNoticeOncePerJobAndCorrectionPerAxis)
 TEST(Placement, HugeNumbersDoNotOverflow)
 {
     FormatCatalogue c;
-    c.Append(Format("Huge", CoverKind::Custom, 1e300, -1e300, {1e300, -1e300}));
+    c.Append(Format(CoverKind::Custom, 1e300, -1e300, {1e300, -1e300}));
     const CoverPlacement p = Place(A4At300(), c, 0, Side::Left, false, false).placement;
     EXPECT_GT(p.width, 0);
     EXPECT_LT(p.height, 0);
 }
 
-TEST(PagePlan, RangesAndContents)
-{
-    struct Case {
-        PrintSelection selection;
-        bool single;
-        bool preview;
-        int first, last;
-    };
-    const Case cases[] = {
-        {PrintSelection::Left, false, false, 1, 1},  {PrintSelection::Left, true, false, 1, 1},
-        {PrintSelection::Right, false, false, 2, 2}, {PrintSelection::Right, true, false, 2, 2},
-        {PrintSelection::Both, false, false, 1, 2},  {PrintSelection::Both, true, false, 1, 1},
-        {PrintSelection::Both, false, true, 1, 2},   {PrintSelection::Right, false, true, 1, 2},
-    };
-    for (const Case& c : cases) {
-        const PageRange r = MakePageRange(c.selection, c.single, c.preview);
-        EXPECT_EQ(r.first, c.first) << "selection " << int(c.selection) << " single " << c.single;
-        EXPECT_EQ(r.last, c.last) << "selection " << int(c.selection) << " single " << c.single;
-    }
-    struct Contents {
-        int page;
-        PrintSelection selection;
-        bool single, hasRight;
-        bool left, right;
-    };
-    const Contents contents[] = {
-        {1, PrintSelection::Left, true, true, true, true},   // both on one sheet
-        {1, PrintSelection::Both, false, true, true, false}, // both, one per sheet
-        {2, PrintSelection::Both, false, true, false, true}, //
-        {2, PrintSelection::Right, true, true, false, true}, // the right alone, single page on
-        {1, PrintSelection::Left, true, false, true, false}, // a side without a picture
-    };
-    for (const Contents& k : contents) {
-        const PageContents p = ContentsOfPage(k.page, k.selection, k.single, true, k.hasRight);
-        EXPECT_EQ(p.left, k.left) << "page " << k.page << " selection " << int(k.selection);
-        EXPECT_EQ(p.right, k.right) << "page " << k.page << " selection " << int(k.selection);
-    }
-}
-
 } // namespace
-
-TEST(WhyFormatCannotPrint, NamesFormatsThatCannotMakeACover)
-{
-    struct Case {
-        const char* catalogue;
-        int index;
-        bool printable;
-    };
-    const Case cases[] = {
-        {"[CD]\r\nSIZE = (120 , 120)\r\n", 0, true},
-        {"[CD]\r\nSIZE = (120 , 120)\r\nPOSITION = (-10 , 20)\r\n", 0, true}, // from the far edge
-        {"[CD]\r\nSIZE = (120 , 120)\r\n", 1, false},                         // no such format
-        {"[CD]\r\nSIZE = (0.5 , 120)\r\n", 0, false},
-        {"[CD]\r\nSIZE = (120 , 6000)\r\n", 0, false},
-        {"[CD]\r\nSIZE = (120 , 120)\r\nPOSITION = (9000 , 0)\r\n", 0, false},
-        {"[CD]\r\nSIZE = (120 , 120)\r\nHOLESIZE = 9000\r\n", 0, false},
-        {"[PS]\r\nTYPE = PLAYSTATION\r\n[CD]\r\nSIZE = (120 , 120)\r\n", 0, true}, // borrows
-        {"[PS]\r\nTYPE = PLAYSTATION\r\n[CD]\r\nSIZE = (0 , 0)\r\n", 0, false},
-        {"[PS]\r\nTYPE = PLAYSTATION\r\n", 0, false}, // nothing to borrow from
-        {"", 0, false},
-    };
-    for (const Case& c : cases) {
-        CCollectingMessages messages;
-        FormatCatalogue catalogue;
-        catalogue.LoadCatalogueBytes(c.catalogue, messages);
-        const std::string why = WhyFormatCannotPrint(catalogue, c.index, &messages);
-        EXPECT_EQ(why.empty(), c.printable) << c.catalogue << " have: " << why;
-        if (!c.printable && catalogue.GetCount() > c.index) {
-            EXPECT_NE(why.find(catalogue.GetName(c.index)), std::string::npos) << why;
-        }
-    }
-}
 
 TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
 {
@@ -293,7 +218,7 @@ TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
     page.physicalOffsetY = 10;
     page.horzRes = page.vertRes = 1300;
     FormatCatalogue c;
-    CoverFormat tray = Format("Disc", CoverKind::CdTray, 118, 118);
+    CoverFormat tray = Format(CoverKind::CdTray, 118, 118);
     tray.paperSize = {127, 127};
     tray.holeSize = 22;
     c.Append(tray);

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <tuple>
 
 #include <unistd.h>
 
@@ -41,21 +40,11 @@ DeviceCaps SmallSheet()
     return c;
 }
 
-// A CD front (60 mm square), a wide cover (80 x 40 mm) and a disc for the tray.
 FormatCatalogue Formats()
 {
+    CCollectingMessages messages;
     FormatCatalogue c;
-    for (const auto& [name, kind, w, h] : {std::tuple{"Front", CoverKind::CdFront, 60, 60},
-                                           {"Wide", CoverKind::Custom, 80, 40},
-                                           {"Tray", CoverKind::CdTray, 60, 60}}) {
-        CoverFormat f;
-        f.name = name;
-        f.type = TraitsOf(kind).word;
-        f.size = {double(w), double(h)};
-        f.hasSize = true;
-        f.autodetect = kind != CoverKind::CdTray;
-        c.Append(f);
-    }
+    EXPECT_TRUE(c.LoadCatalogue(SLEEVIT_SOURCE_DIR "/tests/layout/data/print-job-formats.dat", messages));
     return c;
 }
 

@@ -173,11 +173,6 @@ TEST(RasterSurface, DrawingsGiveTheirPictures)
         const std::vector<std::string> have = Picture(s);
         EXPECT_EQ(have, c.want) << "have:" << Join(have) << "\nwant:" << Join(c.want);
     }
-    // A flat ellipse still spans its rectangle.
-    CRasterSurface flat(40, 2);
-    flat.Ellipse(0, 0, 40, 2);
-    EXPECT_EQ(flat.GetPixel(0, 0), kColourBlack);
-    EXPECT_EQ(flat.GetPixel(39, 1), kColourBlack);
 }
 
 TEST(RasterSurface, SelectReturnsThePreviousTool)
@@ -246,31 +241,6 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheO
             }
         }
     }
-}
-
-TEST(RasterSurface, DottedEllipseFollowsThePatternAroundTheCurve)
-{
-    CRasterSurface s(30, 30);
-    s.SelectPen(SurfacePen::Dotted(kColourBlack));
-    s.SelectBrush(SurfaceBrush::Hollow());
-    s.Ellipse(0, 0, 30, 30);
-    CRasterSurface solid(30, 30);
-    solid.SelectBrush(SurfaceBrush::Hollow());
-    solid.Ellipse(0, 0, 30, 30);
-    int outline = 0, lit = 0;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-            if (solid.GetPixel(x, y) == kColourBlack)
-                ++outline;
-            if (s.GetPixel(x, y) == kColourBlack) {
-                ++lit;
-                EXPECT_EQ(solid.GetPixel(x, y), kColourBlack) << "dot off the outline at " << x << "," << y;
-            }
-        }
-    // Runs of 3 of every 6: half the outline, give or take the last unfinished run.
-    EXPECT_NEAR(lit, outline / 2, 3) << "outline " << outline;
-    // The rightmost point of the middle rows starts the walk, so it is lit.
-    EXPECT_EQ(s.GetPixel(29, 14), kColourBlack);
 }
 
 // Every operation drawn once freely and once through a clip rectangle: inside the clip

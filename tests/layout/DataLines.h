@@ -1,0 +1,17 @@
+#pragma once
+
+// Case files of the layout tests: one case a line; blank lines and lines starting with
+// ';' are left out.
+#include <fstream>
+#include <string>
+#include <vector>
+
+inline std::vector<std::string> ReadDataLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != ';')
+            lines.push_back(line);
+    return lines;
+}
