@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr SurfaceColour kRed = 0x0000FF;
-
 struct Pictures {
     std::string front, back, other, remembered;
 };

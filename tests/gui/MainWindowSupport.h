@@ -56,6 +56,23 @@ public:
 
     CTheView& View() { return *app->View(); }
     AppOptions& Options() { return app->Options(); }
+    std::string Status(int id) { return View().Form().Text(id); }
+    // The settings file as the program left it.
+    AppSettings Reread() const { return AppSettings(folder.File("settings.ini")); }
+
+    // A picture file of one colour in the run's folder; its path.
+    std::string Picture(const std::string& name, int w, int h, SurfaceColour colour = kRed) const
+    {
+        EXPECT_TRUE(WritePngFile(folder.File(name), w, h, colour)) << name;
+        return folder.File(name);
+    }
+    // The same, loaded onto one side.
+    std::string Load(Side side, const std::string& name, int w, int h, SurfaceColour colour = kRed)
+    {
+        const std::string path = Picture(name, w, h, colour);
+        View().LoadCover(side, path);
+        return path;
+    }
 
     template <class Done> static bool WaitFor(Done done, int milliseconds = 5000)
     {

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr SurfaceColour kRed = 0x0000FF;
-constexpr SurfaceColour kBlue = 0xFF0000;
 constexpr SurfaceColour kWhite = 0xFFFFFF;
 constexpr SurfaceColour kTray = 0x3C3C3C;
 

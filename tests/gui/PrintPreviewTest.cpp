@@ -22,9 +22,6 @@
 
 namespace {
 
-constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
-constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
-
 std::vector<QImage> Sheets(int count)
 {
     std::vector<QImage> sheets;
@@ -177,16 +174,8 @@ TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
 {
     EnsureGuiApp();
     QTemporaryDir scratch;
-    FormatCatalogue catalogue = TestFormats();
-    CRasterImage left, right;
-    ASSERT_TRUE(FillImage(left, 30, 30, kRed));
-    ASSERT_TRUE(FillImage(right, 30, 30, kBlue));
-    CCollectingMessages messages;
-    PrintJobRequest request;
-    request.catalogue = &catalogue;
-    request.left = {&left, 0};
-    request.right = {&right, 0};
-    request.messages = &messages;
+    TwoCovers covers;
+    PrintJobRequest& request = covers.request;
     CPrintCycle cycle;
     cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
     cycle.Printer().setOutputFileName(scratch.filePath(QStringLiteral("unused.pdf")));
@@ -209,30 +198,22 @@ TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
         request.selection = c.singlePage ? PrintSelection::Left : PrintSelection::Both;
         int prints = 0;
         std::vector<QImage> seen;
-        bool answered = false;
-        auto press = AnswerModal(
-            [&](QWidget* w) {
-                auto* preview = qobject_cast<CPrintPreviewWindow*>(w);
-                if (preview == nullptr)
-                    return false;
-                for (int k = 0; k < preview->PageCount(); ++k)
-                    seen.push_back(preview->Sheet(k));
-                preview->findChild<QPushButton*>(c.button)->click();
-                return true;
-            },
-            &answered);
+        Answer<CPrintPreviewWindow> press([&](CPrintPreviewWindow& preview) {
+            for (int k = 0; k < preview.PageCount(); ++k)
+                seen.push_back(preview.Sheet(k));
+            preview.findChild<QPushButton*>(c.button)->click();
+        });
         cycle.Preview(nullptr, request, [&] { ++prints; });
-        ASSERT_TRUE(answered) << c.name << ": the preview window was not shown";
+        ASSERT_TRUE(press.answered) << c.name << ": the preview window was not shown";
         EXPECT_EQ(prints, c.wantPrints) << c.name;
         ASSERT_EQ(seen.size(), c.wantCovers.size()) << c.name;
-        PlacementJob job{&messages, false};
-        const CoverPlacement p =
-            ComputePlacement(caps, catalogue, catalogue.Get(0), Side::Left, c.singlePage, true, job);
+        const SurfaceRect p = PlacedBox(caps, covers.catalogue, 0, Side::Left, c.singlePage);
         for (std::size_t k = 0; k < seen.size(); ++k) {
             const QImage& sheet = seen[k];
             ASSERT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight)) << c.name;
             const QRgb want = qRgb(int(c.wantCovers[k] & 0xFF), 0, int(c.wantCovers[k] >> 16));
-            EXPECT_EQ(sheet.pixel(p.x + p.width / 2, p.y + p.height / 2), want) << c.name << ", sheet " << k;
+            EXPECT_EQ(sheet.pixel((p.left + p.right) / 2, (p.top + p.bottom) / 2), want)
+                << c.name << ", sheet " << k;
             // The preview's guides: a red frame around the printable area.
             EXPECT_EQ(sheet.pixel(caps.physicalWidth / 2, caps.physicalOffsetY), qRgb(255, 0, 0)) << c.name;
         }

@@ -41,6 +41,25 @@ FormatCatalogue TestFormats()
     return c;
 }
 
+TwoCovers::TwoCovers()
+{
+    EXPECT_TRUE(FillImage(left, 30, 30, kRed) && FillImage(right, 30, 30, kBlue));
+    request.catalogue = &catalogue;
+    request.left = {&left, 0};
+    request.right = {&right, 0};
+    request.messages = &messages;
+}
+
+SurfaceRect PlacedBox(const DeviceCaps& caps, const FormatCatalogue& catalogue, int format, Side side,
+                      bool singlePage)
+{
+    CCollectingMessages messages;
+    PlacementJob job{&messages, false};
+    const CoverPlacement p =
+        ComputePlacement(caps, catalogue, catalogue.Get(format), side, singlePage, true, job);
+    return {p.x, p.y, p.x + p.width, p.y + p.height};
+}
+
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered)
 {
     *answered = false;
