@@ -117,29 +117,6 @@ TEST_F(BatchDialogTest, ListHoldsTheCatalogueNamesInOrderAndTheCountLineTheNumbe
     dialog.done(QDialog::Rejected);
 }
 
-// The count line's text comes from a language file: only its first "%d" is filled, and
-// anything else that looks like a printf directive stays as it is.
-TEST_F(BatchDialogTest, CountLineFillsOnlyTheFirstNumberPlaceholder)
-{
-    struct Case {
-        const char* text;
-        int count;
-        const char* want;
-    };
-    const Case cases[] = {
-        {"Printing %d images...", 3, "Printing 3 images..."},
-        {"%d", 0, "0"},
-        {"%d of %d", 5, "5 of %d"},
-        {"no number here", 5, "no number here"},
-        {"%s %n %x %d%%", 9, "%s %n %x 9%%"},
-        {"", 1, ""},
-        {"%", 1, "%"},
-        {"%D stays", 2, "%D stays"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FormatCountLine(c.text, c.count), c.want) << "text \"" << c.text << "\"";
-}
-
 TEST_F(BatchDialogTest, CountLineComesFromTheLanguageWhenOneIsSet)
 {
     int askedKey = 0;
