@@ -11,11 +11,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "CollectingMessages.h"
 #include "GuiApp.h"
 #include "PrintTestSupport.h"
 #include "app/DialogTexts.h"
@@ -57,19 +54,9 @@ std::vector<std::string> Names(const FormatCatalogue& catalogue)
     return names;
 }
 
-// While alive, answers the active modal window with act until act returns true.
-struct ModalAnswer {
-    explicit ModalAnswer(std::function<bool(QWidget*)> act) : timer(AnswerModal(std::move(act), &answered)) {}
-    bool Answered() const { return answered; }
-    bool answered = false;
-    std::unique_ptr<QTimer> timer;
-};
-
 // A catalogue and an open (shown, not modal) editor on it.
-class EditorTest : public ::testing::Test {
+class EditorTest : public GuiTest {
 protected:
-    void SetUp() override { EnsureGuiApp(); }
-
     void Open(int startIndex = 0, const std::string& readPath = std::string())
     {
         dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, readPath, startIndex);
@@ -119,30 +106,23 @@ protected:
         button->click();
     }
 
-    std::vector<std::string> Rows(int listId)
+    // The rows of a list or the entries of a drop-down list.
+    std::vector<std::string> Rows(int id)
     {
         std::vector<std::string> rows;
-        QListWidget* list = Item<QListWidget>(listId);
-        for (int i = 0; i < list->count(); ++i)
-            rows.push_back(list->item(i)->text().toStdString());
+        auto* list = dialog->Form().ItemAs<QListWidget>(id);
+        auto* combo = dialog->Form().ItemAs<QComboBox>(id);
+        for (int i = 0; i < (list ? list->count() : combo->count()); ++i)
+            rows.push_back((list ? list->item(i)->text() : combo->itemText(i)).toStdString());
         return rows;
     }
 
-    std::vector<std::string> RemapEntries()
+    // Clicks a button whose cut line dialog act answers.
+    void ClickAnswering(int id, std::function<void(CCutLineDialog&)> act)
     {
-        std::vector<std::string> entries;
-        QComboBox* combo = Item<QComboBox>(kRemapList);
-        for (int i = 0; i < combo->count(); ++i)
-            entries.push_back(combo->itemText(i).toStdString());
-        return entries;
-    }
-
-    // Clicks a button whose modal window act answers.
-    void ClickAnswering(int id, std::function<bool(QWidget*)> act)
-    {
-        ModalAnswer answer(std::move(act));
+        Answer<CCutLineDialog> answer(std::move(act));
         Click(id);
-        EXPECT_TRUE(answer.Answered()) << "nothing answered after a click on " << id;
+        EXPECT_TRUE(answer.answered) << "nothing answered after a click on " << id;
     }
 
     // The catalogue's names, the list's rows and the remap list's entries, in order.
@@ -150,7 +130,7 @@ protected:
     {
         EXPECT_EQ(Names(catalogue), want);
         EXPECT_EQ(Rows(kList), want);
-        EXPECT_EQ(RemapEntries(), want);
+        EXPECT_EQ(Rows(kRemapList), want);
     }
 
     FormatCatalogue catalogue;
@@ -413,26 +393,25 @@ TEST_F(EditorTest, EveryUpDownStepsItsOwnValueAndBeepsAtZero)
 }
 
 // Answers the cut line dialog: the fields typed as a user would, then OK.
-bool AnswerCutLine(QWidget* modal, const std::vector<QString>& values, bool dashed, int edge = -1)
+std::function<void(CCutLineDialog&)> AnswerCutLine(const std::vector<QString>& values, bool dashed,
+                                                   int edge = -1)
 {
-    auto* cut = qobject_cast<CCutLineDialog*>(modal);
-    if (cut == nullptr)
-        return false;
-    if (edge >= 0) {
-        cut->Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
-        cut->Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
-    }
-    const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                          CCutLineDialog::kIdY2};
-    for (std::size_t n = 0; n < values.size(); ++n) {
-        auto* edit = cut->Form().ItemAs<QLineEdit>(fields[n]);
-        edit->selectAll();
-        QTest::keyClicks(edit, values[n]);
-    }
-    if (cut->Form().Checked(CCutLineDialog::kIdDashed) != dashed)
-        cut->Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-    cut->Form().ItemAs<QAbstractButton>(kIdOk)->click();
-    return true;
+    return [=](CCutLineDialog& cut) {
+        if (edge >= 0) {
+            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
+            cut.Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
+        }
+        const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                              CCutLineDialog::kIdY2};
+        for (std::size_t n = 0; n < values.size(); ++n) {
+            auto* edit = cut.Form().ItemAs<QLineEdit>(fields[n]);
+            edit->selectAll();
+            QTest::keyClicks(edit, values[n]);
+        }
+        if (cut.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
+            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+        cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+    };
 }
 
 TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUnit)
@@ -448,7 +427,7 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     SelectRow(0);
     EXPECT_EQ(Rows(kCutLines), std::vector<std::string>{"LINE = LEFT, SOLID"});
     Click(kInches);
-    ClickAnswering(kAddLine, [](QWidget* m) { return AnswerCutLine(m, {"1", "0", "1", "4.72"}, true); });
+    ClickAnswering(kAddLine, AnswerCutLine({"1", "0", "1", "4.72"}, true));
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     EXPECT_FALSE(catalogue.GetLine(0, 1, x1, y1, x2, y2)) << "dashed";
     EXPECT_DOUBLE_EQ(x1, 25.4);
@@ -460,13 +439,10 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     Click(kMillimetres);
     EXPECT_EQ(Rows(kCutLines)[1], "LINE = (25.4, 0.0)(25.4, 119.9), DASHED") << "the unit's switch";
     bool okWhileEmpty = true;
-    ClickAnswering(kAddRect, [&](QWidget* m) {
-        auto* cut = qobject_cast<CCutLineDialog*>(m);
-        if (cut == nullptr)
-            return false;
-        QTest::keyClicks(cut->Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2), QStringLiteral("0"));
-        okWhileEmpty = cut->Form().Enabled(kIdOk);
-        return AnswerCutLine(m, {"5", "6", "70", "80"}, false);
+    ClickAnswering(kAddRect, [&](CCutLineDialog& cut) {
+        QTest::keyClicks(cut.Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2), QStringLiteral("0"));
+        okWhileEmpty = cut.Form().Enabled(kIdOk);
+        AnswerCutLine({"5", "6", "70", "80"}, false)(cut);
     });
     EXPECT_FALSE(okWhileEmpty);
     EXPECT_EQ(Rows(kCutLines).back(), "RECT = (5.0, 6.0)(70.0, 80.0), SOLID");
@@ -475,7 +451,7 @@ TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUni
     // rectangle moves up one row.
     Item<QListWidget>(kCutLines)->setCurrentRow(0);
     EXPECT_TRUE(Enabled(kEditLine) && Enabled(kDeleteLine));
-    ClickAnswering(kEditLine, [](QWidget* m) { return AnswerCutLine(m, {}, false, 2); });
+    ClickAnswering(kEditLine, AnswerCutLine({}, false, 2));
     EXPECT_EQ(Rows(kCutLines).front(), "LINE = TOP, SOLID");
     Item<QListWidget>(kCutLines)->setCurrentRow(1);
     Click(kDeleteLine);
@@ -585,9 +561,7 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
     ASSERT_TRUE(catalogue.LoadCatalogue(path, messages));
 
     dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, path, 0);
-    ModalAnswer answer([&](QWidget* modal) {
-        if (modal != dialog.get())
-            return false;
+    Answer<CFormatEditDialog> answer([&](CFormatEditDialog&) {
         Click(kCopy);
         Type(kName, QString::fromUtf8("Front \xC3\xA9"
                                       "dit\xC3\xA9"));
@@ -598,10 +572,9 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
         Click(kRemap);
         Choose(kRemapList, 1);
         Click(kIdOk);
-        return true;
     });
     const int result = dialog->DoModal();
-    ASSERT_TRUE(answer.Answered());
+    ASSERT_TRUE(answer.answered);
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog->SavedPath(), path);
 
@@ -634,16 +607,12 @@ TEST_F(EditorTest, FailedSaveKeepsTheDialogOpenAndTheEdits)
     Open(0, blocker + "/Sleevit.dat");
     Click(kAdd);
     bool sawError = false;
-    ModalAnswer answer([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box == nullptr)
-            return false;
-        sawError = box->icon() == QMessageBox::Critical;
-        box->accept();
-        return true;
+    Answer<QMessageBox> answer([&](QMessageBox& box) {
+        sawError = box.icon() == QMessageBox::Critical;
+        box.accept();
     });
     Click(kIdOk);
-    for (int i = 0; i < 50 && !answer.Answered(); ++i)
+    for (int i = 0; i < 50 && !answer.answered; ++i)
         QTest::qWait(20);
     if (oldXdg.isNull())
         qunsetenv("XDG_DATA_HOME");

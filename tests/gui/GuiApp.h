@@ -43,6 +43,11 @@ inline QApplication& EnsureGuiApp()
     return *environment->app;
 }
 
+// A test of the window's parts: the application is up.
+struct GuiTest : ::testing::Test {
+    GuiTest() { EnsureGuiApp(); }
+};
+
 // A folder of a test's own, gone with the test: pictures, settings, a program's data.
 struct TestFolder {
     QTemporaryDir dir;

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <span>
 #include <string>
 
 #include "GuiApp.h"
+#include "PrintTestSupport.h"
 #include "app/AppOptions.h"
 #include "app/DialogTemplate.h"
 #include "dialogs/BatchPrintingDialog.h"
@@ -47,10 +47,7 @@ AppOptions AllSwitches(int value)
     return options;
 }
 
-class OptionsDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { EnsureGuiApp(); }
-};
+using OptionsDialogTest = GuiTest;
 
 // One switch on and all others off, for each switch in turn, then the reverse: a
 // check box wired to the wrong option shows up as a mismatch in both directions.
@@ -99,12 +96,7 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
         options.lastUsedLeftFormat = 4;
         options.language = 7;
         COptionsDialog dialog(options);
-        bool acted = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal != &dialog)
-                return;
-            acted = true;
+        Answer<COptionsDialog> act([&](COptionsDialog&) {
             dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdBatchMode)->click();
             dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdShowSplash)->click();
             auto* name = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
@@ -117,7 +109,7 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
             way.close(dialog);
         });
         dialog.DoModal();
-        ASSERT_TRUE(acted) << way.name << ": the dialog never became the modal window";
+        ASSERT_TRUE(act.answered) << way.name << ": the dialog never became the modal window";
         EXPECT_FALSE(dialog.isVisible()) << way.name << " did not close the dialog";
         EXPECT_EQ(options.batchMode, 1) << way.name << " lost the batch mode switch";
         EXPECT_EQ(options.showSplash, 0) << way.name << " lost the splash switch";
