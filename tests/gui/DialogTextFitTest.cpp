@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>

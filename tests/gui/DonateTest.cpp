@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 

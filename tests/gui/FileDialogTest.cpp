@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,7 +11,6 @@
 #include <QTest>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>

@@ -1,20 +1,17 @@
 // The main window driven as a user drives it: start-up and shut-down, the enabling
 // rules read from the real menu and buttons, loads, drops, rotation and New.
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
 #include <sys/stat.h>
 
-#include <fstream>
 
 #include "CollectingMessages.h"
 #include "app/MainMenu.h"

@@ -5,16 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include <QComboBox>
 #include <QMessageBox>

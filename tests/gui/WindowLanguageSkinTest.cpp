@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 
 #include <filesystem>
 #include <fstream>

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QPageSize>
 #include <QPrinter>
-#include <QTimer>
 
 #include <tuple>
 
