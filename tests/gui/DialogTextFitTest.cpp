@@ -12,7 +12,6 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -98,12 +97,9 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
     // The program's own window and language table, switched through its menu; the
     // dialogs translate themselves from that table.
     ProgramRun run;
-    namespace fs = std::filesystem;
-    fs::create_directories(run.folder.File("languages"));
     for (const LanguageName& language : kLanguageNames)
         if (language.index != kEnglishLanguage && language.index != kTranslationLanguage)
-            fs::copy_file(std::string(SLEEVIT_SOURCE_DIR "/data/languages/") + language.fileName,
-                          run.folder.File(std::string("languages/") + language.fileName));
+            run.CopyLanguage(language.fileName);
     run.Start();
 
     AppOptions options;

@@ -60,6 +60,13 @@ public:
     // The settings file as the program left it.
     AppSettings Reread() const { return AppSettings(folder.File("settings.ini")); }
 
+    // A shipped language file in the run's languages folder.
+    void CopyLanguage(const std::string& fileName) const
+    {
+        std::filesystem::create_directories(folder.File("languages"));
+        std::filesystem::copy_file(std::string(SLEEVIT_SOURCE_DIR "/data/languages/") + fileName,
+                                   folder.File("languages/" + fileName));
+    }
     // A picture file of one colour in the run's folder; its path.
     std::string Picture(const std::string& name, int w, int h, SurfaceColour colour = kRed) const
     {

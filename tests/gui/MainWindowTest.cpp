@@ -12,7 +12,6 @@
 
 #include <sys/stat.h>
 
-
 #include "CollectingMessages.h"
 #include "app/MainMenu.h"
 #include "app/Paper.h"
@@ -351,17 +350,18 @@ TEST_F(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
     run.app->MainFrame()->move(40, 50);
     run.Close();
     const AppSettings reread = run.Reread();
-    EXPECT_EQ(reread.ReadInt(Setting::AutoRotate), 0);
-    EXPECT_EQ(reread.ReadInt(Setting::MaskPrintJobName), 1);
     EXPECT_EQ(reread.ReadText(Setting::PrintJobName), "Report");
-    EXPECT_EQ(reread.ReadInt(Setting::SelectedSkin), 1);
-    EXPECT_EQ(reread.ReadInt(Setting::NrCoversPrinted), 7);
-    EXPECT_EQ(reread.ReadInt(Setting::ShowPayPalDialog), 1) << "written as 0 or 1, never 2 again";
-    EXPECT_EQ(reread.ReadInt(Setting::PositionX), 40);
-    EXPECT_EQ(reread.ReadInt(Setting::PositionY), 50);
-    EXPECT_EQ(reread.ReadInt(Setting::LastUsedLeftFormat), 2);
-    EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
-    EXPECT_EQ(reread.ReadInt(Setting::DrawCutAndFoldLines), 0);
+    // ShowPayPalDialog is written as 0 or 1, never 2 again.
+    const std::pair<Setting, int> ints[] = {
+        // clang-format off
+        {Setting::AutoRotate, 0}, {Setting::MaskPrintJobName, 1}, {Setting::SelectedSkin, 1},
+        {Setting::NrCoversPrinted, 7}, {Setting::ShowPayPalDialog, 1}, {Setting::PositionX, 40},
+        {Setting::PositionY, 50}, {Setting::LastUsedLeftFormat, 2}, {Setting::LastUsedRightFormat, -1},
+        {Setting::DrawCutAndFoldLines, 0},
+        // clang-format on
+    };
+    for (const auto& [id, want] : ints)
+        EXPECT_EQ(reread.ReadInt(id), want) << DefinitionOf(id).name;
 }
 
 TEST_F(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "SilentServer.h"
 #include "app/MainMenu.h"
@@ -94,14 +95,12 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
 TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
 {
     ProgramRun run;
-    const std::string folder = run.folder.File("home/sleevit");
-    std::filesystem::create_directories(folder);
     std::ifstream shipped(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", std::ios::binary);
-    std::ofstream user(folder + "/Sleevit.dat", std::ios::binary);
+    std::ostringstream user;
     user << shipped.rdbuf() << "\r\n[Junk]\r\n";
     for (int i = 0; i < 40; ++i)
         user << "NONSENSE" << i << " = 1\r\n";
-    user.close();
+    run.folder.Write("home/sleevit/Sleevit.dat", user.str());
 
     MessageBoxes boxes;
     run.Start();

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <filesystem>
 #include <string>
 
 #include "app/TemplateDialog.h"
@@ -49,11 +48,8 @@ std::string Title(QWidget& window)
 TEST(WindowDialogLanguage, PreviewDonationOptionsAndQtTextsFollowTheLanguage)
 {
     ProgramRun run;
-    namespace fs = std::filesystem;
-    fs::create_directories(run.folder.File("languages"));
-    for (const char* name : {"German.lng", "Russian.lng"})
-        fs::copy_file(std::string(SLEEVIT_SOURCE_DIR) + "/data/languages/" + name,
-                      run.folder.File(std::string("languages/") + name));
+    run.CopyLanguage("German.lng");
+    run.CopyLanguage("Russian.lng");
     run.Start();
     run.Load(Side::Left, "front.png", 120, 120);
     ASSERT_TRUE(run.View().Commands().Execute(kCmdGerman));

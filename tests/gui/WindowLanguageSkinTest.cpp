@@ -5,7 +5,6 @@
 #include <QMenu>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/MainMenu.h"
 #include "gui/MainWindowSupport.h"
@@ -19,12 +18,6 @@ constexpr int kCmdGerman = 32774;
 constexpr int kCmdDutch = 32771;
 constexpr int kGerman = 6;
 constexpr int kDutch = 1;
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string Text(ProgramRun& run, int id)
 {
@@ -42,7 +35,7 @@ QAction* Entry(ProgramRun& run, int id)
 // A skin folder with only a skin.ini (its pictures missing).
 void MakeSkin(ProgramRun& run, const std::string& name, const std::string& ini)
 {
-    WriteFile(run.folder.File("skins/" + name + "/skin.ini"), ini);
+    run.folder.Write("skins/" + name + "/skin.ini", ini);
 }
 
 } // namespace
@@ -62,11 +55,9 @@ TEST(WindowLanguage, WithoutFilesOnlyEnglishCanBeChosen)
 TEST(WindowLanguage, MissingKeysKeepControlTextsWhileMenusFallBackToEnglish)
 {
     ProgramRun run;
-    std::ifstream german(std::string(SLEEVIT_SOURCE_DIR) + "/data/languages/German.lng", std::ios::binary);
-    WriteFile(run.folder.File("languages/German.lng"),
-              std::string(std::istreambuf_iterator<char>(german), {}));
+    run.CopyLanguage("German.lng");
     // A "Dutch" file that lacks the Print Left text and the File menu's name.
-    WriteFile(run.folder.File("languages/dutch.LNG"), "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
+    run.folder.Write("languages/dutch.LNG", "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
     run.settings->WriteInt(Setting::Language, kGerman);
     run.Start();
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
@@ -94,7 +85,7 @@ TEST(WindowLanguage, MissingKeysKeepControlTextsWhileMenusFallBackToEnglish)
 TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
 {
     ProgramRun run;
-    WriteFile(run.folder.File("languages/Translation.lng"), "2007=Print LEFT\r\n");
+    run.folder.Write("languages/Translation.lng", "2007=Print LEFT\r\n");
     run.settings->WriteInt(Setting::Language, kGerman);
     MessageBoxes boxes;
     run.Start();
