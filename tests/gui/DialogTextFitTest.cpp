@@ -37,11 +37,6 @@
 
 namespace {
 
-std::string Shown(const QString& text)
-{
-    return text.toStdString();
-}
-
 // The room a button, switch or radio draws its text in: the style's own contents
 // rectangle, inside the frame or beside the indicator.
 int TextRoom(QAbstractButton& control)
@@ -86,8 +81,9 @@ std::vector<std::string> Overflows(QWidget& window)
                 ? metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, plain).height() <= height
                 : metrics.horizontalAdvance(plain) <= width;
         if (!fits)
-            out.push_back("\"" + Shown(plain) + "\" (" + std::to_string(metrics.horizontalAdvance(plain)) +
-                          " px) in " + std::to_string(width) + " x " + std::to_string(height));
+            out.push_back("\"" + plain.toStdString() + "\" (" +
+                          std::to_string(metrics.horizontalAdvance(plain)) + " px) in " +
+                          std::to_string(width) + " x " + std::to_string(height));
     }
     return out;
 }
