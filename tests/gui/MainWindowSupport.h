@@ -5,6 +5,7 @@
 // platform, and ways to wait for its timers.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -60,6 +61,13 @@ public:
     // The settings file as the program left it.
     AppSettings Reread() const { return AppSettings(folder.File("settings.ini")); }
 
+    // Picks a format in a side's list as the user does.
+    void ChooseFormat(Side side, int format)
+    {
+        auto* list = View().Form().ItemAs<QComboBox>(side == Side::Left ? kLeftSelector : kRightSelector);
+        list->setCurrentIndex(format);
+        emit list->activated(format);
+    }
     // A shipped language file in the run's languages folder.
     void CopyLanguage(const std::string& fileName) const
     {

@@ -164,17 +164,13 @@ TEST_F(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
 {
     run.Start();
     run.Load(Side::Left, "a.png", 100, 100);
-    auto* selector = run.View().Form().ItemAs<QComboBox>(kLeftSelector);
-    ASSERT_GT(selector->count(), kCdTray);
-    selector->setCurrentIndex(kDvdSleeve);
-    emit selector->activated(kDvdSleeve);
+    ASSERT_GT(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), kCdTray);
+    run.ChooseFormat(Side::Left, kDvdSleeve);
     EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
     EXPECT_EQ(run.View().Left().paper->Format(), (CoverSide{kDvdSleeve, Side::Left}));
     EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
 
-    auto* right = run.View().Form().ItemAs<QComboBox>(kRightSelector);
-    right->setCurrentIndex(kCdTray);
-    emit right->activated(kCdTray);
+    run.ChooseFormat(Side::Right, kCdTray);
     EXPECT_EQ(run.View().Right().paper->Format(), (CoverSide{kCdTray, Side::Right}));
     EXPECT_EQ(run.View().Right().paper->IsCdTray(), 1);
     EXPECT_EQ(run.View().Left().paper->IsCdTray(), 0);
