@@ -131,8 +131,7 @@ TEST_F(OptionsDialogTest, JobNameFieldFollowsItsBoxAndKeepsItsText)
         dialog.show();
         auto* box = dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdMaskPrintJobName);
         auto* field = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
-        ASSERT_NE(box, nullptr);
-        ASSERT_NE(field, nullptr);
+        ASSERT_TRUE(box != nullptr && field != nullptr);
         EXPECT_EQ(field->isEnabled(), mask == 1) << "opening with MaskPrintJobName " << mask;
         for (int click = 1; click <= 2; ++click) {
             QTest::mouseClick(box, Qt::LeftButton);
@@ -151,19 +150,15 @@ TEST_F(OptionsDialogTest, KeywordFieldsShowFixedTextsAndRefuseEditing)
     COptionsDialog dialog(options);
     ASSERT_TRUE(dialog.Create());
     dialog.show();
-    struct Field {
-        int id;
-        const char* want;
-    };
-    for (const Field& f : {Field{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
-                           Field{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
-        auto* edit = dialog.Form().ItemAs<QLineEdit>(f.id);
+    for (const auto& [id, want] : {std::pair{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
+                                   std::pair{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
+        auto* edit = dialog.Form().ItemAs<QLineEdit>(id);
         ASSERT_NE(edit, nullptr);
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_End);
         QTest::keyClicks(edit, QStringLiteral("xyz"));
         QTest::keyClick(edit, Qt::Key_Backspace);
-        EXPECT_EQ(edit->text().toStdString(), f.want) << "keyword field " << f.id;
+        EXPECT_EQ(edit->text().toStdString(), want) << "keyword field " << id;
     }
     dialog.done(QDialog::Accepted);
 }
