@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QTimer>
@@ -129,26 +129,17 @@ SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const Surfa
                       " -singlefile '" + pdf + "' '" + scratch + "/crop' 2>/dev/null",
                   ignored))
         return {};
-    // A binary PPM (P6, maxval 255) of the search box.
-    std::ifstream in(ppm, std::ios::binary);
-    std::string magic;
-    int w = 0, h = 0, maxval = 0;
-    in >> magic >> w >> h >> maxval;
-    in.get();
-    if (!in || magic != "P6" || maxval != 255 || w != search.Width() || h != search.Height())
-        return {};
-    std::string rgb(std::size_t(w) * std::size_t(h) * 3, '\0');
-    if (!in.read(rgb.data(), std::streamsize(rgb.size())))
-        return {};
+    const QImage picture(QString::fromStdString(ppm));
     std::remove(ppm.c_str());
+    if (picture.size() != QSize(search.Width(), search.Height()))
+        return {};
     const int want[3] = {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
-    SurfaceRect box{w, h, -1, -1};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const auto* p = reinterpret_cast<const unsigned char*>(
-                &rgb[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3]);
-            if (std::abs(p[0] - want[0]) < 40 && std::abs(p[1] - want[1]) < 40 &&
-                std::abs(p[2] - want[2]) < 40)
+    SurfaceRect box{picture.width(), picture.height(), -1, -1};
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            if (std::abs(qRed(p) - want[0]) < 40 && std::abs(qGreen(p) - want[1]) < 40 &&
+                std::abs(qBlue(p) - want[2]) < 40)
                 box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
                        std::max(box.bottom, y + 1)};
         }
