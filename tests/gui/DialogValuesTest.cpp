@@ -27,18 +27,12 @@ std::string Num(double v)
     std::snprintf(text, sizeof text, "%.9g", v + 0.0); // + 0.0: no "-0"
     return text;
 }
-LengthUnit Unit(const std::string& word)
-{
-    return word == "in" ? LengthUnit::Inches : LengthUnit::Millimetres;
-}
-double D(const std::string& word)
-{
-    return std::stod(word);
-}
-int I(const std::string& word)
-{
-    return std::stoi(word);
-}
+// A unit, a double and an int from a word.
+const auto Unit = [](const std::string& w) {
+    return w == "in" ? LengthUnit::Inches : LengthUnit::Millimetres;
+};
+const auto D = [](const std::string& w) { return std::stod(w); };
+const auto I = [](const std::string& w) { return std::stoi(w); };
 
 // Each function of the table: its arguments in, its results out as words.
 const std::map<std::string, std::function<Words(const Words&)>> kFunctions = {
