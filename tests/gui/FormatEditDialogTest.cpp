@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -514,9 +513,8 @@ TEST_F(EditorTest, ClosingWithoutOpeningLeavesTheCatalogueAlone)
 
 TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
 {
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const std::string path = scratch.filePath(QStringLiteral("Sleevit.dat")).toStdString();
+    const TestFolder scratch;
+    const std::string path = scratch.File("Sleevit.dat");
     {
         FormatCatalogue seed;
         CoverFormat front = MakeFormat("CD Front", 120.0, 120.0, "CD_FRONT");
@@ -563,12 +561,10 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
 
 TEST_F(EditorTest, FailedSaveKeepsTheDialogOpenAndTheEdits)
 {
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
+    const TestFolder scratch;
     // A plain file where folders should be: neither the catalogue's folder nor the
     // user's data folder can take a file.
-    const std::string blocker = scratch.filePath(QStringLiteral("blocker")).toStdString();
-    std::ofstream(blocker) << "x";
+    const std::string blocker = scratch.Write("blocker", "x");
     const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocker + "/data"));
 

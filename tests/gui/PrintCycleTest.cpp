@@ -14,7 +14,6 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "CollectingMessages.h"
@@ -41,7 +40,6 @@ class PrintCycleTest : public ::testing::Test, protected TwoCovers {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(scratch.isValid());
         request.jobName = "Sleevit - front.jpg";
         // Plain covers: no border, no cut lines, so the picture alone marks the cover.
         request.render.printBorder = false;
@@ -49,15 +47,12 @@ protected:
         cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
     }
 
-    std::string File(const char* name) const
-    {
-        return scratch.filePath(QString::fromLatin1(name)).toStdString();
-    }
+    std::string File(const char* name) const { return scratch.File(name); }
     void PrintTo(const std::string& pdf) { cycle.Printer().setOutputFileName(QString::fromStdString(pdf)); }
 
     // The printer settings need the application first.
     QApplication& app = EnsureGuiApp();
-    QTemporaryDir scratch;
+    TestFolder scratch;
     CPrintCycle cycle;
 };
 
@@ -95,7 +90,7 @@ TEST_F(PrintCycleTest, PrintsThroughTheAcceptedDialogWithTheCoversWhereThePlacem
         for (const auto& [page, colour, side] : covers)
             EXPECT_TRUE(page == 0 || ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi,
                                                  PlacedBox(caps, catalogue, 0, side, c.singlePage), colour,
-                                                 scratch.path().toStdString()));
+                                                 scratch.Path()));
     }
 }
 

@@ -12,7 +12,6 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "CollectingMessages.h"
 #include "app/PrintCycle.h"
@@ -148,12 +147,12 @@ TEST(PrintPreview, EachZoomStepShowsTheSheetsLarger)
 TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
 {
     EnsureGuiApp();
-    QTemporaryDir scratch;
+    const TestFolder scratch;
     TwoCovers covers;
     PrintJobRequest& request = covers.request;
     CPrintCycle cycle;
     cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
-    cycle.Printer().setOutputFileName(scratch.filePath(QStringLiteral("unused.pdf")));
+    cycle.Printer().setOutputFileName(scratch.QFile("unused.pdf"));
     const DeviceCaps caps = CapsForPaper(PaperSize::A4(), CPrintCycle::kPreviewDpi);
 
     struct Case {
