@@ -57,7 +57,7 @@ public:
 
     CTheView& View() { return *app->View(); }
     AppOptions& Options() { return app->Options(); }
-    std::string Status(int id) { return View().Form().Text(id); }
+    std::string Text(int id) { return View().Form().Text(id); } // of a label, button or field
     // The settings file as the program left it.
     AppSettings Reread() const { return AppSettings(folder.File("settings.ini")); }
 

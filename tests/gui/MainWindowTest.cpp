@@ -72,7 +72,7 @@ TEST_F(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
     EXPECT_EQ(view.PrintOnSinglePage(), 0);
     EXPECT_TRUE(view.Form().Checked(kCutLinesBox));
     EXPECT_FALSE(view.Form().Checked(kSinglePageBox));
-    EXPECT_EQ(run.Status(kLeftStatus), "no image selected...");
+    EXPECT_EQ(run.Text(kLeftStatus), "no image selected...");
 
     // Print Left and Right stay enabled in the menu; nothing answers Online Help.
     EXPECT_EQ(Usable(run), "printLeft printRight options editor | buttons:");
@@ -187,8 +187,8 @@ TEST_F(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
     EXPECT_TRUE(run.Options().recentFileRight.empty());
     const std::string noImage = run.View().Language().Text(2006);
     EXPECT_FALSE(noImage.empty());
-    EXPECT_EQ(run.Status(kLeftStatus), noImage);
-    EXPECT_EQ(run.Status(kRightStatus), noImage);
+    EXPECT_EQ(run.Text(kLeftStatus), noImage);
+    EXPECT_EQ(run.Text(kRightStatus), noImage);
 
     run.View().LoadCover(Side::Right, run.Load(Side::Left, "a.png", 100, 100));
     const int leftFormat = run.View().Left().formatIndex;
@@ -217,7 +217,7 @@ TEST_F(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
     run.Start();
     const std::string good = run.Load(Side::Left, "COVER.PNG", 80, 80);
     ASSERT_TRUE(run.View().Left().image->IsValid());
-    EXPECT_EQ(run.Status(kLeftStatus), "COVER.PNG");
+    EXPECT_EQ(run.Text(kLeftStatus), "COVER.PNG");
 
     const std::string broken = run.folder.Write("broken.jpg", "not a picture");
     const std::string letter = run.folder.Write("letter.bmp", "Dear reader, this is not a picture.\n");
@@ -246,7 +246,7 @@ TEST_F(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
                                           probe.GetLastError());
         }
         EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << c.path;
-        EXPECT_EQ(run.Status(kLeftStatus), "COVER.PNG") << c.path;
+        EXPECT_EQ(run.Text(kLeftStatus), "COVER.PNG") << c.path;
         EXPECT_EQ(run.Options().recentFileLeft, good) << c.path;
     }
 }
@@ -256,7 +256,7 @@ TEST_F(MainWindow, LongFileNamesAreShortenedFromTheFront)
     run.Start();
     const std::string name = std::string(120, 'x') + " the end.png";
     run.Load(Side::Left, name, 40, 40);
-    const std::string shown = run.Status(kLeftStatus);
+    const std::string shown = run.Text(kLeftStatus);
     ASSERT_EQ(shown.substr(0, 3), "...");
     EXPECT_EQ(shown.substr(shown.size() - 12), " the end.png");
     EXPECT_LT(shown.size(), name.size());

@@ -162,9 +162,7 @@ TEST(WindowAnswers, ASideWithoutAFormatShowsNoneAndIsNotPrinted)
     EXPECT_EQ(boxes.texts.size(), 2u);
 
     // With a format chosen the side can be printed.
-    selector->setCurrentIndex(0);
-    run.View().Left().formatIndex = 0;
-    run.View().RefreshSides();
+    run.ChooseFormat(Side::Left, 0);
     EXPECT_TRUE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
 }
 

@@ -1,7 +1,6 @@
 // Languages and skins as the main window shows them: start-up choices, the language
 // and skin commands read from the real menu, texts and colours on screen.
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 
 #include <filesystem>
@@ -18,11 +17,6 @@ constexpr int kCmdGerman = 32774;
 constexpr int kCmdDutch = 32771;
 constexpr int kGerman = 6;
 constexpr int kDutch = 1;
-
-std::string Text(ProgramRun& run, int id)
-{
-    return run.View().Form().Text(id);
-}
 
 QAction* Entry(ProgramRun& run, int id)
 {
@@ -61,20 +55,20 @@ TEST(WindowLanguage, MissingKeysKeepControlTextsWhileMenusFallBackToEnglish)
     run.settings->WriteInt(Setting::Language, kGerman);
     run.Start();
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
-    EXPECT_EQ(Text(run, kPrintLeftButton), "Links drucken");
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken");
     CMainMenu* menu = run.app->MainFrame()->Menu();
     const std::string germanFile = CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction());
     EXPECT_NE(germanFile, "&File");
 
     ASSERT_TRUE(run.View().Commands().Execute(kCmdDutch));
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kDutch);
-    EXPECT_EQ(Text(run, kPrintLeftButton), "Links drucken") << "a missing text leaves the button as it was";
-    EXPECT_EQ(Text(run, kPrintBothButton), "Beide afdrukken");
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken") << "a missing text leaves the button as it was";
+    EXPECT_EQ(run.Text(kPrintBothButton), "Beide afdrukken");
     EXPECT_EQ(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File")
         << "menus fall back to English";
     // Empty sides follow the language on both status lines.
-    EXPECT_EQ(run.View().Form().ItemAs<QLabel>(kLeftStatus)->text().toStdString(), "geen afbeelding");
-    EXPECT_EQ(run.View().Form().ItemAs<QLabel>(kRightStatus)->text().toStdString(), "geen afbeelding");
+    EXPECT_EQ(run.Text(kLeftStatus), "geen afbeelding");
+    EXPECT_EQ(run.Text(kRightStatus), "geen afbeelding");
     EXPECT_TRUE(Entry(run, kCmdDutch)->isChecked());
     EXPECT_FALSE(Entry(run, kCmdGerman)->isChecked());
     run.Close();
@@ -92,7 +86,7 @@ TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_NE(boxes.texts[0].find("translation.lng"), std::string::npos) << boxes.texts[0];
     EXPECT_EQ(run.View().Language().CurrentLanguage(), 25);
-    EXPECT_EQ(Text(run, kPrintLeftButton), "Print LEFT");
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Print LEFT");
     run.Close();
     AppSettings reread(run.folder.File("settings.ini"));
     EXPECT_EQ(reread.ReadInt(Setting::Language), kGerman);
