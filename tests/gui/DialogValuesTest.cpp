@@ -16,6 +16,7 @@
 #include "dialogs/FormatEditValues.h"
 #include "dialogs/Preview.h"
 #include "formats/FormatCatalogue.h"
+#include "gui/PrintTestSupport.h"
 
 namespace {
 
@@ -53,11 +54,8 @@ const std::map<std::string, std::function<Words(const Words&)>> kFunctions = {
     {"FreeName",
      [](const Words& a) {
          FormatCatalogue catalogue;
-         for (const std::string& name : a) {
-             CoverFormat format;
-             format.name = name;
-             catalogue.Append(format);
-         }
+         for (const std::string& name : a)
+             catalogue.Append(MakeFormat(name));
          return Words{FreeNewFormatName(catalogue)};
      }},
     {"FitPreview",

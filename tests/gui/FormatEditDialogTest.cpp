@@ -34,17 +34,6 @@ using namespace FormatEditIds;
 
 namespace {
 
-CoverFormat MakeFormat(const std::string& name, double width = 120.0, double height = 120.0,
-                       const std::string& type = "CUSTOM")
-{
-    CoverFormat f;
-    f.name = name;
-    f.size = {width, height};
-    f.hasSize = true;
-    f.type = type;
-    return f;
-}
-
 std::vector<std::string> Names(const FormatCatalogue& catalogue)
 {
     std::vector<std::string> names;

@@ -23,21 +23,23 @@ bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour)
     return WritePng(CRasterSurface(w, h, colour), path, 96);
 }
 
+CoverFormat MakeFormat(const std::string& name, double width, double height, const std::string& type)
+{
+    CoverFormat f;
+    f.name = name;
+    f.size = {width, height};
+    f.hasSize = true;
+    f.type = type;
+    return f;
+}
+
 FormatCatalogue TestFormats()
 {
     FormatCatalogue c;
-    CoverFormat front;
-    front.name = "Front";
-    front.type = "CD_FRONT";
-    front.size = {60, 60};
-    front.hasSize = true;
-    front.autodetect = true;
-    c.Append(front);
-    CoverFormat wide = front;
-    wide.name = "Wide";
-    wide.type = "CUSTOM";
-    wide.size = {80, 40};
-    c.Append(wide);
+    for (CoverFormat f : {MakeFormat("Front", 60, 60, "CD_FRONT"), MakeFormat("Wide", 80, 40)}) {
+        f.autodetect = true;
+        c.Append(f);
+    }
     return c;
 }
 

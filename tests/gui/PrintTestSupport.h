@@ -31,6 +31,10 @@ bool RunShell(const std::string& command, std::string& out);
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);
 bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour);
 
+// A format of a size and type.
+CoverFormat MakeFormat(const std::string& name, double width = 120.0, double height = 120.0,
+                       const std::string& type = "CUSTOM");
+
 // Two formats: "Front" (CD_FRONT, 60 x 60 mm, placed automatically) and "Wide"
 // (CUSTOM, 80 x 40 mm).
 FormatCatalogue TestFormats();
