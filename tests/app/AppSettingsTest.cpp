@@ -2,11 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include <unistd.h>
-
+#include "ScratchFolder.h"
 #include "app/AppSettings.h"
 
 namespace fs = std::filesystem;
@@ -15,41 +13,23 @@ namespace {
 
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder = fs::temp_directory_path() / ("sleevit-settings-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        ini = (folder / "Sleevit.conf").string();
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    fs::path folder;
-    std::string ini;
+    ScratchFolder folder;
+    std::string ini = folder.File("Sleevit.conf");
 };
 
 TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
 {
     const AppSettings settings(ini);
     const std::pair<Setting, int> ints[] = {
-        {Setting::Language, 0},
-        {Setting::DrawCutAndFoldLines, 1},
-        {Setting::AutoRotate, 1},
-        {Setting::BatchMode, 0},
-        {Setting::CheckForPrintableArea, 1},
-        {Setting::MaskPrintJobName, 0},
-        {Setting::Autoload2ndImage, 1},
-        {Setting::ReloadOnStartup, 1},
-        {Setting::AutoDetectFormat, 1},
-        {Setting::LastUsedLeftFormat, 0},
-        {Setting::LastUsedRightFormat, 0},
-        {Setting::SelectedSkin, -1},
-        {Setting::PrintBorder, 1},
-        {Setting::ShowSplash, 1},
-        {Setting::NrCoversPrinted, 0},
-        {Setting::ShowPayPalDialog, 2},
-        {Setting::ShowPreview, 1},
-        {Setting::PositionX, -1},
+        // clang-format off
+        {Setting::Language, 0}, {Setting::DrawCutAndFoldLines, 1}, {Setting::AutoRotate, 1},
+        {Setting::BatchMode, 0}, {Setting::CheckForPrintableArea, 1}, {Setting::MaskPrintJobName, 0},
+        {Setting::Autoload2ndImage, 1}, {Setting::ReloadOnStartup, 1}, {Setting::AutoDetectFormat, 1},
+        {Setting::LastUsedLeftFormat, 0}, {Setting::LastUsedRightFormat, 0}, {Setting::SelectedSkin, -1},
+        {Setting::PrintBorder, 1}, {Setting::ShowSplash, 1}, {Setting::NrCoversPrinted, 0},
+        {Setting::ShowPayPalDialog, 2}, {Setting::ShowPreview, 1}, {Setting::PositionX, -1},
         {Setting::PositionY, 0},
+        // clang-format on
     };
     for (const auto& [id, value] : ints)
         EXPECT_EQ(settings.ReadInt(id), value) << DefinitionOf(id).name;
@@ -83,8 +63,7 @@ TEST_F(SettingsFile, ValuesSurviveAReopenAndNamesIgnoreLetterCase)
         settings.WriteText(Setting::LastUsedPath, "/home/u/Covers");
         settings.Sync();
     }
-    std::ifstream in(ini);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = ReadBytes(ini);
     EXPECT_NE(file.find("AutoLoad2ndImage=0"), std::string::npos) << file;
 
     AppSettings settings(ini);
@@ -104,10 +83,7 @@ TEST_F(SettingsFile, ValuesSurviveAReopenAndNamesIgnoreLetterCase)
 
 TEST_F(SettingsFile, AHandEditedWrongTypeFallsBackToTheDefault)
 {
-    {
-        std::ofstream out(ini);
-        out << "[Options]\nLanguage=banana\nlastusedleftformat=3\n";
-    }
+    folder.Write("Sleevit.conf", "[Options]\nLanguage=banana\nlastusedleftformat=3\n");
     const AppSettings settings(ini);
     EXPECT_EQ(settings.ReadInt(Setting::Language), 0);
     EXPECT_EQ(settings.ReadInt(Setting::LastUsedLeftFormat), 3);
@@ -115,12 +91,12 @@ TEST_F(SettingsFile, AHandEditedWrongTypeFallsBackToTheDefault)
 
 TEST_F(SettingsFile, TheUserSettingsLiveUnderTheOrganisation)
 {
-    ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
     AppSettings settings;
     settings.WriteInt(Setting::Language, 6);
     settings.Sync();
-    EXPECT_EQ(settings.FileName(), (folder / "Tessaly" / "Sleevit.conf").string());
-    EXPECT_TRUE(fs::exists(folder / "Tessaly" / "Sleevit.conf"));
+    EXPECT_EQ(settings.FileName(), folder.File("Tessaly/Sleevit.conf"));
+    EXPECT_TRUE(fs::exists(folder.File("Tessaly/Sleevit.conf")));
 }
 
 } // namespace

@@ -5,8 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
+#include "ScratchFolder.h"
 #include "app/ProgramFolder.h"
 
 namespace fs = std::filesystem;
@@ -17,14 +16,12 @@ class Folders : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("sleevit-folders-" + std::to_string(::getpid()));
-        fs::remove_all(root);
         fs::create_directories(root / "bin");
         fs::create_directories(root / "share");
         ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(root); }
-    fs::path root;
+    ScratchFolder scratch;
+    fs::path root = scratch.Path();
 };
 
 TEST_F(Folders, TheExecutablesFolderWinsWhenItHoldsTheCatalogue)

@@ -1,35 +1,29 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <string>
 
 #include "GuiApp.h"
+#include "PrintTestSupport.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "formats/FormatCatalogue.h"
 
 namespace {
 
-FormatCatalogue ThreeFormats()
-{
-    FormatCatalogue catalogue;
-    catalogue.AddFormat("CD Front");
-    catalogue.AddFormat("DVD Case");
-    catalogue.AddFormat("Slim Case");
-    return catalogue;
-}
-
-class BatchDialogTest : public ::testing::Test {
+class BatchDialogTest : public GuiTest {
 protected:
-    void SetUp() override { EnsureGuiApp(); }
     void TearDown() override { SetDialogTextSource({}); }
-    FormatCatalogue catalogue = ThreeFormats();
+    FormatCatalogue catalogue = [] {
+        FormatCatalogue three;
+        for (const char* name : {"CD Front", "DVD Case", "Slim Case"})
+            three.AddFormat(name);
+        return three;
+    }();
 };
 
 // What the user does between opening and pressing a button.
@@ -65,11 +59,7 @@ TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
         CBatchPrintingDialog dialog(catalogue);
         dialog.SetImageCount(4);
         dialog.SetFormat(c.preset);
-        bool acted = false;
-        QTimer::singleShot(0, [&] {
-            if (QApplication::activeModalWidget() != &dialog)
-                return;
-            acted = true;
+        Answer<CBatchPrintingDialog> act([&](CBatchPrintingDialog&) {
             CTemplateForm& form = dialog.Form();
             EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdForceFormat), c.wantForceAtStart) << c.name;
             EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdAutoDetect), !c.wantForceAtStart) << c.name;
@@ -91,7 +81,7 @@ TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
             form.ItemAs<QPushButton>(c.pressPrint ? kIdOk : kIdCancel)->click();
         });
         const int result = dialog.DoModal();
-        ASSERT_TRUE(acted) << c.name << ": the dialog never became the modal window";
+        ASSERT_TRUE(act.answered) << c.name << ": the dialog never became the modal window";
         EXPECT_EQ(result, c.wantResult) << c.name;
         if (c.wantResult == QDialog::Accepted) {
             EXPECT_EQ(dialog.GetFormat(), c.wantFormat)
@@ -115,29 +105,6 @@ TEST_F(BatchDialogTest, ListHoldsTheCatalogueNamesInOrderAndTheCountLineTheNumbe
               "Starting batch job. Printing 12 images...");
     dialog.show();
     dialog.done(QDialog::Rejected);
-}
-
-// The count line's text comes from a language file: only its first "%d" is filled, and
-// anything else that looks like a printf directive stays as it is.
-TEST_F(BatchDialogTest, CountLineFillsOnlyTheFirstNumberPlaceholder)
-{
-    struct Case {
-        const char* text;
-        int count;
-        const char* want;
-    };
-    const Case cases[] = {
-        {"Printing %d images...", 3, "Printing 3 images..."},
-        {"%d", 0, "0"},
-        {"%d of %d", 5, "5 of %d"},
-        {"no number here", 5, "no number here"},
-        {"%s %n %x %d%%", 9, "%s %n %x 9%%"},
-        {"", 1, ""},
-        {"%", 1, "%"},
-        {"%D stays", 2, "%D stays"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FormatCountLine(c.text, c.count), c.want) << "text \"" << c.text << "\"";
 }
 
 TEST_F(BatchDialogTest, CountLineComesFromTheLanguageWhenOneIsSet)

@@ -4,11 +4,8 @@
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "gui/MainWindowSupport.h"
-#include "images/RasterImage.h"
 
 namespace {
-
-constexpr SurfaceColour kRed = 0x0000FF;
 
 struct Pictures {
     std::string front, back, other, remembered;
@@ -16,13 +13,8 @@ struct Pictures {
 
 Pictures Write(ProgramRun& run)
 {
-    Pictures p{run.folder.File("album-front.png"), run.folder.File("album-back.png"),
-               run.folder.File("other.png"), run.folder.File("last-run.png")};
-    EXPECT_TRUE(WritePngFile(p.front, 120, 120, kRed));
-    EXPECT_TRUE(WritePngFile(p.back, 151, 118, kRed));
-    EXPECT_TRUE(WritePngFile(p.other, 100, 150, kRed));
-    EXPECT_TRUE(WritePngFile(p.remembered, 90, 90, kRed));
-    return p;
+    return {run.Picture("album-front.png", 120, 120), run.Picture("album-back.png", 151, 118),
+            run.Picture("other.png", 100, 150), run.Picture("last-run.png", 90, 90)};
 }
 
 // The named pictures take the place of the last run's; the first brings its companion
@@ -53,18 +45,9 @@ TEST(CommandLine, SeveralPicturesInBatchModeStartTheBatchDialog)
     run.settings->WriteInt(Setting::BatchMode, 1);
     run.Start(false);
     run.View().SetStartFiles({p.front, p.back, p.other});
-    bool asked = false;
-    auto cancel = AnswerModal(
-        [](QWidget* modal) {
-            auto* dialog = qobject_cast<CBatchPrintingDialog*>(modal);
-            if (!dialog) {
-                return false;
-            }
-            qobject_cast<QAbstractButton*>(dialog->Form().Item(kIdCancel))->click();
-            return true;
-        },
-        &asked);
-    ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1) && asked; }));
+    Answer<CBatchPrintingDialog> cancel(
+        [](CBatchPrintingDialog& dialog) { dialog.Form().ItemAs<QAbstractButton>(kIdCancel)->click(); });
+    ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1) && cancel.answered; }));
     EXPECT_EQ(run.View().BatchFiles(), (std::vector<std::string>{p.front, p.back, p.other}));
     EXPECT_FALSE(run.View().Left().image->IsValid()) << "a batch loads nothing onto the papers";
 }

@@ -7,13 +7,11 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -38,11 +36,6 @@
 #include "view/TheView.h"
 
 namespace {
-
-std::string Shown(const QString& text)
-{
-    return text.toStdString();
-}
 
 // The room a button, switch or radio draws its text in: the style's own contents
 // rectangle, inside the frame or beside the indicator.
@@ -88,8 +81,9 @@ std::vector<std::string> Overflows(QWidget& window)
                 ? metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, plain).height() <= height
                 : metrics.horizontalAdvance(plain) <= width;
         if (!fits)
-            out.push_back("\"" + Shown(plain) + "\" (" + std::to_string(metrics.horizontalAdvance(plain)) +
-                          " px) in " + std::to_string(width) + " x " + std::to_string(height));
+            out.push_back("\"" + plain.toStdString() + "\" (" +
+                          std::to_string(metrics.horizontalAdvance(plain)) + " px) in " +
+                          std::to_string(width) + " x " + std::to_string(height));
     }
     return out;
 }
@@ -99,12 +93,9 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
     // The program's own window and language table, switched through its menu; the
     // dialogs translate themselves from that table.
     ProgramRun run;
-    namespace fs = std::filesystem;
-    fs::create_directories(run.folder.File("languages"));
     for (const LanguageName& language : kLanguageNames)
         if (language.index != kEnglishLanguage && language.index != kTranslationLanguage)
-            fs::copy_file(std::string(SLEEVIT_SOURCE_DIR "/data/languages/") + language.fileName,
-                          run.folder.File(std::string("languages/") + language.fileName));
+            run.CopyLanguage(language.fileName);
     run.Start();
 
     AppOptions options;

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -16,10 +15,7 @@
 
 namespace {
 
-class DonateDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { EnsureGuiApp(); }
-};
+using DonateDialogTest = GuiTest;
 
 // The box opens with the option, and whatever closes the dialog, the option ends as
 // the box was left: the dialog has no Cancel.

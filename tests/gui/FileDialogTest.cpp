@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,10 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,10 +18,12 @@
 #include <sys/stat.h>
 
 #include "GuiApp.h"
+#include "PrintTestSupport.h"
 #include "app/AppSettings.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/Preview.h"
+#include "images/BmpBuilder.h"
 #include "surfaces/RasterSurface.h"
 
 namespace {
@@ -33,55 +32,19 @@ namespace {
 // when that is longer than the picture itself.
 std::string BmpBytes(int width, int height, std::uint32_t colour, std::size_t padTo = 0)
 {
-    const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
-    const std::uint32_t stride = (w * 3 + 3) & ~3u;
-    const std::size_t size = std::max<std::size_t>(54 + stride * h, padTo);
-    // The file header after "BM" and the 40-byte info header: (value, bytes) little-endian.
-    const std::pair<std::uint32_t, int> fields[] = {{static_cast<std::uint32_t>(size), 4},
-                                                    {0, 4},
-                                                    {54, 4},
-                                                    {40, 4},
-                                                    {w, 4},
-                                                    {h, 4},
-                                                    {1, 2},
-                                                    {24, 2},
-                                                    {0, 4},
-                                                    {stride * h, 4},
-                                                    {2835, 4},
-                                                    {2835, 4},
-                                                    {0, 4},
-                                                    {0, 4}};
-    std::string bytes = "BM";
-    for (const auto& [value, count] : fields)
-        for (int i = 0; i < count; ++i)
-            bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    const char pixel[] = {static_cast<char>(colour >> 16), static_cast<char>(colour >> 8),
-                          static_cast<char>(colour)};
-    for (std::uint32_t y = 0; y < h; ++y) {
-        for (std::uint32_t x = 0; x < w; ++x)
-            bytes.append(pixel, 3);
-        bytes.append(stride - w * 3, '\0');
-    }
-    bytes.resize(size, '\0');
-    return bytes;
+    const std::uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+    const testbmp::Bytes bytes = testbmp::Make(width, height, 24, [rgb](int, int) { return rgb; });
+    std::string file(bytes.begin(), bytes.end());
+    file.resize(std::max(file.size(), padTo), '\0');
+    return file;
 }
 
-constexpr std::uint32_t kRed = 0x0000FF;
-
-struct Values {
-    std::string resolution, colourDepth, fileSize;
-};
-
-Values PanelTexts(CExtendedFileDialog& dialog)
+// The panel's resolution, colour depth and file size.
+std::string PanelTexts(CExtendedFileDialog& dialog)
 {
     CTemplateForm& form = dialog.Panel().Form();
-    return {form.Text(CPreviewPanel::kIdResolution), form.Text(CPreviewPanel::kIdColourDepth),
-            form.Text(CPreviewPanel::kIdFileSize)};
-}
-
-std::string Show(const Values& v)
-{
-    return "[" + v.resolution + "] [" + v.colourDepth + "] [" + v.fileSize + "]";
+    return form.Text(CPreviewPanel::kIdResolution) + " | " + form.Text(CPreviewPanel::kIdColourDepth) +
+           " | " + form.Text(CPreviewPanel::kIdFileSize);
 }
 
 class FileDialogTest : public ::testing::Test {
@@ -96,55 +59,6 @@ protected:
     TestFolder settingsFolder;
     std::unique_ptr<AppSettings> settings;
 };
-
-TEST(PreviewPlacement, KeepsProportionsInsideTheFrame)
-{
-    struct Case {
-        int w, h, controlW, controlH;
-        std::optional<PreviewRect> want;
-    };
-    const Case cases[] = {
-        // Upright: full inner height, centred across.
-        {600, 900, 190, 170, PreviewRect{38, 1, 112, 168}},
-        // Square counts as upright.
-        {100, 100, 190, 170, PreviewRect{10, 1, 168, 168}},
-        // Wide: full inner width, centred down.
-        {900, 600, 190, 170, PreviewRect{1, 21, 188, 125}},
-        // Truncated, never rounded: 1/3 of 8 is 2, 2/3 of 8 is 5.
-        {1, 3, 10, 10, PreviewRect{3, 1, 2, 8}},
-        {3, 2, 10, 10, PreviewRect{1, 1, 8, 5}},
-        // An upright picture wider than a narrow control: a negative x, halved toward
-        // zero (-79 / 2 is -39, not -40).
-        {90, 100, 13, 102, PreviewRect{-39, 1, 90, 100}},
-        // A thread-thin picture has no width left.
-        {1, 32768, 190, 170, PreviewRect{94, 1, 0, 168}},
-        {32768, 32768, 190, 170, PreviewRect{10, 1, 168, 168}},
-        // Nothing to draw into or nothing to draw.
-        {600, 900, 2, 170, std::nullopt},
-        {600, 900, 190, 2, std::nullopt},
-        {0, 900, 190, 170, std::nullopt},
-        {600, 0, 190, 170, std::nullopt},
-        {-5, 10, 190, 170, std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FitPreview(c.w, c.h, c.controlW, c.controlH), c.want)
-            << c.w << "x" << c.h << " in " << c.controlW << "x" << c.controlH;
-}
-
-TEST(PreviewPlacement, ExtensionChoosesTheDecoderInAnyCase)
-{
-    const std::map<std::string, int> cases = {
-        {"/c/a.gif", kImageGif},      {"/c/a.GIF", kImageGif},
-        {"/c/a.bmp", kImageBmp},      {"/c/a.Png", kImagePng},
-        {"/c/a.jpg", kImageJpeg},     {"/c/a.JPEG", kImageJpeg},
-        {"/c/cover.JpG", kImageJpeg}, {"/c/a.tif", kImageAny},
-        {"/c/a.jpe", kImageAny},      {"/c/noextension", kImageAny},
-        {"/c/a.png.txt", kImageAny},  {"/c.png/readme", kImageAny},
-        {"/c/a.", kImageAny},         {"", kImageAny},
-    };
-    for (const auto& [path, want] : cases)
-        EXPECT_EQ(PreviewTypeOf(path), want) << "\"" << path << "\"";
-}
 
 // Frame, white field and picture, pixel by pixel, for an upright, a wide and no picture.
 TEST(PreviewPainting, FramesTheFieldAndPlacesThePicture)
@@ -194,49 +108,41 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
     folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
     QDir(folder.dir.path()).mkdir(QStringLiteral("covers.bmp"));
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
+    // The size counts whole kilobytes.
+    for (const int bytes : {1023, 1024, 2048, 10 * 1024 + 1023})
+        folder.Write("size" + std::to_string(bytes) + ".bmp", BmpBytes(4, 4, kRed, std::size_t(bytes)));
 
     CExtendedFileDialog dialog(false, *settings);
     struct Step {
         const char* file;
-        Values want;
+        const char* want;
         int wantWidth; // of the picture on show, 0 for none
     };
     const Step steps[] = {
         // An undecodable first file leaves the field blank.
-        {"broken.png", {":", ":", ":"}, 0},
-        {"upright.BMP", {": 6 x 9 pixels", ": 24 bits per pixel", ": 2 KB"}, 6},
+        {"broken.png", ": | : | :", 0},
+        {"upright.BMP", ": 6 x 9 pixels | : 24 bits per pixel | : 2 KB", 6},
         // A TIFF is not previewed: the bitmap stays, with the TIFF's own size.
-        {"scan.tif", {": 6 x 9 pixels", ": 24 bits per pixel", ": 4 KB"}, 6},
+        {"scan.tif", ": 6 x 9 pixels | : 24 bits per pixel | : 4 KB", 6},
         // A file that does not decode leaves the previous picture as well.
-        {"broken.jpg", {": 6 x 9 pixels", ": 24 bits per pixel", ": 4 KB"}, 6},
-        {"wide.bmp", {": 9 x 6 pixels", ": 24 bits per pixel", ": 1 KB"}, 9},
+        {"broken.jpg", ": 6 x 9 pixels | : 24 bits per pixel | : 4 KB", 6},
+        {"wide.bmp", ": 9 x 6 pixels | : 24 bits per pixel | : 1 KB", 9},
         // What cannot be opened as a file shows nothing, and the picture stays.
-        {"covers.bmp", {":", ":", ":"}, 9},
-        {"vanished.png", {":", ":", ":"}, 9},
-        {"pipe.bmp", {":", ":", ":"}, 9},
-        {"", {":", ":", ":"}, 9},
+        {"covers.bmp", ": | : | :", 9},
+        {"vanished.png", ": | : | :", 9},
+        {"pipe.bmp", ": | : | :", 9},
+        {"", ": | : | :", 9},
+        {"size1023.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 0 KB", 4},
+        {"size1024.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 1 KB", 4},
+        {"size2048.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 2 KB", 4},
+        {"size11263.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 10 KB", 4},
     };
     for (const Step& step : steps) {
         dialog.OnSelectionChange(*step.file ? folder.QFile(step.file) : QString());
-        const Values have = PanelTexts(dialog);
-        EXPECT_EQ(Show(have), Show(step.want)) << "after selecting " << step.file;
+        EXPECT_EQ(PanelTexts(dialog), step.want) << "after selecting " << step.file;
         int width = 0, height = 0;
         const bool shown = dialog.Preview()->GetDimensions(width, height);
         EXPECT_EQ(shown ? width : 0, step.wantWidth) << "picture on show after selecting " << step.file;
-    }
-}
-
-TEST_F(FileDialogTest, SizeCountsWholeKilobytes)
-{
-    CExtendedFileDialog dialog(false, *settings);
-    const std::pair<std::size_t, const char*> cases[] = {
-        {1023, ": 0 KB"}, {1024, ": 1 KB"}, {2047, ": 1 KB"}, {2048, ": 2 KB"}, {10 * 1024 + 1023, ": 10 KB"},
-    };
-    for (const auto& [bytes, want] : cases) {
-        const std::string name = "size" + std::to_string(bytes) + ".bmp";
-        folder.Write(name, BmpBytes(4, 4, kRed, bytes));
-        dialog.OnSelectionChange(folder.QFile(name));
-        EXPECT_EQ(PanelTexts(dialog).fileSize, want) << "a picture file of " << bytes << " bytes";
     }
 }
 
@@ -255,12 +161,12 @@ TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
             EXPECT_EQ(box->isChecked(), start == 1) << "ShowPreview " << start;
             if (start == 0) {
                 dialog.OnSelectionChange(folder.QFile("cover.bmp"));
-                EXPECT_EQ(Show(PanelTexts(dialog)), Show({":", ":", ":"})) << "the box off shows nothing";
+                EXPECT_EQ(PanelTexts(dialog), ": | : | :") << "the box off shows nothing";
                 EXPECT_FALSE(dialog.Preview()->Image().IsValid());
             }
             QTest::mouseClick(box, Qt::LeftButton);
             if (start == 0) {
-                EXPECT_EQ(Show(PanelTexts(dialog)), Show({": 6 x 9 pixels", ": 24 bits per pixel", ": 1 KB"}))
+                EXPECT_EQ(PanelTexts(dialog), ": 6 x 9 pixels | : 24 bits per pixel | : 1 KB")
                     << "turning the box on fills the panel for the current file";
             }
             dialog.reject();
@@ -363,25 +269,17 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
         {"cancelled", true, QString(), {}},
     };
     for (const Case& c : cases) {
-        bool acted = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<CExtendedFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr)
-                return;
-            acted = true;
-            if (c.typed.isEmpty()) {
-                dialog->reject();
-                return;
-            }
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            ASSERT_NE(edit, nullptr);
+        Answer<CExtendedFileDialog> pick([&](CExtendedFileDialog& dialog) {
+            if (c.typed.isEmpty())
+                return dialog.reject();
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            ASSERT_TRUE(edit != nullptr && buttons != nullptr);
             edit->setText(c.typed);
-            auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-            ASSERT_NE(buttons, nullptr);
             buttons->button(QDialogButtonBox::Open)->click();
         });
         const std::vector<std::string> have = ChooseImageFiles(nullptr, c.multiple, *settings);
-        EXPECT_TRUE(acted) << c.name;
+        EXPECT_TRUE(pick.answered) << c.name;
         EXPECT_EQ(have, c.want) << c.name;
     }
 }
@@ -393,18 +291,14 @@ TEST_F(FileDialogTest, EscapeInThePanelCancelsTheWholeDialog)
     folder.Write("cover.bmp", BmpBytes(60, 90, kRed, 1500));
     settings->WriteText(Setting::LastUsedPath, folder.Path());
     CExtendedFileDialog dialog(false, *settings);
-    bool acted = false;
-    QTimer::singleShot(0, [&] {
-        if (QApplication::activeModalWidget() != &dialog)
-            return;
-        acted = true;
-        dialog.OnSelectionChange(folder.QFile("cover.bmp"));
-        auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
+    Answer<CExtendedFileDialog> escape([&](CExtendedFileDialog& modal) {
+        modal.OnSelectionChange(folder.QFile("cover.bmp"));
+        auto* box = modal.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Escape);
     });
     const int result = dialog.DoModal();
-    EXPECT_TRUE(acted);
+    EXPECT_TRUE(escape.answered);
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(dialog.Panel().isVisibleTo(&dialog)) << "Escape hid the panel instead of closing the dialog";
@@ -421,8 +315,8 @@ TEST_F(FileDialogTest, SelectingInTheListFillsThePanel)
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 1; }, 5000));
     list->setCurrentIndex(list->model()->index(0, 0, list->rootIndex()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).resolution == ": 60 x 90 pixels"; }, 5000))
-        << "panel shows " << Show(PanelTexts(dialog));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).starts_with(": 60 x 90 pixels |"); }, 5000))
+        << "panel shows " << PanelTexts(dialog);
     dialog.reject();
 }
 

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QtGlobal>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -43,14 +44,21 @@ inline QApplication& EnsureGuiApp()
     return *environment->app;
 }
 
+// A test of the window's parts: the application is up.
+struct GuiTest : ::testing::Test {
+    GuiTest() { EnsureGuiApp(); }
+};
+
 // A folder of a test's own, gone with the test: pictures, settings, a program's data.
 struct TestFolder {
     QTemporaryDir dir;
     std::string Path() const { return dir.path().toStdString(); }
     std::string File(const std::string& name) const { return Path() + "/" + name; }
     QString QFile(const std::string& name) const { return QString::fromStdString(File(name)); }
+    // Writes a file, making the folders on its way; its path.
     std::string Write(const std::string& name, const std::string& bytes) const
     {
+        std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
         std::ofstream(File(name), std::ios::binary) << bytes;
         return File(name);
     }

@@ -56,19 +56,11 @@ TEST(InstalledAsUser, LanguagesSkinsUserCatalogueAndSettings)
         EXPECT_TRUE(view.Skins().ApplySkin(kFirstFolderSkin)) << "a folder skin loads";
 
         // The format editor's OK writes the user's own copy and says where it went.
-        bool edited = false;
-        auto editor = AnswerModal(
-            [](QWidget* modal) {
-                auto* dialog = qobject_cast<CFormatEditDialog*>(modal);
-                if (!dialog)
-                    return false;
-                qobject_cast<QPushButton*>(dialog->Form().Item(kIdOk))->click();
-                return true;
-            },
-            &edited);
+        Answer<CFormatEditDialog> editor(
+            [](CFormatEditDialog& dialog) { dialog.Form().ItemAs<QPushButton>(kIdOk)->click(); });
         MessageBoxes boxes;
         ASSERT_TRUE(view.Commands().Execute(kCmdFormatEditor));
-        EXPECT_TRUE(edited);
+        EXPECT_TRUE(editor.answered);
         EXPECT_TRUE(fs::is_regular_file(userCatalogue));
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_NE(boxes.texts[0].find(userCatalogue.string()), std::string::npos) << boxes.texts[0];

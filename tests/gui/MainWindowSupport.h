@@ -5,6 +5,7 @@
 // platform, and ways to wait for its timers.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -56,6 +57,37 @@ public:
 
     CTheView& View() { return *app->View(); }
     AppOptions& Options() { return app->Options(); }
+    std::string Text(int id) { return View().Form().Text(id); } // of a label, button or field
+    // The settings file as the program left it.
+    AppSettings Reread() const { return AppSettings(folder.File("settings.ini")); }
+
+    // Picks a format in a side's list as the user does.
+    void ChooseFormat(Side side, int format)
+    {
+        auto* list = View().Form().ItemAs<QComboBox>(side == Side::Left ? kLeftSelector : kRightSelector);
+        list->setCurrentIndex(format);
+        emit list->activated(format);
+    }
+    // A shipped language file in the run's languages folder.
+    void CopyLanguage(const std::string& fileName) const
+    {
+        std::filesystem::create_directories(folder.File("languages"));
+        std::filesystem::copy_file(std::string(SLEEVIT_SOURCE_DIR "/data/languages/") + fileName,
+                                   folder.File("languages/" + fileName));
+    }
+    // A picture file of one colour in the run's folder; its path.
+    std::string Picture(const std::string& name, int w, int h, SurfaceColour colour = kRed) const
+    {
+        EXPECT_TRUE(WritePngFile(folder.File(name), w, h, colour)) << name;
+        return folder.File(name);
+    }
+    // The same, loaded onto one side.
+    std::string Load(Side side, const std::string& name, int w, int h, SurfaceColour colour = kRed)
+    {
+        const std::string path = Picture(name, w, h, colour);
+        View().LoadCover(side, path);
+        return path;
+    }
 
     template <class Done> static bool WaitFor(Done done, int milliseconds = 5000)
     {

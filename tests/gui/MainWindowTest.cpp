@@ -1,20 +1,16 @@
 // The main window driven as a user drives it: start-up and shut-down, the enabling
 // rules read from the real menu and buttons, loads, drops, rotation and New.
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
 #include <sys/stat.h>
-
-#include <fstream>
 
 #include "CollectingMessages.h"
 #include "app/MainMenu.h"
@@ -59,16 +55,15 @@ std::string Usable(ProgramRun& run)
     return out;
 }
 
-std::string Status(ProgramRun& run, int id)
-{
-    return run.View().Form().ItemAs<QLabel>(id)->text().toStdString();
-}
+class MainWindow : public ::testing::Test {
+protected:
+    ProgramRun run;
+};
 
 } // namespace
 
-TEST(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
+TEST_F(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
 {
-    ProgramRun run;
     run.Start();
     CTheView& view = run.View();
     EXPECT_EQ(view.Left().formatIndex, 0);
@@ -77,7 +72,7 @@ TEST(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
     EXPECT_EQ(view.PrintOnSinglePage(), 0);
     EXPECT_TRUE(view.Form().Checked(kCutLinesBox));
     EXPECT_FALSE(view.Form().Checked(kSinglePageBox));
-    EXPECT_EQ(Status(run, kLeftStatus), "no image selected...");
+    EXPECT_EQ(run.Text(kLeftStatus), "no image selected...");
 
     // Print Left and Right stay enabled in the menu; nothing answers Online Help.
     EXPECT_EQ(Usable(run), "printLeft printRight options editor | buttons:");
@@ -89,28 +84,23 @@ TEST(MainWindow, FirstRunStartsWithDefaultsAndNothingToPrint)
     EXPECT_EQ(view.height(), 374);
 }
 
-TEST(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack)
+TEST_F(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack)
 {
     for (int showSplash : {1, 0}) {
-        ProgramRun run;
+        run.splashes = 0;
         run.settings->WriteInt(Setting::ShowSplash, showSplash);
         run.Start();
         EXPECT_EQ(run.splashes, showSplash);
         run.Close();
-        AppSettings reread(run.folder.File("settings.ini"));
-        EXPECT_EQ(reread.ReadInt(Setting::ShowSplash), showSplash);
+        EXPECT_EQ(run.Reread().ReadInt(Setting::ShowSplash), showSplash);
     }
 }
 
-TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
+TEST_F(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
 {
-    ProgramRun run;
-    const std::string front = run.folder.File("Album front.png");
-    const std::string back = run.folder.File("Album back.png");
-    const std::string other = run.folder.File("other.png");
-    ASSERT_TRUE(WritePngFile(front, 120, 120, 0x0000FF));
-    ASSERT_TRUE(WritePngFile(back, 151, 118, 0x00FF00));
-    ASSERT_TRUE(WritePngFile(other, 90, 90, 0xFF0000));
+    const std::string front = run.Picture("Album front.png", 120, 120);
+    run.Picture("Album back.png", 151, 118);
+    const std::string other = run.Picture("other.png", 90, 90);
     run.settings->WriteText(Setting::RecentFileLeft, front);
     run.settings->WriteText(Setting::RecentFileRight, other);
     run.Start(false);
@@ -125,17 +115,13 @@ TEST(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
     EXPECT_EQ(run.View().Right().fileName, "other.png");
     EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
     run.Close();
-    AppSettings reread(run.folder.File("settings.ini"));
-    EXPECT_EQ(reread.ReadText(Setting::RecentFileRight), other);
+    EXPECT_EQ(run.Reread().ReadText(Setting::RecentFileRight), other);
 }
 
-TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
+TEST_F(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
 {
-    ProgramRun run;
-    const std::string right = run.folder.File("right.png");
-    ASSERT_TRUE(WritePngFile(right, 50, 50, 0x00FF00));
     run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
-    run.settings->WriteText(Setting::RecentFileRight, right);
+    run.settings->WriteText(Setting::RecentFileRight, run.Picture("right.png", 50, 50));
     MessageBoxes boxes;
     run.Start();
     ASSERT_EQ(boxes.texts.size(), 1u);
@@ -145,19 +131,14 @@ TEST(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
     EXPECT_EQ(run.Options().recentFileLeft, "") << "it is not tried again at the next start";
 }
 
-TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
+TEST_F(MainWindow, EnablingFollowsImagesAndSinglePage)
 {
-    ProgramRun run;
     run.Start();
-    const std::string a = run.folder.File("a.png");
-    const std::string b = run.folder.File("b.png");
-    ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
-    ASSERT_TRUE(WritePngFile(b, 100, 100, 0x00FF00));
     run.Options().autoload2ndImage = 0;
-    run.View().LoadCover(Side::Left, a);
+    run.Load(Side::Left, "a.png", 100, 100);
     // One picture is enough for a preview.
     EXPECT_EQ(Usable(run), "rotateLeft printLeft printRight preview options editor | buttons: left");
-    run.View().LoadCover(Side::Right, b);
+    run.Load(Side::Right, "b.png", 100, 100, kBlue);
     EXPECT_EQ(Usable(run),
               "rotateLeft rotateRight printLeft printRight printBoth preview options editor | buttons: left "
               "right both");
@@ -179,32 +160,24 @@ TEST(MainWindow, EnablingFollowsImagesAndSinglePage)
     EXPECT_TRUE(run.View().Form().Item(kPrintBothButton)->isEnabled());
 }
 
-TEST(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
+TEST_F(MainWindow, ChoosingAFormatKeepsThePictureAndReachesThePaper)
 {
-    ProgramRun run;
     run.Start();
-    const std::string a = run.folder.File("a.png");
-    ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
-    run.View().LoadCover(Side::Left, a);
-    auto* selector = run.View().Form().ItemAs<QComboBox>(kLeftSelector);
-    ASSERT_GT(selector->count(), kCdTray);
-    selector->setCurrentIndex(kDvdSleeve);
-    emit selector->activated(kDvdSleeve);
+    run.Load(Side::Left, "a.png", 100, 100);
+    ASSERT_GT(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), kCdTray);
+    run.ChooseFormat(Side::Left, kDvdSleeve);
     EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
     EXPECT_EQ(run.View().Left().paper->Format(), (CoverSide{kDvdSleeve, Side::Left}));
     EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
 
-    auto* right = run.View().Form().ItemAs<QComboBox>(kRightSelector);
-    right->setCurrentIndex(kCdTray);
-    emit right->activated(kCdTray);
+    run.ChooseFormat(Side::Right, kCdTray);
     EXPECT_EQ(run.View().Right().paper->Format(), (CoverSide{kCdTray, Side::Right}));
     EXPECT_EQ(run.View().Right().paper->IsCdTray(), 1);
     EXPECT_EQ(run.View().Left().paper->IsCdTray(), 0);
 }
 
-TEST(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
+TEST_F(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
 {
-    ProgramRun run;
     run.Start();
     // New with nothing loaded still empties the recent paths.
     run.Options().recentFileLeft = "/x/left.jpg";
@@ -214,13 +187,10 @@ TEST(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
     EXPECT_TRUE(run.Options().recentFileRight.empty());
     const std::string noImage = run.View().Language().Text(2006);
     EXPECT_FALSE(noImage.empty());
-    EXPECT_EQ(Status(run, kLeftStatus), noImage);
-    EXPECT_EQ(Status(run, kRightStatus), noImage);
+    EXPECT_EQ(run.Text(kLeftStatus), noImage);
+    EXPECT_EQ(run.Text(kRightStatus), noImage);
 
-    const std::string a = run.folder.File("a.png");
-    ASSERT_TRUE(WritePngFile(a, 100, 100, 0x0000FF));
-    run.View().LoadCover(Side::Left, a);
-    run.View().LoadCover(Side::Right, a);
+    run.View().LoadCover(Side::Right, run.Load(Side::Left, "a.png", 100, 100));
     const int leftFormat = run.View().Left().formatIndex;
     run.View().Commands().Execute(kCmdNew);
     EXPECT_FALSE(run.View().Left().image->IsValid());
@@ -230,14 +200,11 @@ TEST(MainWindow, NewClearsPicturesAndRecentFilesButKeepsFormats)
     EXPECT_FALSE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
 }
 
-TEST(MainWindow, RotationTurnsThePictureAQuarterAnticlockwise)
+TEST_F(MainWindow, RotationTurnsThePictureAQuarterAnticlockwise)
 {
-    ProgramRun run;
     run.Start();
-    const std::string a = run.folder.File("wide.png");
-    ASSERT_TRUE(WritePngFile(a, 300, 100, 0x0000FF));
     run.Options().autoDetectFormat = 0;
-    run.View().LoadCover(Side::Left, a);
+    run.Load(Side::Left, "wide.png", 300, 100);
     ASSERT_EQ(run.View().Left().image->GetWidth(), 300);
     EXPECT_TRUE(run.View().Commands().Execute(kCmdRotateLeft));
     EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
@@ -245,20 +212,15 @@ TEST(MainWindow, RotationTurnsThePictureAQuarterAnticlockwise)
     EXPECT_FALSE(run.View().Commands().Execute(kCmdRotateRight)) << "no right picture to turn";
 }
 
-TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
+TEST_F(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
 {
-    ProgramRun run;
     run.Start();
-    const std::string good = run.folder.File("COVER.PNG");
-    ASSERT_TRUE(WritePngFile(good, 80, 80, 0x0000FF));
-    run.View().LoadCover(Side::Left, good);
+    const std::string good = run.Load(Side::Left, "COVER.PNG", 80, 80);
     ASSERT_TRUE(run.View().Left().image->IsValid());
-    EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG");
+    EXPECT_EQ(run.Text(kLeftStatus), "COVER.PNG");
 
-    const std::string broken = run.folder.File("broken.jpg");
-    std::ofstream(broken) << "not a picture";
-    const std::string letter = run.folder.File("letter.bmp");
-    std::ofstream(letter) << "Dear reader, this is not a picture.\n";
+    const std::string broken = run.folder.Write("broken.jpg", "not a picture");
+    const std::string letter = run.folder.Write("letter.bmp", "Dear reader, this is not a picture.\n");
     // A named pipe with a picture's name must not hang the load waiting for a writer.
     const std::string pipe = run.folder.File("pipe.jpg");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -284,20 +246,17 @@ TEST(MainWindow, LoadsIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
                                           probe.GetLastError());
         }
         EXPECT_EQ(run.View().Left().image->GetWidth(), 80) << c.path;
-        EXPECT_EQ(Status(run, kLeftStatus), "COVER.PNG") << c.path;
+        EXPECT_EQ(run.Text(kLeftStatus), "COVER.PNG") << c.path;
         EXPECT_EQ(run.Options().recentFileLeft, good) << c.path;
     }
 }
 
-TEST(MainWindow, LongFileNamesAreShortenedFromTheFront)
+TEST_F(MainWindow, LongFileNamesAreShortenedFromTheFront)
 {
-    ProgramRun run;
     run.Start();
     const std::string name = std::string(120, 'x') + " the end.png";
-    const std::string path = run.folder.File(name);
-    ASSERT_TRUE(WritePngFile(path, 40, 40, 0x0000FF));
-    run.View().LoadCover(Side::Left, path);
-    const std::string shown = Status(run, kLeftStatus);
+    run.Load(Side::Left, name, 40, 40);
+    const std::string shown = run.Text(kLeftStatus);
     ASSERT_EQ(shown.substr(0, 3), "...");
     EXPECT_EQ(shown.substr(shown.size() - 12), " the end.png");
     EXPECT_LT(shown.size(), name.size());
@@ -307,17 +266,13 @@ TEST(MainWindow, LongFileNamesAreShortenedFromTheFront)
     EXPECT_EQ(run.View().Left().fileName, name) << "the job name uses the whole name";
 }
 
-TEST(MainWindow, DroppedFilesLoadIntoTheirPaperUnlessTheyMakeABatch)
+TEST_F(MainWindow, DroppedFilesLoadIntoTheirPaperUnlessTheyMakeABatch)
 {
-    ProgramRun run;
     run.Start();
     run.Options().autoload2ndImage = 0;
     QStringList files;
-    for (int i = 0; i < 3; ++i) {
-        const std::string path = run.folder.File("drop" + std::to_string(i) + ".png");
-        ASSERT_TRUE(WritePngFile(path, 60 + i, 60, 0x0000FF));
-        files << QString::fromStdString(path);
-    }
+    for (int i = 0; i < 3; ++i)
+        files << QString::fromStdString(run.Picture("drop" + std::to_string(i) + ".png", 60 + i, 60));
     // Batch mode off: only the first of several files loads, into the paper's own side.
     run.View().Right().paper->HandleDrop(files);
     EXPECT_EQ(run.View().Right().image->GetWidth(), 60);
@@ -330,12 +285,10 @@ TEST(MainWindow, DroppedFilesLoadIntoTheirPaperUnlessTheyMakeABatch)
     EXPECT_TRUE(run.View().BatchFiles().empty());
 }
 
-TEST(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
+TEST_F(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
 {
-    ProgramRun run;
     run.Start();
-    const std::string path = run.folder.File("picked.png");
-    ASSERT_TRUE(WritePngFile(path, 70, 70, 0x0000FF));
+    const std::string path = run.Picture("picked.png", 70, 70);
     // The whole path is typed into the name field, as a user may do: the dialog's own
     // selection would depend on its folder having been read. A refusal box is closed and
     // the dialog asked again; after about five seconds it is cancelled, so a dialog that
@@ -375,9 +328,8 @@ TEST(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
 }
 
 // Stored formats out of range become no format; the cut-line label toggles like its box.
-TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
+TEST_F(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
 {
-    ProgramRun run;
     run.settings->WriteInt(Setting::LastUsedLeftFormat, 2);
     run.settings->WriteInt(Setting::LastUsedRightFormat, 70);
     run.Start();
@@ -393,23 +345,23 @@ TEST(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
     run.Options().nrCoversPrinted = 7;
     run.app->MainFrame()->move(40, 50);
     run.Close();
-    AppSettings reread(run.folder.File("settings.ini"));
-    EXPECT_EQ(reread.ReadInt(Setting::AutoRotate), 0);
-    EXPECT_EQ(reread.ReadInt(Setting::MaskPrintJobName), 1);
+    const AppSettings reread = run.Reread();
     EXPECT_EQ(reread.ReadText(Setting::PrintJobName), "Report");
-    EXPECT_EQ(reread.ReadInt(Setting::SelectedSkin), 1);
-    EXPECT_EQ(reread.ReadInt(Setting::NrCoversPrinted), 7);
-    EXPECT_EQ(reread.ReadInt(Setting::ShowPayPalDialog), 1) << "written as 0 or 1, never 2 again";
-    EXPECT_EQ(reread.ReadInt(Setting::PositionX), 40);
-    EXPECT_EQ(reread.ReadInt(Setting::PositionY), 50);
-    EXPECT_EQ(reread.ReadInt(Setting::LastUsedLeftFormat), 2);
-    EXPECT_EQ(reread.ReadInt(Setting::LastUsedRightFormat), -1);
-    EXPECT_EQ(reread.ReadInt(Setting::DrawCutAndFoldLines), 0);
+    // ShowPayPalDialog is written as 0 or 1, never 2 again.
+    const std::pair<Setting, int> ints[] = {
+        // clang-format off
+        {Setting::AutoRotate, 0}, {Setting::MaskPrintJobName, 1}, {Setting::SelectedSkin, 1},
+        {Setting::NrCoversPrinted, 7}, {Setting::ShowPayPalDialog, 1}, {Setting::PositionX, 40},
+        {Setting::PositionY, 50}, {Setting::LastUsedLeftFormat, 2}, {Setting::LastUsedRightFormat, -1},
+        {Setting::DrawCutAndFoldLines, 0},
+        // clang-format on
+    };
+    for (const auto& [id, want] : ints)
+        EXPECT_EQ(reread.ReadInt(id), want) << DefinitionOf(id).name;
 }
 
-TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)
+TEST_F(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)
 {
-    ProgramRun run;
     CCollectingMessages messages;
     FormatCatalogue shipped;
     ASSERT_TRUE(shipped.LoadCatalogue(run.folder.File("Sleevit.dat"), messages));
@@ -418,22 +370,14 @@ TEST(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)
     run.Start();
     ASSERT_EQ(run.View().Right().formatIndex, last);
     // Remove the selected (last) format, then OK.
-    bool done = false;
-    auto edit = AnswerModal(
-        [](QWidget* modal) {
-            auto* editor = qobject_cast<CFormatEditDialog*>(modal);
-            if (!editor) {
-                return false;
-            }
-            auto* list = editor->Form().ItemAs<QListWidget>(FormatEditIds::kList);
-            list->setCurrentRow(list->count() - 1);
-            qobject_cast<QPushButton*>(editor->Form().Item(FormatEditIds::kRemove))->click();
-            qobject_cast<QPushButton*>(editor->Form().Item(kIdOk))->click();
-            return true;
-        },
-        &done);
+    Answer<CFormatEditDialog> edit([](CFormatEditDialog& editor) {
+        auto* list = editor.Form().ItemAs<QListWidget>(FormatEditIds::kList);
+        list->setCurrentRow(list->count() - 1);
+        editor.Form().ItemAs<QPushButton>(FormatEditIds::kRemove)->click();
+        editor.Form().ItemAs<QPushButton>(kIdOk)->click();
+    });
     ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
-    ASSERT_TRUE(done);
+    ASSERT_TRUE(edit.answered);
     EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), last);
     EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), last);
     EXPECT_EQ(run.View().Left().formatIndex, 0);

@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <span>
 #include <string>
 
 #include "GuiApp.h"
+#include "PrintTestSupport.h"
 #include "app/AppOptions.h"
 #include "app/DialogTemplate.h"
 #include "dialogs/BatchPrintingDialog.h"
@@ -47,10 +46,7 @@ AppOptions AllSwitches(int value)
     return options;
 }
 
-class OptionsDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { EnsureGuiApp(); }
-};
+using OptionsDialogTest = GuiTest;
 
 // One switch on and all others off, for each switch in turn, then the reverse: a
 // check box wired to the wrong option shows up as a mismatch in both directions.
@@ -99,12 +95,7 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
         options.lastUsedLeftFormat = 4;
         options.language = 7;
         COptionsDialog dialog(options);
-        bool acted = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal != &dialog)
-                return;
-            acted = true;
+        Answer<COptionsDialog> act([&](COptionsDialog&) {
             dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdBatchMode)->click();
             dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdShowSplash)->click();
             auto* name = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
@@ -117,7 +108,7 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
             way.close(dialog);
         });
         dialog.DoModal();
-        ASSERT_TRUE(acted) << way.name << ": the dialog never became the modal window";
+        ASSERT_TRUE(act.answered) << way.name << ": the dialog never became the modal window";
         EXPECT_FALSE(dialog.isVisible()) << way.name << " did not close the dialog";
         EXPECT_EQ(options.batchMode, 1) << way.name << " lost the batch mode switch";
         EXPECT_EQ(options.showSplash, 0) << way.name << " lost the splash switch";
@@ -140,8 +131,7 @@ TEST_F(OptionsDialogTest, JobNameFieldFollowsItsBoxAndKeepsItsText)
         dialog.show();
         auto* box = dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdMaskPrintJobName);
         auto* field = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
-        ASSERT_NE(box, nullptr);
-        ASSERT_NE(field, nullptr);
+        ASSERT_TRUE(box != nullptr && field != nullptr);
         EXPECT_EQ(field->isEnabled(), mask == 1) << "opening with MaskPrintJobName " << mask;
         for (int click = 1; click <= 2; ++click) {
             QTest::mouseClick(box, Qt::LeftButton);
@@ -160,19 +150,15 @@ TEST_F(OptionsDialogTest, KeywordFieldsShowFixedTextsAndRefuseEditing)
     COptionsDialog dialog(options);
     ASSERT_TRUE(dialog.Create());
     dialog.show();
-    struct Field {
-        int id;
-        const char* want;
-    };
-    for (const Field& f : {Field{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
-                           Field{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
-        auto* edit = dialog.Form().ItemAs<QLineEdit>(f.id);
+    for (const auto& [id, want] : {std::pair{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
+                                   std::pair{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
+        auto* edit = dialog.Form().ItemAs<QLineEdit>(id);
         ASSERT_NE(edit, nullptr);
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_End);
         QTest::keyClicks(edit, QStringLiteral("xyz"));
         QTest::keyClick(edit, Qt::Key_Backspace);
-        EXPECT_EQ(edit->text().toStdString(), f.want) << "keyword field " << f.id;
+        EXPECT_EQ(edit->text().toStdString(), want) << "keyword field " << id;
     }
     dialog.done(QDialog::Accepted);
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr SurfaceColour kRed = 0x0000FF;
-constexpr SurfaceColour kBlue = 0xFF0000;
 constexpr SurfaceColour kWhite = 0xFFFFFF;
 constexpr SurfaceColour kTray = 0x3C3C3C;
 
@@ -45,12 +43,15 @@ int Count(const CRasterSurface& s, SurfaceColour colour)
     return n;
 }
 
+class Paper : public GuiTest {
+protected:
+    FormatCatalogue catalogue = Catalogue();
+};
+
 } // namespace
 
-TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet)
+TEST_F(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet)
 {
-    EnsureGuiApp();
-    FormatCatalogue catalogue = Catalogue();
     CRasterImage red, blue;
     ASSERT_TRUE(FillImage(red, 40, 40, kRed));
     ASSERT_TRUE(FillImage(blue, 40, 40, kBlue));
@@ -87,10 +88,8 @@ TEST(Paper, SinglePageShowsBothCoversOnTheLeftAndABlankRightSheet)
     EXPECT_EQ(Count(l, kRed), 0);
 }
 
-TEST(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge)
+TEST_F(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge)
 {
-    EnsureGuiApp();
-    FormatCatalogue catalogue = Catalogue();
     const int tray = catalogue.GetCount() - 1;
     for (int isLeft : {1, 0}) {
         CPaper paper(catalogue);
@@ -113,10 +112,8 @@ TEST(Paper, TraySheetKeepsItsProportionsAndSitsAtTheInnerEdge)
     }
 }
 
-TEST(Paper, EmptyPaperShowsTheBackgroundPictureCentred)
+TEST_F(Paper, EmptyPaperShowsTheBackgroundPictureCentred)
 {
-    EnsureGuiApp();
-    FormatCatalogue catalogue = Catalogue();
     CRasterImage background;
     ASSERT_TRUE(FillImage(background, 50, 30, kBlue));
     CPaper paper(catalogue);
@@ -131,10 +128,8 @@ TEST(Paper, EmptyPaperShowsTheBackgroundPictureCentred)
     EXPECT_EQ(s.GetPixel(79, 133), kWhite);
 }
 
-TEST(Paper, DropsLoadOneFileOrMakeABatchInBatchMode)
+TEST_F(Paper, DropsLoadOneFileOrMakeABatchInBatchMode)
 {
-    EnsureGuiApp();
-    FormatCatalogue catalogue = Catalogue();
     CPaper paper(catalogue);
     paper.SetIsLeft(0);
     bool batchMode = false;

@@ -5,16 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
-#include <thread>
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -34,17 +27,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Whether a job's options, separated by spaces, hold one name=value pair.
 bool HasOption(const std::string& options, const std::string& pair)
 {
-    std::istringstream in(options);
-    std::string word;
-    while (in >> word)
-        if (word == pair)
-            return true;
-    return false;
+    return (" " + options + " ").find(" " + pair + " ") != std::string::npos;
 }
 
-class PrivateCupsd : public ::testing::Test {
+class PrivateCupsd : public ::testing::Test, protected TwoCovers {
 protected:
     static void SetUpTestSuite() { server_.Start("sleevit-guicups"); }
     static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
@@ -55,12 +44,6 @@ protected:
             GTEST_SKIP() << server_.SkipReason();
         ASSERT_TRUE(server_.Running()) << server_.Error();
         EnsureGuiApp();
-        ASSERT_TRUE(FillImage(left, 30, 30, RgbColour(255, 0, 0)));
-        ASSERT_TRUE(FillImage(right, 30, 30, RgbColour(0, 0, 255)));
-        request.catalogue = &catalogue;
-        request.left = {&left, 0};
-        request.right = {&right, 0};
-        request.messages = &messages;
     }
 
     // Prints through the print dialog, which answer deals with, and returns what reached
@@ -69,17 +52,9 @@ protected:
                                    const std::function<void(QPrintDialog&)>& answer)
     {
         const std::set<std::string> before = server_.DoneJobs(queue);
-        bool answered = false;
-        auto ok = AnswerModal(
-            [&](QWidget* w) {
-                auto* dialog = qobject_cast<QPrintDialog*>(w);
-                if (dialog != nullptr)
-                    answer(*dialog);
-                return dialog != nullptr;
-            },
-            &answered);
+        Answer<QPrintDialog> ok(answer);
         const PrintJobResult r = cycle.Print(nullptr, request);
-        EXPECT_TRUE(answered) << "the print dialog was shown";
+        EXPECT_TRUE(ok.answered) << "the print dialog was shown";
         EXPECT_TRUE(r.completed) << r.error;
         if (!r.completed)
             return CapturedJob{};
@@ -87,11 +62,6 @@ protected:
     }
 
     static inline TestCupsServer server_;
-
-    FormatCatalogue catalogue = TestFormats();
-    CRasterImage left, right;
-    CCollectingMessages messages;
-    PrintJobRequest request;
 };
 
 void Accept(QPrintDialog& dialog)
@@ -166,29 +136,15 @@ TEST_F(PrivateCupsd, TheDiscTrayIsLookedUpOnThePrinterTheDialogLeavesChosen)
 
     // A printer without a tray prints nothing and says so.
     const std::set<std::string> before = server_.DoneJobs("sleevit-raw");
-    bool dialogAnswered = false, boxAnswered = false;
     std::string shown;
-    auto dialogTimer = AnswerModal(
-        [](QWidget* w) {
-            auto* dialog = qobject_cast<QPrintDialog*>(w);
-            if (dialog != nullptr)
-                Pick("sleevit-raw")(*dialog);
-            return dialog != nullptr;
-        },
-        &dialogAnswered);
-    auto boxTimer = AnswerModal(
-        [&shown](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (box != nullptr) {
-                shown = box->text().toStdString();
-                box->accept();
-            }
-            return box != nullptr;
-        },
-        &boxAnswered);
+    Answer<QPrintDialog> pick(Pick("sleevit-raw"));
+    Answer<QMessageBox> box([&shown](QMessageBox& b) {
+        shown = b.text().toStdString();
+        b.accept();
+    });
     const PrintJobResult r = cycle.Print(nullptr, request);
     EXPECT_FALSE(r.completed);
-    EXPECT_TRUE(boxAnswered);
+    EXPECT_TRUE(box.answered);
     EXPECT_NE(shown.find("The printer sleevit-raw has no disc tray. Nothing was printed."), std::string::npos)
         << shown;
     EXPECT_EQ(server_.DoneJobs("sleevit-raw"), before);

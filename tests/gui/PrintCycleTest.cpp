@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <QComboBox>
@@ -13,7 +14,6 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "CollectingMessages.h"
@@ -27,9 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
-constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
-
 // The progress window while it is on screen, else nullptr.
 CPrintProgressWindow* VisibleProgressWindow()
 {
@@ -39,17 +36,10 @@ CPrintProgressWindow* VisibleProgressWindow()
     return nullptr;
 }
 
-class PrintCycleTest : public ::testing::Test {
+class PrintCycleTest : public ::testing::Test, protected TwoCovers {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(scratch.isValid());
-        ASSERT_TRUE(FillImage(left, 30, 30, kRed));
-        ASSERT_TRUE(FillImage(right, 30, 30, kBlue));
-        request.catalogue = &catalogue;
-        request.left = {&left, 0};
-        request.right = {&right, 0};
-        request.messages = &messages;
         request.jobName = "Sleevit - front.jpg";
         // Plain covers: no border, no cut lines, so the picture alone marks the cover.
         request.render.printBorder = false;
@@ -57,19 +47,12 @@ protected:
         cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
     }
 
-    std::string File(const char* name) const
-    {
-        return scratch.filePath(QString::fromLatin1(name)).toStdString();
-    }
+    std::string File(const char* name) const { return scratch.File(name); }
     void PrintTo(const std::string& pdf) { cycle.Printer().setOutputFileName(QString::fromStdString(pdf)); }
 
     // The printer settings need the application first.
     QApplication& app = EnsureGuiApp();
-    QTemporaryDir scratch;
-    FormatCatalogue catalogue = TestFormats();
-    CRasterImage left, right;
-    CCollectingMessages messages;
-    PrintJobRequest request;
+    TestFolder scratch;
     CPrintCycle cycle;
 };
 
@@ -102,19 +85,12 @@ TEST_F(PrintCycleTest, PrintsThroughTheAcceptedDialogWithTheCoversWhereThePlacem
         ASSERT_TRUE(r.completed) << r.error;
         ASSERT_EQ(PdfPageCount(pdf), c.wantPages);
         EXPECT_EQ(VisibleProgressWindow(), nullptr) << "the progress window is gone after the job";
-
-        PlacementJob job{&messages, false};
-        const std::pair<int, SurfaceColour> covers[] = {{c.leftPage, kRed}, {c.rightPage, kBlue}};
-        for (const Side side : {Side::Left, Side::Right}) {
-            const auto [page, colour] = covers[side == Side::Right];
-            const CoverPlacement p =
-                ComputePlacement(caps, catalogue, catalogue.Get(0), side, c.singlePage, true, job);
-            if (page != 0) {
-                EXPECT_TRUE(ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi,
-                                        {p.x, p.y, p.x + p.width, p.y + p.height}, colour,
-                                        scratch.path().toStdString()));
-            }
-        }
+        const std::tuple<int, SurfaceColour, Side> covers[] = {{c.leftPage, kRed, Side::Left},
+                                                               {c.rightPage, kBlue, Side::Right}};
+        for (const auto& [page, colour, side] : covers)
+            EXPECT_TRUE(page == 0 || ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi,
+                                                 PlacedBox(caps, catalogue, 0, side, c.singlePage), colour,
+                                                 scratch.Path()));
     }
 }
 
@@ -137,22 +113,15 @@ TEST_F(PrintCycleTest, AJobThatCannotStartSaysSo)
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    bool answered = false;
-    auto read = AnswerModal(
-        [&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (box == nullptr)
-                return false;
-            text = box->text();
-            icon = box->icon();
-            buttons = box->standardButtons();
-            box->button(QMessageBox::Ok)->click();
-            return true;
-        },
-        &answered);
+    Answer<QMessageBox> read([&](QMessageBox& box) {
+        text = box.text();
+        icon = box.icon();
+        buttons = box.standardButtons();
+        box.button(QMessageBox::Ok)->click();
+    });
     const PrintJobResult r = cycle.Print(nullptr, request, false);
     EXPECT_FALSE(r.started);
-    ASSERT_TRUE(answered) << "a message box must say that the job did not start";
+    ASSERT_TRUE(read.answered) << "a message box must say that the job did not start";
     // The fixed text, then the reason.
     EXPECT_EQ(text.toStdString().rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
         << text.toStdString();

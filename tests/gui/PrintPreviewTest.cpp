@@ -3,14 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "CollectingMessages.h"
 #include "app/PrintCycle.h"
@@ -21,9 +22,6 @@
 #include "surfaces/RasterSurface.h"
 
 namespace {
-
-constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
-constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
 
 std::vector<QImage> Sheets(int count)
 {
@@ -36,18 +34,23 @@ std::vector<QImage> Sheets(int count)
     return sheets;
 }
 
+// The window's buttons by name.
+std::vector<std::pair<QPushButton*, std::string>> Buttons(const CPrintPreviewWindow& w)
+{
+    return {{w.NextButton(), "next"},
+            {w.PrevButton(), "prev"},
+            {w.PagesButton(), "pages"},
+            {w.ZoomInButton(), "in"},
+            {w.ZoomOutButton(), "out"}};
+}
+
 // The enabled buttons at one moment, and the pages button's text.
 std::string StateOf(const CPrintPreviewWindow& w)
 {
-    const std::pair<const QPushButton*, const char*> buttons[] = {{w.NextButton(), "next"},
-                                                                  {w.PrevButton(), "prev"},
-                                                                  {w.PagesButton(), "pages"},
-                                                                  {w.ZoomInButton(), "in"},
-                                                                  {w.ZoomOutButton(), "out"}};
     std::string out;
-    for (const auto& [button, name] : buttons)
+    for (const auto& [button, name] : Buttons(w))
         if (button->isEnabled())
-            out += std::string(name) + " ";
+            out += name + " ";
     return out + "'" + w.PagesButton()->text().toStdString() + "'";
 }
 
@@ -89,66 +92,34 @@ TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
 TEST(PrintPreview, ButtonsFollowThePagesAndTheZoom)
 {
     EnsureGuiApp();
-    using Action = std::function<void(CPrintPreviewWindow&)>;
-    const Action next = [](CPrintPreviewWindow& w) { w.NextButton()->click(); };
-    const Action prev = [](CPrintPreviewWindow& w) { w.PrevButton()->click(); };
-    const Action pages = [](CPrintPreviewWindow& w) { w.PagesButton()->click(); };
-    const Action in = [](CPrintPreviewWindow& w) { w.ZoomInButton()->click(); };
-    const Action out = [](CPrintPreviewWindow& w) { w.ZoomOutButton()->click(); };
-    struct Step {
-        Action action; // nullptr: the state when the window opens
-        int wantFirst;
-        std::vector<int> wantShown;
-        std::string want; // StateOf after the step
-    };
-    struct Case {
-        const char* name;
-        int sheets;
-        std::vector<Step> steps;
-    };
-    const Case cases[] = {
-        {"one sheet",
-         1,
-         {{nullptr, 0, {0}, "in '&Two Page'"},
-          {pages, 0, {0}, "in '&Two Page'"},
-          {next, 0, {0}, "in '&Two Page'"}}},
-        {"two sheets",
-         2,
-         {{nullptr, 0, {0}, "next pages in '&Two Page'"},
-          {next, 1, {1}, "prev pages in '&Two Page'"},
-          {pages, 0, {0, 1}, "pages in '&One Page'"},
-          {pages, 0, {0}, "next pages in '&Two Page'"}}},
-        {"three sheets",
-         3,
-         {{nullptr, 0, {0}, "next pages in '&Two Page'"},
-          {pages, 0, {0, 1}, "next pages in '&One Page'"},
-          {next, 2, {2}, "prev pages in '&One Page'"},
-          {prev, 0, {0, 1}, "next pages in '&One Page'"},
-          {pages, 0, {0}, "next pages in '&Two Page'"},
-          {next, 1, {1}, "next prev pages in '&Two Page'"},
-          {next, 2, {2}, "prev pages in '&Two Page'"},
-          {next, 2, {2}, "prev pages in '&Two Page'"}}},
-        {"zooming",
-         1,
-         {{in, 0, {0}, "in out '&Two Page'"},
-          {in, 0, {0}, "out '&Two Page'"},
-          {in, 0, {0}, "out '&Two Page'"},
-          {out, 0, {0}, "in out '&Two Page'"},
-          {out, 0, {0}, "in '&Two Page'"}}},
-    };
-    for (const Case& c : cases) {
-        CPrintPreviewWindow w(Sheets(c.sheets));
-        w.show();
-        int k = 0;
-        for (const Step& s : c.steps) {
-            if (s.action)
-                s.action(w);
-            EXPECT_EQ(StateOf(w), s.want) << c.name << ", step " << k;
-            EXPECT_EQ(w.CurrentPage(), s.wantFirst) << c.name << ", step " << k;
-            EXPECT_EQ(w.VisiblePages(), s.wantShown) << c.name << ", step " << k;
-            ++k;
+    std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/gui/data/preview-buttons.txt");
+    ASSERT_TRUE(in.is_open());
+    std::unique_ptr<CPrintPreviewWindow> w;
+    int steps = 0;
+    for (std::string line; std::getline(in, line);) {
+        SCOPED_TRACE(line);
+        if (line.rfind("== ", 0) == 0) {
+            w = std::make_unique<CPrintPreviewWindow>(Sheets(std::stoi(line.substr(3))));
+            w->show();
+        } else if (!line.empty() && line[0] != '#') {
+            const std::size_t bar = line.find(" | ");
+            std::istringstream words(line.substr(0, bar));
+            std::string action;
+            int first = -1;
+            words >> action >> first;
+            std::vector<int> shown;
+            for (int k = 0; words >> k;)
+                shown.push_back(k);
+            for (const auto& [button, name] : Buttons(*w))
+                if (name == action)
+                    button->click();
+            EXPECT_EQ(StateOf(*w), line.substr(bar + 3));
+            EXPECT_EQ(w->CurrentPage(), first);
+            EXPECT_EQ(w->VisiblePages(), shown);
+            ++steps;
         }
     }
+    EXPECT_EQ(steps, 20);
 }
 
 TEST(PrintPreview, EachZoomStepShowsTheSheetsLarger)
@@ -176,20 +147,12 @@ TEST(PrintPreview, EachZoomStepShowsTheSheetsLarger)
 TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
 {
     EnsureGuiApp();
-    QTemporaryDir scratch;
-    FormatCatalogue catalogue = TestFormats();
-    CRasterImage left, right;
-    ASSERT_TRUE(FillImage(left, 30, 30, kRed));
-    ASSERT_TRUE(FillImage(right, 30, 30, kBlue));
-    CCollectingMessages messages;
-    PrintJobRequest request;
-    request.catalogue = &catalogue;
-    request.left = {&left, 0};
-    request.right = {&right, 0};
-    request.messages = &messages;
+    const TestFolder scratch;
+    TwoCovers covers;
+    PrintJobRequest& request = covers.request;
     CPrintCycle cycle;
     cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
-    cycle.Printer().setOutputFileName(scratch.filePath(QStringLiteral("unused.pdf")));
+    cycle.Printer().setOutputFileName(scratch.QFile("unused.pdf"));
     const DeviceCaps caps = CapsForPaper(PaperSize::A4(), CPrintCycle::kPreviewDpi);
 
     struct Case {
@@ -209,30 +172,22 @@ TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
         request.selection = c.singlePage ? PrintSelection::Left : PrintSelection::Both;
         int prints = 0;
         std::vector<QImage> seen;
-        bool answered = false;
-        auto press = AnswerModal(
-            [&](QWidget* w) {
-                auto* preview = qobject_cast<CPrintPreviewWindow*>(w);
-                if (preview == nullptr)
-                    return false;
-                for (int k = 0; k < preview->PageCount(); ++k)
-                    seen.push_back(preview->Sheet(k));
-                preview->findChild<QPushButton*>(c.button)->click();
-                return true;
-            },
-            &answered);
+        Answer<CPrintPreviewWindow> press([&](CPrintPreviewWindow& preview) {
+            for (int k = 0; k < preview.PageCount(); ++k)
+                seen.push_back(preview.Sheet(k));
+            preview.findChild<QPushButton*>(c.button)->click();
+        });
         cycle.Preview(nullptr, request, [&] { ++prints; });
-        ASSERT_TRUE(answered) << c.name << ": the preview window was not shown";
+        ASSERT_TRUE(press.answered) << c.name << ": the preview window was not shown";
         EXPECT_EQ(prints, c.wantPrints) << c.name;
         ASSERT_EQ(seen.size(), c.wantCovers.size()) << c.name;
-        PlacementJob job{&messages, false};
-        const CoverPlacement p =
-            ComputePlacement(caps, catalogue, catalogue.Get(0), Side::Left, c.singlePage, true, job);
+        const SurfaceRect p = PlacedBox(caps, covers.catalogue, 0, Side::Left, c.singlePage);
         for (std::size_t k = 0; k < seen.size(); ++k) {
             const QImage& sheet = seen[k];
             ASSERT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight)) << c.name;
             const QRgb want = qRgb(int(c.wantCovers[k] & 0xFF), 0, int(c.wantCovers[k] >> 16));
-            EXPECT_EQ(sheet.pixel(p.x + p.width / 2, p.y + p.height / 2), want) << c.name << ", sheet " << k;
+            EXPECT_EQ(sheet.pixel((p.left + p.right) / 2, (p.top + p.bottom) / 2), want)
+                << c.name << ", sheet " << k;
             // The preview's guides: a red frame around the printable area.
             EXPECT_EQ(sheet.pixel(caps.physicalWidth / 2, caps.physicalOffsetY), qRgb(255, 0, 0)) << c.name;
         }

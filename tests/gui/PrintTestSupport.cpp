@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QTimer>
@@ -23,22 +23,43 @@ bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour)
     return WritePng(CRasterSurface(w, h, colour), path, 96);
 }
 
+CoverFormat MakeFormat(const std::string& name, double width, double height, const std::string& type)
+{
+    CoverFormat f;
+    f.name = name;
+    f.size = {width, height};
+    f.hasSize = true;
+    f.type = type;
+    return f;
+}
+
 FormatCatalogue TestFormats()
 {
     FormatCatalogue c;
-    CoverFormat front;
-    front.name = "Front";
-    front.type = "CD_FRONT";
-    front.size = {60, 60};
-    front.hasSize = true;
-    front.autodetect = true;
-    c.Append(front);
-    CoverFormat wide = front;
-    wide.name = "Wide";
-    wide.type = "CUSTOM";
-    wide.size = {80, 40};
-    c.Append(wide);
+    for (CoverFormat f : {MakeFormat("Front", 60, 60, "CD_FRONT"), MakeFormat("Wide", 80, 40)}) {
+        f.autodetect = true;
+        c.Append(f);
+    }
     return c;
+}
+
+TwoCovers::TwoCovers()
+{
+    EXPECT_TRUE(FillImage(left, 30, 30, kRed) && FillImage(right, 30, 30, kBlue));
+    request.catalogue = &catalogue;
+    request.left = {&left, 0};
+    request.right = {&right, 0};
+    request.messages = &messages;
+}
+
+SurfaceRect PlacedBox(const DeviceCaps& caps, const FormatCatalogue& catalogue, int format, Side side,
+                      bool singlePage)
+{
+    CCollectingMessages messages;
+    PlacementJob job{&messages, false};
+    const CoverPlacement p =
+        ComputePlacement(caps, catalogue, catalogue.Get(format), side, singlePage, true, job);
+    return {p.x, p.y, p.x + p.width, p.y + p.height};
 }
 
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered)
@@ -110,26 +131,17 @@ SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const Surfa
                       " -singlefile '" + pdf + "' '" + scratch + "/crop' 2>/dev/null",
                   ignored))
         return {};
-    // A binary PPM (P6, maxval 255) of the search box.
-    std::ifstream in(ppm, std::ios::binary);
-    std::string magic;
-    int w = 0, h = 0, maxval = 0;
-    in >> magic >> w >> h >> maxval;
-    in.get();
-    if (!in || magic != "P6" || maxval != 255 || w != search.Width() || h != search.Height())
-        return {};
-    std::string rgb(std::size_t(w) * std::size_t(h) * 3, '\0');
-    if (!in.read(rgb.data(), std::streamsize(rgb.size())))
-        return {};
+    const QImage picture(QString::fromStdString(ppm));
     std::remove(ppm.c_str());
+    if (picture.size() != QSize(search.Width(), search.Height()))
+        return {};
     const int want[3] = {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
-    SurfaceRect box{w, h, -1, -1};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const auto* p = reinterpret_cast<const unsigned char*>(
-                &rgb[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3]);
-            if (std::abs(p[0] - want[0]) < 40 && std::abs(p[1] - want[1]) < 40 &&
-                std::abs(p[2] - want[2]) < 40)
+    SurfaceRect box{picture.width(), picture.height(), -1, -1};
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            if (std::abs(qRed(p) - want[0]) < 40 && std::abs(qGreen(p) - want[1]) < 40 &&
+                std::abs(qBlue(p) - want[2]) < 40)
                 box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
                        std::max(box.bottom, y + 1)};
         }

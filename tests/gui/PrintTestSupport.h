@@ -9,14 +9,20 @@
 #include <vector>
 
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include "CollectingMessages.h"
 #include "formats/FormatCatalogue.h"
 #include "images/RasterImage.h"
+#include "layout/Placement.h"
+#include "layout/PrintJob.h"
 #include "surfaces/DrawingSurface.h"
 
-class QWidget;
+// The colours of the test covers.
+inline constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
+inline constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
 
 // Runs a shell command, keeping its standard output; true when it exits with 0.
 bool RunShell(const std::string& command, std::string& out);
@@ -24,6 +30,10 @@ bool RunShell(const std::string& command, std::string& out);
 // A picture of one colour (0x00BBGGRR), in memory or as a PNG file.
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);
 bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour);
+
+// A format of a size and type.
+CoverFormat MakeFormat(const std::string& name, double width = 120.0, double height = 120.0,
+                       const std::string& type = "CUSTOM");
 
 // Two formats: "Front" (CD_FRONT, 60 x 60 mm, placed automatically) and "Wide"
 // (CUSTOM, 80 x 40 mm).
@@ -34,6 +44,23 @@ FormatCatalogue TestFormats();
 // stops when the returned object goes.
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered);
 
+// While alive, answers the first active modal window that is a T with act.
+template <class T> struct Answer {
+    explicit Answer(std::function<void(T&)> act)
+        : timer(AnswerModal(
+              [act = std::move(act)](QWidget* modal) {
+                  T* window = qobject_cast<T*>(modal);
+                  if (window != nullptr)
+                      act(*window);
+                  return window != nullptr;
+              },
+              &answered))
+    {
+    }
+    bool answered = false;
+    std::unique_ptr<QTimer> timer;
+};
+
 // For AnswerModal: answers the print dialog once it is up, with OK or Cancel.
 std::function<bool(QWidget*)> AnswerPrintDialog(bool accept);
 
@@ -43,6 +70,20 @@ struct MessageBoxes {
     std::vector<std::string> texts;
     QTimer timer;
 };
+
+// A print request of both covers of TestFormats' first format: a red left and a blue
+// right picture of 30 x 30 pixels.
+struct TwoCovers {
+    TwoCovers();
+    FormatCatalogue catalogue = TestFormats();
+    CRasterImage left, right;
+    CCollectingMessages messages;
+    PrintJobRequest request;
+};
+
+// Where placement puts a cover of a catalogue's format, in sheet pixels of caps.
+SurfaceRect PlacedBox(const DeviceCaps& caps, const FormatCatalogue& catalogue, int format, Side side,
+                      bool singlePage);
 
 // The number of pages of a PDF (pdfinfo); -1 when it cannot be read.
 int PdfPageCount(const std::string& pdf);

@@ -6,10 +6,8 @@
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -58,9 +56,10 @@ qint64 RunSplash(unsigned duration, const std::function<void(CSplashScreen&)>& p
     return clock.elapsed();
 }
 
-TEST(SplashScreenTest, PictureSizedCentredAndClosedByALeftClickOnly)
+using SplashScreenTest = GuiTest;
+
+TEST_F(SplashScreenTest, PictureSizedCentredAndClosedByALeftClickOnly)
 {
-    EnsureGuiApp();
     QRect place;
     bool upAfterOtherClicks = false;
     const qint64 took = RunSplash(60000, [&](CSplashScreen& splash) {
@@ -79,9 +78,8 @@ TEST(SplashScreenTest, PictureSizedCentredAndClosedByALeftClickOnly)
     EXPECT_LT(took, 7000) << "a splash screen with a minute to run ignored the left click";
 }
 
-TEST(SplashScreenTest, ClosesOnItsTimer)
+TEST_F(SplashScreenTest, ClosesOnItsTimer)
 {
-    EnsureGuiApp();
     const qint64 took = RunSplash(300, {});
     // Qt's coarse timers may fire up to 5 % early.
     EXPECT_GE(took, 285) << "closed too early";
@@ -90,9 +88,8 @@ TEST(SplashScreenTest, ClosesOnItsTimer)
 
 // The picture is drawn at its own size from the top-left corner; without a picture
 // the window keeps its template size and stays white.
-TEST(SplashScreenTest, DrawsThePictureUnscaledOrStaysBlank)
+TEST_F(SplashScreenTest, DrawsThePictureUnscaledOrStaysBlank)
 {
-    EnsureGuiApp();
     CRasterImage picture;
     ASSERT_TRUE(picture.LoadResource(CSplashScreen::kPictureName, kImageJpeg)) << picture.GetLastError();
     CRasterSurface want(picture.GetWidth(), picture.GetHeight());
@@ -115,18 +112,12 @@ TEST(SplashScreenTest, DrawsThePictureUnscaledOrStaysBlank)
     EXPECT_EQ(empty.pixel(empty.width() / 2, empty.height() / 2) & 0xFFFFFFu, 0xFFFFFFu) << "not blank";
 }
 
-class AboutBoxTest : public ::testing::Test {
+class AboutBoxTest : public GuiTest {
 protected:
-    void SetUp() override
-    {
-        EnsureGuiApp();
-        ASSERT_TRUE(folder_.isValid());
-        english_.UseBuiltInDefaults();
-    }
+    void SetUp() override { english_.UseBuiltInDefaults(); }
+    std::string Folder() const { return folder_.Path(); }
 
-    std::string Folder() const { return folder_.path().toStdString(); }
-
-    QTemporaryDir folder_;
+    TestFolder folder_;
     LanguageTable english_;
 };
 
@@ -174,11 +165,11 @@ TEST_F(AboutBoxTest, ReleaseNotesInEitherEncodingOrNoneAreShown)
     }
     struct Case {
         const char* name;
-        const char* bytes; // nullptr: no file
+        std::optional<std::string> bytes; // none: no file
         std::string want;
     };
     const Case cases[] = {
-        {"UTF-16 with its mark", utf16.c_str(),
+        {"UTF-16 with its mark", utf16,
          "Sleevit 1.14\nGr\xC3\xBC\xC3\x9F"
          "e\n\ncaf\xC3\xA9 \xCE\xA9"},
         {"8-bit",
@@ -186,16 +177,12 @@ TEST_F(AboutBoxTest, ReleaseNotesInEitherEncodingOrNoneAreShown)
          "e\n\r\ncaf\xE9 ?",
          "Sleevit 1.14\nGr\xC3\xBC\xC3\x9F"
          "e\n\ncaf\xC3\xA9 ?"},
-        {"missing", nullptr, ""},
+        {"missing", std::nullopt, ""},
     };
-    const std::string path = Folder() + "/releasenotes.txt";
     for (const Case& c : cases) {
-        std::filesystem::remove(path);
-        if (c.bytes) {
-            // The UTF-16 text holds zero bytes; its length is the vector's.
-            const std::size_t size = c.bytes == utf16.c_str() ? utf16.size() : std::strlen(c.bytes);
-            std::ofstream(path, std::ios::binary).write(c.bytes, static_cast<std::streamsize>(size));
-        }
+        std::filesystem::remove(folder_.File("releasenotes.txt"));
+        if (c.bytes)
+            folder_.Write("releasenotes.txt", *c.bytes);
         CAboutDlg about(nullptr, english_, Folder());
         ASSERT_TRUE(about.Create());
         auto* notes = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);

@@ -4,65 +4,25 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include <cups/cups.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
-#include <thread>
+#include <sstream>
 
 #include "SilentServer.h"
 #include "app/MainMenu.h"
 #include "app/Paper.h"
 #include "app/PrintCycle.h"
-#include "dialogs/AboutDlg.h"
 #include "dialogs/HyperLink.h"
-#include "dialogs/OptionsDialog.h"
 #include "gui/MainWindowSupport.h"
 #include "i18n/DefaultTexts.h"
-#include "images/CoverDetection.h"
-#include "images/RasterImage.h"
 
 namespace {
-
-// Ends the test program with a failure when the guarded block has not finished in
-// time, so a hang shows as a failure instead of a stuck run.
-class Watchdog {
-public:
-    Watchdog(int seconds, const char* what)
-        : thread_([this, seconds, what] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!finished_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
-                  std::fprintf(stderr, "FAILED: %s did not finish within %d s\n", what, seconds);
-                  std::_Exit(1);
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        finished_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
-    std::thread thread_;
-};
 
 // The darkest pixel (0 black .. 255 white) of the texts of a window's labels.
 int DarkestLabelText(QWidget& window)
@@ -105,7 +65,13 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
     qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
     cupsSetServer(nullptr); // libcups reads the variable again
     {
-        Watchdog limit(20, "starting the window with a silent print server");
+        // A hang ends the test program with a failure instead of stalling the run.
+        std::signal(SIGALRM, [](int) {
+            const char text[] = "FAILED: the window with a silent print server hung for 20 s\n";
+            [[maybe_unused]] const ssize_t written = ::write(2, text, sizeof text - 1);
+            std::_Exit(1);
+        });
+        ::alarm(20);
         ProgramRun run;
         run.Start();
         EXPECT_TRUE(run.app->MainFrame()->isVisible());
@@ -117,6 +83,7 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_NE(boxes.texts[0].find("does not answer"), std::string::npos) << boxes.texts[0];
         run.Close();
+        ::alarm(0);
     }
     if (before.isNull())
         qunsetenv("CUPS_SERVER");
@@ -128,14 +95,12 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
 TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
 {
     ProgramRun run;
-    const std::string folder = run.folder.File("home/sleevit");
-    std::filesystem::create_directories(folder);
     std::ifstream shipped(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", std::ios::binary);
-    std::ofstream user(folder + "/Sleevit.dat", std::ios::binary);
+    std::ostringstream user;
     user << shipped.rdbuf() << "\r\n[Junk]\r\n";
     for (int i = 0; i < 40; ++i)
         user << "NONSENSE" << i << " = 1\r\n";
-    user.close();
+    run.folder.Write("home/sleevit/Sleevit.dat", user.str());
 
     MessageBoxes boxes;
     run.Start();
@@ -197,9 +162,7 @@ TEST(WindowAnswers, ASideWithoutAFormatShowsNoneAndIsNotPrinted)
     EXPECT_EQ(boxes.texts.size(), 2u);
 
     // With a format chosen the side can be printed.
-    selector->setCurrentIndex(0);
-    run.View().Left().formatIndex = 0;
-    run.View().RefreshSides();
+    run.ChooseFormat(Side::Left, 0);
     EXPECT_TRUE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
 }
 

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <filesystem>
 #include <string>
 
 #include "app/TemplateDialog.h"
@@ -49,14 +48,10 @@ std::string Title(QWidget& window)
 TEST(WindowDialogLanguage, PreviewDonationOptionsAndQtTextsFollowTheLanguage)
 {
     ProgramRun run;
-    namespace fs = std::filesystem;
-    fs::create_directories(run.folder.File("languages"));
-    for (const char* name : {"German.lng", "Russian.lng"})
-        fs::copy_file(std::string(SLEEVIT_SOURCE_DIR) + "/data/languages/" + name,
-                      run.folder.File(std::string("languages/") + name));
+    run.CopyLanguage("German.lng");
+    run.CopyLanguage("Russian.lng");
     run.Start();
-    ASSERT_TRUE(WritePngFile(run.folder.File("front.png"), 120, 120, 0x0000FF));
-    run.View().LoadCover(Side::Left, run.folder.File("front.png"));
+    run.Load(Side::Left, "front.png", 120, 120);
     ASSERT_TRUE(run.View().Commands().Execute(kCmdGerman));
 
     LookAtModal(run, kCmdOptions, [](QWidget& options) { EXPECT_EQ(Title(options), "Optionen"); });
@@ -84,28 +79,21 @@ TEST(WindowDialogLanguage, TheFormatEditorAddsALineOverTheMainWindow)
     const int before = run.app->Document().Catalogue().GetLineCount(0);
     LookAtModal(run, kCmdFormatEditor, [&](QWidget& modal) {
         auto& editor = dynamic_cast<CFormatEditDialog&>(modal);
-        bool typed = false;
-        auto answer = AnswerModal(
-            [&editor](QWidget* m) {
-                auto* cut = qobject_cast<CCutLineDialog*>(m);
-                if (cut == nullptr)
-                    return false;
-                EXPECT_EQ(cut->parentWidget(), &editor);
-                EXPECT_EQ(Title(*cut), "Cut Line");
-                for (int id : {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                               CCutLineDialog::kIdY2}) {
-                    auto* edit = cut->Form().ItemAs<QLineEdit>(id);
-                    edit->selectAll();
-                    QTest::keyClicks(edit, id == CCutLineDialog::kIdY2 ? QStringLiteral("120")
-                                                                       : QStringLiteral("60"));
-                }
-                cut->Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-                cut->Form().ItemAs<QAbstractButton>(kIdOk)->click();
-                return true;
-            },
-            &typed);
+        Answer<CCutLineDialog> typed([&editor](CCutLineDialog& cut) {
+            EXPECT_EQ(cut.parentWidget(), &editor);
+            EXPECT_EQ(Title(cut), "Cut Line");
+            for (int id : {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                           CCutLineDialog::kIdY2}) {
+                auto* edit = cut.Form().ItemAs<QLineEdit>(id);
+                edit->selectAll();
+                QTest::keyClicks(edit,
+                                 id == CCutLineDialog::kIdY2 ? QStringLiteral("120") : QStringLiteral("60"));
+            }
+            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+            cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+        });
         editor.Form().ItemAs<QAbstractButton>(FormatEditIds::kAddLine)->click();
-        EXPECT_TRUE(typed);
+        EXPECT_TRUE(typed.answered);
         EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before + 1);
     });
     // Escape is Cancel: the catalogue is as it was.

@@ -1,12 +1,9 @@
 // Languages and skins as the main window shows them: start-up choices, the language
 // and skin commands read from the real menu, texts and colours on screen.
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/MainMenu.h"
 #include "gui/MainWindowSupport.h"
@@ -21,17 +18,6 @@ constexpr int kCmdDutch = 32771;
 constexpr int kGerman = 6;
 constexpr int kDutch = 1;
 
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Text(ProgramRun& run, int id)
-{
-    return run.View().Form().Text(id);
-}
-
 QAction* Entry(ProgramRun& run, int id)
 {
     CMainMenu* menu = run.app->MainFrame()->Menu();
@@ -43,7 +29,7 @@ QAction* Entry(ProgramRun& run, int id)
 // A skin folder with only a skin.ini (its pictures missing).
 void MakeSkin(ProgramRun& run, const std::string& name, const std::string& ini)
 {
-    WriteFile(run.folder.File("skins/" + name + "/skin.ini"), ini);
+    run.folder.Write("skins/" + name + "/skin.ini", ini);
 }
 
 } // namespace
@@ -63,28 +49,26 @@ TEST(WindowLanguage, WithoutFilesOnlyEnglishCanBeChosen)
 TEST(WindowLanguage, MissingKeysKeepControlTextsWhileMenusFallBackToEnglish)
 {
     ProgramRun run;
-    std::ifstream german(std::string(SLEEVIT_SOURCE_DIR) + "/data/languages/German.lng", std::ios::binary);
-    WriteFile(run.folder.File("languages/German.lng"),
-              std::string(std::istreambuf_iterator<char>(german), {}));
+    run.CopyLanguage("German.lng");
     // A "Dutch" file that lacks the Print Left text and the File menu's name.
-    WriteFile(run.folder.File("languages/dutch.LNG"), "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
+    run.folder.Write("languages/dutch.LNG", "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
     run.settings->WriteInt(Setting::Language, kGerman);
     run.Start();
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
-    EXPECT_EQ(Text(run, kPrintLeftButton), "Links drucken");
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken");
     CMainMenu* menu = run.app->MainFrame()->Menu();
     const std::string germanFile = CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction());
     EXPECT_NE(germanFile, "&File");
 
     ASSERT_TRUE(run.View().Commands().Execute(kCmdDutch));
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kDutch);
-    EXPECT_EQ(Text(run, kPrintLeftButton), "Links drucken") << "a missing text leaves the button as it was";
-    EXPECT_EQ(Text(run, kPrintBothButton), "Beide afdrukken");
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken") << "a missing text leaves the button as it was";
+    EXPECT_EQ(run.Text(kPrintBothButton), "Beide afdrukken");
     EXPECT_EQ(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File")
         << "menus fall back to English";
     // Empty sides follow the language on both status lines.
-    EXPECT_EQ(run.View().Form().ItemAs<QLabel>(kLeftStatus)->text().toStdString(), "geen afbeelding");
-    EXPECT_EQ(run.View().Form().ItemAs<QLabel>(kRightStatus)->text().toStdString(), "geen afbeelding");
+    EXPECT_EQ(run.Text(kLeftStatus), "geen afbeelding");
+    EXPECT_EQ(run.Text(kRightStatus), "geen afbeelding");
     EXPECT_TRUE(Entry(run, kCmdDutch)->isChecked());
     EXPECT_FALSE(Entry(run, kCmdGerman)->isChecked());
     run.Close();
@@ -95,14 +79,14 @@ TEST(WindowLanguage, MissingKeysKeepControlTextsWhileMenusFallBackToEnglish)
 TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
 {
     ProgramRun run;
-    WriteFile(run.folder.File("languages/Translation.lng"), "2007=Print LEFT\r\n");
+    run.folder.Write("languages/Translation.lng", "2007=Print LEFT\r\n");
     run.settings->WriteInt(Setting::Language, kGerman);
     MessageBoxes boxes;
     run.Start();
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_NE(boxes.texts[0].find("translation.lng"), std::string::npos) << boxes.texts[0];
     EXPECT_EQ(run.View().Language().CurrentLanguage(), 25);
-    EXPECT_EQ(Text(run, kPrintLeftButton), "Print LEFT");
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Print LEFT");
     run.Close();
     AppSettings reread(run.folder.File("settings.ini"));
     EXPECT_EQ(reread.ReadInt(Setting::Language), kGerman);

@@ -4,22 +4,19 @@
 #include <QComboBox>
 #include <QPageSize>
 #include <QPrinter>
-#include <QTimer>
 
-#include "CollectingMessages.h"
+#include <tuple>
+
 #include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "gui/MainWindowSupport.h"
-#include "layout/Placement.h"
 
 namespace {
 
 constexpr int kCdFront = 0;
 constexpr int kCdTray = 12;
-constexpr SurfaceColour kRed = 0x0000FF;
-constexpr SurfaceColour kBlue = 0xFF0000;
 
 // Loads a red left and a blue right cover with the CD front format, then prints one
 // command into pdf, accepting the print dialog.
@@ -65,21 +62,10 @@ TEST_F(WindowPrint, PrintBothGivesTwoPagesWithCoversWherePlacementPutsThem)
     EXPECT_EQ(PdfTitle(pdf), "Sleevit - front.png");
 
     const DeviceCaps caps = run.View().PrintCycle().SheetCaps(CPrintCycle::kPrintDpi);
-    CCollectingMessages messages;
-    PlacementJob job{&messages, false};
-    struct Cover {
-        int page;
-        Side side;
-        SurfaceColour colour;
-    } covers[] = {{1, Side::Left, kRed}, {2, Side::Right, kBlue}};
-    for (const Cover& cover : covers) {
-        const CoverPlacement want =
-            ComputePlacement(caps, run.app->Document().Catalogue(),
-                             run.app->Document().Catalogue().Get(kCdFront), cover.side, false, true, job);
-        EXPECT_TRUE(ColourBoxAt(pdf, cover.page, CPrintCycle::kPrintDpi,
-                                {want.x, want.y, want.x + want.width, want.y + want.height}, cover.colour,
-                                run.folder.Path()));
-    }
+    for (const auto& [page, side, colour] : {std::tuple{1, Side::Left, kRed}, {2, Side::Right, kBlue}})
+        EXPECT_TRUE(ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi,
+                                PlacedBox(caps, run.app->Document().Catalogue(), kCdFront, side, false),
+                                colour, run.folder.Path()));
 }
 
 TEST_F(WindowPrint, PrintLeftOnASinglePagePrintsBothCoversOnOneSheetUnderAMaskedName)
@@ -177,52 +163,33 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
         }
         const std::string pdf = run.folder.File("batch.pdf");
         run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
-        bool chose = false, printed = false;
-        auto choose = AnswerModal(
-            [forced](QWidget* modal) {
-                auto* dialog = qobject_cast<CBatchPrintingDialog*>(modal);
-                if (!dialog) {
-                    return false;
-                }
-                const int option =
-                    forced ? CBatchPrintingDialog::kIdForceFormat : CBatchPrintingDialog::kIdAutoDetect;
-                qobject_cast<QAbstractButton*>(dialog->Form().Item(option))->click();
-                if (forced) {
-                    auto* list = dialog->Form().ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList);
-                    list->setCurrentIndex(kCdFront);
-                }
-                qobject_cast<QAbstractButton*>(dialog->Form().Item(kIdOk))->click();
-                return true;
-            },
-            &chose);
+        bool printed = false;
+        Answer<CBatchPrintingDialog> choose([forced](CBatchPrintingDialog& dialog) {
+            dialog.Form()
+                .ItemAs<QAbstractButton>(forced ? CBatchPrintingDialog::kIdForceFormat
+                                                : CBatchPrintingDialog::kIdAutoDetect)
+                ->click();
+            if (forced)
+                dialog.Form()
+                    .ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList)
+                    ->setCurrentIndex(kCdFront);
+            dialog.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+        });
         auto print = AnswerModal(AnswerPrintDialog(true), &printed);
         // Three files dropped on the right paper print through the left side.
         run.View().Right().paper->HandleDrop(files);
-        ASSERT_TRUE(chose && printed) << "forced=" << forced;
+        ASSERT_TRUE(choose.answered && printed) << "forced=" << forced;
         EXPECT_EQ(run.View().BatchFiles().size(), 3u);
         ASSERT_EQ(PdfPageCount(pdf), 3) << "forced=" << forced;
         EXPECT_EQ(PdfTitle(pdf), "Sleevit");
 
         const DeviceCaps caps = run.View().PrintCycle().SheetCaps(CPrintCycle::kPrintDpi);
-        CCollectingMessages messages;
-        PlacementJob job{&messages, false};
-        const CoverPlacement want =
-            ComputePlacement(caps, run.app->Document().Catalogue(),
-                             run.app->Document().Catalogue().Get(kCdFront), Side::Left, false, true, job);
-        const SurfaceRect search{want.x - 20, want.y - 20, want.x + want.width + 20,
-                                 want.y + want.height + 20};
-        const CoverPlacement right =
-            ComputePlacement(caps, run.app->Document().Catalogue(),
-                             run.app->Document().Catalogue().Get(run.View().Right().formatIndex), Side::Right,
-                             true, true, job);
-        const SurfaceRect rightSearch{right.x, right.y, right.x + right.width, right.y + right.height};
+        const FormatCatalogue& catalogue = run.app->Document().Catalogue();
+        const SurfaceRect want = PlacedBox(caps, catalogue, kCdFront, Side::Left, false);
+        const SurfaceRect rightSearch =
+            PlacedBox(caps, catalogue, run.View().Right().formatIndex, Side::Right, true);
         for (int page = 1; page <= 3; ++page) {
-            const SurfaceRect have =
-                FindColourBox(pdf, page, CPrintCycle::kPrintDpi, search, kRed, run.folder.Path());
-            ASSERT_FALSE(have.IsEmpty()) << "page " << page;
-            EXPECT_NEAR(have.left, want.x, 1) << "page " << page;
-            EXPECT_NEAR(have.top, want.y, 1) << "page " << page;
-            EXPECT_NEAR(have.right, want.x + want.width, 1) << "page " << page;
+            EXPECT_TRUE(ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi, want, kRed, run.folder.Path()));
             const SurfaceRect back =
                 FindColourBox(pdf, page, CPrintCycle::kPrintDpi, rightSearch, kBlue, run.folder.Path());
             EXPECT_EQ(back.IsEmpty(), !forced) << "page " << page;
