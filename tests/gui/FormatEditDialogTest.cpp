@@ -217,8 +217,8 @@ protected:
         const std::string tail = cut2 == std::string::npos ? std::string() : rest.substr(cut2 + 1);
         const auto id = [&] { return ControlId(arg); };
         if (op == "catalogue") {
-            for (const std::string& spec : Split(rest, '|')) {
-                const std::vector<std::string> f = Split(spec, ':');
+            for (const std::string& entry : Split(rest, '|')) {
+                const std::vector<std::string> f = Split(entry, ':');
                 CoverFormat format = f.size() < 4 ? MakeFormat(f[0])
                                                   : MakeFormat(f[0], std::stod(f[1]), std::stod(f[2]), f[3]);
                 if (f.size() > 4)
