@@ -483,8 +483,10 @@ bool RunDecode(Context& ctx)
         return true;
     }
     jpeg_finish_decompress(&cinfo);
-    if (ctx.err.dataShort || ctx.err.ended)
+    if (ctx.err.dataShort)
         ctx.out->partial = "The JPEG data ends early; the rest of the picture is missing";
+    else if (ctx.err.ended) // also a whole picture whose file lacks only the end marker
+        ctx.out->partial = "The JPEG file ends before its end marker; part of the picture may be missing";
     else if (ctx.err.damaged)
         ctx.out->partial = "The JPEG data is damaged in places";
     return true;
