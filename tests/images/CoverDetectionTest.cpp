@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CollectingMessages.h"
+#include "DataLines.h"
 #include "ScratchFolder.h"
 
 #include <cstdint>
@@ -92,13 +93,10 @@ FormatCatalogue Catalogue(const std::string& text)
 
 TEST(DetectFormat, EveryLineOfTheTableFile)
 {
-    std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/images/data/cover-detection.txt");
-    ASSERT_TRUE(in) << "no tests/images/data/cover-detection.txt";
-    std::string line;
-    int checked = 0;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/data/cover-detection.txt");
+    ASSERT_FALSE(lines.empty()) << "no cases in tests/images/data/cover-detection.txt";
+    for (const std::string& line : lines) {
         std::istringstream fields(line);
         std::string turning, answer, catalogue, colon, size, kind, text;
         int w = 0, h = 0, position = 0, turns = 0;
@@ -119,9 +117,7 @@ TEST(DetectFormat, EveryLineOfTheTableFile)
             ASSERT_EQ(said.size(), 1u) << line << ": want a " << kind;
             EXPECT_NE(said[0].find(text), std::string::npos) << line << ": have " << said[0];
         }
-        ++checked;
     }
-    EXPECT_GT(checked, 0);
 }
 
 TEST(Companion, CandidatesFollowTheKeywordPairs)
