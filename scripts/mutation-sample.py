@@ -611,6 +611,10 @@ def main():
     ap.add_argument("--seed", type=int, default=11)
     ap.add_argument("--count", type=int, default=150)
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
+    ap.add_argument("--recheck", metavar="REPORT",
+                    help="of the sample, run only the changes REPORT shows caught (or timed out)")
+    ap.add_argument("--only", metavar="PREFIX", default="",
+                    help="of the sample, run only the changes in files whose path starts so")
     ap.add_argument("--tests", default=",".join(DEFAULT_TESTS),
                     help="comma-separated test programs (default: %(default)s)")
     ap.add_argument("--report", default="mutation-report.txt")
@@ -635,6 +639,13 @@ def main():
     dirs = args.dirs or DEFAULT_DIRS + [d for d in OPTIONAL_DIRS if os.path.isdir(os.path.join(ROOT, d))]
     sites = all_sites(dirs)
     sample = pick_sample(sites, args.seed, args.count)
+    if args.recheck:
+        # A quick check after editing tests: were the changes caught before still caught?
+        with open(args.recheck, encoding="utf-8") as f:
+            wanted = {line.split(None, 1)[1].split(" [")[0].strip() for line in f
+                      if line.startswith(("caught ", "timeout "))}
+        sample = [s for s in sample if describe(s) in wanted]
+    sample = [s for s in sample if s[0].startswith(args.only)]
     if args.list:
         counts = Counter(s[3] for s in sites)
         print("%d sites in %s (%s); sample of %d, seed %d" % (
