@@ -10,11 +10,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
 
 #include <cups/cups.h>
+#include <gtest/gtest.h>
 
 #include "ScratchFolder.h"
 
@@ -34,20 +36,15 @@ public:
     // says why this machine cannot run one, Error() why it did not start.
     void Start(const std::string& prefix, bool ownTempFolder = false)
     {
-        namespace fs = std::filesystem;
-        if (geteuid() != 0) {
-            skipReason_ = "needs root: cupsd runs its backends from a root-owned folder";
-            return;
-        }
-        if (!Installed("cupsd") || !Installed("lpadmin")) {
-            skipReason_ = "cupsd is not installed (packages cups, cups-bsd)";
-            return;
-        }
         std::string pattern = "/tmp/" + prefix + "-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
+        if (geteuid() != 0)
+            skipReason_ = "needs root: cupsd runs its backends from a root-owned folder";
+        else if (std::system("command -v cupsd >/dev/null && command -v lpadmin >/dev/null") != 0)
+            skipReason_ = "cupsd is not installed (packages cups, cups-bsd)";
+        else if (mkdtemp(pattern.data()) == nullptr)
             error_ = "cannot make a temporary folder";
+        if (!skipReason_.empty() || !error_.empty())
             return;
-        }
         dir_ = pattern;
         // The fixture's watcher stops cupsd if this process dies before Stop.
         const std::string cmd = "sh '" + Fixture() + "' start '" + dir_ + "' " + std::to_string(getpid()) +
@@ -55,24 +52,21 @@ public:
         // On a fresh machine the very first cupsd now and then exits at once; the fixture
         // cleans up after a failed start, so another try starts from scratch.
         bool started = false;
-        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        for (int attempt = 0; attempt < 3 && !started; ++attempt)
             started = std::system(cmd.c_str()) == 0;
-        }
         if (!started) {
             error_ = "the private cupsd did not start: " + ReadBytes(dir_ + "/fixture.err");
             return;
         }
-        if (const char* old = std::getenv("CUPS_SERVER")) {
-            hadServer_ = true;
+        if (const char* old = std::getenv("CUPS_SERVER"))
             oldServer_ = old;
-        }
         setenv("CUPS_SERVER", (dir_ + "/cups.sock").c_str(), 1);
         cupsSetServer(nullptr); // libcups reads the variable again
         if (ownTempFolder) {
+            std::filesystem::create_directories(dir_ + "/tmp");
             setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
-            fs::create_directories(dir_ + "/tmp");
-            ownTempFolder_ = true;
         }
+        ownTempFolder_ = ownTempFolder;
         running_ = true;
     }
 
@@ -82,21 +76,19 @@ public:
     {
         bool stopped = true;
         if (!dir_.empty()) {
-            const std::string cmd = "sh '" + Fixture() + "' stop '" + dir_ + "' >/dev/null 2>&1";
-            stopped = std::system(cmd.c_str()) == 0;
+            stopped =
+                std::system(("sh '" + Fixture() + "' stop '" + dir_ + "' >/dev/null 2>&1").c_str()) == 0;
             std::error_code ec;
             std::filesystem::remove_all(dir_, ec);
             dir_.clear();
         }
         if (running_) {
-            if (hadServer_) {
-                setenv("CUPS_SERVER", oldServer_.c_str(), 1);
-            } else {
+            if (oldServer_)
+                setenv("CUPS_SERVER", oldServer_->c_str(), 1);
+            else
                 unsetenv("CUPS_SERVER");
-            }
-            if (ownTempFolder_) {
+            if (ownTempFolder_)
                 unsetenv("TMPDIR");
-            }
             cupsSetServer(nullptr);
         }
         running_ = false;
@@ -113,11 +105,9 @@ public:
     {
         std::set<std::string> done;
         std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(dir_ + "/capture-" + queue, ec)) {
-            if (e.path().extension() == ".done") {
+        for (const auto& e : std::filesystem::directory_iterator(dir_ + "/capture-" + queue, ec))
+            if (e.path().extension() == ".done")
                 done.insert(e.path().stem().string());
-            }
-        }
         return done;
     }
 
@@ -126,41 +116,53 @@ public:
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < deadline) {
-            for (const std::string& stem : DoneJobs(queue)) {
-                if (accept(stem)) {
-                    return ReadJob(queue, stem);
-                }
-            }
+            for (const std::string& stem : DoneJobs(queue))
+                if (accept(stem))
+                    return ReadJob(dir_ + "/capture-" + queue + "/" + stem);
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return CapturedJob{};
     }
 
+    // Waits for the first finished job of a queue that is not among before (DoneJobs).
+    CapturedJob NewJob(const std::string& queue, const std::set<std::string>& before) const
+    {
+        return WaitForJob(queue, [&](const std::string& stem) { return before.count(stem) == 0; });
+    }
+
 private:
     static std::string Fixture() { return std::string(SLEEVIT_SOURCE_DIR) + "/tests/e2e/cupsd-fixture.sh"; }
-    static bool Installed(const char* program)
+    static CapturedJob ReadJob(const std::string& base)
     {
-        return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-    }
-    static std::string Trimmed(std::string s)
-    {
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) {
-            s.pop_back();
-        }
-        return s;
-    }
-    CapturedJob ReadJob(const std::string& queue, const std::string& stem) const
-    {
-        const std::string base = dir_ + "/capture-" + queue + "/" + stem;
-        return CapturedJob{true, Trimmed(ReadBytes(base + ".title")), Trimmed(ReadBytes(base + ".copies")),
-                           Trimmed(ReadBytes(base + ".options")), ReadBytes(base + ".data")};
+        // The backend writes each text with a line end after it.
+        const auto line = [&](const char* extension) {
+            std::string s = ReadBytes(base + extension);
+            return s.empty() ? s : s.substr(0, s.size() - 1);
+        };
+        return CapturedJob{true, line(".title"), line(".copies"), line(".options"),
+                           ReadBytes(base + ".data")};
     }
 
     std::string dir_;
     std::string skipReason_;
     std::string error_;
-    std::string oldServer_;
-    bool hadServer_ = false;
+    std::optional<std::string> oldServer_;
     bool ownTempFolder_ = false;
     bool running_ = false;
+};
+
+// A test suite with a private server of its own, started once for the suite (temporary
+// job files in its folder too); its tests are skipped where no server can run here.
+class PrivateCupsdSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server_.Start("sleevit-cups", true); }
+    static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
+    void SetUp() override
+    {
+        if (!server_.SkipReason().empty())
+            GTEST_SKIP() << server_.SkipReason();
+        ASSERT_TRUE(server_.Running()) << server_.Error();
+    }
+
+    static inline TestCupsServer server_;
 };

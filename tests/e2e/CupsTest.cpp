@@ -4,14 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,26 +24,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CupsServer : public ::testing::Test {
+class CupsServer : public PrivateCupsdSuite {
 protected:
-    static void SetUpTestSuite() { server_.Start("sleevit-cups", true); }
-    static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
-
-    void SetUp() override
-    {
-        if (!server_.SkipReason().empty())
-            GTEST_SKIP() << server_.SkipReason();
-        ASSERT_TRUE(server_.Running()) << server_.Error();
-    }
-
-    // Waits up to 20 seconds for a job to reach the capture backend of a queue.
-    static CapturedJob WaitForJob(const std::string& queue, int jobId)
-    {
-        const std::string want = "job-" + std::to_string(jobId);
-        return server_.WaitForJob(queue, [&](const std::string& stem) { return stem == want; });
-    }
-
-    // Prints pages pages with a frame each; returns the job id (0 on failure).
+    // Prints pages pages with a frame each and waits for the job to reach the queue's
+    // capture backend; the job's id (0 on failure).
     static int PrintJob(CCupsTarget& target, const std::string& name, int pages = 1)
     {
         if (!target.StartDocument(name))
@@ -64,6 +44,12 @@ protected:
         return target.EndDocument() ? target.JobId() : 0;
     }
 
+    static CapturedJob Arrived(const std::string& queue, int jobId)
+    {
+        const std::string want = "job-" + std::to_string(jobId);
+        return server_.WaitForJob(queue, [&](const std::string& stem) { return stem == want; });
+    }
+
     static int TempJobFiles()
     {
         int n = 0;
@@ -72,22 +58,16 @@ protected:
         return n;
     }
 
-    static inline TestCupsServer server_;
+    // CUPS_SERVER already names the private server.
+    static void Admin(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
 };
 
 bool HasOption(const std::string& options, const std::string& pair)
 {
-    std::istringstream in(options);
-    std::string word;
-    while (in >> word)
-        if (word == pair)
-            return true;
-    return false;
+    return (" " + options + " ").find(" " + pair + " ") != std::string::npos;
 }
 
-} // namespace
-
-TEST_F(CupsServer, ListsTheQueuesAndTheDefault)
+TEST_F(CupsServer, QueuesTheirSheetsAndTheirDiscTray)
 {
     CCupsPrinters printers;
     std::vector<CupsPrinter> list;
@@ -102,30 +82,19 @@ TEST_F(CupsServer, ListsTheQueuesAndTheDefault)
     EXPECT_TRUE(printers.Exists("sleevit-tray"));
     EXPECT_FALSE(printers.Exists("sleevit-none"));
     EXPECT_EQ(printers.LastError(), "Unknown printer queue \"sleevit-none\"");
-}
 
-TEST_F(CupsServer, SheetsAndPrintableAreasComeFromTheDriver)
-{
-    CCupsPrinters printers;
-    struct Case {
-        const char* media; // "" for the default
-        double w, h, left, top, right, bottom;
-    };
     // The driver gives sizes in points: A4 is 595 x 842 points, with margins of 8.5 points
     // (3 mm) and 17 points (6 mm) at the bottom; Letter has 18 points (6.35 mm) all round.
-    const Case cases[] = {
-        {"", 209.9, 297.0, 3.0, 3.0, 3.0, 6.0},
-        {"na_letter_8.5x11in", 215.9, 279.4, 6.35, 6.35, 6.35, 6.35},
-    };
-    for (const auto& c : cases) {
-        const std::optional<CupsMedia> m = printers.GetMedia("sleevit-tray", c.media);
-        ASSERT_TRUE(m.has_value()) << "media '" << c.media << "': " << printers.LastError();
+    for (const auto& [media, want] :
+         {std::pair{"", std::vector{209.9, 297.0, 3.0, 3.0, 3.0, 6.0}},
+          std::pair{"na_letter_8.5x11in", std::vector{215.9, 279.4, 6.35, 6.35, 6.35, 6.35}}}) {
+        const std::optional<CupsMedia> m = printers.GetMedia("sleevit-tray", media);
+        ASSERT_TRUE(m.has_value()) << "media '" << media << "': " << printers.LastError();
         const double have[] = {m->size.widthMm, m->size.heightMm, m->margins.left,
                                m->margins.top,  m->margins.right, m->margins.bottom};
-        const double want[] = {c.w, c.h, c.left, c.top, c.right, c.bottom};
-        for (int k = 0; k < 6; ++k)
-            EXPECT_NEAR(have[k], want[k], k < 2 ? 0.1 : 0.02) << c.media << " measurement " << k;
-        const std::optional<DeviceCaps> caps = printers.GetDeviceCaps("sleevit-tray", 600, c.media);
+        for (std::size_t k = 0; k < 6; ++k)
+            EXPECT_NEAR(have[k], want[k], k < 2 ? 0.1 : 0.02) << media << " measurement " << k;
+        const std::optional<DeviceCaps> caps = printers.GetDeviceCaps("sleevit-tray", 600, media);
         ASSERT_TRUE(caps.has_value());
         const DeviceCaps sheet = CapsForPaper(m->size, 600, m->margins);
         EXPECT_EQ(std::vector({caps->physicalWidth, caps->horzRes, caps->vertRes, caps->physicalOffsetX,
@@ -137,80 +106,66 @@ TEST_F(CupsServer, SheetsAndPrintableAreasComeFromTheDriver)
     EXPECT_EQ(printers.GetDeviceCaps("sleevit-tray")->physicalOffsetX, 71);
     EXPECT_FALSE(printers.GetMedia("sleevit-tray", "iso_a0_841x1189mm").has_value());
     EXPECT_FALSE(printers.GetMedia("sleevit-none").has_value());
-}
 
-TEST_F(CupsServer, FindsTheDiscTrayByTheDriversName)
-{
-    CCupsPrinters printers;
-    const std::optional<CupsDiscTray> tray = printers.FindDiscTray("sleevit-tray", 118);
-    ASSERT_TRUE(tray.has_value()) << printers.LastError();
     // The driver's choice "CDTray", named "CD-R Tray", is media-source "disc" over IPP;
     // its 127 mm square page is the disc page.
+    const std::optional<CupsDiscTray> tray = printers.FindDiscTray("sleevit-tray", 118);
+    ASSERT_TRUE(tray.has_value()) << printers.LastError();
     EXPECT_EQ(tray->source, "disc");
     EXPECT_EQ(tray->text, "CD-R Tray");
     EXPECT_TRUE(tray->discPage);
     EXPECT_NEAR(tray->page.size.widthMm, 127.0, 0.1);
-    EXPECT_FALSE(printers.FindDiscTray("sleevit-raw", 118).has_value())
-        << "a queue without a driver has no tray";
+    EXPECT_FALSE(printers.FindDiscTray("sleevit-raw", 118).has_value()) << "a queue without a driver";
     EXPECT_EQ(printers.LastError(), "");
 }
 
-TEST_F(CupsServer, AJobArrivesWithItsNameCopiesAndPages)
+TEST_F(CupsServer, JobsArriveWithTheirNameCopiesPagesAndTray)
 {
     CupsJobSettings settings;
     settings.copies = 3;
-    CCupsTarget target("sleevit-raw", settings);
-    const int id = PrintJob(target, "Sleevit - front.jpg", 2);
-    ASSERT_GT(id, 0) << target.LastError();
-    const CapturedJob job = WaitForJob("sleevit-raw", id);
+    CCupsTarget copies("sleevit-raw", settings);
+    const int id = PrintJob(copies, "Sleevit - front.jpg", 2);
+    ASSERT_GT(id, 0) << copies.LastError();
+    const CapturedJob job = Arrived("sleevit-raw", id);
     ASSERT_TRUE(job.arrived) << "job " << id << " never reached the printer";
     EXPECT_EQ(job.title, "Sleevit - front.jpg");
     EXPECT_EQ(job.copies, "3");
     EXPECT_EQ(job.data.rfind("%PDF-", 0), 0u) << "the job is a PDF";
     EXPECT_NE(job.data.find("/Count 2"), std::string::npos) << "two pages";
-    EXPECT_EQ(TempJobFiles(), 0) << "the temporary PDF is removed";
-}
 
-TEST_F(CupsServer, ADiscTrayJobAsksForTheTrayAndItsPage)
-{
     for (const bool cdTray : {true, false}) {
-        CupsJobSettings settings;
+        settings = CupsJobSettings{};
         settings.cdTray = cdTray;
         CCupsTarget target("sleevit-tray", settings);
-        const int id = PrintJob(target, "Microsoft Word - Document1");
-        ASSERT_GT(id, 0) << target.LastError();
-        const CapturedJob job = WaitForJob("sleevit-tray", id);
-        ASSERT_TRUE(job.arrived) << "job " << id;
+        const int trayId = PrintJob(target, "Microsoft Word - Document1");
+        ASSERT_GT(trayId, 0) << target.LastError();
+        const CapturedJob trayJob = Arrived("sleevit-tray", trayId);
+        ASSERT_TRUE(trayJob.arrived) << "job " << trayId;
         // The media-col request reaches the driver as its own options.
-        EXPECT_EQ(HasOption(job.options, "InputSlot=CDTray"), cdTray) << job.options;
-        EXPECT_EQ(HasOption(job.options, "PageSize=Tray127"), cdTray) << job.options;
+        EXPECT_EQ(HasOption(trayJob.options, "InputSlot=CDTray"), cdTray) << trayJob.options;
+        EXPECT_EQ(HasOption(trayJob.options, "PageSize=Tray127"), cdTray) << trayJob.options;
         EXPECT_EQ(target.OnDiscPage(), cdTray);
         EXPECT_EQ(target.GetDeviceCaps().physicalWidth, cdTray ? 3000 : 4958) << "127 mm or A4 at 600 dpi";
-        EXPECT_EQ(job.title, "Microsoft Word - Document1");
+        EXPECT_EQ(trayJob.title, "Microsoft Word - Document1");
     }
-    // No tray: nothing is sent.
-    CupsJobSettings settings;
-    settings.cdTray = true;
-    CCupsTarget target("sleevit-raw", settings);
-    EXPECT_FALSE(target.StartDocument("tray"));
-    EXPECT_EQ(target.LastError(), "The printer sleevit-raw has no disc tray. Nothing was printed.");
-    EXPECT_EQ(TempJobFiles(), 0);
+    EXPECT_EQ(TempJobFiles(), 0) << "the temporary PDFs are removed";
 }
 
-TEST_F(CupsServer, FailuresSayWhatWentWrong)
+TEST_F(CupsServer, FailuresSayWhatWentWrongAndSendNothing)
 {
-    {
-        CCupsTarget target("sleevit-none");
-        EXPECT_FALSE(target.StartDocument("job"));
-        EXPECT_EQ(target.LastError(), "Unknown printer queue \"sleevit-none\"");
-    }
-    {
-        CupsJobSettings settings;
-        settings.copies = 0;
-        CCupsTarget target("sleevit-raw", settings);
-        EXPECT_FALSE(target.StartDocument("job"));
-        EXPECT_EQ(target.LastError(), "Invalid number of copies");
-    }
+    const auto refused = [](const std::string& queue, CupsJobSettings settings, const std::string& error) {
+        CCupsTarget target(queue, settings);
+        EXPECT_FALSE(target.StartDocument("job")) << queue;
+        EXPECT_EQ(target.LastError(), error);
+    };
+    CupsJobSettings settings;
+    refused("sleevit-none", settings, "Unknown printer queue \"sleevit-none\"");
+    settings.cdTray = true;
+    refused("sleevit-raw", settings, "The printer sleevit-raw has no disc tray. Nothing was printed.");
+    settings = CupsJobSettings{};
+    settings.copies = 0;
+    refused("sleevit-raw", settings, "Invalid number of copies");
+    EXPECT_EQ(TempJobFiles(), 0);
     {
         // A server that is not there.
         const std::string socket = server_.Dir() + "/cups.sock";
@@ -230,17 +185,15 @@ TEST_F(CupsServer, FailuresSayWhatWentWrong)
         EXPECT_FALSE(listed);
         EXPECT_EQ(printers.LastError(), "Cannot reach the print server " + gone);
     }
-    {
-        // Calls out of order.
-        CCupsTarget target("sleevit-raw");
-        EXPECT_EQ(target.StartPage(), nullptr);
-        EXPECT_FALSE(target.EndPage());
-        EXPECT_FALSE(target.EndDocument());
-        EXPECT_EQ(target.LastError(), "No document is open");
-    }
+    // Calls out of order.
+    CCupsTarget target("sleevit-raw");
+    EXPECT_EQ(target.StartPage(), nullptr);
+    EXPECT_FALSE(target.EndPage());
+    EXPECT_FALSE(target.EndDocument());
+    EXPECT_EQ(target.LastError(), "No document is open");
 }
 
-TEST_F(CupsServer, AnAbortedJobSendsNothingAndACancelledOneStops)
+TEST_F(CupsServer, AbortedCancelledAndHeldJobs)
 {
     {
         CCupsTarget target("sleevit-raw");
@@ -252,39 +205,32 @@ TEST_F(CupsServer, AnAbortedJobSendsNothingAndACancelledOneStops)
         EXPECT_EQ(TempJobFiles(), 0);
     }
     // A held queue keeps the job until it is cancelled.
-    const std::string sock = server_.Dir() + "/cups.sock";
-    ASSERT_EQ(std::system(("CUPS_SERVER='" + sock + "' cupsdisable sleevit-raw").c_str()), 0);
+    Admin("cupsdisable sleevit-raw");
     CCupsTarget target("sleevit-raw");
     const int id = PrintJob(target, "cancelled");
     ASSERT_GT(id, 0) << target.LastError();
     EXPECT_TRUE(target.Cancel(id)) << target.LastError();
-    ASSERT_EQ(std::system(("CUPS_SERVER='" + sock + "' cupsenable sleevit-raw").c_str()), 0);
+    Admin("cupsenable sleevit-raw");
     // Nothing may arrive; give the server a moment to prove it.
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     EXPECT_FALSE(fs::exists(server_.Dir() + "/capture-sleevit-raw/job-" + std::to_string(id) + ".done"));
     EXPECT_FALSE(target.Cancel(id + 1000)) << "no such job";
     EXPECT_NE(target.LastError().find("Cannot cancel the job"), std::string::npos);
-}
 
-namespace {
-
-// A paused queue takes the job but holds it: the target says which job and why.
-TEST_F(CupsServer, APausedQueueNamesTheHeldJob)
-{
-    const std::string server = "CUPS_SERVER='" + server_.Dir() + "/cups.sock' ";
-    ASSERT_EQ(std::system((server + "lpadmin -p sleevit-paused -v file:/dev/null -m raw >/dev/null 2>&1 && " +
-                           server + "cupsaccept sleevit-paused && " + server + "cupsdisable sleevit-paused")
-                              .c_str()),
-              0);
+    // A paused queue takes the job but holds it: the target says which job and why.
+    Admin(
+        "lpadmin -p sleevit-paused -v file:/dev/null -m raw >/dev/null 2>&1 && cupsaccept sleevit-paused && "
+        "cupsdisable sleevit-paused");
     CupsJobSettings settings;
     settings.fallbackPaper = PaperSize::A4();
-    CCupsTarget target("sleevit-paused", settings);
-    const int job = PrintJob(target, "held");
-    ASSERT_GT(job, 0) << target.LastError();
-    EXPECT_NE(target.JobNotice().find("Job " + std::to_string(job) + " on sleevit-paused"), std::string::npos)
-        << "have: " << target.JobNotice();
-    EXPECT_NE(target.JobNotice().find("paused"), std::string::npos) << "have: " << target.JobNotice();
-    std::system((server + "lpadmin -x sleevit-paused >/dev/null 2>&1").c_str());
+    CCupsTarget paused("sleevit-paused", settings);
+    const int held = PrintJob(paused, "held");
+    ASSERT_GT(held, 0) << paused.LastError();
+    EXPECT_NE(paused.JobNotice().find("Job " + std::to_string(held) + " on sleevit-paused"),
+              std::string::npos)
+        << "have: " << paused.JobNotice();
+    EXPECT_NE(paused.JobNotice().find("paused"), std::string::npos) << "have: " << paused.JobNotice();
+    Admin("lpadmin -x sleevit-paused");
 }
 
 } // namespace

@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cups/raster.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -42,17 +42,10 @@ struct RasterPage {
 RasterPage ReadRaster(const std::string& data)
 {
     RasterPage page;
-    std::size_t at = 0;
-    const auto read = [&](unsigned char* buffer, std::size_t n) {
-        n = std::min(n, data.size() - at);
-        std::memcpy(buffer, data.data() + at, n);
-        at += n;
-        return ssize_t(n);
-    };
-    cups_raster_t* raster =
-        cupsRasterOpenIO([](void* context, unsigned char* buffer,
-                            std::size_t n) { return (*static_cast<decltype(read)*>(context))(buffer, n); },
-                         const_cast<void*>(static_cast<const void*>(&read)), CUPS_RASTER_READ);
+    const int fd = ::memfd_create("raster", MFD_CLOEXEC);
+    const bool written = fd >= 0 && ::write(fd, data.data(), data.size()) == ssize_t(data.size()) &&
+                         ::lseek(fd, 0, SEEK_SET) == 0;
+    cups_raster_t* raster = written ? cupsRasterOpen(fd, CUPS_RASTER_READ) : nullptr;
     cups_page_header2_t h;
     if (raster != nullptr && cupsRasterReadHeader2(raster, &h) && h.HWResolution[0] > 0 &&
         h.HWResolution[1] > 0 && h.cupsBitsPerColor == 8) {
@@ -71,8 +64,7 @@ RasterPage ReadRaster(const std::string& data)
                 unsigned sum = 0;
                 for (unsigned c = 0; c < channels; ++c)
                     sum += line[x * bpp + c];
-                const unsigned level = sum / channels;
-                if (additive ? level < 128 : level >= 128) {
+                if (additive ? sum / channels < 128 : sum / channels >= 128) {
                     minX = minX < 0 ? x : std::min<long>(minX, x);
                     maxX = std::max<long>(maxX, x);
                     minY = minY < 0 ? y : minY;
@@ -81,23 +73,19 @@ RasterPage ReadRaster(const std::string& data)
             }
         }
         // The pixels cover the imageable area; the page is larger by the driver's margins.
-        const double mmX = 25.4 / h.HWResolution[0], mmY = 25.4 / h.HWResolution[1];
-        const double pt = 25.4 / 72;
+        const double mmX = 25.4 / h.HWResolution[0], mmY = 25.4 / h.HWResolution[1], pt = 25.4 / 72;
         page.widthMm = h.PageSize[0] * pt;
         page.heightMm = h.PageSize[1] * pt;
         const double x0 = h.ImagingBoundingBox[0] * pt;
         const double y0 =
             h.ImagingBoundingBox[3] > 0 ? (double(h.PageSize[1]) - h.ImagingBoundingBox[3]) * pt : 0.0;
-        if (minX >= 0) {
-            page.valid = true;
-            page.left = x0 + minX * mmX;
-            page.right = x0 + (maxX + 1) * mmX;
-            page.top = y0 + minY * mmY;
-            page.bottom = y0 + (maxY + 1) * mmY;
-        }
+        page = {minX >= 0,       page.widthMm,          page.heightMm,        x0 + minX * mmX,
+                y0 + minY * mmY, x0 + (maxX + 1) * mmX, y0 + (maxY + 1) * mmY};
     }
     if (raster != nullptr)
         cupsRasterClose(raster);
+    if (fd >= 0)
+        ::close(fd);
     return page;
 }
 
@@ -177,74 +165,39 @@ const std::vector<Driver>& Drivers()
     return drivers;
 }
 
-class DiscDrivers : public ::testing::Test {
+class DiscDrivers : public PrivateCupsdSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        server_.Start("sleevit-disc");
-        if (!server_.Running())
-            return;
-        config_ = server_.Dir() + "/config";
-        fs::create_directories(config_);
-    }
-    static void TearDownTestSuite() { EXPECT_TRUE(server_.Stop()); }
-
     void SetUp() override
     {
-        if (!server_.SkipReason().empty())
-            GTEST_SKIP() << server_.SkipReason();
-        ASSERT_TRUE(server_.Running()) << server_.Error();
-        if (!fs::exists(server_.Dir() + "/capture-disc-hp-raster"))
+        PrivateCupsdSuite::SetUp();
+        if (!IsSkipped() && !HasFatalFailure() && !fs::exists(server_.Dir() + "/capture-disc-hp-raster"))
             GTEST_SKIP() << "the printer driver packages are not installed";
     }
 
-    // Runs sleevit-cli with the private server and the test's own settings folder.
-    static ProgramResult Cli(const std::string& args, const std::string& config = config_)
+    // Runs sleevit-cli with the private server and a settings folder of the server's.
+    static ProgramResult Cli(const std::string& args, const std::string& config = "config")
     {
-        return RunProgram("CUPS_SERVER='" + server_.Dir() + "/cups.sock' XDG_CONFIG_HOME='" + config + "' '" +
-                          SLEEVIT_CLI + "' " + args);
+        fs::create_directories(server_.Dir() + "/" + config);
+        return RunProgram("XDG_CONFIG_HOME='" + server_.Dir() + "/" + config + "' '" + SLEEVIT_CLI + "' " +
+                          args);
     }
 
-    // Waits for the next job of a queue (one not in before) and returns its data.
-    static std::string NextJob(const std::string& queue, const std::set<std::string>& before)
-    {
-        return server_.WaitForJob(queue, [&](const std::string& stem) { return before.count(stem) == 0; })
-            .data;
-    }
-
-    // Sends a file with lp and options; the printer data that came of it.
-    static std::string SendByHand(const std::string& queue, const std::string& options,
-                                  const std::string& file)
-    {
-        const std::set<std::string> before = server_.DoneJobs(queue);
-        const ProgramResult r = RunProgram("CUPS_SERVER='" + server_.Dir() + "/cups.sock' lp -d " + queue +
-                                           " " + options + " '" + file + "'");
-        EXPECT_EQ(r.status, 0) << r.err;
-        return NextJob(queue, before);
-    }
-
-    static std::string DiscJob(const std::string& queue, ProgramResult* result = nullptr)
+    // Sends a file to a queue with lp and options, or (without a file) prints the disc
+    // picture on it with sleevit-cli and extra arguments; the printer data that came of it.
+    static CapturedJob Job(const std::string& queue, const std::string& args, const std::string& file = "",
+                           const std::string& config = "config", ProgramResult* result = nullptr)
     {
         const std::set<std::string> before = server_.DoneJobs(queue);
         const ProgramResult r =
-            Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer " + queue);
+            file.empty() ? Cli("print --left '" + disc_ + "' --printer " + queue + " " + args, config)
+                         : RunProgram("lp -d " + queue + " " + args + " '" + file + "'");
         EXPECT_EQ(r.status, 0) << queue << ": " << r.err;
         if (result != nullptr)
             *result = r;
-        return r.status == 0 ? NextJob(queue, before) : std::string();
+        return r.status == 0 ? server_.NewJob(queue, before) : CapturedJob{};
     }
 
-    static RasterPage DiscRaster(const std::string& queue, const std::string& config = config_)
-    {
-        const std::set<std::string> before = server_.DoneJobs(queue);
-        const ProgramResult r =
-            Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer " + queue, config);
-        EXPECT_EQ(r.status, 0) << queue << ": " << r.err;
-        return ReadRaster(NextJob(queue, before));
-    }
-
-    static inline TestCupsServer server_;
-    static inline std::string config_;
+    static constexpr const char* kDiscTray = "--left-format 'Disc in CD Tray'";
     // A black square picture: printed as a disc it is a black ring.
     static inline const std::string disc_ = SLEEVIT_SOURCE_DIR "/tests/e2e/data/black-64.png";
 };
@@ -252,16 +205,13 @@ protected:
 TEST_F(DiscDrivers, ADiscJobReachesEachDriverWithTrayAndDiscPage)
 {
     const std::string reference = server_.Dir() + "/reference.pdf";
-    ASSERT_EQ(
-        Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --to '" + reference + "'").status,
-        0);
+    ASSERT_EQ(Cli("print --left '" + disc_ + "' " + kDiscTray + " --to '" + reference + "'").status, 0);
     for (const Driver& d : Drivers()) {
         const std::string queue = std::string("disc-") + d.name;
         // The raster the driver gets: its disc page with the disc centred at true size.
-        const RasterPage raster = DiscRaster(queue + "-raster");
+        const RasterPage raster = ReadRaster(Job(queue + "-raster", kDiscTray).data);
         ASSERT_TRUE(raster.valid) << d.name << ": no disc on the page";
-        const double side = d.pageMm > 0 ? d.pageMm : 210.0;
-        EXPECT_NEAR(raster.widthMm, side, 0.2) << d.name;
+        EXPECT_NEAR(raster.widthMm, d.pageMm > 0 ? d.pageMm : 210.0, 0.2) << d.name;
         EXPECT_NEAR(raster.heightMm, d.pageMm > 0 ? d.pageMm : 297.0, 0.2) << d.name;
         EXPECT_NEAR(raster.right - raster.left, 118.0, 1.0) << d.name << ": the disc's true size";
         EXPECT_NEAR(raster.bottom - raster.top, 118.0, 1.0) << d.name;
@@ -272,27 +222,20 @@ TEST_F(DiscDrivers, ADiscJobReachesEachDriverWithTrayAndDiscPage)
         // The printer data: the tray and page commands of the job sent by hand, which
         // the driver's default job does not have.
         ProgramResult run;
-        const std::string ours = DiscJob(queue, &run);
-        const std::string byHand = SendByHand(queue, d.reference, reference);
-        const std::string plain = SendByHand(queue, "", reference);
+        const std::string ours = Job(queue, kDiscTray, "", "config", &run).data;
+        const std::string byHand = Job(queue, d.reference, reference).data;
+        const std::string plain = Job(queue, "", reference).data;
         ASSERT_FALSE(ours.empty() || byHand.empty() || plain.empty()) << d.name << ": a job did not arrive";
         EXPECT_EQ(d.tray(ours), d.tray(byHand)) << d.name << ": tray";
         EXPECT_EQ(d.page(ours), d.page(byHand)) << d.name << ": page";
         EXPECT_NE(d.tray(ours), d.tray(plain)) << d.name << ": the default job has the same tray";
         EXPECT_EQ(run.err.find("only a media type for discs") != std::string::npos, d.pageMm == 0)
             << d.name << ": the warning of a disc media type alone: " << run.err;
-        std::printf("[ driver   ] %-6s tray %s, page %s; raster %.2f x %.2f mm, disc %.2f mm, centre "
-                    "%+.2f,%+.2f mm\n",
-                    d.name, d.tray(ours).c_str(), d.page(ours).c_str(), raster.widthMm, raster.heightMm,
-                    raster.right - raster.left, raster.CentreOffsetX(), raster.CentreOffsetY());
     }
-}
 
-TEST_F(DiscDrivers, AQueueWithoutADiscTrayPrintsNothing)
-{
+    // A queue without a disc tray prints nothing.
     const std::set<std::string> before = server_.DoneJobs("sleevit-raw");
-    const ProgramResult r =
-        Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer sleevit-raw");
+    const ProgramResult r = Cli("print --left '" + disc_ + "' " + kDiscTray + " --printer sleevit-raw");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("The printer sleevit-raw has no disc tray. Nothing was printed."), std::string::npos)
         << r.err;
@@ -303,46 +246,29 @@ TEST_F(DiscDrivers, AQueueWithoutADiscTrayPrintsNothing)
 
 TEST_F(DiscDrivers, ThePrintersCalibrationMovesDiscsAndSheets)
 {
-    const std::string calibrated = server_.Dir() + "/calibrated";
-    fs::create_directories(calibrated);
-    const ProgramResult set = Cli("calibrate disc-hp-raster --sheet 5,-3 --disc 2,1.5", calibrated);
+    const ProgramResult set = Cli("calibrate disc-hp-raster --sheet 5,-3 --disc 2,1.5", "calibrated");
     ASSERT_EQ(set.status, 0) << set.err;
-    EXPECT_EQ(Cli("calibrate disc-hp-raster --show", calibrated).out,
+    EXPECT_EQ(Cli("calibrate disc-hp-raster --show", "calibrated").out,
               "disc-hp-raster: sheet 5,-3 mm; disc 2,1.5 mm\n");
 
-    const RasterPage disc = DiscRaster("disc-hp-raster", calibrated);
+    const RasterPage disc = ReadRaster(Job("disc-hp-raster", kDiscTray, "", "calibrated").data);
     ASSERT_TRUE(disc.valid);
     EXPECT_NEAR(disc.CentreOffsetX(), 2.0, 0.3);
     EXPECT_NEAR(disc.CentreOffsetY(), 1.5, 0.3);
 
     // gutenprint moves its disc mask along with the picture: the driver gets the offsets
     // (in points) and the page it is sent stays centred.
-    ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", calibrated).status, 0);
-    const std::set<std::string> epsonBefore = server_.DoneJobs("disc-epson-raster");
-    ASSERT_EQ(Cli("print --left '" + disc_ + "' --left-format 'Disc in CD Tray' --printer disc-epson-raster",
-                  calibrated)
-                  .status,
-              0);
-    const CapturedJob epson = server_.WaitForJob(
-        "disc-epson-raster", [&](const std::string& s) { return epsonBefore.count(s) == 0; });
+    ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", "calibrated").status, 0);
+    const CapturedJob epson = Job("disc-epson-raster", kDiscTray, "", "calibrated");
     EXPECT_NE((" " + epson.options + " ").find(" StpCDXAdjustment=6 "), std::string::npos) << epson.options;
     EXPECT_NE((" " + epson.options + " ").find(" StpCDYAdjustment=4 "), std::string::npos) << epson.options;
     const RasterPage centred = ReadRaster(epson.data);
     EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
     EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);
 
-    const auto sheet = [&](const std::string& config) {
-        const std::set<std::string> before = server_.DoneJobs("disc-hp-raster");
-        const ProgramResult r =
-            Cli("print --left '" + disc_ +
-                    "' --left-format 'CD Front' --no-companion --no-lines --no-border --paper a4 "
-                    "--printer disc-hp-raster",
-                config);
-        EXPECT_EQ(r.status, 0) << r.err;
-        return ReadRaster(NextJob("disc-hp-raster", before));
-    };
-    const RasterPage plain = sheet(config_);
-    const RasterPage moved = sheet(calibrated);
+    const std::string sheet = "--left-format 'CD Front' --no-companion --no-lines --no-border --paper a4";
+    const RasterPage plain = ReadRaster(Job("disc-hp-raster", sheet).data);
+    const RasterPage moved = ReadRaster(Job("disc-hp-raster", sheet, "", "calibrated").data);
     ASSERT_TRUE(plain.valid && moved.valid);
     EXPECT_NEAR(moved.widthMm, 210.0, 0.5) << "--paper a4 is the sheet asked for";
     EXPECT_NEAR(moved.left - plain.left, 5.0, 0.3);
