@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kDutch = 1;
+constexpr int kFrench = 5;
 constexpr int kGerman = 6;
 
 // A table with the built-in English defaults, scanning the scratch folder.
@@ -32,40 +33,29 @@ struct TableInFolder {
     void Scan() { table.ScanLanguageFiles(folder.Path()); }
 };
 
-TEST(LanguageTable, NewTableIsEnglishWithNothingElseAvailable)
+TEST(LanguageTable, NewTableIsEnglishAndKeysOutsideTheCatalogueAreMissing)
 {
     LanguageTable table;
     EXPECT_EQ(table.CurrentLanguage(), kEnglishLanguage);
     for (int i = -1; i <= kLanguageCount; ++i)
         EXPECT_EQ(table.IsAvailable(i), i == kEnglishLanguage) << "language " << i;
-    // Nothing captured yet: catalogue keys are empty, others missing.
-    EXPECT_EQ(table.Text(2007, false), "");
-    EXPECT_EQ(table.Text(9999, false), "???");
-}
-
-TEST(LanguageTable, KeysOutsideTheCatalogue)
-{
-    TableInFolder t;
+    EXPECT_EQ(table.Text(2007, false), "") << "nothing captured yet";
+    table.UseBuiltInDefaults();
     for (const int key : {9999, 0, -1, 2003, 2010, 3053, 7032, 12007}) {
-        EXPECT_EQ(t.table.Text(key, false), "???") << "key " << key;
-        EXPECT_EQ(t.table.Text(key, true), "???") << "key " << key;
-        t.table.SetDefault(key, "ignored");
-        EXPECT_EQ(t.table.Text(key, false), "???") << "key " << key << " after SetDefault";
+        table.SetDefault(key, "ignored");
+        EXPECT_EQ(table.Text(key, false), "???") << "key " << key;
+        EXPECT_EQ(table.Text(key, true), "???") << "key " << key;
     }
     FakeWindow window;
     window.controls[1005] = "as is";
-    t.table.TranslateWindow(window, 1005, 9999, false);
+    table.TranslateWindow(window, 1005, 9999, false);
     EXPECT_EQ(window.controls[1005], "as is");
     EXPECT_EQ(window.writes, 0);
 }
 
 TEST(LanguageTable, LabelCleanUp)
 {
-    struct Case {
-        std::string text;
-        std::string want;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"&About Sleevit...", "About Sleevit"},
         {"Name:", "Name"},
         {"Ratio:::", "Ratio"},
@@ -76,31 +66,46 @@ TEST(LanguageTable, LabelCleanUp)
         {"&&&", ""},
         {"Tab\tCtrl+N", "Tab\tCtrl+N"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(LabelText(c.text), c.want) << "have " << c.text;
-        TableInFolder t;
-        t.table.SetDefault(5013, c.text);
-        EXPECT_EQ(t.table.Text(5013, true), c.want) << "have " << c.text;
-        EXPECT_EQ(t.table.Text(5013, false), c.text) << "without forLabel the text stays";
+    LanguageTable table;
+    for (const auto& [text, want] : cases) {
+        EXPECT_EQ(LabelText(text), want) << "have " << text;
+        table.SetDefault(5013, text);
+        EXPECT_EQ(table.Text(5013, true), want) << "have " << text;
+        EXPECT_EQ(table.Text(5013, false), text) << "without forLabel the text stays";
     }
-    TableInFolder t;
-    EXPECT_EQ(t.table.Text(kTextAbout, true), "About Sleevit");
 }
 
-TEST(LanguageTable, MissingTextsFallBackToEnglish)
+TEST(LanguageTable, MissingTextsFallBackToEnglishAndWindowsKeepTheirs)
 {
     TableInFolder t;
-    t.folder.Write("German.lng", "2007=Links drucken\r\n3000=&Datei\r\n4000=Falsch:\\n%s\r\n");
+    t.folder.Write("German.lng", "2007=Links drucken\r\n2008=Beide drucken\r\n3000=&Datei\r\n"
+                                 "4000=Falsch:\\n%s\r\n5013=&Links:\r\n");
+    t.folder.Write("Dutch.lng", "2008=Beide afdrukken\r\n");
+    t.folder.Write("French.lng", "5008=Options du programme\r\n5009=Corriger&\r\n");
     t.Scan();
-    ASSERT_TRUE(t.table.IsAvailable(kGerman));
+
+    FakeWindow view;
+    view.controls = {{1005, "Print Left"}, {1006, "Print Both"}, {1039, "Left:"}};
+    // In English the control's own text becomes the default and stays.
+    t.table.ClearDefaults();
+    t.table.TranslateWindow(view, 1005, 2007, false);
+    EXPECT_EQ(view.controls[1005], "Print Left");
+    EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "default captured from the control";
+
     t.table.SelectLanguage(kGerman);
     ASSERT_EQ(t.table.CurrentLanguage(), kGerman);
-
-    EXPECT_EQ(t.table.Text(2007, false), "Links drucken");
+    t.table.TranslateWindow(view, 1005, 2007, false);
+    t.table.TranslateWindow(view, 1006, 2008, false);
+    t.table.TranslateWindow(view, 1039, 5013, true);
+    EXPECT_EQ(view.controls[1005], "Links drucken");
+    EXPECT_EQ(view.controls[1006], "Beide drucken");
+    EXPECT_EQ(view.controls[1039], "Links") << "label clean-up";
+    EXPECT_EQ(t.table.StoredText(kEnglishLanguage, 2008), "Print Both")
+        << "the default is captured before the control changes";
     EXPECT_EQ(t.table.Text(3000, true), "Datei");
-    EXPECT_EQ(t.table.Text(2008, false), "Print Both") << "missing key falls back";
+    t.table.UseBuiltInDefaults();
     EXPECT_EQ(t.table.Text(3029, true), "About Sleevit") << "missing key falls back, cleaned";
-    EXPECT_EQ(t.table.StoredText(kGerman, 2008), "") << "the language's own text stays empty";
+    EXPECT_EQ(t.table.StoredText(kGerman, 3029), "") << "the language's own text stays empty";
 
     // The core's messages follow the table once it is their text source.
     CCollectingMessages messages;
@@ -111,32 +116,6 @@ TEST(LanguageTable, MissingTextsFallBackToEnglish)
     EXPECT_EQ(messages.Text(9999), "???");
     messages.SetTextSource(nullptr);
     EXPECT_EQ(messages.Text(4000), DefaultText(4000));
-}
-
-TEST(LanguageTable, TranslateWindowKeepsTheControlWhenTheLanguageHasNoText)
-{
-    TableInFolder t;
-    t.table.ClearDefaults();
-    t.folder.Write("German.lng", "2007=Links drucken\r\n2008=Beide drucken\r\n5013=&Links:\r\n");
-    t.folder.Write("Dutch.lng", "2008=Beide afdrukken\r\n");
-    t.Scan();
-
-    FakeWindow view;
-    view.controls = {{1005, "Print Left"}, {1006, "Print Both"}, {1039, "Left:"}};
-    // In English the control's own text becomes the default and stays.
-    t.table.TranslateWindow(view, 1005, 2007, false);
-    EXPECT_EQ(view.controls[1005], "Print Left");
-    EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "default captured from the control";
-
-    t.table.SelectLanguage(kGerman);
-    t.table.TranslateWindow(view, 1005, 2007, false);
-    t.table.TranslateWindow(view, 1006, 2008, false);
-    t.table.TranslateWindow(view, 1039, 5013, true);
-    EXPECT_EQ(view.controls[1005], "Links drucken");
-    EXPECT_EQ(view.controls[1006], "Beide drucken");
-    EXPECT_EQ(view.controls[1039], "Links") << "label clean-up";
-    EXPECT_EQ(t.table.StoredText(kEnglishLanguage, 2008), "Print Both")
-        << "the default is captured before the control changes";
 
     // Dutch lacks 2007: the button stays German, while Text falls back to English.
     t.table.SelectLanguage(kDutch);
@@ -145,14 +124,9 @@ TEST(LanguageTable, TranslateWindowKeepsTheControlWhenTheLanguageHasNoText)
     EXPECT_EQ(view.controls[1005], "Links drucken");
     EXPECT_EQ(view.controls[1006], "Beide afdrukken");
     EXPECT_EQ(t.table.Text(2007, false), "Print Left");
-}
 
-TEST(LanguageTable, TranslateDialogSetsPairsInOrderThenTheCaption)
-{
-    TableInFolder t;
-    t.folder.Write("French.lng", "5008=Options du programme\r\n5009=Corriger&\r\n");
-    t.Scan();
-    t.table.SelectLanguage(5);
+    // A dialog: the pairs in order, then the caption.
+    t.table.SelectLanguage(kFrench);
     FakeWindow dialog;
     dialog.controls = {{1006, "template 1006"}, {1007, "template 1007"}};
     const ControlKey pairs[] = {{1006, 5009}, {1007, 5010}};
@@ -179,7 +153,7 @@ TEST(LanguageTable, EnglishFileWithOnlyTheCaptionReplacesEveryDefault)
     EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "and becomes the default";
 }
 
-TEST(LanguageTable, SelectingReadsTheFileAgainAndKeepsTextsWhenItIsGone)
+TEST(LanguageTable, SelectingReadsTheFileAgainAndKeepsTextsWhenItCannot)
 {
     TableInFolder t;
     const fs::path file = t.folder.Write("Dutch.lng", "2007=eerste\r\n");
@@ -193,6 +167,14 @@ TEST(LanguageTable, SelectingReadsTheFileAgainAndKeepsTextsWhenItIsGone)
     EXPECT_EQ(t.table.Text(2007, false), "eerste");
     t.table.SelectLanguage(kDutch);
     EXPECT_EQ(t.table.Text(2007, false), "tweede") << "an edited file counts when selected anew";
+
+    // A file over the size limit is refused as unreadable.
+    std::string big = "2007=klein\r\n";
+    big.resize(300 * 1024, 'x');
+    t.folder.Write("Dutch.lng", big);
+    EXPECT_FALSE(t.table.LoadLanguage(kDutch));
+    EXPECT_FALSE(t.table.LoadLanguageBytes(kDutch, big));
+    EXPECT_EQ(t.table.Text(2007, false), "tweede");
 
     fs::remove(file);
     EXPECT_FALSE(t.table.LoadLanguage(kDutch));
@@ -208,71 +190,36 @@ TEST(LanguageTable, SelectingReadsTheFileAgainAndKeepsTextsWhenItIsGone)
     }
 }
 
-TEST(LanguageTable, OversizedFileIsRefusedAsUnreadable)
+TEST(LanguageTableScan, ReadableUnlockedRegularFilesAreAvailableAndNoneIsMade)
 {
     TableInFolder t;
-    std::string big = "2007=klein\r\n";
-    big.resize(300 * 1024, 'x');
-    t.folder.Write("Dutch.lng", "2007=klein\r\n");
     t.Scan();
-    t.table.SelectLanguage(kDutch);
-    t.folder.Write("Dutch.lng", big);
-    EXPECT_FALSE(t.table.LoadLanguage(kDutch));
-    EXPECT_EQ(t.table.Text(2007, false), "klein");
-    EXPECT_FALSE(t.table.LoadLanguageBytes(kDutch, big));
-}
+    EXPECT_TRUE(fs::is_empty(t.folder.Path())) << "the scan left files behind";
+    LanguageTable missingFolder;
+    missingFolder.ScanLanguageFiles(t.folder.File("absent"));
+    EXPECT_FALSE(fs::exists(t.folder.File("absent")));
 
-TEST(LanguageTableScan, ReadableUnlockedRegularFilesAreAvailable)
-{
-    TableInFolder t;
-    t.folder.Write("Dutch.lng", "2007=x\r\n");
+    t.folder.Write("dUTCH.LNG", "2007=klein\r\n");
+    t.folder.Write("Dutch.lng.bak", "2007=backup\r\n");
+    t.folder.Write("translation.lng", "2007=vertaald\r\n");
     const fs::path readOnly = t.folder.Write("German.lng", "2007=x\r\n");
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::create_directory(fs::path(t.folder.Path()) / "French.lng");
-    ASSERT_EQ(::mkfifo((fs::path(t.folder.Path()) / "Spanish.lng").c_str(), 0644), 0);
+    fs::create_directory(t.folder.File("French.lng"));
+    ASSERT_EQ(::mkfifo(t.folder.File("Spanish.lng").c_str(), 0644), 0);
     const fs::path locked = t.folder.Write("Italian.lng", "2007=x\r\n");
     const int holder = ::open(locked.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-
     t.Scan();
     ::close(holder);
 
-    // A read-only copy (an installed one) is offered; a locked one, a folder and a FIFO
-    // are not.
-    const std::set<int> want = {kEnglishLanguage, kDutch, kGerman};
+    // Names match without regard to case; a read-only copy (an installed one) is offered;
+    // a locked one, a folder and a FIFO are not.
+    const std::set<int> want = {kEnglishLanguage, kDutch, kGerman, kTranslationLanguage};
     for (int i = 0; i < kLanguageCount; ++i)
         EXPECT_EQ(t.table.IsAvailable(i), want.count(i) == 1)
             << kLanguageNames[static_cast<std::size_t>(i)].fileName;
-    // Loading never waits on the FIFO.
-    EXPECT_FALSE(t.table.LoadLanguage(2));
-}
-
-TEST(LanguageTableScan, ScanningCreatesNoFiles)
-{
-    TableInFolder t;
-    t.Scan();
-    for (int i = 1; i < kLanguageCount; ++i)
-        EXPECT_FALSE(t.table.IsAvailable(i)) << i;
-    EXPECT_TRUE(t.table.IsAvailable(kEnglishLanguage));
-    EXPECT_TRUE(fs::is_empty(t.folder.Path())) << "the scan left files behind";
-
-    LanguageTable missingFolder;
-    missingFolder.ScanLanguageFiles((fs::path(t.folder.Path()) / "absent").string());
-    EXPECT_FALSE(fs::exists(fs::path(t.folder.Path()) / "absent"));
-    EXPECT_FALSE(missingFolder.IsAvailable(kDutch));
-}
-
-TEST(LanguageTableScan, FileNamesMatchWithoutRegardToCase)
-{
-    TableInFolder t;
-    t.folder.Write("dUTCH.LNG", "2007=klein\r\n");
-    t.folder.Write("translation.lng", "2007=vertaald\r\n");
-    t.folder.Write("Dutch.lng.bak", "2007=backup\r\n");
-    t.Scan();
-    EXPECT_TRUE(t.table.IsAvailable(kDutch));
-    EXPECT_TRUE(t.table.IsAvailable(kTranslationLanguage));
-    EXPECT_FALSE(t.table.IsAvailable(kGerman));
+    EXPECT_FALSE(t.table.LoadLanguage(2)) << "loading never waits on the FIFO";
     t.table.SelectLanguage(kDutch);
     EXPECT_EQ(t.table.Text(2007, false), "klein");
     t.table.SelectLanguage(kTranslationLanguage);
@@ -303,10 +250,9 @@ TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
     for (const LanguageName& language : kLanguageNames) {
         EXPECT_EQ(std::string(language.fileName), std::string(language.name) + ".lng");
         const int command = LanguageCommand(language.index);
-        if (language.index == kTranslationLanguage) {
-            EXPECT_EQ(command, 0);
+        EXPECT_EQ(command == 0, language.index == kTranslationLanguage) << language.name;
+        if (command == 0)
             continue;
-        }
         EXPECT_TRUE(commands.insert(command).second) << "command used twice: " << command;
         const LanguageName* found = LanguageByCommand(command);
         ASSERT_NE(found, nullptr) << language.name;

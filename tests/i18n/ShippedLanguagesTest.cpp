@@ -4,9 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
+#include <regex>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "LanguageTestSupport.h"
@@ -22,60 +21,25 @@ namespace {
 
 const fs::path kLanguageFolder = fs::path(SLEEVIT_SOURCE_DIR) / "data" / "languages";
 
-// The "%s" and "%d" of a text in order; "%%" is a literal percent sign.
-std::string Placeholders(const std::string& text)
+// The marks of a text that pattern finds, in order, leaving out doubled ones ("%%", "&&"),
+// which stand for the character itself.
+std::string Marks(const std::string& text, const char* pattern)
 {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != '%')
-            continue;
-        if (text[i + 1] == '%') {
-            ++i;
-        } else if (text[i + 1] == 's' || text[i + 1] == 'd') {
-            out += text.substr(i, 2);
-            ++i;
-        }
-    }
-    return out;
-}
-
-// Single "&" marks; "&&" is a literal ampersand.
-int Accelerators(const std::string& text)
-{
-    int count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&')
-            continue;
-        if (i + 1 < text.size() && text[i + 1] == '&')
-            ++i;
-        else
-            ++count;
-    }
-    return count;
+    std::string marks;
+    const std::regex mark(pattern);
+    for (std::sregex_iterator it(text.begin(), text.end(), mark), end; it != end; ++it)
+        if (it->str() != "%%" && it->str() != "&&")
+            marks += it->str();
+    return marks;
 }
 
 // True when 8-bit bytes hold a UTF-8 sequence of two or more bytes: a file saved as
 // UTF-8 that the program would show garbled.
 bool LooksLikeUtf8(const std::string& bytes)
 {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t follow = 0;
-        if (lead >= 0xC2 && lead <= 0xDF)
-            follow = 1;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            follow = 2;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            follow = 3;
-        if (follow == 0 || i + follow >= bytes.size())
-            continue;
-        bool all = true;
-        for (std::size_t k = 1; k <= follow; ++k)
-            all = all && (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
-        if (all)
-            return true;
-    }
-    return false;
+    static const std::regex sequence(
+        "[\xC2-\xDF][\x80-\xBF]|[\xE0-\xEF][\x80-\xBF]{2}|[\xF0-\xF4][\x80-\xBF]{3}");
+    return std::regex_search(bytes, sequence);
 }
 
 std::string Shown(std::string text)
@@ -86,25 +50,6 @@ std::string Shown(std::string text)
     return "\"" + text + "\"";
 }
 
-std::vector<fs::path> ShippedLanguageFiles()
-{
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(kLanguageFolder, ec))
-        if (entry.path().extension() == ".lng")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-const LanguageName* LanguageOfFile(const fs::path& file)
-{
-    for (const LanguageName& language : kLanguageNames)
-        if (file.filename() == language.fileName)
-            return &language;
-    return nullptr;
-}
-
 // Every problem of one file, one line each: "<file>: key <k>: <problem>".
 std::vector<std::string> Problems(const fs::path& file)
 {
@@ -112,18 +57,17 @@ std::vector<std::string> Problems(const fs::path& file)
     const std::string name = file.filename().string();
     auto problem = [&](const std::string& what) { problems.push_back(name + ": " + what); };
     auto keyProblem = [&](int key, const std::string& what) {
-        problems.push_back(name + ": key " + std::to_string(key) + ": " + what);
+        problem("key " + std::to_string(key) + ": " + what);
     };
 
-    const LanguageName* language = LanguageOfFile(file);
-    if (language == nullptr) {
+    const auto language = std::find_if(std::begin(kLanguageNames), std::end(kLanguageNames),
+                                       [&](const LanguageName& l) { return name == l.fileName; });
+    if (language == std::end(kLanguageNames))
         problem("no language has this file name (spelling and case as in the language table)");
-        return problems;
-    }
-    if (language->index == kTranslationLanguage) {
+    else if (language->index == kTranslationLanguage)
         problem("Translation.lng must not ship: it takes over every start-up");
+    if (!problems.empty())
         return problems;
-    }
 
     const std::string bytes = ReadBytes(file);
     const bool utf16 = bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0;
@@ -136,13 +80,9 @@ std::vector<std::string> Problems(const fs::path& file)
 
     LanguageTable table;
     table.ScanLanguageFiles(file.parent_path().string());
-    if (!table.LoadLanguage(language->index)) {
-        problem("cannot be loaded (unreadable or larger than the limit)");
-        return problems;
-    }
     std::string text;
-    if (!ReadTextFile(file.string(), text)) {
-        problem("cannot be read");
+    if (!table.LoadLanguage(language->index) || !ReadTextFile(file.string(), text)) {
+        problem("cannot be loaded (unreadable or larger than the limit)");
         return problems;
     }
     const LanguageEntries entries = ParseLanguageText(text);
@@ -170,15 +110,15 @@ std::vector<std::string> Problems(const fs::path& file)
                 keyProblem(key, "empty text; the English " + Shown(english) + " would show");
             continue;
         }
-        if (Placeholders(translated) != Placeholders(english))
-            keyProblem(key, "placeholders " + Shown(Placeholders(translated)) + ", want " +
-                                Shown(Placeholders(english)) + " as in the English text");
-        const auto tabs = std::count(translated.begin(), translated.end(), '\t');
-        const auto englishTabs = std::count(english.begin(), english.end(), '\t');
-        if (tabs != englishTabs)
-            keyProblem(key, "has " + std::to_string(tabs) + " tab(s), want " + std::to_string(englishTabs) +
-                                (englishTabs ? " (\\t before the shortcut)" : ""));
-        if (Accelerators(translated) > 1)
+        const std::string placeholders = Marks(translated, "%[%sd]");
+        if (placeholders != Marks(english, "%[%sd]"))
+            keyProblem(key, "placeholders " + Shown(placeholders) + ", want " +
+                                Shown(Marks(english, "%[%sd]")) + " as in the English text");
+        const std::string tabs = Marks(translated, "\t");
+        if (tabs != Marks(english, "\t"))
+            keyProblem(key, "has " + std::to_string(tabs.size()) + " tab(s), want " +
+                                std::to_string(Marks(english, "\t").size()) + " (\\t before the shortcut)");
+        if (Marks(translated, "&&?").size() > 1)
             keyProblem(key,
                        "more than one & accelerator in " + Shown(translated) + " (write && for a plain &)");
     }
@@ -187,25 +127,19 @@ std::vector<std::string> Problems(const fs::path& file)
 
 TEST(ShippedLanguages, EveryFileHoldsEveryKeyWithTheEnglishPlaceholdersTabsAndOneAccelerator)
 {
-    const std::vector<fs::path> files = ShippedLanguageFiles();
-    ASSERT_FALSE(files.empty()) << "no language files in " << kLanguageFolder;
-    for (const fs::path& file : files) {
-        const std::vector<std::string> problems = Problems(file);
-        std::ostringstream report;
-        for (const std::string& p : problems)
-            report << "  " << p << "\n";
-        EXPECT_TRUE(problems.empty()) << problems.size() << " problem(s):\n" << report.str();
-    }
-}
-
-TEST(ShippedLanguages, EveryMenuLanguageShipsAFile)
-{
-    for (const LanguageName& language : kLanguageNames) {
-        if (language.index == kTranslationLanguage)
+    for (const auto& entry : fs::directory_iterator(kLanguageFolder)) {
+        if (entry.path().extension() != ".lng")
             continue;
-        EXPECT_TRUE(fs::is_regular_file(kLanguageFolder / language.fileName))
-            << language.fileName << " missing from " << kLanguageFolder;
+        std::string report;
+        for (const std::string& p : Problems(entry.path()))
+            report += "  " + p + "\n";
+        EXPECT_EQ(report, "") << entry.path();
     }
+    // Every language of the menu ships a file.
+    for (const LanguageName& language : kLanguageNames)
+        EXPECT_EQ(fs::is_regular_file(kLanguageFolder / language.fileName),
+                  language.index != kTranslationLanguage)
+            << language.fileName << " in " << kLanguageFolder;
 }
 
 TEST(ShippedLanguages, EnglishFileAndTemplateAreTheBuiltInTexts)
