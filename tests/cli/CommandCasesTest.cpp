@@ -1,11 +1,12 @@
 // The command line's answers to the commands of data/commands.txt.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "DataLines.h"
 #include "RunProgram.h"
 #include "ScratchFolder.h"
 
@@ -23,19 +24,21 @@ TEST(CommandCases, EachCommandGivesItsStatusAndTexts)
 {
     const std::string data = SLEEVIT_SOURCE_DIR "/tests/cli/data";
     ScratchFolder folder;
-    const std::vector<std::pair<std::string, std::string>> words = {
+    std::vector<std::pair<std::string, std::string>> words = {
         {"{d}", folder.Path()},
         {"{data}", data},
         {"{src}", SLEEVIT_SOURCE_DIR},
+        {"{cli}", SLEEVIT_CLI},
         {"{gif}", SLEEVIT_SOURCE_DIR "/tests/images/damaged/cut_after_2_rows.gif"},
         {"\\n", "\n"},
         {"\\t", "\t"}};
-    std::ifstream in(data + "/commands.txt");
-    std::string line;
+    for (int byte = 0; byte < 256; ++byte) {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+        words.emplace_back(escape, std::string(1, static_cast<char>(byte)));
+    }
     int cases = 0;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == ';')
-            continue;
+    for (const std::string& line : ReadDataLines(data + "/commands.txt")) {
         std::vector<std::string> fields;
         for (std::size_t from = 0;;) {
             const std::size_t bar = line.find(" | ", from);
@@ -47,7 +50,9 @@ TEST(CommandCases, EachCommandGivesItsStatusAndTexts)
         ASSERT_GE(fields.size(), 2u) << line;
         SCOPED_TRACE(line);
         ++cases;
-        const ProgramResult r = RunProgram(SLEEVIT_CLI " " + fields[1]);
+        // A command that names the program ({cli}) sets its environment first.
+        const bool named = line.find("{cli}") != std::string::npos;
+        const ProgramResult r = RunProgram(named ? fields[1] : SLEEVIT_CLI " " + fields[1]);
         EXPECT_EQ(std::to_string(r.status), fields[0]) << r.err;
         for (std::size_t k = 2; k < fields.size(); ++k) {
             const std::string& check = fields[k];

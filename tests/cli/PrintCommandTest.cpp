@@ -82,20 +82,4 @@ TEST(PrintCommand, TwoCoversToPdfLandWherePlacementPutsThem)
     EXPECT_LE(dark, 40);
 }
 
-TEST(PrintCommand, BatchOnePagePerFile)
-{
-    if (std::system("command -v pdfinfo >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pdfinfo is not installed";
-    ScratchFolder folder;
-    const std::string pdf = folder.File("batch.pdf");
-    // blue-10.JPEG is a PNG under a JPEG name: it still loads.
-    ProgramResult r =
-        RunProgram(kCli + " batch '" + kData + "Album front.png' '" + kData + "green-151x118.png' '" + kData +
-                   "blue-10.JPEG' '" + folder.File("cover.tif") + "' --to '" + pdf + "'");
-    EXPECT_EQ(r.status, 3) << r.err; // one file skipped
-    EXPECT_NE(r.err.find("skipped " + folder.File("cover.tif")), std::string::npos) << r.err;
-    r = RunProgram("pdfinfo '" + pdf + "' | grep '^Pages:'");
-    EXPECT_EQ(std::atoi(r.out.substr(r.out.find(':') + 1).c_str()), 3) << r.out;
-}
-
 } // namespace
