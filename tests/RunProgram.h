@@ -1,10 +1,11 @@
 #pragma once
 
-#include <array>
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "ScratchFolder.h"
 
 // Runs a shell command; its standard output, standard error and exit status.
 struct ProgramResult {
@@ -18,24 +19,17 @@ inline ProgramResult RunProgram(const std::string& command)
     char errName[] = "/tmp/sleevit-stderr-XXXXXX";
     const int fd = ::mkstemp(errName);
     ProgramResult result;
-    if (fd < 0)
-        return result;
-    ::close(fd);
-    const std::string errFile = errName;
-    FILE* pipe = ::popen((command + " 2>" + errFile).c_str(), "r");
-    if (pipe == nullptr)
-        return result;
-    std::array<char, 4096> buffer{};
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        result.out.append(buffer.data(), got);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    if (FILE* err = std::fopen(errFile.c_str(), "rb")) {
-        while ((got = std::fread(buffer.data(), 1, buffer.size(), err)) > 0)
-            result.err.append(buffer.data(), got);
-        std::fclose(err);
+    if (FILE* pipe = fd < 0 ? nullptr : ::popen((command + " 2>" + errName).c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got = 0; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            result.out.append(buffer, got);
+        const int raw = ::pclose(pipe);
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.err = ReadBytes(errName);
     }
-    std::remove(errFile.c_str());
+    if (fd >= 0) {
+        ::close(fd);
+        std::remove(errName);
+    }
     return result;
 }

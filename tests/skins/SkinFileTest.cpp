@@ -6,6 +6,7 @@
 
 #include "ScratchFolder.h"
 #include "skins/SkinFile.h"
+#include "textfiles/TextEncoding.h"
 
 namespace {
 
@@ -57,29 +58,15 @@ TEST(SkinFile, ReadsEntriesWhereverTheyStand)
 TEST(SkinFile, ReadsFilesInBothEncodings)
 {
     ScratchFolder folder;
-    const std::string path = folder.File("skin.ini");
-    struct Case {
-        const char* name;
-        std::string bytes;
-    };
-    // The last entry has no line end after it.
-    const std::string text = "BackgroundColor=123456\r\nLeftPosY=42";
-    std::string utf16 = "\xFF\xFE";
-    for (const char ch : text)
-        utf16 += std::string{ch, '\0'};
-    const Case cases[] = {{"8-bit", text}, {"UTF-16", utf16}};
-    for (const Case& c : cases) {
-        folder.Write("skin.ini", c.bytes);
+    const std::string text = "BackgroundColor=123456\r\nLeftPosY=42"; // no line end after the last
+    for (const std::string& bytes : {text, std::string("\xFF\xFE", 2) + Utf8ToUtf16Le(text)}) {
         SkinFileValues have;
-        ASSERT_TRUE(ReadSkinFile(path, have)) << c.name;
-        EXPECT_EQ(have.leftOverlayPosition.y, 42) << c.name;
-        EXPECT_EQ(have.backgroundColour, RgbColour(0x12, 0x34, 0x56)) << c.name;
+        ASSERT_TRUE(ReadSkinFile(folder.Write("skin.ini", bytes), have));
+        EXPECT_EQ(Values(have), "0,0 0,42 563412");
     }
-    std::filesystem::remove(path);
-
     SkinFileValues kept;
     kept.mainPosition = {5, 6};
-    EXPECT_FALSE(ReadSkinFile(path, kept)) << "a file that is not there";
+    EXPECT_FALSE(ReadSkinFile(folder.File("gone.ini"), kept)) << "a file that is not there";
     EXPECT_EQ(kept.mainPosition, (SkinPoint{5, 6})) << "a failed read leaves the values alone";
 }
 
