@@ -39,14 +39,7 @@ TEST(CommandCases, EachCommandGivesItsStatusAndTexts)
     }
     int cases = 0;
     for (const std::string& line : ReadDataLines(data + "/commands.txt")) {
-        std::vector<std::string> fields;
-        for (std::size_t from = 0;;) {
-            const std::size_t bar = line.find(" | ", from);
-            fields.push_back(Replaced(line.substr(from, bar - from), words));
-            if (bar == std::string::npos)
-                break;
-            from = bar + 3;
-        }
+        const std::vector<std::string> fields = SplitFields(Replaced(line, words));
         ASSERT_GE(fields.size(), 2u) << line;
         SCOPED_TRACE(line);
         ++cases;

@@ -6,10 +6,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "CollectingMessages.h"
+#include "DataLines.h"
 #include "LanguageTestSupport.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageNames.h"
@@ -75,57 +79,76 @@ TEST(LanguageTable, LabelCleanUp)
     }
 }
 
-TEST(LanguageTable, MissingTextsFallBackToEnglishAndWindowsKeepTheirs)
+TEST(LanguageTable, StepsOfDataFile)
+{
+    std::unique_ptr<TableInFolder> t;
+    FakeWindow window;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/table-steps.txt")) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> f = SplitFields(line, " | ", 3);
+        const std::string& step = f[0];
+        std::istringstream arguments(f[1]);
+        int a = 0;
+        int b = 0;
+        arguments >> a >> b;
+        if (step == "new") {
+            t = std::make_unique<TableInFolder>();
+            window = FakeWindow{};
+            continue;
+        }
+        ASSERT_TRUE(t) << "no table yet";
+        LanguageTable& table = t->table;
+        if (step == "write") {
+            std::string text = f[2];
+            for (std::size_t at = text.find('~'); at != std::string::npos; at = text.find('~', at))
+                text.replace(at, 1, "\r\n");
+            t->folder.Write(f[1], text);
+        } else if (step == "big") {
+            std::string big = "2007=klein\r\n";
+            big.resize(300 * 1024, 'x');
+            t->folder.Write(f[2], big);
+            EXPECT_FALSE(table.LoadLanguageBytes(a, big));
+        } else if (step == "remove") {
+            fs::remove(t->folder.File(f[1]));
+        } else if (step == "scan") {
+            t->Scan();
+        } else if (step == "select") {
+            table.SelectLanguage(a);
+        } else if (step == "clear-defaults") {
+            table.ClearDefaults();
+        } else if (step == "builtin-defaults") {
+            table.UseBuiltInDefaults();
+        } else if (step == "control") {
+            window.controls[a] = f[2];
+        } else if (step == "window" || step == "window-label") {
+            table.TranslateWindow(window, a, b, step == "window-label");
+            EXPECT_EQ(window.controls[a], f[2]);
+        } else if (step == "text" || step == "label") {
+            EXPECT_EQ(table.Text(a, step == "label"), f[2]);
+        } else if (step == "stored") {
+            EXPECT_EQ(table.StoredText(a, b), f[2]);
+        } else if (step == "current") {
+            EXPECT_EQ(table.CurrentLanguage(), a);
+        } else if (step == "load") {
+            EXPECT_EQ(table.LoadLanguage(a) ? "yes" : "no", f[2]);
+        } else if (step == "path") {
+            EXPECT_EQ(fs::path(table.LanguageFilePath(a)).filename(), f[2]);
+        } else if (step == "available") {
+            std::string available;
+            for (int i = 0; i < kLanguageCount; ++i)
+                available += table.IsAvailable(i) ? " " + std::to_string(i) : "";
+            EXPECT_EQ(available, " " + f[1]);
+        } else {
+            ADD_FAILURE() << "unknown step";
+        }
+    }
+}
+
+TEST(LanguageTable, DialogsAndTheCoresMessagesFollowTheTable)
 {
     TableInFolder t;
-    t.folder.Write("German.lng", "2007=Links drucken\r\n2008=Beide drucken\r\n3000=&Datei\r\n"
-                                 "4000=Falsch:\\n%s\r\n5013=&Links:\r\n");
-    t.folder.Write("Dutch.lng", "2008=Beide afdrukken\r\n");
-    t.folder.Write("French.lng", "5008=Options du programme\r\n5009=Corriger&\r\n");
+    t.folder.Write("French.lng", "4000=Faux :\\n%s\r\n5008=Options du programme\r\n5009=Corriger&\r\n");
     t.Scan();
-
-    FakeWindow view;
-    view.controls = {{1005, "Print Left"}, {1006, "Print Both"}, {1039, "Left:"}};
-    // In English the control's own text becomes the default and stays.
-    t.table.ClearDefaults();
-    t.table.TranslateWindow(view, 1005, 2007, false);
-    EXPECT_EQ(view.controls[1005], "Print Left");
-    EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "default captured from the control";
-
-    t.table.SelectLanguage(kGerman);
-    ASSERT_EQ(t.table.CurrentLanguage(), kGerman);
-    t.table.TranslateWindow(view, 1005, 2007, false);
-    t.table.TranslateWindow(view, 1006, 2008, false);
-    t.table.TranslateWindow(view, 1039, 5013, true);
-    EXPECT_EQ(view.controls[1005], "Links drucken");
-    EXPECT_EQ(view.controls[1006], "Beide drucken");
-    EXPECT_EQ(view.controls[1039], "Links") << "label clean-up";
-    EXPECT_EQ(t.table.StoredText(kEnglishLanguage, 2008), "Print Both")
-        << "the default is captured before the control changes";
-    EXPECT_EQ(t.table.Text(3000, true), "Datei");
-    t.table.UseBuiltInDefaults();
-    EXPECT_EQ(t.table.Text(3029, true), "About Sleevit") << "missing key falls back, cleaned";
-    EXPECT_EQ(t.table.StoredText(kGerman, 3029), "") << "the language's own text stays empty";
-
-    // The core's messages follow the table once it is their text source.
-    CCollectingMessages messages;
-    EXPECT_EQ(messages.Text(4000), DefaultText(4000)) << "English without a source";
-    messages.SetTextSource(&t.table);
-    EXPECT_EQ(messages.Text(4000), "Falsch:\n%s");
-    EXPECT_EQ(messages.Text(4004), DefaultText(4004));
-    EXPECT_EQ(messages.Text(9999), "???");
-    messages.SetTextSource(nullptr);
-    EXPECT_EQ(messages.Text(4000), DefaultText(4000));
-
-    // Dutch lacks 2007: the button stays German, while Text falls back to English.
-    t.table.SelectLanguage(kDutch);
-    t.table.TranslateWindow(view, 1005, 2007, false);
-    t.table.TranslateWindow(view, 1006, 2008, false);
-    EXPECT_EQ(view.controls[1005], "Links drucken");
-    EXPECT_EQ(view.controls[1006], "Beide afdrukken");
-    EXPECT_EQ(t.table.Text(2007, false), "Print Left");
-
-    // A dialog: the pairs in order, then the caption.
     t.table.SelectLanguage(kFrench);
     FakeWindow dialog;
     dialog.controls = {{1006, "template 1006"}, {1007, "template 1007"}};
@@ -134,60 +157,15 @@ TEST(LanguageTable, MissingTextsFallBackToEnglishAndWindowsKeepTheirs)
     EXPECT_EQ(dialog.controls[1006], "Corriger&") << "pairs get no label clean-up";
     EXPECT_EQ(dialog.controls[1007], "template 1007");
     EXPECT_EQ(dialog.caption, "Options du programme");
-}
 
-TEST(LanguageTable, EnglishFileWithOnlyTheCaptionReplacesEveryDefault)
-{
-    TableInFolder t;
-    t.folder.Write("English.lng", "1000=Covers for everyone\r\n");
-    t.Scan();
-    t.table.SelectLanguage(kEnglishLanguage);
-    EXPECT_EQ(t.table.Text(1000, false), "Covers for everyone");
-    for (const int key : {2007, 3000, 4000, 7031})
-        EXPECT_EQ(t.table.Text(key, false), "") << "key " << key;
-
-    FakeWindow view;
-    view.controls[1005] = "Print Left";
-    t.table.TranslateWindow(view, 1005, 2007, false);
-    EXPECT_EQ(view.controls[1005], "Print Left") << "the template text stays";
-    EXPECT_EQ(t.table.Text(2007, false), "Print Left") << "and becomes the default";
-}
-
-TEST(LanguageTable, SelectingReadsTheFileAgainAndKeepsTextsWhenItCannot)
-{
-    TableInFolder t;
-    const fs::path file = t.folder.Write("Dutch.lng", "2007=eerste\r\n");
-    t.Scan();
-    t.table.SelectLanguage(kDutch);
-    EXPECT_EQ(t.table.Text(2007, false), "eerste");
-
-    t.folder.Write("Dutch.lng", "2007=tweede\r\n");
-    t.table.SelectLanguage(kGerman); // not available: nothing changes
-    EXPECT_EQ(t.table.CurrentLanguage(), kDutch);
-    EXPECT_EQ(t.table.Text(2007, false), "eerste");
-    t.table.SelectLanguage(kDutch);
-    EXPECT_EQ(t.table.Text(2007, false), "tweede") << "an edited file counts when selected anew";
-
-    // A file over the size limit is refused as unreadable.
-    std::string big = "2007=klein\r\n";
-    big.resize(300 * 1024, 'x');
-    t.folder.Write("Dutch.lng", big);
-    EXPECT_FALSE(t.table.LoadLanguage(kDutch));
-    EXPECT_FALSE(t.table.LoadLanguageBytes(kDutch, big));
-    EXPECT_EQ(t.table.Text(2007, false), "tweede");
-
-    fs::remove(file);
-    EXPECT_FALSE(t.table.LoadLanguage(kDutch));
-    t.table.SelectLanguage(kDutch);
-    EXPECT_EQ(t.table.CurrentLanguage(), kDutch);
-    EXPECT_EQ(t.table.Text(2007, false), "tweede") << "a vanished file leaves the texts";
-
-    for (const int index : {-1, kLanguageCount}) {
-        t.table.SelectLanguage(index);
-        EXPECT_EQ(t.table.CurrentLanguage(), kDutch) << "index " << index;
-        EXPECT_FALSE(t.table.LoadLanguage(index)) << "index " << index;
-        EXPECT_EQ(t.table.LanguageFilePath(index), "") << "index " << index;
-    }
+    CCollectingMessages messages;
+    EXPECT_EQ(messages.Text(4000), DefaultText(4000)) << "English without a source";
+    messages.SetTextSource(&t.table);
+    EXPECT_EQ(messages.Text(4000), "Faux :\n%s");
+    EXPECT_EQ(messages.Text(4004), DefaultText(4004));
+    EXPECT_EQ(messages.Text(9999), "???");
+    messages.SetTextSource(nullptr);
+    EXPECT_EQ(messages.Text(4000), DefaultText(4000));
 }
 
 TEST(LanguageTableScan, ReadableUnlockedRegularFilesAreAvailableAndNoneIsMade)
@@ -199,9 +177,7 @@ TEST(LanguageTableScan, ReadableUnlockedRegularFilesAreAvailableAndNoneIsMade)
     missingFolder.ScanLanguageFiles(t.folder.File("absent"));
     EXPECT_FALSE(fs::exists(t.folder.File("absent")));
 
-    t.folder.Write("dUTCH.LNG", "2007=klein\r\n");
-    t.folder.Write("Dutch.lng.bak", "2007=backup\r\n");
-    t.folder.Write("translation.lng", "2007=vertaald\r\n");
+    t.folder.Write("Dutch.lng", "2007=x\r\n");
     const fs::path readOnly = t.folder.Write("German.lng", "2007=x\r\n");
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::create_directory(t.folder.File("French.lng"));
@@ -213,23 +189,13 @@ TEST(LanguageTableScan, ReadableUnlockedRegularFilesAreAvailableAndNoneIsMade)
     t.Scan();
     ::close(holder);
 
-    // Names match without regard to case; a read-only copy (an installed one) is offered;
-    // a locked one, a folder and a FIFO are not.
-    const std::set<int> want = {kEnglishLanguage, kDutch, kGerman, kTranslationLanguage};
+    // A read-only copy (an installed one) is offered; a locked one, a folder and a FIFO
+    // are not.
+    const std::set<int> want = {kEnglishLanguage, kDutch, kGerman};
     for (int i = 0; i < kLanguageCount; ++i)
         EXPECT_EQ(t.table.IsAvailable(i), want.count(i) == 1)
             << kLanguageNames[static_cast<std::size_t>(i)].fileName;
     EXPECT_FALSE(t.table.LoadLanguage(2)) << "loading never waits on the FIFO";
-    t.table.SelectLanguage(kDutch);
-    EXPECT_EQ(t.table.Text(2007, false), "klein");
-    t.table.SelectLanguage(kTranslationLanguage);
-    EXPECT_EQ(t.table.Text(2007, false), "vertaald");
-
-    // The exact spelling wins over other spellings of the name.
-    t.folder.Write("Dutch.lng", "2007=exact\r\n");
-    EXPECT_EQ(fs::path(t.table.LanguageFilePath(kDutch)).filename(), "Dutch.lng");
-    t.table.SelectLanguage(kDutch);
-    EXPECT_EQ(t.table.Text(2007, false), "exact");
 }
 
 TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
