@@ -37,48 +37,6 @@ struct TableInFolder {
     void Scan() { table.ScanLanguageFiles(folder.Path()); }
 };
 
-TEST(LanguageTable, NewTableIsEnglishAndKeysOutsideTheCatalogueAreMissing)
-{
-    LanguageTable table;
-    EXPECT_EQ(table.CurrentLanguage(), kEnglishLanguage);
-    for (int i = -1; i <= kLanguageCount; ++i)
-        EXPECT_EQ(table.IsAvailable(i), i == kEnglishLanguage) << "language " << i;
-    EXPECT_EQ(table.Text(2007, false), "") << "nothing captured yet";
-    table.UseBuiltInDefaults();
-    for (const int key : {9999, 0, -1, 2003, 2010, 3053, 7032, 12007}) {
-        table.SetDefault(key, "ignored");
-        EXPECT_EQ(table.Text(key, false), "???") << "key " << key;
-        EXPECT_EQ(table.Text(key, true), "???") << "key " << key;
-    }
-    FakeWindow window;
-    window.controls[1005] = "as is";
-    table.TranslateWindow(window, 1005, 9999, false);
-    EXPECT_EQ(window.controls[1005], "as is");
-    EXPECT_EQ(window.writes, 0);
-}
-
-TEST(LanguageTable, LabelCleanUp)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {"&About Sleevit...", "About Sleevit"},
-        {"Name:", "Name"},
-        {"Ratio:::", "Ratio"},
-        {"Wait......", "Wait..."},
-        {"Dots...:", "Dots..."},
-        {"R&&D", "RD"},
-        {"...", ""},
-        {"&&&", ""},
-        {"Tab\tCtrl+N", "Tab\tCtrl+N"},
-    };
-    LanguageTable table;
-    for (const auto& [text, want] : cases) {
-        EXPECT_EQ(LabelText(text), want) << "have " << text;
-        table.SetDefault(5013, text);
-        EXPECT_EQ(table.Text(5013, true), want) << "have " << text;
-        EXPECT_EQ(table.Text(5013, false), text) << "without forLabel the text stays";
-    }
-}
-
 TEST(LanguageTable, StepsOfDataFile)
 {
     std::unique_ptr<TableInFolder> t;
@@ -118,6 +76,8 @@ TEST(LanguageTable, StepsOfDataFile)
             table.ClearDefaults();
         } else if (step == "builtin-defaults") {
             table.UseBuiltInDefaults();
+        } else if (step == "default") {
+            table.SetDefault(a, f[2]);
         } else if (step == "control") {
             window.controls[a] = f[2];
         } else if (step == "window" || step == "window-label") {
@@ -135,7 +95,7 @@ TEST(LanguageTable, StepsOfDataFile)
             EXPECT_EQ(fs::path(table.LanguageFilePath(a)).filename(), f[2]);
         } else if (step == "available") {
             std::string available;
-            for (int i = 0; i < kLanguageCount; ++i)
+            for (int i = -1; i <= kLanguageCount; ++i)
                 available += table.IsAvailable(i) ? " " + std::to_string(i) : "";
             EXPECT_EQ(available, " " + f[1]);
         } else {
