@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "DataLines.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "textfiles/TextEncoding.h"
@@ -17,45 +18,19 @@ std::string EntryOf(const std::string& fileBytes, int key)
     return entries.texts.at(static_cast<std::size_t>(LanguageKeyIndex(key)));
 }
 
-struct EntryCase {
-    const char* what;
-    std::string file;
-    int key;
-    std::string want;
-};
-
 TEST(LanguageFile, EntriesAreFoundAnywhereFirstOccurrenceWinningAndUnescaped)
 {
-    const EntryCase cases[] = {
-        {"plain entry", "[CONTROLS]\r\n2007=Links drucken\r\n", 2007, "Links drucken"},
-        {"comment line before the entry", "; 2007=from a comment\r\n2007=real\r\n", 2007, "from a comment"},
-        {"inside another entry's text", "2008=see 2007=inner\r\n2007=outer\r\n", 2007, "inner"},
-        {"five digits ending in the key", "12007=five\r\n", 2007, "five"},
-        {"own pattern earlier than five digits", "2007=own\r\n12007=five\r\n", 2007, "own"},
-        {"space before the equals sign", "2007 =spaced\r\n", 2007, ""},
-        {"three digits", "007=short\r\n", 2007, ""},
-        {"last line without line end", "1000=first\r\n2007=no end", 2007, "no end"},
-        {"LF-only line ends", "2007=unix\n2008=next\n", 2007, "unix"},
-        {"CR CR LF line ends", "2007=doubled\r\r\n", 2007, "doubled"},
-        {"empty text", "2007=\r\n2008=x\r\n", 2007, ""},
-        {"equals sign in the text", "2007=a=b\r\n", 2007, "a=b"},
-        {"key outside the catalogue beside it", "9999=no\r\n2007=yes\r\n", 2007, "yes"},
-        // Escapes, and white space at the end.
-        {"line feed in the middle", "4000=one\\ntwo\r\n", 4000, "one\ntwo"},
-        {"line feed at the end is trailing white space", "4000=one\\n\r\n", 4000, "one"},
-        {"tab before a shortcut", "3001=&Neu\\tStrg+N\r\n", 3001, "&Neu\tStrg+N"},
-        {"carriage return", "4000=a\\rb\r\n", 4000, "a\rb"},
-        {"all three escapes at the end", "4000=x \\t\\r\\n  \r\n", 4000, "x"},
-        {"folder path", "4000=C:\\temp\\new\\real\\data\r\n", 4000, "C:\temp\new\real\\data"},
-        {"other backslashes stay", "4000=a\\b\\\\c\\N\\T\r\n", 4000, "a\\b\\\\c\\N\\T"},
-        {"doubled backslash before n", "4000=a\\\\n\r\n", 4000, "a\\"},
-        {"leading space kept", "2007=  left\r\n", 2007, "  left"},
-        {"trailing spaces and tabs", "2007=right \t \r\n", 2007, "right"},
-        {"only escapes", "2007=\\n\\t\r\n", 2007, ""},
-        {"placeholders untouched", "6001=%d Bilder, 100%% %s\r\n", 6001, "%d Bilder, 100%% %s"},
-    };
-    for (const EntryCase& c : cases)
-        EXPECT_EQ(EntryOf(c.file, c.key), c.want) << c.what;
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/entries.txt");
+    ASSERT_GE(lines.size(), 25u);
+    for (const std::string& line : lines) {
+        std::vector<std::string> f = SplitFields(line, " | ", 4);
+        for (std::string* text : {&f[1], &f[2]})
+            for (const auto& [from, to] :
+                 {std::pair{"~", "\r\n"}, {"<CR>", "\r"}, {"<LF>", "\n"}, {"<TAB>", "\t"}})
+                for (std::size_t at = text->find(from); at != std::string::npos; at = text->find(from, at))
+                    text->replace(at, std::string(from).size(), to);
+        EXPECT_EQ(EntryOf(f[1], std::stoi(f[0])), f[2]) << f[3];
+    }
 }
 
 TEST(LanguageFile, EncodingsAsThe8BitAndUtf16ReadersSeeThem)

@@ -41,7 +41,10 @@ TEST(LanguageTable, StepsOfDataFile)
 {
     std::unique_ptr<TableInFolder> t;
     FakeWindow window;
-    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/table-steps.txt")) {
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/table-steps.txt");
+    ASSERT_GE(lines.size(), 100u);
+    for (const std::string& line : lines) {
         SCOPED_TRACE(line);
         const std::vector<std::string> f = SplitFields(line, " | ", 3);
         const std::string& step = f[0];
