@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "ScratchFolder.h"
-#include "skins/Skin.h"
 #include "skins/SkinFolders.h"
 
 namespace {
@@ -35,25 +34,6 @@ TEST(SkinFolders, ListsOnlyVisibleFoldersInAFixedOrder)
                                               fs::path(some.File("skins")) / "delta");
     EXPECT_EQ(ListSkinFolders(some.File("skins")),
               (Names{"_x", "alpha", "Beta", "Blue", "blue", "delta", "gamma", "\xC3\x84"}));
-}
-
-TEST(SkinFolders, TwelveFoldersAreListedButOnlyElevenHaveCommands)
-{
-    ScratchFolder folder;
-    for (int i = 12; i >= 1; --i)
-        std::filesystem::create_directories(std::filesystem::path(folder.File("skins")) /
-                                            ("skin" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
-    CSkinManager skins(folder.Path(), [] { return 0u; });
-    skins.ListFolders();
-    const std::vector<SkinMenuEntry> entries = skins.FolderMenuEntries();
-    ASSERT_EQ(entries.size(), 12u);
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        const std::string want = "skin" + std::string(k + 1 < 10 ? "0" : "") + std::to_string(k + 1);
-        EXPECT_EQ(entries[k].name, want) << "entry " << k;
-        EXPECT_EQ(entries[k].commandId, kCmdFirstSkinFolder + static_cast<int>(k)) << "entry " << k;
-        EXPECT_EQ(skins.CommandState(entries[k].commandId).has_value(), k < 11)
-            << "entry " << k << ": only 12345..12355 have a command";
-    }
 }
 
 } // namespace

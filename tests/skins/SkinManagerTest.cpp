@@ -85,12 +85,20 @@ TEST(SkinManager, StartUpChoice)
     }
 }
 
-TEST(SkinManager, RandomDrawsEverySkinAndRemembersRandom)
+TEST(SkinManager, TwelveFoldersAreListedElevenHaveCommandsAndRandomDrawsAll)
 {
     ScratchFolder folder;
     MakeFolderSkins(folder, 12, false);
     CSkinManager skins(folder.Path(), Draws({0, 1, 13, 14 * 3 + 13}));
     skins.ListFolders();
+    const std::vector<SkinMenuEntry> entries = skins.FolderMenuEntries();
+    ASSERT_EQ(entries.size(), 12u);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        EXPECT_EQ(entries[k].name, "skin" + std::string(k < 10 ? "0" : "") + std::to_string(k));
+        EXPECT_EQ(entries[k].commandId, kCmdFirstSkinFolder + static_cast<int>(k)) << "entry " << k;
+        EXPECT_EQ(skins.CommandState(entries[k].commandId).has_value(), k < 11)
+            << "entry " << k << ": only 12345..12355 have a command";
+    }
     for (const int want : {0, 1, 13, 13}) {
         EXPECT_EQ(skins.OnCommand(kCmdSkinRandom), SkinOutcome::Changed);
         EXPECT_EQ(ShownSkin(skins), want) << "the twelfth folder has no command but can be drawn";
