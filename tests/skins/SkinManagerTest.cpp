@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ScratchFolder.h"
@@ -120,20 +121,25 @@ TEST(SkinManager, DrawsFollowTheClockSecondAndCoverBothBuiltInSkins)
     EXPECT_LT(odd, 150);
 }
 
-TEST(SkinManager, CommandsAndTheirCheckMarks)
+TEST(SkinManager, CommandsCheckMarksAndPicturesThatKeepThePreviousOnes)
 {
     ScratchFolder folder;
     MakeFolderSkins(folder, 2, true);
     folder.Write("skins/zz-broken/main.jpg", Png(5)); // no skin.ini: cannot be chosen
+    // skin01 has its file and a main picture under another extension; the overlay is
+    // broken and the background missing. No colour entry either.
+    folder.Write("skins/skin01/skin.ini", "LeftPosX=4 LeftPosY=5 MainPosX=1001");
+    folder.Write("skins/skin01/main.jpg", Png(7));
+    folder.Write("skins/skin01/left.gif", "GIF89a broken");
+    std::filesystem::remove(folder.File("skins/skin01/background.gif"));
+    folder.Write("skins/skin00/skin.ini", "MainPosX=1000 BackgroundColor=FF0000");
     CSkinManager skins(folder.Path(), Draws({0}));
+    EXPECT_EQ(skins.ForPaper(true).overlay, nullptr) << "a picture without pixels is not handed on";
+    EXPECT_EQ(skins.ForPaper(true).background, nullptr);
     skins.ListFolders(); // skin00, skin01, zz-broken
-    struct Step {
-        int command;
-        SkinOutcome want;
-        int wantSelected;
-    };
-    const Step steps[] = {
+    const std::tuple<int, SkinOutcome, int> steps[] = {
         {kCmdSkinAlternative, SkinOutcome::Changed, 1},
+        {kCmdFirstSkinFolder, SkinOutcome::Changed, 2},
         {kCmdFirstSkinFolder + 1, SkinOutcome::Changed, 3},
         {kCmdFirstSkinFolder + 2, SkinOutcome::Unchanged, 3}, // broken: the previous skin stays
         {kCmdFirstSkinFolder + 5, SkinOutcome::Unchanged, 3}, // no such folder
@@ -144,9 +150,9 @@ TEST(SkinManager, CommandsAndTheirCheckMarks)
     };
     const int menu[] = {kCmdSkinDefault,     kCmdSkinAlternative,     kCmdSkinRandom,
                         kCmdFirstSkinFolder, kCmdFirstSkinFolder + 1, kCmdFirstSkinFolder + 2};
-    for (const Step& s : steps) {
-        EXPECT_EQ(skins.OnCommand(s.command), s.want) << "command " << s.command;
-        ASSERT_EQ(skins.SelectedSkin(), s.wantSelected) << "command " << s.command;
+    for (const auto& [command, want, wantSelected] : steps) {
+        EXPECT_EQ(skins.OnCommand(command), want) << "command " << command;
+        ASSERT_EQ(skins.SelectedSkin(), wantSelected) << "command " << command;
         int checked = 0;
         for (const int id : menu) {
             const auto state = skins.CommandState(id);
@@ -154,44 +160,23 @@ TEST(SkinManager, CommandsAndTheirCheckMarks)
             EXPECT_TRUE(state->enabled) << id;
             checked += state->checked ? 1 : 0;
         }
-        EXPECT_EQ(checked, 1) << "one check mark after command " << s.command;
+        EXPECT_EQ(checked, 1) << "one check mark after command " << command;
+        if (wantSelected != 3)
+            continue;
+        // skin01 over skin00.
+        const Skin& s = skins.State();
+        EXPECT_EQ(s.mainPicture.GetWidth(), 7) << "the new main picture";
+        EXPECT_EQ(s.leftOverlay.GetWidth(), 20) << "a broken overlay keeps the previous one";
+        EXPECT_EQ(s.paperBackground.GetWidth(), 30) << "a missing background keeps the previous one";
+        EXPECT_EQ(s.backgroundColour, RgbColour(255, 0, 0)) << "no colour entry keeps the colour";
+        const PaperSkin left = skins.ForPaper(true);
+        const PaperSkin right = skins.ForPaper(false);
+        EXPECT_EQ(left.overlay, &s.leftOverlay);
+        EXPECT_EQ(left.overlayPosition, (SkinPoint{4, 5}));
+        EXPECT_EQ(right.overlay, nullptr) << "only the Left paper gets the overlay";
+        EXPECT_EQ(right.background, &s.paperBackground);
+        EXPECT_EQ(right.backColour, RgbColour(255, 0, 0));
     }
-    EXPECT_TRUE(skins.CommandState(kCmdSkinRandom)->checked);
-}
-
-TEST(SkinManager, AMissingPictureKeepsThePreviousOne)
-{
-    ScratchFolder folder;
-    MakeFolderSkins(folder, 1, true);
-    // skin01 has its file and a main picture under another extension; the overlay is
-    // broken and the background missing. No colour entry either.
-    folder.Write("skins/skin01/skin.ini", "LeftPosX=4 LeftPosY=5 MainPosX=1001");
-    folder.Write("skins/skin01/main.jpg", Png(7));
-    folder.Write("skins/skin01/left.gif", "GIF89a broken");
-    folder.Write("skins/skin00/skin.ini", "MainPosX=1000 BackgroundColor=FF0000");
-    CSkinManager skins(folder.Path(), Draws({0}));
-    skins.ListFolders();
-
-    ASSERT_TRUE(skins.ApplySkin(2));
-    EXPECT_EQ(skins.State().backgroundColour, RgbColour(255, 0, 0));
-    ASSERT_TRUE(skins.ApplySkin(3));
-    const Skin& s = skins.State();
-    EXPECT_EQ(s.mainPicture.GetWidth(), 7) << "the new main picture";
-    EXPECT_EQ(s.leftOverlay.GetWidth(), 20) << "a broken overlay keeps the previous one";
-    EXPECT_EQ(s.paperBackground.GetWidth(), 30) << "a missing background keeps the previous one";
-    EXPECT_EQ(s.backgroundColour, RgbColour(255, 0, 0)) << "no colour entry keeps the colour";
-
-    const PaperSkin left = skins.ForPaper(true);
-    const PaperSkin right = skins.ForPaper(false);
-    EXPECT_EQ(left.overlay, &s.leftOverlay);
-    EXPECT_EQ(left.overlayPosition, (SkinPoint{4, 5}));
-    EXPECT_EQ(right.overlay, nullptr) << "only the Left paper gets the overlay";
-    EXPECT_EQ(right.background, &s.paperBackground);
-    EXPECT_EQ(right.backColour, RgbColour(255, 0, 0));
-
-    CSkinManager fresh(folder.Path(), Draws({0}));
-    EXPECT_EQ(fresh.ForPaper(true).overlay, nullptr) << "a picture without pixels is not handed on";
-    EXPECT_EQ(fresh.ForPaper(true).background, nullptr);
 }
 
 } // namespace
