@@ -89,38 +89,20 @@ RasterPage ReadRaster(const std::string& data)
     return page;
 }
 
-std::string Hex(const std::string& bytes)
+// The payload of the first ESC ( <letter> n1 n2 command of ESC/P 2 or Canon BJ data,
+// before its raster data.
+std::string EscParen(const std::string& data, char letter)
 {
-    std::string hex;
-    char buf[3];
-    for (const char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(c));
-        hex += buf;
-    }
-    return hex;
-}
-
-// The payload of every ESC ( c n1 n2 command of ESC/P 2 and Canon BJ data, as "c:hex".
-std::vector<std::string> EscParenCommands(const std::string& data)
-{
-    std::vector<std::string> commands;
     for (std::size_t i = data.find("\x1b("); i != std::string::npos && i + 5 <= data.size();
          i = data.find("\x1b(", i)) {
         const std::size_t n = std::size_t(static_cast<unsigned char>(data[i + 3])) |
                               std::size_t(static_cast<unsigned char>(data[i + 4])) << 8;
-        commands.push_back(std::string(1, data[i + 2]) + ":" + Hex(data.substr(i + 5, n)));
+        if (data[i + 2] == letter)
+            return data.substr(i + 5, n);
         if (data[i + 2] == 'F' || data[i + 2] == 'v')
             break; // raster data follows
         i += 5 + n;
     }
-    return commands;
-}
-
-std::string FirstWith(const std::vector<std::string>& commands, const std::string& prefix)
-{
-    for (const std::string& c : commands)
-        if (c.rfind(prefix, 0) == 0)
-            return c;
     return "(none)";
 }
 
@@ -148,19 +130,19 @@ const std::vector<Driver>& Drivers()
     // ESC &l#A (page size); ESC/P-R: setq (media type and quality) and setj (the page).
     static const std::vector<Driver> drivers = {
         {"epson", "-o InputSlot=CD -o PageSize=CDCustom -o StpCDInnerRadius=Small -o StpCDOuterDiameter=334",
-         119.94, [](const std::string& d) { return Hex(d.substr(d.find("PP\x03"), 7)); },
-         [](const std::string& d) { return FirstWith(EscParenCommands(d), "S:"); }},
+         119.94, [](const std::string& d) { return d.substr(d.find("PP\x03"), 7); },
+         [](const std::string& d) { return EscParen(d, 'S'); }},
         {"canon",
          "-o InputSlot=CD -o PageSize=CDCustom -o MediaType=DiscCompat -o StpCDInnerRadius=Small "
          "-o StpCDOuterDiameter=334",
-         119.94, [](const std::string& d) { return FirstWith(EscParenCommands(d), "l:"); },
-         [](const std::string& d) { return FirstWith(EscParenCommands(d), "P:"); }},
+         119.94, [](const std::string& d) { return EscParen(d, 'l'); },
+         [](const std::string& d) { return EscParen(d, 'P'); }},
         {"hp", "-o InputSlot=CDDVDTray -o PageSize=CDDVD120 -o MediaType=CDDVDMedia", 127.0,
          [](const std::string& d) { return Match(d, "\x1b&l[0-9]+H"); },
          [](const std::string& d) { return Match(d, "\x1b&l[0-9]+A"); }},
         {"escpr", "-o MediaType=CDDVD_HIGH -o PageSize=A4", 0,
-         [](const std::string& d) { return Hex(d.substr(d.find("setq"), 6)); },
-         [](const std::string& d) { return Hex(d.substr(d.find("setj"), 14)); }},
+         [](const std::string& d) { return d.substr(d.find("setq"), 6); },
+         [](const std::string& d) { return d.substr(d.find("setj"), 14); }},
     };
     return drivers;
 }
