@@ -39,10 +39,11 @@ TEST(LanguageFile, EncodingsAsThe8BitAndUtf16ReadersSeeThem)
     EXPECT_EQ(EntryOf("2007=Imprimer \xE0 gauche\r\n", 2007), "Imprimer \xC3\xA0 gauche");
 
     // UTF-16 little-endian after FF FE, beyond the 8-bit range.
-    const std::string russian = "\xD0\x9F\xD0\xB5\xD1\x87\xD0\xB0\xD1\x82\xD1\x8C"; // "Печать"
+    // Cyrillic and CJK characters: two and three bytes each in UTF-8.
+    const std::string printText = "\xD0\x9F\xD0\xB5\xD1\x87\xD0\xB0\xD1\x82\xD1\x8C \xE5\x8D\xB0\xE5\x88\xB7";
     const std::string utf16 =
-        std::string("\xFF\xFE", 2) + Utf8ToUtf16Le("; comment\r\n2007=" + russian + "\r\n");
-    EXPECT_EQ(EntryOf(utf16, 2007), russian);
+        std::string("\xFF\xFE", 2) + Utf8ToUtf16Le("; comment\r\n2007=" + printText + "\r\n");
+    EXPECT_EQ(EntryOf(utf16, 2007), printText);
 
     // A file saved as UTF-8 is read as 8-bit text: the text arrives garbled.
     EXPECT_EQ(EntryOf("2007=Links dr\xC3\xBC"
@@ -65,11 +66,11 @@ TEST(LanguageFile, EncodingsAsThe8BitAndUtf16ReadersSeeThem)
     std::string text;
     ASSERT_TRUE(FormatLanguageFile(texts, LanguageFileKind::Language, text));
     EXPECT_EQ(EncodeLanguageFile(text), text) << "English fits in 8 bits";
-    texts[static_cast<std::size_t>(LanguageKeyIndex(2007))] = russian;
+    texts[static_cast<std::size_t>(LanguageKeyIndex(2007))] = printText;
     ASSERT_TRUE(FormatLanguageFile(texts, LanguageFileKind::Language, text));
     const std::string wide = EncodeLanguageFile(text);
     EXPECT_EQ(wide.substr(0, 2), std::string("\xFF\xFE", 2));
-    EXPECT_EQ(EntryOf(wide, 2007), russian);
+    EXPECT_EQ(EntryOf(wide, 2007), printText);
 }
 
 TEST(LanguageFile, WriterReadsBackEveryBuiltInText)
