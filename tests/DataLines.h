@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline std::vector<std::string> ReadDataLines(const std::string& path)
@@ -32,4 +33,25 @@ inline std::vector<std::string> SplitFields(const std::string& line, const std::
     }
     fields.resize(std::max(fields.size(), count));
     return fields;
+}
+
+// A case text with its escapes turned into the characters they stand for: \r, \n, \t and
+// \xhh (the byte of that value); anything else stays as written.
+inline std::string Unescaped(const std::string& text)
+{
+    std::string out;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+        if (text[at] != '\\' || next == '\0' ||
+            std::string_view("rntx").find(next) == std::string_view::npos) {
+            out += text[at];
+        } else if (next == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16));
+            at += 3;
+        } else {
+            out += next == 'r' ? '\r' : next == 'n' ? '\n' : '\t';
+            ++at;
+        }
+    }
+    return out;
 }
