@@ -24,11 +24,9 @@ Box Find(const CRasterImage& page, std::uint32_t colour)
     Box b;
     const PixelBlock& p = page.Pixels();
     auto near = [](std::uint32_t a, std::uint32_t c) {
-        for (int shift = 0; shift < 24; shift += 8) {
-            const int d = int((a >> shift) & 0xFF) - int((c >> shift) & 0xFF);
-            if (d > 40 || d < -40)
+        for (int shift = 0; shift < 24; shift += 8)
+            if (std::abs(int((a >> shift) & 0xFF) - int((c >> shift) & 0xFF)) > 40)
                 return false;
-        }
         return true;
     };
     for (int y = 0; y < p.Height(); ++y)

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -14,15 +15,32 @@
 
 #include "CollectingMessages.h"
 #include "DataLines.h"
-#include "LanguageTestSupport.h"
+#include "ScratchFolder.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/MenuCommands.h"
+#include "i18n/TranslatableWindow.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A window whose controls are a map from id to text.
+class FakeWindow final : public CTranslatableWindow {
+public:
+    std::string ControlText(int controlId) const override
+    {
+        const auto it = controls.find(controlId);
+        return it == controls.end() ? std::string() : it->second;
+    }
+    void SetControlText(int controlId, const std::string& text) override { controls[controlId] = text; }
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& text) override { caption = text; }
+
+    std::map<int, std::string> controls;
+    std::string caption;
+};
 
 constexpr int kDutch = 1;
 constexpr int kFrench = 5;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "DataLines.h"
-#include "LanguageTestSupport.h"
+#include "ScratchFolder.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "i18n/LanguageNames.h"
