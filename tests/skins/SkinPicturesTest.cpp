@@ -61,23 +61,20 @@ TEST(SkinPictures, BuiltInPicturesHaveTheirSizes)
 
 TEST(SkinPictures, ShippedFolderSkinsApplyWhole)
 {
-    const std::string data = std::string(SLEEVIT_SOURCE_DIR) + "/data";
-    CSkinManager skins(data, [] { return 0u; });
-    skins.ListFolders();
-    ASSERT_EQ(skins.Folders(), (std::vector<std::string>{"Midnight", "Paper"}));
-    for (int k = 0; k < 2; ++k) {
+    for (const std::string name : {"Midnight", "Paper"}) {
         // Start from nothing, so that every picture must come from the folder.
-        CSkinManager fresh(data, [] { return 0u; });
+        CSkinManager fresh(SLEEVIT_SOURCE_DIR "/data", [] { return 0u; });
         fresh.ListFolders();
-        ASSERT_TRUE(fresh.ApplySkin(kFirstFolderSkin + k));
+        ASSERT_EQ(fresh.Folders(), (std::vector<std::string>{"Midnight", "Paper"}));
+        ASSERT_TRUE(fresh.ApplySkin(kFirstFolderSkin + (name == "Paper" ? 1 : 0)));
         const Skin& s = fresh.State();
         EXPECT_EQ(s.mainPosition, BuiltInSkinAt(kSkinDefault).mainPosition);
-        EXPECT_NE(s.backgroundColour, kDefaultSkinColour) << skins.Folders()[k];
-        EXPECT_EQ(s.mainPicture.GetWidth(), 193) << skins.Folders()[k];
-        EXPECT_EQ(s.paperBackground.GetWidth(), 182) << skins.Folders()[k];
+        EXPECT_NE(s.backgroundColour, kDefaultSkinColour) << name;
+        EXPECT_EQ(s.mainPicture.GetWidth(), 193) << name;
+        EXPECT_EQ(s.paperBackground.GetWidth(), 182) << name;
         EXPECT_EQ(s.paperBackground.GetTransIndex(), -1) << "an empty paper's picture is drawn whole";
-        ASSERT_TRUE(s.leftOverlay.IsValid()) << skins.Folders()[k];
-        ExpectCornerTransparency(s.leftOverlay, skins.Folders()[k] + "/left.gif");
+        ASSERT_TRUE(s.leftOverlay.IsValid()) << name;
+        ExpectCornerTransparency(s.leftOverlay, name + "/left.gif");
     }
 }
 
