@@ -1,28 +1,14 @@
-#include <gtest/gtest.h>
-
-#include <QAbstractItemView>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QFileSystemModel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include <cstdint>
+// The image open dialog: its preview panel and painting, the preview switch, its folder,
+// filters and texts, and the whole round of picking files.
 #include <map>
-#include <string>
-#include <vector>
 
 #include <sys/stat.h>
 
-#include "GuiApp.h"
-#include "PrintTestSupport.h"
 #include "app/AppSettings.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/Preview.h"
+#include "gui/PrintTestSupport.h"
 #include "images/BmpBuilder.h"
 #include "surfaces/RasterSurface.h"
 
@@ -175,21 +161,11 @@ TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
     }
 }
 
-TEST_F(FileDialogTest, OpensInTheLastFolderWithTheModeAsked)
-{
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
-    for (bool multiple : {false, true}) {
-        CExtendedFileDialog dialog(multiple, *settings);
-        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder.dir.path()).canonicalPath());
-        EXPECT_EQ(dialog.fileMode(), multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-    }
-}
-
 TEST_F(FileDialogTest, FiltersShowTheirNamesAndListFilesInAnyCase)
 {
-    for (const char* name : {"a.bmp", "B.BMP", "c.TIF", "d.Jpeg", "notes.txt", "noextension"})
+    for (const char* name : {"B.BMP", "c.TIF", "d.Jpeg", "notes.txt", "noextension"})
         folder.Write(name, "x");
+    folder.Write("a.bmp", BmpBytes(60, 90, kRed, 1500));
     settings->WriteText(Setting::LastUsedPath, folder.Path());
     CExtendedFileDialog dialog(false, *settings);
     dialog.show();
@@ -221,6 +197,13 @@ TEST_F(FileDialogTest, FiltersShowTheirNamesAndListFilesInAnyCase)
     const std::vector<std::string> wantSupported = {"B.BMP", "a.bmp", "c.TIF", "d.Jpeg"};
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == wantSupported; }, 5000))
         << "first filter shows " << ::testing::PrintToString(shown());
+    // The current file of the list reaches the panel through the dialog's own signal.
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; row < list->model()->rowCount(root); ++row)
+        if (list->model()->index(row, 0, root).data().toString() == QLatin1String("a.bmp"))
+            list->setCurrentIndex(list->model()->index(row, 0, root));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).starts_with(": 60 x 90 pixels |"); }, 5000))
+        << "panel shows " << PanelTexts(dialog);
     dialog.selectNameFilter(dialog.nameFilters().back());
     const std::vector<std::string> wantAll = {"B.BMP",  "a.bmp",       "c.TIF",
                                               "d.Jpeg", "noextension", "notes.txt"};
@@ -270,6 +253,10 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
     };
     for (const Case& c : cases) {
         Answer<CExtendedFileDialog> pick([&](CExtendedFileDialog& dialog) {
+            // It opens in the last folder, in the mode asked.
+            EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder.dir.path()).canonicalPath());
+            EXPECT_EQ(dialog.fileMode(), c.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
             if (c.typed.isEmpty())
                 return dialog.reject();
             auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -302,22 +289,6 @@ TEST_F(FileDialogTest, EscapeInThePanelCancelsTheWholeDialog)
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(dialog.Panel().isVisibleTo(&dialog)) << "Escape hid the panel instead of closing the dialog";
-}
-
-// The current file of the list reaches the panel through the dialog's own signal.
-TEST_F(FileDialogTest, SelectingInTheListFillsThePanel)
-{
-    folder.Write("cover.bmp", BmpBytes(60, 90, kRed, 1500));
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
-    CExtendedFileDialog dialog(false, *settings);
-    dialog.show();
-    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 1; }, 5000));
-    list->setCurrentIndex(list->model()->index(0, 0, list->rootIndex()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).starts_with(": 60 x 90 pixels |"); }, 5000))
-        << "panel shows " << PanelTexts(dialog);
-    dialog.reject();
 }
 
 } // namespace

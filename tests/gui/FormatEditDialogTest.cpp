@@ -1,34 +1,14 @@
 // The format editor: list operations and their names, the value texts in both units,
 // the up-down steps, the enabling rules, the cut-line list, and what OK and Cancel leave
 // in the catalogue and on disk.
-#include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QSignalSpy>
-#include <QTest>
-#include <QToolButton>
-
-#include <algorithm>
-#include <fstream>
-#include <functional>
-#include <memory>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "GuiApp.h"
-#include "PrintTestSupport.h"
 #include "app/DialogTexts.h"
 #include "app/Paper.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/CutLineList.h"
 #include "dialogs/FormatEditDialog.h"
-#include "formats/FormatCatalogue.h"
-#include "images/RasterImage.h"
+#include "gui/PrintTestSupport.h"
 
 using namespace FormatEditIds;
 

@@ -2,19 +2,20 @@
 
 // The one QApplication of the window tests (made on first use, deleted after the last
 // test; on Qt's offscreen platform unless QT_QPA_PLATFORM names another), a scratch
-// folder and the ways of closing a dialog.
+// folder and the ways of closing a dialog. The window tests reach into every kind of
+// widget, so the whole of Qt's widget, printing and test modules is included here once.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDialog>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QtGlobal>
+#include <QtPrintSupport>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 inline QApplication& EnsureGuiApp()
 {

@@ -1,8 +1,6 @@
 // The program as an ordinary user has it: installed by root into a prefix the user
 // cannot write, started by that user. Runs only under scripts/installed-user-test.sh,
 // which installs the program and names the prefix in SLEEVIT_INSTALLED_PREFIX.
-#include <QPushButton>
-
 #include <unistd.h>
 
 #include <filesystem>

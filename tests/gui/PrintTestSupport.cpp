@@ -4,12 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <QApplication>
-#include <QImage>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QTimer>
-
 #include "layout/PngWriter.h"
 #include "surfaces/RasterSurface.h"
 

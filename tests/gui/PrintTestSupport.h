@@ -3,18 +3,9 @@
 // Helpers for the window and print cycle tests: one-colour pictures and picture files, a
 // small cover catalogue, answering modal windows and message boxes from a timer, and
 // reading a printed PDF back with poppler's tools.
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <QTimer>
-#include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include "CollectingMessages.h"
 #include "formats/FormatCatalogue.h"
+#include "gui/GuiApp.h"
 #include "images/RasterImage.h"
 #include "layout/Placement.h"
 #include "layout/PrintJob.h"
