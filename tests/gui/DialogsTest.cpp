@@ -296,7 +296,9 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
     }
 }
 
-TEST_F(OptionsDialogTest, JobNameFieldFollowsItsBoxAndKeepsItsText)
+// The job name field follows its box and keeps its text; the keyword fields show their
+// fixed texts and refuse editing.
+TEST_F(OptionsDialogTest, JobNameFieldFollowsItsBoxAndKeywordFieldsStayFixed)
 {
     for (int mask : {0, 1}) {
         AppOptions options;
@@ -307,36 +309,23 @@ TEST_F(OptionsDialogTest, JobNameFieldFollowsItsBoxAndKeepsItsText)
         dialog.show();
         auto* box = dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdMaskPrintJobName);
         auto* field = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
-        ASSERT_TRUE(box != nullptr && field != nullptr);
         EXPECT_EQ(field->isEnabled(), mask == 1) << "opening with MaskPrintJobName " << mask;
         for (int click = 1; click <= 2; ++click) {
             QTest::mouseClick(box, Qt::LeftButton);
-            EXPECT_EQ(field->isEnabled(), box->isChecked())
-                << "after click " << click << " starting from " << mask << ": field enabled have "
-                << field->isEnabled() << ", box ticked " << box->isChecked();
+            EXPECT_EQ(field->isEnabled(), box->isChecked()) << "click " << click << " from " << mask;
             EXPECT_EQ(field->text(), QStringLiteral("Memo")) << "the name must survive switching";
+        }
+        for (const auto& [id, want] : {std::pair{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
+                                       std::pair{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
+            auto* edit = dialog.Form().ItemAs<QLineEdit>(id);
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClicks(edit, QStringLiteral("xyz"));
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            EXPECT_EQ(edit->text().toStdString(), want) << "keyword field " << id;
         }
         dialog.done(QDialog::Accepted);
     }
-}
-
-TEST_F(OptionsDialogTest, KeywordFieldsShowFixedTextsAndRefuseEditing)
-{
-    AppOptions options;
-    COptionsDialog dialog(options);
-    ASSERT_TRUE(dialog.Create());
-    dialog.show();
-    for (const auto& [id, want] : {std::pair{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
-                                   std::pair{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
-        auto* edit = dialog.Form().ItemAs<QLineEdit>(id);
-        ASSERT_NE(edit, nullptr);
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_End);
-        QTest::keyClicks(edit, QStringLiteral("xyz"));
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        EXPECT_EQ(edit->text().toStdString(), want) << "keyword field " << id;
-    }
-    dialog.done(QDialog::Accepted);
 }
 
 // Every translated control must exist in its template, or its text would silently stay
