@@ -7,6 +7,7 @@
 
 #include "CollectingMessages.h"
 #include "DataLines.h"
+#include "RunProgram.h"
 #include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "app/PrintPreviewWindow.h"
@@ -94,8 +95,7 @@ void PrintFromWindow(ProgramRun& run, int command, const std::string& pdf)
 
 std::string PdfTitle(const std::string& pdf)
 {
-    std::string out;
-    RunShell("pdfinfo '" + pdf + "' | sed -n 's/^Title: *//p'", out);
+    const std::string out = RunProgram("pdfinfo '" + pdf + "' | sed -n 's/^Title: *//p'").out;
     return out.substr(0, out.find_last_not_of("\n ") + 1);
 }
 

@@ -15,9 +15,6 @@
 inline constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 inline constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
 
-// Runs a shell command, keeping its standard output; true when it exits with 0.
-bool RunShell(const std::string& command, std::string& out);
-
 // A picture of one colour (0x00BBGGRR), in memory or as a PNG file.
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);
 bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour);
