@@ -129,7 +129,7 @@ TEST_F(BatchDialogTest, ListHoldsTheCatalogueNamesAndTheCountLineTheNumber)
 TEST(CalibrationDialog, ShowsAndSavesEachPrintersOffsets)
 {
     EnsureGuiApp();
-    const TestFolder dir;
+    const ScratchFolder dir;
     const std::string path = dir.File("Sleevit.conf");
     ASSERT_TRUE(WritePrinterCalibration(path, "hp", {1, 2, 3, 4}));
     CCollectingMessages messages;
@@ -528,7 +528,7 @@ protected:
     void SetUp() override { english_.UseBuiltInDefaults(); }
     std::string Folder() const { return folder_.Path(); }
 
-    TestFolder folder_;
+    ScratchFolder folder_;
     LanguageTable english_;
 };
 
@@ -649,8 +649,7 @@ TEST_F(AboutBoxTest, LinksOpenTheMakersAddresses)
 TEST_F(AboutBoxTest, ShippedReleaseNotesKeepTheirForm)
 {
     const std::string dataFolder = std::string(SLEEVIT_SOURCE_DIR) + "/data";
-    std::ifstream in(dataFolder + "/releasenotes.txt", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = ReadBytes(dataFolder + "/releasenotes.txt");
     ASSERT_GT(bytes.size(), 500u) << "data/releasenotes.txt is missing or nearly empty";
     ASSERT_FALSE(bytes.starts_with("\xFF\xFE")) << "the notes should be 8-bit text";
     ASSERT_TRUE(bytes.ends_with("\r\n"));

@@ -41,8 +41,8 @@ protected:
         settings = std::make_unique<AppSettings>(settingsFolder.File("settings.ini"));
     }
     void TearDown() override { SetDialogTextSource({}); }
-    TestFolder folder;
-    TestFolder settingsFolder;
+    ScratchFolder folder;
+    ScratchFolder settingsFolder;
     std::unique_ptr<AppSettings> settings;
 };
 
@@ -92,7 +92,7 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
     folder.Write("scan.tif", std::string(5000, 'I'));
     folder.Write("broken.jpg", std::string(4100, '\x01'));
     folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
-    QDir(folder.dir.path()).mkdir(QStringLiteral("covers.bmp"));
+    QDir(QPath(folder.Path())).mkdir(QStringLiteral("covers.bmp"));
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
     // The size counts whole kilobytes.
     for (const int bytes : {1023, 1024, 2048, 10 * 1024 + 1023})
@@ -124,7 +124,7 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
         {"size11263.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 10 KB", 4},
     };
     for (const Step& step : steps) {
-        dialog.OnSelectionChange(*step.file ? folder.QFile(step.file) : QString());
+        dialog.OnSelectionChange(*step.file ? QPath(folder.File(step.file)) : QString());
         EXPECT_EQ(PanelTexts(dialog), step.want) << "after selecting " << step.file;
         int width = 0, height = 0;
         const bool shown = dialog.Preview()->GetDimensions(width, height);
@@ -146,7 +146,7 @@ TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->isChecked(), start == 1) << "ShowPreview " << start;
             if (start == 0) {
-                dialog.OnSelectionChange(folder.QFile("cover.bmp"));
+                dialog.OnSelectionChange(QPath(folder.File("cover.bmp")));
                 EXPECT_EQ(PanelTexts(dialog), ": | : | :") << "the box off shows nothing";
                 EXPECT_FALSE(dialog.Preview()->Image().IsValid());
             }
@@ -254,7 +254,7 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
     for (const Case& c : cases) {
         Answer<CExtendedFileDialog> pick([&](CExtendedFileDialog& dialog) {
             // It opens in the last folder, in the mode asked.
-            EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder.dir.path()).canonicalPath());
+            EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(QPath(folder.Path())).canonicalPath());
             EXPECT_EQ(dialog.fileMode(), c.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
             EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
             if (c.typed.isEmpty())
@@ -279,7 +279,7 @@ TEST_F(FileDialogTest, EscapeInThePanelCancelsTheWholeDialog)
     settings->WriteText(Setting::LastUsedPath, folder.Path());
     CExtendedFileDialog dialog(false, *settings);
     Answer<CExtendedFileDialog> escape([&](CExtendedFileDialog& modal) {
-        modal.OnSelectionChange(folder.QFile("cover.bmp"));
+        modal.OnSelectionChange(QPath(folder.File("cover.bmp")));
         auto* box = modal.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Escape);

@@ -443,7 +443,7 @@ TEST_F(EditorTest, PreviewsFollowTheSelectionTextsGoToTheLanguage)
 
 TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
 {
-    const TestFolder scratch;
+    const ScratchFolder scratch;
     const std::string path = scratch.File("Sleevit.dat");
     {
         FormatCatalogue seed;
@@ -491,7 +491,7 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
 
 TEST_F(EditorTest, FailedSaveKeepsTheDialogOpenAndTheEdits)
 {
-    const TestFolder scratch;
+    const ScratchFolder scratch;
     // A plain file where folders should be: neither the catalogue's folder nor the
     // user's data folder can take a file.
     const std::string blocker = scratch.Write("blocker", "x");

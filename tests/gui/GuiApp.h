@@ -6,6 +6,8 @@
 // widget, so the whole of Qt's widget, printing and test modules is included here once.
 #include <gtest/gtest.h>
 
+#include "ScratchFolder.h"
+
 #include <QtPrintSupport>
 #include <QtTest>
 #include <QtWidgets>
@@ -50,20 +52,11 @@ struct GuiTest : ::testing::Test {
     GuiTest() { EnsureGuiApp(); }
 };
 
-// A folder of a test's own, gone with the test: pictures, settings, a program's data.
-struct TestFolder {
-    QTemporaryDir dir;
-    std::string Path() const { return dir.path().toStdString(); }
-    std::string File(const std::string& name) const { return Path() + "/" + name; }
-    QString QFile(const std::string& name) const { return QString::fromStdString(File(name)); }
-    // Writes a file, making the folders on its way; its path.
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
-        std::ofstream(File(name), std::ios::binary) << bytes;
-        return File(name);
-    }
-};
+// A file's path as Qt takes it.
+inline QString QPath(const std::string& path)
+{
+    return QString::fromStdString(path);
+}
 
 // The ways a user closes a dialog of ours other than Cancel: its OK button (control 1),
 // Escape and the close box.

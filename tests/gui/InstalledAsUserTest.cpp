@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/ProgramFolder.h"
 #include "app/TemplateDialog.h"
@@ -67,7 +66,5 @@ TEST(InstalledAsUser, LanguagesSkinsUserCatalogueAndSettings)
         app.ExitInstance();
     }
     EXPECT_TRUE(fs::is_regular_file(config)) << config;
-    std::ifstream in(config);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("[Position]"), std::string::npos) << text;
+    EXPECT_NE(ReadBytes(config).find("[Position]"), std::string::npos) << ReadBytes(config);
 }

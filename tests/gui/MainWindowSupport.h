@@ -107,7 +107,7 @@ public:
     }
 
     // A folder of the run's own: the program's data, the settings, test pictures.
-    TestFolder folder;
+    ScratchFolder folder;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<CSleevitApp> app;
     int splashes = 0;

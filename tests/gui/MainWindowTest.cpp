@@ -302,8 +302,7 @@ TEST_F(MainWindow, LoadsShortenLongNamesIgnoreUnknownTypesAndKeepThePictureOnBro
 
     // A JPEG cut after its first scan lines is shown as far as its data goes, with a
     // notice naming it.
-    std::ifstream in(SLEEVIT_SOURCE_DIR "/resources/pictures/IDJ_SAMPLE_DVD_COVER.jpg", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = ReadBytes(SLEEVIT_SOURCE_DIR "/resources/pictures/IDJ_SAMPLE_DVD_COVER.jpg");
     ASSERT_GT(bytes.size(), 1000u);
     const std::string cut = run.folder.Write("half sleeve.jpg", bytes.substr(0, bytes.size() * 45 / 100));
     MessageBoxes boxes;
@@ -474,9 +473,8 @@ TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
 TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
 {
     ProgramRun run;
-    std::ifstream shipped(std::string(SLEEVIT_SOURCE_DIR) + "/data/Sleevit.dat", std::ios::binary);
     std::ostringstream user;
-    user << shipped.rdbuf() << "\r\n[Junk]\r\n";
+    user << ReadBytes(SLEEVIT_SOURCE_DIR "/data/Sleevit.dat") << "\r\n[Junk]\r\n";
     for (int i = 0; i < 40; ++i)
         user << "NONSENSE" << i << " = 1\r\n";
     run.folder.Write("home/sleevit/Sleevit.dat", user.str());

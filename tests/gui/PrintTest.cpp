@@ -137,7 +137,7 @@ protected:
 
     // The printer settings need the application first.
     QApplication& app = EnsureGuiApp();
-    TestFolder scratch;
+    ScratchFolder scratch;
     CPrintCycle cycle;
 };
 
@@ -447,12 +447,12 @@ TEST(PrintPreview, EachZoomStepShowsTheSheetsLarger)
 TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
 {
     EnsureGuiApp();
-    const TestFolder scratch;
+    const ScratchFolder scratch;
     TwoCovers covers;
     PrintJobRequest& request = covers.request;
     CPrintCycle cycle;
     cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
-    cycle.Printer().setOutputFileName(scratch.QFile("unused.pdf"));
+    cycle.Printer().setOutputFileName(QPath(scratch.File("unused.pdf")));
     const DeviceCaps caps = CapsForPaper(PaperSize::A4(), CPrintCycle::kPreviewDpi);
 
     struct Case {
