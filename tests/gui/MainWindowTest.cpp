@@ -80,8 +80,18 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindow, FirstRunStartsWithDefaultsAndOnlyEnglish)
+// The splash shows unless turned off, and the setting is written back; the window comes
+// up with the defaults, nothing to print and only English to choose.
+TEST_F(MainWindow, StartsWithTheSplashAsSetTheDefaultsAndOnlyEnglish)
 {
+    for (int showSplash : {1, 0}) {
+        run.splashes = 0;
+        run.settings->WriteInt(Setting::ShowSplash, showSplash);
+        run.Start();
+        EXPECT_EQ(run.splashes, showSplash);
+        run.Close();
+        EXPECT_EQ(run.Reread().ReadInt(Setting::ShowSplash), showSplash);
+    }
     run.Start();
     CTheView& view = run.View();
     EXPECT_EQ(view.Left().formatIndex, 0);
@@ -105,40 +115,6 @@ TEST_F(MainWindow, FirstRunStartsWithDefaultsAndOnlyEnglish)
     EXPECT_FALSE(frame->Menu()->Action(LanguageCommand(6))->isEnabled());
 }
 
-TEST_F(MainWindow, TheSplashShowsUnlessTurnedOffAndTheSettingIsWrittenBack)
-{
-    for (int showSplash : {1, 0}) {
-        run.splashes = 0;
-        run.settings->WriteInt(Setting::ShowSplash, showSplash);
-        run.Start();
-        EXPECT_EQ(run.splashes, showSplash);
-        run.Close();
-        EXPECT_EQ(run.Reread().ReadInt(Setting::ShowSplash), showSplash);
-    }
-}
-
-TEST_F(MainWindow, RecentCoversComeBackAfterTheWindowShowsAsTheUserLeftThem)
-{
-    const std::string front = run.Picture("Album front.png", 120, 120);
-    run.Picture("Album back.png", 151, 118);
-    const std::string other = run.Picture("other.png", 90, 90);
-    run.settings->WriteText(Setting::RecentFileLeft, front);
-    run.settings->WriteText(Setting::RecentFileRight, other);
-    run.Start(false);
-    EXPECT_FALSE(run.View().Left().image->IsValid()) << "nothing is loaded before the first timer tick";
-    EXPECT_TRUE(run.app->MainFrame()->isVisible());
-    ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1); }));
-
-    EXPECT_EQ(run.View().Left().image->GetWidth(), 120);
-    // The right picture the user had comes back, not the left cover's companion.
-    EXPECT_EQ(run.Options().recentFileRight, other);
-    EXPECT_EQ(run.View().Right().image->GetWidth(), 90);
-    EXPECT_EQ(run.View().Right().fileName, "other.png");
-    EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
-    run.Close();
-    EXPECT_EQ(run.Reread().ReadText(Setting::RecentFileRight), other);
-}
-
 TEST_F(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
 {
     run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
@@ -152,25 +128,36 @@ TEST_F(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
     EXPECT_EQ(run.Options().recentFileLeft, "") << "it is not tried again at the next start";
 }
 
-// The named pictures take the place of the last run's; the first brings its companion
-// unless a second picture is named.
-TEST(CommandLine, PicturesOpenOnTheLeftAndRight)
+// The covers of the last run come back once the window shows, the right one as the user
+// left it rather than the left cover's companion; pictures named on the command line
+// take their place, the first bringing its companion unless a second one is named.
+TEST(CommandLine, RecentOrNamedPicturesOpenOnTheLeftAndRight)
 {
-    for (const bool two : {false, true}) {
+    for (const int named : {0, 1, 2}) {
+        SCOPED_TRACE(std::to_string(named) + " pictures named");
         ProgramRun run;
-        const std::string front = run.Picture("album-front.png", 120, 120);
-        const std::string back = run.Picture("album-back.png", 151, 118);
-        const std::string other = run.Picture("other.png", 100, 150);
-        run.settings->WriteInt(Setting::ReloadOnStartup, 1);
-        run.settings->WriteText(Setting::RecentFileLeft, run.Picture("last-run.png", 90, 90));
-        run.settings->WriteText(Setting::RecentFileRight, run.folder.File("last-run.png"));
+        run.settings->WriteText(Setting::RecentFileLeft, run.Picture("Album front.png", 110, 110));
+        run.Picture("Album back.png", 151, 118);
+        const std::string other = run.Picture("other.png", 90, 90);
+        run.settings->WriteText(Setting::RecentFileRight, other);
+        const std::string front = run.Picture("new-front.png", 120, 120);
+        const std::string back = run.Picture("new-back.png", 151, 118);
+        const std::string second = run.Picture("second.png", 100, 150);
         run.Start(false);
-        run.View().SetStartFiles(two ? std::vector{front, other} : std::vector{front});
+        EXPECT_FALSE(run.View().Left().image->IsValid()) << "nothing is loaded before the first timer tick";
+        EXPECT_TRUE(run.app->MainFrame()->isVisible());
+        if (named > 0)
+            run.View().SetStartFiles(named == 2 ? std::vector{front, second} : std::vector{front});
         ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1); }));
-        EXPECT_EQ(run.Options().recentFileLeft, front) << "two=" << two;
-        EXPECT_EQ(run.Options().recentFileRight, two ? other : back) << "two=" << two;
-        EXPECT_EQ(run.View().Left().image->GetWidth(), 120);
-        EXPECT_EQ(run.View().Right().image->GetWidth(), two ? 100 : 151);
+        const std::string wantRight = std::vector{other, back, second}[named];
+        const int wantRightWidth = std::vector{90, 151, 100}[named];
+        EXPECT_EQ(run.Options().recentFileLeft, named ? front : run.folder.File("Album front.png"));
+        EXPECT_EQ(run.Options().recentFileRight, wantRight);
+        EXPECT_EQ(run.View().Left().image->GetWidth(), named ? 120 : 110);
+        EXPECT_EQ(run.View().Right().image->GetWidth(), wantRightWidth);
+        EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
+        run.Close();
+        EXPECT_EQ(run.Reread().ReadText(Setting::RecentFileRight), wantRight);
     }
 }
 
