@@ -438,63 +438,45 @@ TEST(DialogValues, EveryLineOfTheTable)
     EXPECT_EQ(cases.size(), kFunctions.size()) << "a function without cases";
 }
 
-// Runs probe on the splash screen once it is up, while Show() holds the caller; a
-// watchdog closes a screen that never closes, so the test fails instead of hanging.
-// Returns the milliseconds Show() took.
-qint64 RunSplash(unsigned duration, const std::function<void(CSplashScreen&)>& probe)
+using SplashScreenTest = GuiTest;
+
+// The splash screen closes on its timer, or before it on a left click only; it has its
+// picture's size and stands in the middle of the screen.
+TEST_F(SplashScreenTest, ClosesOnItsTimerOrALeftClickOnlyCentredAtItsPictureSize)
 {
-    QTimer poll;
-    bool probed = false;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* splash = qobject_cast<CSplashScreen*>(QApplication::activeModalWidget());
-        if (splash && splash->isVisible() && !probed && probe) {
-            probed = true;
-            probe(*splash);
-        }
-    });
-    // A timer of this function, so that it cannot fire into a later test.
+    // A watchdog closes a screen that never closes, so the test fails instead of hanging;
+    // a timer of this test, so that it cannot fire into a later one.
     QTimer watchdog;
-    watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [] {
         if (QWidget* modal = QApplication::activeModalWidget())
             modal->close();
     });
     watchdog.start(8000);
-    poll.start(10);
     QElapsedTimer clock;
     clock.start();
-    CSplashScreen::Show(duration);
-    return clock.elapsed();
-}
+    CSplashScreen::Show(300);
+    // Qt's coarse timers may fire up to 5 % early.
+    EXPECT_GE(clock.elapsed(), 285) << "closed too early";
+    EXPECT_LT(clock.elapsed(), 4000) << "the timer did not close it";
 
-using SplashScreenTest = GuiTest;
-
-TEST_F(SplashScreenTest, PictureSizedCentredAndClosedByALeftClickOnly)
-{
     QRect place;
     bool upAfterOtherClicks = false;
-    const qint64 took = RunSplash(60000, [&](CSplashScreen& splash) {
+    Answer<CSplashScreen> click([&](CSplashScreen& splash) {
         place = splash.geometry();
         QTest::mouseClick(&splash, Qt::RightButton, {}, QPoint(40, 40));
         QTest::mouseClick(&splash, Qt::MiddleButton, {}, QPoint(40, 40));
         upAfterOtherClicks = splash.isVisible();
         QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(200, 100));
     });
+    watchdog.start(8000);
+    clock.restart();
+    CSplashScreen::Show(60000);
+    EXPECT_LT(clock.elapsed(), 7000) << "a splash screen with a minute to run ignored the left click";
+    ASSERT_TRUE(click.answered);
     EXPECT_EQ(place.size(), QSize(430, 265)) << "have " << place.width() << " x " << place.height();
     const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
-    EXPECT_LE((place.center() - centre).manhattanLength(), 2)
-        << "centre have (" << place.center().x() << ", " << place.center().y() << "), want (" << centre.x()
-        << ", " << centre.y() << ")";
+    EXPECT_LE((place.center() - centre).manhattanLength(), 2);
     EXPECT_TRUE(upAfterOtherClicks) << "a right or middle click closed the splash screen";
-    EXPECT_LT(took, 7000) << "a splash screen with a minute to run ignored the left click";
-}
-
-TEST_F(SplashScreenTest, ClosesOnItsTimer)
-{
-    const qint64 took = RunSplash(300, {});
-    // Qt's coarse timers may fire up to 5 % early.
-    EXPECT_GE(took, 285) << "closed too early";
-    EXPECT_LT(took, 4000) << "have " << took << " ms: the timer did not close it";
 }
 
 // The picture is drawn at its own size from the top-left corner; without a picture
