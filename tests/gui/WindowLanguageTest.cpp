@@ -268,37 +268,16 @@ TEST(WindowLanguage, TheFormatEditorAddsALineOverTheMainWindow)
     EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before);
 }
 
-TEST(WindowSkins, MenuListsFoldersAndOnlyElevenAnswer)
-{
-    for (int folders : {0, 12}) {
-        ProgramRun run;
-        for (int k = 0; k < folders; ++k) {
-            char name[16];
-            std::snprintf(name, sizeof name, "Skin%02d", k);
-            MakeSkin(run, name, "BackgroundColor=102030\r\n");
-        }
-        run.settings->WriteInt(Setting::SelectedSkin, 0);
-        run.settings->WriteInt(Setting::ShowPayPalDialog, 1);
-        run.Start();
-        QMenu* skins = run.app->MainFrame()->Menu()->Popup(kMenuSkins);
-        run.app->MainFrame()->Menu()->UpdateStates(skins);
-        QList<QAction*> entries = skins->actions();
-        ASSERT_EQ(entries.size(), 4 + folders) << folders << " folders";
-        EXPECT_TRUE(entries[3]->isSeparator());
-        EXPECT_TRUE(entries[0]->isChecked()) << "Default is the stored skin";
-        for (int k = 0; k < folders; ++k) {
-            EXPECT_EQ(entries[4 + k]->isEnabled(), k < 11) << "folder " << k;
-        }
-    }
-}
-
-// A folder skin's colour (hex digits in either case) paints the background whether it is
+// The skins menu lists the skin folders after a separator, only the first eleven usable;
+// a folder skin's colour (hex digits in either case) paints the background whether it is
 // chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
 // folder that went away starts the random skin.
-TEST(WindowSkins, FolderSkinsPaintTheirColourKeepPicturesAndMayGoAway)
+TEST(WindowSkins, FolderSkinsAreListedPaintTheirColourKeepPicturesAndMayGoAway)
 {
     ProgramRun run;
     MakeSkin(run, "Bare", "BackgroundColor=Ff0000\r\n");
+    for (int k = 0; k < 12; ++k)
+        MakeSkin(run, "Skin" + std::to_string(k + 10), "BackgroundColor=102030\r\n");
     run.settings->WriteInt(Setting::SelectedSkin, 0);
     run.settings->WriteInt(Setting::ShowPayPalDialog, 1);
     const auto background = [&run] {
@@ -307,6 +286,14 @@ TEST(WindowSkins, FolderSkinsPaintTheirColourKeepPicturesAndMayGoAway)
         return picture.pixelColor(picture.width() / 2, picture.height() - 4);
     };
     run.Start();
+    QMenu* skins = run.app->MainFrame()->Menu()->Popup(kMenuSkins);
+    run.app->MainFrame()->Menu()->UpdateStates(skins);
+    const QList<QAction*> entries = skins->actions();
+    ASSERT_EQ(entries.size(), 4 + 13);
+    EXPECT_TRUE(entries[3]->isSeparator());
+    EXPECT_TRUE(entries[0]->isChecked()) << "Default is the stored skin";
+    for (int k = 0; k < 13; ++k)
+        EXPECT_EQ(entries[4 + k]->isEnabled(), k < 11) << "folder " << k;
     const int width = run.View().Skins().State().mainPicture.GetWidth();
     ASSERT_GT(width, 0) << "the Default skin has a main picture";
     ASSERT_TRUE(run.View().Commands().Execute(kCmdFirstSkinFolder));
@@ -320,7 +307,7 @@ TEST(WindowSkins, FolderSkinsPaintTheirColourKeepPicturesAndMayGoAway)
     EXPECT_EQ(background(), QColor(255, 0, 0)) << "the stored folder skin at start-up";
     run.Close();
 
-    std::filesystem::remove_all(run.folder.File("skins/Bare"));
+    std::filesystem::remove_all(run.folder.File("skins"));
     run.Start();
     EXPECT_EQ(run.View().Skins().SelectedSkin(), -1);
     EXPECT_TRUE(Entry(run, kCmdSkinRandom)->isChecked());
