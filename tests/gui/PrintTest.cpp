@@ -580,19 +580,14 @@ TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
         run.Start();
         run.Options().batchMode = 1;
         QStringList files;
-        for (int i = 0; i < 3; ++i) {
-            const std::string path = run.folder.File("cover" + std::to_string(i) + ".png");
-            ASSERT_TRUE(WritePngFile(path, 120, 120, kRed));
-            files << QString::fromStdString(path);
-        }
+        for (int i = 0; i < 3; ++i)
+            files << QPath(run.Picture("cover" + std::to_string(i) + ".png", 120, 120));
         // The forced run starts with the user's own covers loaded and single page on: a
         // batch prints the right cover on every sheet and leaves both papers alone.
         if (forced) {
             run.Options().autoDetectFormat = 0;
             run.Options().autoload2ndImage = 0;
-            ASSERT_TRUE(WritePngFile(run.folder.File("mine.png"), 120, 60, kBlue));
-            run.View().LoadCover(Side::Left, run.folder.File("mine.png"));
-            run.View().LoadCover(Side::Right, run.folder.File("mine.png"));
+            run.View().LoadCover(Side::Right, run.Load(Side::Left, "mine.png", 120, 60, kBlue));
             run.View().Left().formatIndex = 2;
             run.View().RefreshSides();
             run.View().Form().SetChecked(kSinglePageBox, true);
