@@ -365,14 +365,33 @@ TEST_F(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
     EXPECT_EQ(run.Options().recentFileLeft, path);
 }
 
-// Stored formats out of range become no format; the cut-line label toggles like its box.
-TEST_F(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
+// The format editor's OK refills both lists and drops a removed format from its side;
+// the cut-line label toggles like its box; shut-down writes the view's settings and the
+// window position.
+TEST_F(MainWindow, EditorOkRefillsTheListsAndShutDownWritesTheSettings)
 {
+    CCollectingMessages messages;
+    FormatCatalogue shipped;
+    ASSERT_TRUE(shipped.LoadCatalogue(run.folder.File("Sleevit.dat"), messages));
+    const int last = shipped.GetCount() - 1;
     run.settings->WriteInt(Setting::LastUsedLeftFormat, 2);
-    run.settings->WriteInt(Setting::LastUsedRightFormat, 70);
+    run.settings->WriteInt(Setting::LastUsedRightFormat, last);
     run.Start();
     EXPECT_EQ(run.View().Left().formatIndex, 2);
-    EXPECT_EQ(run.View().Right().formatIndex, -1);
+    ASSERT_EQ(run.View().Right().formatIndex, last);
+    // Remove the selected (last) format, then OK.
+    Answer<CFormatEditDialog> edit([](CFormatEditDialog& editor) {
+        auto* list = editor.Form().ItemAs<QListWidget>(FormatEditIds::kList);
+        list->setCurrentRow(list->count() - 1);
+        editor.Form().ItemAs<QPushButton>(FormatEditIds::kRemove)->click();
+        editor.Form().ItemAs<QPushButton>(kIdOk)->click();
+    });
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
+    ASSERT_TRUE(edit.answered);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), last);
+    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), last);
+    EXPECT_EQ(run.View().Right().formatIndex, -1) << "its format was removed";
+
     QTest::mouseClick(run.View().Form().Item(kCutLinesLabel), Qt::LeftButton);
     EXPECT_FALSE(run.View().Form().Checked(kCutLinesBox));
     EXPECT_EQ(run.View().DrawCutAndFoldLines(), 0);
@@ -396,30 +415,6 @@ TEST_F(MainWindow, ShutDownWritesTheViewsSettingsAndTheWindowPosition)
     };
     for (const auto& [id, want] : ints)
         EXPECT_EQ(reread.ReadInt(id), want) << DefinitionOf(id).name;
-}
-
-TEST_F(MainWindow, FormatEditorOkRefillsTheListsAndDropsRemovedFormats)
-{
-    CCollectingMessages messages;
-    FormatCatalogue shipped;
-    ASSERT_TRUE(shipped.LoadCatalogue(run.folder.File("Sleevit.dat"), messages));
-    const int last = shipped.GetCount() - 1;
-    run.settings->WriteInt(Setting::LastUsedRightFormat, last);
-    run.Start();
-    ASSERT_EQ(run.View().Right().formatIndex, last);
-    // Remove the selected (last) format, then OK.
-    Answer<CFormatEditDialog> edit([](CFormatEditDialog& editor) {
-        auto* list = editor.Form().ItemAs<QListWidget>(FormatEditIds::kList);
-        list->setCurrentRow(list->count() - 1);
-        editor.Form().ItemAs<QPushButton>(FormatEditIds::kRemove)->click();
-        editor.Form().ItemAs<QPushButton>(kIdOk)->click();
-    });
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
-    ASSERT_TRUE(edit.answered);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), last);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), last);
-    EXPECT_EQ(run.View().Left().formatIndex, 0);
-    EXPECT_EQ(run.View().Right().formatIndex, -1) << "its format was removed";
 }
 
 TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
