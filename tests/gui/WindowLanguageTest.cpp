@@ -182,6 +182,8 @@ TEST(WindowLanguage, TextsOfTheWindowItsDialogsAndQtFollowTheMenu)
     run.folder.Write("languages/dutch.LNG", "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
     run.settings->WriteInt(Setting::Language, kGerman);
     run.Start();
+    EXPECT_EQ(run.Text(kLeftStatus), run.View().Language().Text(2006)) << "an empty side's status line";
+    EXPECT_NE(run.Text(kLeftStatus), "no image selected...");
     run.Load(Side::Left, "front.png", 120, 120);
     EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
     EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken");
