@@ -473,11 +473,16 @@ TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
         << text;
 }
 
-TEST(WindowAnswers, ASideWithoutAFormatShowsNoneAndIsNotPrinted)
+// A side without a format shows none and is not printed; a side whose format cannot
+// make a cover cannot be printed, and its button says why.
+TEST(WindowAnswers, SidesWithoutAUsableFormatAreNotPrinted)
 {
     ProgramRun run;
+    run.folder.Write("Sleevit.dat",
+                     "[Good]\r\nSIZE = (120 , 120)\r\nTYPE = CD_FRONT\r\n[Broken]\r\nSIZE = (0 , 0)\r\n");
     run.settings->WriteInt(Setting::LastUsedLeftFormat, 500);
     run.settings->WriteInt(Setting::AutoDetectFormat, 0);
+    run.settings->WriteInt(Setting::Autoload2ndImage, 0);
     run.Start();
     EXPECT_EQ(run.View().Left().formatIndex, -1);
     EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->currentIndex(), -1)
@@ -485,34 +490,21 @@ TEST(WindowAnswers, ASideWithoutAFormatShowsNoneAndIsNotPrinted)
     run.Load(Side::Left, "cover.png", 120, 120);
     EXPECT_EQ(run.View().Left().formatIndex, -1);
     EXPECT_EQ(run.View().Left().paper->Format().format, CPaper::kNoFormat) << "its paper stays blank";
-    EXPECT_FALSE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
-
-    // The menu's Print Left answers with a message; no print dialog opens.
+    QWidget* left = run.View().Form().Item(kPrintLeftButton);
+    QWidget* right = run.View().Form().Item(kPrintRightButton);
+    EXPECT_FALSE(left->isEnabled());
+    // The menu's Print Left answers with a message; no print dialog opens. Nor does an
+    // empty right side print.
     MessageBoxes boxes;
     ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts.front(), DefaultText(kTextCannotPrintSide));
-    // Nor does an empty right side print.
     ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintRight));
     EXPECT_EQ(boxes.texts.size(), 2u);
 
-    // With a format chosen the side can be printed.
     run.ChooseFormat(Side::Left, 0);
-    EXPECT_TRUE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
-}
-
-// A side whose format cannot make a cover cannot be printed; its button says why.
-TEST(WindowAnswers, AnUnusableFormatDisablesItsSideAndSaysWhy)
-{
-    ProgramRun run;
-    run.folder.Write("Sleevit.dat",
-                     "[Good]\r\nSIZE = (120 , 120)\r\nTYPE = CD_FRONT\r\n[Broken]\r\nSIZE = (0 , 0)\r\n");
-    run.Start();
-    run.Options().autoload2ndImage = 0;
-    run.View().LoadCover(Side::Right, run.Load(Side::Left, "a.png", 100, 100));
-    QWidget* left = run.View().Form().Item(kPrintLeftButton);
-    QWidget* right = run.View().Form().Item(kPrintRightButton);
-    run.ChooseFormat(Side::Left, 0);
+    EXPECT_TRUE(left->isEnabled()) << "with a format chosen the side can be printed";
+    run.Load(Side::Right, "back.png", 100, 100);
     ASSERT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), 2);
     for (const int format : {1, 0}) {
         run.ChooseFormat(Side::Right, format);
