@@ -1,28 +1,14 @@
-#include <gtest/gtest.h>
-
-#include <QAbstractItemView>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QFileSystemModel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include <cstdint>
+// The image open dialog: its preview panel and painting, the preview switch, its folder,
+// filters and texts, and the whole round of picking files.
 #include <map>
-#include <string>
-#include <vector>
 
 #include <sys/stat.h>
 
-#include "GuiApp.h"
-#include "PrintTestSupport.h"
 #include "app/AppSettings.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/Preview.h"
+#include "gui/PrintTestSupport.h"
 #include "images/BmpBuilder.h"
 #include "surfaces/RasterSurface.h"
 
@@ -55,8 +41,8 @@ protected:
         settings = std::make_unique<AppSettings>(settingsFolder.File("settings.ini"));
     }
     void TearDown() override { SetDialogTextSource({}); }
-    TestFolder folder;
-    TestFolder settingsFolder;
+    ScratchFolder folder;
+    ScratchFolder settingsFolder;
     std::unique_ptr<AppSettings> settings;
 };
 
@@ -106,7 +92,7 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
     folder.Write("scan.tif", std::string(5000, 'I'));
     folder.Write("broken.jpg", std::string(4100, '\x01'));
     folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
-    QDir(folder.dir.path()).mkdir(QStringLiteral("covers.bmp"));
+    QDir(QPath(folder.Path())).mkdir(QStringLiteral("covers.bmp"));
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
     // The size counts whole kilobytes.
     for (const int bytes : {1023, 1024, 2048, 10 * 1024 + 1023})
@@ -138,7 +124,7 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
         {"size11263.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 10 KB", 4},
     };
     for (const Step& step : steps) {
-        dialog.OnSelectionChange(*step.file ? folder.QFile(step.file) : QString());
+        dialog.OnSelectionChange(*step.file ? QPath(folder.File(step.file)) : QString());
         EXPECT_EQ(PanelTexts(dialog), step.want) << "after selecting " << step.file;
         int width = 0, height = 0;
         const bool shown = dialog.Preview()->GetDimensions(width, height);
@@ -160,7 +146,7 @@ TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->isChecked(), start == 1) << "ShowPreview " << start;
             if (start == 0) {
-                dialog.OnSelectionChange(folder.QFile("cover.bmp"));
+                dialog.OnSelectionChange(QPath(folder.File("cover.bmp")));
                 EXPECT_EQ(PanelTexts(dialog), ": | : | :") << "the box off shows nothing";
                 EXPECT_FALSE(dialog.Preview()->Image().IsValid());
             }
@@ -175,21 +161,11 @@ TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
     }
 }
 
-TEST_F(FileDialogTest, OpensInTheLastFolderWithTheModeAsked)
-{
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
-    for (bool multiple : {false, true}) {
-        CExtendedFileDialog dialog(multiple, *settings);
-        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder.dir.path()).canonicalPath());
-        EXPECT_EQ(dialog.fileMode(), multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-    }
-}
-
 TEST_F(FileDialogTest, FiltersShowTheirNamesAndListFilesInAnyCase)
 {
-    for (const char* name : {"a.bmp", "B.BMP", "c.TIF", "d.Jpeg", "notes.txt", "noextension"})
+    for (const char* name : {"B.BMP", "c.TIF", "d.Jpeg", "notes.txt", "noextension"})
         folder.Write(name, "x");
+    folder.Write("a.bmp", BmpBytes(60, 90, kRed, 1500));
     settings->WriteText(Setting::LastUsedPath, folder.Path());
     CExtendedFileDialog dialog(false, *settings);
     dialog.show();
@@ -221,6 +197,13 @@ TEST_F(FileDialogTest, FiltersShowTheirNamesAndListFilesInAnyCase)
     const std::vector<std::string> wantSupported = {"B.BMP", "a.bmp", "c.TIF", "d.Jpeg"};
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == wantSupported; }, 5000))
         << "first filter shows " << ::testing::PrintToString(shown());
+    // The current file of the list reaches the panel through the dialog's own signal.
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; row < list->model()->rowCount(root); ++row)
+        if (list->model()->index(row, 0, root).data().toString() == QLatin1String("a.bmp"))
+            list->setCurrentIndex(list->model()->index(row, 0, root));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).starts_with(": 60 x 90 pixels |"); }, 5000))
+        << "panel shows " << PanelTexts(dialog);
     dialog.selectNameFilter(dialog.nameFilters().back());
     const std::vector<std::string> wantAll = {"B.BMP",  "a.bmp",       "c.TIF",
                                               "d.Jpeg", "noextension", "notes.txt"};
@@ -248,7 +231,9 @@ TEST_F(FileDialogTest, TitleAndFilterNamesComeFromTheLanguage)
     EXPECT_EQ(defaults, wantDefaults);
 }
 
-// The whole round: the user picks files in the running dialog and the caller gets them.
+// The whole round: the user picks files in the running dialog and the caller gets them,
+// or cancels with Escape in the preview panel (a dialog of its own inside the file
+// dialog: Escape there must cancel the file dialog, not hide the panel).
 TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
 {
     folder.Write("one.bmp", BmpBytes(6, 9, kRed));
@@ -257,7 +242,7 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
     struct Case {
         const char* name;
         bool multiple;
-        QString typed; // empty: cancel
+        QString typed; // empty: Escape in the panel
         std::vector<std::string> want;
     };
     const std::vector<Case> cases = {
@@ -266,12 +251,23 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
          true,
          QStringLiteral("\"two.bmp\" \"one.bmp\""),
          {folder.File("two.bmp"), folder.File("one.bmp")}},
-        {"cancelled", true, QString(), {}},
+        {"Escape", true, QString(), {}},
     };
     for (const Case& c : cases) {
         Answer<CExtendedFileDialog> pick([&](CExtendedFileDialog& dialog) {
-            if (c.typed.isEmpty())
-                return dialog.reject();
+            // It opens in the last folder, in the mode asked.
+            EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(QPath(folder.Path())).canonicalPath());
+            EXPECT_EQ(dialog.fileMode(), c.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+            if (c.typed.isEmpty()) {
+                dialog.OnSelectionChange(QPath(folder.File("one.bmp")));
+                auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
+                box->setFocus();
+                QTest::keyClick(box, Qt::Key_Escape);
+                EXPECT_FALSE(dialog.isVisible());
+                EXPECT_TRUE(dialog.Panel().isVisibleTo(&dialog)) << "Escape hid the panel, not the dialog";
+                return;
+            }
             auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
             ASSERT_TRUE(edit != nullptr && buttons != nullptr);
@@ -282,42 +278,6 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
         EXPECT_TRUE(pick.answered) << c.name;
         EXPECT_EQ(have, c.want) << c.name;
     }
-}
-
-// The panel is a dialog of its own inside the file dialog: Escape there must cancel the
-// file dialog, not hide the panel.
-TEST_F(FileDialogTest, EscapeInThePanelCancelsTheWholeDialog)
-{
-    folder.Write("cover.bmp", BmpBytes(60, 90, kRed, 1500));
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
-    CExtendedFileDialog dialog(false, *settings);
-    Answer<CExtendedFileDialog> escape([&](CExtendedFileDialog& modal) {
-        modal.OnSelectionChange(folder.QFile("cover.bmp"));
-        auto* box = modal.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Escape);
-    });
-    const int result = dialog.DoModal();
-    EXPECT_TRUE(escape.answered);
-    EXPECT_EQ(result, QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(dialog.Panel().isVisibleTo(&dialog)) << "Escape hid the panel instead of closing the dialog";
-}
-
-// The current file of the list reaches the panel through the dialog's own signal.
-TEST_F(FileDialogTest, SelectingInTheListFillsThePanel)
-{
-    folder.Write("cover.bmp", BmpBytes(60, 90, kRed, 1500));
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
-    CExtendedFileDialog dialog(false, *settings);
-    dialog.show();
-    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 1; }, 5000));
-    list->setCurrentIndex(list->model()->index(0, 0, list->rootIndex()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return PanelTexts(dialog).starts_with(": 60 x 90 pixels |"); }, 5000))
-        << "panel shows " << PanelTexts(dialog);
-    dialog.reject();
 }
 
 } // namespace

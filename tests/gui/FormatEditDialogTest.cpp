@@ -1,34 +1,14 @@
 // The format editor: list operations and their names, the value texts in both units,
 // the up-down steps, the enabling rules, the cut-line list, and what OK and Cancel leave
 // in the catalogue and on disk.
-#include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QSignalSpy>
-#include <QTest>
-#include <QToolButton>
-
-#include <algorithm>
-#include <fstream>
-#include <functional>
-#include <memory>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "GuiApp.h"
-#include "PrintTestSupport.h"
 #include "app/DialogTexts.h"
 #include "app/Paper.h"
 #include "dialogs/CutLineDialog.h"
 #include "dialogs/CutLineList.h"
 #include "dialogs/FormatEditDialog.h"
-#include "formats/FormatCatalogue.h"
-#include "images/RasterImage.h"
+#include "gui/PrintTestSupport.h"
 
 using namespace FormatEditIds;
 
@@ -159,7 +139,8 @@ int ControlId(const std::string& name)
         SLEEVIT_ID(LeftY), SLEEVIT_ID(LeftYSpin), SLEEVIT_ID(RightManual), SLEEVIT_ID(RightX),
         SLEEVIT_ID(Width), SLEEVIT_ID(WidthSpin), SLEEVIT_ID(Height), SLEEVIT_ID(PaperWidth),
         SLEEVIT_ID(PaperHeight), SLEEVIT_ID(PaperWidthSpin), SLEEVIT_ID(PaperHeightSpin),
-        SLEEVIT_ID(PaperWidthCaption), SLEEVIT_ID(Inches), SLEEVIT_ID(Millimetres),
+        SLEEVIT_ID(PaperWidthCaption), SLEEVIT_ID(Inches), SLEEVIT_ID(Millimetres), SLEEVIT_ID(AddLine),
+        SLEEVIT_ID(AddRect), SLEEVIT_ID(EditLine), SLEEVIT_ID(DeleteLine),
         // clang-format on
     };
 #undef SLEEVIT_ID
@@ -180,6 +161,28 @@ std::vector<std::string> Split(const std::string& text, char by)
             parts.push_back(part);
     }
     return parts;
+}
+
+// Answers the cut line dialog: the fields typed as a user would, then OK.
+std::function<void(CCutLineDialog&)> AnswerCutLine(const std::vector<QString>& values, bool dashed,
+                                                   int edge = -1)
+{
+    return [=](CCutLineDialog& cut) {
+        if (edge >= 0) {
+            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
+            cut.Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
+        }
+        const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                              CCutLineDialog::kIdY2};
+        for (std::size_t n = 0; n < values.size(); ++n) {
+            auto* edit = cut.Form().ItemAs<QLineEdit>(fields[n]);
+            edit->selectAll();
+            QTest::keyClicks(edit, values[n]);
+        }
+        if (cut.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
+            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+        cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+    };
 }
 
 class EditorScriptTest : public EditorTest {
@@ -259,6 +262,31 @@ protected:
                                v[4] == "solid"};
             EXPECT_TRUE(op == "line" ? catalogue.AddLine(std::stoi(arg), line)
                                      : catalogue.AddRect(std::stoi(arg), line));
+        } else if (op == "cut" || op == "cutedge") {
+            // A cut line dialog answered with typed values, or an edge picked.
+            std::vector<std::string> v = Split(tail, ' ');
+            const bool dashed = v.back() == "dashed";
+            v.pop_back();
+            std::vector<QString> values;
+            for (std::size_t n = 0; op == "cut" && n < v.size(); ++n)
+                values.push_back(QString::fromStdString(v[n]));
+            ClickAnswering(id(), AnswerCutLine(values, dashed, op == "cutedge" ? std::stoi(v[0]) : -1));
+        } else if (op == "cutblank") {
+            ClickAnswering(id(), [](CCutLineDialog& lineDialog) {
+                QTest::keyClicks(lineDialog.Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2),
+                                 QStringLiteral("0"));
+                EXPECT_FALSE(lineDialog.Form().Enabled(kIdOk)) << "a rectangle without a width";
+                static_cast<QDialog&>(lineDialog).reject();
+            });
+        } else if (op == "cutrow") {
+            Item<QListWidget>(kCutLines)->setCurrentRow(std::stoi(arg));
+        } else if (op == "full") {
+            while (catalogue.GetLineCount(std::stoi(arg)) < kMaxCutLines)
+                catalogue.AddLine(std::stoi(arg), {1, 1, 2, 2, true});
+            MessageBoxes boxes;
+            Click(kAddLine);
+            EXPECT_EQ(boxes.texts, std::vector<std::string>{CCutLineDialog::kFullEnglish});
+            EXPECT_EQ(catalogue.GetLineCount(std::stoi(arg)), kMaxCutLines);
         } else if (op == "lines") {
             EXPECT_EQ(Rows(kCutLines), Split(rest, '|'));
         } else if (op == "same") {
@@ -373,88 +401,30 @@ TEST_F(EditorTest, EveryUpDownStepsItsOwnValueAndBeepsAtZero)
     EXPECT_EQ(Text(kWidth), "1.98");
 }
 
-// Answers the cut line dialog: the fields typed as a user would, then OK.
-std::function<void(CCutLineDialog&)> AnswerCutLine(const std::vector<QString>& values, bool dashed,
-                                                   int edge = -1)
-{
-    return [=](CCutLineDialog& cut) {
-        if (edge >= 0) {
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
-            cut.Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
-        }
-        const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                              CCutLineDialog::kIdY2};
-        for (std::size_t n = 0; n < values.size(); ++n) {
-            auto* edit = cut.Form().ItemAs<QLineEdit>(fields[n]);
-            edit->selectAll();
-            QTest::keyClicks(edit, values[n]);
-        }
-        if (cut.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-        cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
-    };
-}
-
-TEST_F(EditorTest, CutLinesFollowTheSelectionAndAreAddedEditedAndDeletedInTheUnit)
-{
-    CoverFormat f = MakeFormat("Lines");
-    f.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
-    catalogue.Append(f);
-    catalogue.Append(MakeFormat("Plain"));
-    Open(1);
-    EXPECT_TRUE(Rows(kCutLines).empty());
-    EXPECT_TRUE(Enabled(kAddLine) && Enabled(kAddRect));
-    EXPECT_FALSE(Enabled(kEditLine) || Enabled(kDeleteLine)) << "nothing to edit or delete";
-    SelectRow(0);
-    EXPECT_EQ(Rows(kCutLines), std::vector<std::string>{"LINE = LEFT, SOLID"});
-    Click(kInches);
-    ClickAnswering(kAddLine, AnswerCutLine({"1", "0", "1", "4.72"}, true));
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    EXPECT_FALSE(catalogue.GetLine(0, 1, x1, y1, x2, y2)) << "dashed";
-    EXPECT_DOUBLE_EQ(x1, 25.4);
-    EXPECT_NEAR(y2, 119.888, 1e-9);
-    EXPECT_EQ(Rows(kCutLines),
-              (std::vector<std::string>{"LINE = LEFT, SOLID", "LINE = (1.00, 0.00)(1.00, 4.72), DASHED"}));
-
-    // A rectangle without a width cannot be taken; with one it lands after the lines.
-    Click(kMillimetres);
-    EXPECT_EQ(Rows(kCutLines)[1], "LINE = (25.4, 0.0)(25.4, 119.9), DASHED") << "the unit's switch";
-    bool okWhileEmpty = true;
-    ClickAnswering(kAddRect, [&](CCutLineDialog& cut) {
-        QTest::keyClicks(cut.Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2), QStringLiteral("0"));
-        okWhileEmpty = cut.Form().Enabled(kIdOk);
-        AnswerCutLine({"5", "6", "70", "80"}, false)(cut);
-    });
-    EXPECT_FALSE(okWhileEmpty);
-    EXPECT_EQ(Rows(kCutLines).back(), "RECT = (5.0, 6.0)(70.0, 80.0), SOLID");
-
-    // Edit turns the edge line into the top edge; Delete removes the line, so the
-    // rectangle moves up one row.
-    Item<QListWidget>(kCutLines)->setCurrentRow(0);
-    EXPECT_TRUE(Enabled(kEditLine) && Enabled(kDeleteLine));
-    ClickAnswering(kEditLine, AnswerCutLine({}, false, 2));
-    EXPECT_EQ(Rows(kCutLines).front(), "LINE = TOP, SOLID");
-    Item<QListWidget>(kCutLines)->setCurrentRow(1);
-    Click(kDeleteLine);
-    EXPECT_EQ(Rows(kCutLines),
-              (std::vector<std::string>{"LINE = TOP, SOLID", "RECT = (5.0, 6.0)(70.0, 80.0), SOLID"}));
-
-    // Full: ten lines, and the eleventh is refused with a word instead of a dialog.
-    while (catalogue.GetLineCount(0) < kMaxCutLines)
-        catalogue.AddLine(0, {1, 1, 2, 2, true});
-    MessageBoxes boxes;
-    Click(kAddLine);
-    EXPECT_EQ(boxes.texts, std::vector<std::string>{CCutLineDialog::kFullEnglish});
-    EXPECT_EQ(catalogue.GetLineCount(0), kMaxCutLines);
-}
-
-TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)
+// The previews show the selected format at both positions; the editor hands its caption
+// and its whole text table to the language (the table's controls are checked against the
+// template with the other dialogs'); closing a dialog that never opened changes nothing.
+TEST_F(EditorTest, PreviewsFollowTheSelectionTextsGoToTheLanguage)
 {
     catalogue.Append(MakeFormat("A"));
     CoverFormat tray = MakeFormat("Tray", 120.0, 120.0, "CD_TRAY");
     tray.paperSize = {120.0, 150.0};
     catalogue.Append(tray);
+    CFormatEditDialog never(nullptr, catalogue, std::string(), 0);
+    static_cast<QDialog&>(never).reject();
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"A", "Tray"}));
+
+    std::size_t seen = 0;
+    int seenCaption = 0;
+    SetDialogTranslator([&](CTemplateDialog&, std::span<const TextPair> pairs, int captionKey) {
+        seen = pairs.size();
+        seenCaption = captionKey;
+    });
     Open(1);
+    SetDialogTranslator(nullptr);
+    EXPECT_EQ(seenCaption, 7000);
+    EXPECT_EQ(seen, CFormatEditDialog::kTextPairs.size());
+
     auto* left = Item<CPaper>(kLeftPreview);
     auto* right = Item<CPaper>(kRightPreview);
     EXPECT_EQ(left->Format(), (CoverSide{1, Side::Left}));
@@ -471,38 +441,9 @@ TEST_F(EditorTest, PreviewsShowTheSelectedFormatAtBothPositions)
     EXPECT_EQ(left->IsCdTray(), 0);
 }
 
-// The editor hands its caption and its whole text table to the language (the table's
-// controls are checked against the template with the other dialogs').
-TEST_F(EditorTest, TranslatesItsCaptionAndEveryControl)
-{
-    std::size_t seen = 0;
-    int seenCaption = 0;
-    SetDialogTranslator([&](CTemplateDialog&, std::span<const TextPair> pairs, int captionKey) {
-        seen = pairs.size();
-        seenCaption = captionKey;
-    });
-    catalogue.Append(MakeFormat("A"));
-    Open(0);
-    SetDialogTranslator(nullptr);
-    EXPECT_EQ(seenCaption, 7000);
-    EXPECT_EQ(seen, CFormatEditDialog::kTextPairs.size());
-}
-
-// ---------------------------------------------------------------------------------------
-// OK and Cancel
-
-TEST_F(EditorTest, ClosingWithoutOpeningLeavesTheCatalogueAlone)
-{
-    catalogue.Append(MakeFormat("A"));
-    CFormatEditDialog never(nullptr, catalogue, std::string(), 0);
-    // Escape or the close box on a dialog that never opened.
-    static_cast<QDialog&>(never).reject();
-    EXPECT_EQ(Names(catalogue), std::vector<std::string>{"A"});
-}
-
 TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
 {
-    const TestFolder scratch;
+    const ScratchFolder scratch;
     const std::string path = scratch.File("Sleevit.dat");
     {
         FormatCatalogue seed;
@@ -550,7 +491,7 @@ TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
 
 TEST_F(EditorTest, FailedSaveKeepsTheDialogOpenAndTheEdits)
 {
-    const TestFolder scratch;
+    const ScratchFolder scratch;
     // A plain file where folders should be: neither the catalogue's folder nor the
     // user's data folder can take a file.
     const std::string blocker = scratch.Write("blocker", "x");

@@ -2,19 +2,22 @@
 
 // The one QApplication of the window tests (made on first use, deleted after the last
 // test; on Qt's offscreen platform unless QT_QPA_PLATFORM names another), a scratch
-// folder and the ways of closing a dialog.
+// folder and the ways of closing a dialog. The window tests reach into every kind of
+// widget, so the whole of Qt's widget, printing and test modules is included here once.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDialog>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QtGlobal>
+#include "ScratchFolder.h"
+
+#include <QtPrintSupport>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 inline QApplication& EnsureGuiApp()
 {
@@ -49,20 +52,11 @@ struct GuiTest : ::testing::Test {
     GuiTest() { EnsureGuiApp(); }
 };
 
-// A folder of a test's own, gone with the test: pictures, settings, a program's data.
-struct TestFolder {
-    QTemporaryDir dir;
-    std::string Path() const { return dir.path().toStdString(); }
-    std::string File(const std::string& name) const { return Path() + "/" + name; }
-    QString QFile(const std::string& name) const { return QString::fromStdString(File(name)); }
-    // Writes a file, making the folders on its way; its path.
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
-        std::ofstream(File(name), std::ios::binary) << bytes;
-        return File(name);
-    }
-};
+// A file's path as Qt takes it.
+inline QString QPath(const std::string& path)
+{
+    return QString::fromStdString(path);
+}
 
 // The ways a user closes a dialog of ours other than Cancel: its OK button (control 1),
 // Escape and the close box.

@@ -1,12 +1,9 @@
 // The program as an ordinary user has it: installed by root into a prefix the user
 // cannot write, started by that user. Runs only under scripts/installed-user-test.sh,
 // which installs the program and names the prefix in SLEEVIT_INSTALLED_PREFIX.
-#include <QPushButton>
-
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/ProgramFolder.h"
 #include "app/TemplateDialog.h"
@@ -69,7 +66,5 @@ TEST(InstalledAsUser, LanguagesSkinsUserCatalogueAndSettings)
         app.ExitInstance();
     }
     EXPECT_TRUE(fs::is_regular_file(config)) << config;
-    std::ifstream in(config);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("[Position]"), std::string::npos) << text;
+    EXPECT_NE(ReadBytes(config).find("[Position]"), std::string::npos) << ReadBytes(config);
 }

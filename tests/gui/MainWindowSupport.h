@@ -3,18 +3,7 @@
 // A whole program run for the window tests: a data folder with the shipped catalogue, a
 // settings file of its own, the application started with its window on the offscreen
 // platform, and ways to wait for its timers.
-#include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-
 #include "app/AppSettings.h"
-#include "gui/GuiApp.h"
 #include "gui/PrintTestSupport.h"
 #include "program/MainFrame.h"
 #include "program/SleevitApp.h"
@@ -89,6 +78,21 @@ public:
         return path;
     }
 
+    // Runs a command that opens a modal window, hands that window to look, then closes it
+    // with Escape; false when none came up.
+    bool LookAtModal(int command, const std::function<void(QWidget&)>& look)
+    {
+        bool seen = false;
+        auto answer = AnswerModal(
+            [&](QWidget* modal) {
+                look(*modal);
+                QTest::keyClick(modal, Qt::Key_Escape);
+                return true;
+            },
+            &seen);
+        return View().Commands().Execute(command) && seen;
+    }
+
     template <class Done> static bool WaitFor(Done done, int milliseconds = 5000)
     {
         QElapsedTimer clock;
@@ -103,7 +107,7 @@ public:
     }
 
     // A folder of the run's own: the program's data, the settings, test pictures.
-    TestFolder folder;
+    ScratchFolder folder;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<CSleevitApp> app;
     int splashes = 0;

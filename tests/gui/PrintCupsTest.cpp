@@ -3,29 +3,16 @@
 // is printed, on whichever printer the dialog leaves chosen. Needs root and an installed cupsd; skipped
 // otherwise.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <set>
-#include <string>
-
-#include <QComboBox>
-#include <QMessageBox>
-#include <QPageSize>
-#include <QPrintDialog>
-#include <QPrinter>
-
 #include <cups/cups.h>
+
+#include <set>
 
 #include "CollectingMessages.h"
 #include "PrivateCupsd.h"
 #include "app/PrintCycle.h"
-#include "gui/GuiApp.h"
 #include "gui/PrintTestSupport.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Whether a job's options, separated by spaces, hold one name=value pair.
 bool HasOption(const std::string& options, const std::string& pair)

@@ -4,12 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <QApplication>
-#include <QImage>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QTimer>
-
+#include "RunProgram.h"
 #include "layout/PngWriter.h"
 #include "surfaces/RasterSurface.h"
 
@@ -99,25 +94,11 @@ MessageBoxes::MessageBoxes()
     timer.start(10);
 }
 
-bool RunShell(const std::string& command, std::string& out)
-{
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return false;
-    char buf[4096];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, got);
-    return pclose(pipe) == 0;
-}
-
 int PdfPageCount(const std::string& pdf)
 {
-    std::string out;
-    if (!RunShell("pdfinfo '" + pdf + "' 2>/dev/null", out))
-        return -1;
-    const std::size_t at = out.find("\nPages:");
-    return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + 7);
+    const ProgramResult info = RunProgram("pdfinfo '" + pdf + "'");
+    const std::size_t at = info.out.find("\nPages:");
+    return info.status != 0 || at == std::string::npos ? -1 : std::atoi(info.out.c_str() + at + 7);
 }
 
 SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
@@ -125,11 +106,10 @@ SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const Surfa
 {
     auto n = [](int v) { return std::to_string(v); };
     const std::string ppm = scratch + "/crop.ppm";
-    std::string ignored;
-    if (!RunShell("pdftoppm -r " + n(dpi) + " -f " + n(page) + " -l " + n(page) + " -x " + n(search.left) +
-                      " -y " + n(search.top) + " -W " + n(search.Width()) + " -H " + n(search.Height()) +
-                      " -singlefile '" + pdf + "' '" + scratch + "/crop' 2>/dev/null",
-                  ignored))
+    if (RunProgram("pdftoppm -r " + n(dpi) + " -f " + n(page) + " -l " + n(page) + " -x " + n(search.left) +
+                   " -y " + n(search.top) + " -W " + n(search.Width()) + " -H " + n(search.Height()) +
+                   " -singlefile '" + pdf + "' '" + scratch + "/crop'")
+            .status != 0)
         return {};
     const QImage picture(QString::fromStdString(ppm));
     std::remove(ppm.c_str());

@@ -3,18 +3,9 @@
 // Helpers for the window and print cycle tests: one-colour pictures and picture files, a
 // small cover catalogue, answering modal windows and message boxes from a timer, and
 // reading a printed PDF back with poppler's tools.
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <QTimer>
-#include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include "CollectingMessages.h"
 #include "formats/FormatCatalogue.h"
+#include "gui/GuiApp.h"
 #include "images/RasterImage.h"
 #include "layout/Placement.h"
 #include "layout/PrintJob.h"
@@ -23,9 +14,6 @@
 // The colours of the test covers.
 inline constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 inline constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
-
-// Runs a shell command, keeping its standard output; true when it exits with 0.
-bool RunShell(const std::string& command, std::string& out);
 
 // A picture of one colour (0x00BBGGRR), in memory or as a PNG file.
 bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);

@@ -1,11 +1,14 @@
+// The settings file and the folders the program reads and writes its data in.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "ScratchFolder.h"
 #include "app/AppSettings.h"
+#include "app/ProgramFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -36,19 +39,6 @@ TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
     EXPECT_EQ(settings.ReadText(Setting::PrintJobName), "Microsoft Word - Document1");
     EXPECT_EQ(settings.ReadText(Setting::RecentFileLeft), "");
     EXPECT_EQ(settings.ReadText(Setting::LastUsedPath), "");
-}
-
-TEST_F(SettingsFile, TableHoldsEveryValueOnceInItsSection)
-{
-    ASSERT_EQ(SettingCount(), 23);
-    for (int i = 0; i < SettingCount(); ++i) {
-        const SettingDefinition& d = DefinitionAt(i);
-        EXPECT_EQ(static_cast<int>(d.id), i) << d.name; // the table is indexed by id
-        const std::string section = d.section;
-        EXPECT_TRUE(section == "Options" || section == "Paths" || section == "Position") << d.name;
-    }
-    EXPECT_STREQ(DefinitionOf(Setting::LastUsedPath).section, "Paths");
-    EXPECT_STREQ(DefinitionOf(Setting::PositionY).section, "Position");
 }
 
 TEST_F(SettingsFile, ValuesSurviveAReopenAndNamesIgnoreLetterCase)
@@ -97,6 +87,51 @@ TEST_F(SettingsFile, TheUserSettingsLiveUnderTheOrganisation)
     settings.Sync();
     EXPECT_EQ(settings.FileName(), folder.File("Tessaly/Sleevit.conf"));
     EXPECT_TRUE(fs::exists(folder.File("Tessaly/Sleevit.conf")));
+}
+
+class Folders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(root / "bin");
+        fs::create_directories(root / "share");
+        ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    }
+    ScratchFolder scratch;
+    fs::path root = scratch.Path();
+};
+
+TEST_F(Folders, TheExecutablesFolderWinsWhenItHoldsTheCatalogue)
+{
+    const std::string exe = (root / "bin" / "sleevit").string();
+    const std::string installed = (root / "share").string();
+    EXPECT_EQ(ProgramFolderFor(exe, installed), installed);
+    // Installed in another prefix: the data beside the program's bin folder.
+    fs::create_directories(root / "share" / "sleevit");
+    std::ofstream(root / "share" / "sleevit" / "Sleevit.dat") << "";
+    EXPECT_EQ(ProgramFolderFor(exe, "/nonexistent"), (root / "share" / "sleevit").string());
+    std::ofstream(root / "bin" / "Sleevit.dat") << "";
+    EXPECT_EQ(ProgramFolderFor(exe, installed), (root / "bin").string());
+    EXPECT_EQ(ProgramFolderFor("", installed), installed);
+}
+
+TEST_F(Folders, TheUsersOwnCopyIsPreferredOnceItExists)
+{
+    EXPECT_EQ(UserCataloguePath(), (root / "data" / "sleevit" / "Sleevit.dat").string());
+    EXPECT_NE(CatalogueReadPath(), UserCataloguePath());
+    fs::create_directories(root / "data" / "sleevit");
+    std::ofstream(UserCataloguePath()) << "";
+    EXPECT_EQ(CatalogueReadPath(), UserCataloguePath());
+}
+
+TEST_F(Folders, AWritableCatalogueIsWrittenInPlace)
+{
+    const std::string path = (root / "share" / "Sleevit.dat").string();
+    std::ofstream(path) << "";
+    EXPECT_EQ(CatalogueWritePath(path), path);
+    // Nothing was read: the user's copy, with its folder made.
+    EXPECT_EQ(CatalogueWritePath(""), UserCataloguePath());
+    EXPECT_TRUE(fs::is_directory(root / "data" / "sleevit"));
 }
 
 } // namespace

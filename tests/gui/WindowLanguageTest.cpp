@@ -1,0 +1,397 @@
+// Languages and skins as the main window and its dialogs show them: start-up choices,
+// the language and skin commands read from the real menu, the menu bar built from its
+// table, texts that fit their controls, and colours on screen.
+#include "app/AppOptions.h"
+#include "app/CommandTable.h"
+#include "app/MainMenu.h"
+#include "app/QtTranslation.h"
+#include "app/TemplateDialog.h"
+#include "dialogs/BatchPrintingDialog.h"
+#include "dialogs/CutLineDialog.h"
+#include "dialogs/DonateDialog.h"
+#include "dialogs/ExtendedFileDialog.h"
+#include "dialogs/FormatEditDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "gui/MainWindowSupport.h"
+#include "i18n/LanguageNames.h"
+#include "i18n/LanguageTable.h"
+#include "i18n/MenuCommands.h"
+
+namespace {
+
+constexpr int kGerman = 6;
+constexpr int kDutch = 1;
+constexpr int kRussian = 10;
+
+QAction* Entry(ProgramRun& run, int id)
+{
+    CMainMenu* menu = run.app->MainFrame()->Menu();
+    menu->UpdateStates(menu->Popup(kMenuLanguage));
+    menu->UpdateStates(menu->Popup(kMenuSkins));
+    return menu->Action(id);
+}
+
+// A skin folder with only a skin.ini (its pictures missing).
+void MakeSkin(ProgramRun& run, const std::string& name, const std::string& ini)
+{
+    run.folder.Write("skins/" + name + "/skin.ini", ini);
+}
+
+struct BuiltMenu {
+    BuiltMenu() { menu.Build(kMainMenu); }
+    QApplication& app = EnsureGuiApp();
+    QMainWindow window;
+    CCommandTable commands;
+    CMainMenu menu{&window, window.menuBar(), commands};
+};
+// The room a button, switch or radio draws its text in: the style's own contents
+// rectangle, inside the frame or beside the indicator.
+int TextRoom(QAbstractButton& control)
+{
+    QStyleOptionButton option;
+    option.initFrom(&control);
+    option.text = control.text();
+    QStyle::SubElement element = QStyle::SE_PushButtonContents;
+    if (qobject_cast<QCheckBox*>(&control))
+        element = QStyle::SE_CheckBoxContents;
+    else if (qobject_cast<QRadioButton*>(&control))
+        element = QStyle::SE_RadioButtonContents;
+    return control.style()->subElementRect(element, &option, &control).width();
+}
+
+// What does not fit in one window, one line each.
+std::vector<std::string> Overflows(QWidget& window)
+{
+    std::vector<std::string> out;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (control->isHidden())
+            continue;
+        QString text;
+        bool wraps = false;
+        int width = control->contentsRect().width();
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            text = button->text();
+            width = TextRoom(*button);
+        } else if (auto* label = qobject_cast<QLabel*>(control)) {
+            if (label->textFormat() == Qt::RichText || !label->pixmap().isNull())
+                continue;
+            text = label->text();
+            wraps = label->wordWrap();
+        }
+        if (text.isEmpty())
+            continue;
+        const QFontMetrics metrics(control->font());
+        const QString plain = QString(text).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        const int height = control->contentsRect().height();
+        const bool fits =
+            wraps
+                ? metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, plain).height() <= height
+                : metrics.horizontalAdvance(plain) <= width;
+        if (!fits)
+            out.push_back("\"" + plain.toStdString() + "\" (" +
+                          std::to_string(metrics.horizontalAdvance(plain)) + " px) in " +
+                          std::to_string(width) + " x " + std::to_string(height));
+    }
+    return out;
+}
+
+TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
+{
+    // The program's own window and language table, switched through its menu; the
+    // dialogs translate themselves from that table.
+    ProgramRun run;
+    for (const LanguageName& language : kLanguageNames)
+        if (language.index != kEnglishLanguage && language.index != kTranslationLanguage)
+            run.CopyLanguage(language.fileName);
+    run.Start();
+
+    AppOptions options;
+    AppSettings settings(run.folder.File("fit.ini"));
+    FormatCatalogue catalogue;
+    catalogue.AddFormat("CD Front");
+    const auto opened = [](std::unique_ptr<CTemplateDialog> dialog) {
+        EXPECT_TRUE(dialog->Create());
+        return std::unique_ptr<QWidget>(std::move(dialog));
+    };
+    const std::function<std::unique_ptr<QWidget>()> dialogs[] = {
+        [&] { return opened(std::make_unique<COptionsDialog>(options)); },
+        [&] { return opened(std::make_unique<CBatchPrintingDialog>(catalogue)); },
+        [&] { return opened(std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0)); },
+        [&] { return opened(std::make_unique<CDonateDialog>(nullptr, options)); },
+        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres)); },
+        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches)); },
+        [&] {
+            auto files = std::make_unique<CExtendedFileDialog>(false, settings);
+            files->layout()->activate(); // its own labels stand in a layout
+            return std::unique_ptr<QWidget>(std::move(files));
+        },
+    };
+    std::ostringstream report;
+    int problems = 0;
+    const auto note = [&](const char* language, const char* window,
+                          const std::vector<std::string>& overflows) {
+        for (const std::string& overflow : overflows) {
+            report << "  " << language << ", " << window << ": " << overflow << "\n";
+            ++problems;
+        }
+    };
+    for (const LanguageName& language : kLanguageNames) {
+        if (language.index == kTranslationLanguage)
+            continue;
+        ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(language.index))) << language.name;
+        ASSERT_EQ(run.View().Language().CurrentLanguage(), language.index) << language.name;
+        note(language.name, "main window", Overflows(run.View()));
+        for (const auto& make : dialogs) {
+            std::unique_ptr<QWidget> dialog = make();
+            note(language.name, dialog->metaObject()->className(), Overflows(*dialog));
+        }
+    }
+    EXPECT_EQ(problems, 0) << "texts that do not fit:\n" << report.str();
+}
+
+TEST(QtTranslation, QtsOwnDialogsFollowTheLanguageWhereQtShipsIt)
+{
+    EnsureGuiApp();
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    const struct {
+        int language;
+        bool installed;
+        const char* cancel;
+    } cases[] = {{6, true, "Abbrechen"},
+                 {10, true, "\u041e\u0442\u043c\u0435\u043d\u0430"},
+                 {11, true, "Cancelar"}, // European Portuguese falls back on Brazilian
+                 {16, false, "Cancel"},  // Qt has no Greek: English, not the last language
+                 {0, false, "Cancel"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ApplyQtTranslation(c.language), c.installed) << c.language;
+        EXPECT_EQ(cancel().toStdString(), c.cancel) << c.language;
+    }
+}
+
+} // namespace
+
+// Start in German, switch through the menu: the window's texts, the dialogs it opens over
+// itself and Qt's own texts follow; a language file that lacks keys keeps the control
+// texts as they were while the menus fall back to English; the choice is stored.
+TEST(WindowLanguage, TextsOfTheWindowItsDialogsAndQtFollowTheMenu)
+{
+    ProgramRun run;
+    run.CopyLanguage("German.lng");
+    run.CopyLanguage("Russian.lng");
+    // A "Dutch" file that lacks the Print Left text and the File menu's name.
+    run.folder.Write("languages/dutch.LNG", "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
+    run.settings->WriteInt(Setting::Language, kGerman);
+    run.Start();
+    EXPECT_EQ(run.Text(kLeftStatus), run.View().Language().Text(2006)) << "an empty side's status line";
+    EXPECT_NE(run.Text(kLeftStatus), "no image selected...");
+    run.Load(Side::Left, "front.png", 120, 120);
+    EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken");
+    CMainMenu* menu = run.app->MainFrame()->Menu();
+    EXPECT_NE(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File");
+
+    const auto titled = [&run](const std::string& want) {
+        return [&run, want](QWidget& modal) {
+            EXPECT_EQ(modal.windowTitle().toStdString(), want);
+            EXPECT_EQ(modal.parentWidget() ? modal.parentWidget()->window() : nullptr, run.app->MainFrame())
+                << want << ": opened over the main window";
+        };
+    };
+    EXPECT_TRUE(run.LookAtModal(kCmdOptions, titled("Optionen")));
+    EXPECT_TRUE(run.LookAtModal(kCmdPrintPreview, [&](QWidget& preview) {
+        titled("Druckvorschau")(preview);
+        EXPECT_EQ(preview.findChild<QPushButton*>(QStringLiteral("close"))->text().toStdString(),
+                  "&Schließen");
+    }));
+    EXPECT_TRUE(run.LookAtModal(kCmdDonate, titled("Für Sleevit spenden")));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
+    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(0)));
+    EXPECT_TRUE(run.LookAtModal(kCmdDonate, titled("Donate to Sleevit")));
+    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kRussian)));
+    EXPECT_TRUE(
+        run.LookAtModal(kCmdOptions, titled("\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438")));
+
+    const std::string russianLeft = run.Text(kPrintLeftButton);
+    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kDutch)));
+    EXPECT_EQ(run.View().Language().CurrentLanguage(), kDutch);
+    EXPECT_EQ(run.Text(kPrintLeftButton), russianLeft) << "a missing text leaves the button as it was";
+    EXPECT_EQ(run.Text(kPrintBothButton), "Beide afdrukken");
+    EXPECT_EQ(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File")
+        << "menus fall back to English";
+    // The status line of an empty side follows the language.
+    EXPECT_EQ(run.Text(kRightStatus), "geen afbeelding");
+    EXPECT_TRUE(Entry(run, LanguageCommand(kDutch))->isChecked());
+    EXPECT_FALSE(Entry(run, LanguageCommand(kGerman))->isChecked());
+    run.Close();
+    EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kDutch);
+}
+
+TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
+{
+    ProgramRun run;
+    run.folder.Write("languages/Translation.lng", "2007=Print LEFT\r\n");
+    run.settings->WriteInt(Setting::Language, kGerman);
+    MessageBoxes boxes;
+    run.Start();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find("translation.lng"), std::string::npos) << boxes.texts[0];
+    EXPECT_EQ(run.View().Language().CurrentLanguage(), 25);
+    EXPECT_EQ(run.Text(kPrintLeftButton), "Print LEFT");
+    run.Close();
+    EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kGerman);
+}
+
+// The format editor opened from the window adds a cut line through its own cut line
+// dialog; Escape is Cancel, so the catalogue ends as it was.
+TEST(WindowLanguage, TheFormatEditorAddsALineOverTheMainWindow)
+{
+    ProgramRun run;
+    run.Start();
+    const int before = run.app->Document().Catalogue().GetLineCount(0);
+    EXPECT_TRUE(run.LookAtModal(kCmdFormatEditor, [&](QWidget& modal) {
+        auto& editor = dynamic_cast<CFormatEditDialog&>(modal);
+        Answer<CCutLineDialog> typed([&editor](CCutLineDialog& cut) {
+            EXPECT_EQ(cut.parentWidget(), &editor);
+            EXPECT_EQ(cut.windowTitle().toStdString(), "Cut Line");
+            for (int id : {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                           CCutLineDialog::kIdY2}) {
+                auto* edit = cut.Form().ItemAs<QLineEdit>(id);
+                edit->selectAll();
+                QTest::keyClicks(edit,
+                                 id == CCutLineDialog::kIdY2 ? QStringLiteral("120") : QStringLiteral("60"));
+            }
+            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+            cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+        });
+        editor.Form().ItemAs<QAbstractButton>(FormatEditIds::kAddLine)->click();
+        EXPECT_TRUE(typed.answered);
+        EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before + 1);
+    }));
+    EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before);
+}
+
+// The skins menu lists the skin folders after a separator, only the first eleven usable;
+// a folder skin's colour (hex digits in either case) paints the background whether it is
+// chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
+// folder that went away starts the random skin.
+TEST(WindowSkins, FolderSkinsAreListedPaintTheirColourKeepPicturesAndMayGoAway)
+{
+    ProgramRun run;
+    MakeSkin(run, "Bare", "BackgroundColor=Ff0000\r\n");
+    for (int k = 0; k < 12; ++k)
+        MakeSkin(run, "Skin" + std::to_string(k + 10), "BackgroundColor=102030\r\n");
+    run.settings->WriteInt(Setting::SelectedSkin, 0);
+    run.settings->WriteInt(Setting::ShowPayPalDialog, 1);
+    const auto background = [&run] {
+        // Away from the papers, the logo and the controls: the middle of the bottom edge.
+        const QImage picture = run.View().grab().toImage();
+        return picture.pixelColor(picture.width() / 2, picture.height() - 4);
+    };
+    run.Start();
+    QMenu* skins = run.app->MainFrame()->Menu()->Popup(kMenuSkins);
+    run.app->MainFrame()->Menu()->UpdateStates(skins);
+    const QList<QAction*> entries = skins->actions();
+    ASSERT_EQ(entries.size(), 4 + 13);
+    EXPECT_TRUE(entries[3]->isSeparator());
+    EXPECT_TRUE(entries[0]->isChecked()) << "Default is the stored skin";
+    for (int k = 0; k < 13; ++k)
+        EXPECT_EQ(entries[4 + k]->isEnabled(), k < 11) << "folder " << k;
+    const int width = run.View().Skins().State().mainPicture.GetWidth();
+    ASSERT_GT(width, 0) << "the Default skin has a main picture";
+    ASSERT_TRUE(run.View().Commands().Execute(kCmdFirstSkinFolder));
+    EXPECT_EQ(run.View().Skins().SelectedSkin(), 2);
+    EXPECT_EQ(run.View().Skins().State().mainPicture.GetWidth(), width)
+        << "no main.jpg: the old picture stays";
+    EXPECT_EQ(background(), QColor(255, 0, 0));
+    run.Close();
+    run.Start();
+    EXPECT_EQ(run.View().Skins().SelectedSkin(), 2);
+    EXPECT_EQ(background(), QColor(255, 0, 0)) << "the stored folder skin at start-up";
+    run.Close();
+
+    std::filesystem::remove_all(run.folder.File("skins"));
+    run.Start();
+    EXPECT_EQ(run.View().Skins().SelectedSkin(), -1);
+    EXPECT_TRUE(Entry(run, kCmdSkinRandom)->isChecked());
+}
+
+TEST(MainMenu, ShapeAndTextsFollowTheTableInEveryShippedLanguage)
+{
+    BuiltMenu built;
+    LanguageTable language;
+    language.UseBuiltInDefaults();
+    language.ScanLanguageFiles(std::string(SLEEVIT_SOURCE_DIR) + "/data/languages");
+    for (const LanguageName& name : kLanguageNames) {
+        if (name.index == kTranslationLanguage)
+            continue;
+        ASSERT_TRUE(language.IsAvailable(name.index)) << name.name;
+        language.SelectLanguage(name.index);
+        built.menu.ApplyTexts([&](int key) { return language.Text(key, false); });
+        // The table and the menus side by side: each row is the next entry of the menu
+        // it is in; End is where that menu has no more entries.
+        std::vector<QList<QAction*>> rest{built.window.menuBar()->actions()};
+        for (const MenuRow& row : kMainMenu) {
+            ASSERT_FALSE(rest.empty());
+            if (row.kind == MenuRow::Kind::End) {
+                EXPECT_TRUE(rest.back().isEmpty()) << "entries the table does not have";
+                rest.pop_back();
+                continue;
+            }
+            ASSERT_FALSE(rest.back().isEmpty()) << row.text;
+            QAction* action = rest.back().takeFirst();
+            EXPECT_EQ(action->isSeparator(), row.kind == MenuRow::Kind::Separator) << row.text;
+            if (row.kind == MenuRow::Kind::Popup) {
+                ASSERT_EQ(built.menu.Popup(row.key), action->menu()) << row.text;
+                rest.push_back(action->menu()->actions());
+            } else if (row.kind == MenuRow::Kind::Item) {
+                EXPECT_EQ(built.menu.Action(row.id), action) << row.text;
+            }
+            if (row.key != 0) {
+                const std::string& own = language.StoredText(name.index, row.key);
+                EXPECT_EQ(CMainMenu::RawText(action), own.empty() ? std::string(row.text) : own)
+                    << name.name << " " << row.key;
+            }
+        }
+        EXPECT_TRUE(rest.size() == 1 && rest[0].isEmpty()) << "menus the table does not have";
+    }
+}
+
+TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
+{
+    BuiltMenu built;
+    CMainMenu& menu = built.menu;
+    std::map<int, int> runs;
+    bool rotateAllowed = false;
+    for (const MenuRow& row : kMainMenu)
+        if (row.kind == MenuRow::Kind::Item && row.id != kCmdLoadLeft)
+            built.commands.On(row.id, [&runs, id = row.id] { ++runs[id]; });
+    built.commands.OnState(kCmdRotateLeft, [&](CommandState& s) { s.enabled = rotateAllowed; });
+    built.commands.OnStateRange(12345, 12355, [](int id, CommandState& s) { s.checked = id == 12346; });
+    QMenu* skins = menu.Popup(kMenuSkins);
+    QAction* second = menu.InsertItem(skins, 5, 12346, "Second");
+    QAction* first = menu.InsertItem(skins, 4, 12345, "First");
+    EXPECT_EQ(menu.Popup(kMenuSkins)->actions().value(4), first);
+    EXPECT_EQ(menu.Popup(kMenuSkins)->actions().value(5), second);
+
+    for (int popup : {kMenuFile, kMenuRotate, kMenuSkins})
+        menu.UpdateStates(menu.Popup(popup));
+    EXPECT_TRUE(menu.Action(kCmdNew)->isEnabled());
+    EXPECT_FALSE(menu.Action(kCmdLoadLeft)->isEnabled()) << "a command nobody answers is disabled";
+    EXPECT_FALSE(menu.Action(kCmdRotateLeft)->isEnabled());
+    EXPECT_TRUE(second->isChecked());
+    EXPECT_FALSE(first->isChecked());
+    rotateAllowed = true;
+    menu.UpdateStates(menu.Popup(kMenuRotate));
+    EXPECT_TRUE(menu.Action(kCmdRotateLeft)->isEnabled());
+
+    // Each shortcut named after a tab in an English text runs its command once.
+    built.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&built.window));
+    for (const MenuRow& row : kMainMenu) {
+        if (*MenuShortcut(row)) {
+            QTest::keySequence(&built.window, QKeySequence(QString::fromLatin1(MenuShortcut(row))));
+            EXPECT_EQ(runs[row.id], 1) << row.text;
+        }
+    }
+    EXPECT_EQ(runs.size(), 2u) << "two shortcuts, nothing else ran";
+}
