@@ -170,6 +170,23 @@ std::vector<std::string> Picture(const CRasterSurface& s)
     return rows;
 }
 
+PixelBlock PixelsOf(const std::vector<std::string>& rows)
+{
+    PixelBlock pb;
+    std::string error;
+    if (rows.empty() || !pb.Create(std::int64_t(rows[0].size()), std::int64_t(rows.size()), 24, error))
+        return pb;
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        for (std::size_t x = 0; x < rows[y].size(); ++x) {
+            const SurfaceColour c = ColourOfChar(rows[y][x]);
+            std::uint8_t* p = pb.TopRow(std::int32_t(y)) + 3 * x;
+            p[0] = std::uint8_t(c >> 16);
+            p[1] = std::uint8_t(c >> 8);
+            p[2] = std::uint8_t(c);
+        }
+    return pb;
+}
+
 std::string Join(const std::vector<std::string>& rows)
 {
     std::string s;
@@ -193,6 +210,8 @@ std::vector<PictureCase> ReadPictureCases(const std::string& path)
             continue;
         } else if (line[0] == '|') {
             cases.back().want.push_back(line.substr(1));
+        } else if (line[0] == '<') {
+            cases.back().source.push_back(line.substr(1));
         } else {
             cases.back().script += line + "\n";
         }

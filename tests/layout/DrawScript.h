@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "surfaces/DrawingSurface.h"
+#include "surfaces/PixelBlock.h"
 
 class CRasterSurface;
-class PixelBlock;
 
 // '.' white, '#' black, 'r', 'g', 'b' pure red, green and blue, 'm' magenta.
 SurfaceColour ColourOfChar(char c);
@@ -25,13 +25,18 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
 std::vector<std::string> Picture(const CRasterSurface& s);
 std::string Join(const std::vector<std::string>& rows);
 
-// One case of a picture file: "case <name> <width> <height> <background>", the commands,
-// then the rows of the expected picture, each after a '|'.
+// A 24-bit picture of rows of colour characters.
+PixelBlock PixelsOf(const std::vector<std::string>& rows);
+
+// One case of a picture file: "case <name> <width> <height> <background>", the rows of the
+// picture that "stretch" draws, each after a '<', the commands, then the rows of the
+// expected picture, each after a '|'.
 struct PictureCase {
     std::string name;
     int width = 0;
     int height = 0;
     SurfaceColour background = 0;
+    std::vector<std::string> source;
     std::string script;
     std::vector<std::string> want;
 };
