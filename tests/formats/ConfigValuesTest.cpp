@@ -6,8 +6,9 @@
 #include "CaseText.h"
 #include "DataLines.h"
 #include "formats/ConfigValues.h"
+#include "formats/PrinterCalibration.h"
 
-TEST(ConfigValues, NumbersAndFieldsOfTheDataFile)
+TEST(ConfigValues, NumbersFieldsAndOffsetPairsOfTheDataFile)
 {
     int cases = 0;
     for (const std::string& line :
@@ -15,7 +16,19 @@ TEST(ConfigValues, NumbersAndFieldsOfTheDataFile)
         std::istringstream in(line);
         std::string verb, unit;
         int k = 0;
-        in >> verb >> k;
+        in >> verb;
+        if (verb == "offset") {
+            const std::string x = CaseText(in);
+            const std::string y = x == "none" ? x : CaseText(in);
+            const auto pair = ParseOffsetPair(CaseText(in));
+            EXPECT_EQ(pair.has_value(), x != "none") << line;
+            if (pair && x != "none") {
+                EXPECT_TRUE(pair->first == std::stod(x) && pair->second == std::stod(y)) << line;
+            }
+            ++cases;
+            continue;
+        }
+        in >> k;
         if (verb == "number")
             in >> unit;
         const std::string want = CaseText(in);
@@ -34,5 +47,5 @@ TEST(ConfigValues, NumbersAndFieldsOfTheDataFile)
         }
         ++cases;
     }
-    EXPECT_EQ(cases, 33);
+    EXPECT_EQ(cases, 43);
 }
