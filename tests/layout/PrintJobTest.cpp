@@ -58,16 +58,6 @@ struct Job {
     }
 };
 
-TEST(PrintJob, NamesAndTheTray)
-{
-    EXPECT_EQ(PrintJobName(false, "Microsoft Word - Document1", "front.jpg"), "Sleevit - front.jpg");
-    EXPECT_EQ(PrintJobName(true, "Microsoft Word - Document1", "front.jpg"), "Microsoft Word - Document1");
-    const FormatCatalogue c = Formats();
-    EXPECT_TRUE(NeedsCdTray(c, 2));
-    EXPECT_FALSE(NeedsCdTray(c, 0));
-    EXPECT_FALSE(NeedsCdTray(c, -1));
-}
-
 TEST(PrintJob, SelectionsAndSinglePageDecideTheSheetsAndWhatIsOnThem)
 {
     struct Case {
@@ -120,9 +110,17 @@ TEST(PrintJob, SelectionsAndSinglePageDecideTheSheetsAndWhatIsOnThem)
     }
 }
 
-TEST(PrintJob, PreviewCountsNothingAndCancelStopsAfterThePage)
+// Preview counts nothing, cancel stops after the page, the notice of a cover outside the
+// printable area comes once per job.
+TEST(PrintJob, NamesTrayPreviewCancelAndTheOutsideNotice)
 {
+    EXPECT_EQ(PrintJobName(false, "Microsoft Word - Document1", "front.jpg"), "Sleevit - front.jpg");
+    EXPECT_EQ(PrintJobName(true, "Microsoft Word - Document1", "front.jpg"), "Microsoft Word - Document1");
     Job job;
+    const FormatCatalogue& c = job.catalogue;
+    EXPECT_TRUE(NeedsCdTray(c, 2));
+    EXPECT_FALSE(NeedsCdTray(c, 0));
+    EXPECT_FALSE(NeedsCdTray(c, -1));
     CRasterPageTarget preview(kSheet, true);
     PrintJobResult r = RunPrintJob(preview, job.request);
     EXPECT_EQ(preview.Pages().size(), 2u);
@@ -136,11 +134,8 @@ TEST(PrintJob, PreviewCountsNothingAndCancelStopsAfterThePage)
     EXPECT_FALSE(r.completed);
     EXPECT_TRUE(cancelled.Aborted());
     EXPECT_EQ(r.pages, 1);
-}
 
-TEST(PrintJob, TheOutsideNoticeComesOncePerJob)
-{
-    Job job;
+    job.request.progress = nullptr;
     job.catalogue.SetPlacement(0, false, {0.0, 0.0, 60, 60, 0});
     job.catalogue.SetPlacement(0, true, {0.0, 0.0, 60, 60, 0});
     CRasterPageTarget target(kSheet);
