@@ -81,6 +81,15 @@ TEST(Placement, CasesOfTheDataFile)
             EXPECT_EQ(p.placement, want) << "have " << p.placement.x << "," << p.placement.y << " "
                                          << p.placement.width << "x" << p.placement.height;
             EXPECT_EQ(p.noticed, notice == "notice");
+        } else if (verb == "overlap") {
+            int first = 0, second = 0;
+            in >> a >> first >> b >> second >> d >> e;
+            const DeviceCaps& caps = a == "a4" ? kA4At300 : kLetterAt600;
+            const CoverPlacement one =
+                Place(caps, c, first, b == "left" ? Side::Left : Side::Right, true).placement;
+            const CoverPlacement two =
+                Place(caps, c, second, d == "left" ? Side::Left : Side::Right, true).placement;
+            EXPECT_EQ(CoversOverlap(one, two), e == "yes");
         } else if (verb == "calibrate") {
             double x = 0, y = 0;
             in >> x >> y;
@@ -117,7 +126,7 @@ TEST(Placement, CasesOfTheDataFile)
         }
         ++cases;
     }
-    EXPECT_GE(cases, 45);
+    EXPECT_GE(cases, 49);
     // A borrowing kind alone in its catalogue has nothing to borrow; huge numbers do not
     // overflow.
     FormatCatalogue alone;
@@ -130,21 +139,7 @@ TEST(Placement, CasesOfTheDataFile)
     EXPECT_LT(p.height, 0);
 }
 
-TEST(Placement, OverlapOnOneSheet)
-{
-    const FormatCatalogue c = Formats();
-    for (const DeviceCaps& caps : {kA4At300, kLetterAt600}) {
-        const CoverPlacement front = Place(caps, c, 0, Side::Right, true).placement;
-        EXPECT_TRUE(CoversOverlap(Place(caps, c, 3, Side::Left, true).placement, front));
-        EXPECT_FALSE(CoversOverlap(Place(caps, c, 0, Side::Left, true).placement, front))
-            << "two fronts meet at the middle line without sharing a row";
-    }
-    EXPECT_FALSE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{10, 0, 10, 10, 0}));
-    EXPECT_TRUE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{9, 9, 10, 10, 0}));
-    EXPECT_FALSE(CoversOverlap(CoverPlacement{}, CoverPlacement{0, 0, 10, 10, 0}));
-}
-
-TEST(Placement, TheOutsideNoticeOncePerJobAndCorrectionPerAxis)
+TEST(Placement, TheOutsideNoticeOncePerJobCorrectionPerAxisAndOverlap)
 {
     const FormatCatalogue c = Formats();
     CCollectingMessages notices;
@@ -163,6 +158,9 @@ TEST(Placement, TheOutsideNoticeOncePerJobAndCorrectionPerAxis)
     CoverPlacement low{100, 3500, 50, 50, 0};
     EXPECT_TRUE(CorrectToPrintableArea(low, a4));
     EXPECT_EQ(low.y, 35 + 3438 - 50);
+    EXPECT_FALSE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{10, 0, 10, 10, 0}));
+    EXPECT_TRUE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{9, 9, 10, 10, 0}));
+    EXPECT_FALSE(CoversOverlap(CoverPlacement{}, CoverPlacement{0, 0, 10, 10, 0}));
     const PageMetrics m = PageMetrics::FromCaps(kLetterAt600);
     EXPECT_EQ(m.rightMargin, 148);
     EXPECT_EQ(m.bottomMargin, 300);

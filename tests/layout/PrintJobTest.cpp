@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "CollectingMessages.h"
+#include "DataLines.h"
 #include "ScratchFolder.h"
 
+#include <sstream>
 #include <string>
 
 #include "formats/FormatCatalogue.h"
@@ -60,48 +62,42 @@ struct Job {
 
 TEST(PrintJob, SelectionsAndSinglePageDecideTheSheetsAndWhatIsOnThem)
 {
-    struct Case {
-        const char* name;
-        PrintSelection selection;
-        bool singlePage;
-        bool rightPicture;
-        std::size_t pages;
-        int covers;
-        int leftOn, rightOn; // the sheet showing the red left / blue right cover; -1 none
-    };
-    const Case cases[] = {
-        {"both, one per sheet", PrintSelection::Both, false, true, 2, 2, 0, 1},
-        {"both on one sheet", PrintSelection::Left, true, true, 1, 2, 0, 0},
-        {"the right alone", PrintSelection::Right, true, true, 1, 1, -1, 0},
-        {"a side without a picture", PrintSelection::Left, true, false, 1, 1, 0, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/layout/data/print-jobs.txt")) {
+        SCOPED_TRACE(line);
+        std::istringstream in(line);
+        std::string verb, selection, single, picture, leftWord, rightWord;
+        std::size_t pages = 0;
+        int covers = 0;
+        in >> verb >> selection >> single >> picture >> pages >> covers >> leftWord >> rightWord;
+        const int leftOn = leftWord == "-" ? -1 : std::stoi(leftWord);
+        const int rightOn = rightWord == "-" ? -1 : std::stoi(rightWord);
         Job job;
         CRasterImage none;
-        if (!c.rightPicture)
+        if (picture == "no")
             job.request.right = {&none, 1};
-        job.request.selection = c.selection;
-        job.request.singlePage = c.singlePage;
+        job.request.selection = selection == "both"    ? PrintSelection::Both
+                                : selection == "right" ? PrintSelection::Right
+                                                       : PrintSelection::Left;
+        job.request.singlePage = single == "single";
         CRasterPageTarget target(kSheet);
         const PrintJobResult r = RunPrintJob(target, job.request);
         ASSERT_TRUE(r.completed) << r.error;
-        ASSERT_EQ(target.Pages().size(), c.pages);
+        ASSERT_EQ(target.Pages().size(), pages);
         EXPECT_EQ(target.JobName(), "Sleevit - front.jpg");
-        EXPECT_EQ(r.coversPrinted, c.covers);
-        if (c.leftOn >= 0) {
-            EXPECT_EQ(Centre(*target.Pages()[std::size_t(c.leftOn)], r.leftPlacement), kRed);
+        EXPECT_EQ(r.coversPrinted, covers);
+        if (leftOn >= 0) {
+            EXPECT_EQ(Centre(*target.Pages()[std::size_t(leftOn)], r.leftPlacement), kRed);
         }
-        if (c.rightOn >= 0) {
-            EXPECT_EQ(Centre(*target.Pages()[std::size_t(c.rightOn)], r.rightPlacement), kBlue);
+        if (rightOn >= 0) {
+            EXPECT_EQ(Centre(*target.Pages()[std::size_t(rightOn)], r.rightPlacement), kBlue);
         }
         const CRasterSurface& first = *target.Pages()[0];
-        if (c.selection == PrintSelection::Both) {
+        if (selection == "both") {
             // Two CD fronts printed alone both stand above the middle line.
             EXPECT_EQ(r.leftPlacement, r.rightPlacement);
-        } else if (c.rightOn == 0 && c.leftOn == 0) {
+        } else if (rightOn == 0 && leftOn == 0) {
             EXPECT_EQ(r.rightPlacement.y, kSheet.physicalHeight / 2);
-        } else if (!c.rightPicture) {
+        } else if (picture == "no") {
             // Nothing but the left cover: every pixel of the lower half stays white.
             for (int y = first.Height() / 2 + 5; y < first.Height(); y += 3)
                 for (int x = 0; x < first.Width(); x += 3)
