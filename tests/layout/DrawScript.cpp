@@ -102,12 +102,16 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* pictur
         s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
         return true;
     }
-    if (verb == "stretch" && picture != nullptr && numbers(4)) {
-        int from[4] = {};
-        for (int& n : from)
-            if (!Number(in, n))
+    if ((verb == "stretch" || verb == "keyed") && picture != nullptr && numbers(4)) {
+        int from[6] = {};
+        for (int i = 0; i < (verb == "keyed" ? 6 : 4); ++i)
+            if (!Number(in, from[i]))
                 return false;
-        s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+        if (verb == "stretch")
+            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+        else
+            s.StretchDibTransparent(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
+                                    picture->GetColour(from[4], picture->Height() - 1 - from[5]));
         return true;
     }
     if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {

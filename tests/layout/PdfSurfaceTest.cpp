@@ -148,8 +148,8 @@ PixelBlock Checker(int w = 8, int h = 6)
 
 } // namespace
 
-// The drawings of pdf-pages.txt, and pictures in a transparent colour and off-screen
-// surfaces copied, on a PDF page read back and on the raster surface.
+// The drawings of pdf-pages.txt, and off-screen surfaces copied, on a PDF page read back
+// and on the raster surface.
 TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
 {
     struct Case {
@@ -176,17 +176,6 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
         cases.push_back(c);
     }
     ASSERT_GE(cases.size(), 18u);
-    PixelBlock keyed = Checker(); // two pixels take the transparent colour
-    const SurfaceColour key = RgbColour(1, 2, 3);
-    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{5, 4}}) {
-        std::uint8_t* p = keyed.TopRow(y) + 3 * x;
-        p[0] = 3, p[1] = 2, p[2] = 1;
-    }
-    const DrawFn transparent = [&](CDrawingSurface& s) {
-        s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255));
-        s.StretchDibTransparent(8, 8, 64, 48, keyed, 0, 0, 8, 6, key);
-    };
-    cases.push_back({"transparent colour", transparent, transparent});
     CRasterSurface offscreen(30, 20, kColourWhite);
     offscreen.FillRect({0, 0, 15, 20}, RgbColour(0, 128, 0));
     offscreen.FillRect({15, 5, 30, 10}, RgbColour(0, 0, 200));

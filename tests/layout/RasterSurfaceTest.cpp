@@ -47,11 +47,6 @@ PixelBlock Gradient24(int w, int h)
     return pb;
 }
 
-SurfaceColour GradientColour(int x, int y)
-{
-    return RgbColour(std::uint8_t(x * 16 + 1), std::uint8_t(y * 16 + 1), 7);
-}
-
 // Source column that destination column i takes (shared by the stretch tests below).
 int Mapped(int i, int srcW, int dstW)
 {
@@ -241,17 +236,15 @@ TEST(RasterSurface, EveryOperationKeepsToTheClipRectangle)
             "pen dotted #; ellipse 0 1 12 11",
             "move 0 0; line 12 7 3 12; pen solid r 2; line 3 0",
             "fill 0 0 9 9 r",
+            "stretch 1 0 11 12 0 0 5 4",
+            "keyed 1 0 11 12 0 0 5 4 1 1",
         };
         std::string error;
         if (k < int(std::size(scripts)))
-            EXPECT_TRUE(RunDrawScript(s, scripts[k], error)) << error;
-        else if (k == 6)
+            EXPECT_TRUE(RunDrawScript(s, scripts[k], error, &pb)) << error;
+        else if (k == 8)
             for (int i = 0; i < 12; ++i)
                 s.SetPixel(i, i, kRed);
-        else if (k == 7)
-            s.StretchDib(1, 0, 11, 12, pb, 0, 0, 5, 4);
-        else if (k == 8)
-            s.StretchDibTransparent(1, 0, 11, 12, pb, 0, 0, 5, 4, GradientColour(1, 1));
         else
             s.BitBlt(0, 0, 12, 12, other, 0, 0, k == 9 ? RasterOp::Copy : RasterOp::Or);
     };
