@@ -206,6 +206,11 @@ TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
     OffsetPlacement(p, page, 2.0, -1.5);
     EXPECT_EQ(p.x - before.x, 24); // 2 mm at 300 dpi, rounded
     EXPECT_EQ(p.y - before.y, -18);
+    // Offsets of 1000 mm or more are no calibration: the placement stays.
+    OffsetPlacement(p, page, 1000.0, 0.0);
+    OffsetPlacement(p, page, 0.0, 999.5);
+    EXPECT_EQ(p.x - before.x, 24);
+    EXPECT_EQ(p.y - before.y, -18 + 11805);
 }
 
 } // namespace
