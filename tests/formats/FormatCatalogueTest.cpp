@@ -15,7 +15,7 @@ FormatCatalogue Named(std::initializer_list<const char*> names)
     return c;
 }
 
-TEST(FormatCatalogue, AddAndCopyUseTheirDefaults)
+TEST(FormatCatalogue, AddCopyAndTheCutLineCapacityOfTen)
 {
     FormatCatalogue c;
     c.AddFormat("New Format");
@@ -28,20 +28,39 @@ TEST(FormatCatalogue, AddAndCopyUseTheirDefaults)
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 1.0);
     EXPECT_EQ(c.CatalogueText().find("PAPER"), std::string::npos) << "the default sheet is not written";
 
-    c.AddLine(0, {1, 2, 3, 4, true});
+    for (int k = 0; k < 10; ++k)
+        EXPECT_TRUE(c.AddLine(0, {double(k), 0, 0, 0, k % 2 == 0}));
+    EXPECT_FALSE(c.AddLine(0, {99, 0, 0, 0, true}));
     c.CopyFormat("Copy of New Format", 0);
     ASSERT_EQ(c.GetCount(), 2);
     CoverFormat copy = *c.Get(1);
     EXPECT_EQ(copy.name, "Copy of New Format");
     copy.name = f.name;
     EXPECT_EQ(copy, *c.Get(0));
+
+    double x1, y1, x2, y2;
+    EXPECT_TRUE(c.GetLine(0, 4, x1, y1, x2, y2));
+    EXPECT_EQ(x1, 4.0);
+    EXPECT_FALSE(c.GetLine(0, 10, x1, y1, x2, y2));
+    // Replacing and removing keep the order of the others; a full list takes one again
+    // once an entry is gone, and bad positions change nothing.
+    EXPECT_TRUE(c.SetCutLine(0, false, 4, {40, 1, 2, 3, false}));
+    EXPECT_TRUE(c.RemoveCutLine(0, false, 0));
+    EXPECT_EQ(c.GetLineCount(0), 9);
+    EXPECT_FALSE(c.GetLine(0, 3, x1, y1, x2, y2));
+    EXPECT_EQ(x1, 40.0);
+    EXPECT_TRUE(c.AddLine(0, {99, 0, 0, 0, true}));
+    EXPECT_FALSE(c.RemoveCutLine(0, false, 10));
+    EXPECT_FALSE(c.SetCutLine(0, true, 0, {})); // no rectangles yet
+    EXPECT_FALSE(c.RemoveCutLine(2, false, 0)); // no such format
+    EXPECT_EQ(c.GetLineCount(0), 10);
 }
 
-TEST(FormatCatalogue, PlacementAndCalibration)
+TEST(FormatCatalogue, PlacementCalibrationAndAspectRatio)
 {
-    FormatCatalogue c = Named({"A"});
-    c.SetPlacement(0, false, {10.0, -1.0, 120.0, 118.0, 41.0});
-    c.SetPlacement(0, true, {-2.0, -2.0, 120.0, 118.0, 41.0});
+    FormatCatalogue c = Named({"A", "B"});
+    c.SetPlacement(0, false, {10.0, -1.0, 120.0, 240.0, 41.0});
+    c.SetPlacement(0, true, {-2.0, -2.0, 120.0, 240.0, 41.0});
     c.SetCalibrateX(1.5);
     c.SetCalibrateY(-0.5);
     const auto left = c.GetPlacement(0, false, true);
@@ -55,48 +74,22 @@ TEST(FormatCatalogue, PlacementAndCalibration)
     EXPECT_EQ(right.y, -2.5);
     EXPECT_EQ(c.GetPlacement(0, true, false).x, -2.0);
     EXPECT_EQ(c.GetPlacement(5, true, true).width, 0.0); // bad position: neutral answer
-}
 
-TEST(FormatCatalogue, AspectRatioPrefersTheDetectionRatio)
-{
-    FormatCatalogue c = Named({"A", "B"});
-    c.SetPlacement(0, false, {-1, -1, 120.0, 240.0, 0});
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 2.0);
-    c.SetDetectRatio(0, {3.0, 4.0});
+    c.SetDetectRatio(0, {3.0, 4.0}); // preferred to the size
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 4.0 / 3.0);
     EXPECT_EQ(c.GetAspectRatio(1), 0.0);  // no size at all
     EXPECT_EQ(c.GetAspectRatio(-1), 0.0); // bad position
 }
 
-TEST(FormatCatalogue, CutLineCapacityIsTen)
+// Remap targets keep naming the same formats when the list changes; a backup brings the
+// list back as it was.
+TEST(FormatCatalogue, RemoveSwapAndBackupKeepRemapsOnTheirFormats)
 {
-    FormatCatalogue c = Named({"A"});
-    for (int k = 0; k < 10; ++k)
-        EXPECT_TRUE(c.AddLine(0, {double(k), 0, 0, 0, k % 2 == 0}));
-    EXPECT_FALSE(c.AddLine(0, {99, 0, 0, 0, true}));
-    EXPECT_EQ(c.GetLineCount(0), 10);
-    double x1, y1, x2, y2;
-    EXPECT_TRUE(c.GetLine(0, 4, x1, y1, x2, y2));
-    EXPECT_EQ(x1, 4.0);
-    EXPECT_FALSE(c.GetLine(0, 10, x1, y1, x2, y2));
-
-    // Replacing and removing keep the order of the others; a full list takes one again
-    // once an entry is gone, and bad positions change nothing.
-    EXPECT_TRUE(c.SetCutLine(0, false, 4, {40, 1, 2, 3, false}));
-    EXPECT_TRUE(c.RemoveCutLine(0, false, 0));
-    EXPECT_EQ(c.GetLineCount(0), 9);
-    EXPECT_FALSE(c.GetLine(0, 3, x1, y1, x2, y2));
-    EXPECT_EQ(x1, 40.0);
-    EXPECT_TRUE(c.AddLine(0, {99, 0, 0, 0, true}));
-    EXPECT_FALSE(c.RemoveCutLine(0, false, 10));
-    EXPECT_FALSE(c.SetCutLine(0, true, 0, {})); // no rectangles yet
-    EXPECT_FALSE(c.RemoveCutLine(1, false, 0)); // no such format
-    EXPECT_EQ(c.GetLineCount(0), 10);
-}
-
-TEST(FormatCatalogue, FindByTypeIsExact)
-{
-    FormatCatalogue c = Named({"A", "B", "C"});
+    FormatCatalogue c = Named({"A", "B", "C", "D"});
+    c.SetRemap(0, 3); // A -> D
+    c.SetRemap(3, 1); // D -> B
+    c.SetRemap(2, 2); // C -> C
     c.SetType(1, "DVD");
     c.SetType(2, "DVD");
     EXPECT_EQ(c.FindByType("DVD"), 1);
@@ -104,42 +97,26 @@ TEST(FormatCatalogue, FindByTypeIsExact)
     EXPECT_EQ(FormatCatalogue::GetTypeName(0), "DVD");
     EXPECT_EQ(FormatCatalogue::GetTypeName(7), "CUSTOM");
     EXPECT_EQ(FormatCatalogue::GetTypeName(8), "");
-}
-
-// Remap targets keep naming the same formats when the list changes.
-TEST(FormatCatalogue, RemoveAndSwapKeepRemapsOnTheirFormats)
-{
-    FormatCatalogue c = Named({"A", "B", "C", "D"});
-    c.SetRemap(0, 3); // A -> D
-    c.SetRemap(3, 1); // D -> B
-    c.SetRemap(2, 2); // C -> C
+    c.TakeBackup();
 
     c.RemoveFormat(1); // B goes: D's remap is cleared, A's follows D
     ASSERT_EQ(c.GetCount(), 3);
     EXPECT_EQ(c.GetName(c.GetRemap(0)), "D");
     EXPECT_EQ(c.GetRemap(2), -1);
     EXPECT_EQ(c.GetName(c.GetRemap(1)), "C");
-
-    c.SwapFormats(0, 2); // D A... order: D, C, A
+    c.SwapFormats(0, 2); // order: D, C, A
     EXPECT_EQ(c.GetName(0), "D");
     EXPECT_EQ(c.GetName(c.GetRemap(2)), "D");
     EXPECT_EQ(c.GetName(c.GetRemap(1)), "C");
     c.RemoveFormat(7); // out of range: nothing happens
     EXPECT_EQ(c.GetCount(), 3);
-}
 
-TEST(FormatCatalogue, BackupRestoresRemovedFormatsInOrder)
-{
-    FormatCatalogue c = Named({"A", "B", "C"});
-    c.TakeBackup();
-    c.RemoveFormat(0);
     c.SetName(0, "changed");
     c.AddFormat("New Format");
     c.RestoreBackup();
-    ASSERT_EQ(c.GetCount(), 3);
-    EXPECT_EQ(c.GetName(0), "A");
-    EXPECT_EQ(c.GetName(1), "B");
-    EXPECT_EQ(c.GetName(2), "C");
+    ASSERT_EQ(c.GetCount(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(c.GetName(i), std::string(1, char('A' + i)));
 }
 
 } // namespace

@@ -53,26 +53,4 @@ TEST(PrinterCalibration, StoredPerQueueBesideTheOtherSettings)
     EXPECT_TRUE(fs::is_fifo(path));
 }
 
-TEST(PrinterCalibration, OffsetPairs)
-{
-    struct Case {
-        const char* text;
-        bool ok;
-        double x, y;
-    };
-    const Case cases[] = {
-        {"1.5,-2", true, 1.5, -2}, {"0,0", true, 0, 0},    {" +3 , 4 ", true, 3, 4}, {"1,2,3", false, 0, 0},
-        {"1;2", false, 0, 0},      {"1,", false, 0, 0},    {"60,0", false, 0, 0},    {"1,5mm", false, 0, 0},
-        {"", false, 0, 0},         {"nan,0", false, 0, 0},
-    };
-    for (const Case& c : cases) {
-        const auto pair = ParseOffsetPair(c.text);
-        EXPECT_EQ(pair.has_value(), c.ok) << c.text;
-        if (pair && c.ok) {
-            EXPECT_EQ(pair->first, c.x) << c.text;
-            EXPECT_EQ(pair->second, c.y) << c.text;
-        }
-    }
-}
-
 } // namespace

@@ -102,12 +102,16 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* pictur
         s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
         return true;
     }
-    if (verb == "stretch" && picture != nullptr && numbers(4)) {
-        int from[4] = {};
-        for (int& n : from)
-            if (!Number(in, n))
+    if ((verb == "stretch" || verb == "keyed") && picture != nullptr && numbers(4)) {
+        int from[6] = {};
+        for (int i = 0; i < (verb == "keyed" ? 6 : 4); ++i)
+            if (!Number(in, from[i]))
                 return false;
-        s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+        if (verb == "stretch")
+            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+        else
+            s.StretchDibTransparent(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
+                                    picture->GetColour(from[4], picture->Height() - 1 - from[5]));
         return true;
     }
     if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {
@@ -170,6 +174,23 @@ std::vector<std::string> Picture(const CRasterSurface& s)
     return rows;
 }
 
+PixelBlock PixelsOf(const std::vector<std::string>& rows)
+{
+    PixelBlock pb;
+    std::string error;
+    if (rows.empty() || !pb.Create(std::int64_t(rows[0].size()), std::int64_t(rows.size()), 24, error))
+        return pb;
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        for (std::size_t x = 0; x < rows[y].size(); ++x) {
+            const SurfaceColour c = ColourOfChar(rows[y][x]);
+            std::uint8_t* p = pb.TopRow(std::int32_t(y)) + 3 * x;
+            p[0] = std::uint8_t(c >> 16);
+            p[1] = std::uint8_t(c >> 8);
+            p[2] = std::uint8_t(c);
+        }
+    return pb;
+}
+
 std::string Join(const std::vector<std::string>& rows)
 {
     std::string s;
@@ -193,6 +214,8 @@ std::vector<PictureCase> ReadPictureCases(const std::string& path)
             continue;
         } else if (line[0] == '|') {
             cases.back().want.push_back(line.substr(1));
+        } else if (line[0] == '<') {
+            cases.back().source.push_back(line.substr(1));
         } else {
             cases.back().script += line + "\n";
         }

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "surfaces/DrawingSurface.h"
+#include "surfaces/PixelBlock.h"
 
 class CRasterSurface;
-class PixelBlock;
 
 // '.' white, '#' black, 'r', 'g', 'b' pure red, green and blue, 'm' magenta.
 SurfaceColour ColourOfChar(char c);
@@ -16,8 +16,10 @@ SurfaceColour ColourOfChar(char c);
 // Runs "pen solid|dotted <colour> [width]", "brush hollow|<colour>", "rect l t r b",
 // "ellipse l t r b", "move x y", "line x y" (one or more points), "fill l t r b <colour>",
 // "clip l t r b", "clip none", "copy x y w h sx sy [or]" (a block of the raster surface onto
-// itself), "stretch x y cx cy sx sy sw sh" (the given picture, at its own size or not). A
-// number may be "min" or "max", the limits of int. False, with the reason, for anything else.
+// itself), "stretch x y cx cy sx sy sw sh" (the given picture, at its own size or not),
+// "keyed x y cx cy sx sy sw sh kx ky" (the same, the colour of the picture's pixel kx, ky
+// from the top left transparent). A number may be "min" or "max", the limits of int. False, with the reason,
+// for anything else.
 bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error,
                    const PixelBlock* picture = nullptr);
 
@@ -25,13 +27,18 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
 std::vector<std::string> Picture(const CRasterSurface& s);
 std::string Join(const std::vector<std::string>& rows);
 
-// One case of a picture file: "case <name> <width> <height> <background>", the commands,
-// then the rows of the expected picture, each after a '|'.
+// A 24-bit picture of rows of colour characters.
+PixelBlock PixelsOf(const std::vector<std::string>& rows);
+
+// One case of a picture file: "case <name> <width> <height> <background>", the rows of the
+// picture that "stretch" draws, each after a '<', the commands, then the rows of the
+// expected picture, each after a '|'.
 struct PictureCase {
     std::string name;
     int width = 0;
     int height = 0;
     SurfaceColour background = 0;
+    std::vector<std::string> source;
     std::string script;
     std::vector<std::string> want;
 };

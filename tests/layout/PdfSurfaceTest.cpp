@@ -148,8 +148,8 @@ PixelBlock Checker(int w = 8, int h = 6)
 
 } // namespace
 
-// The drawings of pdf-pages.txt, and pictures in a transparent colour and off-screen
-// surfaces copied, on a PDF page read back and on the raster surface.
+// The drawings of pdf-pages.txt, and off-screen surfaces copied, on a PDF page read back
+// and on the raster surface.
 TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
 {
     struct Case {
@@ -176,17 +176,6 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
         cases.push_back(c);
     }
     ASSERT_GE(cases.size(), 18u);
-    PixelBlock keyed = Checker(); // two pixels take the transparent colour
-    const SurfaceColour key = RgbColour(1, 2, 3);
-    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{5, 4}}) {
-        std::uint8_t* p = keyed.TopRow(y) + 3 * x;
-        p[0] = 3, p[1] = 2, p[2] = 1;
-    }
-    const DrawFn transparent = [&](CDrawingSurface& s) {
-        s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255));
-        s.StretchDibTransparent(8, 8, 64, 48, keyed, 0, 0, 8, 6, key);
-    };
-    cases.push_back({"transparent colour", transparent, transparent});
     CRasterSurface offscreen(30, 20, kColourWhite);
     offscreen.FillRect({0, 0, 15, 20}, RgbColour(0, 128, 0));
     offscreen.FillRect({15, 5, 30, 10}, RgbColour(0, 0, 200));
@@ -227,20 +216,7 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
 
 namespace {
 
-// Four quadrants of clearly different colours: any turn or mirror of the picture moves
-// them to a different arrangement.
-SurfaceColour Quadrants(int x, int y, int w, int h)
-{
-    const bool right = x >= w / 2;
-    const bool bottom = y >= h / 2;
-    if (!right && !bottom)
-        return RgbColour(220, 30, 30);
-    if (right && !bottom)
-        return RgbColour(30, 200, 40);
-    if (!right)
-        return RgbColour(30, 40, 220);
-    return RgbColour(240, 220, 30);
-}
+const std::string kJpegs = kData + "pdf-jpegs/";
 
 int DistinctObjects(const std::vector<PdfImageRow>& rows)
 {
@@ -252,45 +228,36 @@ int DistinctObjects(const std::vector<PdfImageRow>& rows)
 
 } // namespace
 
+// The 48 x 32 pictures of pdf-jpegs (four quadrants of clearly different colours, so that
+// any turn or mirror shows), with and without an EXIF orientation, turned by a quarter.
 TEST(PdfSurface, TurnedJpegsStayJpegDataAndShowTheirTurn)
 {
-    struct Case {
-        const char* name;
-        int exif; // 0: no EXIF block
-        float turn;
-    };
-    const std::vector<Case> cases = {
-        {"untouched", 0, 0},
-        {"turned 90", 0, 90},
-        {"EXIF 6", 6, 0},
-        {"EXIF 3, turned -90", 3, -90},
-        {"EXIF 5 (transposed)", 5, 0},
-        {"EXIF 8, turned 180", 8, 180},
-        {"EXIF 2 (mirrored), turned 90", 2, 90},
-    };
-    ScratchFolder tmp;
-    constexpr int kW = 48;
-    constexpr int kH = 32;
     std::vector<std::unique_ptr<CRasterImage>> images;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string path = tmp.File("q" + std::to_string(i) + ".jpg");
-        ASSERT_TRUE(WriteJpegFile(
-            path, kW, kH, [](int x, int y) { return Quadrants(x, y, kW, kH); }, 95, cases[i].exif));
+    std::vector<std::string> names;
+    for (const std::string& line : ReadDataLines(kData + "pdf-pages.txt")) {
+        std::istringstream in(line);
+        std::string verb, file;
+        float turn = 0;
+        if (!(in >> verb >> file >> turn) || verb != "jpeg")
+            continue;
+        names.push_back(file + " turned " + std::to_string(int(turn)));
         auto image = std::make_unique<CRasterImage>();
-        ASSERT_TRUE(image->Load(path, kImageJpeg)) << image->GetLastError();
-        ASSERT_TRUE(image->Rotate(cases[i].turn));
-        ASSERT_FALSE(image->SourcePath().empty()) << cases[i].name << ": quarter turns keep the file";
+        ASSERT_TRUE(image->Load(kJpegs + file, kImageJpeg)) << image->GetLastError();
+        ASSERT_TRUE(image->Rotate(turn));
+        ASSERT_FALSE(image->SourcePath().empty()) << names.back() << ": quarter turns keep the file";
         images.push_back(std::move(image));
     }
+    ASSERT_EQ(images.size(), 7u);
     std::vector<DrawFn> pages;
     for (const auto& image : images)
         pages.push_back([&image](CDrawingSurface& s) {
             image->DrawStretched(&s, 20, 10, image->GetWidth() * 5, image->GetHeight() * 5);
         });
+    ScratchFolder tmp;
     const std::vector<PagePicture> read = DrawPdfPages(tmp, "jpegs", pages);
-    ASSERT_EQ(read.size(), cases.size());
+    ASSERT_EQ(read.size(), images.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
-    for (std::size_t i = 0; i < cases.size(); ++i) {
+    for (std::size_t i = 0; i < images.size(); ++i) {
         const auto raster = DrawRaster(pages[i]);
         const int w = images[i]->GetWidth() * 5;
         const int h = images[i]->GetHeight() * 5;
@@ -304,25 +271,22 @@ TEST(PdfSurface, TurnedJpegsStayJpegDataAndShowTheirTurn)
                                    raster->GetPixel(x, y)) > 24)
                     ++far;
             }
-        EXPECT_EQ(far, 0) << cases[i].name << ": pixels that differ from the raster surface";
+        EXPECT_EQ(far, 0) << names[i] << ": pixels that differ from the raster surface";
     }
     const std::vector<PdfImageRow> rows = ListPdfImages(tmp.File("jpegs.pdf"));
-    ASSERT_EQ(rows.size(), cases.size());
+    ASSERT_EQ(rows.size(), images.size());
     for (const auto& r : rows) {
         EXPECT_EQ(r.encoding, "jpeg") << "page " << r.page;
-        EXPECT_EQ(r.width * r.height, kW * kH) << "page " << r.page << ": the file's own size";
+        EXPECT_EQ(r.width * r.height, 48 * 32) << "page " << r.page << ": the file's own size";
     }
-    // Files with the same bytes (the two without EXIF) share one object, however turned.
-    EXPECT_EQ(DistinctObjects(rows), int(cases.size()) - 1);
+    // The same file, however turned, is one object.
+    EXPECT_EQ(DistinctObjects(rows), int(images.size()) - 1);
 }
 
 TEST(PdfSurface, APictureInBandsOnSeveralPagesIsOneObject)
 {
-    ScratchFolder tmp;
-    const std::string jpeg = tmp.File("cover.jpg");
-    ASSERT_TRUE(WriteJpegFile(jpeg, 90, 60, [](int x, int y) { return Quadrants(x, y, 90, 60); }));
     CRasterImage cover;
-    ASSERT_TRUE(cover.Load(jpeg, kImageJpeg)) << cover.GetLastError();
+    ASSERT_TRUE(cover.Load(kJpegs + "quadrants.jpg", kImageJpeg)) << cover.GetLastError();
     CRasterImage pixels; // the same picture, no longer backed by its file
     pixels.Copy(cover);
     ASSERT_TRUE(pixels.Rotate(12.0f)); // any turn but a quarter turn resamples
@@ -338,6 +302,7 @@ TEST(PdfSurface, APictureInBandsOnSeveralPagesIsOneObject)
             image->DrawPart(&s, 340, top, 40, 200, w * 3 / 4, 0, w - w * 3 / 4, h);
         }
     };
+    ScratchFolder tmp;
     const std::string pdf = tmp.File("bands.pdf");
     CPdfTarget target(pdf, PaperSize::A4(), kDpi);
     ASSERT_TRUE(target.StartDocument("bands"));
@@ -409,23 +374,15 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
 
 TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
 {
-    ScratchFolder tmp;
-    const std::string jpeg = tmp.File("noise.jpg");
-    std::uint32_t seed = 12345;
-    ASSERT_TRUE(WriteJpegFile(
-        jpeg, 600, 600,
-        [&seed](int x, int y) {
-            seed = seed * 1664525u + 1013904223u;
-            return Quadrants(x, y, 600, 600) ^ ((seed >> 8) & 0x3F3F3F);
-        },
-        90));
+    const std::string jpeg = SLEEVIT_SOURCE_DIR "/resources/pictures/IDJ_SAMPLE_DVD_COVER.jpg";
     CRasterImage cover;
     ASSERT_TRUE(cover.Load(jpeg, kImageJpeg)) << cover.GetLastError();
+    ScratchFolder tmp;
     const std::string pdf = tmp.File("cover.pdf");
     MakePdf(pdf, {[&](CDrawingSurface& s) {
                 s.SelectBrush(SurfaceBrush::Hollow());
-                s.Rectangle(499, 499, 3336, 3336);
-                cover.DrawStretched(&s, 500, 500, 2835, 2835);
+                s.Rectangle(499, 499, 2402, 3336);
+                cover.DrawStretched(&s, 500, 500, 1900, 2835);
             }},
             PaperSize::A4(), 600, {});
     const auto jpegSize = std::filesystem::file_size(jpeg);
@@ -436,68 +393,18 @@ TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
     EXPECT_EQ(rows[0].encoding, "jpeg");
 }
 
-TEST(PdfSurface, DiscClipCutsTheLabelAndKeepsTheJpeg)
+// Page 1: a disc label cut to its ring, then a picture no longer cut. Page 2: a JPEG from
+// its file. Page 3: the file now holds another picture, but the page must still show the
+// loaded one; the same bytes loaded from memory have no file and go in as pixels.
+TEST(PdfSurface, DiscClipAndJpegBytesKeptFromLoading)
 {
     ScratchFolder tmp;
-    const std::string jpeg = tmp.File("label.jpg");
-    ASSERT_TRUE(WriteJpegFile(jpeg, 64, 64, [](int, int) { return RgbColour(200, 30, 30); }));
     CRasterImage label;
-    ASSERT_TRUE(label.Load(jpeg, kImageJpeg));
+    ASSERT_TRUE(label.Load(kJpegs + "red.jpg", kImageJpeg));
     const SurfaceRect disc{40, 20, 440, 420};
     const SurfaceRect hole = CentredHole(disc, 120, 120);
     EXPECT_EQ(hole, (SurfaceRect{180, 160, 300, 280}));
-
-    const std::string pdf = tmp.File("disc.pdf");
-    MakePdf(pdf, {[&](CDrawingSurface& s) {
-                EXPECT_TRUE(ClipToDisc(s, disc, hole));
-                label.DrawStretched(&s, disc.left, disc.top, disc.Width(), disc.Height());
-                ResetClipPath(s);
-                label.DrawStretched(&s, 500, 20, 100, 100); // no longer cut
-            }},
-            kSmallSheet, kDpi, {});
-
-    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
-    ASSERT_EQ(read.size(), 1u);
-    struct Probe {
-        const char* where;
-        int x, y;
-        bool red;
-    };
-    const Probe probes[] = {
-        {"disc's corner, outside the disc", 50, 30, false},
-        {"ring, left", 60, 220, true},
-        {"ring, top", 240, 40, true},
-        {"ring, just outside the hole", 240, 150, true},
-        {"hole's middle", 240, 220, false},
-        {"hole, near its edge", 240, 170, false},
-        {"past the disc's right edge", 445, 220, false},
-        {"second picture, not cut", 505, 25, true},
-    };
-    for (const auto& p : probes) {
-        const bool red = ColourDistance(read[0].At(p.x, p.y), RgbColour(200, 30, 30)) <= 16;
-        EXPECT_EQ(red, p.red) << p.where << ": have " << std::hex << read[0].At(p.x, p.y);
-    }
-    // The ring's width along the middle row: the disc's edge at 40, the hole's at 180.
-    int firstRed = -1;
-    for (int x = 0; x < 240 && firstRed < 0; ++x)
-        if (ColourDistance(read[0].At(x, 220), RgbColour(200, 30, 30)) <= 16)
-            firstRed = x;
-    EXPECT_NEAR(firstRed, 40, 1);
-    const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].encoding, "jpeg");
-    EXPECT_EQ(DistinctObjects(rows), 1);
-
-    // A raster surface cannot clip to a path: the renderer takes its mask path there.
-    CRasterSurface raster(100, 100);
-    EXPECT_FALSE(ClipToDisc(raster, disc, hole));
-}
-
-TEST(PdfSurface, AJpegKeepsTheBytesItWasLoadedFromAndOneFromMemoryIsEmbeddedAsPixels)
-{
-    ScratchFolder tmp;
-    const std::string path = tmp.File("cover.jpg");
-    ASSERT_TRUE(WriteJpegFile(path, 40, 40, [](int x, int y) { return Quadrants(x, y, 40, 40); }));
+    const std::string path = tmp.Write("cover.jpg", ReadBytes(kJpegs + "quadrants.jpg"));
     CRasterImage loaded;
     ASSERT_TRUE(loaded.Load(path, kImageJpeg));
     const std::string bytes = ReadBytes(path);
@@ -505,34 +412,65 @@ TEST(PdfSurface, AJpegKeepsTheBytesItWasLoadedFromAndOneFromMemoryIsEmbeddedAsPi
     ASSERT_TRUE(fromMemory.LoadMemory(bytes.data(), bytes.size(), kImageJpeg));
     ASSERT_TRUE(fromMemory.SourcePath().empty());
 
-    const std::string pdf = tmp.File("changed.pdf");
-    // Page 1: the file is the picture. Page 2: the file now holds another picture of the
-    // same size; the page must still show the loaded one.
+    const std::string pdf = tmp.File("disc.pdf");
     MakePdf(pdf,
-            {[&](CDrawingSurface& s) { loaded.DrawStretched(&s, 0, 0, 160, 160); },
+            {[&](CDrawingSurface& s) {
+                 EXPECT_TRUE(ClipToDisc(s, disc, hole));
+                 label.DrawStretched(&s, disc.left, disc.top, disc.Width(), disc.Height());
+                 ResetClipPath(s);
+                 label.DrawStretched(&s, 500, 20, 100, 100);
+             },
+             [&](CDrawingSurface& s) { loaded.DrawStretched(&s, 0, 0, 192, 128); },
              [&](CDrawingSurface& s) {
-                 EXPECT_TRUE(WriteJpegFile(path, 40, 40, [](int, int) { return RgbColour(0, 0, 0); }));
-                 loaded.DrawStretched(&s, 0, 0, 160, 160);
-                 fromMemory.DrawStretched(&s, 200, 0, 160, 160);
+                 tmp.Write("cover.jpg", ReadBytes(kJpegs + "red.jpg"));
+                 loaded.DrawStretched(&s, 0, 0, 192, 128);
+                 fromMemory.DrawStretched(&s, 200, 0, 192, 128);
              }},
             kSmallSheet, kDpi, {});
-
+    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
+    ASSERT_EQ(read.size(), 3u);
+    struct Probe {
+        const char* where;
+        int page, x, y;
+        SurfaceColour want;
+    };
+    const SurfaceColour red = RgbColour(200, 30, 30);
+    const Probe probes[] = {
+        {"disc's corner, outside the disc", 0, 50, 30, kColourWhite},
+        {"ring, left", 0, 60, 220, red},
+        {"ring, top", 0, 240, 40, red},
+        {"ring, just outside the hole", 0, 240, 150, red},
+        {"hole's middle", 0, 240, 220, kColourWhite},
+        {"hole, near its edge", 0, 240, 170, kColourWhite},
+        {"past the disc's right edge", 0, 445, 220, kColourWhite},
+        {"second picture, not cut", 0, 505, 25, red},
+        {"the loaded picture's top left", 2, 48, 32, RgbColour(220, 30, 30)},
+        {"top right", 2, 144, 32, RgbColour(30, 200, 40)},
+        {"bottom left", 2, 48, 96, RgbColour(30, 40, 220)},
+        {"bottom right", 2, 144, 96, RgbColour(240, 220, 30)},
+    };
+    for (const auto& p : probes) {
+        const SurfaceColour have = read[std::size_t(p.page)].At(p.x, p.y);
+        EXPECT_LE(ColourDistance(have, p.want), 24) << p.where << ": have " << std::hex << have;
+    }
+    // The ring's width along the middle row: the disc's edge at 40, the hole's at 180.
+    int firstRed = -1;
+    for (int x = 0; x < 240 && firstRed < 0; ++x)
+        if (ColourDistance(read[0].At(x, 220), red) <= 16)
+            firstRed = x;
+    EXPECT_NEAR(firstRed, 40, 1);
     const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].encoding, "jpeg") << "page 1";
-    EXPECT_EQ(rows[1].object, rows[0].object) << "page 2: the bytes read at load, not the changed file";
-    EXPECT_NE(rows[2].encoding, "jpeg") << "page 2: a picture without a file";
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].encoding, "jpeg");
+    EXPECT_EQ(rows[1].object, rows[0].object);
+    EXPECT_EQ(rows[2].encoding, "jpeg") << "page 2";
+    EXPECT_EQ(rows[3].object, rows[2].object) << "page 3: the bytes read at load, not the changed file";
+    EXPECT_NE(rows[4].encoding, "jpeg") << "page 3: a picture without a file";
     EXPECT_FALSE(loaded.IsDecoded()) << "printing to PDF needs no pixels";
 
-    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
-    ASSERT_EQ(read.size(), 2u);
-    for (int page = 0; page < 2; ++page)
-        for (const auto& [x, y] :
-             {std::pair{40, 40}, std::pair{120, 40}, std::pair{40, 120}, std::pair{120, 120}}) {
-            const SurfaceColour want = Quadrants(x / 4, y / 4, 40, 40);
-            EXPECT_LE(ColourDistance(read[std::size_t(page)].At(x, y), want), 24)
-                << "page " << page + 1 << " at (" << x << ", " << y << ")";
-        }
+    // A raster surface cannot clip to a path: the renderer takes its mask path there.
+    CRasterSurface raster(100, 100);
+    EXPECT_FALSE(ClipToDisc(raster, disc, hole));
 }
 
 TEST(PdfDocument, SheetMeasurementsAtAResolution)
@@ -641,13 +579,9 @@ TEST(PdfDocument, APictureCairoCannotTakeFailsThePageAndKeepsTheEarlierFile)
 
 TEST(PdfPictures, TakesOnlyJpegFramesEveryPdfReaderDecodes)
 {
-    const std::string folder = SLEEVIT_SOURCE_DIR "/tests/layout/data/jpeg-frames/";
-    std::ifstream manifest(folder + "expected.txt");
-    std::string line;
+    const std::string folder = kData + "jpeg-frames/";
     int cases = 0;
-    while (std::getline(manifest, line)) {
-        if (line.empty() || line[0] == ';')
-            continue;
+    for (const std::string& line : ReadDataLines(folder + "expected.txt")) {
         std::istringstream in(line);
         std::string file, ok;
         JpegFrame want;

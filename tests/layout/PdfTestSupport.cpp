@@ -4,13 +4,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <jpeglib.h>
 
 SurfaceColour PagePicture::At(int x, int y) const
 {
@@ -81,47 +78,6 @@ std::vector<PdfImageRow> ListPdfImages(const std::string& pdf)
             rows.push_back(r);
     }
     return rows;
-}
-
-bool WriteJpegFile(const std::string& path, int w, int h,
-                   const std::function<SurfaceColour(int, int)>& colour, int quality, int exifOrientation)
-{
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, out);
-    cinfo.image_width = JDIMENSION(w);
-    cinfo.image_height = JDIMENSION(h);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    if (exifOrientation >= 1 && exifOrientation <= 8) {
-        // "Exif\0\0", a big-endian TIFF header, one directory with the orientation tag (SHORT, 1).
-        std::uint8_t exif[] = "Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0?\0\0\0\0\0";
-        exif[25] = std::uint8_t(exifOrientation);
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
-    }
-    std::vector<std::uint8_t> row(std::size_t(w) * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = int(cinfo.next_scanline);
-        for (int x = 0; x < w; ++x) {
-            const SurfaceColour c = colour(x, y);
-            row[3 * std::size_t(x)] = std::uint8_t(c);
-            row[3 * std::size_t(x) + 1] = std::uint8_t(c >> 8);
-            row[3 * std::size_t(x) + 2] = std::uint8_t(c >> 16);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return std::fclose(out) == 0;
 }
 
 int ColourDistance(SurfaceColour a, SurfaceColour b)

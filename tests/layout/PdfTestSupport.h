@@ -1,10 +1,8 @@
 #pragma once
 
-// Helpers for the PDF tests: JPEG files made on the spot (with an
-// EXIF orientation when asked), and the poppler tools that read a PDF back: pages as
-// pictures (pdftoppm) and the list of image objects (pdfimages -list).
+// Helpers for the PDF tests: the poppler tools that read a PDF back, pages as pictures
+// (pdftoppm) and the list of image objects (pdfimages -list).
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,12 +33,6 @@ struct PdfImageRow {
     int object = 0;
 };
 std::vector<PdfImageRow> ListPdfImages(const std::string& pdf);
-
-// Writes a JPEG of w x h pixels whose colour at (x, y) is colour(x, y) (0x00BBGGRR);
-// with orientation 1..8 an EXIF block carrying it is written as well.
-bool WriteJpegFile(const std::string& path, int w, int h,
-                   const std::function<SurfaceColour(int, int)>& colour, int quality = 95,
-                   int exifOrientation = 0);
 
 // The largest channel difference between two colours.
 int ColourDistance(SurfaceColour a, SurfaceColour b);

@@ -13,33 +13,10 @@ namespace {
 
 const std::string kData = SLEEVIT_SOURCE_DIR "/tests/layout/data/";
 
-// A4 at 300 dpi with 3 mm margins, as current inkjets have.
-DeviceCaps A4At300()
-{
-    DeviceCaps c;
-    c.logPixelsX = c.logPixelsY = 300;
-    c.physicalWidth = 2480;
-    c.physicalHeight = 3508;
-    c.physicalOffsetX = c.physicalOffsetY = 35;
-    c.horzRes = 2480 - 70;
-    c.vertRes = 3508 - 70;
-    return c;
-}
-
-// US Letter at 600 dpi with an older inkjet's margins: 6.3 mm at the sides, 3.2 mm on
-// top, 12.7 mm at the bottom.
-DeviceCaps LetterAt600()
-{
-    DeviceCaps c;
-    c.logPixelsX = c.logPixelsY = 600;
-    c.physicalWidth = 5100;
-    c.physicalHeight = 6600;
-    c.physicalOffsetX = 148;
-    c.physicalOffsetY = 75;
-    c.horzRes = 5100 - 2 * 148;
-    c.vertRes = 6600 - 75 - 300;
-    return c;
-}
+// A4 at 300 dpi with 3 mm margins, as current inkjets have; US Letter at 600 dpi with an
+// older inkjet's margins: 6.3 mm at the sides, 3.2 mm on top, 12.7 mm at the bottom.
+const DeviceCaps kA4At300{300, 300, 2480 - 70, 3508 - 70, 2480, 3508, 35, 35};
+const DeviceCaps kLetterAt600{600, 600, 5100 - 2 * 148, 6600 - 75 - 300, 5100, 6600, 148, 75};
 
 CoverFormat Format(CoverKind kind, double w, double h, PointMm position = {-1, -1})
 {
@@ -83,20 +60,11 @@ PrintSelection SelectionOf(const std::string& word)
                              : PrintSelection::Both;
 }
 
-TEST(Placement, PageMetricsFromTheDevice)
-{
-    const PageMetrics m = PageMetrics::FromCaps(LetterAt600());
-    EXPECT_EQ(m.rightMargin, 148);
-    EXPECT_EQ(m.bottomMargin, 300);
-    EXPECT_EQ(m.halfHeight, 3300);
-    EXPECT_EQ(m.printableWidth, 4804);
-}
-
 // The cases of placements.txt: covers on a sheet, the pages of a job and what each draws,
 // and which formats can make a cover.
 TEST(Placement, CasesOfTheDataFile)
 {
-    const FormatCatalogue c = Formats();
+    FormatCatalogue c = Formats();
     int cases = 0;
     for (const std::string& line : ReadDataLines(kData + "placements.txt")) {
         SCOPED_TRACE(line);
@@ -108,11 +76,25 @@ TEST(Placement, CasesOfTheDataFile)
             CoverPlacement want;
             std::string notice;
             in >> a >> format >> b >> d >> e >> want.x >> want.y >> want.width >> want.height >> notice;
-            const Placed p = Place(a == "a4" ? A4At300() : LetterAt600(), c, format,
+            const Placed p = Place(a == "a4" ? kA4At300 : kLetterAt600, c, format,
                                    b == "left" ? Side::Left : Side::Right, d == "single", e == "pulled");
             EXPECT_EQ(p.placement, want) << "have " << p.placement.x << "," << p.placement.y << " "
                                          << p.placement.width << "x" << p.placement.height;
             EXPECT_EQ(p.noticed, notice == "notice");
+        } else if (verb == "overlap") {
+            int first = 0, second = 0;
+            in >> a >> first >> b >> second >> d >> e;
+            const DeviceCaps& caps = a == "a4" ? kA4At300 : kLetterAt600;
+            const CoverPlacement one =
+                Place(caps, c, first, b == "left" ? Side::Left : Side::Right, true).placement;
+            const CoverPlacement two =
+                Place(caps, c, second, d == "left" ? Side::Left : Side::Right, true).placement;
+            EXPECT_EQ(CoversOverlap(one, two), e == "yes");
+        } else if (verb == "calibrate") {
+            double x = 0, y = 0;
+            in >> x >> y;
+            c.SetCalibrateX(x);
+            c.SetCalibrateY(y);
         } else if (verb == "range") {
             PageRange want;
             in >> a >> b >> d >> want.first >> want.last;
@@ -144,79 +126,52 @@ TEST(Placement, CasesOfTheDataFile)
         }
         ++cases;
     }
-    EXPECT_GE(cases, 40);
-    // A borrowing kind alone in its catalogue has nothing to borrow.
+    EXPECT_GE(cases, 49);
+    // A borrowing kind alone in its catalogue has nothing to borrow; huge numbers do not
+    // overflow.
     FormatCatalogue alone;
     alone.Append(Format(CoverKind::PlayStation, 0, 0));
-    EXPECT_EQ(Place(A4At300(), alone, 0, Side::Left, false, false).placement.width, 0);
-}
-
-TEST(Placement, OverlapOnOneSheet)
-{
-    const FormatCatalogue c = Formats();
-    for (const DeviceCaps& caps : {A4At300(), LetterAt600()}) {
-        const CoverPlacement front = Place(caps, c, 0, Side::Right, true).placement;
-        EXPECT_TRUE(CoversOverlap(Place(caps, c, 3, Side::Left, true).placement, front));
-        EXPECT_FALSE(CoversOverlap(Place(caps, c, 0, Side::Left, true).placement, front))
-            << "two fronts meet at the middle line without sharing a row";
-    }
-    EXPECT_FALSE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{10, 0, 10, 10, 0}));
-    EXPECT_TRUE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{9, 9, 10, 10, 0}));
-    EXPECT_FALSE(CoversOverlap(CoverPlacement{}, CoverPlacement{0, 0, 10, 10, 0}));
-}
-
-TEST(Placement, CalibrationMovesManualCoordinatesOnly)
-{
-    FormatCatalogue c = Formats();
-    c.SetCalibrateX(1.5);
-    c.SetCalibrateY(-0.5);
-    const DeviceCaps a4 = A4At300();
-    EXPECT_EQ(Place(a4, c, 6, Side::Left, false).placement.x, 135); // trunc(11.5 / 25.4 * 300)
-    EXPECT_EQ(Place(a4, c, 6, Side::Left, false).placement.y, 230); // trunc(19.5 / 25.4 * 300)
-    EXPECT_EQ(Place(a4, c, 2, Side::Left, false).placement.x, 348);
-}
-
-TEST(Placement, TheOutsideNoticeOncePerJobAndCorrectionPerAxis)
-{
-    const FormatCatalogue c = Formats();
-    const DeviceCaps a4 = A4At300();
-    CCollectingMessages notices;
-    PlacementJob job{&notices, false};
-    ComputePlacement(a4, c, c.Get(8), Side::Left, false, true, job);
-    ComputePlacement(a4, c, c.Get(9), Side::Right, false, true, job);
-    EXPECT_EQ(notices.notices.size(), 1u);
-    EXPECT_NE(notices.notices[0].find("printable area"), std::string::npos);
-    PlacementJob next{&notices, false};
-    ComputePlacement(a4, c, c.Get(8), Side::Left, false, true, next);
-    EXPECT_EQ(notices.notices.size(), 2u);
-
-    CoverPlacement inside{100, 100, 50, 50, 0};
-    EXPECT_FALSE(CorrectToPrintableArea(inside, PageMetrics::FromCaps(a4)));
-    CoverPlacement low{100, 3500, 50, 50, 0};
-    EXPECT_TRUE(CorrectToPrintableArea(low, PageMetrics::FromCaps(a4)));
-    EXPECT_EQ(low.y, 35 + 3438 - 50);
-}
-
-TEST(Placement, HugeNumbersDoNotOverflow)
-{
-    FormatCatalogue c;
-    c.Append(Format(CoverKind::Custom, 1e300, -1e300, {1e300, -1e300}));
-    const CoverPlacement p = Place(A4At300(), c, 0, Side::Left, false, false).placement;
+    EXPECT_EQ(Place(kA4At300, alone, 0, Side::Left, false, false).placement.width, 0);
+    FormatCatalogue huge;
+    huge.Append(Format(CoverKind::Custom, 1e300, -1e300, {1e300, -1e300}));
+    const CoverPlacement p = Place(kA4At300, huge, 0, Side::Left, false, false).placement;
     EXPECT_GT(p.width, 0);
     EXPECT_LT(p.height, 0);
 }
 
-} // namespace
+TEST(Placement, TheOutsideNoticeOncePerJobCorrectionPerAxisAndOverlap)
+{
+    const FormatCatalogue c = Formats();
+    CCollectingMessages notices;
+    PlacementJob job{&notices, false};
+    ComputePlacement(kA4At300, c, c.Get(8), Side::Left, false, true, job);
+    ComputePlacement(kA4At300, c, c.Get(9), Side::Right, false, true, job);
+    EXPECT_EQ(notices.notices.size(), 1u);
+    EXPECT_NE(notices.notices[0].find("printable area"), std::string::npos);
+    PlacementJob next{&notices, false};
+    ComputePlacement(kA4At300, c, c.Get(8), Side::Left, false, true, next);
+    EXPECT_EQ(notices.notices.size(), 2u);
+
+    const PageMetrics a4 = PageMetrics::FromCaps(kA4At300);
+    CoverPlacement inside{100, 100, 50, 50, 0};
+    EXPECT_FALSE(CorrectToPrintableArea(inside, a4));
+    CoverPlacement low{100, 3500, 50, 50, 0};
+    EXPECT_TRUE(CorrectToPrintableArea(low, a4));
+    EXPECT_EQ(low.y, 35 + 3438 - 50);
+    EXPECT_FALSE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{10, 0, 10, 10, 0}));
+    EXPECT_TRUE(CoversOverlap(CoverPlacement{0, 0, 10, 10, 0}, CoverPlacement{9, 9, 10, 10, 0}));
+    EXPECT_FALSE(CoversOverlap(CoverPlacement{}, CoverPlacement{0, 0, 10, 10, 0}));
+    const PageMetrics m = PageMetrics::FromCaps(kLetterAt600);
+    EXPECT_EQ(m.rightMargin, 148);
+    EXPECT_EQ(m.bottomMargin, 300);
+    EXPECT_EQ(m.halfHeight, 3300);
+    EXPECT_EQ(m.printableWidth, 4804);
+}
 
 TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
 {
     // A 340 x 340 point disc page (119.94 mm) at 300 dpi with an off-centre printable area.
-    DeviceCaps page;
-    page.logPixelsX = page.logPixelsY = 300;
-    page.physicalWidth = page.physicalHeight = 1417;
-    page.physicalOffsetX = 40;
-    page.physicalOffsetY = 10;
-    page.horzRes = page.vertRes = 1300;
+    const DeviceCaps page{300, 300, 1300, 1300, 1417, 1417, 40, 10};
     FormatCatalogue c;
     CoverFormat tray = Format(CoverKind::CdTray, 118, 118);
     tray.paperSize = {127, 127};
@@ -237,12 +192,8 @@ TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
         Side side;
         double dxMm, dyMm; // the disc's centre off the page's centre
     };
-    const Case cases[] = {
-        {0, Side::Left, 0, 0},
-        {1, Side::Left, 3.0, -3.0},
-        {1, Side::Right, 3.0, -3.0},
-    };
-    for (const Case& k : cases) {
+    for (const Case& k :
+         {Case{0, Side::Left, 0, 0}, Case{1, Side::Left, 3, -3}, Case{1, Side::Right, 3, -3}}) {
         const CoverPlacement p = PlaceOnDiscPage(page, c, c.Get(k.format), k.side);
         EXPECT_NEAR(mm(p.width), 118, 0.1) << k.format;
         EXPECT_NEAR(mm(p.x) + mm(p.width) / 2 - mm(1417) / 2, k.dxMm, 0.1) << k.format;
@@ -255,4 +206,11 @@ TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
     OffsetPlacement(p, page, 2.0, -1.5);
     EXPECT_EQ(p.x - before.x, 24); // 2 mm at 300 dpi, rounded
     EXPECT_EQ(p.y - before.y, -18);
+    // Offsets of 1000 mm or more are no calibration: the placement stays.
+    OffsetPlacement(p, page, 1000.0, 0.0);
+    OffsetPlacement(p, page, 0.0, 999.5);
+    EXPECT_EQ(p.x - before.x, 24);
+    EXPECT_EQ(p.y - before.y, -18 + 11805);
 }
+
+} // namespace
