@@ -4,11 +4,9 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <istream>
 #include <iterator>
 #include <string>
-
-#include "images/DecoderTable.h"
-#include "images/ImageDecoder.h"
 
 std::string CorpusRoot()
 {
@@ -74,60 +72,12 @@ static void ReadSize(CorpusEntry& e)
         e.rule = SizeRule::kNone; // an empty frame says nothing about proportions
 }
 
-// The reference renderings a row's notes name ("[ref: ref/pal8.png]", "reference
-// ref/bw.png", "common/ref/200x32_p.png"), found in the file's folder or a parent.
-static std::vector<std::string> FindReferences(const std::string& notes, const std::string& path,
-                                               const std::string& folder, const std::string& root)
-{
-    std::vector<std::string> found;
-    if (root.empty())
-        return found;
-    auto pathChar = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
-    };
-    std::size_t at = notes.find("ref/");
-    while (at != std::string::npos) {
-        std::size_t from = at; // back over the folders before ref/
-        while (from > 0 && (pathChar(notes[from - 1]) || notes[from - 1] == '/'))
-            --from;
-        std::size_t to = at + 4; // on over the file name
-        while (to < notes.size() && (pathChar(notes[to]) || notes[to] == '.'))
-            ++to;
-        at = notes.find("ref/", to);
-        std::string ref = notes.substr(from, to - from);
-        while (!ref.empty() && ref.back() == '.') // a full stop ending the sentence
-            ref.pop_back();
-        const bool picture = ref.size() > 8 && (ref.compare(ref.size() - 4, 4, ".png") == 0 ||
-                                                ref.compare(ref.size() - 4, 4, ".jpg") == 0);
-        if (!picture)
-            continue;
-        std::filesystem::path dir = std::filesystem::path(path).parent_path();
-        for (;;) {
-            const std::filesystem::path candidate = dir / ref;
-            std::error_code ec;
-            if (std::filesystem::is_regular_file(std::filesystem::path(root) / candidate, ec)) {
-                found.push_back(candidate.string());
-                break;
-            }
-            if (dir.empty() || dir == folder)
-                break;
-            dir = dir.parent_path();
-        }
-    }
-    return found;
-}
-
-std::vector<CorpusEntry> ParseManifest(const std::string& text, const std::string& folder,
-                                       const std::string& root)
+// Reads one manifest's table rows; folder is prefixed to each file path.
+static std::vector<CorpusEntry> ParseManifest(std::istream& in, const std::string& folder)
 {
     std::vector<CorpusEntry> entries;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    const char* const statuses[] = {"valid", "valid-but-odd", "invalid"};
+    for (std::string line; std::getline(in, line);) {
         // Table rows that name a file: | `path` | status | expected size | notes | observed |
         if (line.rfind("| `", 0) != 0)
             continue;
@@ -137,23 +87,16 @@ std::vector<CorpusEntry> ParseManifest(const std::string& text, const std::strin
             cells.push_back(Trim(line.substr(from, bar - from)));
             from = bar + 1;
         }
-        if (cells.size() < 3 || cells[0].size() < 3 || cells[0].front() != '`' || cells[0].back() != '`')
+        if (cells.size() < 3 || cells[0].size() < 3 || cells[0].back() != '`')
+            continue;
+        const auto status = std::find(std::begin(statuses), std::end(statuses), cells[1]);
+        if (status == std::end(statuses))
             continue;
         CorpusEntry e;
         e.path = folder + "/" + cells[0].substr(1, cells[0].size() - 2);
-        if (cells[1] == "valid") {
-            e.status = CorpusStatus::kValid;
-        } else if (cells[1] == "valid-but-odd") {
-            e.status = CorpusStatus::kOdd;
-        } else if (cells[1] == "invalid") {
-            e.status = CorpusStatus::kInvalid;
-        } else {
-            continue;
-        }
+        e.status = CorpusStatus(status - std::begin(statuses));
         e.sizeText = cells[2];
         ReadSize(e);
-        if (cells.size() >= 4)
-            e.references = FindReferences(cells[3], e.path, folder, root);
         entries.push_back(e);
     }
     return entries;
@@ -172,16 +115,8 @@ std::vector<CorpusEntry> LoadCorpus(const std::string& root)
     std::sort(folders.begin(), folders.end());
     for (const std::string& folder : folders) {
         std::ifstream in(std::filesystem::path(root) / folder / "MANIFEST.md");
-        if (!in)
-            continue;
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::vector<CorpusEntry> entries = ParseManifest(text, folder, root);
+        const std::vector<CorpusEntry> entries = ParseManifest(in, folder);
         all.insert(all.end(), entries.begin(), entries.end());
     }
     return all;
-}
-
-int TypeForPath(const std::string& path)
-{
-    return TypeFromFileName(path);
 }

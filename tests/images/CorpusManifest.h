@@ -24,25 +24,13 @@ struct CorpusEntry {
     SizeRule rule = SizeRule::kNone;
     std::int32_t width = 0;
     std::int32_t height = 0;
-    // Renderings of the expected picture named in the notes, relative to the corpus
-    // root; when there are several, any one of them is a right answer.
-    std::vector<std::string> references;
 };
 
 // The corpus root (the shared folder's corpus/), "" when it is not there.
 std::string CorpusRoot();
 
-// Reads one manifest's table rows; folder is prefixed to each file path. References
-// are looked up under root (a reference lies in a ref/ folder beside the file or
-// beside one of its parent folders); with an empty root none are kept.
-std::vector<CorpusEntry> ParseManifest(const std::string& text, const std::string& folder,
-                                       const std::string& root = "");
 // Every entry of every <root>/<folder>/MANIFEST.md, folders in name order.
 std::vector<CorpusEntry> LoadCorpus(const std::string& root);
-
-// The image type code a file name's extension stands for, as the program maps it
-// (kImageAny when none matches).
-int TypeForPath(const std::string& path);
 
 // How a test names an entry in its output.
 inline void PrintTo(const CorpusEntry& e, std::ostream* os)

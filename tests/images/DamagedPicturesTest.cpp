@@ -8,7 +8,7 @@
 #include <string>
 
 #include "DataLines.h"
-#include "images/CorpusManifest.h"
+#include "images/DecoderTable.h"
 #include "images/RasterImage.h"
 
 namespace {
@@ -27,7 +27,7 @@ TEST(DamagedPictures, LoadAsExpectedTxtSays)
         std::getline(fields >> std::ws, rest);
         SCOPED_TRACE(file);
         CRasterImage image;
-        const bool ok = image.Load(kFolder + file, TypeForPath(file));
+        const bool ok = image.Load(kFolder + file, TypeFromFileName(file));
         if (result == "BAD") {
             EXPECT_FALSE(ok) << "have a picture of " << image.GetWidth() << "x" << image.GetHeight();
             EXPECT_EQ(image.GetLastError(), rest);

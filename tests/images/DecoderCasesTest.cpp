@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "DataLines.h"
-#include "images/CorpusManifest.h"
 #include "images/DecoderKit.h"
+#include "images/DecoderTable.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
             std::getline(fields >> std::ws, want);
         }
         const kit::Bytes bytes = kit::ReadBytes(kCases + file);
-        const kit::Decoded r = kit::Decode(TypeForPath(file), bytes, skip);
+        const kit::Decoded r = kit::Decode(TypeFromFileName(file), bytes, skip);
         if (result == "BAD") {
             EXPECT_FALSE(r.ok) << "have a picture, want \"" << want << "\"";
             EXPECT_EQ(r.error, want);
@@ -149,14 +149,14 @@ TEST(DecoderCases, FileStreamGivesTheSamePixelsAsMemory)
 {
     for (const std::string name : {"large/noise_150x150.jpg", "large/noise_16_bits_160x70.png"}) {
         kit::Bytes file = kit::ReadBytes(kCases + name);
-        if (TypeForPath(name) == kImageJpeg) {
+        if (TypeFromFileName(name) == kImageJpeg) {
             kit::Bytes app2 = {0xFF, 0xE2, 0xFD, 0xEA};
             app2.resize(4 + 65000, 0x5A);
             file.insert(file.begin() + 2, app2.begin(), app2.end());
         }
         ASSERT_GT(file.size(), 65536u) << name;
-        const kit::Decoded fromFile = kit::DecodeFromFile(TypeForPath(name), file);
-        const kit::Decoded fromMemory = kit::Decode(TypeForPath(name), file);
+        const kit::Decoded fromFile = kit::DecodeFromFile(TypeFromFileName(name), file);
+        const kit::Decoded fromMemory = kit::Decode(TypeFromFileName(name), file);
         ASSERT_TRUE(fromFile.ok && fromMemory.ok) << name << ": " << fromFile.error << fromMemory.error;
         EXPECT_EQ(kit::Colours(fromFile.image.pixels), kit::Colours(fromMemory.image.pixels)) << name;
     }

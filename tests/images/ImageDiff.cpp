@@ -1,7 +1,6 @@
 #include "images/ImageDiff.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -10,24 +9,7 @@
 
 #include "surfaces/PixelBlock.h"
 
-double ImageDifference::MeanChannelDiff(std::int32_t width, std::int32_t height) const
-{
-    const double channels = 3.0 * double(width) * double(height);
-    return channels > 0 ? double(sumChannelDiff) / channels : 0.0;
-}
-
-std::string ImageDifference::Describe() const
-{
-    if (!sameSize)
-        return "sizes differ";
-    char text[160];
-    std::snprintf(text, sizeof text, "max %d, sum %llu, %llu pixels differ, first at (%d, %d)",
-                  maxChannelDiff, static_cast<unsigned long long>(sumChannelDiff),
-                  static_cast<unsigned long long>(differingPixels), firstX, firstY);
-    return text;
-}
-
-RgbPicture ToRgb(const PixelBlock& pixels, int transparentIndex)
+RgbPicture ToRgb(const PixelBlock& pixels)
 {
     RgbPicture out;
     if (!pixels.IsValid())
@@ -38,43 +20,13 @@ RgbPicture ToRgb(const PixelBlock& pixels, int transparentIndex)
     std::uint8_t* dst = out.rgb.data();
     for (std::int32_t y = out.height - 1; y >= 0; --y) { // rows are stored bottom-up
         for (std::int32_t x = 0; x < out.width; ++x, dst += 3) {
-            const bool clear = pixels.Bpp() != 24 && transparentIndex >= 0 &&
-                               pixels.GetPixel(x, y) == std::uint32_t(transparentIndex);
-            const std::uint32_t c = clear ? 0xFFFFFFu : pixels.GetColour(x, y); // 0x00BBGGRR
+            const std::uint32_t c = pixels.GetColour(x, y); // 0x00BBGGRR
             dst[0] = std::uint8_t(c);
             dst[1] = std::uint8_t(c >> 8);
             dst[2] = std::uint8_t(c >> 16);
         }
     }
     return out;
-}
-
-ImageDifference CompareRgb(const RgbPicture& have, const RgbPicture& want)
-{
-    ImageDifference d;
-    d.sameSize = have.width == want.width && have.height == want.height && have.rgb.size() == want.rgb.size();
-    if (!d.sameSize)
-        return d;
-    const std::size_t pixels = have.rgb.size() / 3;
-    for (std::size_t i = 0; i < pixels; ++i) {
-        int worst = 0;
-        for (std::size_t c = 0; c < 3; ++c) {
-            const int diff = std::abs(int(have.rgb[i * 3 + c]) - int(want.rgb[i * 3 + c]));
-            d.sumChannelDiff += std::uint64_t(diff);
-            if (diff > worst)
-                worst = diff;
-        }
-        if (worst == 0)
-            continue;
-        if (d.differingPixels == 0) {
-            d.firstX = std::int32_t(i % std::size_t(have.width));
-            d.firstY = std::int32_t(i / std::size_t(have.width));
-        }
-        ++d.differingPixels;
-        if (worst > d.maxChannelDiff)
-            d.maxChannelDiff = worst;
-    }
-    return d;
 }
 
 std::uint32_t RgbCrc32(const RgbPicture& picture)
@@ -92,8 +44,15 @@ std::uint32_t RgbCrc32(const RgbPicture& picture)
     return static_cast<std::uint32_t>(crc);
 }
 
-bool ReadPnm(const std::vector<std::uint8_t>& bytes, RgbPicture& out, std::string& error)
+bool ReadPnmFile(const std::string& path, RgbPicture& out, std::string& error)
 {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
     // "P6", width, height and maxval 255 as decimal words (comments from # to the line's end), then one
     // whitespace byte and the samples.
     std::size_t pos = 0;
@@ -132,16 +91,4 @@ bool ReadPnm(const std::vector<std::uint8_t>& bytes, RgbPicture& out, std::strin
     out.height = std::int32_t(height);
     out.rgb.assign(bytes.begin() + std::ptrdiff_t(pos), bytes.begin() + std::ptrdiff_t(pos + need));
     return true;
-}
-
-bool ReadPnmFile(const std::string& path, RgbPicture& out, std::string& error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
-        return false;
-    }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    return ReadPnm(bytes, out, error);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "images/DecoderKit.h"
+#include "images/MetafileCharsets.h"
 #include "images/WmfDecoder.h"
 
 namespace {
@@ -200,6 +203,38 @@ TEST(MetafileText, HostileTextRecordsAreBounded)
     for (const char* file :
          {"hostile_huge_font_then_hi.wmf", "hostile_lengths_then_hi.wmf", "hostile_then_hi.emf"})
         EXPECT_GT(InkOf(file).red, 20);
+}
+
+// Every byte of the upper half of each character set kept as a table reads as the
+// system's converter reads the matching code page (bytes the code page leaves out are
+// skipped).
+TEST(MetafileText, EightBitSetsReadAsTheirCodePages)
+{
+    for (const auto& [charset, page] : {std::pair{0, "CP1252"},
+                                        {161, "CP1253"},
+                                        {162, "CP1254"},
+                                        {186, "CP1257"},
+                                        {204, "CP1251"},
+                                        {238, "CP1250"}}) {
+        const iconv_t cd = iconv_open("UTF-32LE", page);
+        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1)) << page;
+        int compared = 0;
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            char byte = static_cast<char>(b);
+            char32_t code = 0;
+            char* in = &byte;
+            char* out = reinterpret_cast<char*>(&code);
+            std::size_t inLeft = 1, outLeft = sizeof code;
+            if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) || outLeft != 0)
+                continue;
+            ++compared;
+            const std::uint8_t raw = static_cast<std::uint8_t>(b);
+            EXPECT_EQ(DecodeMetafileBytes(&raw, 1, charset), std::u32string(1, code))
+                << page << " byte " << b;
+        }
+        iconv_close(cd);
+        EXPECT_GT(compared, 100) << page;
+    }
 }
 
 } // namespace

@@ -55,10 +55,8 @@ TEST(SeedPictures, EveryLosslessFormatGivesTheSamePixels)
         EXPECT_EQ(image.GetType(), c.type) << c.file << ": read by " << DecoderName(image.GetType());
         EXPECT_EQ(image.GetLoadNotice(), "") << c.file << " loads whole";
         const RgbPicture have = ToRgb(image.Pixels());
-        const RgbPicture want{4, 3, c.oneBit ? Thresholded() : kPixels};
-        const ImageDifference d = CompareRgb(have, want);
-        EXPECT_TRUE(d.sameSize && d.maxChannelDiff == 0)
-            << c.file << ": have " << have.width << "x" << have.height << ", " << d.Describe();
+        EXPECT_EQ(std::to_string(have.width) + "x" + std::to_string(have.height), "4x3") << c.file;
+        EXPECT_EQ(have.rgb, c.oneBit ? Thresholded() : kPixels) << c.file;
     }
 }
 
