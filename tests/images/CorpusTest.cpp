@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "images/CorpusManifest.h"
+#include "images/DecoderKit.h"
 #include "images/DecoderTable.h"
-#include "images/ImageDiff.h"
 #include "images/RasterImage.h"
 
 namespace {
@@ -74,7 +74,7 @@ std::string GoldenResult(const CRasterImage& image, bool ok)
         return "BAD " + image.GetLastError();
     char text[96];
     std::snprintf(text, sizeof text, "OK %dx%dx%d %08x %s", image.GetWidth(), image.GetHeight(),
-                  image.GetBpp(), RgbCrc32(ToRgb(image.Pixels())), DecoderName(image.GetType()));
+                  image.GetBpp(), kit::RgbCrc32(image.Pixels()), DecoderName(image.GetType()));
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <jpeglib.h>
+#include <zlib.h>
 
 #include "images/ByteStream.h"
 #include "images/DecoderTable.h"
@@ -63,6 +64,14 @@ std::vector<std::uint32_t> Indices(const PixelBlock& p)
         for (std::int32_t x = 0; x < p.Width(); ++x)
             out.push_back(p.GetPixel(x, y));
     return out;
+}
+
+std::uint32_t RgbCrc32(const PixelBlock& p)
+{
+    Bytes rgb;
+    for (const std::uint32_t c : Colours(p))
+        rgb.insert(rgb.end(), {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
+    return std::uint32_t(crc32(crc32(0L, Z_NULL, 0), rgb.data(), uInt(rgb.size())));
 }
 
 std::string Fingerprint(const std::vector<std::uint32_t>& values)
