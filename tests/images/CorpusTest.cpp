@@ -8,18 +8,103 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "images/CorpusManifest.h"
 #include "images/DecoderKit.h"
 #include "images/DecoderTable.h"
 #include "images/RasterImage.h"
 
 namespace {
+
+enum class CorpusStatus { kValid, kOdd, kInvalid };
+
+// What a manifest says about the decoded size.
+enum class SizeRule {
+    kNone,    // nothing to check (invalid files, metafiles without a frame)
+    kExact,   // exactly width x height (for EXIF-turned JPEGs: the displayed size)
+    kLargest, // an icon file with several pictures: at most width x height
+    kAspect,  // a metafile: any resolution, but the frame's proportions
+};
+
+// A table row of a corpus folder's MANIFEST.md: | `path` | status | expected size | ...
+struct CorpusEntry {
+    std::string path; // relative to the corpus root, e.g. "bmp/bmpsuite/g/pal1.bmp"
+    CorpusStatus status = CorpusStatus::kInvalid;
+    std::string sizeText; // the manifest's "Expected size" cell
+    SizeRule rule = SizeRule::kNone;
+    int width = 0;
+    int height = 0;
+};
+
+void PrintTo(const CorpusEntry& e, std::ostream* os)
+{
+    *os << e.path;
+}
+
+// The size cell's forms: "127x64" (also "16x16 1-bit", "16x16 PNG 32-bit"), "stored
+// 1200x1800 -> displayed 1800x1200", "largest 256x256", "1905x692 units; ..." and
+// "54x53 dev-px bounds; ..." for metafiles; anything else ("n/a ...") says nothing.
+void ReadSize(CorpusEntry& e)
+{
+    const char* s = e.sizeText.c_str();
+    int end = 0;
+    char unit[8] = {};
+    if (std::sscanf(s, "stored %*dx%*d -> displayed %dx%d", &e.width, &e.height) == 2)
+        e.rule = SizeRule::kExact;
+    else if (std::sscanf(s, "largest %dx%d", &e.width, &e.height) == 2)
+        e.rule = SizeRule::kLargest;
+    else if (std::sscanf(s, "%dx%d%n", &e.width, &e.height, &end) == 2 && (s[end] == 0 || s[end] == ' '))
+        e.rule = std::sscanf(s + end, " %7[a-z-]", unit) == 1 &&
+                         (unit == std::string("units") || unit == std::string("dev-px"))
+                     ? SizeRule::kAspect
+                     : SizeRule::kExact;
+    if (e.width <= 0 || e.height <= 0)
+        e.rule = SizeRule::kNone; // an empty frame says nothing about proportions
+}
+
+// Every entry of every <root>/<folder>/MANIFEST.md, folders in name order.
+std::vector<CorpusEntry> LoadCorpus(const std::string& root)
+{
+    std::vector<std::string> folders;
+    std::error_code ec;
+    for (const auto& d : std::filesystem::directory_iterator(root, ec))
+        if (d.is_directory())
+            folders.push_back(d.path().filename().string());
+    std::sort(folders.begin(), folders.end());
+    static const std::regex row(R"(\| `([^`]+)` *\| *(valid|valid-but-odd|invalid) *\| *([^|]*?) *\|.*)");
+    std::vector<CorpusEntry> all;
+    for (const std::string& folder : folders) {
+        std::ifstream in(root + "/" + folder + "/MANIFEST.md");
+        std::smatch m;
+        for (std::string line; std::getline(in, line);) {
+            if (!std::regex_match(line, m, row))
+                continue;
+            CorpusEntry e;
+            e.path = folder + "/" + m[1].str();
+            e.status = m[2] == "valid"     ? CorpusStatus::kValid
+                       : m[2] == "invalid" ? CorpusStatus::kInvalid
+                                           : CorpusStatus::kOdd;
+            e.sizeText = m[3];
+            ReadSize(e);
+            all.push_back(e);
+        }
+    }
+    return all;
+}
+
+// The corpus root (the shared folder's corpus/), "" when it is not there.
+std::string CorpusRoot()
+{
+    const std::string root = SLEEVIT_SHARED_DIR "/corpus";
+    return std::filesystem::is_directory(root) ? root : std::string();
+}
 
 const std::vector<CorpusEntry>& Corpus()
 {
