@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -61,66 +61,46 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
     ASSERT_FALSE(lines.empty()) << "no cases in " << kCases << "expected.txt";
     for (const std::string& line : lines) {
         std::istringstream fields(line);
-        std::string file, result, word;
+        std::string file, result, size, bpp, word, want;
         fields >> file >> result;
         SCOPED_TRACE(file);
-        std::size_t skip = 0;
-        std::string dpi = "96x96", size, bpp;
-        std::string trans = "-1";
-        bool partial = false;
-        int ref = 0;       // the EXIF orientation the pixels are compared with bare libjpeg's under
-        bool exif = false; // ... given as ref=<o>: the decoder must report it
-        std::string idx;
-        std::string want;
-        if (result == "BAD") {
-            std::getline(fields >> std::ws, want);
-            if (want.rfind("skip=", 0) == 0) {
-                skip = std::stoul(want.substr(5));
-                want = want.substr(want.find(' ') + 1);
-            }
-        } else {
-            ASSERT_EQ(result, "OK") << "malformed line: " << line;
+        // The options of a picture, "name=value" or "name", with their values when not given.
+        std::map<std::string, std::string> opt = {{"dpi", "96x96"}, {"trans", "-1"}, {"skip", "0"}};
+        if (result == "OK")
             fields >> size >> bpp;
-            while (fields >> word && word != ":") {
-                if (word.rfind("dpi=", 0) == 0)
-                    dpi = word.substr(4);
-                else if (word.rfind("trans=", 0) == 0)
-                    trans = word.substr(6);
-                else if (word.rfind("skip=", 0) == 0)
-                    skip = std::stoul(word.substr(5));
-                else if (word.rfind("idx=", 0) == 0)
-                    idx = "fnv=" + word.substr(4);
-                else if (word == "partial")
-                    partial = true;
-                else if (word == "ref")
-                    ref = 1;
-                else if (word.rfind("ref=", 0) == 0)
-                    ref = std::stoi(word.substr(4)), exif = true;
-                else
-                    FAIL() << "unknown field " << word;
-            }
-            std::getline(fields >> std::ws, want);
+        while (result == "OK" && fields >> word && word != ":") {
+            const std::size_t eq = word.find('=');
+            opt[word.substr(0, eq)] = eq == std::string::npos ? "" : word.substr(eq + 1);
         }
+        std::getline(fields >> std::ws, want);
         const kit::Bytes bytes = kit::ReadBytes(kCases + file);
-        const kit::Decoded r = kit::Decode(TypeFromFileName(file), bytes, skip);
-        if (result == "BAD") {
+        const kit::Decoded r = kit::Decode(TypeFromFileName(file), bytes, std::stoul(opt["skip"]));
+        if (result != "OK") {
+            ASSERT_EQ(result, "BAD") << "malformed line: " << line;
             EXPECT_FALSE(r.ok) << "have a picture, want \"" << want << "\"";
             EXPECT_EQ(r.error, want);
             continue;
         }
+        for (const auto& [name, value] : opt)
+            ASSERT_NE(std::string(" dpi trans skip ref idx partial ").find(" " + name + " "),
+                      std::string::npos)
+                << "unknown option " << name;
         if (!r.ok) { // the other lines are still checked
             ADD_FAILURE() << r.error;
             continue;
         }
+        // ref: the EXIF orientation the pixels are compared with bare libjpeg's under;
+        // given as ref=<o>, the decoder must report it.
+        const int ref = !opt.count("ref") ? 0 : opt["ref"].empty() ? 1 : std::stoi(opt["ref"]);
         const PixelBlock& p = r.image.pixels;
         EXPECT_EQ(std::to_string(p.Width()) + "x" + std::to_string(p.Height()), size);
         EXPECT_EQ(std::to_string(p.Bpp()), bpp);
-        EXPECT_EQ(std::to_string(r.image.xDpi) + "x" + std::to_string(r.image.yDpi), dpi);
+        EXPECT_EQ(std::to_string(r.image.xDpi) + "x" + std::to_string(r.image.yDpi), opt["dpi"]);
         EXPECT_EQ(r.image.transIndex < 0
                       ? "-1"
                       : std::to_string(r.image.transIndex) + "/" + kit::Describe({r.image.transColour}),
-                  trans);
-        EXPECT_EQ(!r.image.partial.empty(), partial) << r.image.partial;
+                  opt["trans"]);
+        EXPECT_EQ(!r.image.partial.empty(), opt.count("partial") == 1) << r.image.partial;
         const std::vector<std::uint32_t> colours = kit::Colours(p);
         if (ref > 0) {
             const bool swap = ref >= 5;
@@ -128,17 +108,18 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
                                           swap ? p.Width() : p.Height(), ref))
                 << "pixels differ from bare libjpeg's";
         }
-        if (exif) {
+        if (ref > 0 && !opt["ref"].empty()) {
             EXPECT_EQ(r.image.exifOrientation, ref);
         }
         if (want == "-") {
-            // a lossy picture: its pixels are compared with a reference decoder's
+            // a lossy picture: its pixels are checked against bare libjpeg (ref) alone
         } else if (want.rfind("@", 0) == 0) {
             ExpectProbes(colours, p.Width(), want);
         } else {
             EXPECT_EQ(want.rfind("fnv=", 0) == 0 ? kit::Fingerprint(colours) : kit::Describe(colours), want);
         }
-        EXPECT_EQ(p.Bpp() <= 8 ? kit::Fingerprint(kit::Indices(p)) : "", idx);
+        EXPECT_EQ(p.Bpp() <= 8 ? kit::Fingerprint(kit::Indices(p)) : "",
+                  opt.count("idx") ? "fnv=" + opt["idx"] : "");
     }
 }
 
