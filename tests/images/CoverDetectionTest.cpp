@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,28 +39,6 @@ CoverFormat Detecting(const char* name, const char* type, double w, double h)
     f.hasSize = true;
     f.autodetect = true;
     return f;
-}
-
-TEST(ImageTypeFromPath, ExtensionsInAnyCase)
-{
-    struct Case {
-        const char* path;
-        int want;
-    };
-    const Case cases[] = {
-        {"/covers/front.jpg", kImageJpeg},
-        {"/covers/COVER.JPG", kImageJpeg},
-        {"a.jpeg", kImageJpeg},
-        {"a.GiF", kImageGif},
-        {"a.bmp", kImageBmp},
-        {"a.png", kImagePng},
-        {"cover.tif", kUnsupportedImageType},
-        {"cover", kUnsupportedImageType},
-        {"/a.folder/cover", kUnsupportedImageType},
-        {"cover.", kUnsupportedImageType},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ImageTypeFromPath(c.path), c.want) << c.path;
 }
 
 // The catalogue a line of cover-detection.txt names (see the top of that file).
@@ -120,21 +98,31 @@ TEST(DetectFormat, EveryLineOfTheTableFile)
     }
 }
 
-TEST(Companion, CandidatesFollowTheKeywordPairs)
+TEST(PathHelpers, EveryLineOfTheTableFile)
 {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(CompanionCandidates("/cd/Album front.jpg"), V{"/cd/Album back.jpg"});
-    // "front" comes before "front + inside".
-    EXPECT_EQ(CompanionCandidates("/cd/x front + inside.jpg"),
-              (V{"/cd/x back + inside.jpg", "/cd/x back.jpg"}));
-    // Any letter case matches; the back keyword is written in lower case.
-    EXPECT_EQ(CompanionCandidates("/cd/Album FRONT.jpg"), V{"/cd/Album back.jpg"});
-    EXPECT_EQ(CompanionCandidates("/cd/Album-F.jpg"), V{"/cd/Album-b.jpg"});
-    // Every occurrence of the spelling is replaced, folders included.
-    EXPECT_EQ(CompanionCandidates("/front/Album front.jpg"), V{"/back/Album back.jpg"});
-    // A keyword only in a folder name is not found; no folder at all, nothing.
-    EXPECT_EQ(CompanionCandidates("/front/Album.jpg"), V{});
-    EXPECT_EQ(CompanionCandidates("Album front.jpg"), V{});
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/data/paths.txt");
+    ASSERT_FALSE(lines.empty()) << "no cases in tests/images/data/paths.txt";
+    const std::map<int, std::string> types = {{kImageJpeg, "jpeg"},
+                                              {kImageGif, "gif"},
+                                              {kImageBmp, "bmp"},
+                                              {kImagePng, "png"},
+                                              {kUnsupportedImageType, "none"}};
+    for (const std::string& line : lines) {
+        std::istringstream fields(line);
+        std::string helper, path, want, have;
+        std::getline(std::getline(fields, helper, '\t'), path, '\t');
+        std::getline(fields, want);
+        if (helper == "type")
+            have = types.count(ImageTypeFromPath(path)) ? types.at(ImageTypeFromPath(path)) : "?";
+        else if (helper == "folder")
+            have = FolderOfPath(path);
+        else if (helper == "file")
+            have = FileNameOfPath(path);
+        for (const std::string& candidate :
+             helper == "companion" ? CompanionCandidates(path) : std::vector<std::string>{})
+            have += (have.empty() ? "" : " | ") + candidate;
+        EXPECT_EQ(have, want) << line;
+    }
 }
 
 TEST(Companion, TheFirstExistingRegularFileIsFoundAndNoneIsOpened)
@@ -151,15 +139,6 @@ TEST(Companion, TheFirstExistingRegularFileIsFoundAndNoneIsOpened)
     fs::remove(folder.File("x back.jpg"));
     EXPECT_EQ(FindCompanion(front), folder.Write("x back.jpg", "x"));
     EXPECT_EQ(FindCompanion(front), folder.Write("x back + Inside.jpg", "x"));
-}
-
-TEST(Companion, FoldersAndFileNames)
-{
-    EXPECT_EQ(FolderOfPath("/home/u/cd/front.jpg"), "/home/u/cd");
-    EXPECT_EQ(FolderOfPath("/front.jpg"), "/");
-    EXPECT_EQ(FolderOfPath("front.jpg"), "");
-    EXPECT_EQ(FileNameOfPath("/home/u/cd/front.jpg"), "front.jpg");
-    EXPECT_EQ(FileNameOfPath("front.jpg"), "front.jpg");
 }
 
 } // namespace
