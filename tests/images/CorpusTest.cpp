@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <ostream>
 #include <regex>
 #include <set>
 #include <string>
@@ -42,11 +41,6 @@ struct CorpusEntry {
     int width = 0;
     int height = 0;
 };
-
-void PrintTo(const CorpusEntry& e, std::ostream* os)
-{
-    *os << e.path;
-}
 
 // The size cell's forms: "127x64" (also "16x16 1-bit", "16x16 PNG 32-bit"), "stored
 // 1200x1800 -> displayed 1800x1200", "largest 256x256", "1905x692 units; ..." and

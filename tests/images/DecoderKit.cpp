@@ -1,13 +1,13 @@
 #include "images/DecoderKit.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include <jpeglib.h>
 #include <zlib.h>
 
+#include "ScratchFolder.h"
 #include "images/ByteStream.h"
 #include "images/DecoderTable.h"
 
@@ -27,21 +27,13 @@ Decoded Decode(int type, const Bytes& file, std::size_t skip)
 
 Decoded DecodeFromFile(int type, const Bytes& file)
 {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() /
-        ("sleevit_decode_" + std::to_string(type) + "_" + std::to_string(file.size()));
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    }
+    const ScratchFolder folder;
     Decoded r;
     CFileStream in;
-    if (in.Open(path.string()))
-        r.ok = DecoderFor(type)(in, r.image, r.error);
+    if (!in.Open(folder.Write("picture", std::string(file.begin(), file.end()))))
+        r.error = "cannot open the file written";
     else
-        r.error = "cannot open " + path.string();
-    in.Close();
-    std::filesystem::remove(path);
+        r.ok = DecoderFor(type)(in, r.image, r.error);
     return r;
 }
 

@@ -13,7 +13,7 @@ namespace {
 TEST(DibReader, RunLengthDataOfOneByteIsRefused)
 {
     Bytes dib = DibHeader(40, 1, 1, 8, 1, 1);
-    Append(dib, Bytes{0, 0, 0, 0, 1});
+    dib.insert(dib.end(), {0, 0, 0, 0, 1});
     PixelBlock p;
     EXPECT_FALSE(CDibReader::ReadPacked(dib.data(), dib.size(), CDibReader::kRgbColours, p));
     EXPECT_FALSE(p.IsValid());

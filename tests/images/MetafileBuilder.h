@@ -19,21 +19,6 @@ inline void Put(Bytes& b, int size, std::initializer_list<std::int64_t> values)
             b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline void Put16(Bytes& b, std::uint32_t v)
-{
-    Put(b, 2, {v});
-}
-
-inline void Put32(Bytes& b, std::uint32_t v)
-{
-    Put(b, 4, {v});
-}
-
-inline void Append(Bytes& b, const Bytes& more)
-{
-    b.insert(b.end(), more.begin(), more.end());
-}
-
 // A bitmap info header of `size` bytes: the fields of the 40-byte one, cut short or
 // padded with zeros.
 inline Bytes DibHeader(std::uint32_t size, std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression,
@@ -53,20 +38,19 @@ class Wmf {
 public:
     Wmf& Rec(std::uint16_t function, std::initializer_list<std::int32_t> words)
     {
-        Put32(records_, static_cast<std::uint32_t>(3 + words.size()));
-        Put16(records_, function);
+        Bytes params;
         for (const std::int32_t w : words)
-            Put16(records_, static_cast<std::uint32_t>(w));
-        return *this;
+            Put(params, 2, {w});
+        return Raw(function, params);
     }
     // A record with raw parameter bytes (padded to whole words).
     Wmf& Raw(std::uint16_t function, Bytes params)
     {
         if (params.size() % 2 != 0)
             params.push_back(0);
-        Put32(records_, static_cast<std::uint32_t>(3 + params.size() / 2));
-        Put16(records_, function);
-        Append(records_, params);
+        Put(records_, 4, {std::int64_t(3 + params.size() / 2)});
+        Put(records_, 2, {function});
+        records_.insert(records_.end(), params.begin(), params.end());
         return *this;
     }
 
@@ -81,9 +65,9 @@ public:
     Wmf& StretchDib(int x, int y, int w, int h, int sx, int sy, int sw, int sh, const Bytes& dib)
     {
         Bytes p;
-        Put32(p, 0x00CC0020);
+        Put(p, 4, {0x00CC0020});
         Put(p, 2, {0, sh, sw, sy, sx, h, w, y, x}); // colours given as colours, then the rectangles
-        Append(p, dib);
+        p.insert(p.end(), dib.begin(), dib.end());
         return Raw(0x0F43, p);
     }
 
@@ -92,12 +76,12 @@ public:
     Bytes Placeable(int l, int t, int r, int b, int unitsPerInch) const
     {
         Bytes f;
-        Put32(f, 0x9AC6CDD7);
+        Put(f, 4, {0x9AC6CDD7});
         Put(f, 2, {0, l, t, r, b, unitsPerInch, 0, 0, 0}); // reserved words and checksum (not checked) zero
         Put(f, 2, {1, 9, 0x0300});
-        Put32(f, static_cast<std::uint32_t>((18 + records_.size() + 6) / 2));
+        Put(f, 4, {std::int64_t(18 + records_.size() + 6) / 2});
         Put(f, 2, {16, 0, 0, 0}); // 16 objects
-        Append(f, records_);
+        f.insert(f.end(), records_.begin(), records_.end());
         Put(f, 2, {3, 0, 0});
         return f;
     }

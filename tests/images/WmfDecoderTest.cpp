@@ -37,7 +37,7 @@ TEST(WmfDecoder, ManyRunLengthPicturesCostBoundedTime)
     // Each picture is 1024 x 1024 pixels from a few bytes of run-length data; reading
     // 20000 of them would be 2 * 10^10 pixels, but reading is charged to the budget.
     Bytes rle = DibHeader(40, 1024, 1024, 8, 1);
-    Append(rle, Bytes{0, 1}); // end of picture
+    rle.insert(rle.end(), {0, 1}); // end of picture
     Wmf w;
     for (int i = 0; i < 20000; ++i)
         w.StretchDib(0, 0, 8, 8, 0, 0, 1024, 1024, rle);
