@@ -16,9 +16,6 @@ struct Decoded {
     bool ok = false;
     std::string error;
     DecodedImage image;
-
-    // Colour (0x00BBGGRR) of a pixel counted from the top-left corner.
-    std::uint32_t At(int x, int y) const { return image.pixels.GetColour(x, image.pixels.Height() - 1 - y); }
 };
 
 // Decodes file with the decoder of type (kImageBmp, ...) from memory, starting at skip.
