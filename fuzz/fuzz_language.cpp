@@ -2,6 +2,7 @@
 // and as the English file. Every text the table gives is valid UTF-8 with no trailing
 // white space, the label clean-up holds, a missing text falls back to English, and a
 // file written from the texts reads back the same.
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,14 +30,6 @@ bool IsValidUtf8(const std::string& text)
     std::size_t inLeft = in.size(), outLeft = out.size();
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     return iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
-}
-
-bool EndsInWhiteSpace(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    const char c = text.back();
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 class ProbeWindow final : public CTranslatableWindow {
@@ -76,7 +69,7 @@ void CheckLanguage(const std::string& bytes, int index)
         const int key = LanguageKeyAt(i);
         const std::string& own = table.StoredText(index, key);
         Check(IsValidUtf8(own));
-        Check(!EndsInWhiteSpace(own));
+        Check(own.empty() || !std::isspace(static_cast<unsigned char>(own.back())));
 
         const std::string text = table.Text(key, false);
         Check(IsValidUtf8(text));
