@@ -134,7 +134,7 @@ TEST(RasterImageRotate, QuarterTurnsArePixelExactAtEveryDepth)
     }
 }
 
-TEST(RasterImageRotate, OtherAnglesUseNearestNeighbour)
+TEST(RasterImageRotate, OtherAnglesUseNearestNeighbourAndNoAngleIsRefused)
 {
     CRasterImage image;
     ASSERT_TRUE(LoadPicture(image, 41, 21, 24));
@@ -147,13 +147,9 @@ TEST(RasterImageRotate, OtherAnglesUseNearestNeighbour)
         << "the centre stays where it is";
     EXPECT_EQ(image.Pixels().GetPixel(0, 0), 0u) << "corners outside the old picture stay empty";
     EXPECT_EQ(image.QuarterTurns(), 0);
-}
-
-TEST(RasterImageRotate, RefusesWhatItCannotTurn)
-{
+    // Nothing to turn, or no angle: refused; no turn at all: nothing changes.
     CRasterImage empty;
     EXPECT_FALSE(empty.Rotate(90.0f));
-    CRasterImage image;
     ASSERT_TRUE(LoadPicture(image, 5, 3, 8));
     EXPECT_FALSE(image.Rotate(std::nanf("")));
     EXPECT_EQ(image.GetWidth(), 5);
