@@ -43,17 +43,14 @@ std::map<std::string, long long> InkOf(const std::string& name)
             red += c == 0x0000FF;
             green += c == 0x00FF00;
         }
-    return {{"left", left},
-            {"top", top},
-            {"right", right},
-            {"bottom", bottom},
-            {"width", right - left},
-            {"height", bottom - top},
-            {"mid", (left + right) / 2},
-            {"count", count},
-            {"red", red},
-            {"green", green},
-            {"box", left + 1000 * (top + 1000 * (right + 1000 * (bottom + 1000 * count)))}};
+    const long long box = left + 1000 * (top + 1000 * (right + 1000 * (bottom + 1000 * count)));
+    const long long values[] = {left,  top, right - left, bottom - top, (left + right) / 2,
+                                count, red, green,        box};
+    const char* const names[] = {"left", "top", "width", "height", "mid", "count", "red", "green", "box"};
+    std::map<std::string, long long> ink = {{"right", right}, {"bottom", bottom}};
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        ink[names[i]] = values[i];
+    return ink;
 }
 
 // The value of "[k*]<what>[@<file>][+n|-n]" or of a number, for the line of file.
