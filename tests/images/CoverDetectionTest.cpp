@@ -4,7 +4,6 @@
 #include "DataLines.h"
 #include "ScratchFolder.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>

@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "images/BmpBuilder.h"
 #include "images/RasterImage.h"
