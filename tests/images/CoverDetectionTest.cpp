@@ -22,13 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Loads a grey 24-bit bitmap of the given size.
-void LoadBlank(CRasterImage& image, int width, int height)
-{
-    const testbmp::Bytes bytes = testbmp::Make(width, height, 24, [](int, int) { return 0x808080u; });
-    ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
-}
-
 CoverFormat Detecting(const char* name, const char* type, double w, double h)
 {
     CoverFormat f;
@@ -84,7 +77,8 @@ TEST(DetectFormat, EveryLineOfTheTableFile)
         CCollectingMessages messages;
         messages.answer = answer == "yes";
         CRasterImage image;
-        LoadBlank(image, w, h);
+        const testbmp::Bytes grey = testbmp::Make(w, h, 24, [](int, int) { return 0x808080u; });
+        ASSERT_TRUE(image.LoadMemory(grey.data(), grey.size(), kImageBmp)) << image.GetLastError();
         EXPECT_EQ(DetectFormat(image, Catalogue(catalogue), turning == "auto", messages), position) << line;
         EXPECT_EQ(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()), size) << line;
         EXPECT_EQ(image.QuarterTurns(), turns) << line;

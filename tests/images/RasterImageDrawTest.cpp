@@ -125,18 +125,12 @@ TEST(RasterImageDraw, EveryDepthDrawsItsOwnColoursAtAnyScale)
         Load(image, bpp, 13, 9, [bpp](int x, int y) {
             return bpp == 24 ? RgbColour(std::uint8_t(x * 19), std::uint8_t(y * 27), 77) : Varied(x, y);
         });
-        struct Size {
-            int w, h;
-        };
-        for (const Size size : {Size{13, 9}, Size{26, 27}, Size{5, 4}, Size{40, 3}}) {
-            CRasterSurface s(size.w, size.h);
-            ASSERT_TRUE(image.DrawStretched(&s, 0, 0, size.w, size.h));
-            CRasterSurface d(size.w, size.h);
-            ASSERT_TRUE(image.Draw(&d, 0, 0, size.w, size.h));
-            const std::string what =
-                std::to_string(bpp) + " bpp at " + std::to_string(size.w) + "x" + std::to_string(size.h);
-            ExpectDrawn(s, image, {0, 0, size.w, size.h}, {0, 0, 13, 9}, Grey, "stretched, " + what);
-            ExpectDrawn(d, image, {0, 0, size.w, size.h}, {0, 0, 13, 9}, Grey, "drawn, " + what);
+        // Draw takes the same way to the surface; it is checked with clipping below.
+        for (const auto& [w, h] : {std::pair{13, 9}, {26, 27}, {5, 4}, {40, 3}}) {
+            CRasterSurface s(w, h);
+            ASSERT_TRUE(image.DrawStretched(&s, 0, 0, w, h));
+            ExpectDrawn(s, image, {0, 0, w, h}, {0, 0, 13, 9}, Grey,
+                        std::to_string(bpp) + " bpp at " + std::to_string(w) + "x" + std::to_string(h));
         }
     }
 }

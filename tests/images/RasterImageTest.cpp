@@ -45,12 +45,11 @@ TEST(RasterImageLoad, FailuresKeepThePreviousPixelsAndSayWhy)
     ScratchFolder files;
     const std::string good = Put(files, "good.bmp", Make(4, 3, 8, [](int x, int y) { return x + 4 * y; }));
     const std::string text = files.Write("notes.bmp", "Shopping list: bread, milk, batteries.\n");
-    struct Case {
+    const struct {
         const char* name;
         std::function<bool(CRasterImage&)> load;
         const char* error;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"text named .bmp, typed", [&](CRasterImage& i) { return i.Load(text, kImageBmp); }, "Not a BMP"},
         {"text, any type", [&](CRasterImage& i) { return i.Load(text, kImageAny); },
          "Decode: Unknown or wrong format"},
@@ -67,7 +66,7 @@ TEST(RasterImageLoad, FailuresKeepThePreviousPixelsAndSayWhy)
          [](CRasterImage& i) { return i.LoadResource("IDJ_NO_SUCH_PICTURE", kImageJpeg); },
          "Unable to load resource!"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CRasterImage image;
         ASSERT_TRUE(image.Load(good, kImageBmp)) << image.GetLastError();
