@@ -3,22 +3,12 @@
 // what a caller relies on.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "images/ByteStream.h"
 #include "images/DecoderTable.h"
 #include "images/ImageDecoder.h"
-
-namespace {
-
-void FuzzCheck(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -27,15 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecodedImage out;
     std::string error;
     if (!decode(in, out, error)) {
-        FuzzCheck(!error.empty()); // every failure says why
+        Check(!error.empty()); // every failure says why
         return 0;
     }
     const PixelBlock& p = out.pixels;
-    FuzzCheck(p.IsValid());
-    FuzzCheck(p.Width() >= 1 && p.Width() <= ImageLimits::kMaxSide);
-    FuzzCheck(p.Height() >= 1 && p.Height() <= ImageLimits::kMaxSide);
-    FuzzCheck(p.Bpp() == 1 || p.Bpp() == 4 || p.Bpp() == 8 || p.Bpp() == 24);
-    FuzzCheck(out.transIndex >= -1 && out.transIndex < 256);
+    Check(p.IsValid());
+    Check(p.Width() >= 1 && p.Width() <= ImageLimits::kMaxSide);
+    Check(p.Height() >= 1 && p.Height() <= ImageLimits::kMaxSide);
+    Check(p.Bpp() == 1 || p.Bpp() == 4 || p.Bpp() == 8 || p.Bpp() == 24);
+    Check(out.transIndex >= -1 && out.transIndex < 256);
     // Read every stored byte, so that memory the decoder left unset shows up under MSan
     // and a block shorter than its header says shows up under ASan.
     unsigned sum = 0;

@@ -21,18 +21,14 @@ int main(int argc, char** argv)
 {
     std::size_t count = 0;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path root(argv[i]);
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(root, ec)) {
-            RunFile(root);
-            ++count;
-            continue;
-        }
-        if (!std::filesystem::is_directory(root, ec))
-            continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec)) {
-            if (entry.is_regular_file()) {
-                RunFile(entry.path());
+        std::error_code ec; // a folder that is not there has nothing to replay
+        std::vector<std::filesystem::path> files = {argv[i]};
+        if (std::filesystem::is_directory(files[0], ec))
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i], ec))
+                files.push_back(entry.path());
+        for (const std::filesystem::path& file : files) {
+            if (std::filesystem::is_regular_file(file, ec)) {
+                RunFile(file);
                 ++count;
             }
         }

@@ -2,17 +2,11 @@
 // normalised form is stable: once written and read, writing again gives the same text.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "NullMessages.h"
 #include "formats/FormatCatalogue.h"
-
-static void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 static std::string Normalise(const std::string& bytes)
 {

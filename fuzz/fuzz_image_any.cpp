@@ -4,18 +4,12 @@
 // and a quarter turn there and back gives the same pixels.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "FuzzCheck.h"
 #include "images/DecoderTable.h"
 #include "images/RasterImage.h"
 
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 // A cheap fingerprint of every stored byte of the rows (padding included), which also
 // makes a sanitizer see every byte of the block.

@@ -2,11 +2,14 @@
 // and as the English file. Every text the table gives is valid UTF-8 with no trailing
 // white space, the label clean-up holds, a missing text falls back to English, and a
 // file written from the texts reads back the same.
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include <iconv.h>
+
+#include "FuzzCheck.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "i18n/LanguageTable.h"
@@ -15,57 +18,18 @@
 
 namespace {
 
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
+// Whether text is UTF-8: the system's converter refuses overlong forms, surrogates,
+// code points past U+10FFFF and cut sequences.
 bool IsValidUtf8(const std::string& text)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        std::size_t follow = 0;
-        std::uint32_t code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            follow = 1;
-            code = c & 0x1Fu;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            follow = 2;
-            code = c & 0x0Fu;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            follow = 3;
-            code = c & 0x07u;
-        } else {
-            return false;
-        }
-        if (text.size() - i <= follow)
-            return false;
-        for (std::size_t k = 1; k <= follow; ++k) {
-            const unsigned char f = static_cast<unsigned char>(text[i + k]);
-            if ((f & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (f & 0x3Fu);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-        if ((follow == 2 && code < 0x800) || (follow == 3 && code < 0x10000) || code > 0x10FFFF ||
-            (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += follow + 1;
-    }
-    return true;
-}
-
-bool EndsInWhiteSpace(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    const char c = text.back();
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    static const iconv_t cd = iconv_open("UTF-32LE", "UTF-8");
+    std::string in = text;
+    std::string out(4 * text.size(), '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
 }
 
 class ProbeWindow final : public CTranslatableWindow {
@@ -105,7 +69,7 @@ void CheckLanguage(const std::string& bytes, int index)
         const int key = LanguageKeyAt(i);
         const std::string& own = table.StoredText(index, key);
         Check(IsValidUtf8(own));
-        Check(!EndsInWhiteSpace(own));
+        Check(own.empty() || !std::isspace(static_cast<unsigned char>(own.back())));
 
         const std::string text = table.Text(key, false);
         Check(IsValidUtf8(text));

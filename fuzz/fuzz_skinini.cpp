@@ -9,14 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "skins/SkinFile.h"
 #include "textfiles/TextFile.h"
-
-static void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 // strtol over what follows the name and its separator, held inside the 32-bit range.
 static int ReferencePosition(const std::string& text, std::string_view name)

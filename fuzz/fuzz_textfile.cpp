@@ -2,17 +2,11 @@
 // result is valid UTF-8 whose every line ends in CR LF, with no other CR or LF.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "textfiles/TextEncoding.h"
 #include "textfiles/TextFile.h"
-
-static void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

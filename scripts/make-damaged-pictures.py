@@ -139,6 +139,9 @@ def main():
     write(out, "map_entry_bits_7.tga", tga(image_type=1, depth=8, map_type=1, map_length=2, map_bits=7))
     write(out, "map_cut.tga", tga(image_type=1, depth=8, map_type=1, map_length=200, map_bits=24) + bytes(30))
     write(out, "interleaved.tga", tga(descriptor=0x40) + bytes(24))
+    # Named for another format: the decoder the content is for reads it.
+    write(out, "wbmp_named.bmp", bytes((0, 0, 3, 1, 0b10100000)))
+    write(out, "png_named.jpg", png_palette(3, [0, 1, 2], black_white, [255, 255]))
 
     # Transparency: entry 0 is transparent black, entry 1 opaque black (a fuzz seed too).
     seeds = os.path.join(os.path.dirname(__file__), "..", "fuzz", "corpus", "gif")

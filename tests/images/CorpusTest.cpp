@@ -1,155 +1,104 @@
 // Every file of the shared decoder corpus, loaded the way the program loads a cover:
-// valid files to the size their manifest gives and, where a reference decoder is at
-// hand, to the same pixels; broken files to a clean failure; every file to its line of
-// the golden manifest of decoded results.
+// valid files to the size their manifest gives, broken files to a clean failure that
+// keeps the picture loaded before, every file to its line of the golden manifest of
+// decoded results.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "RunProgram.h"
-#include "images/CorpusManifest.h"
+#include "images/DecoderKit.h"
 #include "images/DecoderTable.h"
-#include "images/ImageDiff.h"
 #include "images/RasterImage.h"
 
 namespace {
 
-const std::vector<CorpusEntry>& Corpus()
-{
-    static const std::vector<CorpusEntry> corpus = LoadCorpus(CorpusRoot());
-    return corpus;
-}
+enum class CorpusStatus { kValid, kOdd, kInvalid };
 
-std::string FullPath(const CorpusEntry& e)
-{
-    return CorpusRoot() + "/" + e.path;
-}
-
-// How far our picture may lie from the reference decoder's.
-struct Tolerance {
-    bool comparePixels = true; // false: the reference is not comparable, size checks only
-    int maxChannel = 0;        // largest channel difference allowed
-    double maxMean = 0.0;      // largest average channel difference allowed
-    std::string reason = "lossless: identical pixels";
+// What a manifest says about the decoded size.
+enum class SizeRule {
+    kNone,    // nothing to check (invalid files, metafiles without a frame)
+    kExact,   // exactly width x height (for EXIF-turned JPEGs: the displayed size)
+    kLargest, // an icon file with several pictures: at most width x height
+    kAspect,  // a metafile: any resolution, but the frame's proportions
 };
 
-// JPEG decoders may use different inverse DCTs and chroma upsampling, so two correct
-// decoders differ by a few levels at edges; the average stays well below one level.
-// (Against a reference on the same libjpeg build the pictures are identical.)
-const Tolerance kJpegTolerance{true, 12, 0.5, "lossy: decoders' IDCT and upsampling may differ"};
+// A table row of a corpus folder's MANIFEST.md: | `path` | status | expected size | ...
+struct CorpusEntry {
+    std::string path; // relative to the corpus root, e.g. "bmp/bmpsuite/g/pal1.bmp"
+    CorpusStatus status = CorpusStatus::kInvalid;
+    std::string sizeText; // the manifest's "Expected size" cell
+    SizeRule rule = SizeRule::kNone;
+    int width = 0;
+    int height = 0;
+};
 
-// Where the picture has an alpha channel (composited onto white) or samples of other
-// than 8 bits (scaled to 8), two right decoders may round the other way: one level.
-const Tolerance kRoundingTolerance{true, 1, 0.5, "alpha or non-8-bit samples: rounding differs by one level"};
-
-// Files on which we knowingly differ from the reference (a path, or a folder ending in
-// '/'), read from golden/known-differences.txt.
-const std::vector<std::pair<std::string, Tolerance>>& KnownDifferences()
+// The size cell's forms: "127x64" (also "16x16 1-bit", "16x16 PNG 32-bit"), "stored
+// 1200x1800 -> displayed 1800x1200", "largest 256x256", "1905x692 units; ..." and
+// "54x53 dev-px bounds; ..." for metafiles; anything else ("n/a ...") says nothing.
+void ReadSize(CorpusEntry& e)
 {
-    static const std::vector<std::pair<std::string, Tolerance>> known = [] {
-        std::vector<std::pair<std::string, Tolerance>> rows;
-        std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/images/golden/known-differences.txt");
-        if (!in)
-            ADD_FAILURE() << "tests/images/golden/known-differences.txt is missing";
-        std::string line;
-        while (std::getline(in, line)) {
-            std::istringstream fields(line);
-            std::string path, limit;
-            Tolerance t;
-            if (line.empty() || line[0] == '#' || !(fields >> path >> limit))
+    const char* s = e.sizeText.c_str();
+    int end = 0;
+    char unit[8] = {};
+    if (std::sscanf(s, "stored %*dx%*d -> displayed %dx%d", &e.width, &e.height) == 2)
+        e.rule = SizeRule::kExact;
+    else if (std::sscanf(s, "largest %dx%d", &e.width, &e.height) == 2)
+        e.rule = SizeRule::kLargest;
+    else if (std::sscanf(s, "%dx%d%n", &e.width, &e.height, &end) == 2 && (s[end] == 0 || s[end] == ' '))
+        e.rule = std::sscanf(s + end, " %7[a-z-]", unit) == 1 &&
+                         (unit == std::string("units") || unit == std::string("dev-px"))
+                     ? SizeRule::kAspect
+                     : SizeRule::kExact;
+    if (e.width <= 0 || e.height <= 0)
+        e.rule = SizeRule::kNone; // an empty frame says nothing about proportions
+}
+
+// Every entry of every <root>/<folder>/MANIFEST.md, folders in name order.
+std::vector<CorpusEntry> LoadCorpus(const std::string& root)
+{
+    std::set<std::string> folders;
+    std::error_code ec;
+    for (const auto& d : std::filesystem::directory_iterator(root, ec))
+        if (d.is_directory())
+            folders.insert(d.path().filename().string());
+    static const std::regex row(R"(\| `([^`]+)` *\| *(valid|valid-but-odd|invalid) *\| *([^|]*?) *\|.*)");
+    std::vector<CorpusEntry> all;
+    for (const std::string& folder : folders) {
+        std::ifstream in(root + "/" + folder + "/MANIFEST.md");
+        std::smatch m;
+        for (std::string line; std::getline(in, line);) {
+            if (!std::regex_match(line, m, row))
                 continue;
-            t.comparePixels = limit != "size";
-            if (t.comparePixels) {
-                t.maxChannel = std::stoi(limit);
-                fields >> t.maxMean;
-            }
-            std::getline(fields >> std::ws, t.reason);
-            rows.emplace_back(path, t);
+            CorpusEntry e;
+            e.path = folder + "/" + m[1].str();
+            e.status = m[2] == "valid"     ? CorpusStatus::kValid
+                       : m[2] == "invalid" ? CorpusStatus::kInvalid
+                                           : CorpusStatus::kOdd;
+            e.sizeText = m[3];
+            ReadSize(e);
+            all.push_back(e);
         }
-        return rows;
-    }();
-    return known;
-}
-
-// The tolerance of a file; roundingExpected: its picture has alpha or samples of other than 8 bits.
-Tolerance ToleranceFor(const CorpusEntry& e, int type, bool roundingExpected = false)
-{
-    for (const auto& [prefix, tolerance] : KnownDifferences())
-        if (prefix.back() == '/' ? e.path.rfind(prefix, 0) == 0 : e.path == prefix)
-            return tolerance;
-    if (type == kImageJpeg)
-        return kJpegTolerance;
-    return roundingExpected ? kRoundingTolerance : Tolerance{};
-}
-
-bool HaveReferenceDecoder()
-{
-    static const bool have =
-        RunProgram("command -v convert >/dev/null && command -v identify >/dev/null").status == 0;
-    return have;
-}
-
-std::string ShellQuote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
     }
-    return q + "'";
+    return all;
 }
 
-// The frame of a file the reference decoder is to read (for an icon file the last picture
-// of the given size, which has the most colours; else the first), or -1; and whether the
-// reference sees an alpha channel or samples of other than 8 bits in it.
-int ReferenceFrame(const std::string& file, bool icon, std::int32_t width, std::int32_t height,
-                   bool& alphaOrOddDepth)
-{
-    int found = icon ? -1 : 0;
-    const ProgramResult listed =
-        RunProgram("identify -format '%w %h %z %A\\n' " + ShellQuote(icon ? file : file + "[0]"));
-    if (listed.status != 0)
-        return found;
-    std::stringstream lines(listed.out);
-    long w = 0, h = 0;
-    std::string depth, alpha;
-    for (int index = 0; lines >> w >> h >> depth >> alpha; ++index)
-        if (!icon || (w == width && h == height)) {
-            found = index;
-            alphaOrOddDepth = depth != "8" || alpha == "True" || alpha == "Blend";
-        }
-    return found;
-}
+const std::string kRoot = SLEEVIT_SHARED_DIR "/corpus";
 
-// The reference decoder's picture of a file: the first frame (or the given one), turned
-// upright by its EXIF orientation for JPEGs, transparent parts put on white.
-bool ReferenceDecode(const std::string& file, int type, int frame, RgbPicture& out, std::string& error)
+// The entries of the corpus, none when it is not there.
+const std::vector<CorpusEntry>& Corpus()
 {
-    std::string command = "convert " + ShellQuote(file + "[" + std::to_string(frame) + "]");
-    if (type == kImageJpeg)
-        command += " -auto-orient +repage"; // +repage: flatten onto the turned canvas, not the stored one
-    else
-        command += " -set colorspace sRGB"; // else grey pictures are taken as linear and brightened
-    command += " -background white -flatten -depth 8 ppm:-";
-    const ProgramResult r = RunProgram(command);
-    if (r.status != 0) {
-        error = "the reference decoder cannot read it";
-        return false;
-    }
-    return ReadPnm(std::vector<std::uint8_t>(r.out.begin(), r.out.end()), out, error);
+    static const std::vector<CorpusEntry> corpus = LoadCorpus(kRoot);
+    return corpus;
 }
 
 // Checks the decoded size against the manifest's rule.
@@ -157,119 +106,16 @@ void CheckSize(const CorpusEntry& e, const CRasterImage& image)
 {
     const std::int32_t w = image.GetWidth();
     const std::int32_t h = image.GetHeight();
-    switch (e.rule) {
-    case SizeRule::kNone:
-        break;
-    case SizeRule::kExact:
-        EXPECT_TRUE(w == e.width && h == e.height) << "have " << w << "x" << h << ", want " << e.width << "x"
-                                                   << e.height << " (" << e.sizeText << ")";
-        break;
-    case SizeRule::kLargest:
-        EXPECT_TRUE(w <= e.width && h <= e.height)
-            << "have " << w << "x" << h << ", want at most " << e.width << "x" << e.height;
-        break;
-    case SizeRule::kAspect: {
-        // Any resolution, but the frame's proportions: the height the frame's aspect
-        // gives for our width, within 3 % or 2 pixels (rounding of small pictures).
-        const double wantH = double(w) * double(e.height) / double(e.width);
-        const double slack = std::max(2.0, 0.03 * wantH);
-        EXPECT_LE(std::fabs(double(h) - wantH), slack)
-            << "have " << w << "x" << h << ", want the proportions of " << e.width << "x" << e.height << " ("
-            << e.sizeText << ")";
-        break;
-    }
-    }
-}
-
-// Checks what every loaded picture must satisfy, whatever the file was.
-void CheckLoadedInvariants(const CRasterImage& image)
-{
-    EXPECT_TRUE(image.IsValid());
-    EXPECT_GE(image.GetWidth(), 1);
-    EXPECT_GE(image.GetHeight(), 1);
-    EXPECT_LE(image.GetWidth(), ImageLimits::kMaxSide);
-    EXPECT_LE(image.GetHeight(), ImageLimits::kMaxSide);
-    const int bpp = image.GetBpp();
-    EXPECT_TRUE(bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24) << "have " << bpp << " bits per pixel";
-    EXPECT_TRUE(DecoderFor(image.GetType()) != nullptr)
-        << "have type " << image.GetType() << " after a load, want the code of the decoder that read it";
-}
-
-// One picture the decoded image may be compared with.
-struct Reference {
-    std::string file; // absolute path
-    int type;         // how the reference decoder is to read it
-    int frame;
-    Tolerance tolerance;
-};
-
-// What to compare a decoded file with: the renderings its manifest names when there are
-// any (they show what the format's authors meant, where decoders disagree), else the
-// reference decoder's reading of the file itself.
-std::vector<Reference> ReferencesFor(const CorpusEntry& e, int type, const CRasterImage& image,
-                                     std::string& note)
-{
-    std::vector<Reference> refs;
-    if (!ToleranceFor(e, type).comparePixels)
-        return refs;
-    const std::string file = FullPath(e);
-    bool rounding = false;
-    const int frame = ReferenceFrame(file, type == kImageIco, image.GetWidth(), image.GetHeight(), rounding);
-    if (frame < 0) {
-        note = "no picture of that size in the reference's reading";
-        return refs;
-    }
-    const Tolerance tol = ToleranceFor(e, type, type != kImageJpeg && rounding);
-    for (const std::string& r : e.references) {
-        const int refType = TypeForPath(r);
-        refs.push_back({CorpusRoot() + "/" + r, refType, 0, refType == kImageJpeg ? kJpegTolerance : tol});
-    }
-    if (refs.empty())
-        refs.push_back({file, type, frame, tol});
-    return refs;
-}
-
-void CompareWithReference(const CorpusEntry& e, int type, const CRasterImage& image)
-{
-    if (!HaveReferenceDecoder())
-        return;
-    std::string note;
-    const std::vector<Reference> refs = ReferencesFor(e, type, image, note);
-    if (!note.empty())
-        std::printf("  [reference] %s: %s\n", e.path.c_str(), note.c_str());
-    if (refs.empty())
-        return;
-    const RgbPicture have = ToRgb(image.Pixels(), image.GetTransIndex());
-    std::string misses;
-    std::size_t compared = 0;
-    for (const Reference& ref : refs) {
-        RgbPicture want;
-        std::string error;
-        if (!ReferenceDecode(ref.file, ref.type, ref.frame, want, error))
-            continue;
-        ++compared;
-        const ImageDifference d = CompareRgb(have, want);
-        const std::string name = ref.file.substr(CorpusRoot().size() + 1);
-        if (!d.sameSize) {
-            misses += "\n  " + name + ": have " + std::to_string(have.width) + "x" +
-                      std::to_string(have.height) + ", want " + std::to_string(want.width) + "x" +
-                      std::to_string(want.height);
-            continue;
-        }
-        const double mean = d.MeanChannelDiff(have.width, have.height);
-        if (d.maxChannelDiff <= ref.tolerance.maxChannel && mean <= ref.tolerance.maxMean)
-            return; // one right answer is enough
-        char text[96];
-        std::snprintf(text, sizeof text, ", mean %.3f; allowed max %d, mean %.2f (", mean,
-                      ref.tolerance.maxChannel, ref.tolerance.maxMean);
-        misses += "\n  " + name + ": " + d.Describe() + text + ref.tolerance.reason + ")";
-    }
-    if (compared == 0) {
-        // Valid-but-odd files are often beyond the reference decoder; nothing to compare.
-        std::printf("  [reference] %s: the reference decoder cannot read it\n", e.path.c_str());
-        return;
-    }
-    ADD_FAILURE() << "pixels differ from every reference:" << misses;
+    // Metafiles: any resolution, but the frame's proportions: the height the frame's
+    // aspect gives for our width, within 3 % or 2 pixels (rounding of small pictures).
+    const double wantH = double(w) * double(e.height) / double(std::max(e.width, 1));
+    const bool right = e.rule == SizeRule::kExact     ? w == e.width && h == e.height
+                       : e.rule == SizeRule::kLargest ? w <= e.width && h <= e.height
+                       : e.rule == SizeRule::kAspect
+                           ? std::fabs(double(h) - wantH) <= std::max(2.0, 0.03 * wantH)
+                           : true;
+    EXPECT_TRUE(right) << "have " << w << "x" << h << ", want " << e.sizeText << " (rule " << int(e.rule)
+                       << ")";
 }
 
 const char* const kGoldenPath = SLEEVIT_SOURCE_DIR "/tests/images/golden/corpus-manifest.txt";
@@ -298,7 +144,7 @@ std::string GoldenResult(const CRasterImage& image, bool ok)
         return "BAD " + image.GetLastError();
     char text[96];
     std::snprintf(text, sizeof text, "OK %dx%dx%d %08x %s", image.GetWidth(), image.GetHeight(),
-                  image.GetBpp(), RgbCrc32(ToRgb(image.Pixels())), DecoderName(image.GetType()));
+                  image.GetBpp(), kit::RgbCrc32(image.Pixels()), DecoderName(image.GetType()));
     return text;
 }
 
@@ -313,14 +159,14 @@ TEST_P(CorpusFile, LoadsAsTheManifestSays)
     if (e.path.empty()) {
         GTEST_SKIP() << "no corpus at " << SLEEVIT_SHARED_DIR << "/corpus";
     }
-    const int type = TypeForPath(e.path);
+    const int type = TypeFromFileName(e.path);
     ASSERT_NE(type, kImageAny) << "no image type for the extension of " << e.path;
 
     CRasterImage image;
     // A picture already in the image, which a failed load must leave as it was.
-    const bool primed = image.Load(kPrimer, kImageBmp);
-    const std::uint32_t primedCrc = primed ? RgbCrc32(ToRgb(image.Pixels())) : 0;
-    const bool ok = image.Load(FullPath(e), type);
+    ASSERT_TRUE(image.Load(kPrimer, kImageBmp)) << image.GetLastError();
+    const std::string primed = GoldenResult(image, true);
+    const bool ok = image.Load(kRoot + "/" + e.path, type);
     // Every change a decoder makes to what it produces shows here.
     const auto golden = Golden().find(e.path);
     EXPECT_EQ(GoldenResult(image, ok), golden == Golden().end() ? "(no line)" : golden->second)
@@ -328,17 +174,19 @@ TEST_P(CorpusFile, LoadsAsTheManifestSays)
         << " (scripts/golden-images.sh regenerates it once the change is right)";
     if (!ok) {
         EXPECT_FALSE(image.GetLastError().empty()) << "a failed load must say why";
-        if (primed) {
-            EXPECT_TRUE(image.IsValid() && image.GetWidth() == 4 && image.GetHeight() == 3 &&
-                        RgbCrc32(ToRgb(image.Pixels())) == primedCrc)
-                << "a failed load must keep the previous picture, have " << image.GetWidth() << "x"
-                << image.GetHeight();
-        }
+        EXPECT_EQ(GoldenResult(image, true), primed) << "a failed load must keep the previous picture";
         EXPECT_NE(e.status, CorpusStatus::kValid)
             << "have error \"" << image.GetLastError() << "\", want a picture of " << e.sizeText;
         return;
     }
-    CheckLoadedInvariants(image);
+    // What every loaded picture must satisfy, whatever the file was.
+    EXPECT_TRUE(image.IsValid());
+    EXPECT_TRUE(image.GetWidth() >= 1 && image.GetWidth() <= ImageLimits::kMaxSide);
+    EXPECT_TRUE(image.GetHeight() >= 1 && image.GetHeight() <= ImageLimits::kMaxSide);
+    const int bpp = image.GetBpp();
+    EXPECT_TRUE(bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24) << "have " << bpp << " bits per pixel";
+    EXPECT_TRUE(DecoderFor(image.GetType()) != nullptr)
+        << "have type " << image.GetType() << " after a load, want the code of the decoder that read it";
     if (e.status == CorpusStatus::kInvalid)
         return; // a partial picture of a broken file is acceptable; it must only be sound
     if (e.status == CorpusStatus::kValid) {
@@ -347,7 +195,6 @@ TEST_P(CorpusFile, LoadsAsTheManifestSays)
         EXPECT_EQ(image.GetLoadNotice(), "") << "a valid file loads whole";
     }
     CheckSize(e, image);
-    CompareWithReference(e, type, image);
 }
 
 std::vector<CorpusEntry> Params()
@@ -370,14 +217,22 @@ std::string ParamName(const testing::TestParamInfo<CorpusEntry>& info)
 
 INSTANTIATE_TEST_SUITE_P(Shared, CorpusFile, testing::ValuesIn(Params()), ParamName);
 
-TEST(CorpusGolden, EveryLineNamesACorpusFile)
+TEST(CorpusGolden, EveryLineNamesACorpusFileAndEveryKindOfRowIsRead)
 {
     if (Corpus().empty()) {
         GTEST_SKIP() << "no corpus at " << SLEEVIT_SHARED_DIR << "/corpus";
     }
     std::set<std::string> paths;
-    for (const CorpusEntry& e : Corpus())
+    std::set<int> statuses, rules;
+    for (const CorpusEntry& e : Corpus()) {
         paths.insert(e.path);
+        statuses.insert(int(e.status));
+        rules.insert(int(e.rule));
+    }
+    // The manifests have rows of every status and size rule: a reader that lost one
+    // would leave their checks out.
+    EXPECT_EQ(statuses.size(), 3u);
+    EXPECT_EQ(rules.size(), 4u);
     for (const auto& [path, result] : Golden())
         EXPECT_EQ(paths.count(path), 1u) << path << " of " << kGoldenPath << " is not in the corpus";
     EXPECT_FALSE(Golden().empty());

@@ -4,10 +4,9 @@
 #include "DataLines.h"
 #include "ScratchFolder.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,13 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Loads a grey 24-bit bitmap of the given size.
-void LoadBlank(CRasterImage& image, int width, int height)
-{
-    const testbmp::Bytes bytes = testbmp::Make(width, height, 24, [](int, int) { return 0x808080u; });
-    ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
-}
-
 CoverFormat Detecting(const char* name, const char* type, double w, double h)
 {
     CoverFormat f;
@@ -39,28 +31,6 @@ CoverFormat Detecting(const char* name, const char* type, double w, double h)
     f.hasSize = true;
     f.autodetect = true;
     return f;
-}
-
-TEST(ImageTypeFromPath, ExtensionsInAnyCase)
-{
-    struct Case {
-        const char* path;
-        int want;
-    };
-    const Case cases[] = {
-        {"/covers/front.jpg", kImageJpeg},
-        {"/covers/COVER.JPG", kImageJpeg},
-        {"a.jpeg", kImageJpeg},
-        {"a.GiF", kImageGif},
-        {"a.bmp", kImageBmp},
-        {"a.png", kImagePng},
-        {"cover.tif", kUnsupportedImageType},
-        {"cover", kUnsupportedImageType},
-        {"/a.folder/cover", kUnsupportedImageType},
-        {"cover.", kUnsupportedImageType},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ImageTypeFromPath(c.path), c.want) << c.path;
 }
 
 // The catalogue a line of cover-detection.txt names (see the top of that file).
@@ -107,7 +77,8 @@ TEST(DetectFormat, EveryLineOfTheTableFile)
         CCollectingMessages messages;
         messages.answer = answer == "yes";
         CRasterImage image;
-        LoadBlank(image, w, h);
+        const testbmp::Bytes grey = testbmp::Make(w, h, 24, [](int, int) { return 0x808080u; });
+        ASSERT_TRUE(image.LoadMemory(grey.data(), grey.size(), kImageBmp)) << image.GetLastError();
         EXPECT_EQ(DetectFormat(image, Catalogue(catalogue), turning == "auto", messages), position) << line;
         EXPECT_EQ(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()), size) << line;
         EXPECT_EQ(image.QuarterTurns(), turns) << line;
@@ -120,21 +91,31 @@ TEST(DetectFormat, EveryLineOfTheTableFile)
     }
 }
 
-TEST(Companion, CandidatesFollowTheKeywordPairs)
+TEST(PathHelpers, EveryLineOfTheTableFile)
 {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(CompanionCandidates("/cd/Album front.jpg"), V{"/cd/Album back.jpg"});
-    // "front" comes before "front + inside".
-    EXPECT_EQ(CompanionCandidates("/cd/x front + inside.jpg"),
-              (V{"/cd/x back + inside.jpg", "/cd/x back.jpg"}));
-    // Any letter case matches; the back keyword is written in lower case.
-    EXPECT_EQ(CompanionCandidates("/cd/Album FRONT.jpg"), V{"/cd/Album back.jpg"});
-    EXPECT_EQ(CompanionCandidates("/cd/Album-F.jpg"), V{"/cd/Album-b.jpg"});
-    // Every occurrence of the spelling is replaced, folders included.
-    EXPECT_EQ(CompanionCandidates("/front/Album front.jpg"), V{"/back/Album back.jpg"});
-    // A keyword only in a folder name is not found; no folder at all, nothing.
-    EXPECT_EQ(CompanionCandidates("/front/Album.jpg"), V{});
-    EXPECT_EQ(CompanionCandidates("Album front.jpg"), V{});
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/data/paths.txt");
+    ASSERT_FALSE(lines.empty()) << "no cases in tests/images/data/paths.txt";
+    const std::map<int, std::string> types = {{kImageJpeg, "jpeg"},
+                                              {kImageGif, "gif"},
+                                              {kImageBmp, "bmp"},
+                                              {kImagePng, "png"},
+                                              {kUnsupportedImageType, "none"}};
+    for (const std::string& line : lines) {
+        std::istringstream fields(line);
+        std::string helper, path, want, have;
+        std::getline(std::getline(fields, helper, '\t'), path, '\t');
+        std::getline(fields, want);
+        if (helper == "type")
+            have = types.count(ImageTypeFromPath(path)) ? types.at(ImageTypeFromPath(path)) : "?";
+        else if (helper == "folder")
+            have = FolderOfPath(path);
+        else if (helper == "file")
+            have = FileNameOfPath(path);
+        for (const std::string& candidate :
+             helper == "companion" ? CompanionCandidates(path) : std::vector<std::string>{})
+            have += (have.empty() ? "" : " | ") + candidate;
+        EXPECT_EQ(have, want) << line;
+    }
 }
 
 TEST(Companion, TheFirstExistingRegularFileIsFoundAndNoneIsOpened)
@@ -151,15 +132,6 @@ TEST(Companion, TheFirstExistingRegularFileIsFoundAndNoneIsOpened)
     fs::remove(folder.File("x back.jpg"));
     EXPECT_EQ(FindCompanion(front), folder.Write("x back.jpg", "x"));
     EXPECT_EQ(FindCompanion(front), folder.Write("x back + Inside.jpg", "x"));
-}
-
-TEST(Companion, FoldersAndFileNames)
-{
-    EXPECT_EQ(FolderOfPath("/home/u/cd/front.jpg"), "/home/u/cd");
-    EXPECT_EQ(FolderOfPath("/front.jpg"), "/");
-    EXPECT_EQ(FolderOfPath("front.jpg"), "");
-    EXPECT_EQ(FileNameOfPath("/home/u/cd/front.jpg"), "front.jpg");
-    EXPECT_EQ(FileNameOfPath("front.jpg"), "front.jpg");
 }
 
 } // namespace

@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "DataLines.h"
-#include "images/CorpusManifest.h"
 #include "images/DecoderKit.h"
+#include "images/DecoderTable.h"
 
 namespace {
 
@@ -61,66 +61,46 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
     ASSERT_FALSE(lines.empty()) << "no cases in " << kCases << "expected.txt";
     for (const std::string& line : lines) {
         std::istringstream fields(line);
-        std::string file, result, word;
+        std::string file, result, size, bpp, word, want;
         fields >> file >> result;
         SCOPED_TRACE(file);
-        std::size_t skip = 0;
-        std::string dpi = "96x96", size, bpp;
-        std::string trans = "-1";
-        bool partial = false;
-        int ref = 0;       // the EXIF orientation the pixels are compared with bare libjpeg's under
-        bool exif = false; // ... given as ref=<o>: the decoder must report it
-        std::string idx;
-        std::string want;
-        if (result == "BAD") {
-            std::getline(fields >> std::ws, want);
-            if (want.rfind("skip=", 0) == 0) {
-                skip = std::stoul(want.substr(5));
-                want = want.substr(want.find(' ') + 1);
-            }
-        } else {
-            ASSERT_EQ(result, "OK") << "malformed line: " << line;
+        // The options of a picture, "name=value" or "name", with their values when not given.
+        std::map<std::string, std::string> opt = {{"dpi", "96x96"}, {"trans", "-1"}, {"skip", "0"}};
+        if (result == "OK")
             fields >> size >> bpp;
-            while (fields >> word && word != ":") {
-                if (word.rfind("dpi=", 0) == 0)
-                    dpi = word.substr(4);
-                else if (word.rfind("trans=", 0) == 0)
-                    trans = word.substr(6);
-                else if (word.rfind("skip=", 0) == 0)
-                    skip = std::stoul(word.substr(5));
-                else if (word.rfind("idx=", 0) == 0)
-                    idx = "fnv=" + word.substr(4);
-                else if (word == "partial")
-                    partial = true;
-                else if (word == "ref")
-                    ref = 1;
-                else if (word.rfind("ref=", 0) == 0)
-                    ref = std::stoi(word.substr(4)), exif = true;
-                else
-                    FAIL() << "unknown field " << word;
-            }
-            std::getline(fields >> std::ws, want);
+        while (result == "OK" && fields >> word && word != ":") {
+            const std::size_t eq = word.find('=');
+            opt[word.substr(0, eq)] = eq == std::string::npos ? "" : word.substr(eq + 1);
         }
+        std::getline(fields >> std::ws, want);
         const kit::Bytes bytes = kit::ReadBytes(kCases + file);
-        const kit::Decoded r = kit::Decode(TypeForPath(file), bytes, skip);
-        if (result == "BAD") {
+        const kit::Decoded r = kit::Decode(TypeFromFileName(file), bytes, std::stoul(opt["skip"]));
+        if (result != "OK") {
+            ASSERT_EQ(result, "BAD") << "malformed line: " << line;
             EXPECT_FALSE(r.ok) << "have a picture, want \"" << want << "\"";
             EXPECT_EQ(r.error, want);
             continue;
         }
+        for (const auto& [name, value] : opt)
+            ASSERT_NE(std::string(" dpi trans skip ref idx partial ").find(" " + name + " "),
+                      std::string::npos)
+                << "unknown option " << name;
         if (!r.ok) { // the other lines are still checked
             ADD_FAILURE() << r.error;
             continue;
         }
+        // ref: the EXIF orientation the pixels are compared with bare libjpeg's under;
+        // given as ref=<o>, the decoder must report it.
+        const int ref = !opt.count("ref") ? 0 : opt["ref"].empty() ? 1 : std::stoi(opt["ref"]);
         const PixelBlock& p = r.image.pixels;
         EXPECT_EQ(std::to_string(p.Width()) + "x" + std::to_string(p.Height()), size);
         EXPECT_EQ(std::to_string(p.Bpp()), bpp);
-        EXPECT_EQ(std::to_string(r.image.xDpi) + "x" + std::to_string(r.image.yDpi), dpi);
+        EXPECT_EQ(std::to_string(r.image.xDpi) + "x" + std::to_string(r.image.yDpi), opt["dpi"]);
         EXPECT_EQ(r.image.transIndex < 0
                       ? "-1"
                       : std::to_string(r.image.transIndex) + "/" + kit::Describe({r.image.transColour}),
-                  trans);
-        EXPECT_EQ(!r.image.partial.empty(), partial) << r.image.partial;
+                  opt["trans"]);
+        EXPECT_EQ(!r.image.partial.empty(), opt.count("partial") == 1) << r.image.partial;
         const std::vector<std::uint32_t> colours = kit::Colours(p);
         if (ref > 0) {
             const bool swap = ref >= 5;
@@ -128,17 +108,18 @@ TEST(DecoderCases, DecodeAsExpectedTxtSays)
                                           swap ? p.Width() : p.Height(), ref))
                 << "pixels differ from bare libjpeg's";
         }
-        if (exif) {
+        if (ref > 0 && !opt["ref"].empty()) {
             EXPECT_EQ(r.image.exifOrientation, ref);
         }
         if (want == "-") {
-            // a lossy picture: its pixels are compared with a reference decoder's
+            // a lossy picture: its pixels are checked against bare libjpeg (ref) alone
         } else if (want.rfind("@", 0) == 0) {
             ExpectProbes(colours, p.Width(), want);
         } else {
             EXPECT_EQ(want.rfind("fnv=", 0) == 0 ? kit::Fingerprint(colours) : kit::Describe(colours), want);
         }
-        EXPECT_EQ(p.Bpp() <= 8 ? kit::Fingerprint(kit::Indices(p)) : "", idx);
+        EXPECT_EQ(p.Bpp() <= 8 ? kit::Fingerprint(kit::Indices(p)) : "",
+                  opt.count("idx") ? "fnv=" + opt["idx"] : "");
     }
 }
 
@@ -149,14 +130,14 @@ TEST(DecoderCases, FileStreamGivesTheSamePixelsAsMemory)
 {
     for (const std::string name : {"large/noise_150x150.jpg", "large/noise_16_bits_160x70.png"}) {
         kit::Bytes file = kit::ReadBytes(kCases + name);
-        if (TypeForPath(name) == kImageJpeg) {
+        if (TypeFromFileName(name) == kImageJpeg) {
             kit::Bytes app2 = {0xFF, 0xE2, 0xFD, 0xEA};
             app2.resize(4 + 65000, 0x5A);
             file.insert(file.begin() + 2, app2.begin(), app2.end());
         }
         ASSERT_GT(file.size(), 65536u) << name;
-        const kit::Decoded fromFile = kit::DecodeFromFile(TypeForPath(name), file);
-        const kit::Decoded fromMemory = kit::Decode(TypeForPath(name), file);
+        const kit::Decoded fromFile = kit::DecodeFromFile(TypeFromFileName(name), file);
+        const kit::Decoded fromMemory = kit::Decode(TypeFromFileName(name), file);
         ASSERT_TRUE(fromFile.ok && fromMemory.ok) << name << ": " << fromFile.error << fromMemory.error;
         EXPECT_EQ(kit::Colours(fromFile.image.pixels), kit::Colours(fromMemory.image.pixels)) << name;
     }
@@ -167,28 +148,28 @@ TEST(DecoderCases, FileStreamGivesTheSamePixelsAsMemory)
 // exactly the full file's pixels where the decoder can tell.
 TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
 {
+    // What a cut file may give: "d" a picture, "p" one with a notice that it is
+    // incomplete, "s" one of the full size even then (an icon may show a smaller entry),
+    // "x" without a notice, the full file's pixels (not so for PCX cut right after its
+    // lines: no palette at all is grey by rule); the texts a prefix may fail with (none: any).
     const struct {
         int type;
         const char* folder;
-        std::vector<std::string> errors; // the texts a prefix may fail with; empty: any
-        bool mayDecode;                  // whether a cut file may still give a picture
-        bool mayBePartial;               // ... one with a notice that it is incomplete
-        bool keepsSize;                  // ... of the full size (an icon may show a smaller entry)
-        // Whether a cut file given without a notice has the full file's pixels. Not
-        // so for PCX cut right after its lines (no palette at all is grey by rule).
-        bool wholeIsExact;
+        std::string may;
+        std::vector<std::string> errors;
     } decoders[] = {
-        {kImageBmp, "bmp", {}, true, true, true, true},
-        {kImageGif, "gif", {}, true, true, true, true},
-        {kImageJpeg, "jpeg", {}, true, true, true, true},
-        {kImagePng, "png", {}, true, false, true, true},
-        {kImageIco, "ico", {}, true, true, false, true},
-        {kImageTga, "tga", {"Truncated TGA"}, false, false, true, true},
-        {kImagePcx, "pcx", {"Can't read PCX image", "Truncated PCX"}, true, true, true, false},
-        {kImageWbmp, "wbmp", {}, true, false, true, true},
-        {kImageWmf, "wmf", {"Not a WMF", "corrupted WMF", "corrupted EMF"}, false, false, true, true},
+        {kImageBmp, "bmp", "dpsx", {}},
+        {kImageGif, "gif", "dpsx", {}},
+        {kImageJpeg, "jpeg", "dpsx", {}},
+        {kImagePng, "png", "dsx", {}},
+        {kImageIco, "ico", "dpx", {}},
+        {kImageTga, "tga", "sx", {"Truncated TGA"}},
+        {kImagePcx, "pcx", "dps", {"Can't read PCX image", "Truncated PCX"}},
+        {kImageWbmp, "wbmp", "dsx", {}},
+        {kImageWmf, "wmf", "sx", {"Not a WMF", "corrupted WMF", "corrupted EMF"}},
     };
     for (const auto& d : decoders) {
+        const auto may = [&d](char what) { return d.may.find(what) != std::string::npos; };
         std::vector<std::filesystem::path> files;
         for (const std::string& root : {kSeeds, kCases}) {
             std::error_code none; // not every decoder has cases
@@ -210,24 +191,21 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
                     kit::Decode(d.type, Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)));
                 if (!r.ok) {
                     EXPECT_FALSE(r.error.empty());
-                    const bool known = d.errors.empty() || std::any_of(d.errors.begin(), d.errors.end(),
-                                                                       [&](const std::string& e) {
-                                                                           return r.error.rfind(e, 0) == 0;
-                                                                       });
+                    bool known = d.errors.empty();
+                    for (const std::string& e : d.errors)
+                        known = known || r.error.rfind(e, 0) == 0;
                     EXPECT_TRUE(known) << "have \"" << r.error << "\"";
                     continue;
                 }
-                ASSERT_TRUE(d.mayDecode) << "a cut file decoded";
+                ASSERT_TRUE(may('d')) << "a cut file decoded";
                 ASSERT_TRUE(r.image.pixels.IsValid());
                 const bool noticed = !r.image.partial.empty();
-                if (noticed) {
-                    ASSERT_TRUE(d.mayBePartial) << r.image.partial;
-                }
-                if (noticed && !d.keepsSize)
+                ASSERT_TRUE(!noticed || may('p')) << r.image.partial;
+                if (noticed && !may('s'))
                     continue;
                 ASSERT_EQ(r.image.pixels.Width(), full.image.pixels.Width());
                 ASSERT_EQ(r.image.pixels.Height(), full.image.pixels.Height());
-                if (!noticed && d.wholeIsExact && full.image.partial.empty()) {
+                if (!noticed && may('x') && full.image.partial.empty()) {
                     ASSERT_EQ(kit::Colours(r.image.pixels), colours) << "a cut file claims to be whole";
                 }
             }

@@ -1,12 +1,13 @@
 #include "images/DecoderKit.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include <jpeglib.h>
+#include <zlib.h>
 
+#include "ScratchFolder.h"
 #include "images/ByteStream.h"
 #include "images/DecoderTable.h"
 
@@ -26,21 +27,13 @@ Decoded Decode(int type, const Bytes& file, std::size_t skip)
 
 Decoded DecodeFromFile(int type, const Bytes& file)
 {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() /
-        ("sleevit_decode_" + std::to_string(type) + "_" + std::to_string(file.size()));
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    }
+    const ScratchFolder folder;
     Decoded r;
     CFileStream in;
-    if (in.Open(path.string()))
-        r.ok = DecoderFor(type)(in, r.image, r.error);
+    if (!in.Open(folder.Write("picture", std::string(file.begin(), file.end()))))
+        r.error = "cannot open the file written";
     else
-        r.error = "cannot open " + path.string();
-    in.Close();
-    std::filesystem::remove(path);
+        r.ok = DecoderFor(type)(in, r.image, r.error);
     return r;
 }
 
@@ -63,6 +56,14 @@ std::vector<std::uint32_t> Indices(const PixelBlock& p)
         for (std::int32_t x = 0; x < p.Width(); ++x)
             out.push_back(p.GetPixel(x, y));
     return out;
+}
+
+std::uint32_t RgbCrc32(const PixelBlock& p)
+{
+    Bytes rgb;
+    for (const std::uint32_t c : Colours(p))
+        rgb.insert(rgb.end(), {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
+    return std::uint32_t(crc32(crc32(0L, Z_NULL, 0), rgb.data(), uInt(rgb.size())));
 }
 
 std::string Fingerprint(const std::vector<std::uint32_t>& values)

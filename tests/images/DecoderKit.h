@@ -16,9 +16,6 @@ struct Decoded {
     bool ok = false;
     std::string error;
     DecodedImage image;
-
-    // Colour (0x00BBGGRR) of a pixel counted from the top-left corner.
-    std::uint32_t At(int x, int y) const { return image.pixels.GetColour(x, image.pixels.Height() - 1 - y); }
 };
 
 // Decodes file with the decoder of type (kImageBmp, ...) from memory, starting at skip.
@@ -31,6 +28,8 @@ Decoded DecodeFromFile(int type, const Bytes& file);
 std::vector<std::uint32_t> Colours(const PixelBlock& p);
 // The palette indices of a picture of up to 8 bits, top row first.
 std::vector<std::uint32_t> Indices(const PixelBlock& p);
+// CRC-32 (zlib's) of the picture's colours as packed RGB bytes, top row first.
+std::uint32_t RgbCrc32(const PixelBlock& p);
 // A short fingerprint of a long list of colours or indices, "fnv=1a2b3c4d".
 std::string Fingerprint(const std::vector<std::uint32_t>& values);
 // "ff0000 00ff00 ..." for a test's output.

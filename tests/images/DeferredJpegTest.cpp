@@ -3,36 +3,20 @@
 // that are not whole must still be decoded (and found wanting) at load.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
+#include "ScratchFolder.h"
+#include "images/DecoderKit.h"
 #include "images/RasterImage.h"
 #include "surfaces/PixelBlock.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const std::string kFolder = std::string(SLEEVIT_SHARED_DIR) + "/corpus/jpeg/exif-orientation/";
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-bool SamePixels(const PixelBlock& a, const PixelBlock& b)
-{
-    return a.Width() == b.Width() && a.Height() == b.Height() && a.Bpp() == b.Bpp() &&
-           a.DataSize() == b.DataSize() && std::memcmp(a.Data(), b.Data(), a.DataSize()) == 0;
-}
 
 // Each case: a corpus file and the turns applied before the pixels are first wanted.
 TEST(DeferredJpeg, PixelsMatchADecodeAtLoadAfterAnyQuarterTurns)
@@ -46,9 +30,9 @@ TEST(DeferredJpeg, PixelsMatchADecodeAtLoadAfterAnyQuarterTurns)
     };
     for (const auto& c : cases) {
         const std::string path = kFolder + c.file;
-        if (!fs::exists(path))
+        if (!std::filesystem::exists(path))
             GTEST_SKIP() << "no " << path;
-        const std::string bytes = ReadAll(path);
+        const std::string bytes = ReadBytes(path);
         CRasterImage now; // from memory: decoded at once
         ASSERT_TRUE(now.LoadMemory(bytes.data(), bytes.size(), kImageJpeg)) << c.file;
         ASSERT_TRUE(now.IsDecoded());
@@ -60,15 +44,16 @@ TEST(DeferredJpeg, PixelsMatchADecodeAtLoadAfterAnyQuarterTurns)
             ASSERT_TRUE(later.Rotate(t));
         }
         EXPECT_FALSE(later.IsDecoded()) << c.file << ": quarter turns need no pixels";
-        EXPECT_EQ(later.GetWidth(), now.GetWidth()) << c.file;
-        EXPECT_EQ(later.GetHeight(), now.GetHeight()) << c.file;
-        EXPECT_EQ(later.GetBpp(), now.GetBpp()) << c.file;
-        EXPECT_EQ(later.GetXDpi(), now.GetXDpi()) << c.file;
-        EXPECT_EQ(later.QuarterTurns(), now.QuarterTurns()) << c.file;
+        EXPECT_EQ(
+            (std::array{later.GetWidth(), later.GetHeight(), later.GetBpp(), later.GetXDpi(),
+                        later.QuarterTurns()}),
+            (std::array{now.GetWidth(), now.GetHeight(), now.GetBpp(), now.GetXDpi(), now.QuarterTurns()}))
+            << c.file << ": width, height, bits, resolution, turns";
         CRasterImage copy;
         copy.Copy(later);
-        EXPECT_TRUE(SamePixels(later.Pixels(), now.Pixels())) << c.file;
-        EXPECT_TRUE(SamePixels(copy.Pixels(), now.Pixels())) << c.file << ": a copy of a waiting picture";
+        const std::vector<std::uint32_t> want = kit::Colours(now.Pixels());
+        EXPECT_TRUE(kit::Colours(later.Pixels()) == want) << c.file;
+        EXPECT_TRUE(kit::Colours(copy.Pixels()) == want) << c.file << ": a copy of a waiting picture";
         EXPECT_TRUE(later.JpegData() != nullptr) << c.file;
     }
 }
@@ -78,9 +63,9 @@ TEST(DeferredJpeg, PixelsMatchADecodeAtLoadAfterAnyQuarterTurns)
 TEST(DeferredJpeg, FilesThatAreNotWholeAreDecodedAtLoad)
 {
     const std::string path = kFolder + "Landscape_1.jpg";
-    if (!fs::exists(path))
+    if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no " << path;
-    const std::string bytes = ReadAll(path);
+    const std::string bytes = ReadBytes(path);
     // The frame header's height and width, after the SOF0 marker's length and precision.
     const std::size_t sof = bytes.find("\xFF\xC0", 2);
     ASSERT_NE(sof, std::string::npos);
@@ -95,18 +80,15 @@ TEST(DeferredJpeg, FilesThatAreNotWholeAreDecodedAtLoad)
         {"a frame far larger than its data", lying},
         {"no scan data", bytes.substr(0, bytes.find("\xFF\xDA") + 20)},
     };
-    const fs::path folder = fs::temp_directory_path() / ("sleevit-deferred-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    ScratchFolder folder;
     for (const auto& c : cases) {
-        const std::string file = (folder / "cover.jpg").string();
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.data;
         CRasterImage image;
+        const std::string file = folder.Write("cover.jpg", c.data);
         if (image.Load(file, kImageJpeg)) {
             EXPECT_TRUE(image.IsDecoded()) << c.name;
         }
         EXPECT_TRUE(image.JpegData() == nullptr) << c.name;
     }
-    fs::remove_all(folder);
 }
 
 // The screen's reduced decode: the smallest DCT scale that still gives a source pixel for
@@ -114,7 +96,7 @@ TEST(DeferredJpeg, FilesThatAreNotWholeAreDecodedAtLoad)
 TEST(DeferredJpeg, ScreenPixelsComeFromAScaledDecode)
 {
     const std::string path = kFolder + "Landscape_1.jpg"; // 1800 x 1200
-    if (!fs::exists(path))
+    if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no " << path;
     CRasterImage image;
     ASSERT_TRUE(image.Load(path, kImageJpeg));

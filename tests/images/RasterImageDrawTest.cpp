@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "images/BmpBuilder.h"
 #include "images/RasterImage.h"
@@ -126,18 +125,12 @@ TEST(RasterImageDraw, EveryDepthDrawsItsOwnColoursAtAnyScale)
         Load(image, bpp, 13, 9, [bpp](int x, int y) {
             return bpp == 24 ? RgbColour(std::uint8_t(x * 19), std::uint8_t(y * 27), 77) : Varied(x, y);
         });
-        struct Size {
-            int w, h;
-        };
-        for (const Size size : {Size{13, 9}, Size{26, 27}, Size{5, 4}, Size{40, 3}}) {
-            CRasterSurface s(size.w, size.h);
-            ASSERT_TRUE(image.DrawStretched(&s, 0, 0, size.w, size.h));
-            CRasterSurface d(size.w, size.h);
-            ASSERT_TRUE(image.Draw(&d, 0, 0, size.w, size.h));
-            const std::string what =
-                std::to_string(bpp) + " bpp at " + std::to_string(size.w) + "x" + std::to_string(size.h);
-            ExpectDrawn(s, image, {0, 0, size.w, size.h}, {0, 0, 13, 9}, Grey, "stretched, " + what);
-            ExpectDrawn(d, image, {0, 0, size.w, size.h}, {0, 0, 13, 9}, Grey, "drawn, " + what);
+        // Draw takes the same way to the surface; it is checked with clipping below.
+        for (const auto& [w, h] : {std::pair{13, 9}, {26, 27}, {5, 4}, {40, 3}}) {
+            CRasterSurface s(w, h);
+            ASSERT_TRUE(image.DrawStretched(&s, 0, 0, w, h));
+            ExpectDrawn(s, image, {0, 0, w, h}, {0, 0, 13, 9}, Grey,
+                        std::to_string(bpp) + " bpp at " + std::to_string(w) + "x" + std::to_string(h));
         }
     }
 }
@@ -162,11 +155,9 @@ TEST(RasterImageDraw, DrawPartTakesItsSourceRectangleFromTheTop)
 }
 
 // A destination that differs from pixel to pixel, so that a shown-through pixel is known.
-void Backdrop(CRasterSurface& s)
+SurfaceColour Backdrop(int x, int y)
 {
-    for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x)
-            s.SetPixel(x, y, RgbColour(std::uint8_t(x * 9), std::uint8_t(y * 11), 201));
+    return RgbColour(std::uint8_t(x * 9), std::uint8_t(y * 11), 201);
 }
 
 TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
@@ -192,13 +183,12 @@ TEST(RasterImageDraw, TransparentColourLetsTheDestinationShowThrough)
                                                 {"DrawStretched shrunk", 6, 4, true},
                                                 {"Draw enlarged", 23, 15, false}}) {
         CRasterSurface s(25, 17);
-        Backdrop(s);
-        CRasterSurface before(25, 17);
-        before.BitBlt(0, 0, 25, 17, s, 0, 0);
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 25; ++x)
+                s.SetPixel(x, y, Backdrop(x, y));
         ASSERT_TRUE(stretched ? image.DrawStretched(&s, 1, 1, w, h) : image.Draw(&s, 1, 1, w, h));
-        ExpectDrawn(
-            s, image, {1, 1, 1 + w, 1 + h}, {0, 0, 10, 7},
-            [&](int x, int y) { return before.GetPixel(x, y); }, what, {-1000, -1000, 1000, 1000}, 5);
+        ExpectDrawn(s, image, {1, 1, 1 + w, 1 + h}, {0, 0, 10, 7}, Backdrop, what, {-1000, -1000, 1000, 1000},
+                    5);
     }
     // In print the picture is keyed the same way: only index 5 has no alpha.
     CPdfPictures pictures;
