@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "DataLines.h"
 #include "images/DecoderKit.h"
 #include "images/DecoderTable.h"
 #include "images/RasterImage.h"
@@ -37,6 +38,7 @@ struct CorpusEntry {
     std::string path; // relative to the corpus root, e.g. "bmp/bmpsuite/g/pal1.bmp"
     CorpusStatus status = CorpusStatus::kInvalid;
     std::string sizeText; // the manifest's "Expected size" cell
+    std::string notes;    // the manifest's notes cell, which names reference renderings
     SizeRule rule = SizeRule::kNone;
     int width = 0;
     int height = 0;
@@ -71,7 +73,8 @@ std::vector<CorpusEntry> LoadCorpus(const std::string& root)
     for (const auto& d : std::filesystem::directory_iterator(root, ec))
         if (d.is_directory())
             folders.insert(d.path().filename().string());
-    static const std::regex row(R"(\| `([^`]+)` *\| *(valid|valid-but-odd|invalid) *\| *([^|]*?) *\|.*)");
+    static const std::regex row(
+        R"(\| `([^`]+)` *\| *(valid|valid-but-odd|invalid) *\| *([^|]*?) *\|([^|]*).*)");
     std::vector<CorpusEntry> all;
     for (const std::string& folder : folders) {
         std::ifstream in(root + "/" + folder + "/MANIFEST.md");
@@ -85,6 +88,7 @@ std::vector<CorpusEntry> LoadCorpus(const std::string& root)
                        : m[2] == "invalid" ? CorpusStatus::kInvalid
                                            : CorpusStatus::kOdd;
             e.sizeText = m[3];
+            e.notes = m[4];
             ReadSize(e);
             all.push_back(e);
         }
@@ -216,6 +220,58 @@ std::string ParamName(const testing::TestParamInfo<CorpusEntry>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Shared, CorpusFile, testing::ValuesIn(Params()), ParamName);
+
+// The corpus's own suites ship the pictures their files must give ("ref/pal8.png" in a
+// row's notes, in the file's folder or one above it). Read by our PNG decoder, they are
+// an oracle apart from the golden manifest, which only records what our decoders make
+// of a file. golden/reference-differences.txt lists the files allowed to differ, with
+// the largest channel difference allowed and why.
+TEST(CorpusReferences, PicturesMatchTheRenderingsOfTheirSuites)
+{
+    if (Corpus().empty()) {
+        GTEST_SKIP() << "no corpus at " << SLEEVIT_SHARED_DIR << "/corpus";
+    }
+    std::map<std::string, int> allowed;
+    for (const std::string& line :
+         ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/golden/reference-differences.txt"))
+        allowed[line.substr(0, line.find(' '))] = std::stoi(line.substr(line.find(' ') + 1));
+    static const std::regex named(R"(((?:[\w-]+/)*ref/[\w.-]+\.png))");
+    int compared = 0;
+    for (const CorpusEntry& e : Corpus()) {
+        CRasterImage ours;
+        if (!ours.Load(kRoot + "/" + e.path, TypeFromFileName(e.path)))
+            continue; // a file we refuse has no picture to compare
+        // A row may name several renderings that viewers are equally right to give.
+        std::string misses;
+        for (std::sregex_iterator m(e.notes.begin(), e.notes.end(), named), end; m != end; ++m) {
+            std::filesystem::path dir = std::filesystem::path(kRoot) / e.path;
+            do
+                dir = dir.parent_path();
+            while (!std::filesystem::exists(dir / m->str()) && dir.string().size() > kRoot.size());
+            CRasterImage want;
+            ASSERT_TRUE(want.Load((dir / m->str()).string(), kImagePng)) << e.path << ": " << m->str();
+            const int limit = allowed.count(e.path) ? allowed[e.path] : 1; // rounding of other depths
+            int worst = 256;                                               // a picture of another size
+            if (ours.GetWidth() == want.GetWidth() && ours.GetHeight() == want.GetHeight()) {
+                const std::vector<std::uint32_t> a = kit::Colours(ours.Pixels()),
+                                                 b = kit::Colours(want.Pixels());
+                worst = 0;
+                for (std::size_t i = 0; i < a.size(); ++i)
+                    for (int shift = 0; shift < 24; shift += 8)
+                        worst = std::max(worst,
+                                         std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF)));
+            }
+            if (worst <= limit) {
+                misses.clear();
+                ++compared;
+                break;
+            }
+            misses += " " + m->str() + " (" + std::to_string(worst) + ")";
+        }
+        EXPECT_EQ(misses, "") << e.path << " differs from every rendering its row names";
+    }
+    EXPECT_GE(compared, 85) << "the manifests name fewer reference renderings than they did";
+}
 
 TEST(CorpusGolden, EveryLineNamesACorpusFileAndEveryKindOfRowIsRead)
 {
