@@ -23,12 +23,8 @@ TEST(LanguageFile, EntriesAreFoundAnywhereFirstOccurrenceWinningAndUnescaped)
     const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/entries.txt");
     ASSERT_GE(lines.size(), 25u);
     for (const std::string& line : lines) {
-        std::vector<std::string> f = SplitFields(line, " | ", 4);
-        for (std::string* text : {&f[1], &f[2]})
-            for (const auto& [from, to] :
-                 {std::pair{"~", "\r\n"}, {"<CR>", "\r"}, {"<LF>", "\n"}, {"<TAB>", "\t"}})
-                for (std::size_t at = text->find(from); at != std::string::npos; at = text->find(from, at))
-                    text->replace(at, std::string(from).size(), to);
+        const std::vector<std::string> f = SplitFields(
+            Replaced(line, {{"~", "\r\n"}, {"<CR>", "\r"}, {"<LF>", "\n"}, {"<TAB>", "\t"}}), " | ", 4);
         EXPECT_EQ(EntryOf(f[1], std::stoi(f[0])), f[2]) << f[3];
     }
 }

@@ -78,10 +78,7 @@ TEST(LanguageTable, StepsOfDataFile)
         ASSERT_TRUE(t) << "no table yet";
         LanguageTable& table = t->table;
         if (step == "write") {
-            std::string text = f[2];
-            for (std::size_t at = text.find('~'); at != std::string::npos; at = text.find('~', at))
-                text.replace(at, 1, "\r\n");
-            t->folder.Write(f[1], text);
+            t->folder.Write(f[1], Replaced(f[2], {{"~", "\r\n"}}));
         } else if (step == "big") {
             std::string big = "2007=klein\r\n";
             big.resize(300 * 1024, 'x');
