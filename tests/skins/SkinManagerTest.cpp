@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "DataLines.h"
 #include "ScratchFolder.h"
 #include "images/BmpBuilder.h"
 #include "skins/Skin.h"
@@ -52,37 +54,22 @@ int ShownSkin(const CSkinManager& skins)
 
 TEST(SkinManager, StartUpChoice)
 {
-    struct Case {
-        const char* name;
-        int stored;
-        bool firstRun;
-        std::uint32_t draw;
-        int wantSelected;
-        int wantShown;
-    };
-    // Three folder skins and a broken one (no skin.ini): stored values -1..5 name a skin;
-    // with six skins a draw r shows skin r % 6. A broken skin shows Default.
-    const Case cases[] = {
-        {"stored Default", 0, false, 1, 0, 0},
-        {"stored Alternative", 1, false, 0, 1, 1},
-        {"stored last folder", 4, false, 0, 4, 4},
-        {"stored Random", -1, false, 8, -1, 2},
-        {"past the last folder", 6, false, 9, -1, 3},
-        {"below Random", -2, false, 7, -1, 1},
-        {"first run of the version draws anew", 1, true, 10, -1, 4},
-        {"stored broken folder", 5, false, 0, 0, 0},
-        {"random draws the broken folder", -1, false, 11, -1, 0},
-    };
     ScratchFolder folder;
     MakeFolderSkins(folder, 3, false);
     folder.Write("skins/zz-broken/no-skin.ini", "");
-    for (const Case& c : cases) {
-        CSkinManager skins(folder.Path(), Draws({c.draw}));
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/skins/data/start-up.txt");
+    ASSERT_EQ(lines.size(), 9u);
+    for (const std::string& line : lines) {
+        std::istringstream in(line);
+        int stored = 0, firstRun = 0, selected = 0, shown = 0;
+        std::uint32_t draw = 0;
+        in >> stored >> firstRun >> draw >> selected >> shown;
+        CSkinManager skins(folder.Path(), Draws({draw}));
         skins.ListFolders();
         ASSERT_EQ(skins.Folders().size(), 4u);
-        EXPECT_TRUE(skins.ChooseAtStartup(c.stored, c.firstRun)) << c.name;
-        EXPECT_EQ(skins.SelectedSkin(), c.wantSelected) << c.name;
-        EXPECT_EQ(ShownSkin(skins), c.wantShown) << c.name;
+        EXPECT_TRUE(skins.ChooseAtStartup(stored, firstRun == 1)) << line;
+        EXPECT_EQ(skins.SelectedSkin(), selected) << line;
+        EXPECT_EQ(ShownSkin(skins), shown) << line;
     }
 }
 
