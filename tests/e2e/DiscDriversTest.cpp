@@ -213,8 +213,8 @@ TEST_F(DiscDrivers, ThePrintersCalibrationMovesDiscsAndSheets)
     // (in points) and the page it is sent stays centred.
     ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", "calibrated").status, 0);
     const CapturedJob epson = Job("disc-epson-raster", kDiscTray, "", "calibrated");
-    EXPECT_NE((" " + epson.options + " ").find(" StpCDXAdjustment=6 "), std::string::npos) << epson.options;
-    EXPECT_NE((" " + epson.options + " ").find(" StpCDYAdjustment=4 "), std::string::npos) << epson.options;
+    EXPECT_TRUE(epson.HasOption("StpCDXAdjustment=6") && epson.HasOption("StpCDYAdjustment=4"))
+        << epson.options;
     const RasterPage centred = ReadRaster(epson.data);
     EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
     EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);
