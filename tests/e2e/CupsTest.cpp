@@ -1,5 +1,5 @@
 // Printing through a real, private CUPS server: queues, their sheets and disc tray, and
-// jobs that arrive with their name, copies and tray choice. Needs root (cupsd runs its
+// jobs that arrive with their tray choice or are refused, cancelled or held. Needs root (cupsd runs its
 // backends as lp from a root-owned folder) and an installed cupsd; skipped otherwise.
 
 #include <gtest/gtest.h>
@@ -12,8 +12,6 @@
 #include <thread>
 #include <tuple>
 #include <vector>
-
-#include <cups/cups.h>
 
 #include "PrivateCupsd.h"
 

@@ -11,14 +11,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "DataLines.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DataLines.h"
@@ -86,23 +87,19 @@ TEST(LanguageFile, WriterReadsBackEveryBuiltInText)
 
 TEST(LanguageFile, WriterRefusesTextsThatWouldReadBackOtherwise)
 {
-    struct Case {
-        const char* what;
-        int key;
-        std::string text;
-    };
-    const Case cases[] = {
+    // What, key, text.
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"backslash before t", 4000, "C:\\temp"},
         {"trailing space", 2007, "Print "},
         {"trailing line feed", 4000, "line\n"},
         {"another key's pattern", 1000, "see 2004=here"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, key, text] : cases) {
         std::vector<std::string> texts = AllDefaultTexts();
-        texts[static_cast<std::size_t>(LanguageKeyIndex(c.key))] = c.text;
+        texts[static_cast<std::size_t>(LanguageKeyIndex(key))] = text;
         std::string out = "stale";
-        EXPECT_FALSE(FormatLanguageFile(texts, LanguageFileKind::Language, out)) << c.what;
-        EXPECT_TRUE(out.empty()) << c.what;
+        EXPECT_FALSE(FormatLanguageFile(texts, LanguageFileKind::Language, out)) << what;
+        EXPECT_TRUE(out.empty()) << what;
     }
     std::string out;
     EXPECT_FALSE(FormatLanguageFile(std::vector<std::string>(3), LanguageFileKind::Language, out))
