@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cups/raster.h>
-#include <sys/mman.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,6 +20,7 @@
 #include "DataLines.h"
 #include "PrivateCupsd.h"
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -38,10 +39,9 @@ struct RasterPage {
 RasterPage ReadRaster(const std::string& data)
 {
     RasterPage page;
-    const int fd = ::memfd_create("raster", MFD_CLOEXEC);
-    const bool written = fd >= 0 && ::write(fd, data.data(), data.size()) == ssize_t(data.size()) &&
-                         ::lseek(fd, 0, SEEK_SET) == 0;
-    cups_raster_t* raster = written ? cupsRasterOpen(fd, CUPS_RASTER_READ) : nullptr;
+    const ScratchFolder folder;
+    const int fd = ::open(folder.Write("raster", data).c_str(), O_RDONLY | O_CLOEXEC);
+    cups_raster_t* raster = fd >= 0 ? cupsRasterOpen(fd, CUPS_RASTER_READ) : nullptr;
     cups_page_header2_t h;
     if (raster != nullptr && cupsRasterReadHeader2(raster, &h) && h.HWResolution[0] > 0 &&
         h.HWResolution[1] > 0 && h.cupsBitsPerColor == 8) {
@@ -53,14 +53,15 @@ RasterPage ReadRaster(const std::string& data)
         const unsigned channels = h.cupsColorSpace == CUPS_CSPACE_RGBW ? 3 : bpp;
         std::vector<unsigned char> line(h.cupsBytesPerLine);
         long minX = -1, maxX = -1, minY = -1, maxY = -1;
-        for (unsigned y = 0; y < h.cupsHeight; ++y) {
-            if (cupsRasterReadPixels(raster, line.data(), h.cupsBytesPerLine) != h.cupsBytesPerLine)
-                break;
+        for (unsigned y = 0;
+             y < h.cupsHeight &&
+             cupsRasterReadPixels(raster, line.data(), h.cupsBytesPerLine) == h.cupsBytesPerLine;
+             ++y) {
             for (unsigned x = 0; x < h.cupsWidth; ++x) {
                 unsigned sum = 0;
                 for (unsigned c = 0; c < channels; ++c)
                     sum += line[x * bpp + c];
-                if (additive ? sum / channels < 128 : sum / channels >= 128) {
+                if (additive == (sum / channels < 128)) {
                     minX = minX < 0 ? x : std::min<long>(minX, x);
                     maxX = std::max<long>(maxX, x);
                     minY = minY < 0 ? y : minY;
@@ -70,12 +71,10 @@ RasterPage ReadRaster(const std::string& data)
         }
         // The pixels cover the imageable area; the page is larger by the driver's margins.
         const double mmX = 25.4 / h.HWResolution[0], mmY = 25.4 / h.HWResolution[1], pt = 25.4 / 72;
-        page.widthMm = h.PageSize[0] * pt;
-        page.heightMm = h.PageSize[1] * pt;
         const double x0 = h.ImagingBoundingBox[0] * pt;
         const double y0 =
             h.ImagingBoundingBox[3] > 0 ? (double(h.PageSize[1]) - h.ImagingBoundingBox[3]) * pt : 0.0;
-        page = {minX >= 0,       page.widthMm,          page.heightMm,        x0 + minX * mmX,
+        page = {minX >= 0,       h.PageSize[0] * pt,    h.PageSize[1] * pt,   x0 + minX * mmX,
                 y0 + minY * mmY, x0 + (maxX + 1) * mmX, y0 + (maxY + 1) * mmY};
     }
     if (raster != nullptr)
