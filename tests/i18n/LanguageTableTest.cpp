@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -42,10 +43,6 @@ public:
     std::string caption;
 };
 
-constexpr int kDutch = 1;
-constexpr int kFrench = 5;
-constexpr int kGerman = 6;
-
 // A table with the built-in English defaults, scanning the scratch folder.
 struct TableInFolder {
     ScratchFolder folder;
@@ -59,6 +56,7 @@ TEST(LanguageTable, StepsOfDataFile)
 {
     std::unique_ptr<TableInFolder> t;
     FakeWindow window;
+    int locked = -1; // a file held under an exclusive lock
     const std::vector<std::string> lines =
         ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/table-steps.txt");
     ASSERT_GE(lines.size(), 100u);
@@ -81,6 +79,23 @@ TEST(LanguageTable, StepsOfDataFile)
         LanguageTable& table = t->table;
         if (step == "write") {
             t->folder.Write(f[1], Replaced(f[2], {{"~", "\r\n"}}));
+        } else if (step == "read-only") {
+            const fs::path file = t->folder.Write(f[1], "2007=x\r\n");
+            fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        } else if (step == "folder") {
+            fs::create_directory(t->folder.File(f[1]));
+        } else if (step == "fifo") {
+            ASSERT_EQ(::mkfifo(t->folder.File(f[1]).c_str(), 0644), 0);
+        } else if (step == "lock") {
+            locked = ::open(t->folder.Write(f[1], "2007=x\r\n").c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+        } else if (step == "unlock") {
+            ::close(locked);
+        } else if (step == "files") {
+            EXPECT_EQ(std::distance(fs::directory_iterator(t->folder.Path()), {}), a);
+        } else if (step == "scan-absent") {
+            table.ScanLanguageFiles(t->folder.File(f[1]));
+            EXPECT_FALSE(fs::exists(t->folder.File(f[1])));
         } else if (step == "big") {
             std::string big = "2007=klein\r\n";
             big.resize(300 * 1024, 'x');
@@ -134,36 +149,6 @@ TEST(LanguageTable, StepsOfDataFile)
             ADD_FAILURE() << "unknown step";
         }
     }
-}
-
-TEST(LanguageTableScan, ReadableUnlockedRegularFilesAreAvailableAndNoneIsMade)
-{
-    TableInFolder t;
-    t.Scan();
-    EXPECT_TRUE(fs::is_empty(t.folder.Path())) << "the scan left files behind";
-    LanguageTable missingFolder;
-    missingFolder.ScanLanguageFiles(t.folder.File("absent"));
-    EXPECT_FALSE(fs::exists(t.folder.File("absent")));
-
-    t.folder.Write("Dutch.lng", "2007=x\r\n");
-    const fs::path readOnly = t.folder.Write("German.lng", "2007=x\r\n");
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::create_directory(t.folder.File("French.lng"));
-    ASSERT_EQ(::mkfifo(t.folder.File("Spanish.lng").c_str(), 0644), 0);
-    const fs::path locked = t.folder.Write("Italian.lng", "2007=x\r\n");
-    const int holder = ::open(locked.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    t.Scan();
-    ::close(holder);
-
-    // A read-only copy (an installed one) is offered; a locked one, a folder and a FIFO
-    // are not.
-    const std::set<int> want = {kEnglishLanguage, kDutch, kGerman};
-    for (int i = 0; i < kLanguageCount; ++i)
-        EXPECT_EQ(t.table.IsAvailable(i), want.count(i) == 1)
-            << kLanguageNames[static_cast<std::size_t>(i)].fileName;
-    EXPECT_FALSE(t.table.LoadLanguage(2)) << "loading never waits on the FIFO";
 }
 
 TEST(LanguageCatalogue, KeysAndLanguageNamesAgree)
