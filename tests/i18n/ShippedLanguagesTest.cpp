@@ -142,15 +142,12 @@ TEST(ShippedLanguages, EveryFileHoldsEveryKeyWithTheEnglishPlaceholdersTabsAndOn
 
 TEST(ShippedLanguages, EnglishFileAndTemplateAreTheBuiltInTexts)
 {
-    const struct {
-        const char* file;
-        LanguageFileKind kind;
-    } cases[] = {{"English.lng", LanguageFileKind::Language}, {"Template.txt", LanguageFileKind::Template}};
-    for (const auto& c : cases) {
+    for (const auto& [file, kind] : {std::pair{"English.lng", LanguageFileKind::Language},
+                                     std::pair{"Template.txt", LanguageFileKind::Template}}) {
         std::string text;
-        ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), c.kind, text));
-        EXPECT_EQ(ReadBytes(kLanguageFolder / c.file), EncodeLanguageFile(text))
-            << c.file << " differs from the built-in English texts; regenerate it with "
+        ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), kind, text));
+        EXPECT_EQ(ReadBytes(kLanguageFolder / file), EncodeLanguageFile(text))
+            << file << " differs from the built-in English texts; regenerate it with "
             << "sleevit-cli language-template data/languages";
     }
 }
