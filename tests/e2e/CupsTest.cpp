@@ -1,6 +1,7 @@
 // Printing through a real, private CUPS server: queues, their sheets and disc tray, and
-// jobs that arrive with their tray choice or are refused, cancelled or held. Needs root (cupsd runs its
-// backends as lp from a root-owned folder) and an installed cupsd; skipped otherwise.
+// jobs that arrive with their tray choice or are refused, cancelled or held. Needs root
+// (cupsd runs its backends as lp from a root-owned folder) and an installed cupsd;
+// skipped otherwise.
 
 #include <gtest/gtest.h>
 
