@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 inline std::vector<std::string> ReadDataLines(const std::string& path)
@@ -33,6 +34,15 @@ inline std::vector<std::string> SplitFields(const std::string& line, const std::
     }
     fields.resize(std::max(fields.size(), count));
     return fields;
+}
+
+// text with every from of words turned into its to, left to right.
+inline std::string Replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& words)
+{
+    for (const auto& [from, to] : words)
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    return text;
 }
 
 // A case text with its escapes turned into the characters they stand for: \r, \n, \t and

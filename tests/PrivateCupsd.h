@@ -27,6 +27,12 @@ struct CapturedJob {
     std::string copies;
     std::string options;
     std::string data;
+
+    // Whether the options, separated by spaces, hold one name=value pair.
+    bool HasOption(const std::string& pair) const
+    {
+        return (" " + options + " ").find(" " + pair + " ") != std::string::npos;
+    }
 };
 
 class TestCupsServer {

@@ -11,14 +11,6 @@
 
 namespace {
 
-std::string Replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& words)
-{
-    for (const auto& [from, to] : words)
-        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-            text.replace(at, from.size(), to);
-    return text;
-}
-
 TEST(CommandCases, EachCommandGivesItsStatusAndTexts)
 {
     const std::string data = SLEEVIT_SOURCE_DIR "/tests/cli/data";

@@ -8,22 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <cups/raster.h>
-#include <sys/mman.h>
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <regex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "DataLines.h"
 #include "PrivateCupsd.h"
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -42,10 +39,9 @@ struct RasterPage {
 RasterPage ReadRaster(const std::string& data)
 {
     RasterPage page;
-    const int fd = ::memfd_create("raster", MFD_CLOEXEC);
-    const bool written = fd >= 0 && ::write(fd, data.data(), data.size()) == ssize_t(data.size()) &&
-                         ::lseek(fd, 0, SEEK_SET) == 0;
-    cups_raster_t* raster = written ? cupsRasterOpen(fd, CUPS_RASTER_READ) : nullptr;
+    const ScratchFolder folder;
+    const int fd = ::open(folder.Write("raster", data).c_str(), O_RDONLY | O_CLOEXEC);
+    cups_raster_t* raster = fd >= 0 ? cupsRasterOpen(fd, CUPS_RASTER_READ) : nullptr;
     cups_page_header2_t h;
     if (raster != nullptr && cupsRasterReadHeader2(raster, &h) && h.HWResolution[0] > 0 &&
         h.HWResolution[1] > 0 && h.cupsBitsPerColor == 8) {
@@ -57,14 +53,15 @@ RasterPage ReadRaster(const std::string& data)
         const unsigned channels = h.cupsColorSpace == CUPS_CSPACE_RGBW ? 3 : bpp;
         std::vector<unsigned char> line(h.cupsBytesPerLine);
         long minX = -1, maxX = -1, minY = -1, maxY = -1;
-        for (unsigned y = 0; y < h.cupsHeight; ++y) {
-            if (cupsRasterReadPixels(raster, line.data(), h.cupsBytesPerLine) != h.cupsBytesPerLine)
-                break;
+        for (unsigned y = 0;
+             y < h.cupsHeight &&
+             cupsRasterReadPixels(raster, line.data(), h.cupsBytesPerLine) == h.cupsBytesPerLine;
+             ++y) {
             for (unsigned x = 0; x < h.cupsWidth; ++x) {
                 unsigned sum = 0;
                 for (unsigned c = 0; c < channels; ++c)
                     sum += line[x * bpp + c];
-                if (additive ? sum / channels < 128 : sum / channels >= 128) {
+                if (additive == (sum / channels < 128)) {
                     minX = minX < 0 ? x : std::min<long>(minX, x);
                     maxX = std::max<long>(maxX, x);
                     minY = minY < 0 ? y : minY;
@@ -74,12 +71,10 @@ RasterPage ReadRaster(const std::string& data)
         }
         // The pixels cover the imageable area; the page is larger by the driver's margins.
         const double mmX = 25.4 / h.HWResolution[0], mmY = 25.4 / h.HWResolution[1], pt = 25.4 / 72;
-        page.widthMm = h.PageSize[0] * pt;
-        page.heightMm = h.PageSize[1] * pt;
         const double x0 = h.ImagingBoundingBox[0] * pt;
         const double y0 =
             h.ImagingBoundingBox[3] > 0 ? (double(h.PageSize[1]) - h.ImagingBoundingBox[3]) * pt : 0.0;
-        page = {minX >= 0,       page.widthMm,          page.heightMm,        x0 + minX * mmX,
+        page = {minX >= 0,       h.PageSize[0] * pt,    h.PageSize[1] * pt,   x0 + minX * mmX,
                 y0 + minY * mmY, x0 + (maxX + 1) * mmX, y0 + (maxY + 1) * mmY};
     }
     if (raster != nullptr)
@@ -89,62 +84,35 @@ RasterPage ReadRaster(const std::string& data)
     return page;
 }
 
-// The payload of the first ESC ( <letter> n1 n2 command of ESC/P 2 or Canon BJ data,
-// before its raster data.
-std::string EscParen(const std::string& data, char letter)
+// A tray or page command of a driver's printer data, found as where says: "esc:L" the
+// payload of the first ESC ( L command of ESC/P 2 or Canon BJ data (before its raster
+// data), "re:PATTERN" the first match in the first 4 KiB, "at:TEXT:N" N bytes from TEXT on.
+std::string Command(const std::string& data, const std::string& where)
 {
-    for (std::size_t i = data.find("\x1b("); i != std::string::npos && i + 5 <= data.size();
-         i = data.find("\x1b(", i)) {
-        const std::size_t n = std::size_t(static_cast<unsigned char>(data[i + 3])) |
-                              std::size_t(static_cast<unsigned char>(data[i + 4])) << 8;
-        if (data[i + 2] == letter)
-            return data.substr(i + 5, n);
-        if (data[i + 2] == 'F' || data[i + 2] == 'v')
-            break; // raster data follows
-        i += 5 + n;
+    const std::string what = where.substr(where.find(':') + 1);
+    if (where.rfind("esc:", 0) == 0) {
+        for (std::size_t i = data.find("\x1b("); i != std::string::npos && i + 5 <= data.size();
+             i = data.find("\x1b(", i)) {
+            const std::size_t n = std::size_t(static_cast<unsigned char>(data[i + 3])) |
+                                  std::size_t(static_cast<unsigned char>(data[i + 4])) << 8;
+            if (data[i + 2] == what[0])
+                return data.substr(i + 5, n);
+            if (data[i + 2] == 'F' || data[i + 2] == 'v')
+                break; // raster data follows
+            i += 5 + n;
+        }
+    } else if (where.rfind("re:", 0) == 0) {
+        std::smatch m;
+        const std::string head = data.substr(0, 4096);
+        if (std::regex_search(head, m, std::regex(what)))
+            return m.str(0);
+    } else {
+        const std::size_t colon = what.rfind(':');
+        const std::size_t at = data.find(what.substr(0, colon));
+        if (at != std::string::npos)
+            return data.substr(at, std::stoul(what.substr(colon + 1)));
     }
     return "(none)";
-}
-
-std::string Match(const std::string& data, const std::string& pattern)
-{
-    std::smatch m;
-    const std::string head = data.substr(0, 4096);
-    return std::regex_search(head, m, std::regex(pattern)) ? m.str(0) : "(none)";
-}
-
-// One driver: its queues' name, the options of the job sent by hand, the disc page, and
-// where its printer data says tray and page.
-struct Driver {
-    const char* name;
-    const char* reference; // lp options with the driver's own names
-    double pageMm;         // the disc page's side; 0: an A4 sheet (a disc media type only)
-    std::function<std::string(const std::string&)> tray;
-    std::function<std::string(const std::string&)> page;
-};
-
-const std::vector<Driver>& Drivers()
-{
-    // ESC/P 2: the remote command PP (paper path) and ESC ( S (paper size); Canon BJ:
-    // ESC ( l (paper feed and media) and ESC ( P (page); PCL: ESC &l#H (source) and
-    // ESC &l#A (page size); ESC/P-R: setq (media type and quality) and setj (the page).
-    static const std::vector<Driver> drivers = {
-        {"epson", "-o InputSlot=CD -o PageSize=CDCustom -o StpCDInnerRadius=Small -o StpCDOuterDiameter=334",
-         119.94, [](const std::string& d) { return d.substr(d.find("PP\x03"), 7); },
-         [](const std::string& d) { return EscParen(d, 'S'); }},
-        {"canon",
-         "-o InputSlot=CD -o PageSize=CDCustom -o MediaType=DiscCompat -o StpCDInnerRadius=Small "
-         "-o StpCDOuterDiameter=334",
-         119.94, [](const std::string& d) { return EscParen(d, 'l'); },
-         [](const std::string& d) { return EscParen(d, 'P'); }},
-        {"hp", "-o InputSlot=CDDVDTray -o PageSize=CDDVD120 -o MediaType=CDDVDMedia", 127.0,
-         [](const std::string& d) { return Match(d, "\x1b&l[0-9]+H"); },
-         [](const std::string& d) { return Match(d, "\x1b&l[0-9]+A"); }},
-        {"escpr", "-o MediaType=CDDVD_HIGH -o PageSize=A4", 0,
-         [](const std::string& d) { return d.substr(d.find("setq"), 6); },
-         [](const std::string& d) { return d.substr(d.find("setj"), 14); }},
-    };
-    return drivers;
 }
 
 class DiscDrivers : public PrivateCupsdSuite {
@@ -188,31 +156,39 @@ TEST_F(DiscDrivers, ADiscJobReachesEachDriverWithTrayAndDiscPage)
 {
     const std::string reference = server_.Dir() + "/reference.pdf";
     ASSERT_EQ(Cli("print --left '" + disc_ + "' " + kDiscTray + " --to '" + reference + "'").status, 0);
-    for (const Driver& d : Drivers()) {
-        const std::string queue = std::string("disc-") + d.name;
+    // name | options of a job sent by hand | the disc page's side (0: an A4 sheet, a disc
+    // media type only) | where the printer data says the tray | and the page
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/e2e/data/disc-drivers.txt");
+    ASSERT_EQ(lines.size(), 4u);
+    for (const std::string& line : lines) {
+        const std::vector<std::string> d = SplitFields(Unescaped(line), " | ", 5);
+        const std::string queue = "disc-" + d[0];
+        const double side = std::stod(d[2]);
+        SCOPED_TRACE(d[0]);
         // The raster the driver gets: its disc page with the disc centred at true size.
         const RasterPage raster = ReadRaster(Job(queue + "-raster", kDiscTray).data);
-        ASSERT_TRUE(raster.valid) << d.name << ": no disc on the page";
-        EXPECT_NEAR(raster.widthMm, d.pageMm > 0 ? d.pageMm : 210.0, 0.2) << d.name;
-        EXPECT_NEAR(raster.heightMm, d.pageMm > 0 ? d.pageMm : 297.0, 0.2) << d.name;
-        EXPECT_NEAR(raster.right - raster.left, 118.0, 1.0) << d.name << ": the disc's true size";
-        EXPECT_NEAR(raster.bottom - raster.top, 118.0, 1.0) << d.name;
-        if (d.pageMm > 0) {
-            EXPECT_NEAR(raster.CentreOffsetX(), 0, 0.5) << d.name << ": centred";
-            EXPECT_NEAR(raster.CentreOffsetY(), 0, 0.5) << d.name;
+        ASSERT_TRUE(raster.valid) << "no disc on the page";
+        EXPECT_NEAR(raster.widthMm, side > 0 ? side : 210.0, 0.2);
+        EXPECT_NEAR(raster.heightMm, side > 0 ? side : 297.0, 0.2);
+        EXPECT_NEAR(raster.right - raster.left, 118.0, 1.0) << "the disc's true size";
+        EXPECT_NEAR(raster.bottom - raster.top, 118.0, 1.0);
+        if (side > 0) {
+            EXPECT_NEAR(raster.CentreOffsetX(), 0, 0.5) << "centred";
+            EXPECT_NEAR(raster.CentreOffsetY(), 0, 0.5);
         }
         // The printer data: the tray and page commands of the job sent by hand, which
         // the driver's default job does not have.
         ProgramResult run;
         const std::string ours = Job(queue, kDiscTray, "", "config", &run).data;
-        const std::string byHand = Job(queue, d.reference, reference).data;
+        const std::string byHand = Job(queue, d[1], reference).data;
         const std::string plain = Job(queue, "", reference).data;
-        ASSERT_FALSE(ours.empty() || byHand.empty() || plain.empty()) << d.name << ": a job did not arrive";
-        EXPECT_EQ(d.tray(ours), d.tray(byHand)) << d.name << ": tray";
-        EXPECT_EQ(d.page(ours), d.page(byHand)) << d.name << ": page";
-        EXPECT_NE(d.tray(ours), d.tray(plain)) << d.name << ": the default job has the same tray";
-        EXPECT_EQ(run.err.find("only a media type for discs") != std::string::npos, d.pageMm == 0)
-            << d.name << ": the warning of a disc media type alone: " << run.err;
+        ASSERT_FALSE(ours.empty() || byHand.empty() || plain.empty()) << "a job did not arrive";
+        EXPECT_EQ(Command(ours, d[3]), Command(byHand, d[3])) << "tray";
+        EXPECT_EQ(Command(ours, d[4]), Command(byHand, d[4])) << "page";
+        EXPECT_NE(Command(ours, d[3]), Command(plain, d[3])) << "the default job has the same tray";
+        EXPECT_EQ(run.err.find("only a media type for discs") != std::string::npos, side == 0)
+            << "the warning of a disc media type alone: " << run.err;
     }
 }
 
@@ -232,8 +208,8 @@ TEST_F(DiscDrivers, ThePrintersCalibrationMovesDiscsAndSheets)
     // (in points) and the page it is sent stays centred.
     ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", "calibrated").status, 0);
     const CapturedJob epson = Job("disc-epson-raster", kDiscTray, "", "calibrated");
-    EXPECT_NE((" " + epson.options + " ").find(" StpCDXAdjustment=6 "), std::string::npos) << epson.options;
-    EXPECT_NE((" " + epson.options + " ").find(" StpCDYAdjustment=4 "), std::string::npos) << epson.options;
+    EXPECT_TRUE(epson.HasOption("StpCDXAdjustment=6") && epson.HasOption("StpCDYAdjustment=4"))
+        << epson.options;
     const RasterPage centred = ReadRaster(epson.data);
     EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
     EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);

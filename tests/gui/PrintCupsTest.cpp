@@ -14,12 +14,6 @@
 
 namespace {
 
-// Whether a job's options, separated by spaces, hold one name=value pair.
-bool HasOption(const std::string& options, const std::string& pair)
-{
-    return (" " + options + " ").find(" " + pair + " ") != std::string::npos;
-}
-
 class PrivateCupsd : public ::testing::Test, protected TwoCovers {
 protected:
     static void SetUpTestSuite() { server_.Start("sleevit-guicups"); }
@@ -78,8 +72,7 @@ TEST_F(PrivateCupsd, TheQueueShowsTheJobNameAndTheCopiesOfTheDialog)
         ASSERT_TRUE(job.arrived) << c.jobName << ": no job reached the queue";
         EXPECT_EQ(job.title, c.jobName);
         EXPECT_EQ(job.copies, std::to_string(c.copies)) << c.jobName;
-        EXPECT_TRUE(HasOption(job.options, c.wantMedia))
-            << "want " << c.wantMedia << ", have " << job.options;
+        EXPECT_TRUE(job.HasOption(c.wantMedia)) << "want " << c.wantMedia << ", have " << job.options;
         EXPECT_EQ(job.data.rfind("%PDF-", 0), 0u) << "the job is a PDF";
         EXPECT_NE(job.data.find("/Count 2"), std::string::npos) << "Print Both: two sheets";
     }
@@ -111,15 +104,14 @@ TEST_F(PrivateCupsd, TheDiscTrayIsLookedUpOnThePrinterTheDialogLeavesChosen)
 
     CapturedJob job = PrintThroughDialog(cycle, "sleevit-tray", Accept);
     ASSERT_TRUE(job.arrived);
-    EXPECT_FALSE(HasOption(job.options, tray)) << "not asked for: have options " << job.options;
+    EXPECT_FALSE(job.HasOption(tray)) << "not asked for: have options " << job.options;
 
     // Asked for while another printer is chosen: the dialog's choice gets the tray.
     cycle.Printer().setPrinterName(QStringLiteral("sleevit-raw"));
     cycle.SelectCdTrayPaper(true, 118, 22);
     job = PrintThroughDialog(cycle, "sleevit-tray", Pick("sleevit-tray"));
     ASSERT_TRUE(job.arrived);
-    EXPECT_TRUE(HasOption(job.options, tray) && HasOption(job.options, page))
-        << "have options " << job.options;
+    EXPECT_TRUE(job.HasOption(tray) && job.HasOption(page)) << "have options " << job.options;
 
     // A printer without a tray prints nothing and says so.
     const std::set<std::string> before = server_.DoneJobs("sleevit-raw");

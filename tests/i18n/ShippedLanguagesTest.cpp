@@ -43,12 +43,9 @@ bool LooksLikeUtf8(const std::string& bytes)
     return std::regex_search(bytes, sequence);
 }
 
-std::string Shown(std::string text)
+std::string Shown(const std::string& text)
 {
-    for (const auto& [from, to] : {std::pair{"\n", "\\n"}, std::pair{"\t", "\\t"}, std::pair{"\r", "\\r"}})
-        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 2))
-            text.replace(at, 1, to);
-    return "\"" + text + "\"";
+    return "\"" + Replaced(text, {{"\n", "\\n"}, {"\t", "\\t"}, {"\r", "\\r"}}) + "\"";
 }
 
 // Every problem of one file, one line each: "<file>: key <k>: <problem>".
@@ -145,15 +142,12 @@ TEST(ShippedLanguages, EveryFileHoldsEveryKeyWithTheEnglishPlaceholdersTabsAndOn
 
 TEST(ShippedLanguages, EnglishFileAndTemplateAreTheBuiltInTexts)
 {
-    const struct {
-        const char* file;
-        LanguageFileKind kind;
-    } cases[] = {{"English.lng", LanguageFileKind::Language}, {"Template.txt", LanguageFileKind::Template}};
-    for (const auto& c : cases) {
+    for (const auto& [file, kind] : {std::pair{"English.lng", LanguageFileKind::Language},
+                                     std::pair{"Template.txt", LanguageFileKind::Template}}) {
         std::string text;
-        ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), c.kind, text));
-        EXPECT_EQ(ReadBytes(kLanguageFolder / c.file), EncodeLanguageFile(text))
-            << c.file << " differs from the built-in English texts; regenerate it with "
+        ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), kind, text));
+        EXPECT_EQ(ReadBytes(kLanguageFolder / file), EncodeLanguageFile(text))
+            << file << " differs from the built-in English texts; regenerate it with "
             << "sleevit-cli language-template data/languages";
     }
 }
@@ -164,10 +158,7 @@ TEST(ShippedLanguages, QualityGateNamesFileKeyAndProblem)
     ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), LanguageFileKind::Language, text));
     std::vector<std::string> want;
     for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/i18n/data/spoilt-german.txt")) {
-        std::vector<std::string> f = SplitFields(line, " | ", 3);
-        for (std::string* part : {&f[1], &f[2]})
-            for (std::size_t at = part->find('~'); at != std::string::npos; at = part->find('~', at))
-                part->replace(at, 1, "\r\n");
+        const std::vector<std::string> f = SplitFields(Replaced(line, {{"~", "\r\n"}}), " | ", 3);
         const std::size_t at = text.find(f[1]);
         if (f[0] == "replace" && at != std::string::npos)
             text.replace(at, f[1].size(), f[2]);

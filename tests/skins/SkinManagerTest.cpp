@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
+#include "DataLines.h"
 #include "ScratchFolder.h"
 #include "images/BmpBuilder.h"
 #include "skins/Skin.h"
@@ -50,66 +52,94 @@ int ShownSkin(const CSkinManager& skins)
     return at.x >= 1000 ? at.x - 1000 + kFirstFolderSkin : -9;
 }
 
-TEST(SkinManager, StartUpChoice)
+// The selected skin, the one shown and the skin menu's check marks: "<selected> <shown>
+// <marks>", with "!<id>" added for a menu entry without a state or disabled.
+std::string Status(const CSkinManager& skins)
 {
-    struct Case {
-        const char* name;
-        int stored;
-        bool firstRun;
-        std::uint32_t draw;
-        int wantSelected;
-        int wantShown;
-    };
-    // Three folder skins and a broken one (no skin.ini): stored values -1..5 name a skin;
-    // with six skins a draw r shows skin r % 6. A broken skin shows Default.
-    const Case cases[] = {
-        {"stored Default", 0, false, 1, 0, 0},
-        {"stored Alternative", 1, false, 0, 1, 1},
-        {"stored last folder", 4, false, 0, 4, 4},
-        {"stored Random", -1, false, 8, -1, 2},
-        {"past the last folder", 6, false, 9, -1, 3},
-        {"below Random", -2, false, 7, -1, 1},
-        {"first run of the version draws anew", 1, true, 10, -1, 4},
-        {"stored broken folder", 5, false, 0, 0, 0},
-        {"random draws the broken folder", -1, false, 11, -1, 0},
-    };
-    ScratchFolder folder;
-    MakeFolderSkins(folder, 3, false);
-    folder.Write("skins/zz-broken/no-skin.ini", "");
-    for (const Case& c : cases) {
-        CSkinManager skins(folder.Path(), Draws({c.draw}));
-        skins.ListFolders();
-        ASSERT_EQ(skins.Folders().size(), 4u);
-        EXPECT_TRUE(skins.ChooseAtStartup(c.stored, c.firstRun)) << c.name;
-        EXPECT_EQ(skins.SelectedSkin(), c.wantSelected) << c.name;
-        EXPECT_EQ(ShownSkin(skins), c.wantShown) << c.name;
+    std::vector<int> menu = {kCmdSkinDefault, kCmdSkinAlternative, kCmdSkinRandom};
+    for (int k = 0; k < std::min(int(skins.Folders().size()), kCmdLastSkinFolder - kCmdFirstSkinFolder + 1);
+         ++k)
+        menu.push_back(kCmdFirstSkinFolder + k);
+    std::string status = std::to_string(skins.SelectedSkin()) + " " + std::to_string(ShownSkin(skins));
+    int marks = 0;
+    std::string off;
+    for (const int id : menu) {
+        const std::optional<SkinCommandState> state = skins.CommandState(id);
+        marks += state && state->checked ? 1 : 0;
+        off += state && state->enabled ? "" : " !" + std::to_string(id);
     }
+    return status + " " + std::to_string(marks) + off;
 }
 
-TEST(SkinManager, TwelveFoldersAreListedElevenHaveCommandsAndRandomDrawsAll)
+// The pictures each paper gets, by their widths: "main W; left OVERLAY at X,Y on
+// BACKGROUND; right OVERLAY on BACKGROUND; colour C/C" (the skin's and the paper's).
+std::string Look(CSkinManager& skins)
 {
-    ScratchFolder folder;
-    MakeFolderSkins(folder, 12, false);
-    CSkinManager skins(folder.Path(), Draws({0, 1, 13, 14 * 3 + 13}));
-    skins.ListFolders();
-    const std::vector<SkinMenuEntry> entries = skins.FolderMenuEntries();
-    ASSERT_EQ(entries.size(), 12u);
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        EXPECT_EQ(entries[k].name, "skin" + std::string(k < 10 ? "0" : "") + std::to_string(k));
-        EXPECT_EQ(entries[k].commandId, kCmdFirstSkinFolder + static_cast<int>(k)) << "entry " << k;
-        EXPECT_EQ(skins.CommandState(entries[k].commandId).has_value(), k < 11)
-            << "entry " << k << ": only 12345..12355 have a command";
+    const auto width = [](const CRasterImage* p) { return p ? std::to_string(p->GetWidth()) : "none"; };
+    const PaperSkin left = skins.ForPaper(true);
+    const PaperSkin right = skins.ForPaper(false);
+    std::ostringstream out;
+    out << "main " << skins.State().mainPicture.GetWidth() << "; left " << width(left.overlay) << " at "
+        << left.overlayPosition.x << "," << left.overlayPosition.y << " on " << width(left.background)
+        << "; right " << width(right.overlay) << " on " << width(right.background) << "; colour " << std::hex
+        << skins.State().backgroundColour << "/" << right.backColour;
+    return out.str();
+}
+
+TEST(SkinManager, StepsOfDataFile)
+{
+    std::unique_ptr<ScratchFolder> folder;
+    std::unique_ptr<CSkinManager> skins;
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/skins/data/manager-steps.txt");
+    ASSERT_GE(lines.size(), 50u);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> f = SplitFields(line, " | ", 2);
+        const std::vector<std::string> args = SplitFields(f[0], " ", 3);
+        const std::string& step = args[0];
+        if (step == "new") {
+            skins.reset();
+            folder = std::make_unique<ScratchFolder>();
+        } else if (step == "skins") {
+            MakeFolderSkins(*folder, std::stoi(args[1]), f[1] == "pictures");
+        } else if (step == "write") {
+            folder->Write(args[1], Unescaped(f[1]));
+        } else if (step == "png") {
+            folder->Write(args[1], Png(std::stoi(f[1])));
+        } else if (step == "remove") {
+            fs::remove(folder->File(args[1]));
+        } else if (step == "manager") {
+            std::istringstream in(f[1]);
+            std::vector<std::uint32_t> draws;
+            for (std::uint32_t d = 0; in >> d;)
+                draws.push_back(d);
+            skins = std::make_unique<CSkinManager>(folder->Path(), Draws(draws));
+        } else if (step == "list") {
+            skins->ListFolders();
+            EXPECT_EQ(std::to_string(skins->Folders().size()), f[1]);
+        } else if (step == "startup") {
+            EXPECT_TRUE(skins->ChooseAtStartup(std::stoi(args[1]), args[2] == "first-run"));
+            EXPECT_EQ(Status(*skins), f[1]);
+        } else if (step == "command") {
+            const SkinOutcome outcome = skins->OnCommand(std::stoi(args[1]));
+            const char* outcomes[] = {"not-handled", "unchanged", "changed"};
+            EXPECT_EQ(outcomes[int(outcome)] + (" " + Status(*skins)), f[1]);
+        } else if (step == "random") {
+            skins->ApplyRandomSkin();
+            EXPECT_EQ(Status(*skins), f[1]);
+        } else if (step == "entries") {
+            std::string entries;
+            for (const SkinMenuEntry& e : skins->FolderMenuEntries())
+                entries += " " + e.name + "=" + std::to_string(e.commandId) +
+                           (skins->CommandState(e.commandId) ? "" : "(no state)");
+            EXPECT_EQ(entries, " " + f[1]);
+        } else if (step == "look") {
+            EXPECT_EQ(Look(*skins), f[1]);
+        } else {
+            ADD_FAILURE() << "unknown step";
+        }
     }
-    for (const int want : {0, 1, 13, 13}) {
-        EXPECT_EQ(skins.OnCommand(kCmdSkinRandom), SkinOutcome::Changed);
-        EXPECT_EQ(ShownSkin(skins), want) << "the twelfth folder has no command but can be drawn";
-        EXPECT_EQ(skins.SelectedSkin(), kSkinRandom);
-    }
-    // Without folders Random chooses between the two built-in skins.
-    CSkinManager bare(ScratchFolder().Path(), Draws({5}));
-    bare.ListFolders();
-    bare.ApplyRandomSkin();
-    EXPECT_EQ(ShownSkin(bare), kSkinAlternative);
 }
 
 TEST(SkinManager, DrawsFollowTheClockSecondAndCoverBothBuiltInSkins)
@@ -119,64 +149,6 @@ TEST(SkinManager, DrawsFollowTheClockSecondAndCoverBothBuiltInSkins)
         odd += static_cast<int>(SkinDrawForSecond(t) % 2);
     EXPECT_GT(odd, 50);
     EXPECT_LT(odd, 150);
-}
-
-TEST(SkinManager, CommandsCheckMarksAndPicturesThatKeepThePreviousOnes)
-{
-    ScratchFolder folder;
-    MakeFolderSkins(folder, 2, true);
-    folder.Write("skins/zz-broken/main.jpg", Png(5)); // no skin.ini: cannot be chosen
-    // skin01 has its file and a main picture under another extension; the overlay is
-    // broken and the background missing. No colour entry either.
-    folder.Write("skins/skin01/skin.ini", "LeftPosX=4 LeftPosY=5 MainPosX=1001");
-    folder.Write("skins/skin01/main.jpg", Png(7));
-    folder.Write("skins/skin01/left.gif", "GIF89a broken");
-    std::filesystem::remove(folder.File("skins/skin01/background.gif"));
-    folder.Write("skins/skin00/skin.ini", "MainPosX=1000 BackgroundColor=FF0000");
-    CSkinManager skins(folder.Path(), Draws({0}));
-    EXPECT_EQ(skins.ForPaper(true).overlay, nullptr) << "a picture without pixels is not handed on";
-    EXPECT_EQ(skins.ForPaper(true).background, nullptr);
-    skins.ListFolders(); // skin00, skin01, zz-broken
-    const std::tuple<int, SkinOutcome, int> steps[] = {
-        {kCmdSkinAlternative, SkinOutcome::Changed, 1},
-        {kCmdFirstSkinFolder, SkinOutcome::Changed, 2},
-        {kCmdFirstSkinFolder + 1, SkinOutcome::Changed, 3},
-        {kCmdFirstSkinFolder + 2, SkinOutcome::Unchanged, 3}, // broken: the previous skin stays
-        {kCmdFirstSkinFolder + 5, SkinOutcome::Unchanged, 3}, // no such folder
-        {kCmdLastSkinFolder + 1, SkinOutcome::NotHandled, 3},
-        {32825, SkinOutcome::NotHandled, 3},
-        {kCmdSkinDefault, SkinOutcome::Changed, 0},
-        {kCmdSkinRandom, SkinOutcome::Changed, -1},
-    };
-    const int menu[] = {kCmdSkinDefault,     kCmdSkinAlternative,     kCmdSkinRandom,
-                        kCmdFirstSkinFolder, kCmdFirstSkinFolder + 1, kCmdFirstSkinFolder + 2};
-    for (const auto& [command, want, wantSelected] : steps) {
-        EXPECT_EQ(skins.OnCommand(command), want) << "command " << command;
-        ASSERT_EQ(skins.SelectedSkin(), wantSelected) << "command " << command;
-        int checked = 0;
-        for (const int id : menu) {
-            const auto state = skins.CommandState(id);
-            ASSERT_TRUE(state.has_value()) << id;
-            EXPECT_TRUE(state->enabled) << id;
-            checked += state->checked ? 1 : 0;
-        }
-        EXPECT_EQ(checked, 1) << "one check mark after command " << command;
-        if (wantSelected != 3)
-            continue;
-        // skin01 over skin00.
-        const Skin& s = skins.State();
-        EXPECT_EQ(s.mainPicture.GetWidth(), 7) << "the new main picture";
-        EXPECT_EQ(s.leftOverlay.GetWidth(), 20) << "a broken overlay keeps the previous one";
-        EXPECT_EQ(s.paperBackground.GetWidth(), 30) << "a missing background keeps the previous one";
-        EXPECT_EQ(s.backgroundColour, RgbColour(255, 0, 0)) << "no colour entry keeps the colour";
-        const PaperSkin left = skins.ForPaper(true);
-        const PaperSkin right = skins.ForPaper(false);
-        EXPECT_EQ(left.overlay, &s.leftOverlay);
-        EXPECT_EQ(left.overlayPosition, (SkinPoint{4, 5}));
-        EXPECT_EQ(right.overlay, nullptr) << "only the Left paper gets the overlay";
-        EXPECT_EQ(right.background, &s.paperBackground);
-        EXPECT_EQ(right.backColour, RgbColour(255, 0, 0));
-    }
 }
 
 } // namespace

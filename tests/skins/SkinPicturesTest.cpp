@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "images/ImageDecoder.h"
@@ -32,13 +33,8 @@ void ExpectCornerTransparency(const CRasterImage& image, const std::string& name
 
 TEST(SkinPictures, BuiltInPicturesHaveTheirSizes)
 {
-    struct Case {
-        const char* name;
-        int type;
-        int width, height;
-        bool cornerTransparent;
-    };
-    const Case cases[] = {
+    // Name, type, width, height, and whether the bottom-left pixel's colour is see-through.
+    const std::tuple<const char*, int, int, int, bool> cases[] = {
         {"IDJ_ANIME_GIRL", kImageJpeg, 193, 348, false},
         {"IDJ_ANOTHER_ANIME_GIRL", kImageJpeg, 212, 331, false},
         {"IDG_LEFTOVERLAY", kImageGif, 22, 275, true},
@@ -48,14 +44,14 @@ TEST(SkinPictures, BuiltInPicturesHaveTheirSizes)
         {kSplashResource, kImageJpeg, 430, 265, false},
         {kHandCursorResource, kImagePng, 32, 32, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, type, width, height, cornerTransparent] : cases) {
         CRasterImage image;
-        ASSERT_TRUE(image.LoadResource(c.name, c.type)) << c.name << ": " << image.GetLastError();
-        EXPECT_EQ(image.GetType(), c.type) << c.name;
-        EXPECT_EQ(image.GetWidth(), c.width) << c.name;
-        EXPECT_EQ(image.GetHeight(), c.height) << c.name;
-        if (c.cornerTransparent)
-            ExpectCornerTransparency(image, c.name);
+        ASSERT_TRUE(image.LoadResource(name, type)) << name << ": " << image.GetLastError();
+        EXPECT_EQ(std::tuple(image.GetType(), image.GetWidth(), image.GetHeight()),
+                  std::tuple(type, width, height))
+            << name;
+        if (cornerTransparent)
+            ExpectCornerTransparency(image, name);
     }
 }
 
