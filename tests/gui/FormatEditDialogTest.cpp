@@ -188,6 +188,8 @@ std::function<void(CCutLineDialog&)> AnswerCutLine(const std::vector<QString>& v
 class EditorScriptTest : public EditorTest {
 protected:
     std::vector<CoverFormat> saved; // the catalogue at "snapshot"
+    ScratchFolder scratch;
+    std::string path; // the catalogue file the editor reads and writes
 
     double Field(int i, const std::string& field)
     {
@@ -229,7 +231,37 @@ protected:
                 catalogue.Append(format);
             }
         } else if (op == "open") {
-            Open(std::stoi(arg));
+            Open(std::stoi(arg), path);
+        } else if (op == "file") {
+            path = scratch.File("Sleevit.dat");
+            ASSERT_TRUE(catalogue.SaveCatalogueAs(path));
+        } else if (op == "blocked") {
+            // A plain file where folders should be: neither the catalogue's folder nor
+            // the user's data folder can take a file.
+            const std::string blocker = scratch.Write("blocker", "x");
+            qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocker + "/data"));
+            path = blocker + "/Sleevit.dat";
+        } else if (op == "ok" || op == "okfails") {
+            bool sawError = false;
+            Answer<QMessageBox> answer([&](QMessageBox& box) {
+                sawError = box.icon() == QMessageBox::Critical;
+                box.accept();
+            });
+            Click(kIdOk);
+            EXPECT_EQ(sawError, op == "okfails") << "an error message, or none";
+            EXPECT_EQ(dialog->isVisible(), op == "okfails")
+                << "the dialog stays open only after a failed save";
+            EXPECT_EQ(dialog->result() == QDialog::Accepted, op == "ok");
+            EXPECT_EQ(dialog->SavedPath(), op == "ok" ? path : std::string());
+        } else if (op == "reread") {
+            // The written file, read back, replaces the catalogue for the checks after it.
+            FormatCatalogue reread;
+            CCollectingMessages messages;
+            ASSERT_TRUE(reread.LoadCatalogue(path, messages));
+            EXPECT_TRUE(messages.errors.empty())
+                << "the written file has a bad line: " << messages.errors.front();
+            EXPECT_EQ(reread.CatalogueText(), catalogue.CatalogueText());
+            catalogue = reread;
         } else if (op == "remap") {
             catalogue.SetRemap(std::stoi(arg), std::stoi(tail));
         } else if (op == "click") {
@@ -323,6 +355,7 @@ protected:
 
 TEST_F(EditorScriptTest, RunsTheScriptsOfUserSteps)
 {
+    const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
     std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/gui/data/format-edit.txt");
     ASSERT_TRUE(in.is_open());
     int scripts = 0;
@@ -333,6 +366,7 @@ TEST_F(EditorScriptTest, RunsTheScriptsOfUserSteps)
             title = line.substr(3);
             dialog.reset();
             catalogue.Clear();
+            path.clear();
             ++scripts;
             continue;
         }
@@ -341,6 +375,10 @@ TEST_F(EditorScriptTest, RunsTheScriptsOfUserSteps)
             Step(step.substr(0, step.find_last_not_of(' ') + 1));
         }
     }
+    if (oldXdg.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldXdg);
     EXPECT_GE(scripts, 15);
 }
 
@@ -439,86 +477,6 @@ TEST_F(EditorTest, PreviewsFollowTheSelectionTextsGoToTheLanguage)
     EXPECT_EQ(left->Format(), (CoverSide{0, Side::Left}));
     EXPECT_EQ(right->Format(), (CoverSide{0, Side::Right}));
     EXPECT_EQ(left->IsCdTray(), 0);
-}
-
-TEST_F(EditorTest, OkWritesAFileThatReadsBackEqual)
-{
-    const ScratchFolder scratch;
-    const std::string path = scratch.File("Sleevit.dat");
-    {
-        FormatCatalogue seed;
-        CoverFormat front = MakeFormat("CD Front", 120.0, 120.0, "CD_FRONT");
-        front.autodetect = true;
-        front.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
-        seed.Append(front);
-        seed.Append(MakeFormat("Sleeve", 183.0, 273.0, "DVD"));
-        ASSERT_TRUE(seed.SaveCatalogueAs(path));
-    }
-    CCollectingMessages messages;
-    ASSERT_TRUE(catalogue.LoadCatalogue(path, messages));
-
-    dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, path, 0);
-    Answer<CFormatEditDialog> answer([&](CFormatEditDialog&) {
-        Click(kCopy);
-        Type(kName, QString::fromUtf8("Front \xC3\xA9"
-                                      "dit\xC3\xA9"));
-        Click(kLabel);
-        Click(kLeftManual);
-        Click(kAdd);
-        Choose(kType, 6);
-        Click(kRemap);
-        Choose(kRemapList, 1);
-        Click(kIdOk);
-    });
-    const int result = dialog->DoModal();
-    ASSERT_TRUE(answer.answered);
-    EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(dialog->SavedPath(), path);
-
-    FormatCatalogue reread;
-    ASSERT_TRUE(reread.LoadCatalogue(path, messages));
-    EXPECT_TRUE(messages.errors.empty()) << "the written file has a bad line: " << messages.errors.front();
-    EXPECT_EQ(Names(reread), (std::vector<std::string>{"CD Front", "Sleeve",
-                                                       "Front \xC3\xA9"
-                                                       "dit\xC3\xA9",
-                                                       "New Format"}));
-    EXPECT_EQ(reread.CatalogueText(), catalogue.CatalogueText());
-    EXPECT_TRUE(reread.GetLabel(2));
-    EXPECT_EQ(reread.GetPlacement(2, false, false).x, 45.0);
-    EXPECT_EQ(reread.GetType(3), "CD_TRAY");
-    EXPECT_EQ(reread.GetRemap(3), 1);
-}
-
-TEST_F(EditorTest, FailedSaveKeepsTheDialogOpenAndTheEdits)
-{
-    const ScratchFolder scratch;
-    // A plain file where folders should be: neither the catalogue's folder nor the
-    // user's data folder can take a file.
-    const std::string blocker = scratch.Write("blocker", "x");
-    const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocker + "/data"));
-
-    catalogue.Append(MakeFormat("A"));
-    Open(0, blocker + "/Sleevit.dat");
-    Click(kAdd);
-    bool sawError = false;
-    Answer<QMessageBox> answer([&](QMessageBox& box) {
-        sawError = box.icon() == QMessageBox::Critical;
-        box.accept();
-    });
-    Click(kIdOk);
-    for (int i = 0; i < 50 && !answer.answered; ++i)
-        QTest::qWait(20);
-    if (oldXdg.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", oldXdg);
-
-    EXPECT_TRUE(sawError) << "no error message for the failed save";
-    EXPECT_TRUE(dialog->isVisible()) << "the dialog closed although nothing was saved";
-    EXPECT_NE(dialog->result(), QDialog::Accepted);
-    ExpectNames({"A", "New Format"});
-    EXPECT_TRUE(dialog->SavedPath().empty());
 }
 
 } // namespace
