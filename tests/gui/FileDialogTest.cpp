@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "DataLines.h"
 #include "app/AppSettings.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/ExtendedFileDialog.h"
@@ -94,41 +95,19 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
     folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
     QDir(QPath(folder.Path())).mkdir(QStringLiteral("covers.bmp"));
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
-    // The size counts whole kilobytes.
     for (const int bytes : {1023, 1024, 2048, 10 * 1024 + 1023})
         folder.Write("size" + std::to_string(bytes) + ".bmp", BmpBytes(4, 4, kRed, std::size_t(bytes)));
 
     CExtendedFileDialog dialog(false, *settings);
-    struct Step {
-        const char* file;
-        const char* want;
-        int wantWidth; // of the picture on show, 0 for none
-    };
-    const Step steps[] = {
-        // An undecodable first file leaves the field blank.
-        {"broken.png", ": | : | :", 0},
-        {"upright.BMP", ": 6 x 9 pixels | : 24 bits per pixel | : 2 KB", 6},
-        // A TIFF is not previewed: the bitmap stays, with the TIFF's own size.
-        {"scan.tif", ": 6 x 9 pixels | : 24 bits per pixel | : 4 KB", 6},
-        // A file that does not decode leaves the previous picture as well.
-        {"broken.jpg", ": 6 x 9 pixels | : 24 bits per pixel | : 4 KB", 6},
-        {"wide.bmp", ": 9 x 6 pixels | : 24 bits per pixel | : 1 KB", 9},
-        // What cannot be opened as a file shows nothing, and the picture stays.
-        {"covers.bmp", ": | : | :", 9},
-        {"vanished.png", ": | : | :", 9},
-        {"pipe.bmp", ": | : | :", 9},
-        {"", ": | : | :", 9},
-        {"size1023.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 0 KB", 4},
-        {"size1024.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 1 KB", 4},
-        {"size2048.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 2 KB", 4},
-        {"size11263.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 10 KB", 4},
-    };
-    for (const Step& step : steps) {
-        dialog.OnSelectionChange(*step.file ? QPath(folder.File(step.file)) : QString());
-        EXPECT_EQ(PanelTexts(dialog), step.want) << "after selecting " << step.file;
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/file-panel.txt");
+    ASSERT_EQ(lines.size(), 13u);
+    for (const std::string& line : lines) {
+        const std::vector<std::string> step = SplitFields(line, "; ", 3);
+        dialog.OnSelectionChange(step[0] == "-" ? QString() : QPath(folder.File(step[0])));
+        EXPECT_EQ(PanelTexts(dialog), step[1]) << line;
         int width = 0, height = 0;
         const bool shown = dialog.Preview()->GetDimensions(width, height);
-        EXPECT_EQ(shown ? width : 0, step.wantWidth) << "picture on show after selecting " << step.file;
+        EXPECT_EQ(shown ? width : 0, std::stoi(step[2])) << "picture on show: " << line;
     }
 }
 
