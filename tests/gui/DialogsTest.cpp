@@ -37,66 +37,52 @@ protected:
     }();
 };
 
-// What the user does between opening and pressing a button.
-enum class Pick { Nothing, Auto, Force, ForceThenAuto };
-
 TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
 {
-    struct Case {
-        const char* name;
-        int preset;
-        Pick pick;
-        int listChoice; // -2 leaves the list alone
-        bool pressPrint;
-        // What the dialog shows when it opens.
-        bool wantForceAtStart;
-        int wantListAtStart;
-        // The result.
-        int wantResult;
-        int wantFormat;
-    };
-    const Case cases[] = {
-        {"no preset, Print at once", -1, Pick::Nothing, -2, true, true, -1, QDialog::Accepted, -1},
-        {"no preset, a format picked", -1, Pick::Nothing, 2, true, true, -1, QDialog::Accepted, 2},
-        {"preset, detect kept", 1, Pick::Nothing, -2, true, false, 1, QDialog::Accepted, -1},
-        {"preset, forced", 1, Pick::Force, -2, true, false, 1, QDialog::Accepted, 1},
-        {"preset, forced to another", 1, Pick::Force, 0, true, false, 1, QDialog::Accepted, 0},
-        {"preset, forced then detect", 2, Pick::ForceThenAuto, 0, true, false, 2, QDialog::Accepted, -1},
-        {"preset beyond the list, forced", 7, Pick::Force, -2, true, false, -1, QDialog::Accepted, -1},
-        {"no preset, detect chosen", -1, Pick::Auto, 1, true, true, -1, QDialog::Accepted, -1},
-        {"Cancel", 0, Pick::Force, 2, false, false, 0, QDialog::Rejected, 0},
-    };
-    for (const Case& c : cases) {
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/batch-dialog.txt");
+    ASSERT_EQ(lines.size(), 9u);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> parts = SplitFields(line, " | ", 3);
+        std::istringstream start(parts[0]), steps(parts[1]), end(parts[2]);
+        int preset = 0, startRow = 0, wantFormat = 0;
+        std::string startRadio, wantResult;
+        start >> preset >> startRadio >> startRow;
+        end >> wantResult >> wantFormat;
         CBatchPrintingDialog dialog(catalogue);
         dialog.SetImageCount(4);
-        dialog.SetFormat(c.preset);
+        dialog.SetFormat(preset);
         Answer<CBatchPrintingDialog> act([&](CBatchPrintingDialog&) {
             CTemplateForm& form = dialog.Form();
-            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdForceFormat), c.wantForceAtStart) << c.name;
-            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdAutoDetect), !c.wantForceAtStart) << c.name;
-            EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), c.wantForceAtStart)
-                << c.name << ": the list is usable exactly while a format is forced";
-            EXPECT_EQ(form.CurrentIndex(CBatchPrintingDialog::kIdFormatList), c.wantListAtStart) << c.name;
-            auto* force = form.ItemAs<QRadioButton>(CBatchPrintingDialog::kIdForceFormat);
-            auto* detect = form.ItemAs<QRadioButton>(CBatchPrintingDialog::kIdAutoDetect);
-            if (c.pick == Pick::Force || c.pick == Pick::ForceThenAuto) {
-                QTest::mouseClick(force, Qt::LeftButton);
-                EXPECT_TRUE(form.Enabled(CBatchPrintingDialog::kIdFormatList)) << c.name << " after Force";
+            const bool forced = startRadio == "force";
+            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdForceFormat), forced);
+            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdAutoDetect), !forced);
+            EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), forced)
+                << "the list is usable exactly while a format is forced";
+            EXPECT_EQ(form.CurrentIndex(CBatchPrintingDialog::kIdFormatList), startRow);
+            for (std::string step; steps >> step;) {
+                if (step == "force" || step == "auto") {
+                    QTest::mouseClick(form.ItemAs<QRadioButton>(step == "force"
+                                                                    ? CBatchPrintingDialog::kIdForceFormat
+                                                                    : CBatchPrintingDialog::kIdAutoDetect),
+                                      Qt::LeftButton);
+                    EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), step == "force")
+                        << "after " << step;
+                } else if (step == "list") {
+                    int row = 0;
+                    steps >> row;
+                    form.SetCurrentIndex(CBatchPrintingDialog::kIdFormatList, row);
+                } else {
+                    form.ItemAs<QPushButton>(step == "print" ? kIdOk : kIdCancel)->click();
+                }
             }
-            if (c.listChoice != -2)
-                form.SetCurrentIndex(CBatchPrintingDialog::kIdFormatList, c.listChoice);
-            if (c.pick == Pick::Auto || c.pick == Pick::ForceThenAuto) {
-                QTest::mouseClick(detect, Qt::LeftButton);
-                EXPECT_FALSE(form.Enabled(CBatchPrintingDialog::kIdFormatList)) << c.name << " after Auto";
-            }
-            form.ItemAs<QPushButton>(c.pressPrint ? kIdOk : kIdCancel)->click();
         });
         const int result = dialog.DoModal();
-        ASSERT_TRUE(act.answered) << c.name << ": the dialog never became the modal window";
-        EXPECT_EQ(result, c.wantResult) << c.name;
-        if (c.wantResult == QDialog::Accepted) {
-            EXPECT_EQ(dialog.GetFormat(), c.wantFormat)
-                << c.name << ": format have " << dialog.GetFormat() << ", want " << c.wantFormat;
+        ASSERT_TRUE(act.answered) << "the dialog never became the modal window";
+        EXPECT_EQ(result, wantResult == "accepted" ? QDialog::Accepted : QDialog::Rejected);
+        if (result == QDialog::Accepted) {
+            EXPECT_EQ(dialog.GetFormat(), wantFormat);
         }
     }
 }
