@@ -504,57 +504,38 @@ protected:
 // notes are shown in a monospaced font from either encoding, or none.
 TEST_F(AboutBoxTest, CaptionAndReleaseNotesFollowTheLanguageAndTheFile)
 {
-    // Letters beyond ASCII in both encodings, and mixed line ends.
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t unit : std::u16string(u"Sleevit 1.14\r\nGr\u00FC\u00DFe\n\r\ncaf\u00E9 \u03A9\r\n")) {
-        utf16.push_back(static_cast<char>(unit & 0xFF));
-        utf16.push_back(static_cast<char>(unit >> 8));
-    }
-    struct Case {
-        const char* name;
-        int language;          // the table's current language
-        std::string fileBytes; // that language's file; unused for English
-        std::string want;
-        std::optional<std::string> notes; // none: no file
-        std::string wantNotes;
-    };
-    const Case cases[] = {
-        {"English", 0, "", "About Sleevit 1.14 BETA 1", utf16,
-         "Sleevit 1.14\nGr\xC3\xBC\xC3\x9F"
-         "e\n\ncaf\xC3\xA9 \xCE\xA9"},
-        {"Dutch", 1, "[MENU]\r\n3028=Sleevit website\r\n3029=&Over Sleevit...\r\n",
-         "Over Sleevit 1.14 BETA 1",
-         "Sleevit 1.14\r\nGr\xFC\xDF"
-         "e\n\r\ncaf\xE9 ?",
-         "Sleevit 1.14\nGr\xC3\xBC\xC3\x9F"
-         "e\n\ncaf\xC3\xA9 ?"},
-        // An 8-bit file: the umlaut is one byte of ISO 8859-1.
-        {"German", 6, "3029=\xDC&ber Sleevit...\r\n",
-         "\xC3\x9C"
-         "ber Sleevit 1.14 BETA 1",
-         std::nullopt, ""},
-        // The dots go, then the colons; a file without the key falls back to English.
-        {"Danish", 3, "3029=Om &Sleevit:...\r\n", "Om Sleevit 1.14 BETA 1", std::nullopt, ""},
-        {"Swedish", 21, "3028=Sleevit webbplats\r\n", "About Sleevit 1.14 BETA 1", std::nullopt, ""},
-    };
-    for (const Case& c : cases) {
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/about-box.txt");
+    ASSERT_EQ(lines.size(), 5u);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> c = SplitFields(line, " | ", 5);
+        const int index = std::stoi(c[0]);
+        std::string notes = Unescaped(c[3]);
+        if (notes.starts_with("utf16 ")) {
+            const std::u16string text = QString::fromStdString(notes.substr(6)).toStdU16String();
+            notes = "\xFF\xFE";
+            for (const char16_t unit : text) {
+                notes.push_back(static_cast<char>(unit & 0xFF));
+                notes.push_back(static_cast<char>(unit >> 8));
+            }
+        }
         std::filesystem::remove(folder_.File("releasenotes.txt"));
-        if (c.notes)
-            folder_.Write("releasenotes.txt", *c.notes);
+        if (notes != "-")
+            folder_.Write("releasenotes.txt", notes);
         LanguageTable language;
         language.UseBuiltInDefaults();
         // A folder without language files, so that selecting keeps the texts loaded from
         // the bytes.
         language.ScanLanguageFiles(Folder());
-        language.SetAvailable(c.language, true);
-        ASSERT_TRUE(c.language == 0 || language.LoadLanguageBytes(c.language, c.fileBytes)) << c.name;
-        language.SelectLanguage(c.language);
+        language.SetAvailable(index, true);
+        ASSERT_TRUE(c[1] == "-" || language.LoadLanguageBytes(index, Unescaped(c[1])));
+        language.SelectLanguage(index);
         CAboutDlg about(nullptr, language, Folder());
-        ASSERT_TRUE(about.Create()) << c.name;
-        EXPECT_EQ(about.windowTitle().toStdString(), c.want) << c.name;
-        auto* notes = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);
-        EXPECT_EQ(notes->toPlainText().toStdString(), c.wantNotes) << c.name;
-        EXPECT_TRUE(QFontInfo(notes->font()).fixedPitch()) << c.name << ": not in a monospaced font";
+        ASSERT_TRUE(about.Create());
+        EXPECT_EQ(about.windowTitle().toStdString(), c[2]);
+        auto* box = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);
+        EXPECT_EQ(box->toPlainText().toStdString(), Unescaped(c[4]));
+        EXPECT_TRUE(QFontInfo(box->font()).fixedPitch()) << "not in a monospaced font";
     }
 }
 
