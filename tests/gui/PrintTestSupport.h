@@ -28,8 +28,9 @@ CoverFormat MakeFormat(const std::string& name, double width = 120.0, double hei
 FormatCatalogue TestFormats();
 
 // From now on, every pass of the event loop shows act the active modal window until
-// act returns true (it has dealt with it). *answered tells whether it has. The timer
-// stops when the returned object goes.
+// act returns true (it has dealt with it). *answered tells whether it has. A window still
+// up five seconds after it was answered is closed as a failure. The timer stops when the
+// returned object goes.
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered);
 
 // While alive, answers the first active modal window that is a T with act.
