@@ -85,10 +85,14 @@ protected:
         return rows;
     }
 
-    // Clicks a button whose cut line dialog act answers.
+    // Clicks a button whose cut line dialog, opened over the editor, act answers.
     void ClickAnswering(int id, std::function<void(CCutLineDialog&)> act)
     {
-        Answer<CCutLineDialog> answer(std::move(act));
+        Answer<CCutLineDialog> answer([this, id, act = std::move(act)](CCutLineDialog& cut) {
+            EXPECT_EQ(cut.parentWidget(), dialog.get());
+            EXPECT_EQ(cut.windowTitle().toStdString(), id == kAddRect ? "Cut Rectangle" : "Cut Line");
+            act(cut);
+        });
         Click(id);
         EXPECT_TRUE(answer.answered) << "nothing answered after a click on " << id;
     }

@@ -268,35 +268,6 @@ TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
     EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kGerman);
 }
 
-// The format editor opened from the window adds a cut line through its own cut line
-// dialog; Escape is Cancel, so the catalogue ends as it was.
-TEST(WindowLanguage, TheFormatEditorAddsALineOverTheMainWindow)
-{
-    ProgramRun run;
-    run.Start();
-    const int before = run.app->Document().Catalogue().GetLineCount(0);
-    EXPECT_TRUE(run.LookAtModal(kCmdFormatEditor, [&](QWidget& modal) {
-        auto& editor = dynamic_cast<CFormatEditDialog&>(modal);
-        Answer<CCutLineDialog> typed([&editor](CCutLineDialog& cut) {
-            EXPECT_EQ(cut.parentWidget(), &editor);
-            EXPECT_EQ(cut.windowTitle().toStdString(), "Cut Line");
-            for (int id : {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                           CCutLineDialog::kIdY2}) {
-                auto* edit = cut.Form().ItemAs<QLineEdit>(id);
-                edit->selectAll();
-                QTest::keyClicks(edit,
-                                 id == CCutLineDialog::kIdY2 ? QStringLiteral("120") : QStringLiteral("60"));
-            }
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-            cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
-        });
-        editor.Form().ItemAs<QAbstractButton>(FormatEditIds::kAddLine)->click();
-        EXPECT_TRUE(typed.answered);
-        EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before + 1);
-    }));
-    EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before);
-}
-
 // The skins menu lists the skin folders after a separator, only the first eleven usable;
 // a folder skin's colour (hex digits in either case) paints the background whether it is
 // chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
