@@ -50,40 +50,38 @@ protected:
 // Frame, white field and picture, pixel by pixel, for an upright, a wide and no picture.
 TEST(PreviewPainting, FramesTheFieldAndPlacesThePicture)
 {
-    struct Case {
-        const char* name;
-        int w, h; // picture, 0 for none
-        int surfaceW, surfaceH;
-        SurfaceRect picture; // where red must be
-    };
-    const Case cases[] = {
-        {"upright", 2, 4, 12, 10, {3, 1, 7, 9}},
-        {"wide", 4, 2, 12, 14, {1, 3, 11, 8}},
-        {"none", 0, 0, 12, 10, {0, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
+    int cases = 0;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/preview-pixels.txt")) {
+        std::istringstream in(line);
+        std::string kind;
+        int w = 0, h = 0, width = 0, height = 0;
+        SurfaceRect red{};
+        in >> kind >> w >> h >> width >> height >> red.left >> red.top >> red.right >> red.bottom;
+        if (kind != "paint")
+            continue;
+        ++cases;
         CRasterImage image;
-        if (c.w > 0) {
-            const std::string bytes = BmpBytes(c.w, c.h, kRed);
+        if (w > 0) {
+            const std::string bytes = BmpBytes(w, h, kRed);
             ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
         }
-        CRasterSurface surface(c.surfaceW, c.surfaceH, 0x123456);
+        CRasterSurface surface(width, height, 0x123456);
         PaintPreview(surface, image);
         int wrong = 0;
-        for (int y = 0; y < c.surfaceH; ++y) {
-            for (int x = 0; x < c.surfaceW; ++x) {
-                const bool frame = x == 0 || y == 0 || x == c.surfaceW - 1 || y == c.surfaceH - 1;
-                const bool inPicture =
-                    x >= c.picture.left && x < c.picture.right && y >= c.picture.top && y < c.picture.bottom;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const bool frame = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+                const bool inPicture = x >= red.left && x < red.right && y >= red.top && y < red.bottom;
                 const SurfaceColour want = frame ? kColourBlack : inPicture ? kRed : kColourWhite;
                 const SurfaceColour have = surface.GetPixel(x, y);
                 if (have != want && ++wrong <= 5)
-                    ADD_FAILURE() << c.name << ": pixel (" << x << ", " << y << ") have " << std::hex << have
+                    ADD_FAILURE() << line << ": pixel (" << x << ", " << y << ") have " << std::hex << have
                                   << ", want " << want;
             }
         }
-        EXPECT_EQ(wrong, 0) << c.name << ": wrong pixels in all";
+        EXPECT_EQ(wrong, 0) << line << ": wrong pixels in all";
     }
+    EXPECT_EQ(cases, 3);
 }
 
 TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)

@@ -371,20 +371,19 @@ TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
     page.SetPixel(49, 65, kBlue);
     const QImage sheet = PreviewSheetImage(page, caps);
     ASSERT_EQ(sheet.size(), QSize(60, 80));
-    struct Probe {
-        int x, y;
-        QRgb want;
-    };
-    const Probe probes[] = {
-        {0, 0, qRgb(255, 255, 255)},   {4, 7, qRgb(255, 255, 255)},   {5, 6, qRgb(255, 255, 255)},
-        {5, 7, qRgb(0, 0, 255)},       {6, 7, qRgb(255, 0, 0)},       {30, 40, qRgb(255, 0, 0)},
-        {54, 72, qRgb(0, 0, 255)},     {55, 72, qRgb(255, 255, 255)}, {54, 73, qRgb(255, 255, 255)},
-        {59, 79, qRgb(255, 255, 255)},
-    };
-    for (const Probe& p : probes)
-        EXPECT_EQ(sheet.pixel(p.x, p.y) & 0xFFFFFF, p.want & 0xFFFFFF)
-            << "at " << p.x << "," << p.y << ": have " << std::hex << sheet.pixel(p.x, p.y) << ", want "
-            << p.want;
+    int probes = 0;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/preview-pixels.txt")) {
+        std::istringstream in(line);
+        std::string kind;
+        int x = 0, y = 0;
+        QRgb want = 0;
+        in >> kind >> x >> y >> std::hex >> want;
+        if (kind != "sheet")
+            continue;
+        ++probes;
+        EXPECT_EQ(sheet.pixel(x, y) & 0xFFFFFF, want) << line << ": have " << std::hex << sheet.pixel(x, y);
+    }
+    EXPECT_EQ(probes, 10);
 
     DeviceCaps none = caps;
     none.physicalWidth = 0;
