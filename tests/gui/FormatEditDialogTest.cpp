@@ -288,13 +288,10 @@ protected:
             qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocker + "/data"));
             path = blocker + "/Sleevit.dat";
         } else if (op == "ok" || op == "okfails") {
-            bool sawError = false;
-            Answer<QMessageBox> answer([&](QMessageBox& box) {
-                sawError = box.icon() == QMessageBox::Critical;
-                box.accept();
-            });
+            MessageBoxes boxes;
             Click(kIdOk);
-            EXPECT_EQ(sawError, op == "okfails") << "an error message, or none";
+            EXPECT_EQ(boxes.icons, std::vector<QMessageBox::Icon>(op == "okfails", QMessageBox::Critical))
+                << "an error message, or none";
             EXPECT_EQ(dialog->isVisible(), op == "okfails")
                 << "the dialog stays open only after a failed save";
             EXPECT_EQ(dialog->result() == QDialog::Accepted, op == "ok");

@@ -255,23 +255,15 @@ TEST_F(PrintCycleTest, PrintsThroughTheAcceptedDialogWithTheCoversWhereThePlacem
 TEST_F(PrintCycleTest, AJobThatCannotStartSaysSo)
 {
     PrintTo(File("no-such-folder/job.pdf"));
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    Answer<QMessageBox> read([&](QMessageBox& box) {
-        text = box.text();
-        icon = box.icon();
-        buttons = box.standardButtons();
-        box.button(QMessageBox::Ok)->click();
-    });
+    MessageBoxes boxes;
     const PrintJobResult r = cycle.Print(nullptr, request, false);
     EXPECT_FALSE(r.started);
-    ASSERT_TRUE(read.answered) << "a message box must say that the job did not start";
+    ASSERT_EQ(boxes.texts.size(), 1u) << "a message box must say that the job did not start";
     // The fixed text, then the reason.
-    EXPECT_EQ(text.toStdString().rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
-        << text.toStdString();
-    EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(boxes.texts[0].rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
+        << boxes.texts[0];
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
+    EXPECT_EQ(boxes.buttons[0], QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 TEST_F(PrintCycleTest, CancelInTheProgressWindowStopsABatchAfterTheCurrentPage)

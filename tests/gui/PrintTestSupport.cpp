@@ -99,6 +99,8 @@ MessageBoxes::MessageBoxes()
     QObject::connect(&timer, &QTimer::timeout, [this] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             texts.push_back(box->text().toStdString());
+            icons.push_back(box->icon());
+            buttons.push_back(box->standardButtons());
             box->done(QMessageBox::Ok);
         }
     });

@@ -53,10 +53,13 @@ template <class T> struct Answer {
 // For AnswerModal: answers the print dialog once it is up, with OK or Cancel.
 std::function<bool(QWidget*)> AnswerPrintDialog(bool accept);
 
-// While alive, closes every message box that comes up and keeps its text.
+// While alive, closes every message box that comes up and keeps its text, icon and
+// buttons.
 struct MessageBoxes {
     MessageBoxes();
     std::vector<std::string> texts;
+    std::vector<QMessageBox::Icon> icons;
+    std::vector<QMessageBox::StandardButtons> buttons;
     QTimer timer;
 };
 
