@@ -160,21 +160,18 @@ TEST_F(DonateDialogTest, ShowAtStartUpBoxRoundTrip)
                              (click ? ", box clicked, " : ", box untouched, ") + way.name);
                 AppOptions options;
                 options.showDonationDialog = initial;
-                bool opened = false;
                 CDonateDialog dialog(nullptr, options);
                 ASSERT_TRUE(dialog.Create());
                 auto* box = dialog.Form().ItemAs<QCheckBox>(CDonateDialog::kIdShowAtStartUp);
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->isChecked(), initial) << "box on opening";
-                // Tied to the dialog, so that it can never fire into a later test.
-                QTimer::singleShot(0, &dialog, [&] {
-                    opened = QApplication::activeModalWidget() == &dialog;
+                Answer<CDonateDialog> act([&](CDonateDialog&) {
                     if (click)
                         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
                     way.close(dialog);
                 });
                 const int result = dialog.DoModal();
-                ASSERT_TRUE(opened) << "the dialog did not open modally";
+                ASSERT_TRUE(act.answered) << "the dialog did not open modally";
                 EXPECT_EQ(options.showDonationDialog, click ? !initial : initial);
                 EXPECT_EQ(result == QDialog::Accepted, &way == &kCloseWays[0]);
             }
