@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "DataLines.h"
 #include "ScratchFolder.h"
 #include "app/AppSettings.h"
 #include "app/ProgramFolder.h"
@@ -23,22 +24,20 @@ protected:
 TEST_F(SettingsFile, AbsentValuesYieldTheirDefaults)
 {
     const AppSettings settings(ini);
-    const std::pair<Setting, int> ints[] = {
-        // clang-format off
-        {Setting::Language, 0}, {Setting::DrawCutAndFoldLines, 1}, {Setting::AutoRotate, 1},
-        {Setting::BatchMode, 0}, {Setting::CheckForPrintableArea, 1}, {Setting::MaskPrintJobName, 0},
-        {Setting::Autoload2ndImage, 1}, {Setting::ReloadOnStartup, 1}, {Setting::AutoDetectFormat, 1},
-        {Setting::LastUsedLeftFormat, 0}, {Setting::LastUsedRightFormat, 0}, {Setting::SelectedSkin, -1},
-        {Setting::PrintBorder, 1}, {Setting::ShowSplash, 1}, {Setting::NrCoversPrinted, 0},
-        {Setting::ShowPayPalDialog, 2}, {Setting::ShowPreview, 1}, {Setting::PositionX, -1},
-        {Setting::PositionY, 0},
-        // clang-format on
-    };
-    for (const auto& [id, value] : ints)
-        EXPECT_EQ(settings.ReadInt(id), value) << DefinitionOf(id).name;
-    EXPECT_EQ(settings.ReadText(Setting::PrintJobName), "Microsoft Word - Document1");
-    EXPECT_EQ(settings.ReadText(Setting::RecentFileLeft), "");
-    EXPECT_EQ(settings.ReadText(Setting::LastUsedPath), "");
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/app/data/settings-defaults.txt");
+    EXPECT_EQ(lines.size(), std::size_t(SettingCount())) << "a setting without its line";
+    for (const std::string& line : lines) {
+        const std::vector<std::string> f = SplitFields(line, " |", 2);
+        const SettingDefinition* found = nullptr;
+        for (int i = 0; i < SettingCount(); ++i)
+            if (std::string(DefinitionAt(i).section) + "/" + DefinitionAt(i).name == f[0])
+                found = &DefinitionAt(i);
+        ASSERT_NE(found, nullptr) << "no setting called " << f[0];
+        const std::string value =
+            found->isText ? settings.ReadText(found->id) : std::to_string(settings.ReadInt(found->id));
+        EXPECT_EQ(value, f[1].empty() ? f[1] : f[1].substr(1)) << f[0];
+    }
 }
 
 TEST_F(SettingsFile, ValuesSurviveAReopenAndNamesIgnoreLetterCase)

@@ -37,66 +37,52 @@ protected:
     }();
 };
 
-// What the user does between opening and pressing a button.
-enum class Pick { Nothing, Auto, Force, ForceThenAuto };
-
 TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
 {
-    struct Case {
-        const char* name;
-        int preset;
-        Pick pick;
-        int listChoice; // -2 leaves the list alone
-        bool pressPrint;
-        // What the dialog shows when it opens.
-        bool wantForceAtStart;
-        int wantListAtStart;
-        // The result.
-        int wantResult;
-        int wantFormat;
-    };
-    const Case cases[] = {
-        {"no preset, Print at once", -1, Pick::Nothing, -2, true, true, -1, QDialog::Accepted, -1},
-        {"no preset, a format picked", -1, Pick::Nothing, 2, true, true, -1, QDialog::Accepted, 2},
-        {"preset, detect kept", 1, Pick::Nothing, -2, true, false, 1, QDialog::Accepted, -1},
-        {"preset, forced", 1, Pick::Force, -2, true, false, 1, QDialog::Accepted, 1},
-        {"preset, forced to another", 1, Pick::Force, 0, true, false, 1, QDialog::Accepted, 0},
-        {"preset, forced then detect", 2, Pick::ForceThenAuto, 0, true, false, 2, QDialog::Accepted, -1},
-        {"preset beyond the list, forced", 7, Pick::Force, -2, true, false, -1, QDialog::Accepted, -1},
-        {"no preset, detect chosen", -1, Pick::Auto, 1, true, true, -1, QDialog::Accepted, -1},
-        {"Cancel", 0, Pick::Force, 2, false, false, 0, QDialog::Rejected, 0},
-    };
-    for (const Case& c : cases) {
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/batch-dialog.txt");
+    ASSERT_EQ(lines.size(), 9u);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> parts = SplitFields(line, " | ", 3);
+        std::istringstream start(parts[0]), steps(parts[1]), end(parts[2]);
+        int preset = 0, startRow = 0, wantFormat = 0;
+        std::string startRadio, wantResult;
+        start >> preset >> startRadio >> startRow;
+        end >> wantResult >> wantFormat;
         CBatchPrintingDialog dialog(catalogue);
         dialog.SetImageCount(4);
-        dialog.SetFormat(c.preset);
+        dialog.SetFormat(preset);
         Answer<CBatchPrintingDialog> act([&](CBatchPrintingDialog&) {
             CTemplateForm& form = dialog.Form();
-            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdForceFormat), c.wantForceAtStart) << c.name;
-            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdAutoDetect), !c.wantForceAtStart) << c.name;
-            EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), c.wantForceAtStart)
-                << c.name << ": the list is usable exactly while a format is forced";
-            EXPECT_EQ(form.CurrentIndex(CBatchPrintingDialog::kIdFormatList), c.wantListAtStart) << c.name;
-            auto* force = form.ItemAs<QRadioButton>(CBatchPrintingDialog::kIdForceFormat);
-            auto* detect = form.ItemAs<QRadioButton>(CBatchPrintingDialog::kIdAutoDetect);
-            if (c.pick == Pick::Force || c.pick == Pick::ForceThenAuto) {
-                QTest::mouseClick(force, Qt::LeftButton);
-                EXPECT_TRUE(form.Enabled(CBatchPrintingDialog::kIdFormatList)) << c.name << " after Force";
+            const bool forced = startRadio == "force";
+            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdForceFormat), forced);
+            EXPECT_EQ(form.Checked(CBatchPrintingDialog::kIdAutoDetect), !forced);
+            EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), forced)
+                << "the list is usable exactly while a format is forced";
+            EXPECT_EQ(form.CurrentIndex(CBatchPrintingDialog::kIdFormatList), startRow);
+            for (std::string step; steps >> step;) {
+                if (step == "force" || step == "auto") {
+                    QTest::mouseClick(form.ItemAs<QRadioButton>(step == "force"
+                                                                    ? CBatchPrintingDialog::kIdForceFormat
+                                                                    : CBatchPrintingDialog::kIdAutoDetect),
+                                      Qt::LeftButton);
+                    EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), step == "force")
+                        << "after " << step;
+                } else if (step == "list") {
+                    int row = 0;
+                    steps >> row;
+                    form.SetCurrentIndex(CBatchPrintingDialog::kIdFormatList, row);
+                } else {
+                    form.ItemAs<QPushButton>(step == "print" ? kIdOk : kIdCancel)->click();
+                }
             }
-            if (c.listChoice != -2)
-                form.SetCurrentIndex(CBatchPrintingDialog::kIdFormatList, c.listChoice);
-            if (c.pick == Pick::Auto || c.pick == Pick::ForceThenAuto) {
-                QTest::mouseClick(detect, Qt::LeftButton);
-                EXPECT_FALSE(form.Enabled(CBatchPrintingDialog::kIdFormatList)) << c.name << " after Auto";
-            }
-            form.ItemAs<QPushButton>(c.pressPrint ? kIdOk : kIdCancel)->click();
         });
         const int result = dialog.DoModal();
-        ASSERT_TRUE(act.answered) << c.name << ": the dialog never became the modal window";
-        EXPECT_EQ(result, c.wantResult) << c.name;
-        if (c.wantResult == QDialog::Accepted) {
-            EXPECT_EQ(dialog.GetFormat(), c.wantFormat)
-                << c.name << ": format have " << dialog.GetFormat() << ", want " << c.wantFormat;
+        ASSERT_TRUE(act.answered) << "the dialog never became the modal window";
+        EXPECT_EQ(result, wantResult == "accepted" ? QDialog::Accepted : QDialog::Rejected);
+        if (result == QDialog::Accepted) {
+            EXPECT_EQ(dialog.GetFormat(), wantFormat);
         }
     }
 }
@@ -174,21 +160,18 @@ TEST_F(DonateDialogTest, ShowAtStartUpBoxRoundTrip)
                              (click ? ", box clicked, " : ", box untouched, ") + way.name);
                 AppOptions options;
                 options.showDonationDialog = initial;
-                bool opened = false;
                 CDonateDialog dialog(nullptr, options);
                 ASSERT_TRUE(dialog.Create());
                 auto* box = dialog.Form().ItemAs<QCheckBox>(CDonateDialog::kIdShowAtStartUp);
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->isChecked(), initial) << "box on opening";
-                // Tied to the dialog, so that it can never fire into a later test.
-                QTimer::singleShot(0, &dialog, [&] {
-                    opened = QApplication::activeModalWidget() == &dialog;
+                Answer<CDonateDialog> act([&](CDonateDialog&) {
                     if (click)
                         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
                     way.close(dialog);
                 });
                 const int result = dialog.DoModal();
-                ASSERT_TRUE(opened) << "the dialog did not open modally";
+                ASSERT_TRUE(act.answered) << "the dialog did not open modally";
                 EXPECT_EQ(options.showDonationDialog, click ? !initial : initial);
                 EXPECT_EQ(result == QDialog::Accepted, &way == &kCloseWays[0]);
             }
@@ -264,7 +247,9 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
         AppOptions options;
         options.batchMode = 0;
         options.showSplash = 1;
-        options.maskPrintJobName = 1;
+        // Escape's round opens with the job name field off.
+        const int mask = &way == &kCloseWays[1] ? 0 : 1;
+        options.maskPrintJobName = mask;
         options.printJobName = "Quarterly report.docx";
         options.recentFileLeft = "/covers/left.jpg";
         options.drawCutAndFoldLines = 0;
@@ -275,7 +260,25 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
             dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdBatchMode)->click();
             dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdShowSplash)->click();
             auto* name = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
-            EXPECT_EQ(name->text().toStdString(), "Quarterly report.docx");
+            auto* box = dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdMaskPrintJobName);
+            // The job name field follows its box and keeps its text; it ends on.
+            EXPECT_EQ(name->isEnabled(), mask == 1);
+            for (int click = 1; click <= 3 - mask; ++click) {
+                QTest::mouseClick(box, Qt::LeftButton);
+                EXPECT_EQ(name->isEnabled(), box->isChecked()) << "click " << click << " from " << mask;
+                EXPECT_EQ(name->text().toStdString(), "Quarterly report.docx");
+            }
+            // The keyword fields show their fixed texts and refuse editing.
+            for (const auto& [id, want] :
+                 {std::pair{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
+                  std::pair{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
+                auto* edit = dialog.Form().ItemAs<QLineEdit>(id);
+                edit->setFocus();
+                QTest::keyClick(edit, Qt::Key_End);
+                QTest::keyClicks(edit, QStringLiteral("xyz"));
+                QTest::keyClick(edit, Qt::Key_Backspace);
+                EXPECT_EQ(edit->text().toStdString(), want) << "keyword field " << id;
+            }
             name->setFocus();
             name->selectAll();
             if (typed.isEmpty())
@@ -289,42 +292,11 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
         EXPECT_EQ(options.batchMode, 1) << way.name << " lost the batch mode switch";
         EXPECT_EQ(options.showSplash, 0) << way.name << " lost the splash switch";
         EXPECT_EQ(options.printJobName, typed.toStdString()) << way.name << " lost the job name";
+        EXPECT_EQ(options.maskPrintJobName, 1) << way.name << " lost the job name switch";
         EXPECT_EQ(options.recentFileLeft, "/covers/left.jpg");
         EXPECT_EQ(options.drawCutAndFoldLines, 0);
         EXPECT_EQ(options.lastUsedLeftFormat, 4);
         EXPECT_EQ(options.language, 7);
-    }
-}
-
-// The job name field follows its box and keeps its text; the keyword fields show their
-// fixed texts and refuse editing.
-TEST_F(OptionsDialogTest, JobNameFieldFollowsItsBoxAndKeywordFieldsStayFixed)
-{
-    for (int mask : {0, 1}) {
-        AppOptions options;
-        options.maskPrintJobName = mask;
-        options.printJobName = "Memo";
-        COptionsDialog dialog(options);
-        ASSERT_TRUE(dialog.Create());
-        dialog.show();
-        auto* box = dialog.Form().ItemAs<QCheckBox>(COptionsDialog::kIdMaskPrintJobName);
-        auto* field = dialog.Form().ItemAs<QLineEdit>(COptionsDialog::kIdPrintJobName);
-        EXPECT_EQ(field->isEnabled(), mask == 1) << "opening with MaskPrintJobName " << mask;
-        for (int click = 1; click <= 2; ++click) {
-            QTest::mouseClick(box, Qt::LeftButton);
-            EXPECT_EQ(field->isEnabled(), box->isChecked()) << "click " << click << " from " << mask;
-            EXPECT_EQ(field->text(), QStringLiteral("Memo")) << "the name must survive switching";
-        }
-        for (const auto& [id, want] : {std::pair{COptionsDialog::kIdLeftKeywords, "front;front + inside;-f"},
-                                       std::pair{COptionsDialog::kIdRightKeywords, "back;back;-b"}}) {
-            auto* edit = dialog.Form().ItemAs<QLineEdit>(id);
-            edit->setFocus();
-            QTest::keyClick(edit, Qt::Key_End);
-            QTest::keyClicks(edit, QStringLiteral("xyz"));
-            QTest::keyClick(edit, Qt::Key_Backspace);
-            EXPECT_EQ(edit->text().toStdString(), want) << "keyword field " << id;
-        }
-        dialog.done(QDialog::Accepted);
     }
 }
 
@@ -444,17 +416,13 @@ using SplashScreenTest = GuiTest;
 // picture's size and stands in the middle of the screen.
 TEST_F(SplashScreenTest, ClosesOnItsTimerOrALeftClickOnlyCentredAtItsPictureSize)
 {
-    // A watchdog closes a screen that never closes, so the test fails instead of hanging;
-    // a timer of this test, so that it cannot fire into a later one.
-    QTimer watchdog;
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    watchdog.start(8000);
     QElapsedTimer clock;
     clock.start();
-    CSplashScreen::Show(300);
+    {
+        // Only watched: a screen still up after five seconds is closed as a failure.
+        Answer<CSplashScreen> watch([](CSplashScreen&) {});
+        CSplashScreen::Show(300);
+    }
     // Qt's coarse timers may fire up to 5 % early.
     EXPECT_GE(clock.elapsed(), 285) << "closed too early";
     EXPECT_LT(clock.elapsed(), 4000) << "the timer did not close it";
@@ -468,7 +436,6 @@ TEST_F(SplashScreenTest, ClosesOnItsTimerOrALeftClickOnlyCentredAtItsPictureSize
         upAfterOtherClicks = splash.isVisible();
         QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(200, 100));
     });
-    watchdog.start(8000);
     clock.restart();
     CSplashScreen::Show(60000);
     EXPECT_LT(clock.elapsed(), 7000) << "a splash screen with a minute to run ignored the left click";
@@ -518,57 +485,38 @@ protected:
 // notes are shown in a monospaced font from either encoding, or none.
 TEST_F(AboutBoxTest, CaptionAndReleaseNotesFollowTheLanguageAndTheFile)
 {
-    // Letters beyond ASCII in both encodings, and mixed line ends.
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t unit : std::u16string(u"Sleevit 1.14\r\nGr\u00FC\u00DFe\n\r\ncaf\u00E9 \u03A9\r\n")) {
-        utf16.push_back(static_cast<char>(unit & 0xFF));
-        utf16.push_back(static_cast<char>(unit >> 8));
-    }
-    struct Case {
-        const char* name;
-        int language;          // the table's current language
-        std::string fileBytes; // that language's file; unused for English
-        std::string want;
-        std::optional<std::string> notes; // none: no file
-        std::string wantNotes;
-    };
-    const Case cases[] = {
-        {"English", 0, "", "About Sleevit 1.14 BETA 1", utf16,
-         "Sleevit 1.14\nGr\xC3\xBC\xC3\x9F"
-         "e\n\ncaf\xC3\xA9 \xCE\xA9"},
-        {"Dutch", 1, "[MENU]\r\n3028=Sleevit website\r\n3029=&Over Sleevit...\r\n",
-         "Over Sleevit 1.14 BETA 1",
-         "Sleevit 1.14\r\nGr\xFC\xDF"
-         "e\n\r\ncaf\xE9 ?",
-         "Sleevit 1.14\nGr\xC3\xBC\xC3\x9F"
-         "e\n\ncaf\xC3\xA9 ?"},
-        // An 8-bit file: the umlaut is one byte of ISO 8859-1.
-        {"German", 6, "3029=\xDC&ber Sleevit...\r\n",
-         "\xC3\x9C"
-         "ber Sleevit 1.14 BETA 1",
-         std::nullopt, ""},
-        // The dots go, then the colons; a file without the key falls back to English.
-        {"Danish", 3, "3029=Om &Sleevit:...\r\n", "Om Sleevit 1.14 BETA 1", std::nullopt, ""},
-        {"Swedish", 21, "3028=Sleevit webbplats\r\n", "About Sleevit 1.14 BETA 1", std::nullopt, ""},
-    };
-    for (const Case& c : cases) {
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/about-box.txt");
+    ASSERT_EQ(lines.size(), 5u);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> c = SplitFields(line, " | ", 5);
+        const int index = std::stoi(c[0]);
+        std::string notes = Unescaped(c[3]);
+        if (notes.starts_with("utf16 ")) {
+            const std::u16string text = QString::fromStdString(notes.substr(6)).toStdU16String();
+            notes = "\xFF\xFE";
+            for (const char16_t unit : text) {
+                notes.push_back(static_cast<char>(unit & 0xFF));
+                notes.push_back(static_cast<char>(unit >> 8));
+            }
+        }
         std::filesystem::remove(folder_.File("releasenotes.txt"));
-        if (c.notes)
-            folder_.Write("releasenotes.txt", *c.notes);
+        if (notes != "-")
+            folder_.Write("releasenotes.txt", notes);
         LanguageTable language;
         language.UseBuiltInDefaults();
         // A folder without language files, so that selecting keeps the texts loaded from
         // the bytes.
         language.ScanLanguageFiles(Folder());
-        language.SetAvailable(c.language, true);
-        ASSERT_TRUE(c.language == 0 || language.LoadLanguageBytes(c.language, c.fileBytes)) << c.name;
-        language.SelectLanguage(c.language);
+        language.SetAvailable(index, true);
+        ASSERT_TRUE(c[1] == "-" || language.LoadLanguageBytes(index, Unescaped(c[1])));
+        language.SelectLanguage(index);
         CAboutDlg about(nullptr, language, Folder());
-        ASSERT_TRUE(about.Create()) << c.name;
-        EXPECT_EQ(about.windowTitle().toStdString(), c.want) << c.name;
-        auto* notes = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);
-        EXPECT_EQ(notes->toPlainText().toStdString(), c.wantNotes) << c.name;
-        EXPECT_TRUE(QFontInfo(notes->font()).fixedPitch()) << c.name << ": not in a monospaced font";
+        ASSERT_TRUE(about.Create());
+        EXPECT_EQ(about.windowTitle().toStdString(), c[2]);
+        auto* box = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);
+        EXPECT_EQ(box->toPlainText().toStdString(), Unescaped(c[4]));
+        EXPECT_TRUE(QFontInfo(box->font()).fixedPitch()) << "not in a monospaced font";
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "DataLines.h"
 #include "app/AppSettings.h"
 #include "app/DialogTextSource.h"
 #include "dialogs/ExtendedFileDialog.h"
@@ -49,40 +50,38 @@ protected:
 // Frame, white field and picture, pixel by pixel, for an upright, a wide and no picture.
 TEST(PreviewPainting, FramesTheFieldAndPlacesThePicture)
 {
-    struct Case {
-        const char* name;
-        int w, h; // picture, 0 for none
-        int surfaceW, surfaceH;
-        SurfaceRect picture; // where red must be
-    };
-    const Case cases[] = {
-        {"upright", 2, 4, 12, 10, {3, 1, 7, 9}},
-        {"wide", 4, 2, 12, 14, {1, 3, 11, 8}},
-        {"none", 0, 0, 12, 10, {0, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
+    int cases = 0;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/preview-pixels.txt")) {
+        std::istringstream in(line);
+        std::string kind;
+        int w = 0, h = 0, width = 0, height = 0;
+        SurfaceRect red{};
+        in >> kind >> w >> h >> width >> height >> red.left >> red.top >> red.right >> red.bottom;
+        if (kind != "paint")
+            continue;
+        ++cases;
         CRasterImage image;
-        if (c.w > 0) {
-            const std::string bytes = BmpBytes(c.w, c.h, kRed);
+        if (w > 0) {
+            const std::string bytes = BmpBytes(w, h, kRed);
             ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
         }
-        CRasterSurface surface(c.surfaceW, c.surfaceH, 0x123456);
+        CRasterSurface surface(width, height, 0x123456);
         PaintPreview(surface, image);
         int wrong = 0;
-        for (int y = 0; y < c.surfaceH; ++y) {
-            for (int x = 0; x < c.surfaceW; ++x) {
-                const bool frame = x == 0 || y == 0 || x == c.surfaceW - 1 || y == c.surfaceH - 1;
-                const bool inPicture =
-                    x >= c.picture.left && x < c.picture.right && y >= c.picture.top && y < c.picture.bottom;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const bool frame = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+                const bool inPicture = x >= red.left && x < red.right && y >= red.top && y < red.bottom;
                 const SurfaceColour want = frame ? kColourBlack : inPicture ? kRed : kColourWhite;
                 const SurfaceColour have = surface.GetPixel(x, y);
                 if (have != want && ++wrong <= 5)
-                    ADD_FAILURE() << c.name << ": pixel (" << x << ", " << y << ") have " << std::hex << have
+                    ADD_FAILURE() << line << ": pixel (" << x << ", " << y << ") have " << std::hex << have
                                   << ", want " << want;
             }
         }
-        EXPECT_EQ(wrong, 0) << c.name << ": wrong pixels in all";
+        EXPECT_EQ(wrong, 0) << line << ": wrong pixels in all";
     }
+    EXPECT_EQ(cases, 3);
 }
 
 TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
@@ -94,41 +93,19 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
     folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
     QDir(QPath(folder.Path())).mkdir(QStringLiteral("covers.bmp"));
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
-    // The size counts whole kilobytes.
     for (const int bytes : {1023, 1024, 2048, 10 * 1024 + 1023})
         folder.Write("size" + std::to_string(bytes) + ".bmp", BmpBytes(4, 4, kRed, std::size_t(bytes)));
 
     CExtendedFileDialog dialog(false, *settings);
-    struct Step {
-        const char* file;
-        const char* want;
-        int wantWidth; // of the picture on show, 0 for none
-    };
-    const Step steps[] = {
-        // An undecodable first file leaves the field blank.
-        {"broken.png", ": | : | :", 0},
-        {"upright.BMP", ": 6 x 9 pixels | : 24 bits per pixel | : 2 KB", 6},
-        // A TIFF is not previewed: the bitmap stays, with the TIFF's own size.
-        {"scan.tif", ": 6 x 9 pixels | : 24 bits per pixel | : 4 KB", 6},
-        // A file that does not decode leaves the previous picture as well.
-        {"broken.jpg", ": 6 x 9 pixels | : 24 bits per pixel | : 4 KB", 6},
-        {"wide.bmp", ": 9 x 6 pixels | : 24 bits per pixel | : 1 KB", 9},
-        // What cannot be opened as a file shows nothing, and the picture stays.
-        {"covers.bmp", ": | : | :", 9},
-        {"vanished.png", ": | : | :", 9},
-        {"pipe.bmp", ": | : | :", 9},
-        {"", ": | : | :", 9},
-        {"size1023.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 0 KB", 4},
-        {"size1024.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 1 KB", 4},
-        {"size2048.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 2 KB", 4},
-        {"size11263.bmp", ": 4 x 4 pixels | : 24 bits per pixel | : 10 KB", 4},
-    };
-    for (const Step& step : steps) {
-        dialog.OnSelectionChange(*step.file ? QPath(folder.File(step.file)) : QString());
-        EXPECT_EQ(PanelTexts(dialog), step.want) << "after selecting " << step.file;
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/file-panel.txt");
+    ASSERT_EQ(lines.size(), 13u);
+    for (const std::string& line : lines) {
+        const std::vector<std::string> step = SplitFields(line, "; ", 3);
+        dialog.OnSelectionChange(step[0] == "-" ? QString() : QPath(folder.File(step[0])));
+        EXPECT_EQ(PanelTexts(dialog), step[1]) << line;
         int width = 0, height = 0;
         const bool shown = dialog.Preview()->GetDimensions(width, height);
-        EXPECT_EQ(shown ? width : 0, step.wantWidth) << "picture on show after selecting " << step.file;
+        EXPECT_EQ(shown ? width : 0, std::stoi(step[2])) << "picture on show: " << line;
     }
 }
 

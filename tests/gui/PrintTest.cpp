@@ -255,23 +255,15 @@ TEST_F(PrintCycleTest, PrintsThroughTheAcceptedDialogWithTheCoversWhereThePlacem
 TEST_F(PrintCycleTest, AJobThatCannotStartSaysSo)
 {
     PrintTo(File("no-such-folder/job.pdf"));
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    Answer<QMessageBox> read([&](QMessageBox& box) {
-        text = box.text();
-        icon = box.icon();
-        buttons = box.standardButtons();
-        box.button(QMessageBox::Ok)->click();
-    });
+    MessageBoxes boxes;
     const PrintJobResult r = cycle.Print(nullptr, request, false);
     EXPECT_FALSE(r.started);
-    ASSERT_TRUE(read.answered) << "a message box must say that the job did not start";
+    ASSERT_EQ(boxes.texts.size(), 1u) << "a message box must say that the job did not start";
     // The fixed text, then the reason.
-    EXPECT_EQ(text.toStdString().rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
-        << text.toStdString();
-    EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(boxes.texts[0].rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
+        << boxes.texts[0];
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
+    EXPECT_EQ(boxes.buttons[0], QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 TEST_F(PrintCycleTest, CancelInTheProgressWindowStopsABatchAfterTheCurrentPage)
@@ -371,20 +363,19 @@ TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
     page.SetPixel(49, 65, kBlue);
     const QImage sheet = PreviewSheetImage(page, caps);
     ASSERT_EQ(sheet.size(), QSize(60, 80));
-    struct Probe {
-        int x, y;
-        QRgb want;
-    };
-    const Probe probes[] = {
-        {0, 0, qRgb(255, 255, 255)},   {4, 7, qRgb(255, 255, 255)},   {5, 6, qRgb(255, 255, 255)},
-        {5, 7, qRgb(0, 0, 255)},       {6, 7, qRgb(255, 0, 0)},       {30, 40, qRgb(255, 0, 0)},
-        {54, 72, qRgb(0, 0, 255)},     {55, 72, qRgb(255, 255, 255)}, {54, 73, qRgb(255, 255, 255)},
-        {59, 79, qRgb(255, 255, 255)},
-    };
-    for (const Probe& p : probes)
-        EXPECT_EQ(sheet.pixel(p.x, p.y) & 0xFFFFFF, p.want & 0xFFFFFF)
-            << "at " << p.x << "," << p.y << ": have " << std::hex << sheet.pixel(p.x, p.y) << ", want "
-            << p.want;
+    int probes = 0;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/preview-pixels.txt")) {
+        std::istringstream in(line);
+        std::string kind;
+        int x = 0, y = 0;
+        QRgb want = 0;
+        in >> kind >> x >> y >> std::hex >> want;
+        if (kind != "sheet")
+            continue;
+        ++probes;
+        EXPECT_EQ(sheet.pixel(x, y) & 0xFFFFFF, want) << line << ": have " << std::hex << sheet.pixel(x, y);
+    }
+    EXPECT_EQ(probes, 10);
 
     DeviceCaps none = caps;
     none.physicalWidth = 0;

@@ -62,11 +62,22 @@ std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* ans
     *answered = false;
     auto timer = std::make_unique<QTimer>();
     QTimer* t = timer.get();
-    QObject::connect(t, &QTimer::timeout, t, [t, answered, act = std::move(act)] {
+    // The window answered, and since when: one that is still up five seconds later (an OK
+    // button that stayed disabled, say) is closed, so that the test fails instead of hanging.
+    auto done = std::make_shared<std::pair<QPointer<QWidget>, QElapsedTimer>>();
+    QObject::connect(t, &QTimer::timeout, t, [t, answered, done, act = std::move(act)] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!*answered && modal != nullptr && act(modal)) {
+        if (*answered) {
+            if (modal == nullptr || modal != done->first) {
+                t->stop();
+            } else if (done->second.elapsed() > 5000) {
+                ADD_FAILURE() << "a modal window stayed open for five seconds after it was answered";
+                modal->close();
+            }
+        } else if (modal != nullptr && act(modal)) {
             *answered = true;
-            t->stop();
+            done->first = modal;
+            done->second.start();
         }
     });
     t->start(10);
@@ -88,6 +99,8 @@ MessageBoxes::MessageBoxes()
     QObject::connect(&timer, &QTimer::timeout, [this] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             texts.push_back(box->text().toStdString());
+            icons.push_back(box->icon());
+            buttons.push_back(box->standardButtons());
             box->done(QMessageBox::Ok);
         }
     });

@@ -28,8 +28,9 @@ CoverFormat MakeFormat(const std::string& name, double width = 120.0, double hei
 FormatCatalogue TestFormats();
 
 // From now on, every pass of the event loop shows act the active modal window until
-// act returns true (it has dealt with it). *answered tells whether it has. The timer
-// stops when the returned object goes.
+// act returns true (it has dealt with it). *answered tells whether it has. A window still
+// up five seconds after it was answered is closed as a failure. The timer stops when the
+// returned object goes.
 std::unique_ptr<QTimer> AnswerModal(std::function<bool(QWidget*)> act, bool* answered);
 
 // While alive, answers the first active modal window that is a T with act.
@@ -52,10 +53,13 @@ template <class T> struct Answer {
 // For AnswerModal: answers the print dialog once it is up, with OK or Cancel.
 std::function<bool(QWidget*)> AnswerPrintDialog(bool accept);
 
-// While alive, closes every message box that comes up and keeps its text.
+// While alive, closes every message box that comes up and keeps its text, icon and
+// buttons.
 struct MessageBoxes {
     MessageBoxes();
     std::vector<std::string> texts;
+    std::vector<QMessageBox::Icon> icons;
+    std::vector<QMessageBox::StandardButtons> buttons;
     QTimer timer;
 };
 

@@ -95,6 +95,45 @@ std::vector<std::string> Overflows(QWidget& window)
     return out;
 }
 
+// The menu bar and the table side by side: each row is the next entry of the menu it is
+// in, End is where that menu has no more entries, and every text is the language's own or
+// the table's English one.
+void ExpectMenuFollowsTheTable(QMenuBar& bar, CMainMenu& menu, const LanguageTable& language, int index)
+{
+    std::vector<QList<QAction*>> rest{bar.actions()};
+    for (const MenuRow& row : kMainMenu) {
+        ASSERT_FALSE(rest.empty());
+        if (row.kind == MenuRow::Kind::End) {
+            EXPECT_TRUE(rest.back().isEmpty()) << "entries the table does not have";
+            rest.pop_back();
+            continue;
+        }
+        ASSERT_FALSE(rest.back().isEmpty()) << row.text;
+        QAction* action = rest.back().takeFirst();
+        EXPECT_EQ(action->isSeparator(), row.kind == MenuRow::Kind::Separator) << row.text;
+        if (row.kind == MenuRow::Kind::Popup) {
+            ASSERT_EQ(menu.Popup(row.key), action->menu()) << row.text;
+            rest.push_back(action->menu()->actions());
+        } else if (row.kind == MenuRow::Kind::Item) {
+            EXPECT_EQ(menu.Action(row.id), action) << row.text;
+        }
+        if (row.key != 0) {
+            const std::string& own = language.StoredText(index, row.key);
+            EXPECT_EQ(CMainMenu::RawText(action), own.empty() ? std::string(row.text) : own)
+                << index << " " << row.key;
+        }
+    }
+    EXPECT_TRUE(rest.size() == 1 && rest[0].isEmpty()) << "menus the table does not have";
+}
+
+// What Qt's Cancel reads in a few languages: Portuguese falls back on Brazilian, and
+// Greek, which Qt lacks, shows English rather than the language chosen before.
+const std::map<int, std::string> kQtCancel = {{6, "Abbrechen"},
+                                              {10, "\u041e\u0442\u043c\u0435\u043d\u0430"},
+                                              {11, "Cancelar"},
+                                              {16, "Cancel"},
+                                              {0, "Cancel"}};
+
 TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
 {
     // The program's own window and language table, switched through its menu; the
@@ -140,6 +179,13 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
             continue;
         ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(language.index))) << language.name;
         ASSERT_EQ(run.View().Language().CurrentLanguage(), language.index) << language.name;
+        ExpectMenuFollowsTheTable(*run.app->MainFrame()->menuBar(), *run.app->MainFrame()->Menu(),
+                                  run.View().Language(), language.index);
+        // Qt's own texts where Qt ships the language or a neighbour of it, else English.
+        if (const auto cancel = kQtCancel.find(language.index); cancel != kQtCancel.end()) {
+            EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), cancel->second)
+                << language.name;
+        }
         note(language.name, "main window", Overflows(run.View()));
         for (const auto& make : dialogs) {
             std::unique_ptr<QWidget> dialog = make();
@@ -147,25 +193,6 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
         }
     }
     EXPECT_EQ(problems, 0) << "texts that do not fit:\n" << report.str();
-}
-
-TEST(QtTranslation, QtsOwnDialogsFollowTheLanguageWhereQtShipsIt)
-{
-    EnsureGuiApp();
-    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
-    const struct {
-        int language;
-        bool installed;
-        const char* cancel;
-    } cases[] = {{6, true, "Abbrechen"},
-                 {10, true, "\u041e\u0442\u043c\u0435\u043d\u0430"},
-                 {11, true, "Cancelar"}, // European Portuguese falls back on Brazilian
-                 {16, false, "Cancel"},  // Qt has no Greek: English, not the last language
-                 {0, false, "Cancel"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(ApplyQtTranslation(c.language), c.installed) << c.language;
-        EXPECT_EQ(cancel().toStdString(), c.cancel) << c.language;
-    }
 }
 
 } // namespace
@@ -241,35 +268,6 @@ TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
     EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kGerman);
 }
 
-// The format editor opened from the window adds a cut line through its own cut line
-// dialog; Escape is Cancel, so the catalogue ends as it was.
-TEST(WindowLanguage, TheFormatEditorAddsALineOverTheMainWindow)
-{
-    ProgramRun run;
-    run.Start();
-    const int before = run.app->Document().Catalogue().GetLineCount(0);
-    EXPECT_TRUE(run.LookAtModal(kCmdFormatEditor, [&](QWidget& modal) {
-        auto& editor = dynamic_cast<CFormatEditDialog&>(modal);
-        Answer<CCutLineDialog> typed([&editor](CCutLineDialog& cut) {
-            EXPECT_EQ(cut.parentWidget(), &editor);
-            EXPECT_EQ(cut.windowTitle().toStdString(), "Cut Line");
-            for (int id : {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                           CCutLineDialog::kIdY2}) {
-                auto* edit = cut.Form().ItemAs<QLineEdit>(id);
-                edit->selectAll();
-                QTest::keyClicks(edit,
-                                 id == CCutLineDialog::kIdY2 ? QStringLiteral("120") : QStringLiteral("60"));
-            }
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-            cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
-        });
-        editor.Form().ItemAs<QAbstractButton>(FormatEditIds::kAddLine)->click();
-        EXPECT_TRUE(typed.answered);
-        EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before + 1);
-    }));
-    EXPECT_EQ(run.app->Document().Catalogue().GetLineCount(0), before);
-}
-
 // The skins menu lists the skin folders after a separator, only the first eleven usable;
 // a folder skin's colour (hex digits in either case) paints the background whether it is
 // chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
@@ -313,47 +311,6 @@ TEST(WindowSkins, FolderSkinsAreListedPaintTheirColourKeepPicturesAndMayGoAway)
     run.Start();
     EXPECT_EQ(run.View().Skins().SelectedSkin(), -1);
     EXPECT_TRUE(Entry(run, kCmdSkinRandom)->isChecked());
-}
-
-TEST(MainMenu, ShapeAndTextsFollowTheTableInEveryShippedLanguage)
-{
-    BuiltMenu built;
-    LanguageTable language;
-    language.UseBuiltInDefaults();
-    language.ScanLanguageFiles(std::string(SLEEVIT_SOURCE_DIR) + "/data/languages");
-    for (const LanguageName& name : kLanguageNames) {
-        if (name.index == kTranslationLanguage)
-            continue;
-        ASSERT_TRUE(language.IsAvailable(name.index)) << name.name;
-        language.SelectLanguage(name.index);
-        built.menu.ApplyTexts([&](int key) { return language.Text(key, false); });
-        // The table and the menus side by side: each row is the next entry of the menu
-        // it is in; End is where that menu has no more entries.
-        std::vector<QList<QAction*>> rest{built.window.menuBar()->actions()};
-        for (const MenuRow& row : kMainMenu) {
-            ASSERT_FALSE(rest.empty());
-            if (row.kind == MenuRow::Kind::End) {
-                EXPECT_TRUE(rest.back().isEmpty()) << "entries the table does not have";
-                rest.pop_back();
-                continue;
-            }
-            ASSERT_FALSE(rest.back().isEmpty()) << row.text;
-            QAction* action = rest.back().takeFirst();
-            EXPECT_EQ(action->isSeparator(), row.kind == MenuRow::Kind::Separator) << row.text;
-            if (row.kind == MenuRow::Kind::Popup) {
-                ASSERT_EQ(built.menu.Popup(row.key), action->menu()) << row.text;
-                rest.push_back(action->menu()->actions());
-            } else if (row.kind == MenuRow::Kind::Item) {
-                EXPECT_EQ(built.menu.Action(row.id), action) << row.text;
-            }
-            if (row.key != 0) {
-                const std::string& own = language.StoredText(name.index, row.key);
-                EXPECT_EQ(CMainMenu::RawText(action), own.empty() ? std::string(row.text) : own)
-                    << name.name << " " << row.key;
-            }
-        }
-        EXPECT_TRUE(rest.size() == 1 && rest[0].isEmpty()) << "menus the table does not have";
-    }
 }
 
 TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
