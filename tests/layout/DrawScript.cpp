@@ -107,8 +107,15 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* pictur
         for (int i = 0; i < (verb == "keyed" ? 6 : 4); ++i)
             if (!Number(in, from[i]))
                 return false;
+        std::string op;
+        if (verb == "stretch" && in >> op && op != "or" && op != "and" && op != "xor")
+            return false;
         if (verb == "stretch")
-            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
+                         op == "or"    ? RasterOp::Or
+                         : op == "and" ? RasterOp::And
+                         : op == "xor" ? RasterOp::Xor
+                                       : RasterOp::Copy);
         else
             s.StretchDibTransparent(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
                                     picture->GetColour(from[4], picture->Height() - 1 - from[5]));
