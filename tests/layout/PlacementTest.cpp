@@ -139,19 +139,8 @@ TEST(Placement, CasesOfTheDataFile)
     EXPECT_LT(p.height, 0);
 }
 
-TEST(Placement, TheOutsideNoticeOncePerJobCorrectionPerAxisAndOverlap)
+TEST(Placement, CorrectionPerAxisAndOverlap)
 {
-    const FormatCatalogue c = Formats();
-    CCollectingMessages notices;
-    PlacementJob job{&notices, false};
-    ComputePlacement(kA4At300, c, c.Get(8), Side::Left, false, true, job);
-    ComputePlacement(kA4At300, c, c.Get(9), Side::Right, false, true, job);
-    EXPECT_EQ(notices.notices.size(), 1u);
-    EXPECT_NE(notices.notices[0].find("printable area"), std::string::npos);
-    PlacementJob next{&notices, false};
-    ComputePlacement(kA4At300, c, c.Get(8), Side::Left, false, true, next);
-    EXPECT_EQ(notices.notices.size(), 2u);
-
     const PageMetrics a4 = PageMetrics::FromCaps(kA4At300);
     CoverPlacement inside{100, 100, 50, 50, 0};
     EXPECT_FALSE(CorrectToPrintableArea(inside, a4));
