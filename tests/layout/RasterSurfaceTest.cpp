@@ -30,23 +30,6 @@ std::vector<SurfaceColour> Pixels(const CRasterSurface& s)
     return v;
 }
 
-// A 24-bit picture whose pixel (x, y from the top) has red x * 16 + 1, green y * 16 + 1.
-PixelBlock Gradient24(int w, int h)
-{
-    PixelBlock pb;
-    std::string error;
-    EXPECT_TRUE(pb.Create(w, h, 24, error)) << error;
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = pb.TopRow(y);
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = 7;                            // blue
-            row[3 * x + 1] = std::uint8_t(y * 16 + 1); // green
-            row[3 * x + 2] = std::uint8_t(x * 16 + 1); // red
-        }
-    }
-    return pb;
-}
-
 // Source column that destination column i takes (shared by the stretch tests below).
 int Mapped(int i, int srcW, int dstW)
 {
@@ -143,7 +126,7 @@ TEST(RasterSurface, StoresTopDownRgb32AndKeepsItsMeasurementsToolsAndClipBox)
         std::string error;
         EXPECT_TRUE(
             RunDrawScript(empty, "rect 0 0 4 4; ellipse 0 0 4 4; move 0 0; line 4 4; fill 0 0 4 4 r", error));
-        empty.StretchDib(0, 0, 4, 4, Gradient24(2, 2), 0, 0, 2, 2);
+        empty.StretchDib(0, 0, 4, 4, PalettePicture(8, 2, 2), 0, 0, 2, 2);
     }
 }
 
@@ -211,7 +194,7 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheO
 // both must agree, outside the clipped one must be untouched.
 TEST(RasterSurface, EveryOperationKeepsToTheClipRectangle)
 {
-    const PixelBlock pb = Gradient24(5, 4);
+    const PixelBlock pb = PalettePicture(8, 5, 4);
     CRasterSurface other(12, 12, kBlue);
     other.FillRect({3, 3, 9, 9}, kGreen);
     const auto draw = [&](CRasterSurface& s, int k) {
@@ -267,10 +250,9 @@ TEST(RasterSurface, StretchRepeatsAndDropsWholeRowsAndColumnsAndLooksPalettesUp)
         {9, 1, 2, 6},   // shrink across, enlarge down
         {11, 7, 23, 9}, // enough pixels for every palette entry
     };
-    for (int bpp : {1, 4, 8, 24}) {
+    for (int bpp : {1, 4, 8}) {
         for (const Case& k : cases) {
-            const PixelBlock pb =
-                bpp == 24 ? Gradient24(k.srcW, k.srcH) : PalettePicture(bpp, k.srcW, k.srcH);
+            const PixelBlock pb = PalettePicture(bpp, k.srcW, k.srcH);
             CRasterSurface s(k.dstW + 2, k.dstH + 2);
             s.StretchDib(1, 1, k.dstW, k.dstH, pb, 0, 0, k.srcW, k.srcH);
             for (int y = 0; y < k.dstH + 2; ++y) {
