@@ -181,19 +181,29 @@ std::vector<std::string> Picture(const CRasterSurface& s)
     return rows;
 }
 
-PixelBlock PixelsOf(const std::vector<std::string>& rows)
+PixelBlock PixelsOf(const std::vector<std::string>& rows, int bpp)
 {
     PixelBlock pb;
     std::string error;
-    if (rows.empty() || !pb.Create(std::int64_t(rows[0].size()), std::int64_t(rows.size()), 24, error))
+    if (rows.empty() || !pb.Create(std::int64_t(rows[0].size()), std::int64_t(rows.size()), bpp, error))
         return pb;
+    for (int k = 0; k < pb.PaletteSize() && k < int(std::size(kColours)); ++k)
+        pb.Palette()[pb.PaletteSize() - 1 - k] = {
+            std::uint8_t(kColours[k] >> 16), std::uint8_t(kColours[k] >> 8), std::uint8_t(kColours[k]), 0};
     for (std::size_t y = 0; y < rows.size(); ++y)
         for (std::size_t x = 0; x < rows[y].size(); ++x) {
             const SurfaceColour c = ColourOfChar(rows[y][x]);
-            std::uint8_t* p = pb.TopRow(std::int32_t(y)) + 3 * x;
-            p[0] = std::uint8_t(c >> 16);
-            p[1] = std::uint8_t(c >> 8);
-            p[2] = std::uint8_t(c);
+            const auto index = std::uint8_t(pb.PaletteSize() - 1 - int(std::string(kChars).find(rows[y][x])));
+            std::uint8_t* row = pb.TopRow(std::int32_t(y));
+            if (bpp == 24) {
+                row[3 * x] = std::uint8_t(c >> 16);
+                row[3 * x + 1] = std::uint8_t(c >> 8);
+                row[3 * x + 2] = std::uint8_t(c);
+            } else {
+                // Index x of bpp bits, the first in the high bits of a byte.
+                const std::size_t bit = x * std::size_t(bpp);
+                row[bit / 8] = std::uint8_t(row[bit / 8] | index << (8 - bpp - bit % 8));
+            }
         }
     return pb;
 }
@@ -214,8 +224,10 @@ std::vector<PictureCase> ReadPictureCases(const std::string& path)
             std::istringstream head(line.substr(5));
             PictureCase c;
             char background = 0;
+            int bpp = 0;
             head >> c.name >> c.width >> c.height >> background;
             c.background = ColourOfChar(background);
+            c.bpp = head >> bpp ? bpp : 24;
             cases.push_back(c);
         } else if (cases.empty()) {
             continue;

@@ -27,18 +27,20 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
 std::vector<std::string> Picture(const CRasterSurface& s);
 std::string Join(const std::vector<std::string>& rows);
 
-// A 24-bit picture of rows of colour characters.
-PixelBlock PixelsOf(const std::vector<std::string>& rows);
+// A picture of rows of colour characters; with 1, 4 or 8 bits per pixel, the palette holds
+// the colours in the order of ColourOfChar's list from its last entry down.
+PixelBlock PixelsOf(const std::vector<std::string>& rows, int bpp = 24);
 
-// One case of a picture file: "case <name> <width> <height> <background>", the rows of the
-// picture that "stretch" draws, each after a '<', the commands, then the rows of the
-// expected picture, each after a '|'.
+// One case of a picture file: "case <name> <width> <height> <background> [<bits per pixel
+// of the picture>]", the rows of the picture that "stretch" draws, each after a '<', the
+// commands, then the rows of the expected picture, each after a '|'.
 struct PictureCase {
     std::string name;
     int width = 0;
     int height = 0;
     SurfaceColour background = 0;
     std::vector<std::string> source;
+    int bpp = 24;
     std::string script;
     std::vector<std::string> want;
 };
