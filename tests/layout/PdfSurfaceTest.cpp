@@ -89,28 +89,26 @@ Comparison ComparePage(const PagePicture& page, const CRasterSurface& raster, co
         for (int x = rect.left; x < rect.right; ++x) {
             const SurfaceColour have = page.At(x + caps.physicalOffsetX, y + caps.physicalOffsetY);
             bool found = false;
+            bool edge = false;
             int lo[3] = {255, 255, 255};
             int hi[3] = {0, 0, 0};
-            std::set<SurfaceColour> around;
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const SurfaceColour want = raster.GetPixel(x + dx, y + dy);
                     if (want == 0xFFFFFFFFu)
                         continue;
-                    around.insert(want);
+                    edge = edge || want != raster.GetPixel(x, y);
                     found = found || ColourDistance(have, want) <= tolerance;
                     for (int k = 0; k < 3; ++k) {
                         lo[k] = std::min(lo[k], int((want >> (8 * k)) & 0xFF));
                         hi[k] = std::max(hi[k], int((want >> (8 * k)) & 0xFF));
                     }
                 }
-            if (!found && around.size() > 1) {
-                found = true;
-                for (int k = 0; k < 3; ++k) {
-                    const int c = int((have >> (8 * k)) & 0xFF);
-                    found = found && c >= lo[k] - tolerance && c <= hi[k] + tolerance;
-                }
+            for (int k = 0; k < 3 && edge; ++k) {
+                const int c = int((have >> (8 * k)) & 0xFF);
+                edge = c >= lo[k] - tolerance && c <= hi[k] + tolerance;
             }
+            found = found || edge;
             if (ColourDistance(have, raster.GetPixel(x, y)) > tolerance)
                 ++m.differing;
             if (!found && m.misplaced++ == 0) {
