@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -93,13 +94,27 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* pictur
         s.MoveTo(v[0], v[1]);
         return true;
     }
-    if (verb == "copy" && numbers(4)) {
+    auto* self = dynamic_cast<CRasterSurface*>(&s);
+    if (verb == "dot" && self != nullptr && numbers(2) && Colour(in, c)) {
+        self->SetPixel(v[0], v[1], c);
+        return true;
+    }
+    if ((verb == "copy" || (verb == "blit" && picture != nullptr)) && numbers(4)) {
         int sx = 0, sy = 0;
         std::string op;
-        const auto* self = dynamic_cast<const CRasterSurface*>(&s);
-        if (self == nullptr || !Number(in, sx) || !Number(in, sy) || (in >> op && op != "or"))
+        if (!Number(in, sx) || !Number(in, sy) || (in >> op && op != "or") ||
+            (verb == "copy" && self == nullptr))
             return false;
-        s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
+        // "blit" copies from the picture as a surface of its own.
+        std::unique_ptr<CRasterSurface> other;
+        if (verb == "blit") {
+            const int w = picture->Width();
+            const int h = picture->Height();
+            other = std::make_unique<CRasterSurface>(w, h);
+            other->StretchDib(0, 0, w, h, *picture, 0, 0, w, h);
+        }
+        s.BitBlt(v[0], v[1], v[2], v[3], other ? *other : *self, sx, sy,
+                 op == "or" ? RasterOp::Or : RasterOp::Copy);
         return true;
     }
     if ((verb == "stretch" || verb == "keyed") && picture != nullptr && numbers(4)) {

@@ -15,11 +15,13 @@ SurfaceColour ColourOfChar(char c);
 
 // Runs "pen solid|dotted <colour> [width]", "brush hollow|<colour>", "rect l t r b",
 // "ellipse l t r b", "move x y", "line x y" (one or more points), "fill l t r b <colour>",
-// "clip l t r b", "clip none", "copy x y w h sx sy [or]" (a block of the raster surface onto
-// itself), "stretch x y cx cy sx sy sw sh [or|and|xor]" (the given picture, at its own size
-// or not, copied or combined bitwise), "keyed x y cx cy sx sy sw sh kx ky" (the same, the
-// colour of the picture's pixel kx, ky from the top left transparent). A number may be
-// "min" or "max", the limits of int. False, with the reason, for anything else.
+// "clip l t r b", "clip none", "dot x y <colour>" (one pixel of a raster surface), "copy x y
+// w h sx sy [or]" (a block of the raster surface onto itself), "blit x y w h sx sy [or]"
+// (the same from the given picture as a raster surface), "stretch x y cx cy sx sy sw sh
+// [or|and|xor]" (the given picture, at its own size or not, copied or combined bitwise),
+// "keyed x y cx cy sx sy sw sh kx ky" (the same, the colour of the picture's pixel kx, ky
+// from the top left transparent). A number may be "min" or "max", the limits of int.
+// False, with the reason, for anything else.
 bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& error,
                    const PixelBlock* picture = nullptr);
 
