@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <string>
 #include <utility>
