@@ -29,6 +29,10 @@ std::string Pair(double a, double b)
 std::string Fields(const FormatCatalogue& c, int i)
 {
     const CoverFormat& f = *c.Get(i);
+    const auto placed = [&](bool second, bool calibrated) {
+        const FormatCatalogue::Placement p = c.GetPlacement(i, second, calibrated);
+        return Pair(p.x, p.y) + "," + Pair(p.width, p.height) + "," + Num(p.holeSize);
+    };
     std::string s =
         "|name=" + f.name + "|size=" + Pair(f.size.width, f.size.height) + "|sized=" + Num(f.hasSize) +
         "|pos=" + Pair(f.position.x, f.position.y) + "|pos2=" + Pair(f.position2.x, f.position2.y) +
@@ -38,7 +42,8 @@ std::string Fields(const FormatCatalogue& c, int i)
         "|hasspine=" + Num(c.HasSpine(i)) + "|label=" + Num(f.label) + "|auto=" + Num(f.autodetect) +
         "|ratio=" + Pair(f.detectRatio.width, f.detectRatio.height) + "|aspect=" + Num(c.GetAspectRatio(i)) +
         "|hole=" + Num(f.holeSize) + "|lines=" + Num(f.lines.count) + "|rects=" + Num(f.rects.count) +
-        "|cal=" + Pair(c.GetCalibrateX(), c.GetCalibrateY());
+        "|cal=" + Pair(c.GetCalibrateX(), c.GetCalibrateY()) + "|placed=" + placed(false, true) +
+        "|placed2=" + placed(true, true) + "|raw2=" + placed(true, false);
     for (const auto* list : {&f.lines, &f.rects})
         for (int k = 0; k < list->count; ++k) {
             const CutLine& l = list->entries[std::size_t(k)];
@@ -70,7 +75,7 @@ TEST(CatalogueReader, ReadsEveryKeyAsTheProgramAlwaysHas)
             (verb == "format" ? cases.back().want : cases.back().errors).push_back(CaseText(in));
         }
     }
-    ASSERT_EQ(cases.size(), 12u);
+    ASSERT_EQ(cases.size(), 13u);
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);
         CCollectingMessages messages;
