@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -93,13 +94,27 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* pictur
         s.MoveTo(v[0], v[1]);
         return true;
     }
-    if (verb == "copy" && numbers(4)) {
+    auto* self = dynamic_cast<CRasterSurface*>(&s);
+    if (verb == "dot" && self != nullptr && numbers(2) && Colour(in, c)) {
+        self->SetPixel(v[0], v[1], c);
+        return true;
+    }
+    if ((verb == "copy" || (verb == "blit" && picture != nullptr)) && numbers(4)) {
         int sx = 0, sy = 0;
         std::string op;
-        const auto* self = dynamic_cast<const CRasterSurface*>(&s);
-        if (self == nullptr || !Number(in, sx) || !Number(in, sy) || (in >> op && op != "or"))
+        if (!Number(in, sx) || !Number(in, sy) || (in >> op && op != "or") ||
+            (verb == "copy" && self == nullptr))
             return false;
-        s.BitBlt(v[0], v[1], v[2], v[3], *self, sx, sy, op == "or" ? RasterOp::Or : RasterOp::Copy);
+        // "blit" copies from the picture as a surface of its own.
+        std::unique_ptr<CRasterSurface> other;
+        if (verb == "blit") {
+            const int w = picture->Width();
+            const int h = picture->Height();
+            other = std::make_unique<CRasterSurface>(w, h);
+            other->StretchDib(0, 0, w, h, *picture, 0, 0, w, h);
+        }
+        s.BitBlt(v[0], v[1], v[2], v[3], other ? *other : *self, sx, sy,
+                 op == "or" ? RasterOp::Or : RasterOp::Copy);
         return true;
     }
     if ((verb == "stretch" || verb == "keyed") && picture != nullptr && numbers(4)) {
@@ -107,8 +122,15 @@ bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* pictur
         for (int i = 0; i < (verb == "keyed" ? 6 : 4); ++i)
             if (!Number(in, from[i]))
                 return false;
+        std::string op;
+        if (verb == "stretch" && in >> op && op != "or" && op != "and" && op != "xor")
+            return false;
         if (verb == "stretch")
-            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3]);
+            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
+                         op == "or"    ? RasterOp::Or
+                         : op == "and" ? RasterOp::And
+                         : op == "xor" ? RasterOp::Xor
+                                       : RasterOp::Copy);
         else
             s.StretchDibTransparent(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
                                     picture->GetColour(from[4], picture->Height() - 1 - from[5]));
@@ -174,19 +196,29 @@ std::vector<std::string> Picture(const CRasterSurface& s)
     return rows;
 }
 
-PixelBlock PixelsOf(const std::vector<std::string>& rows)
+PixelBlock PixelsOf(const std::vector<std::string>& rows, int bpp)
 {
     PixelBlock pb;
     std::string error;
-    if (rows.empty() || !pb.Create(std::int64_t(rows[0].size()), std::int64_t(rows.size()), 24, error))
+    if (rows.empty() || !pb.Create(std::int64_t(rows[0].size()), std::int64_t(rows.size()), bpp, error))
         return pb;
+    for (int k = 0; k < pb.PaletteSize() && k < int(std::size(kColours)); ++k)
+        pb.Palette()[pb.PaletteSize() - 1 - k] = {
+            std::uint8_t(kColours[k] >> 16), std::uint8_t(kColours[k] >> 8), std::uint8_t(kColours[k]), 0};
     for (std::size_t y = 0; y < rows.size(); ++y)
         for (std::size_t x = 0; x < rows[y].size(); ++x) {
             const SurfaceColour c = ColourOfChar(rows[y][x]);
-            std::uint8_t* p = pb.TopRow(std::int32_t(y)) + 3 * x;
-            p[0] = std::uint8_t(c >> 16);
-            p[1] = std::uint8_t(c >> 8);
-            p[2] = std::uint8_t(c);
+            const auto index = std::uint8_t(pb.PaletteSize() - 1 - int(std::string(kChars).find(rows[y][x])));
+            std::uint8_t* row = pb.TopRow(std::int32_t(y));
+            if (bpp == 24) {
+                row[3 * x] = std::uint8_t(c >> 16);
+                row[3 * x + 1] = std::uint8_t(c >> 8);
+                row[3 * x + 2] = std::uint8_t(c);
+            } else {
+                // Index x of bpp bits, the first in the high bits of a byte.
+                const std::size_t bit = x * std::size_t(bpp);
+                row[bit / 8] = std::uint8_t(row[bit / 8] | index << (8 - bpp - bit % 8));
+            }
         }
     return pb;
 }
@@ -207,8 +239,10 @@ std::vector<PictureCase> ReadPictureCases(const std::string& path)
             std::istringstream head(line.substr(5));
             PictureCase c;
             char background = 0;
+            int bpp = 0;
             head >> c.name >> c.width >> c.height >> background;
             c.background = ColourOfChar(background);
+            c.bpp = head >> bpp ? bpp : 24;
             cases.push_back(c);
         } else if (cases.empty()) {
             continue;

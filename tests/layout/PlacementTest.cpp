@@ -17,6 +17,8 @@ const std::string kData = SLEEVIT_SOURCE_DIR "/tests/layout/data/";
 // older inkjet's margins: 6.3 mm at the sides, 3.2 mm on top, 12.7 mm at the bottom.
 const DeviceCaps kA4At300{300, 300, 2480 - 70, 3508 - 70, 2480, 3508, 35, 35};
 const DeviceCaps kLetterAt600{600, 600, 5100 - 2 * 148, 6600 - 75 - 300, 5100, 6600, 148, 75};
+// A driver's disc page: 340 points square at 300 dpi, the printable area off-centre.
+const DeviceCaps kDiscPage{300, 300, 1300, 1300, 1417, 1417, 40, 10};
 
 CoverFormat Format(CoverKind kind, double w, double h, PointMm position = {-1, -1})
 {
@@ -34,7 +36,7 @@ FormatCatalogue Formats()
     CCollectingMessages messages;
     FormatCatalogue c;
     EXPECT_TRUE(c.LoadCatalogue(kData + "placement-formats.dat", messages));
-    EXPECT_EQ(c.GetCount(), 11);
+    EXPECT_EQ(c.GetCount(), 13);
     c.SetType(10, "cd_front"); // not a kind the program knows: placed as a custom cover
     return c;
 }
@@ -90,6 +92,17 @@ TEST(Placement, CasesOfTheDataFile)
             const CoverPlacement two =
                 Place(caps, c, second, d == "left" ? Side::Left : Side::Right, true).placement;
             EXPECT_EQ(CoversOverlap(one, two), e == "yes");
+        } else if (verb == "disc") {
+            int format = 0;
+            double dx = 0, dy = 0;
+            CoverPlacement want;
+            in >> format >> a >> dx >> dy >> b >> want.x >> want.y >> want.width >> want.height >>
+                want.holeSize;
+            CoverPlacement p =
+                PlaceOnDiscPage(kDiscPage, c, c.Get(format), a == "left" ? Side::Left : Side::Right);
+            OffsetPlacement(p, kDiscPage, dx, dy);
+            EXPECT_EQ(p, want) << "have " << p.x << " " << p.y << " " << p.width << " " << p.height << " "
+                               << p.holeSize;
         } else if (verb == "calibrate") {
             double x = 0, y = 0;
             in >> x >> y;
@@ -139,19 +152,8 @@ TEST(Placement, CasesOfTheDataFile)
     EXPECT_LT(p.height, 0);
 }
 
-TEST(Placement, TheOutsideNoticeOncePerJobCorrectionPerAxisAndOverlap)
+TEST(Placement, CorrectionPerAxisAndOverlap)
 {
-    const FormatCatalogue c = Formats();
-    CCollectingMessages notices;
-    PlacementJob job{&notices, false};
-    ComputePlacement(kA4At300, c, c.Get(8), Side::Left, false, true, job);
-    ComputePlacement(kA4At300, c, c.Get(9), Side::Right, false, true, job);
-    EXPECT_EQ(notices.notices.size(), 1u);
-    EXPECT_NE(notices.notices[0].find("printable area"), std::string::npos);
-    PlacementJob next{&notices, false};
-    ComputePlacement(kA4At300, c, c.Get(8), Side::Left, false, true, next);
-    EXPECT_EQ(notices.notices.size(), 2u);
-
     const PageMetrics a4 = PageMetrics::FromCaps(kA4At300);
     CoverPlacement inside{100, 100, 50, 50, 0};
     EXPECT_FALSE(CorrectToPrintableArea(inside, a4));
@@ -166,51 +168,6 @@ TEST(Placement, TheOutsideNoticeOncePerJobCorrectionPerAxisAndOverlap)
     EXPECT_EQ(m.bottomMargin, 300);
     EXPECT_EQ(m.halfHeight, 3300);
     EXPECT_EQ(m.printableWidth, 4804);
-}
-
-TEST(Placement, ADiscOnTheDriversDiscPageIsCentredAtTrueSize)
-{
-    // A 340 x 340 point disc page (119.94 mm) at 300 dpi with an off-centre printable area.
-    const DeviceCaps page{300, 300, 1300, 1300, 1417, 1417, 40, 10};
-    FormatCatalogue c;
-    CoverFormat tray = Format(CoverKind::CdTray, 118, 118);
-    tray.paperSize = {127, 127};
-    tray.holeSize = 22;
-    c.Append(tray);
-    // 2 mm right of (3 mm with the catalogue's calibration) and 3 mm above centred on its
-    // own 127 mm paper, where 4.5 mm from the edges centres it; the right side measured
-    // from the far edges: 3 mm right and 3 mm up again.
-    CoverFormat manual = tray;
-    manual.position = {6.5, 1.5};
-    manual.position2 = {-2.5, -7.5};
-    c.Append(manual);
-    c.SetCalibrateX(1.0); // applies to the manual position only
-
-    const auto mm = [](int px) { return px * 25.4 / 300; };
-    struct Case {
-        int format;
-        Side side;
-        double dxMm, dyMm; // the disc's centre off the page's centre
-    };
-    for (const Case& k :
-         {Case{0, Side::Left, 0, 0}, Case{1, Side::Left, 3, -3}, Case{1, Side::Right, 3, -3}}) {
-        const CoverPlacement p = PlaceOnDiscPage(page, c, c.Get(k.format), k.side);
-        EXPECT_NEAR(mm(p.width), 118, 0.1) << k.format;
-        EXPECT_NEAR(mm(p.x) + mm(p.width) / 2 - mm(1417) / 2, k.dxMm, 0.1) << k.format;
-        EXPECT_NEAR(mm(p.y) + mm(p.height) / 2 - mm(1417) / 2, k.dyMm, 0.1) << k.format;
-        EXPECT_NEAR(mm(p.holeSize), 22, 0.1);
-    }
-    // A printer's calibration moves it by as much.
-    CoverPlacement p = PlaceOnDiscPage(page, c, c.Get(0), Side::Left);
-    const CoverPlacement before = p;
-    OffsetPlacement(p, page, 2.0, -1.5);
-    EXPECT_EQ(p.x - before.x, 24); // 2 mm at 300 dpi, rounded
-    EXPECT_EQ(p.y - before.y, -18);
-    // Offsets of 1000 mm or more are no calibration: the placement stays.
-    OffsetPlacement(p, page, 1000.0, 0.0);
-    OffsetPlacement(p, page, 0.0, 999.5);
-    EXPECT_EQ(p.x - before.x, 24);
-    EXPECT_EQ(p.y - before.y, -18 + 11805);
 }
 
 } // namespace

@@ -136,7 +136,8 @@ TEST(PrintJob, NamesTrayPreviewCancelAndTheOutsideNotice)
     job.catalogue.SetPlacement(0, true, {0.0, 0.0, 60, 60, 0});
     CRasterPageTarget target(kSheet);
     RunPrintJob(target, job.request);
-    EXPECT_EQ(job.notices.notices.size(), 1u);
+    ASSERT_EQ(job.notices.notices.size(), 1u) << "both covers are outside, one notice";
+    EXPECT_NE(job.notices.notices[0].find("printable area"), std::string::npos);
     CRasterPageTarget again(kSheet);
     RunPrintJob(again, job.request);
     EXPECT_EQ(job.notices.notices.size(), 2u);

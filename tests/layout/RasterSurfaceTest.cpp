@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -17,72 +15,7 @@
 namespace {
 
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
-constexpr SurfaceColour kGreen = RgbColour(0, 255, 0);
 constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
-
-// Every pixel colour of a surface, for comparing two surfaces.
-std::vector<SurfaceColour> Pixels(const CRasterSurface& s)
-{
-    std::vector<SurfaceColour> v;
-    for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x)
-            v.push_back(s.GetPixel(x, y));
-    return v;
-}
-
-// A 24-bit picture whose pixel (x, y from the top) has red x * 16 + 1, green y * 16 + 1.
-PixelBlock Gradient24(int w, int h)
-{
-    PixelBlock pb;
-    std::string error;
-    EXPECT_TRUE(pb.Create(w, h, 24, error)) << error;
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = pb.TopRow(y);
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = 7;                            // blue
-            row[3 * x + 1] = std::uint8_t(y * 16 + 1); // green
-            row[3 * x + 2] = std::uint8_t(x * 16 + 1); // red
-        }
-    }
-    return pb;
-}
-
-// Source column that destination column i takes (shared by the stretch tests below).
-int Mapped(int i, int srcW, int dstW)
-{
-    return int(std::int64_t{i} * srcW / dstW);
-}
-
-// Hand-built palette pictures: 1, 4 and 8 bits per pixel.
-PixelBlock PalettePicture(int bpp, int w, int h)
-{
-    PixelBlock pb;
-    std::string error;
-    EXPECT_TRUE(pb.Create(w, h, bpp, error)) << error;
-    for (int k = 0; k < pb.PaletteSize(); ++k) {
-        pb.Palette()[k].red = std::uint8_t(k * 3 + 1);
-        pb.Palette()[k].green = std::uint8_t(255 - k);
-        pb.Palette()[k].blue = std::uint8_t(k * 7);
-    }
-    const int colours = pb.PaletteSize();
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = pb.TopRow(y);
-        for (int x = 0; x < w; ++x) {
-            const int index = (x * 5 + y * 3) % colours;
-            switch (bpp) {
-            case 1:
-                row[x / 8] = std::uint8_t(row[x / 8] | (index << (7 - x % 8)));
-                break;
-            case 4:
-                row[x / 2] = std::uint8_t(row[x / 2] | (x % 2 ? index : index << 4));
-                break;
-            default:
-                row[x] = std::uint8_t(index);
-            }
-        }
-    }
-    return pb;
-}
 
 TEST(RasterSurface, StoresTopDownRgb32AndKeepsItsMeasurementsToolsAndClipBox)
 {
@@ -143,22 +76,42 @@ TEST(RasterSurface, StoresTopDownRgb32AndKeepsItsMeasurementsToolsAndClipBox)
         std::string error;
         EXPECT_TRUE(
             RunDrawScript(empty, "rect 0 0 4 4; ellipse 0 0 4 4; move 0 0; line 4 4; fill 0 0 4 4 r", error));
-        empty.StretchDib(0, 0, 4, 4, Gradient24(2, 2), 0, 0, 2, 2);
+        empty.StretchDib(0, 0, 4, 4, PixelsOf({"rg", "b#"}), 0, 0, 2, 2);
     }
 }
 
-TEST(RasterSurface, DrawingsGiveTheirPictures)
+// Every drawing also through each clip rectangle (but a copy of the surface onto itself,
+// whose source the clip changes): inside the clip the same pixels, outside none.
+TEST(RasterSurface, DrawingsGiveTheirPicturesAndKeepToTheClipRectangle)
 {
     const auto cases = ReadPictureCases(SLEEVIT_SOURCE_DIR "/tests/layout/data/surface-pictures.txt");
     ASSERT_GE(cases.size(), 20u);
+    const SurfaceRect clips[] = {{3, 4, 8, 9}, {0, 0, 12, 1}, {11, 0, 20, 20}, {-5, -5, 2, 3}, {6, 6, 6, 9}};
     for (const PictureCase& c : cases) {
         SCOPED_TRACE(c.name);
         CRasterSurface s(c.width, c.height, c.background);
-        const PixelBlock source = PixelsOf(c.source);
+        const PixelBlock source = PixelsOf(c.source, c.bpp);
         std::string error;
         ASSERT_TRUE(RunDrawScript(s, c.script, error, &source)) << error;
         const std::vector<std::string> have = Picture(s);
         EXPECT_EQ(have, c.want) << "have:" << Join(have) << "\nwant:" << Join(c.want);
+        for (int y = 0; y < s.Height(); ++y)
+            for (int x = 0; x < s.Width(); ++x)
+                ASSERT_EQ(s.Row(y)[x] >> 24, 0xFFu) << "stored pixels stay opaque (" << x << ", " << y << ")";
+        for (const SurfaceRect& clip : clips) {
+            if (c.script.find("copy") != std::string::npos)
+                break;
+            CRasterSurface cut(c.width, c.height, c.background);
+            cut.SetClipRect(&clip);
+            ASSERT_TRUE(RunDrawScript(cut, c.script, error, &source)) << error;
+            for (int y = 0; y < s.Height(); ++y)
+                for (int x = 0; x < s.Width(); ++x) {
+                    const bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+                    ASSERT_EQ(cut.GetPixel(x, y), in ? s.GetPixel(x, y) : c.background)
+                        << "clip (" << clip.left << "," << clip.top << "," << clip.right << "," << clip.bottom
+                        << ") pixel (" << x << "," << y << ")";
+                }
+        }
     }
 }
 
@@ -172,40 +125,22 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheO
             s.Ellipse(1, 1, 1 + w, 1 + h);
             const auto pic = Picture(s);
             const std::string where = std::to_string(w) + " x " + std::to_string(h) + Join(pic);
-            // Nothing outside the rectangle; the margin stays white.
-            for (int y = 0; y < h + 2; ++y) {
+            // The margin stays white; inside, mirror images across both axes, the outline
+            // exactly where the shape meets the outside and the brush elsewhere.
+            for (int y = 0; y < h + 2; ++y)
                 for (int x = 0; x < w + 2; ++x) {
-                    if (x == 0 || y == 0 || x == w + 1 || y == h + 1) {
-                        ASSERT_EQ(pic[y][x], '.') << "outside at (" << x << "," << y << ") " << where;
+                    const char c = pic[y][x];
+                    const bool margin = x == 0 || y == 0 || x == w + 1 || y == h + 1;
+                    ASSERT_TRUE(margin ? c == '.' : c == pic[y][w + 1 - x] && c == pic[h + 1 - y][x])
+                        << "pixel (" << x << "," << y << ") " << where;
+                    const bool edge = margin || pic[y - 1][x] == '.' || pic[y + 1][x] == '.' ||
+                                      pic[y][x - 1] == '.' || pic[y][x + 1] == '.';
+                    if (c != '.' && w >= 3 && h >= 3) {
+                        ASSERT_EQ(c, edge ? '#' : 'r') << "pixel (" << x << "," << y << ") " << where;
                     }
                 }
-            }
-            // Touches all four sides: columns 1 and w, rows 1 and h.
-            bool left = false, right = false, top = false, bottom = false;
-            for (int y = 1; y <= h; ++y) {
-                left = left || pic[y][1] != '.';
-                right = right || pic[y][w] != '.';
-            }
-            for (int x = 1; x <= w; ++x) {
-                top = top || pic[1][x] != '.';
-                bottom = bottom || pic[h][x] != '.';
-            }
-            EXPECT_TRUE(left && right && top && bottom) << "does not touch every side " << where;
-            // Mirror images across both axes.
-            for (int y = 1; y <= h; ++y)
-                for (int x = 1; x <= w; ++x) {
-                    ASSERT_EQ(pic[y][x], pic[y][w + 1 - x]) << "left-right " << where;
-                    ASSERT_EQ(pic[y][x], pic[h + 1 - y][x]) << "top-bottom " << where;
-                }
-            // Outline exactly where the shape meets the outside, brush elsewhere.
-            for (int y = 1; y <= h && w >= 3 && h >= 3; ++y)
-                for (int x = 1; x <= w; ++x)
-                    if (pic[y][x] != '.') {
-                        const bool edge = pic[y - 1][x] == '.' || pic[y + 1][x] == '.' ||
-                                          pic[y][x - 1] == '.' || pic[y][x + 1] == '.';
-                        ASSERT_EQ(pic[y][x], edge ? '#' : 'r') << "pixel (" << x << "," << y << ") " << where;
-                    }
-            // Each row one unbroken run, no wider than the rows nearer the middle.
+            // Each row one unbroken run, no narrower than the rows above it up to the middle
+            // one, which spans the whole width; so the shape touches every side.
             int prevWidth = 0;
             for (int y = 1; y <= (h + 1) / 2; ++y) {
                 const auto first = pic[y].find_first_not_of('.');
@@ -217,143 +152,8 @@ TEST(RasterSurface, EllipseIsInscribedSymmetricConvexAndOutlinedWhereItMeetsTheO
                 EXPECT_GE(width, prevWidth) << "row " << y << " narrower than the one above " << where;
                 prevWidth = width;
             }
+            EXPECT_EQ(prevWidth, w) << "does not touch the sides " << where;
         }
-    }
-}
-
-// Every operation drawn once freely and once through a clip rectangle: inside the clip
-// both must agree, outside the clipped one must be untouched.
-TEST(RasterSurface, EveryOperationKeepsToTheClipRectangle)
-{
-    const PixelBlock pb = Gradient24(5, 4);
-    CRasterSurface other(12, 12, kBlue);
-    other.FillRect({3, 3, 9, 9}, kGreen);
-    const auto draw = [&](CRasterSurface& s, int k) {
-        const char* scripts[] = {
-            "brush r; rect 1 2 11 10",
-            "pen dotted g 2; rect 1 2 11 10",
-            "brush r; ellipse 0 1 12 11",
-            "pen dotted #; ellipse 0 1 12 11",
-            "move 0 0; line 12 7 3 12; pen solid r 2; line 3 0",
-            "fill 0 0 9 9 r",
-            "stretch 1 0 11 12 0 0 5 4",
-            "keyed 1 0 11 12 0 0 5 4 1 1",
-        };
-        std::string error;
-        if (k < int(std::size(scripts)))
-            EXPECT_TRUE(RunDrawScript(s, scripts[k], error, &pb)) << error;
-        else if (k == 8)
-            for (int i = 0; i < 12; ++i)
-                s.SetPixel(i, i, kRed);
-        else
-            s.BitBlt(0, 0, 12, 12, other, 0, 0, k == 9 ? RasterOp::Copy : RasterOp::Or);
-    };
-    const SurfaceRect clips[] = {{3, 4, 8, 9}, {0, 0, 12, 1}, {11, 0, 20, 20}, {-5, -5, 2, 3}, {6, 6, 6, 9}};
-    for (int k = 0; k <= 10; ++k) {
-        for (const SurfaceRect& clip : clips) {
-            CRasterSurface free(12, 12);
-            draw(free, k);
-            CRasterSurface cut(12, 12);
-            cut.SetClipRect(&clip);
-            draw(cut, k);
-            for (int y = 0; y < 12; ++y)
-                for (int x = 0; x < 12; ++x) {
-                    const bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
-                    ASSERT_EQ(cut.GetPixel(x, y), in ? free.GetPixel(x, y) : kColourWhite)
-                        << "operation " << k << " clip (" << clip.left << "," << clip.top << "," << clip.right
-                        << "," << clip.bottom << ") pixel (" << x << "," << y << ")";
-                }
-        }
-    }
-}
-
-TEST(RasterSurface, StretchRepeatsAndDropsWholeRowsAndColumnsAndLooksPalettesUp)
-{
-    struct Case {
-        int srcW, srcH, dstW, dstH;
-    };
-    const Case cases[] = {
-        {3, 2, 6, 4},   // exact doubling
-        {3, 2, 7, 5},   // uneven enlarging: some columns three times, some twice
-        {7, 5, 3, 2},   // shrinking: columns 0, 2, 4 and rows 0, 2
-        {5, 4, 5, 4},   // own size
-        {1, 1, 4, 3},   // one pixel everywhere
-        {9, 1, 2, 6},   // shrink across, enlarge down
-        {11, 7, 23, 9}, // enough pixels for every palette entry
-    };
-    for (int bpp : {1, 4, 8, 24}) {
-        for (const Case& k : cases) {
-            const PixelBlock pb =
-                bpp == 24 ? Gradient24(k.srcW, k.srcH) : PalettePicture(bpp, k.srcW, k.srcH);
-            CRasterSurface s(k.dstW + 2, k.dstH + 2);
-            s.StretchDib(1, 1, k.dstW, k.dstH, pb, 0, 0, k.srcW, k.srcH);
-            for (int y = 0; y < k.dstH + 2; ++y) {
-                for (int x = 0; x < k.dstW + 2; ++x) {
-                    const bool in = x >= 1 && x <= k.dstW && y >= 1 && y <= k.dstH;
-                    const SurfaceColour want = in ? pb.GetColour(Mapped(x - 1, k.srcW, k.dstW),
-                                                                 k.srcH - 1 - Mapped(y - 1, k.srcH, k.dstH))
-                                                  : kColourWhite;
-                    ASSERT_EQ(s.GetPixel(x, y), want)
-                        << bpp << " bpp " << k.srcW << "x" << k.srcH << " into " << k.dstW << "x" << k.dstH
-                        << " pixel (" << x << "," << y << ")";
-                }
-            }
-        }
-    }
-}
-
-TEST(RasterSurface, StretchRasterOperationsCombineBitwise)
-{
-    PixelBlock pb;
-    std::string error;
-    ASSERT_TRUE(pb.Create(1, 1, 24, error));
-    pb.TopRow(0)[0] = 0x0F; // blue
-    pb.TopRow(0)[1] = 0x33; // green
-    pb.TopRow(0)[2] = 0xF0; // red
-    const SurfaceColour dst = RgbColour(0xAA, 0x55, 0xFF);
-    const SurfaceColour src = RgbColour(0xF0, 0x33, 0x0F);
-    struct Case {
-        RasterOp op;
-        SurfaceColour want;
-    };
-    for (const Case& k : {Case{RasterOp::Copy, src}, Case{RasterOp::Or, dst | src},
-                          Case{RasterOp::And, dst & src}, Case{RasterOp::Xor, dst ^ src}}) {
-        CRasterSurface s(2, 1, dst);
-        s.StretchDib(0, 0, 1, 1, pb, 0, 0, 1, 1, k.op);
-        EXPECT_EQ(s.GetPixel(0, 0), k.want) << "op " << int(k.op);
-        EXPECT_EQ(s.Row(0)[0] >> 24, 0xFFu) << "stored pixels stay opaque, op " << int(k.op);
-        EXPECT_EQ(s.GetPixel(1, 0), dst) << "beyond the rectangle, op " << int(k.op);
-    }
-}
-
-TEST(RasterSurface, TransparentStretchEqualsTheMaskRecipe)
-{
-    // The classic three-step recipe: destination XOR picture, AND a one-bit mask (white
-    // where the picture has the key colour), XOR picture again. The direct path must give
-    // the very same pixels for every size.
-    const PixelBlock pb = PalettePicture(4, 9, 6);
-    const SurfaceColour key = pb.GetColour(0, 5);
-    PixelBlock mask;
-    std::string error;
-    ASSERT_TRUE(mask.Create(9, 6, 1, error));
-    mask.Palette()[1] = {255, 255, 255, 0};
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 9; ++x)
-            if (pb.GetColour(x, y) == key)
-                mask.Row(y)[x / 8] = std::uint8_t(mask.Row(y)[x / 8] | (0x80 >> (x % 8)));
-    for (const auto& size : {std::pair{9, 6}, std::pair{20, 13}, std::pair{5, 4}, std::pair{-9, 6}}) {
-        CRasterSurface direct(20, 13, kColourWhite);
-        for (int y = 0; y < 13; ++y)
-            for (int x = 0; x < 20; ++x)
-                direct.SetPixel(x, y, RgbColour(std::uint8_t(x * 12), std::uint8_t(y * 19), 99));
-        CRasterSurface recipe(20, 13);
-        recipe.BitBlt(0, 0, 20, 13, direct, 0, 0);
-        const int x0 = size.first < 0 ? 9 : 0;
-        direct.StretchDibTransparent(x0, 0, size.first, size.second, pb, 0, 0, 9, 6, key);
-        recipe.StretchDib(x0, 0, size.first, size.second, pb, 0, 0, 9, 6, RasterOp::Xor);
-        recipe.StretchDib(x0, 0, size.first, size.second, mask, 0, 0, 9, 6, RasterOp::And);
-        recipe.StretchDib(x0, 0, size.first, size.second, pb, 0, 0, 9, 6, RasterOp::Xor);
-        EXPECT_EQ(Pixels(direct), Pixels(recipe)) << "size " << size.first << "x" << size.second;
     }
 }
 
