@@ -1,21 +1,22 @@
-// Printing: the paper control that shows the covers, the print cycle on a PDF file (the
-// print dialog's verdict, the pages and where the covers land on them, the progress
-// window and its Cancel, a job that cannot start, the page setup), the preview window,
-// and printing from the main window through the real print dialog.
+// Printing: the paper control that shows the covers, the preview window, and print
+// scripts run in the real main window (tests/gui/data/window-print*.txt): each line sets
+// the window up, runs a command, answers the windows that come up in turn, and reads
+// back what was printed (a PDF file, or a job of a private CUPS server).
 #include <filesystem>
-#include <tuple>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 
-#include "CollectingMessages.h"
 #include "DataLines.h"
+#include "PrivateCupsd.h"
 #include "RunProgram.h"
 #include "app/Paper.h"
 #include "app/PrintCycle.h"
 #include "app/PrintPreviewWindow.h"
 #include "app/PrintProgressWindow.h"
-#include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "gui/MainWindowSupport.h"
-#include "layout/PdfDocument.h"
 #include "surfaces/RasterSurface.h"
 
 namespace fs = std::filesystem;
@@ -25,15 +26,16 @@ namespace {
 constexpr SurfaceColour kWhite = 0xFFFFFF;
 constexpr SurfaceColour kTray = 0x3C3C3C;
 
-// TestFormats() plus a tray format: a 60 x 120 mm sheet with a 50 mm disc.
+// A CD front of 60 x 60 mm and a tray format: a 60 x 120 mm sheet with a 50 mm disc.
 FormatCatalogue Catalogue()
 {
-    FormatCatalogue catalogue = TestFormats();
+    FormatCatalogue catalogue;
+    catalogue.Append(MakeFormat("Front", 60.0, 60.0, "CD_FRONT"));
     catalogue.Append(MakeFormat("Tray", 50.0, 50.0, "CD_TRAY"));
-    catalogue.SetPaperWidth(2, 60.0);
-    catalogue.SetPaperHeight(2, 120.0);
-    catalogue.SetPlacement(2, false, FormatCatalogue::Placement{5.0, 35.0, 50.0, 50.0});
-    catalogue.SetHoleSize(2, 10.0);
+    catalogue.SetPaperWidth(1, 60.0);
+    catalogue.SetPaperHeight(1, 120.0);
+    catalogue.SetPlacement(1, false, FormatCatalogue::Placement{5.0, 35.0, 50.0, 50.0});
+    catalogue.SetHoleSize(1, 10.0);
     return catalogue;
 }
 
@@ -79,39 +81,6 @@ std::string StateOf(const CPrintPreviewWindow& w)
     return out + "'" + w.PagesButton()->text().toStdString() + "'";
 }
 
-constexpr int kCdFront = 0;
-constexpr int kCdTray = 12;
-
-// Loads a red left and a blue right cover with the CD front format, then prints one
-// command into pdf, accepting the print dialog.
-void PrintFromWindow(ProgramRun& run, int command, const std::string& pdf)
-{
-    run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
-    bool answered = false;
-    auto accept = AnswerModal(AnswerPrintDialog(true), &answered);
-    ASSERT_TRUE(run.View().Commands().Execute(command));
-    EXPECT_TRUE(answered) << "the print dialog was shown";
-}
-
-std::string PdfTitle(const std::string& pdf)
-{
-    const std::string out = RunProgram("pdfinfo '" + pdf + "' | sed -n 's/^Title: *//p'").out;
-    return out.substr(0, out.find_last_not_of("\n ") + 1);
-}
-
-class WindowPrint : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        run.Start();
-        run.Options().autoDetectFormat = 0;
-        run.Options().autoload2ndImage = 0;
-        run.Load(Side::Left, "front.png", 120, 120);
-        run.Load(Side::Right, "back.png", 120, 120, kBlue);
-    }
-    ProgramRun run;
-};
-
 // The progress window while it is on screen, else nullptr.
 CPrintProgressWindow* VisibleProgressWindow()
 {
@@ -121,25 +90,272 @@ CPrintProgressWindow* VisibleProgressWindow()
     return nullptr;
 }
 
-class PrintCycleTest : public ::testing::Test, protected TwoCovers {
-protected:
-    void SetUp() override
-    {
-        request.jobName = "Sleevit - front.jpg";
-        // Plain covers: no border, no cut lines, so the picture alone marks the cover.
-        request.render.printBorder = false;
-        request.render.drawCutLines = false;
-        cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
+// The value of a field of pdfinfo's report ("Pages", "Title", "Page size"); "" when it
+// has none.
+std::string InfoField(const std::string& info, const std::string& field)
+{
+    const std::size_t at = ("\n" + info).find("\n" + field + ":");
+    if (at == std::string::npos)
+        return "";
+    const std::size_t from = info.find_first_not_of(' ', at + field.size() + 1);
+    return info.substr(from, info.find('\n', from) - from);
+}
+
+// The box, in pixels at the print resolution, of a colour on a page of a PDF: found
+// roughly over the whole sheet, then measured around what was found.
+SurfaceRect FindCover(const std::string& pdf, int page, SurfaceColour colour, const std::string& scratch)
+{
+    constexpr int kRough = 50, k = CPrintCycle::kPrintDpi / kRough;
+    const SurfaceRect r = FindColourBox(pdf, page, kRough, {0, 0, 1000, 1000}, colour, scratch);
+    if (r.IsEmpty())
+        return r;
+    return FindColourBox(pdf, page, CPrintCycle::kPrintDpi,
+                         {(r.left - 2) * k, (r.top - 2) * k, (r.right + 2) * k, (r.bottom + 2) * k}, colour,
+                         scratch);
+}
+
+// Runs a print script in one program run: a red front.png on the left paper and a blue
+// back.png on the right (both 120 x 120 pixels, CD Front), detection and companions off.
+// With a server, jobs may go to its queues.
+void RunPrintScript(const std::string& name, const TestCupsServer* server)
+{
+    ProgramRun run;
+    run.Start();
+    run.Options().autoDetectFormat = 0;
+    run.Options().autoload2ndImage = 0;
+    run.Load(Side::Left, "front.png", 120, 120);
+    run.Load(Side::Right, "back.png", 120, 120, kBlue);
+    CTheView& view = run.View();
+    QPrinter& printer = view.PrintCycle().Printer();
+    const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/" + name);
+    ASSERT_FALSE(lines.empty()) << name;
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        SCOPED_TRACE(lines[n]);
+        const std::vector<std::string> f = SplitFields(lines[n], " | ", 9);
+        std::string pdf = run.folder.File(std::to_string(n) + ".pdf"), queue;
+        int stopAt = 0;
+        std::istringstream setup(f[0]);
+        for (std::string word; setup >> word;) {
+            const std::string value = word.substr(word.find('=') + 1);
+            const int number = std::atoi(value.c_str());
+            if (word.rfind("L=", 0) == 0 || word.rfind("R=", 0) == 0) {
+                // Refreshing the sides also puts the last single-page setting back.
+                (word[0] == 'L' ? view.Left() : view.Right()).formatIndex = number;
+                view.RefreshSides();
+            } else if (word == "single" || word == "nosingle")
+                view.Form().SetChecked(kSinglePageBox, word == "single");
+            else if (word == "mask" || word == "nomask")
+                run.Options().maskPrintJobName = word == "mask";
+            else if (word == "a4" || word == "letter")
+                printer.setPageSize(QPageSize(word == "a4" ? QPageSize::A4 : QPageSize::Letter));
+            else if (word.rfind("copies=", 0) == 0)
+                printer.setCopyCount(number);
+            else if (word == "batch")
+                run.Options().batchMode = run.Options().autoDetectFormat = 1;
+            else if (word.rfind("to=", 0) == 0)
+                pdf = run.folder.File(value + "/" + std::to_string(n) + ".pdf");
+            else if (word.rfind("queue=", 0) == 0)
+                printer.setPrinterName(QString::fromStdString(value));
+            else if (word.rfind("stop=", 0) == 0)
+                stopAt = number;
+            else
+                ADD_FAILURE() << "unknown word " << word;
+        }
+        if (server == nullptr)
+            printer.setOutputFileName(QString::fromStdString(pdf));
+
+        // The windows that come up, answered in turn.
+        const std::vector<std::string> want =
+            f[2] == "-" ? std::vector<std::string>{} : SplitFields(f[2], ", ");
+        std::vector<std::string> done, progress;
+        std::vector<QImage> sheets;
+        QPointer<QWidget> last;
+        QElapsedTimer since;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (CPrintProgressWindow* w = VisibleProgressWindow()) {
+                const std::string shown = (w->windowTitle() + " | " + w->DocumentLabel()->text() + " | " +
+                                           w->PrinterLabel()->text() + " | " + w->PageLabel()->text())
+                                              .toStdString();
+                if (progress.empty() || progress.back() != shown)
+                    progress.push_back(shown);
+                if (w->Page() == stopAt && w->CancelButton()->isEnabled())
+                    w->CancelButton()->click();
+            }
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || qobject_cast<CPrintProgressWindow*>(modal) != nullptr) {
+                return;
+            } else if (modal == last) {
+                if (since.elapsed() > 5000) {
+                    ADD_FAILURE() << "a modal window stayed open for five seconds after it was answered";
+                    modal->close();
+                }
+                return;
+            }
+            last = modal;
+            since.start();
+            const std::string token = done.size() < want.size() ? want[done.size()] : "";
+            const std::string kind = token.substr(0, token.find(':'));
+            const std::string arg = token.substr(std::min(token.size(), kind.size() + 1));
+            done.push_back(token);
+            if (auto* d = qobject_cast<QPrintDialog*>(modal); d != nullptr && kind == "print") {
+                auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+                if (arg != "ok" && arg != "cancel")
+                    printers->setCurrentIndex(printers->findText(QString::fromStdString(arg)));
+                arg == "cancel" ? d->reject() : d->accept();
+            } else if (modal->objectName() == QLatin1String("overlapQuestion") && kind == "overlap") {
+                modal->findChild<QAbstractButton*>(QString::fromStdString(arg))->click();
+            } else if (auto* b = qobject_cast<CBatchPrintingDialog*>(modal);
+                       b != nullptr && kind == "batch") {
+                const bool force = arg.rfind("force=", 0) == 0;
+                b->Form()
+                    .ItemAs<QAbstractButton>(force ? CBatchPrintingDialog::kIdForceFormat
+                                                   : CBatchPrintingDialog::kIdAutoDetect)
+                    ->click();
+                if (force)
+                    b->Form()
+                        .ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList)
+                        ->setCurrentIndex(std::stoi(arg.substr(6)));
+                b->Form().ItemAs<QAbstractButton>(kIdOk)->click();
+            } else if (auto* p = qobject_cast<CPrintPreviewWindow*>(modal);
+                       p != nullptr && kind == "preview") {
+                for (int k = 0; k < p->PageCount(); ++k)
+                    sheets.push_back(p->Sheet(k));
+                done.back() =
+                    "preview:" + std::to_string(sheets.size()) + ":" + arg.substr(arg.find(':') + 1);
+                p->findChild<QPushButton*>(QString::fromStdString(arg.substr(arg.find(':') + 1)))->click();
+            } else if (auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+                       sizes != nullptr && kind == "setup") {
+                sizes->setCurrentIndex(sizes->findText(QString::fromStdString(arg), Qt::MatchContains));
+                qobject_cast<QDialog*>(modal)->accept();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                // A warning with only OK, whose text starts as the line says.
+                const std::string text = box->text().toStdString();
+                if (kind != "warn" || box->icon() != QMessageBox::Warning ||
+                    box->standardButtons() != QMessageBox::Ok || text.rfind(Unescaped(arg), 0) != 0)
+                    done.back() = "box:" + text;
+                box->done(QMessageBox::Ok);
+            } else {
+                done.back() = std::string("unexpected ") + modal->metaObject()->className();
+                modal->close();
+            }
+        });
+        watch.start(0);
+        // The jobs already done on the queues the job may go to: the chosen printer, or the
+        // one the print dialog picks.
+        std::map<std::string, std::set<std::string>> before;
+        for (std::string token : want)
+            if (server != nullptr && token.rfind("print:", 0) == 0)
+                before[token.substr(6)] = server->DoneJobs(token.substr(6));
+        if (server != nullptr)
+            before[printer.printerName().toStdString()] =
+                server->DoneJobs(printer.printerName().toStdString());
+        // The command, or pictures dropped on the right paper.
+        if (f[1].rfind("drop=", 0) == 0) {
+            QStringList files;
+            for (int k = 0; k < std::stoi(f[1].substr(5)); ++k)
+                files << QPath(run.Picture("drop" + std::to_string(k) + ".png", 240, 240));
+            view.Right().paper->HandleDrop(files);
+        } else {
+            const std::map<std::string, int> commands = {{"left", kCmdPrintLeft},
+                                                         {"right", kCmdPrintRight},
+                                                         {"both", kCmdPrintBoth},
+                                                         {"preview", kCmdPrintPreview},
+                                                         {"setup", kCmdPrintSetup}};
+            ASSERT_TRUE(view.Commands().Execute(commands.at(f[1])));
+        }
+        watch.stop();
+        EXPECT_EQ(want, done) << "the windows that came up";
+
+        // What was printed: the PDF file, or the job that reached the queue.
+        std::string title;
+        if (server != nullptr) {
+            queue = printer.printerName().toStdString();
+            const CapturedJob job = f[3] == "-1" ? CapturedJob{} : server->NewJob(queue, before[queue]);
+            EXPECT_EQ(server->DoneJobs(queue).size(), before[queue].size() + (f[3] == "-1" ? 0 : 1)) << queue;
+            if (job.arrived)
+                std::ofstream(pdf, std::ios::binary) << job.data;
+            title = job.title;
+            std::istringstream options(f[8]);
+            for (std::string option; options >> option;) {
+                if (option.rfind("copies=", 0) == 0) {
+                    EXPECT_EQ("copies=" + job.copies, option);
+                } else {
+                    const bool absent = option[0] == '!';
+                    EXPECT_NE(job.HasOption(option.substr(absent)), absent)
+                        << option << " in " << job.options;
+                }
+            }
+        }
+        const std::string info = fs::exists(pdf) ? RunProgram("pdfinfo '" + pdf + "'").out : "";
+        std::string pages = "-1";
+        if (!info.empty()) {
+            double w = 0, h = 0;
+            std::string by;
+            std::istringstream(InfoField(info, "Page size")) >> w >> by >> h;
+            auto mm = [](double pt) { return std::to_string(std::lround(pt * 25.4 / 72)); };
+            pages = InfoField(info, "Pages") + " " + mm(w) + "x" + mm(h);
+            EXPECT_EQ(server != nullptr ? title : InfoField(info, "Title"), f[5]);
+        }
+        EXPECT_EQ(pages, f[3]) << "pages and the first one's size";
+        std::string seen;
+        for (const std::string& shown : progress)
+            seen += (seen.empty() ? "" : ", ") + shown.substr(shown.rfind(' ') + 1);
+        EXPECT_EQ(seen, f[4] == "-" ? "" : f[4]) << "the pages the progress window showed";
+        const std::string job = "Printing | " + f[5] + " | " + (queue.empty() ? pdf : queue);
+        for (const std::string& shown : progress)
+            EXPECT_EQ(shown.substr(0, job.size()), job) << "the progress window's title, job and printer";
+        EXPECT_EQ(VisibleProgressWindow(), nullptr) << "the progress window is gone after the job";
+
+        // The covers: page:colour:box in millimetres, or none.
+        const DeviceCaps caps = view.PrintCycle().SheetCaps(CPrintCycle::kPreviewDpi);
+        std::istringstream covers(f[6]);
+        for (std::string cover; covers >> cover;) {
+            const std::vector<std::string> c = SplitFields(cover, ":", 3);
+            const int page = std::stoi(c[0]);
+            const SurfaceColour colour = c[1] == "red" ? kRed : kBlue;
+            double mm[4] = {};
+            const bool none = c[2] == "none";
+            if (!none)
+                std::sscanf(c[2].c_str(), "%lf,%lf,%lf,%lf", &mm[0], &mm[1], &mm[2], &mm[3]);
+            auto px = [](double v, int dpi) { return int(std::lround(v * dpi / 25.4)); };
+            if (!info.empty()) {
+                const SurfaceRect have = FindCover(pdf, page, colour, run.folder.Path());
+                const int dpi = CPrintCycle::kPrintDpi;
+                const int at[4] = {have.left, have.top, have.right, have.bottom};
+                bool near = none == have.IsEmpty();
+                for (int k = 0; k < 4 && !none; ++k)
+                    near = near && std::abs(at[k] - px(mm[k], dpi)) <= 1;
+                EXPECT_TRUE(near) << cover << ": have " << at[0] * 25.4 / dpi << "," << at[1] * 25.4 / dpi
+                                  << "," << at[2] * 25.4 / dpi << "," << at[3] * 25.4 / dpi;
+            }
+            // The preview's sheets: the cover at the box's middle, the red frame of the
+            // printable area.
+            if (!sheets.empty() && !none) {
+                const QImage& sheet = sheets.at(std::size_t(page - 1));
+                const int dpi = CPrintCycle::kPreviewDpi;
+                EXPECT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight));
+                EXPECT_EQ(sheet.pixel(px((mm[0] + mm[2]) / 2, dpi), px((mm[1] + mm[3]) / 2, dpi)) & 0xFFFFFF,
+                          c[1] == "red" ? 0xFF0000u : 0x0000FFu)
+                    << cover;
+                EXPECT_EQ(sheet.pixel(caps.physicalWidth / 2, caps.physicalOffsetY), qRgb(255, 0, 0));
+            }
+        }
+
+        // The window after the job.
+        const SideState& left = view.Left();
+        const char* const selections[] = {"left", "right", "both"};
+        std::string state = "tray=" + std::to_string(view.PrintCycle().CdTray()) +
+                            " single=" + std::to_string(view.PrintOnSinglePage()) +
+                            " selection=" + selections[int(view.Selection())] + " left=" + left.fileName +
+                            "/" + std::to_string(left.formatIndex) + "/" +
+                            std::to_string(left.image->GetHeight()) +
+                            " batch=" + std::to_string(view.BatchFiles().size());
+        if (server != nullptr)
+            state += " printer=" + queue;
+        EXPECT_EQ(state, f[7]);
     }
-
-    std::string File(const char* name) const { return scratch.File(name); }
-    void PrintTo(const std::string& pdf) { cycle.Printer().setOutputFileName(QString::fromStdString(pdf)); }
-
-    // The printer settings need the application first.
-    QApplication& app = EnsureGuiApp();
-    ScratchFolder scratch;
-    CPrintCycle cycle;
-};
+}
 
 } // namespace
 
@@ -184,7 +400,7 @@ TEST(Paper, DrawsItsCoversTheTraySheetOrTheBackground)
         paper.SetIsLeft(isLeft);
         paper.SetCdTray(1);
         paper.SetPaperSize(60.0, 120.0);
-        paper.SetFormat({2, isLeft ? Side::Left : Side::Right});
+        paper.SetFormat({1, isLeft ? Side::Left : Side::Right});
         CRasterSurface s(210, 297);
         paper.DrawInto(s);
         // 60 x 297 / 120 = 148.5 pixels of sheet at one pixel per millimetre of A4.
@@ -208,144 +424,6 @@ TEST(Paper, DrawsItsCoversTheTraySheetOrTheBackground)
     EXPECT_EQ(Count(s, kBlue), 50 * 30);
     EXPECT_EQ(s.GetPixel(80, 133), kBlue); // (210 - 50) / 2, (297 - 30) / 2
     EXPECT_EQ(s.GetPixel(79, 133), kWhite);
-}
-
-// Cancelling the print dialog prints nothing; each accepted selection gives its pages
-// with the covers where placement puts them.
-TEST_F(PrintCycleTest, PrintsThroughTheAcceptedDialogWithTheCoversWhereThePlacementPutsThem)
-{
-    struct Case {
-        const char* name;
-        bool singlePage;
-        PrintSelection selection;
-        int wantPages;
-        int leftPage, rightPage; // the page each cover is on (0: not printed)
-    };
-    const Case cases[] = {
-        {"Cancel", false, PrintSelection::Both, -1, 0, 0},
-        {"Print Both, one cover per sheet", false, PrintSelection::Both, 2, 1, 2},
-        {"Print Left with single page on", true, PrintSelection::Left, 1, 1, 1},
-        {"Print Right", false, PrintSelection::Right, 1, 0, 1},
-    };
-    const DeviceCaps caps = CapsForPaper(PaperSize::A4(), CPrintCycle::kPrintDpi);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string pdf = File("job.pdf");
-        fs::remove(pdf);
-        PrintTo(pdf);
-        request.singlePage = c.singlePage;
-        request.selection = c.selection;
-        bool answered = false;
-        auto ok = AnswerModal(AnswerPrintDialog(c.wantPages > 0), &answered);
-        const PrintJobResult r = cycle.Print(nullptr, request);
-        EXPECT_TRUE(answered) << "the print dialog was shown";
-        EXPECT_EQ(r.started, c.wantPages > 0);
-        EXPECT_EQ(r.pages, std::max(c.wantPages, 0));
-        ASSERT_EQ(PdfPageCount(pdf), c.wantPages) << "-1: no file";
-        EXPECT_EQ(VisibleProgressWindow(), nullptr) << "the progress window is gone after the job";
-        const std::tuple<int, SurfaceColour, Side> covers[] = {{c.leftPage, kRed, Side::Left},
-                                                               {c.rightPage, kBlue, Side::Right}};
-        for (const auto& [page, colour, side] : covers)
-            EXPECT_TRUE(page == 0 || ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi,
-                                                 PlacedBox(caps, catalogue, 0, side, c.singlePage), colour,
-                                                 scratch.Path()));
-    }
-}
-
-TEST_F(PrintCycleTest, AJobThatCannotStartSaysSo)
-{
-    PrintTo(File("no-such-folder/job.pdf"));
-    MessageBoxes boxes;
-    const PrintJobResult r = cycle.Print(nullptr, request, false);
-    EXPECT_FALSE(r.started);
-    ASSERT_EQ(boxes.texts.size(), 1u) << "a message box must say that the job did not start";
-    // The fixed text, then the reason.
-    EXPECT_EQ(boxes.texts[0].rfind("Could not start print job.\n\nCannot create the PDF file ", 0), 0u)
-        << boxes.texts[0];
-    EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
-    EXPECT_EQ(boxes.buttons[0], QMessageBox::StandardButtons(QMessageBox::Ok));
-}
-
-TEST_F(PrintCycleTest, CancelInTheProgressWindowStopsABatchAfterTheCurrentPage)
-{
-    BatchJobRequest batch;
-    batch.catalogue = &catalogue;
-    batch.forcedFormat = 0;
-    batch.messages = &messages;
-    for (int k = 0; k < 4; ++k) {
-        batch.files.push_back(File("cover") + std::to_string(k) + ".png");
-        ASSERT_TRUE(WritePngFile(batch.files.back(), 24, 24, k % 2 ? kBlue : kRed));
-    }
-    struct Case {
-        int cancelOnPage; // 0: never
-        int wantPages;
-    };
-    const Case cases[] = {{1, 1}, {2, 2}, {3, 3}, {0, 4}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("Cancel while page " + std::to_string(c.cancelOnPage) + " prints");
-        const std::string pdf = File("batch.pdf");
-        PrintTo(pdf);
-        // What the window showed, page by page.
-        std::vector<std::string> seen;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            CPrintProgressWindow* w = VisibleProgressWindow();
-            if (w == nullptr)
-                return;
-            const std::string shown = (w->windowTitle() + " | " + w->DocumentLabel()->text() + " | " +
-                                       w->PrinterLabel()->text() + " | " + w->PageLabel()->text())
-                                          .toStdString();
-            if (seen.empty() || seen.back() != shown)
-                seen.push_back(shown);
-            if (w->Page() == c.cancelOnPage && w->CancelButton()->isEnabled())
-                w->CancelButton()->click();
-        });
-        watch.start(0);
-        CRasterImage image;
-        BatchJobResult details;
-        const PrintJobResult r = cycle.PrintBatch(nullptr, batch, image, false, &details);
-        watch.stop();
-        EXPECT_EQ(r.pages, c.wantPages);
-        EXPECT_EQ(r.cancelled, c.cancelOnPage != 0);
-        EXPECT_EQ(details.printed.size(), std::size_t(c.wantPages));
-        if (c.cancelOnPage != 0) {
-            EXPECT_FALSE(fs::exists(pdf)) << "a cancelled job leaves no file";
-        } else {
-            EXPECT_EQ(PdfPageCount(pdf), 4);
-            std::vector<std::string> want;
-            for (int page = 1; page <= 4; ++page)
-                want.push_back("Printing | Sleevit | " + pdf + " | Page " + std::to_string(page));
-            EXPECT_EQ(seen, want);
-        }
-        fs::remove(pdf);
-    }
-}
-
-TEST_F(PrintCycleTest, ThePageSetupChangesThePaperOfLaterJobs)
-{
-    PrintTo(File("setup.pdf"));
-    bool answered = false;
-    auto pick = AnswerModal(
-        [](QWidget* w) {
-            auto* dialog = qobject_cast<QDialog*>(w);
-            auto* sizes = w->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
-            const int letter =
-                sizes != nullptr ? sizes->findText(QStringLiteral("Letter"), Qt::MatchContains) : -1;
-            if (dialog == nullptr || letter < 0)
-                return false;
-            sizes->setCurrentIndex(letter);
-            dialog->accept();
-            return true;
-        },
-        &answered);
-    cycle.SelectCdTrayPaper();
-    cycle.Setup(nullptr);
-    ASSERT_TRUE(answered) << "the page setup dialog with its paper sizes";
-    const PaperSize paper = cycle.LayoutPaper();
-    EXPECT_NEAR(paper.widthMm, 215.9, 0.1);
-    EXPECT_NEAR(paper.heightMm, 279.4, 0.1);
-    EXPECT_TRUE(cycle.CdTray()) << "the same printer keeps the tray";
-    EXPECT_EQ(cycle.SheetCaps(100).physicalWidth, CapsForPaper(PaperSize::Letter(), 100).physicalWidth);
 }
 
 TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
@@ -435,191 +513,18 @@ TEST(PrintPreview, EachZoomStepShowsTheSheetsLarger)
     EXPECT_LT(w.DisplayScale(), fit + 1e-9);
 }
 
-TEST(PrintPreview, ThePreviewOfAJobShowsItsSheetsAndPrintsFromTheWindow)
+// Window commands printed to PDF files.
+TEST(WindowPrint, CommandsPrintTheirPagesWithTheCoversWherePlacementPutsThem)
 {
-    EnsureGuiApp();
-    const ScratchFolder scratch;
-    TwoCovers covers;
-    PrintJobRequest& request = covers.request;
-    CPrintCycle cycle;
-    cycle.Printer().setPageSize(QPageSize(QPageSize::A4));
-    cycle.Printer().setOutputFileName(QPath(scratch.File("unused.pdf")));
-    const DeviceCaps caps = CapsForPaper(PaperSize::A4(), CPrintCycle::kPreviewDpi);
-
-    struct Case {
-        const char* name;
-        bool singlePage;
-        const char* button; // the window's button to press
-        int wantPrints;
-        std::vector<SurfaceColour> wantCovers; // the cover colour of each sheet
-    };
-    const Case cases[] = {
-        {"Print", false, "print", 1, {kRed, kBlue}},
-        {"Close", false, "close", 0, {kRed, kBlue}},
-        {"single page", true, "close", 0, {kRed}},
-    };
-    for (const Case& c : cases) {
-        request.singlePage = c.singlePage;
-        request.selection = c.singlePage ? PrintSelection::Left : PrintSelection::Both;
-        int prints = 0;
-        std::vector<QImage> seen;
-        Answer<CPrintPreviewWindow> press([&](CPrintPreviewWindow& preview) {
-            for (int k = 0; k < preview.PageCount(); ++k)
-                seen.push_back(preview.Sheet(k));
-            preview.findChild<QPushButton*>(c.button)->click();
-        });
-        cycle.Preview(nullptr, request, [&] { ++prints; });
-        ASSERT_TRUE(press.answered) << c.name << ": the preview window was not shown";
-        EXPECT_EQ(prints, c.wantPrints) << c.name;
-        ASSERT_EQ(seen.size(), c.wantCovers.size()) << c.name;
-        const SurfaceRect p = PlacedBox(caps, covers.catalogue, 0, Side::Left, c.singlePage);
-        for (std::size_t k = 0; k < seen.size(); ++k) {
-            const QImage& sheet = seen[k];
-            ASSERT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight)) << c.name;
-            const QRgb want = qRgb(int(c.wantCovers[k] & 0xFF), 0, int(c.wantCovers[k] >> 16));
-            EXPECT_EQ(sheet.pixel((p.left + p.right) / 2, (p.top + p.bottom) / 2), want)
-                << c.name << ", sheet " << k;
-            // The preview's guides: a red frame around the printable area.
-            EXPECT_EQ(sheet.pixel(caps.physicalWidth / 2, caps.physicalOffsetY), qRgb(255, 0, 0)) << c.name;
-        }
-    }
+    RunPrintScript("window-print.txt", nullptr);
 }
 
-// Print Both gives two pages with the covers where placement puts them under the
-// picture's job name; Print Left on a single page puts both covers on one sheet under the
-// masked name; only a CD tray format on the left switches to the tray.
-TEST_F(WindowPrint, EachCommandPrintsItsPagesUnderItsJobName)
+class WindowPrintServer : public PrivateCupsdSuite {};
+
+// Window commands printed to the queues of a private CUPS server: the job's name, copies
+// and paper, and the disc tray looked up on whichever printer the print dialog leaves
+// chosen.
+TEST_F(WindowPrintServer, JobsReachTheQueueTheDialogLeavesChosen)
 {
-    const std::string both = run.folder.File("both.pdf");
-    PrintFromWindow(run, kCmdPrintBoth, both);
-    ASSERT_EQ(PdfPageCount(both), 2);
-    EXPECT_EQ(PdfTitle(both), "Sleevit - front.png");
-    const DeviceCaps caps = run.View().PrintCycle().SheetCaps(CPrintCycle::kPrintDpi);
-    for (const auto& [page, side, colour] : {std::tuple{1, Side::Left, kRed}, {2, Side::Right, kBlue}})
-        EXPECT_TRUE(ColourBoxAt(both, page, CPrintCycle::kPrintDpi,
-                                PlacedBox(caps, run.app->Document().Catalogue(), kCdFront, side, false),
-                                colour, run.folder.Path()));
-
-    run.View().Form().SetChecked(kSinglePageBox, true);
-    run.Options().maskPrintJobName = 1;
-    const std::string single = run.folder.File("single.pdf");
-    PrintFromWindow(run, kCmdPrintLeft, single);
-    ASSERT_EQ(PdfPageCount(single), 1);
-    EXPECT_EQ(PdfTitle(single), "Microsoft Word - Document1");
-    EXPECT_EQ(run.View().Selection(), PrintSelection::Both) << "the selection returns to Both";
-    const SurfaceRect everywhere{0, 0, 820, 1160}; // an A4 sheet at 100 dpi
-    EXPECT_FALSE(FindColourBox(single, 1, 100, everywhere, kRed, run.folder.Path()).IsEmpty());
-    EXPECT_FALSE(FindColourBox(single, 1, 100, everywhere, kBlue, run.folder.Path()).IsEmpty());
-
-    run.View().Form().SetChecked(kSinglePageBox, false);
-    run.View().Right().formatIndex = kCdTray;
-    run.View().RefreshSides();
-    PrintFromWindow(run, kCmdPrintRight, run.folder.File("right.pdf"));
-    EXPECT_FALSE(run.View().PrintCycle().CdTray()) << "a right tray format leaves the printer alone";
-    run.View().Left().formatIndex = kCdTray;
-    run.View().RefreshSides();
-    PrintFromWindow(run, kCmdPrintLeft, run.folder.File("left.pdf"));
-    EXPECT_TRUE(run.View().PrintCycle().CdTray());
-}
-
-TEST_F(WindowPrint, OverlappingCoversOnASinglePageAskFirst)
-{
-    constexpr int kDvdSleeve = 3;
-    run.View().Left().formatIndex = kDvdSleeve;
-    run.View().RefreshSides();
-    run.View().Form().SetChecked(kSinglePageBox, true);
-    const struct {
-        const char* button;
-        int pages; // -1: nothing printed
-    } answers[] = {{"twoPages", 2}, {"printAnyway", 1}, {"cancel", -1}};
-    for (const auto& answer : answers) {
-        const std::string pdf = run.folder.File(std::string(answer.button) + ".pdf");
-        run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
-        run.View().PrintCycle().Printer().setPageSize(QPageSize(QPageSize::Letter));
-        bool asked = false, printed = false;
-        auto ask = AnswerModal(
-            [&answer](QWidget* modal) {
-                if (modal->objectName() != QLatin1String("overlapQuestion")) {
-                    return false;
-                }
-                modal->findChild<QAbstractButton*>(QLatin1String(answer.button))->click();
-                return true;
-            },
-            &asked);
-        auto print = AnswerModal(AnswerPrintDialog(true), &printed);
-        ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
-        EXPECT_TRUE(asked) << answer.button;
-        EXPECT_EQ(printed, answer.pages > 0) << answer.button;
-        EXPECT_EQ(PdfPageCount(pdf), answer.pages) << answer.button;
-    }
-    EXPECT_EQ(run.View().PrintOnSinglePage(), 1) << "two pages hold for one job only";
-
-    // Two fronts meet at the middle line: no question.
-    run.View().Left().formatIndex = kCdFront;
-    run.View().RefreshSides();
-    bool asked = false;
-    auto ask = AnswerModal(
-        [](QWidget* modal) { return modal->objectName() == QLatin1String("overlapQuestion"); }, &asked);
-    PrintFromWindow(run, kCmdPrintLeft, run.folder.File("fronts.pdf"));
-    EXPECT_FALSE(asked);
-}
-
-TEST(WindowBatch, ThreeDroppedFilesPrintThreePagesDetectedOrForced)
-{
-    for (bool forced : {false, true}) {
-        ProgramRun run;
-        run.Start();
-        run.Options().batchMode = 1;
-        QStringList files;
-        for (int i = 0; i < 3; ++i)
-            files << QPath(run.Picture("cover" + std::to_string(i) + ".png", 120, 120));
-        // The forced run starts with the user's own covers loaded and single page on: a
-        // batch prints the right cover on every sheet and leaves both papers alone.
-        if (forced) {
-            run.Options().autoDetectFormat = 0;
-            run.Options().autoload2ndImage = 0;
-            run.View().LoadCover(Side::Right, run.Load(Side::Left, "mine.png", 120, 60, kBlue));
-            run.View().Left().formatIndex = 2;
-            run.View().RefreshSides();
-            run.View().Form().SetChecked(kSinglePageBox, true);
-        }
-        const std::string pdf = run.folder.File("batch.pdf");
-        run.View().PrintCycle().Printer().setOutputFileName(QString::fromStdString(pdf));
-        bool printed = false;
-        Answer<CBatchPrintingDialog> choose([forced](CBatchPrintingDialog& dialog) {
-            dialog.Form()
-                .ItemAs<QAbstractButton>(forced ? CBatchPrintingDialog::kIdForceFormat
-                                                : CBatchPrintingDialog::kIdAutoDetect)
-                ->click();
-            if (forced)
-                dialog.Form()
-                    .ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList)
-                    ->setCurrentIndex(kCdFront);
-            dialog.Form().ItemAs<QAbstractButton>(kIdOk)->click();
-        });
-        auto print = AnswerModal(AnswerPrintDialog(true), &printed);
-        // Three files dropped on the right paper print through the left side.
-        run.View().Right().paper->HandleDrop(files);
-        ASSERT_TRUE(choose.answered && printed) << "forced=" << forced;
-        EXPECT_EQ(run.View().BatchFiles().size(), 3u);
-        ASSERT_EQ(PdfPageCount(pdf), 3) << "forced=" << forced;
-        EXPECT_EQ(PdfTitle(pdf), "Sleevit");
-
-        const DeviceCaps caps = run.View().PrintCycle().SheetCaps(CPrintCycle::kPrintDpi);
-        const FormatCatalogue& catalogue = run.app->Document().Catalogue();
-        const SurfaceRect want = PlacedBox(caps, catalogue, kCdFront, Side::Left, false);
-        const SurfaceRect rightSearch =
-            PlacedBox(caps, catalogue, run.View().Right().formatIndex, Side::Right, true);
-        for (int page = 1; page <= 3; ++page) {
-            EXPECT_TRUE(ColourBoxAt(pdf, page, CPrintCycle::kPrintDpi, want, kRed, run.folder.Path()));
-            const SurfaceRect back =
-                FindColourBox(pdf, page, CPrintCycle::kPrintDpi, rightSearch, kBlue, run.folder.Path());
-            EXPECT_EQ(back.IsEmpty(), !forced) << "page " << page;
-        }
-        if (forced) {
-            EXPECT_EQ(run.View().Left().fileName, "mine.png");
-            EXPECT_EQ(run.View().Left().formatIndex, 2);
-            EXPECT_EQ(run.View().Left().image->GetHeight(), 60) << "the left paper keeps the user's picture";
-        }
-    }
+    RunPrintScript("window-print-queues.txt", &server_);
 }

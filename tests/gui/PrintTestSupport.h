@@ -1,14 +1,12 @@
 #pragma once
 
-// Helpers for the window and print cycle tests: one-colour pictures and picture files, a
-// small cover catalogue, answering modal windows and message boxes from a timer, and
-// reading a printed PDF back with poppler's tools.
+// Helpers for the window and print tests: one-colour pictures and picture files, cover
+// formats, answering modal windows and message boxes from a timer, and finding a colour
+// on a printed PDF's page with poppler's tools.
 #include "CollectingMessages.h"
 #include "formats/FormatCatalogue.h"
 #include "gui/GuiApp.h"
 #include "images/RasterImage.h"
-#include "layout/Placement.h"
-#include "layout/PrintJob.h"
 #include "surfaces/DrawingSurface.h"
 
 // The colours of the test covers.
@@ -22,10 +20,6 @@ bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour);
 // A format of a size and type.
 CoverFormat MakeFormat(const std::string& name, double width = 120.0, double height = 120.0,
                        const std::string& type = "CUSTOM");
-
-// Two formats: "Front" (CD_FRONT, 60 x 60 mm, placed automatically) and "Wide"
-// (CUSTOM, 80 x 40 mm).
-FormatCatalogue TestFormats();
 
 // From now on, every pass of the event loop shows act the active modal window until
 // act returns true (it has dealt with it). *answered tells whether it has. A window still
@@ -50,9 +44,6 @@ template <class T> struct Answer {
     std::unique_ptr<QTimer> timer;
 };
 
-// For AnswerModal: answers the print dialog once it is up, with OK or Cancel.
-std::function<bool(QWidget*)> AnswerPrintDialog(bool accept);
-
 // While alive, closes every message box that comes up and keeps its text, icon and
 // buttons.
 struct MessageBoxes {
@@ -63,30 +54,8 @@ struct MessageBoxes {
     QTimer timer;
 };
 
-// A print request of both covers of TestFormats' first format: a red left and a blue
-// right picture of 30 x 30 pixels.
-struct TwoCovers {
-    TwoCovers();
-    FormatCatalogue catalogue = TestFormats();
-    CRasterImage left, right;
-    CCollectingMessages messages;
-    PrintJobRequest request;
-};
-
-// Where placement puts a cover of a catalogue's format, in sheet pixels of caps.
-SurfaceRect PlacedBox(const DeviceCaps& caps, const FormatCatalogue& catalogue, int format, Side side,
-                      bool singlePage);
-
-// The number of pages of a PDF (pdfinfo); -1 when it cannot be read.
-int PdfPageCount(const std::string& pdf);
-
 // The bounding box, in sheet pixels at dpi, of the pixels of one page close to colour,
 // looked for only inside search (pdftoppm renders just that part). Empty when there is
 // none or the page cannot be rendered.
 SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
                           SurfaceColour colour, const std::string& scratch);
-
-// Success when the pixels close to colour on a page of a PDF form the box want (sheet
-// pixels at dpi), each edge within a pixel.
-::testing::AssertionResult ColourBoxAt(const std::string& pdf, int page, int dpi, const SurfaceRect& want,
-                                       SurfaceColour colour, const std::string& scratch);
