@@ -1,21 +1,33 @@
 // Printing through a real, private CUPS server: queues, their sheets and disc tray, and
-// jobs that arrive with their tray choice or are refused, cancelled or held. Needs root
-// (cupsd runs its backends as lp from a root-owned folder) and an installed cupsd;
-// skipped otherwise.
+// jobs that arrive with their tray choice or are refused, cancelled or held; and disc
+// printing through the real printer drivers: a disc job from sleevit-cli reaches each
+// driver with its disc tray and disc page (the same tray and page commands in the printer
+// data as a job sent by hand with the driver's own option names), the raster the driver
+// gets holds the disc centred at its true size, and a printer's calibration moves discs
+// and sheets. Needs root (cupsd runs its backends as lp from a root-owned folder) and an
+// installed cupsd, the disc tests the driver packages too; skipped otherwise.
 
 #include <gtest/gtest.h>
+
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
+#include "DataLines.h"
 #include "PrivateCupsd.h"
-
+#include "RunProgram.h"
+#include "ScratchFolder.h"
 #include "layout/CupsPrinters.h"
 #include "layout/CupsTarget.h"
 #include "layout/PdfDocument.h"
@@ -23,6 +35,95 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The first page of a CUPS raster: its size and the box of its dark pixels, in
+// millimetres from the page's top-left corner.
+struct RasterPage {
+    bool valid = false;
+    double widthMm = 0, heightMm = 0;
+    double left = 0, top = 0, right = 0, bottom = 0; // the dark box
+    double CentreOffsetX() const { return (left + right) / 2 - widthMm / 2; }
+    double CentreOffsetY() const { return (top + bottom) / 2 - heightMm / 2; }
+};
+
+RasterPage ReadRaster(const std::string& data)
+{
+    RasterPage page;
+    const ScratchFolder folder;
+    const int fd = ::open(folder.Write("raster", data).c_str(), O_RDONLY | O_CLOEXEC);
+    cups_raster_t* raster = fd >= 0 ? cupsRasterOpen(fd, CUPS_RASTER_READ) : nullptr;
+    cups_page_header2_t h;
+    if (raster != nullptr && cupsRasterReadHeader2(raster, &h) && h.HWResolution[0] > 0 &&
+        h.HWResolution[1] > 0 && h.cupsBitsPerColor == 8) {
+        // Colour spaces of white 0 count dark pixels as high, the others (RGB, RGBW) as low.
+        const bool additive = h.cupsColorSpace == CUPS_CSPACE_RGB || h.cupsColorSpace == CUPS_CSPACE_SRGB ||
+                              h.cupsColorSpace == CUPS_CSPACE_RGBW || h.cupsColorSpace == CUPS_CSPACE_W ||
+                              h.cupsColorSpace == CUPS_CSPACE_SW;
+        const unsigned bpp = std::max(1u, h.cupsBitsPerPixel / 8);
+        const unsigned channels = h.cupsColorSpace == CUPS_CSPACE_RGBW ? 3 : bpp;
+        std::vector<unsigned char> line(h.cupsBytesPerLine);
+        long minX = -1, maxX = -1, minY = -1, maxY = -1;
+        for (unsigned y = 0;
+             y < h.cupsHeight &&
+             cupsRasterReadPixels(raster, line.data(), h.cupsBytesPerLine) == h.cupsBytesPerLine;
+             ++y) {
+            for (unsigned x = 0; x < h.cupsWidth; ++x) {
+                unsigned sum = 0;
+                for (unsigned c = 0; c < channels; ++c)
+                    sum += line[x * bpp + c];
+                if (additive == (sum / channels < 128)) {
+                    minX = minX < 0 ? x : std::min<long>(minX, x);
+                    maxX = std::max<long>(maxX, x);
+                    minY = minY < 0 ? y : minY;
+                    maxY = y;
+                }
+            }
+        }
+        // The pixels cover the imageable area; the page is larger by the driver's margins.
+        const double mmX = 25.4 / h.HWResolution[0], mmY = 25.4 / h.HWResolution[1], pt = 25.4 / 72;
+        const double x0 = h.ImagingBoundingBox[0] * pt;
+        const double y0 =
+            h.ImagingBoundingBox[3] > 0 ? (double(h.PageSize[1]) - h.ImagingBoundingBox[3]) * pt : 0.0;
+        page = {minX >= 0,       h.PageSize[0] * pt,    h.PageSize[1] * pt,   x0 + minX * mmX,
+                y0 + minY * mmY, x0 + (maxX + 1) * mmX, y0 + (maxY + 1) * mmY};
+    }
+    if (raster != nullptr)
+        cupsRasterClose(raster);
+    if (fd >= 0)
+        ::close(fd);
+    return page;
+}
+
+// A tray or page command of a driver's printer data, found as where says: "esc:L" the
+// payload of the first ESC ( L command of ESC/P 2 or Canon BJ data (before its raster
+// data), "re:PATTERN" the first match in the first 4 KiB, "at:TEXT:N" N bytes from TEXT on.
+std::string Command(const std::string& data, const std::string& where)
+{
+    const std::string what = where.substr(where.find(':') + 1);
+    if (where.rfind("esc:", 0) == 0) {
+        for (std::size_t i = data.find("\x1b("); i != std::string::npos && i + 5 <= data.size();
+             i = data.find("\x1b(", i)) {
+            const std::size_t n = std::size_t(static_cast<unsigned char>(data[i + 3])) |
+                                  std::size_t(static_cast<unsigned char>(data[i + 4])) << 8;
+            if (data[i + 2] == what[0])
+                return data.substr(i + 5, n);
+            if (data[i + 2] == 'F' || data[i + 2] == 'v')
+                break; // raster data follows
+            i += 5 + n;
+        }
+    } else if (where.rfind("re:", 0) == 0) {
+        std::smatch m;
+        const std::string head = data.substr(0, 4096);
+        if (std::regex_search(head, m, std::regex(what)))
+            return m.str(0);
+    } else {
+        const std::size_t colon = what.rfind(':');
+        const std::size_t at = data.find(what.substr(0, colon));
+        if (at != std::string::npos)
+            return data.substr(at, std::stoul(what.substr(colon + 1)));
+    }
+    return "(none)";
+}
 
 class CupsServer : public PrivateCupsdSuite {
 protected:
@@ -38,22 +139,46 @@ protected:
         return target.EndPage() && target.EndDocument() ? target.JobId() : 0;
     }
 
-    static CapturedJob Arrived(const std::string& queue, int jobId)
-    {
-        const std::string want = "job-" + std::to_string(jobId);
-        return server_.WaitForJob(queue, [&](const std::string& stem) { return stem == want; });
-    }
-
     static int TempJobFiles()
     {
         int n = 0;
-        for (const auto& e : fs::directory_iterator(server_.Dir() + "/tmp"))
+        for (const auto& e : fs::directory_iterator(server_.dir + "/tmp"))
             n += e.path().filename().string().rfind("sleevit-job-", 0) == 0;
         return n;
     }
 
     // CUPS_SERVER already names the private server.
     static void Admin(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
+
+    static bool HaveDrivers() { return fs::exists(server_.dir + "/capture-disc-hp-raster"); }
+    static constexpr const char* kNoDrivers = "the printer driver packages are not installed";
+
+    // Runs sleevit-cli with the private server and a settings folder of the server's.
+    static ProgramResult Cli(const std::string& args, const std::string& config = "config")
+    {
+        fs::create_directories(server_.dir + "/" + config);
+        return RunProgram("XDG_CONFIG_HOME='" + server_.dir + "/" + config + "' '" + SLEEVIT_CLI + "' " +
+                          args);
+    }
+
+    // Sends a file to a queue with lp and options, or (without a file) prints the disc
+    // picture on it with sleevit-cli and extra arguments; the printer data that came of it.
+    static CapturedJob Job(const std::string& queue, const std::string& args, const std::string& file = "",
+                           const std::string& config = "config", ProgramResult* result = nullptr)
+    {
+        const std::set<std::string> before = server_.DoneJobs(queue);
+        const ProgramResult r =
+            file.empty() ? Cli("print --left '" + disc_ + "' --printer " + queue + " " + args, config)
+                         : RunProgram("lp -d " + queue + " " + args + " '" + file + "'");
+        EXPECT_EQ(r.status, 0) << queue << ": " << r.err;
+        if (result != nullptr)
+            *result = r;
+        return r.status == 0 ? server_.NewJob(queue, before) : CapturedJob{};
+    }
+
+    static constexpr const char* kDiscTray = "--left-format 'Disc in CD Tray'";
+    // A black square picture: printed as a disc it is a black ring.
+    static inline const std::string disc_ = SLEEVIT_SOURCE_DIR "/tests/e2e/data/black-64.png";
 };
 
 TEST_F(CupsServer, QueuesTheirSheetsAndTheirDiscTray)
@@ -116,10 +241,10 @@ TEST_F(CupsServer, JobsArriveWithTheirTrayChoiceAndFailuresSayWhatWentWrong)
         CupsJobSettings settings;
         settings.cdTray = cdTray;
         CCupsTarget target("sleevit-tray", settings);
-        const int trayId = PrintJob(target, "tray");
-        ASSERT_GT(trayId, 0) << target.LastError();
-        const CapturedJob trayJob = Arrived("sleevit-tray", trayId);
-        ASSERT_TRUE(trayJob.arrived) << "job " << trayId;
+        const std::set<std::string> before = server_.DoneJobs("sleevit-tray");
+        ASSERT_GT(PrintJob(target, "tray"), 0) << target.LastError();
+        const CapturedJob trayJob = server_.NewJob("sleevit-tray", before);
+        ASSERT_TRUE(trayJob.arrived);
         // The media-col request reaches the driver as its own options.
         EXPECT_EQ(trayJob.HasOption("InputSlot=CDTray"), cdTray) << trayJob.options;
         EXPECT_EQ(trayJob.HasOption("PageSize=Tray127"), cdTray) << trayJob.options;
@@ -164,7 +289,7 @@ TEST_F(CupsServer, AbortedCancelledAndHeldJobs)
     Admin("cupsenable sleevit-raw");
     // Nothing may arrive; give the server a moment to prove it.
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    EXPECT_FALSE(fs::exists(server_.Dir() + "/capture-sleevit-raw/job-" + std::to_string(id) + ".done"));
+    EXPECT_FALSE(fs::exists(server_.dir + "/capture-sleevit-raw/job-" + std::to_string(id) + ".done"));
     EXPECT_FALSE(target.Cancel(id + 1000)) << "no such job";
     EXPECT_NE(target.LastError().find("Cannot cancel the job"), std::string::npos);
 
@@ -182,6 +307,81 @@ TEST_F(CupsServer, AbortedCancelledAndHeldJobs)
         << "have: " << paused.JobNotice();
     EXPECT_NE(paused.JobNotice().find("paused"), std::string::npos) << "have: " << paused.JobNotice();
     Admin("lpadmin -x sleevit-paused");
+}
+
+TEST_F(CupsServer, ADiscJobReachesEachDriverWithTrayAndDiscPage)
+{
+    if (!HaveDrivers())
+        GTEST_SKIP() << kNoDrivers;
+    const std::string reference = server_.dir + "/reference.pdf";
+    ASSERT_EQ(Cli("print --left '" + disc_ + "' " + kDiscTray + " --to '" + reference + "'").status, 0);
+    // name | options of a job sent by hand | the disc page's side (0: an A4 sheet, a disc
+    // media type only) | where the printer data says the tray | and the page
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/e2e/data/disc-drivers.txt");
+    ASSERT_EQ(lines.size(), 4u);
+    for (const std::string& line : lines) {
+        const std::vector<std::string> d = SplitFields(Unescaped(line), " | ", 5);
+        const std::string queue = "disc-" + d[0];
+        const double side = std::stod(d[2]);
+        SCOPED_TRACE(d[0]);
+        // The raster the driver gets: its disc page with the disc centred at true size.
+        const RasterPage raster = ReadRaster(Job(queue + "-raster", kDiscTray).data);
+        ASSERT_TRUE(raster.valid) << "no disc on the page";
+        EXPECT_NEAR(raster.widthMm, side > 0 ? side : 210.0, 0.2);
+        EXPECT_NEAR(raster.heightMm, side > 0 ? side : 297.0, 0.2);
+        EXPECT_NEAR(raster.right - raster.left, 118.0, 1.0) << "the disc's true size";
+        EXPECT_NEAR(raster.bottom - raster.top, 118.0, 1.0);
+        if (side > 0) {
+            EXPECT_NEAR(raster.CentreOffsetX(), 0, 0.5) << "centred";
+            EXPECT_NEAR(raster.CentreOffsetY(), 0, 0.5);
+        }
+        // The printer data: the tray and page commands of the job sent by hand, which
+        // the driver's default job does not have.
+        ProgramResult run;
+        const std::string ours = Job(queue, kDiscTray, "", "config", &run).data;
+        const std::string byHand = Job(queue, d[1], reference).data;
+        const std::string plain = Job(queue, "", reference).data;
+        ASSERT_FALSE(ours.empty() || byHand.empty() || plain.empty()) << "a job did not arrive";
+        EXPECT_EQ(Command(ours, d[3]), Command(byHand, d[3])) << "tray";
+        EXPECT_EQ(Command(ours, d[4]), Command(byHand, d[4])) << "page";
+        EXPECT_NE(Command(ours, d[3]), Command(plain, d[3])) << "the default job has the same tray";
+        EXPECT_EQ(run.err.find("only a media type for discs") != std::string::npos, side == 0)
+            << "the warning of a disc media type alone: " << run.err;
+    }
+}
+
+TEST_F(CupsServer, ThePrintersCalibrationMovesDiscsAndSheets)
+{
+    if (!HaveDrivers())
+        GTEST_SKIP() << kNoDrivers;
+    const ProgramResult set = Cli("calibrate disc-hp-raster --sheet 5,-3 --disc 2,1.5", "calibrated");
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(Cli("calibrate disc-hp-raster --show", "calibrated").out,
+              "disc-hp-raster: sheet 5,-3 mm; disc 2,1.5 mm\n");
+
+    const RasterPage disc = ReadRaster(Job("disc-hp-raster", kDiscTray, "", "calibrated").data);
+    ASSERT_TRUE(disc.valid);
+    EXPECT_NEAR(disc.CentreOffsetX(), 2.0, 0.3);
+    EXPECT_NEAR(disc.CentreOffsetY(), 1.5, 0.3);
+
+    // gutenprint moves its disc mask along with the picture: the driver gets the offsets
+    // (in points) and the page it is sent stays centred.
+    ASSERT_EQ(Cli("calibrate disc-epson-raster --disc 2,1.5", "calibrated").status, 0);
+    const CapturedJob epson = Job("disc-epson-raster", kDiscTray, "", "calibrated");
+    EXPECT_TRUE(epson.HasOption("StpCDXAdjustment=6") && epson.HasOption("StpCDYAdjustment=4"))
+        << epson.options;
+    const RasterPage centred = ReadRaster(epson.data);
+    EXPECT_NEAR(centred.CentreOffsetX(), 0, 0.5);
+    EXPECT_NEAR(centred.CentreOffsetY(), 0, 0.5);
+
+    const std::string sheet = "--left-format 'CD Front' --no-companion --no-lines --no-border --paper a4";
+    const RasterPage plain = ReadRaster(Job("disc-hp-raster", sheet).data);
+    const RasterPage moved = ReadRaster(Job("disc-hp-raster", sheet, "", "calibrated").data);
+    ASSERT_TRUE(plain.valid && moved.valid);
+    EXPECT_NEAR(moved.widthMm, 210.0, 0.5) << "--paper a4 is the sheet asked for";
+    EXPECT_NEAR(moved.left - plain.left, 5.0, 0.3);
+    EXPECT_NEAR(moved.top - plain.top, -3.0, 0.3);
 }
 
 } // namespace
