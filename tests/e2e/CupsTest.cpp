@@ -233,24 +233,10 @@ TEST_F(CupsServer, QueuesTheirSheetsAndTheirDiscTray)
     EXPECT_EQ(printers.LastError(), "");
 }
 
-// Name, copies and pages of a job are checked through the print dialog's path; here the
-// tray choice, the refusals and what is left behind.
-TEST_F(CupsServer, JobsArriveWithTheirTrayChoiceAndFailuresSayWhatWentWrong)
+// Name, copies, pages and tray choice of a job are checked through the main window's
+// path; here the refusals and what is left behind.
+TEST_F(CupsServer, RefusedJobsSayWhatWentWrongAndLeaveNothingBehind)
 {
-    for (const bool cdTray : {true, false}) {
-        CupsJobSettings settings;
-        settings.cdTray = cdTray;
-        CCupsTarget target("sleevit-tray", settings);
-        const std::set<std::string> before = server_.DoneJobs("sleevit-tray");
-        ASSERT_GT(PrintJob(target, "tray"), 0) << target.LastError();
-        const CapturedJob trayJob = server_.NewJob("sleevit-tray", before);
-        ASSERT_TRUE(trayJob.arrived);
-        // The media-col request reaches the driver as its own options.
-        EXPECT_EQ(trayJob.HasOption("InputSlot=CDTray"), cdTray) << trayJob.options;
-        EXPECT_EQ(trayJob.HasOption("PageSize=Tray127"), cdTray) << trayJob.options;
-        EXPECT_EQ(target.OnDiscPage(), cdTray);
-        EXPECT_EQ(target.GetDeviceCaps().physicalWidth, cdTray ? 3000 : 4958) << "127 mm or A4 at 600 dpi";
-    }
     for (const auto& [queue, copies, error] :
          {std::tuple{"sleevit-none", 1, "Unknown printer queue \"sleevit-none\""},
           std::tuple{"sleevit-raw", 0, "Invalid number of copies"}}) {

@@ -1,10 +1,5 @@
 #include "gui/PrintTestSupport.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-
-#include "RunProgram.h"
 #include "layout/PngWriter.h"
 #include "surfaces/RasterSurface.h"
 
@@ -66,33 +61,4 @@ MessageBoxes::MessageBoxes()
         }
     });
     timer.start(10);
-}
-
-SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
-                          SurfaceColour colour, const std::string& scratch)
-{
-    auto n = [](int v) { return std::to_string(v); };
-    const std::string ppm = scratch + "/crop.ppm";
-    if (RunProgram("pdftoppm -r " + n(dpi) + " -f " + n(page) + " -l " + n(page) + " -x " + n(search.left) +
-                   " -y " + n(search.top) + " -W " + n(search.Width()) + " -H " + n(search.Height()) +
-                   " -singlefile '" + pdf + "' '" + scratch + "/crop'")
-            .status != 0)
-        return {};
-    const QImage picture(QString::fromStdString(ppm));
-    std::remove(ppm.c_str());
-    if (picture.isNull())
-        return {};
-    const int want[3] = {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
-    SurfaceRect box{picture.width(), picture.height(), -1, -1};
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = picture.pixel(x, y);
-            if (std::abs(qRed(p) - want[0]) < 40 && std::abs(qGreen(p) - want[1]) < 40 &&
-                std::abs(qBlue(p) - want[2]) < 40)
-                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
-                       std::max(box.bottom, y + 1)};
-        }
-    if (box.right < 0)
-        return {};
-    return {box.left + search.left, box.top + search.top, box.right + search.left, box.bottom + search.top};
 }

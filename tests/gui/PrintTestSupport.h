@@ -1,8 +1,7 @@
 #pragma once
 
 // Helpers for the window and print tests: one-colour pictures and picture files, cover
-// formats, answering modal windows and message boxes from a timer, and finding a colour
-// on a printed PDF's page with poppler's tools.
+// formats, answering modal windows and message boxes from a timer.
 #include "CollectingMessages.h"
 #include "formats/FormatCatalogue.h"
 #include "gui/GuiApp.h"
@@ -53,9 +52,3 @@ struct MessageBoxes {
     std::vector<QMessageBox::StandardButtons> buttons;
     QTimer timer;
 };
-
-// The bounding box, in sheet pixels at dpi, of the pixels of one page close to colour,
-// looked for only inside search (pdftoppm renders just that part). Empty when there is
-// none or the page cannot be rendered.
-SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const SurfaceRect& search,
-                          SurfaceColour colour, const std::string& scratch);
