@@ -139,9 +139,59 @@ SurfaceRect FindCover(const std::string& pdf, int page, SurfaceColour colour, co
                          scratch);
 }
 
+// Answers a modal window as a script's token says ("print:ok", "overlap:twoPages", ...;
+// see window-print.txt); what was done, to compare with the token. A preview window's
+// sheets go to sheets.
+std::string AnswerWindow(QWidget* modal, const std::string& token, std::vector<QImage>& sheets)
+{
+    const std::string kind = token.substr(0, token.find(':'));
+    const std::string arg = token.substr(std::min(token.size(), kind.size() + 1));
+    if (auto* d = qobject_cast<QPrintDialog*>(modal); d != nullptr && kind == "print") {
+        auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+        if (arg != "ok" && arg != "cancel")
+            printers->setCurrentIndex(printers->findText(QString::fromStdString(arg)));
+        arg == "cancel" ? d->reject() : d->accept();
+    } else if (modal->objectName() == QLatin1String("overlapQuestion") && kind == "overlap") {
+        modal->findChild<QAbstractButton*>(QString::fromStdString(arg))->click();
+    } else if (auto* b = qobject_cast<CBatchPrintingDialog*>(modal); b != nullptr && kind == "batch") {
+        const bool force = arg.rfind("force=", 0) == 0;
+        b->Form()
+            .ItemAs<QAbstractButton>(force ? CBatchPrintingDialog::kIdForceFormat
+                                           : CBatchPrintingDialog::kIdAutoDetect)
+            ->click();
+        if (force)
+            b->Form()
+                .ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList)
+                ->setCurrentIndex(std::stoi(arg.substr(6)));
+        b->Form().ItemAs<QAbstractButton>(kIdOk)->click();
+    } else if (auto* p = qobject_cast<CPrintPreviewWindow*>(modal); p != nullptr && kind == "preview") {
+        for (int k = 0; k < p->PageCount(); ++k)
+            sheets.push_back(p->Sheet(k));
+        const std::string button = arg.substr(arg.find(':') + 1);
+        p->findChild<QPushButton*>(QString::fromStdString(button))->click();
+        return "preview:" + std::to_string(sheets.size()) + ":" + button;
+    } else if (auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+               sizes != nullptr && kind == "setup") {
+        sizes->setCurrentIndex(sizes->findText(QString::fromStdString(arg), Qt::MatchContains));
+        qobject_cast<QDialog*>(modal)->accept();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        // A warning with only OK, whose text starts as the token says.
+        const std::string text = box->text().toStdString();
+        const bool asSaid = kind == "warn" && box->icon() == QMessageBox::Warning &&
+                            box->standardButtons() == QMessageBox::Ok && text.rfind(Unescaped(arg), 0) == 0;
+        box->done(QMessageBox::Ok);
+        if (!asSaid)
+            return "box:" + text;
+    } else {
+        modal->close();
+        return std::string("unexpected ") + modal->metaObject()->className();
+    }
+    return token;
+}
+
 // Runs a print script in one program run: a red front.png on the left paper and a blue
 // back.png on the right (both 120 x 120 pixels, CD Front), detection and companions off.
-// With a server, jobs may go to its queues.
+// With a server, jobs go to its queues.
 void RunPrintScript(const std::string& name, const TestCupsServer* server)
 {
     ProgramRun run;
@@ -157,7 +207,7 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
     for (std::size_t n = 0; n < lines.size(); ++n) {
         SCOPED_TRACE(lines[n]);
         const std::vector<std::string> f = SplitFields(lines[n], " | ", 9);
-        std::string pdf = run.folder.File(std::to_string(n) + ".pdf"), queue;
+        std::string pdf = run.folder.File(std::to_string(n) + ".pdf");
         int stopAt = 0;
         std::istringstream setup(f[0]);
         for (std::string word; setup >> word;) {
@@ -167,101 +217,62 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
                 // Refreshing the sides also puts the last single-page setting back.
                 (word[0] == 'L' ? view.Left() : view.Right()).formatIndex = number;
                 view.RefreshSides();
-            } else if (word == "single" || word == "nosingle")
+            } else if (word == "single" || word == "nosingle") {
                 view.Form().SetChecked(kSinglePageBox, word == "single");
-            else if (word == "mask" || word == "nomask")
+            } else if (word == "mask" || word == "nomask") {
                 run.Options().maskPrintJobName = word == "mask";
-            else if (word == "a4" || word == "letter")
+            } else if (word == "a4" || word == "letter") {
                 printer.setPageSize(QPageSize(word == "a4" ? QPageSize::A4 : QPageSize::Letter));
-            else if (word.rfind("copies=", 0) == 0)
+            } else if (word.rfind("copies=", 0) == 0) {
                 printer.setCopyCount(number);
-            else if (word == "batch")
+            } else if (word == "batch") {
                 run.Options().batchMode = run.Options().autoDetectFormat = 1;
-            else if (word.rfind("to=", 0) == 0)
+            } else if (word.rfind("to=", 0) == 0) {
                 pdf = run.folder.File(value + "/" + std::to_string(n) + ".pdf");
-            else if (word.rfind("queue=", 0) == 0)
+            } else if (word.rfind("queue=", 0) == 0) {
                 printer.setPrinterName(QString::fromStdString(value));
-            else if (word.rfind("stop=", 0) == 0)
+            } else {
+                ASSERT_EQ(word.rfind("stop=", 0), 0u) << "an unknown word";
                 stopAt = number;
-            else
-                ADD_FAILURE() << "unknown word " << word;
+            }
         }
         if (server == nullptr)
             printer.setOutputFileName(QString::fromStdString(pdf));
+        const auto target = [&] { return server != nullptr ? printer.printerName().toStdString() : pdf; };
 
-        // The windows that come up, answered in turn.
+        // The windows that come up, answered in turn, and the pages of the progress window.
         const std::vector<std::string> want =
             f[2] == "-" ? std::vector<std::string>{} : SplitFields(f[2], ", ");
-        std::vector<std::string> done, progress;
+        std::vector<std::string> done;
         std::vector<QImage> sheets;
+        std::string progress, lastPage;
         QPointer<QWidget> last;
         QElapsedTimer since;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             if (CPrintProgressWindow* w = VisibleProgressWindow()) {
-                const std::string shown = (w->windowTitle() + " | " + w->DocumentLabel()->text() + " | " +
-                                           w->PrinterLabel()->text() + " | " + w->PageLabel()->text())
-                                              .toStdString();
-                if (progress.empty() || progress.back() != shown)
-                    progress.push_back(shown);
+                const std::string page = w->PageLabel()->text().section(' ', -1).toStdString();
+                if (page != lastPage) {
+                    lastPage = page;
+                    progress += (progress.empty() ? "" : ", ") + page;
+                    EXPECT_EQ((w->windowTitle() + " | " + w->DocumentLabel()->text() + " | " +
+                               w->PrinterLabel()->text().section('\n', 0, 0))
+                                  .toStdString(),
+                              "Printing | " + f[5] + " | " + target());
+                }
                 if (w->Page() == stopAt && w->CancelButton()->isEnabled())
                     w->CancelButton()->click();
             }
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || qobject_cast<CPrintProgressWindow*>(modal) != nullptr) {
+            if (modal == nullptr || qobject_cast<CPrintProgressWindow*>(modal) != nullptr)
                 return;
-            } else if (modal == last) {
-                if (since.elapsed() > 5000) {
-                    ADD_FAILURE() << "a modal window stayed open for five seconds after it was answered";
-                    modal->close();
-                }
-                return;
-            }
-            last = modal;
-            since.start();
-            const std::string token = done.size() < want.size() ? want[done.size()] : "";
-            const std::string kind = token.substr(0, token.find(':'));
-            const std::string arg = token.substr(std::min(token.size(), kind.size() + 1));
-            done.push_back(token);
-            if (auto* d = qobject_cast<QPrintDialog*>(modal); d != nullptr && kind == "print") {
-                auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
-                if (arg != "ok" && arg != "cancel")
-                    printers->setCurrentIndex(printers->findText(QString::fromStdString(arg)));
-                arg == "cancel" ? d->reject() : d->accept();
-            } else if (modal->objectName() == QLatin1String("overlapQuestion") && kind == "overlap") {
-                modal->findChild<QAbstractButton*>(QString::fromStdString(arg))->click();
-            } else if (auto* b = qobject_cast<CBatchPrintingDialog*>(modal);
-                       b != nullptr && kind == "batch") {
-                const bool force = arg.rfind("force=", 0) == 0;
-                b->Form()
-                    .ItemAs<QAbstractButton>(force ? CBatchPrintingDialog::kIdForceFormat
-                                                   : CBatchPrintingDialog::kIdAutoDetect)
-                    ->click();
-                if (force)
-                    b->Form()
-                        .ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList)
-                        ->setCurrentIndex(std::stoi(arg.substr(6)));
-                b->Form().ItemAs<QAbstractButton>(kIdOk)->click();
-            } else if (auto* p = qobject_cast<CPrintPreviewWindow*>(modal);
-                       p != nullptr && kind == "preview") {
-                for (int k = 0; k < p->PageCount(); ++k)
-                    sheets.push_back(p->Sheet(k));
-                done.back() =
-                    "preview:" + std::to_string(sheets.size()) + ":" + arg.substr(arg.find(':') + 1);
-                p->findChild<QPushButton*>(QString::fromStdString(arg.substr(arg.find(':') + 1)))->click();
-            } else if (auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
-                       sizes != nullptr && kind == "setup") {
-                sizes->setCurrentIndex(sizes->findText(QString::fromStdString(arg), Qt::MatchContains));
-                qobject_cast<QDialog*>(modal)->accept();
-            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                // A warning with only OK, whose text starts as the line says.
-                const std::string text = box->text().toStdString();
-                if (kind != "warn" || box->icon() != QMessageBox::Warning ||
-                    box->standardButtons() != QMessageBox::Ok || text.rfind(Unescaped(arg), 0) != 0)
-                    done.back() = "box:" + text;
-                box->done(QMessageBox::Ok);
-            } else {
-                done.back() = std::string("unexpected ") + modal->metaObject()->className();
+            if (modal != last) {
+                last = modal;
+                since.start();
+                done.push_back(
+                    AnswerWindow(modal, done.size() < want.size() ? want[done.size()] : "", sheets));
+            } else if (since.elapsed() > 5000) {
+                ADD_FAILURE() << "a modal window stayed open for five seconds after it was answered";
                 modal->close();
             }
         });
@@ -286,25 +297,26 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
         }
         watch.stop();
         EXPECT_EQ(want, done) << "the windows that came up";
+        EXPECT_EQ(progress, f[4] == "-" ? "" : f[4]) << "the pages the progress window showed";
+        EXPECT_EQ(VisibleProgressWindow(), nullptr) << "the progress window is gone after the job";
 
         // What was printed: the PDF file, or the job that reached the queue.
-        std::string title;
+        CapturedJob job;
         if (server != nullptr) {
-            queue = printer.printerName().toStdString();
-            const CapturedJob job = f[3] == "-1" ? CapturedJob{} : server->NewJob(queue, before[queue]);
-            EXPECT_EQ(server->DoneJobs(queue).size(), before[queue].size() + (f[3] == "-1" ? 0 : 1)) << queue;
+            const std::string queue = target();
+            const bool none = f[3] == "-1";
+            job = none ? CapturedJob{} : server->NewJob(queue, before[queue]);
+            EXPECT_EQ(server->DoneJobs(queue).size(), before[queue].size() + (none ? 0 : 1)) << queue;
             if (job.arrived)
                 std::ofstream(pdf, std::ios::binary) << job.data;
-            title = job.title;
             std::istringstream options(f[8]);
             for (std::string option; options >> option;) {
-                if (option.rfind("copies=", 0) == 0) {
+                const bool absent = option[0] == '!';
+                if (option.rfind("copies=", 0) == 0)
                     EXPECT_EQ("copies=" + job.copies, option);
-                } else {
-                    const bool absent = option[0] == '!';
+                else
                     EXPECT_NE(job.HasOption(option.substr(absent)), absent)
                         << option << " in " << job.options;
-                }
             }
         }
         const std::string info = fs::exists(pdf) ? RunProgram("pdfinfo '" + pdf + "'").out : "";
@@ -315,33 +327,26 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
             std::istringstream(InfoField(info, "Page size")) >> w >> by >> h;
             auto mm = [](double pt) { return std::to_string(std::lround(pt * 25.4 / 72)); };
             pages = InfoField(info, "Pages") + " " + mm(w) + "x" + mm(h);
-            EXPECT_EQ(server != nullptr ? title : InfoField(info, "Title"), f[5]);
+            EXPECT_EQ(server != nullptr ? job.title : InfoField(info, "Title"), f[5]);
         }
         EXPECT_EQ(pages, f[3]) << "pages and the first one's size";
-        std::string seen;
-        for (const std::string& shown : progress)
-            seen += (seen.empty() ? "" : ", ") + shown.substr(shown.rfind(' ') + 1);
-        EXPECT_EQ(seen, f[4] == "-" ? "" : f[4]) << "the pages the progress window showed";
-        const std::string job = "Printing | " + f[5] + " | " + (queue.empty() ? pdf : queue);
-        for (const std::string& shown : progress)
-            EXPECT_EQ(shown.substr(0, job.size()), job) << "the progress window's title, job and printer";
-        EXPECT_EQ(VisibleProgressWindow(), nullptr) << "the progress window is gone after the job";
 
-        // The covers: page:colour:box in millimetres, or none.
+        // The covers, page:colour:box in millimetres (or none), on the pages and on the
+        // preview's sheets (with the red frame of the printable area).
         const DeviceCaps caps = view.PrintCycle().SheetCaps(CPrintCycle::kPreviewDpi);
+        auto px = [](double mm, int dpi) { return int(std::lround(mm * dpi / 25.4)); };
         std::istringstream covers(f[6]);
         for (std::string cover; covers >> cover;) {
             const std::vector<std::string> c = SplitFields(cover, ":", 3);
-            const int page = std::stoi(c[0]);
-            const SurfaceColour colour = c[1] == "red" ? kRed : kBlue;
+            const std::size_t page = std::stoul(c[0]);
             double mm[4] = {};
             const bool none = c[2] == "none";
             if (!none)
                 std::sscanf(c[2].c_str(), "%lf,%lf,%lf,%lf", &mm[0], &mm[1], &mm[2], &mm[3]);
-            auto px = [](double v, int dpi) { return int(std::lround(v * dpi / 25.4)); };
             if (!info.empty()) {
-                const SurfaceRect have = FindCover(pdf, page, colour, run.folder.Path());
-                const int dpi = CPrintCycle::kPrintDpi;
+                constexpr int dpi = CPrintCycle::kPrintDpi;
+                const SurfaceRect have =
+                    FindCover(pdf, int(page), c[1] == "red" ? kRed : kBlue, run.folder.Path());
                 const int at[4] = {have.left, have.top, have.right, have.bottom};
                 bool near = none == have.IsEmpty();
                 for (int k = 0; k < 4 && !none; ++k)
@@ -349,14 +354,13 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
                 EXPECT_TRUE(near) << cover << ": have " << at[0] * 25.4 / dpi << "," << at[1] * 25.4 / dpi
                                   << "," << at[2] * 25.4 / dpi << "," << at[3] * 25.4 / dpi;
             }
-            // The preview's sheets: the cover at the box's middle, the red frame of the
-            // printable area.
             if (!sheets.empty() && !none) {
-                const QImage& sheet = sheets.at(std::size_t(page - 1));
-                const int dpi = CPrintCycle::kPreviewDpi;
+                constexpr int dpi = CPrintCycle::kPreviewDpi;
+                const QImage& sheet = sheets.at(page - 1);
                 EXPECT_EQ(sheet.size(), QSize(caps.physicalWidth, caps.physicalHeight));
-                EXPECT_EQ(sheet.pixel(px((mm[0] + mm[2]) / 2, dpi), px((mm[1] + mm[3]) / 2, dpi)) & 0xFFFFFF,
-                          c[1] == "red" ? 0xFF0000u : 0x0000FFu)
+                EXPECT_EQ(
+                    QColor(sheet.pixel(px((mm[0] + mm[2]) / 2, dpi), px((mm[1] + mm[3]) / 2, dpi))).name(),
+                    c[1] == "red" ? "#ff0000" : "#0000ff")
                     << cover;
                 EXPECT_EQ(sheet.pixel(caps.physicalWidth / 2, caps.physicalOffsetY), qRgb(255, 0, 0));
             }
@@ -365,15 +369,13 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
         // The window after the job.
         const SideState& left = view.Left();
         const char* const selections[] = {"left", "right", "both"};
-        std::string state = "tray=" + std::to_string(view.PrintCycle().CdTray()) +
-                            " single=" + std::to_string(view.PrintOnSinglePage()) +
-                            " selection=" + selections[int(view.Selection())] + " left=" + left.fileName +
-                            "/" + std::to_string(left.formatIndex) + "/" +
-                            std::to_string(left.image->GetHeight()) +
-                            " batch=" + std::to_string(view.BatchFiles().size());
-        if (server != nullptr)
-            state += " printer=" + queue;
-        EXPECT_EQ(state, f[7]);
+        EXPECT_EQ("tray=" + std::to_string(view.PrintCycle().CdTray()) +
+                      " single=" + std::to_string(view.PrintOnSinglePage()) +
+                      " selection=" + selections[int(view.Selection())] + " left=" + left.fileName + "/" +
+                      std::to_string(left.formatIndex) + "/" + std::to_string(left.image->GetHeight()) +
+                      " batch=" + std::to_string(view.BatchFiles().size()) +
+                      (server != nullptr ? " printer=" + target() : ""),
+                  f[7]);
     }
 }
 
