@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iomanip>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -40,11 +41,9 @@ FormatCatalogue Catalogue()
 int Count(const CRasterSurface& s, SurfaceColour colour)
 {
     int n = 0;
-    for (int y = 0; y < s.Height(); ++y) {
-        for (int x = 0; x < s.Width(); ++x) {
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x)
             n += s.GetPixel(x, y) == colour;
-        }
-    }
     return n;
 }
 
@@ -92,11 +91,8 @@ CPrintProgressWindow* VisibleProgressWindow()
 // has none.
 std::string InfoField(const std::string& info, const std::string& field)
 {
-    const std::size_t at = ("\n" + info).find("\n" + field + ":");
-    if (at == std::string::npos)
-        return "";
-    const std::size_t from = info.find_first_not_of(' ', at + field.size() + 1);
-    return info.substr(from, info.find('\n', from) - from);
+    std::smatch m;
+    return std::regex_search(info, m, std::regex("(^|\n)" + field + ": *([^\n]*)")) ? m[2].str() : "";
 }
 
 // The box, in pixels at dpi, of the pixels close to colour on a page of a PDF, looked
@@ -124,19 +120,6 @@ SurfaceRect FindColourBox(const std::string& pdf, int page, int dpi, const Surfa
     if (box.right < 0)
         return {};
     return {box.left + search.left, box.top + search.top, box.right + search.left, box.bottom + search.top};
-}
-
-// The box, in pixels at the print resolution, of a colour on a page of a PDF: found
-// roughly over the whole sheet, then measured around what was found.
-SurfaceRect FindCover(const std::string& pdf, int page, SurfaceColour colour, const std::string& scratch)
-{
-    constexpr int kRough = 50, k = CPrintCycle::kPrintDpi / kRough;
-    const SurfaceRect r = FindColourBox(pdf, page, kRough, {0, 0, 1000, 1000}, colour, scratch);
-    if (r.IsEmpty())
-        return r;
-    return FindColourBox(pdf, page, CPrintCycle::kPrintDpi,
-                         {(r.left - 2) * k, (r.top - 2) * k, (r.right + 2) * k, (r.bottom + 2) * k}, colour,
-                         scratch);
 }
 
 // Answers a modal window as a script's token says ("print:ok", "overlap:twoPages", ...;
@@ -344,9 +327,13 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
             if (!none)
                 std::sscanf(c[2].c_str(), "%lf,%lf,%lf,%lf", &mm[0], &mm[1], &mm[2], &mm[3]);
             if (!info.empty()) {
-                constexpr int dpi = CPrintCycle::kPrintDpi;
-                const SurfaceRect have =
-                    FindCover(pdf, int(page), c[1] == "red" ? kRed : kBlue, run.folder.Path());
+                // Around the box at the print resolution, or roughly over the whole sheet.
+                const int dpi = none ? 50 : CPrintCycle::kPrintDpi;
+                const SurfaceRect search = none ? SurfaceRect{0, 0, 1000, 1000}
+                                                : SurfaceRect{px(mm[0], dpi) - 20, px(mm[1], dpi) - 20,
+                                                              px(mm[2], dpi) + 20, px(mm[3], dpi) + 20};
+                const SurfaceRect have = FindColourBox(pdf, int(page), dpi, search,
+                                                       c[1] == "red" ? kRed : kBlue, run.folder.Path());
                 const int at[4] = {have.left, have.top, have.right, have.bottom};
                 bool near = none == have.IsEmpty();
                 for (int k = 0; k < 4 && !none; ++k)
