@@ -25,19 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A CD front of 60 x 60 mm and a tray format: a 60 x 120 mm sheet with a 50 mm disc.
-FormatCatalogue Catalogue()
-{
-    FormatCatalogue catalogue;
-    catalogue.Append(MakeFormat("Front", 60.0, 60.0, "CD_FRONT"));
-    catalogue.Append(MakeFormat("Tray", 50.0, 50.0, "CD_TRAY"));
-    catalogue.SetPaperWidth(1, 60.0);
-    catalogue.SetPaperHeight(1, 120.0);
-    catalogue.SetPlacement(1, false, FormatCatalogue::Placement{5.0, 35.0, 50.0, 50.0});
-    catalogue.SetHoleSize(1, 10.0);
-    return catalogue;
-}
-
 int Count(const CRasterSurface& s, SurfaceColour colour)
 {
     int n = 0;
@@ -47,34 +34,13 @@ int Count(const CRasterSurface& s, SurfaceColour colour)
     return n;
 }
 
-std::vector<QImage> Sheets(int count)
-{
-    std::vector<QImage> sheets;
-    for (int k = 0; k < count; ++k) {
-        QImage s(210, 297, QImage::Format_RGB32);
-        s.fill(QColor::fromHsv(k * 40 % 360, 200, 200));
-        sheets.push_back(s);
-    }
-    return sheets;
-}
-
-// The window's buttons by name.
-std::vector<std::pair<QPushButton*, std::string>> Buttons(const CPrintPreviewWindow& w)
-{
-    return {{w.NextButton(), "next"},
-            {w.PrevButton(), "prev"},
-            {w.PagesButton(), "pages"},
-            {w.ZoomInButton(), "in"},
-            {w.ZoomOutButton(), "out"}};
-}
-
-// The enabled buttons at one moment, and the pages button's text.
+// The enabled buttons of a preview window at one moment, and its pages button's text.
 std::string StateOf(const CPrintPreviewWindow& w)
 {
     std::string out;
-    for (const auto& [button, name] : Buttons(w))
-        if (button->isEnabled())
-            out += name + " ";
+    for (const char* name : {"next", "prev", "pages", "zoomIn", "zoomOut"})
+        if (w.findChild<QPushButton*>(QLatin1String(name))->isEnabled())
+            out += std::string(name) + " ";
     return out + "'" + w.PagesButton()->text().toStdString() + "'";
 }
 
@@ -373,7 +339,14 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
 TEST(Paper, DrawsItsCoversTheTraySheetOrTheBackground)
 {
     EnsureGuiApp();
-    const FormatCatalogue catalogue = Catalogue();
+    // A CD front of 60 x 60 mm and a tray format: a 60 x 120 mm sheet with a 50 mm disc.
+    FormatCatalogue catalogue;
+    catalogue.Append(MakeFormat("Front", 60.0, 60.0, "CD_FRONT"));
+    catalogue.Append(MakeFormat("Tray", 50.0, 50.0, "CD_TRAY"));
+    catalogue.SetPaperWidth(1, 60.0);
+    catalogue.SetPaperHeight(1, 120.0);
+    catalogue.SetPlacement(1, false, FormatCatalogue::Placement{5.0, 35.0, 50.0, 50.0});
+    catalogue.SetHoleSize(1, 10.0);
     CRasterImage red, blue, background;
     ASSERT_TRUE(FillImage(red, 40, 40, kRed) && FillImage(blue, 40, 40, kBlue) &&
                 FillImage(background, 50, 30, kBlue));
@@ -462,13 +435,15 @@ TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
 TEST(PrintPreview, ButtonsAndScaleFollowThePagesAndTheZoom)
 {
     EnsureGuiApp();
+    QImage sheet(210, 297, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
     std::unique_ptr<CPrintPreviewWindow> w;
     double fit = 0;
     int steps = 0;
     for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/preview-buttons.txt")) {
         SCOPED_TRACE(line);
         if (line.rfind("== ", 0) == 0) {
-            w = std::make_unique<CPrintPreviewWindow>(Sheets(std::stoi(line.substr(3))));
+            w = std::make_unique<CPrintPreviewWindow>(std::vector<QImage>(std::stoul(line.substr(3)), sheet));
             w->show();
             fit = w->DisplayScale();
             EXPECT_LE(297 * fit, w->height());
@@ -481,9 +456,8 @@ TEST(PrintPreview, ButtonsAndScaleFollowThePagesAndTheZoom)
             std::vector<int> shown;
             for (int k = 0; words >> k;)
                 shown.push_back(k);
-            for (const auto& [button, name] : Buttons(*w))
-                if (name == action)
-                    button->click();
+            if (action != "open")
+                w->findChild<QPushButton*>(QString::fromStdString(action))->click();
             EXPECT_EQ(StateOf(*w), f[1]);
             EXPECT_EQ(w->CurrentPage(), first);
             EXPECT_EQ(w->VisiblePages(), shown);
