@@ -126,8 +126,7 @@ std::string Command(const std::string& data, const std::string& where)
 
 class CupsServer : public PrivateCupsdSuite {
 protected:
-    // Prints a page with a frame and waits for the job to reach the queue's capture
-    // backend; the job's id (0 on failure).
+    // Prints a page with a frame; the job's id (0 on failure).
     static int PrintJob(CCupsTarget& target, const std::string& name)
     {
         CDrawingSurface* s = target.StartDocument(name) ? target.StartPage() : nullptr;
@@ -138,12 +137,12 @@ protected:
         return target.EndPage() && target.EndDocument() ? target.JobId() : 0;
     }
 
-    static int TempJobFiles()
+    static long TempJobFiles()
     {
-        int n = 0;
-        for (const auto& e : fs::directory_iterator(server_.dir + "/tmp"))
-            n += e.path().filename().string().rfind("sleevit-job-", 0) == 0;
-        return n;
+        const fs::directory_iterator files(server_.dir + "/tmp");
+        return std::count_if(begin(files), end(files), [](const fs::directory_entry& e) {
+            return e.path().filename().string().rfind("sleevit-job-", 0) == 0;
+        });
     }
 
     // CUPS_SERVER already names the private server.

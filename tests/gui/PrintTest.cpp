@@ -290,8 +290,7 @@ void RunPrintScript(const std::string& name, const TestCupsServer* server)
             const std::size_t page = std::stoul(c[0]);
             double mm[4] = {};
             const bool none = c[2] == "none";
-            if (!none)
-                std::sscanf(c[2].c_str(), "%lf,%lf,%lf,%lf", &mm[0], &mm[1], &mm[2], &mm[3]);
+            std::sscanf(c[2].c_str(), "%lf,%lf,%lf,%lf", &mm[0], &mm[1], &mm[2], &mm[3]);
             if (!info.empty()) {
                 // Around the box at the print resolution, or roughly over the whole sheet.
                 const int dpi = none ? 50 : CPrintCycle::kPrintDpi;
@@ -348,8 +347,9 @@ TEST(Paper, DrawsItsCoversTheTraySheetOrTheBackground)
     catalogue.SetPlacement(1, false, FormatCatalogue::Placement{5.0, 35.0, 50.0, 50.0});
     catalogue.SetHoleSize(1, 10.0);
     CRasterImage red, blue, background;
-    ASSERT_TRUE(FillImage(red, 40, 40, kRed) && FillImage(blue, 40, 40, kBlue) &&
-                FillImage(background, 50, 30, kBlue));
+    ASSERT_TRUE(red.CreateFromBitmap(CRasterSurface(40, 40, kRed)) &&
+                blue.CreateFromBitmap(CRasterSurface(40, 40, kBlue)) &&
+                background.CreateFromBitmap(CRasterSurface(50, 30, kBlue)));
     const std::map<std::string, SurfaceColour> colours = {
         {"red", kRed}, {"blue", kBlue}, {"white", 0xFFFFFF}, {"tray", 0x3C3C3C}, {"disc", 0xCFDBFF}};
     for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/paper.txt")) {
@@ -398,14 +398,8 @@ TEST(Paper, DrawsItsCoversTheTraySheetOrTheBackground)
 
 TEST(PrintPreview, ASheetPutsThePrintableAreaAtItsOffset)
 {
-    DeviceCaps caps;
-    caps.logPixelsX = caps.logPixelsY = 100;
-    caps.physicalWidth = 60;
-    caps.physicalHeight = 80;
-    caps.physicalOffsetX = 5;
-    caps.physicalOffsetY = 7;
-    caps.horzRes = 50;
-    caps.vertRes = 66;
+    // At 100 dpi, a printable area of 50 x 66 pixels at (5, 7) on a sheet of 60 x 80.
+    const DeviceCaps caps{100, 100, 50, 66, 60, 80, 5, 7};
     CRasterSurface page(caps, kRed);
     page.SetPixel(0, 0, kBlue);
     page.SetPixel(49, 65, kBlue);

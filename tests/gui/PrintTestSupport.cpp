@@ -3,11 +3,6 @@
 #include "layout/PngWriter.h"
 #include "surfaces/RasterSurface.h"
 
-bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour)
-{
-    return image.CreateFromBitmap(CRasterSurface(w, h, colour));
-}
-
 bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour)
 {
     return WritePng(CRasterSurface(w, h, colour), path, 96);

@@ -12,8 +12,7 @@
 inline constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 inline constexpr SurfaceColour kBlue = RgbColour(0, 0, 255);
 
-// A picture of one colour (0x00BBGGRR), in memory or as a PNG file.
-bool FillImage(CRasterImage& image, int w, int h, SurfaceColour colour);
+// A PNG file of one colour (0x00BBGGRR).
 bool WritePngFile(const std::string& path, int w, int h, SurfaceColour colour);
 
 // A format of a size and type.
