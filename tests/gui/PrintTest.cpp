@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The pixels of one colour on a surface.
 int Count(const CRasterSurface& s, SurfaceColour colour)
 {
     int n = 0;
