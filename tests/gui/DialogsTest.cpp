@@ -481,18 +481,9 @@ TEST_F(AboutBoxTest, CaptionAndReleaseNotesFollowTheLanguageAndTheFile)
         SCOPED_TRACE(line);
         const std::vector<std::string> c = SplitFields(line, " | ", 5);
         const int index = std::stoi(c[0]);
-        std::string notes = Unescaped(c[3]);
-        if (notes.starts_with("utf16 ")) {
-            const std::u16string text = QString::fromStdString(notes.substr(6)).toStdU16String();
-            notes = "\xFF\xFE";
-            for (const char16_t unit : text) {
-                notes.push_back(static_cast<char>(unit & 0xFF));
-                notes.push_back(static_cast<char>(unit >> 8));
-            }
-        }
         std::filesystem::remove(folder_.File("releasenotes.txt"));
-        if (notes != "-")
-            folder_.Write("releasenotes.txt", notes);
+        if (c[3] != "-")
+            folder_.Write("releasenotes.txt", Unescaped(c[3]));
         LanguageTable language;
         language.UseBuiltInDefaults();
         // A folder without language files, so that selecting keeps the texts loaded from
