@@ -137,32 +137,7 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
     AppSettings settings(run.folder.File("fit.ini"));
     FormatCatalogue catalogue;
     catalogue.AddFormat("CD Front");
-    const auto opened = [](std::unique_ptr<CTemplateDialog> dialog) {
-        EXPECT_TRUE(dialog->Create());
-        return std::unique_ptr<QWidget>(std::move(dialog));
-    };
-    const std::function<std::unique_ptr<QWidget>()> dialogs[] = {
-        [&] { return opened(std::make_unique<COptionsDialog>(options)); },
-        [&] { return opened(std::make_unique<CBatchPrintingDialog>(catalogue)); },
-        [&] { return opened(std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0)); },
-        [&] { return opened(std::make_unique<CDonateDialog>(nullptr, options)); },
-        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres)); },
-        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches)); },
-        [&] {
-            auto files = std::make_unique<CExtendedFileDialog>(false, settings);
-            files->layout()->activate(); // its own labels stand in a layout
-            return std::unique_ptr<QWidget>(std::move(files));
-        },
-    };
-    std::ostringstream report;
-    int problems = 0;
-    const auto note = [&](const char* language, const char* window,
-                          const std::vector<std::string>& overflows) {
-        for (const std::string& overflow : overflows) {
-            report << "  " << language << ", " << window << ": " << overflow << "\n";
-            ++problems;
-        }
-    };
+    std::vector<std::string> problems; // texts that do not fit, by language and window
     for (const LanguageName& language : kLanguageNames) {
         if (language.index == kTranslationLanguage)
             continue;
@@ -175,13 +150,26 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
             EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), cancel->second)
                 << language.name;
         }
-        note(language.name, "main window", Overflows(run.View()));
-        for (const auto& make : dialogs) {
-            std::unique_ptr<QWidget> dialog = make();
-            note(language.name, dialog->metaObject()->className(), Overflows(*dialog));
+        std::vector<std::unique_ptr<CTemplateDialog>> dialogs;
+        dialogs.push_back(std::make_unique<COptionsDialog>(options));
+        dialogs.push_back(std::make_unique<CBatchPrintingDialog>(catalogue));
+        dialogs.push_back(std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0));
+        dialogs.push_back(std::make_unique<CDonateDialog>(nullptr, options));
+        dialogs.push_back(std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres));
+        dialogs.push_back(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches));
+        CExtendedFileDialog files(false, settings);
+        files.layout()->activate(); // its own labels stand in a layout
+        std::vector<QWidget*> windows = {&run.View(), &files};
+        for (const auto& dialog : dialogs) {
+            EXPECT_TRUE(dialog->Create());
+            windows.push_back(dialog.get());
         }
+        for (QWidget* window : windows)
+            for (const std::string& overflow : Overflows(*window))
+                problems.push_back(std::string(language.name) + ", " + window->metaObject()->className() +
+                                   ": " + overflow);
     }
-    EXPECT_EQ(problems, 0) << "texts that do not fit:\n" << report.str();
+    EXPECT_THAT(problems, ::testing::IsEmpty());
 }
 
 } // namespace
