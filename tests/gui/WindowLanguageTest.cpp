@@ -195,26 +195,27 @@ TEST(WindowLanguage, TextsOfTheWindowItsDialogsAndQtFollowTheMenu)
     CMainMenu* menu = run.app->MainFrame()->Menu();
     EXPECT_NE(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File");
 
-    const auto titled = [&run](const std::string& want) {
-        return [&run, want](QWidget& modal) {
-            EXPECT_EQ(modal.windowTitle().toStdString(), want);
-            EXPECT_EQ(modal.parentWidget() ? modal.parentWidget()->window() : nullptr, run.app->MainFrame())
-                << want << ": opened over the main window";
-        };
-    };
-    EXPECT_TRUE(run.LookAtModal(kCmdOptions, titled("Optionen")));
-    EXPECT_TRUE(run.LookAtModal(kCmdPrintPreview, [&](QWidget& preview) {
-        titled("Druckvorschau")(preview);
-        EXPECT_EQ(preview.findChild<QPushButton*>(QStringLiteral("close"))->text().toStdString(),
-                  "&Schließen");
-    }));
-    EXPECT_TRUE(run.LookAtModal(kCmdDonate, titled("Für Sleevit spenden")));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
-    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(0)));
-    EXPECT_TRUE(run.LookAtModal(kCmdDonate, titled("Donate to Sleevit")));
-    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kRussian)));
-    EXPECT_TRUE(
-        run.LookAtModal(kCmdOptions, titled("\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438")));
+
+    // Dialogs opened over the window in the language chosen (0: English), with the
+    // print preview's Close button.
+    const std::tuple<int, int, std::string, std::string> dialogs[] = {
+        {kGerman, kCmdOptions, "Optionen", ""},
+        {kGerman, kCmdPrintPreview, "Druckvorschau", "&Schließen"},
+        {kGerman, kCmdDonate, "Für Sleevit spenden", ""},
+        {0, kCmdDonate, "Donate to Sleevit", ""},
+        {kRussian, kCmdOptions, "\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438", ""},
+    };
+    for (const auto& [language, command, title, close] : dialogs) {
+        ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(language)));
+        EXPECT_TRUE(run.LookAtModal(command, [&](QWidget& modal) {
+            EXPECT_EQ(modal.windowTitle().toStdString(), title);
+            EXPECT_EQ(modal.parentWidget() ? modal.parentWidget()->window() : nullptr, run.app->MainFrame())
+                << title << ": opened over the main window";
+            const auto* button = modal.findChild<QPushButton*>(QStringLiteral("close"));
+            EXPECT_EQ(button ? button->text().toStdString() : "", close) << title;
+        }));
+    }
 
     const std::string russianLeft = run.Text(kPrintLeftButton);
     ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kDutch)));
