@@ -17,6 +17,7 @@
 #include "app/PrintCycle.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
+#include "dialogs/ExtendedFileDialog.h"
 #include "dialogs/FormatEditDialog.h"
 #include "dialogs/HyperLink.h"
 #include "gui/MainWindowSupport.h"
@@ -332,36 +333,15 @@ TEST_F(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
     run.Start();
     const std::string path = run.Picture("picked.png", 70, 70);
     // The whole path is typed into the name field, as a user may do: the dialog's own
-    // selection would depend on its folder having been read. A refusal box is closed and
-    // the dialog asked again; after about five seconds it is cancelled, so a dialog that
-    // never takes the file fails the test instead of hanging it.
-    bool unused = false;
-    int asked = 0;
-    auto pick = AnswerModal(
-        [&](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                box->reject();
-                return false;
-            }
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (dialog == nullptr) {
-                return false;
-            }
-            if (++asked > 500) {
-                dialog->reject();
-                return true;
-            }
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (edit != nullptr) {
-                edit->setText(QString::fromStdString(path));
-            }
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-            return false;
-        },
-        &unused);
+    // selection would depend on its folder having been read.
+    Answer<CExtendedFileDialog> pick([&](CExtendedFileDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QPath(path));
+        dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))
+            ->button(QDialogButtonBox::Open)
+            ->click();
+    });
     ASSERT_TRUE(run.View().Commands().Execute(kCmdLoadLeft));
-    ASSERT_GT(asked, 0);
-    ASSERT_LE(asked, 500) << "the file dialog never took the typed path";
+    ASSERT_TRUE(pick.answered);
     // The picture is read when timer 2 fires, after the window had a chance to repaint.
     EXPECT_TRUE(run.View().TimerRunning(2));
     EXPECT_FALSE(run.View().Left().image->IsValid());
