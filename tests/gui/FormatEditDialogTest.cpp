@@ -77,28 +77,6 @@ std::vector<std::string> Split(const std::string& text, char by)
     return parts;
 }
 
-// Answers the cut line dialog: the fields typed as a user would, then OK.
-std::function<void(CCutLineDialog&)> AnswerCutLine(const std::vector<QString>& values, bool dashed,
-                                                   int edge = -1)
-{
-    return [=](CCutLineDialog& cut) {
-        if (edge >= 0) {
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
-            cut.Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
-        }
-        const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                              CCutLineDialog::kIdY2};
-        for (std::size_t n = 0; n < values.size(); ++n) {
-            auto* edit = cut.Form().ItemAs<QLineEdit>(fields[n]);
-            edit->selectAll();
-            QTest::keyClicks(edit, values[n]);
-        }
-        if (cut.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-        cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
-    };
-}
-
 class EditorScriptTest : public GuiTest {
 protected:
     FormatCatalogue catalogue;
@@ -325,14 +303,28 @@ protected:
             EXPECT_TRUE(op == "line" ? catalogue.AddLine(std::stoi(arg), line)
                                      : catalogue.AddRect(std::stoi(arg), line));
         } else if (op == "cut" || op == "cutedge") {
-            // A cut line dialog answered with typed values, or an edge picked.
+            // A cut line dialog answered with values typed as a user would, or an edge
+            // picked, then OK.
             std::vector<std::string> v = Split(tail, ' ');
             const bool dashed = v.back() == "dashed";
             v.pop_back();
-            std::vector<QString> values;
-            for (std::size_t n = 0; op == "cut" && n < v.size(); ++n)
-                values.push_back(QString::fromStdString(v[n]));
-            ClickAnswering(id(), AnswerCutLine(values, dashed, op == "cutedge" ? std::stoi(v[0]) : -1));
+            ClickAnswering(id(), [&](CCutLineDialog& line) {
+                if (op == "cutedge") {
+                    line.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
+                    line.Form()
+                        .ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)
+                        ->setCurrentIndex(std::stoi(v[0]));
+                }
+                const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                                      CCutLineDialog::kIdY2};
+                for (std::size_t n = 0; op == "cut" && n < v.size(); ++n) {
+                    line.Form().ItemAs<QLineEdit>(fields[n])->selectAll();
+                    QTest::keyClicks(line.Form().ItemAs<QLineEdit>(fields[n]), QString::fromStdString(v[n]));
+                }
+                if (line.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
+                    line.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+                line.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+            });
         } else if (op == "cutblank") {
             ClickAnswering(id(), [](CCutLineDialog& lineDialog) {
                 QTest::keyClicks(lineDialog.Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2),
