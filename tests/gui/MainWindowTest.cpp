@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "DataLines.h"
 #include "SilentServer.h"
 #include "app/MainMenu.h"
 #include "app/Paper.h"
@@ -33,10 +34,6 @@ using ::testing::Not;
 using ::testing::StartsWith;
 
 namespace {
-
-// The shipped catalogue's formats used below.
-constexpr int kDvdSleeve = 3;
-constexpr int kCdTray = 12;
 
 // What a user finds usable: the enabled command entries of the opened menus, then the
 // enabled print buttons.
@@ -86,170 +83,207 @@ protected:
     ProgramRun run;
 };
 
+// The id a table of the scripts gives a name.
+template <std::size_t N> int IdOf(const std::pair<const char*, int> (&table)[N], const std::string& name)
+{
+    for (const auto& [n, id] : table)
+        if (name == n)
+            return id;
+    ADD_FAILURE() << "nothing called " << name;
+    return table[0].second;
+}
+
+// A path as the scripts write it: in the run's folder, or "." for that folder.
+std::string Relative(const ProgramRun& run, const std::string& path)
+{
+    return path == run.folder.Path() ? "." : Replaced(path, {{run.folder.File(""), ""}});
+}
+
+// What the scripts can see of the window, by name: per side (left. and right.) the
+// picture, the format (the side's, its list's and its paper's), whether the paper is a
+// tray, the status line, the recent file, the print button and its tool tip with the
+// paper's; then the single page and cut line switches, the usable commands, the Print
+// Both button, the batch.
+std::map<std::string, std::string> WindowState(ProgramRun& run)
+{
+    CTheView& view = run.View();
+    std::map<std::string, std::string> state;
+    const auto relative = [&](const std::string& path) { return Relative(run, path); };
+    const auto paper = [](CoverSide f) {
+        return (f.format == CPaper::kNoFormat ? "none" : std::to_string(f.format)) +
+               (f.side == Side::Left ? " left" : " right");
+    };
+    for (const bool right : {false, true}) {
+        const SideState& side = right ? view.Right() : view.Left();
+        const std::string name = right ? "right." : "left.";
+        QWidget* button = view.Form().Item(right ? kPrintRightButton : kPrintLeftButton);
+        state[name + "image"] = side.image->IsValid() ? std::to_string(side.image->GetWidth()) + " " +
+                                                            std::to_string(side.image->GetHeight())
+                                : side.paper->Image() ? "none, but shown"
+                                                      : "none";
+        state[name + "format"] =
+            std::to_string(side.formatIndex) + ", list " +
+            std::to_string(view.Form().CurrentIndex(right ? kRightSelector : kLeftSelector)) + ", paper " +
+            paper(side.paper->Format());
+        state[name + "tray"] = std::to_string(side.paper->IsCdTray());
+        state[name + "status"] = run.Text(right ? kRightStatus : kLeftStatus);
+        state[name + "recent"] =
+            relative(right ? run.Options().recentFileRight : run.Options().recentFileLeft);
+        state[name + "button"] = button->isEnabled() ? "on" : "off";
+        state[name + "tip"] = button->toolTip().toStdString();
+        state[name + "papertip"] = side.paper->toolTip().toStdString();
+    }
+    state["single"] =
+        std::to_string(view.PrintOnSinglePage()) + ", box " +
+        std::to_string(view.Form().Checked(kSinglePageBox)) + ", left paper " +
+        std::to_string(view.Left().paper->SinglePage()) +
+        (view.Left().paper->SinglePage() ? " with " + paper(view.Left().paper->OtherFormat()) : "");
+    state["cutlines"] = std::to_string(view.DrawCutAndFoldLines()) + ", box " +
+                        std::to_string(view.Form().Checked(kCutLinesBox));
+    state["usable"] = Usable(run);
+    state["both"] = view.Form().Item(kPrintBothButton)->isEnabled() ? "on" : "off";
+    state["batch"] = "";
+    for (const std::string& file : view.BatchFiles())
+        state["batch"] += (state["batch"].empty() ? "" : " ") + relative(file);
+    state["splashes"] = std::to_string(run.splashes);
+    state["window"] = run.app->MainFrame()->isVisible() ? "shown" : "hidden";
+    state["lastused"] = relative(run.settings->ReadText(Setting::LastUsedPath));
+    return state;
+}
+
+// Runs the scripts of data/main-window.txt: each a program run of its own.
+TEST(WindowScript, RunsTheScriptsOfUserSteps)
+{
+    // clang-format off
+    const std::pair<const char*, int> commands[] = {
+        {"New", kCmdNew}, {"RotateLeft", kCmdRotateLeft}, {"RotateRight", kCmdRotateRight},
+        {"PrintLeft", kCmdPrintLeft}, {"PrintRight", kCmdPrintRight},
+    };
+    const std::pair<const char*, int> controls[] = {
+        {"SinglePageLabel", kSinglePageLabel}, {"SinglePageBox", kSinglePageBox}, {"CutLinesLabel", kCutLinesLabel},
+    };
+    // clang-format on
+    const auto setting = [](const std::string& name) {
+        for (int i = 0; i < SettingCount(); ++i)
+            if (name == DefinitionAt(i).name)
+                return DefinitionAt(i).id;
+        ADD_FAILURE() << "no setting called " << name;
+        return Setting::Language;
+    };
+    std::unique_ptr<ProgramRun> run;
+    std::unique_ptr<MessageBoxes> boxes; // every message box of the run, until checked
+    std::string title;
+    const auto step = [&](const std::string& op, const std::string& a, const std::string& rest) {
+        std::istringstream words(rest);
+        std::string name;
+        int w = 0, h = 0;
+        const Side side = a == "right" ? Side::Right : Side::Left;
+        const auto state = run->app ? WindowState(*run) : std::map<std::string, std::string>();
+        if (state.count(op)) {
+            EXPECT_EQ(state.at(op), a + (rest.empty() ? "" : " " + rest));
+        } else if (op == "start") {
+            run->Start();
+        } else if (op == "close") {
+            run->Close();
+        } else if (op == "set") {
+            run->settings->WriteInt(setting(a), std::stoi(rest));
+        } else if (op == "settext") {
+            run->settings->WriteText(setting(a), run->folder.File(rest));
+        } else if (op == "reread") {
+            const AppSettings saved = run->Reread();
+            EXPECT_EQ(DefinitionOf(setting(a)).isText ? Relative(*run, saved.ReadText(setting(a)))
+                                                      : std::to_string(saved.ReadInt(setting(a))),
+                      rest);
+        } else if (op == "begin") {
+            run->Start(false); // the start-up timer not yet run
+        } else if (op == "files") {
+            std::vector<std::string> files = {run->folder.File(a)};
+            while (words >> name)
+                files.push_back(run->folder.File(name));
+            run->View().SetStartFiles(files);
+        } else if (op == "wait") {
+            // For the start-up timer's first tick; "wait cancel" cancels the batch dialog.
+            Answer<CBatchPrintingDialog> cancel([](CBatchPrintingDialog& dialog) {
+                dialog.Form().ItemAs<QAbstractButton>(kIdCancel)->click();
+            });
+            EXPECT_TRUE(ProgramRun::WaitFor(
+                [&] { return !run->View().TimerRunning(1) && (a != "cancel" || cancel.answered); }));
+            EXPECT_EQ(cancel.answered, a == "cancel");
+        } else if (op == "write") {
+            run->folder.Write(a, Unescaped(rest));
+        } else if (op == "picture" && words >> h >> std::ws && std::getline(words, name)) {
+            run->Picture(name, std::stoi(a), h);
+        } else if (op == "load" && words >> name >> w >> h) {
+            run->Load(side, name, w, h, rest.ends_with(" blue") ? kBlue : kRed);
+        } else if (op == "drop") {
+            QStringList files;
+            while (words >> name)
+                files << QPath(run->folder.File(name));
+            (side == Side::Left ? run->View().Left() : run->View().Right()).paper->HandleDrop(files);
+        } else if (op == "option") {
+            const std::map<std::string, int AppOptions::*> options = {
+                {"batchMode", &AppOptions::batchMode},
+                {"autoload2ndImage", &AppOptions::autoload2ndImage},
+                {"autoDetectFormat", &AppOptions::autoDetectFormat}};
+            run->Options().*options.at(a) = std::stoi(rest);
+        } else if (op == "setrecent") {
+            (side == Side::Left ? run->Options().recentFileLeft : run->Options().recentFileRight) = rest;
+        } else if (op == "exec" || op == "refused") {
+            EXPECT_EQ(run->View().Commands().Execute(IdOf(commands, a)), op == "exec");
+        } else if (op == "click") {
+            QTest::mouseClick(run->View().Form().Item(IdOf(controls, a)), Qt::LeftButton);
+        } else if (op == "choose") {
+            run->ChooseFormat(side, std::stoi(rest));
+        } else if (op == "boxes") {
+            const std::vector<std::string> seen = std::exchange(boxes->texts, {});
+            EXPECT_EQ(seen.size(), std::size_t(std::stoi(a)));
+            EXPECT_THAT(seen, ::testing::Each(HasSubstr(rest)));
+        } else {
+            ADD_FAILURE() << "no step called " << op;
+        }
+    };
+    int scripts = 0;
+    for (const std::string& line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/main-window.txt")) {
+        if (line.starts_with("== ")) {
+            EXPECT_TRUE(!boxes || boxes->texts.empty()) << title << ": message boxes nobody expected";
+            run.reset();
+            run = std::make_unique<ProgramRun>();
+            boxes = std::make_unique<MessageBoxes>();
+            title = line.substr(3);
+            ++scripts;
+            continue;
+        }
+        for (const std::string& text : SplitFields(line, "; ")) {
+            SCOPED_TRACE(title + ": " + text);
+            std::istringstream in(text);
+            std::string op, a, rest;
+            in >> op >> a;
+            std::getline(in >> std::ws, rest);
+            step(op, a, rest);
+        }
+    }
+    EXPECT_TRUE(boxes->texts.empty()) << title << ": message boxes nobody expected";
+    EXPECT_EQ(scripts, 9);
+}
+
 } // namespace
 
-// The splash shows unless turned off, and the setting is written back; the window comes
-// up with the defaults, nothing to print and only English to choose.
-TEST_F(MainWindow, StartsWithTheSplashAsSetTheDefaultsAndOnlyEnglish)
+// The window comes up fixed in size, titled, with only English to choose.
+TEST_F(MainWindow, ComesUpFixedInSizeWithOnlyEnglish)
 {
-    for (int showSplash : {1, 0}) {
-        run.splashes = 0;
-        run.settings->WriteInt(Setting::ShowSplash, showSplash);
-        run.Start();
-        EXPECT_EQ(run.splashes, showSplash);
-        run.Close();
-        EXPECT_EQ(run.Reread().ReadInt(Setting::ShowSplash), showSplash);
-    }
     run.Start();
-    CTheView& view = run.View();
-    EXPECT_EQ(view.Left().formatIndex, 0);
-    EXPECT_EQ(view.Right().formatIndex, 0);
-    EXPECT_EQ(view.DrawCutAndFoldLines(), 1);
-    EXPECT_EQ(view.PrintOnSinglePage(), 0);
-    EXPECT_TRUE(view.Form().Checked(kCutLinesBox));
-    EXPECT_FALSE(view.Form().Checked(kSinglePageBox));
-    EXPECT_EQ(run.Text(kLeftStatus), "no image selected...");
     CMainFrame* frame = run.app->MainFrame();
     EXPECT_EQ(frame->windowTitle().toStdString(), "Sleevit 1.14 - Print your own CD and DVD covers");
     // The window: 614 pixels wide, not resizable.
     EXPECT_EQ(frame->width(), 614);
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
-    EXPECT_EQ(view.height(), 374);
+    EXPECT_EQ(run.View().height(), 374);
     // Without language files only English can be chosen.
     frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuLanguage));
     EXPECT_TRUE(frame->Menu()->Action(LanguageCommand(0))->isChecked());
     EXPECT_TRUE(frame->Menu()->Action(LanguageCommand(0))->isEnabled());
     EXPECT_FALSE(frame->Menu()->Action(LanguageCommand(1))->isEnabled());
     EXPECT_FALSE(frame->Menu()->Action(LanguageCommand(6))->isEnabled());
-}
-
-TEST_F(MainWindow, MissingRecentLeftFileStillReloadsTheRightOne)
-{
-    run.settings->WriteText(Setting::RecentFileLeft, run.folder.File("gone.jpg"));
-    run.settings->WriteText(Setting::RecentFileRight, run.Picture("right.png", 50, 50));
-    MessageBoxes boxes;
-    run.Start();
-    EXPECT_THAT(boxes.texts, ElementsAre(HasSubstr("gone.jpg"))) << "the missing file is named";
-    EXPECT_FALSE(run.View().Left().image->IsValid());
-    EXPECT_TRUE(run.View().Right().image->IsValid());
-    EXPECT_EQ(run.Options().recentFileLeft, "") << "it is not tried again at the next start";
-}
-
-// The covers of the last run come back once the window shows, the right one as the user
-// left it rather than the left cover's companion; pictures named on the command line
-// take their place, the first bringing its companion unless a second one is named.
-TEST(CommandLine, RecentOrNamedPicturesOpenOnTheLeftAndRight)
-{
-    for (const int named : {0, 1, 2}) {
-        SCOPED_TRACE(std::to_string(named) + " pictures named");
-        ProgramRun run;
-        run.settings->WriteText(Setting::RecentFileLeft, run.Picture("Album front.png", 110, 110));
-        run.Picture("Album back.png", 151, 118);
-        const std::string other = run.Picture("other.png", 90, 90);
-        run.settings->WriteText(Setting::RecentFileRight, other);
-        const std::string front = run.Picture("new-front.png", 120, 120);
-        const std::string back = run.Picture("new-back.png", 151, 118);
-        const std::string second = run.Picture("second.png", 100, 150);
-        run.Start(false);
-        EXPECT_FALSE(run.View().Left().image->IsValid()) << "nothing is loaded before the first timer tick";
-        EXPECT_TRUE(run.app->MainFrame()->isVisible());
-        if (named > 0)
-            run.View().SetStartFiles(named == 2 ? std::vector{front, second} : std::vector{front});
-        ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1); }));
-        const std::string wantRight = std::vector{other, back, second}[named];
-        const int wantRightWidth = std::vector{90, 151, 100}[named];
-        EXPECT_EQ(run.Options().recentFileLeft, named ? front : run.folder.File("Album front.png"));
-        EXPECT_EQ(run.Options().recentFileRight, wantRight);
-        EXPECT_EQ(run.View().Left().image->GetWidth(), named ? 120 : 110);
-        EXPECT_EQ(run.View().Right().image->GetWidth(), wantRightWidth);
-        EXPECT_EQ(run.settings->ReadText(Setting::LastUsedPath), run.folder.Path());
-        run.Close();
-        EXPECT_EQ(run.Reread().ReadText(Setting::RecentFileRight), wantRight);
-    }
-}
-
-// Several pictures with batch mode on start the batch job with all of them.
-TEST(CommandLine, SeveralPicturesInBatchModeStartTheBatchDialog)
-{
-    ProgramRun run;
-    const std::vector<std::string> files = {run.Picture("a-front.png", 120, 120),
-                                            run.Picture("b.png", 90, 90), run.Picture("c.png", 100, 150)};
-    run.settings->WriteInt(Setting::BatchMode, 1);
-    run.Start(false);
-    run.View().SetStartFiles(files);
-    Answer<CBatchPrintingDialog> cancel(
-        [](CBatchPrintingDialog& dialog) { dialog.Form().ItemAs<QAbstractButton>(kIdCancel)->click(); });
-    ASSERT_TRUE(ProgramRun::WaitFor([&] { return !run.View().TimerRunning(1) && cancel.answered; }));
-    EXPECT_EQ(run.View().BatchFiles(), files);
-    EXPECT_FALSE(run.View().Left().image->IsValid()) << "a batch loads nothing onto the papers";
-}
-
-// One walk through a session: New on an empty window, a load and its rotation, the
-// enabling rules as pictures arrive and single page is switched, formats chosen, New.
-TEST_F(MainWindow, EnablingRotationFormatsAndNewFollowTheUsersSteps)
-{
-    run.Start();
-    EXPECT_EQ(Usable(run), "printLeft printRight options editor | buttons:") << "nothing answers Online Help";
-    // New with nothing loaded still empties the recent paths.
-    run.Options().recentFileLeft = "/x/left.jpg";
-    run.Options().recentFileRight = "/x/right.jpg";
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdNew));
-    EXPECT_TRUE(run.Options().recentFileLeft.empty());
-    EXPECT_TRUE(run.Options().recentFileRight.empty());
-
-    run.Options().autoload2ndImage = 0;
-    run.Options().autoDetectFormat = 0;
-    run.Load(Side::Left, "wide.png", 300, 100);
-    // One picture is enough for a preview.
-    EXPECT_EQ(Usable(run), "rotateLeft printLeft printRight preview options editor | buttons: left");
-    // Rotation turns the picture a quarter anticlockwise.
-    EXPECT_TRUE(run.View().Commands().Execute(kCmdRotateLeft));
-    EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
-    EXPECT_EQ(run.View().Left().image->GetHeight(), 300);
-    EXPECT_FALSE(run.View().Commands().Execute(kCmdRotateRight)) << "no right picture to turn";
-    run.Load(Side::Right, "b.png", 100, 100, kBlue);
-    EXPECT_EQ(Usable(run),
-              "rotateLeft rotateRight printLeft printRight printBoth preview options editor | buttons: left "
-              "right both");
-
-    // Clicking the label "Print on a Single Page" ticks its box and leaves only Print Left.
-    QTest::mouseClick(run.View().Form().Item(kSinglePageLabel), Qt::LeftButton);
-    EXPECT_TRUE(run.View().Form().Checked(kSinglePageBox));
-    EXPECT_EQ(run.View().PrintOnSinglePage(), 1);
-    EXPECT_EQ(Usable(run),
-              "rotateLeft rotateRight printLeft printRight preview options editor | buttons: left");
-    // The left paper shows both covers; the right one a blank sheet.
-    EXPECT_EQ(run.View().Left().paper->SinglePage(), 1);
-    EXPECT_EQ(run.View().Left().paper->OtherFormat(),
-              (CoverSide{run.View().Right().formatIndex, Side::Right}));
-    // Clicking the box itself undoes it.
-    QTest::mouseClick(run.View().Form().Item(kSinglePageBox), Qt::LeftButton);
-    EXPECT_EQ(run.View().PrintOnSinglePage(), 0);
-    EXPECT_TRUE(run.View().Form().Item(kPrintBothButton)->isEnabled());
-
-    // A chosen format reaches the paper and keeps the picture.
-    ASSERT_GT(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), kCdTray);
-    run.ChooseFormat(Side::Left, kDvdSleeve);
-    EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
-    EXPECT_EQ(run.View().Left().paper->Format(), (CoverSide{kDvdSleeve, Side::Left}));
-    EXPECT_EQ(run.View().Left().image->GetWidth(), 100);
-    run.ChooseFormat(Side::Right, kCdTray);
-    EXPECT_EQ(run.View().Right().paper->Format(), (CoverSide{kCdTray, Side::Right}));
-    EXPECT_EQ(run.View().Right().paper->IsCdTray(), 1);
-    EXPECT_EQ(run.View().Left().paper->IsCdTray(), 0);
-
-    // New clears pictures and recent files but keeps the formats.
-    run.View().Commands().Execute(kCmdNew);
-    EXPECT_FALSE(run.View().Left().image->IsValid());
-    EXPECT_FALSE(run.View().Right().image->IsValid());
-    EXPECT_EQ(run.View().Left().paper->Image(), nullptr);
-    EXPECT_EQ(run.View().Left().formatIndex, kDvdSleeve);
-    EXPECT_TRUE(run.Options().recentFileLeft.empty());
-    EXPECT_FALSE(run.View().Form().Item(kPrintLeftButton)->isEnabled());
-    const std::string noImage = run.View().Language().Text(2006);
-    EXPECT_FALSE(noImage.empty());
-    EXPECT_EQ(run.Text(kLeftStatus), noImage);
-    EXPECT_EQ(run.Text(kRightStatus), noImage);
 }
 
 TEST_F(MainWindow, LoadsShortenLongNamesIgnoreUnknownTypesAndKeepThePictureOnBrokenFiles)
@@ -305,27 +339,6 @@ TEST_F(MainWindow, LoadsShortenLongNamesIgnoreUnknownTypesAndKeepThePictureOnBro
     EXPECT_TRUE(run.View().Left().image->IsValid());
     EXPECT_NE(run.View().Left().image->GetWidth(), 80);
     EXPECT_EQ(run.View().Left().fileName, "half sleeve.jpg");
-}
-
-TEST_F(MainWindow, DroppedFilesLoadIntoTheirPaperUnlessTheyMakeABatch)
-{
-    run.Start();
-    run.Options().autoload2ndImage = 0;
-    QStringList files;
-    for (int i = 0; i < 3; ++i)
-        files << QString::fromStdString(run.Picture("drop" + std::to_string(i) + ".png", 60 + i, 60));
-    run.View().Right().paper->HandleDrop({});
-    EXPECT_FALSE(run.View().Right().image->IsValid()) << "an empty drop";
-    // Batch mode off: only the first of several files loads, into the paper's own side.
-    run.View().Right().paper->HandleDrop(files);
-    EXPECT_EQ(run.View().Right().image->GetWidth(), 60);
-    EXPECT_FALSE(run.View().Left().image->IsValid());
-
-    // Batch mode on: one file on the left paper is still a plain load.
-    run.Options().batchMode = 1;
-    run.View().Left().paper->HandleDrop({files[2]});
-    EXPECT_EQ(run.View().Left().image->GetWidth(), 62);
-    EXPECT_TRUE(run.View().BatchFiles().empty());
 }
 
 TEST_F(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
@@ -450,51 +463,6 @@ TEST(WindowAnswers, ACatalogueFullOfBadLinesGivesOneBox)
                                  HasSubstr(FillPlaceholder(DefaultText(kMsgInvalidKeyword), "NONSENSE0 = 1")),
                                  HasSubstr("NONSENSE4 "), Not(HasSubstr("NONSENSE5 ")),
                                  HasSubstr(FillPlaceholder(DefaultText(kTextMoreCatalogueLines), "35")))));
-}
-
-// A side without a format shows none and is not printed; a side whose format cannot
-// make a cover cannot be printed, and its button says why.
-TEST(WindowAnswers, SidesWithoutAUsableFormatAreNotPrinted)
-{
-    ProgramRun run;
-    run.folder.Write("Sleevit.dat",
-                     "[Good]\r\nSIZE = (120 , 120)\r\nTYPE = CD_FRONT\r\n[Broken]\r\nSIZE = (0 , 0)\r\n");
-    run.settings->WriteInt(Setting::LastUsedLeftFormat, 500);
-    run.settings->WriteInt(Setting::AutoDetectFormat, 0);
-    run.settings->WriteInt(Setting::Autoload2ndImage, 0);
-    run.Start();
-    EXPECT_EQ(run.View().Left().formatIndex, -1);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->currentIndex(), -1)
-        << "no format, no selection";
-    run.Load(Side::Left, "cover.png", 120, 120);
-    EXPECT_EQ(run.View().Left().formatIndex, -1);
-    EXPECT_EQ(run.View().Left().paper->Format().format, CPaper::kNoFormat) << "its paper stays blank";
-    QWidget* left = run.View().Form().Item(kPrintLeftButton);
-    QWidget* right = run.View().Form().Item(kPrintRightButton);
-    EXPECT_FALSE(left->isEnabled());
-    // The menu's Print Left answers with a message; no print dialog opens. Nor does an
-    // empty right side print.
-    MessageBoxes boxes;
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintLeft));
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdPrintRight));
-    EXPECT_THAT(boxes.texts, ElementsAre(DefaultText(kTextCannotPrintSide), ::testing::_));
-
-    run.ChooseFormat(Side::Left, 0);
-    EXPECT_TRUE(left->isEnabled()) << "with a format chosen the side can be printed";
-    run.Load(Side::Right, "back.png", 100, 100);
-    ASSERT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), 2);
-    for (const int format : {1, 0}) {
-        run.ChooseFormat(Side::Right, format);
-        const bool broken = format == 1;
-        ASSERT_EQ(run.View().Right().formatIndex, format);
-        EXPECT_TRUE(left->isEnabled());
-        EXPECT_EQ(right->isEnabled(), !broken);
-        EXPECT_EQ(run.View().Form().Item(kPrintBothButton)->isEnabled(), !broken);
-        EXPECT_EQ(right->toolTip().contains("\"Broken\" cannot be printed"), broken)
-            << right->toolTip().toStdString();
-        EXPECT_EQ(run.View().Right().paper->toolTip(), right->toolTip());
-        EXPECT_TRUE(left->toolTip().isEmpty());
-    }
 }
 
 TEST(WindowAnswers, DialogsOverTheViewKeepTheirOwnColours)
