@@ -1,6 +1,7 @@
-// Languages and skins as the main window and its dialogs show them: start-up choices,
-// the language and skin commands read from the real menu, the menu bar built from its
-// table, texts that fit their controls, and colours on screen.
+// Languages and skins as the main window and its dialogs show them: the skin commands
+// read from the real menu, the menu bar built from its table, texts that fit their
+// controls in every language, and colours on screen. (The language menu's effects on the
+// window and its dialogs are among the main window's scripts.)
 #include <gmock/gmock.h>
 
 #include "app/AppOptions.h"
@@ -20,18 +21,6 @@
 #include "i18n/MenuCommands.h"
 
 namespace {
-
-constexpr int kGerman = 6;
-constexpr int kDutch = 1;
-constexpr int kRussian = 10;
-
-QAction* Entry(ProgramRun& run, int id)
-{
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    menu->UpdateStates(menu->Popup(kMenuLanguage));
-    menu->UpdateStates(menu->Popup(kMenuSkins));
-    return menu->Action(id);
-}
 
 // The room a button, switch or radio draws its text in: the style's own contents
 // rectangle, inside the frame or beside the indicator.
@@ -174,74 +163,6 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
 
 } // namespace
 
-// Start in German, switch through the menu: the window's texts, the dialogs it opens over
-// itself and Qt's own texts follow; a language file that lacks keys keeps the control
-// texts as they were while the menus fall back to English; the choice is stored, a
-// translator's file never is.
-TEST(WindowLanguage, TextsOfTheWindowItsDialogsAndQtFollowTheMenu)
-{
-    ProgramRun run;
-    run.CopyLanguage("German.lng");
-    run.CopyLanguage("Russian.lng");
-    // A "Dutch" file that lacks the Print Left text and the File menu's name.
-    run.folder.Write("languages/dutch.LNG", "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
-    run.settings->WriteInt(Setting::Language, kGerman);
-    run.Start();
-    EXPECT_EQ(run.Text(kLeftStatus), run.View().Language().Text(2006)) << "an empty side's status line";
-    EXPECT_NE(run.Text(kLeftStatus), "no image selected...");
-    run.Load(Side::Left, "front.png", 120, 120);
-    EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
-    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken");
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    EXPECT_NE(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File");
-
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
-
-    // Dialogs opened over the window in the language chosen (0: English), with the
-    // print preview's Close button.
-    const std::tuple<int, int, std::string, std::string> dialogs[] = {
-        {kGerman, kCmdOptions, "Optionen", ""},
-        {kGerman, kCmdPrintPreview, "Druckvorschau", "&Schließen"},
-        {kGerman, kCmdDonate, "Für Sleevit spenden", ""},
-        {0, kCmdDonate, "Donate to Sleevit", ""},
-        {kRussian, kCmdOptions, "\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438", ""},
-    };
-    for (const auto& [language, command, title, close] : dialogs) {
-        ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(language)));
-        EXPECT_TRUE(run.LookAtModal(command, [&](QWidget& modal) {
-            EXPECT_EQ(modal.windowTitle().toStdString(), title);
-            EXPECT_EQ(modal.parentWidget() ? modal.parentWidget()->window() : nullptr, run.app->MainFrame())
-                << title << ": opened over the main window";
-            const auto* button = modal.findChild<QPushButton*>(QStringLiteral("close"));
-            EXPECT_EQ(button ? button->text().toStdString() : "", close) << title;
-        }));
-    }
-
-    const std::string russianLeft = run.Text(kPrintLeftButton);
-    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kDutch)));
-    EXPECT_EQ(run.View().Language().CurrentLanguage(), kDutch);
-    EXPECT_EQ(run.Text(kPrintLeftButton), russianLeft) << "a missing text leaves the button as it was";
-    EXPECT_EQ(run.Text(kPrintBothButton), "Beide afdrukken");
-    EXPECT_EQ(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File")
-        << "menus fall back to English";
-    // The status line of an empty side follows the language.
-    EXPECT_EQ(run.Text(kRightStatus), "geen afbeelding");
-    EXPECT_TRUE(Entry(run, LanguageCommand(kDutch))->isChecked());
-    EXPECT_FALSE(Entry(run, LanguageCommand(kGerman))->isChecked());
-    run.Close();
-    EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kDutch);
-
-    // A translator's file is announced and used at the next start, but never stored.
-    run.folder.Write("languages/Translation.lng", "2007=Print LEFT\r\n");
-    MessageBoxes boxes;
-    run.Start();
-    EXPECT_THAT(boxes.texts, ::testing::ElementsAre(::testing::HasSubstr("translation.lng")));
-    EXPECT_EQ(run.View().Language().CurrentLanguage(), 25);
-    EXPECT_EQ(run.Text(kPrintLeftButton), "Print LEFT");
-    run.Close();
-    EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kDutch);
-}
-
 // The skins menu lists the skin folders after a separator, only the first eleven usable;
 // a folder skin's colour (hex digits in either case) paints the background whether it is
 // chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
@@ -285,7 +206,9 @@ TEST(WindowSkins, FolderSkinsAreListedPaintTheirColourKeepPicturesAndMayGoAway)
     std::filesystem::remove_all(run.folder.File("skins"));
     run.Start();
     EXPECT_EQ(run.View().Skins().SelectedSkin(), -1);
-    EXPECT_TRUE(Entry(run, kCmdSkinRandom)->isChecked());
+    CMainMenu* menu = run.app->MainFrame()->Menu();
+    menu->UpdateStates(menu->Popup(kMenuSkins));
+    EXPECT_TRUE(menu->Action(kCmdSkinRandom)->isChecked());
 }
 
 TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
