@@ -158,6 +158,16 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
     state["filemenu"] = CMainMenu::RawText(frame->Menu()->Popup(kMenuFile)->menuAction());
     state["qtcancel"] = QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString();
     frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuLanguage));
+    frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuSkins));
+    for (const QAction* entry : frame->Menu()->Popup(kMenuSkins)->actions())
+        state["skinmenu"] += (state["skinmenu"].empty() ? "" : ", ") +
+                             (entry->isSeparator() ? "-" : CMainMenu::RawText(entry)) +
+                             (entry->isChecked() ? "*" : "") + (entry->isEnabled() ? "" : " (off)");
+    state["skin"] = std::to_string(view.Skins().SelectedSkin());
+    state["skinpicture"] = std::to_string(view.Skins().State().mainPicture.GetWidth());
+    // Away from the papers, the logo and the controls: the middle of the bottom edge.
+    const QImage picture = view.grab().toImage();
+    state["background"] = picture.pixelColor(picture.width() / 2, picture.height() - 4).name().toStdString();
     for (const MenuRow& row : kMainMenu) {
         const QAction* entry = row.language >= 0 ? frame->Menu()->Action(row.id) : nullptr;
         if (entry && entry->isEnabled())
@@ -175,7 +185,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
     const std::pair<const char*, int> commands[] = {
         {"New", kCmdNew}, {"RotateLeft", kCmdRotateLeft}, {"RotateRight", kCmdRotateRight},
         {"PrintLeft", kCmdPrintLeft}, {"PrintRight", kCmdPrintRight}, {"Options", kCmdOptions},
-        {"PrintPreview", kCmdPrintPreview}, {"Donate", kCmdDonate},
+        {"PrintPreview", kCmdPrintPreview}, {"Donate", kCmdDonate}, {"FirstSkinFolder", kCmdFirstSkinFolder},
     };
     const std::pair<const char*, int> controls[] = {
         {"SinglePageLabel", kSinglePageLabel}, {"SinglePageBox", kSinglePageBox}, {"CutLinesLabel", kCutLinesLabel},
@@ -183,7 +193,8 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
     // clang-format on
     const auto setting = [](const std::string& name) {
         for (int i = 0; i < SettingCount(); ++i)
-            if (name == DefinitionAt(i).name)
+            if (name ==
+                std::string(DefinitionAt(i).name).substr(0, std::string(DefinitionAt(i).name).find(' ')))
                 return DefinitionAt(i).id;
         ADD_FAILURE() << "no setting called " << name;
         return Setting::Language;
@@ -212,6 +223,8 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
             EXPECT_EQ(DefinitionOf(setting(a)).isText ? Relative(*run, saved.ReadText(setting(a)))
                                                       : std::to_string(saved.ReadInt(setting(a))),
                       rest);
+        } else if (op == "remove") {
+            std::filesystem::remove_all(run->folder.File(a));
         } else if (op == "shipped") {
             run->CopyLanguage(a);
         } else if (op == "dialog") {
@@ -297,7 +310,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         }
     }
     EXPECT_TRUE(boxes->texts.empty()) << title << ": message boxes nobody expected";
-    EXPECT_EQ(scripts, 10);
+    EXPECT_EQ(scripts, 11);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// Languages and skins as the main window and its dialogs show them: the skin commands
-// read from the real menu, the menu bar built from its table, texts that fit their
-// controls in every language, and colours on screen. (The language menu's effects on the
-// window and its dialogs are among the main window's scripts.)
+// Languages as the main window and its dialogs show them: the menu bar built from its
+// table, its states and shortcuts, and texts that fit their controls in every language.
+// (The language and skin menus' effects on the window are among the main window's
+// scripts.)
 #include <gmock/gmock.h>
 
 #include "app/AppOptions.h"
@@ -162,54 +162,6 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
 }
 
 } // namespace
-
-// The skins menu lists the skin folders after a separator, only the first eleven usable;
-// a folder skin's colour (hex digits in either case) paints the background whether it is
-// chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
-// folder that went away starts the random skin.
-TEST(WindowSkins, FolderSkinsAreListedPaintTheirColourKeepPicturesAndMayGoAway)
-{
-    ProgramRun run;
-    // Skin folders with only a skin.ini (their pictures missing).
-    run.folder.Write("skins/Bare/skin.ini", "BackgroundColor=Ff0000\r\n");
-    for (int k = 0; k < 12; ++k)
-        run.folder.Write("skins/Skin" + std::to_string(k + 10) + "/skin.ini", "BackgroundColor=102030\r\n");
-    run.settings->WriteInt(Setting::SelectedSkin, 0);
-    run.settings->WriteInt(Setting::ShowPayPalDialog, 1);
-    const auto background = [&run] {
-        // Away from the papers, the logo and the controls: the middle of the bottom edge.
-        const QImage picture = run.View().grab().toImage();
-        return picture.pixelColor(picture.width() / 2, picture.height() - 4);
-    };
-    run.Start();
-    QMenu* skins = run.app->MainFrame()->Menu()->Popup(kMenuSkins);
-    run.app->MainFrame()->Menu()->UpdateStates(skins);
-    const QList<QAction*> entries = skins->actions();
-    ASSERT_EQ(entries.size(), 4 + 13);
-    EXPECT_TRUE(entries[3]->isSeparator());
-    EXPECT_TRUE(entries[0]->isChecked()) << "Default is the stored skin";
-    for (int k = 0; k < 13; ++k)
-        EXPECT_EQ(entries[4 + k]->isEnabled(), k < 11) << "folder " << k;
-    const int width = run.View().Skins().State().mainPicture.GetWidth();
-    ASSERT_GT(width, 0) << "the Default skin has a main picture";
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdFirstSkinFolder));
-    EXPECT_EQ(run.View().Skins().SelectedSkin(), 2);
-    EXPECT_EQ(run.View().Skins().State().mainPicture.GetWidth(), width)
-        << "no main.jpg: the old picture stays";
-    EXPECT_EQ(background(), QColor(255, 0, 0));
-    run.Close();
-    run.Start();
-    EXPECT_EQ(run.View().Skins().SelectedSkin(), 2);
-    EXPECT_EQ(background(), QColor(255, 0, 0)) << "the stored folder skin at start-up";
-    run.Close();
-
-    std::filesystem::remove_all(run.folder.File("skins"));
-    run.Start();
-    EXPECT_EQ(run.View().Skins().SelectedSkin(), -1);
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    menu->UpdateStates(menu->Popup(kMenuSkins));
-    EXPECT_TRUE(menu->Action(kCmdSkinRandom)->isChecked());
-}
 
 TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
 {
