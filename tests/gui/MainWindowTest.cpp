@@ -164,6 +164,8 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
                              (entry->isSeparator() ? "-" : CMainMenu::RawText(entry)) +
                              (entry->isChecked() ? "*" : "") + (entry->isEnabled() ? "" : " (off)");
     state["skin"] = std::to_string(view.Skins().SelectedSkin());
+    state["lists"] = std::to_string(view.Form().ItemAs<QComboBox>(kLeftSelector)->count()) + " " +
+                     std::to_string(view.Form().ItemAs<QComboBox>(kRightSelector)->count());
     state["skinpicture"] = std::to_string(view.Skins().State().mainPicture.GetWidth());
     // Away from the papers, the logo and the controls: the middle of the bottom edge.
     const QImage picture = view.grab().toImage();
@@ -186,6 +188,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         {"New", kCmdNew}, {"RotateLeft", kCmdRotateLeft}, {"RotateRight", kCmdRotateRight},
         {"PrintLeft", kCmdPrintLeft}, {"PrintRight", kCmdPrintRight}, {"Options", kCmdOptions},
         {"PrintPreview", kCmdPrintPreview}, {"Donate", kCmdDonate}, {"FirstSkinFolder", kCmdFirstSkinFolder},
+        {"SkinAlternative", kCmdSkinAlternative},
     };
     const std::pair<const char*, int> controls[] = {
         {"SinglePageLabel", kSinglePageLabel}, {"SinglePageBox", kSinglePageBox}, {"CutLinesLabel", kCutLinesLabel},
@@ -269,8 +272,24 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
             const std::map<std::string, int AppOptions::*> options = {
                 {"batchMode", &AppOptions::batchMode},
                 {"autoload2ndImage", &AppOptions::autoload2ndImage},
-                {"autoDetectFormat", &AppOptions::autoDetectFormat}};
+                {"autoDetectFormat", &AppOptions::autoDetectFormat},
+                {"autoRotate", &AppOptions::autoRotate},
+                {"maskPrintJobName", &AppOptions::maskPrintJobName},
+                {"nrCoversPrinted", &AppOptions::nrCoversPrinted}};
             run->Options().*options.at(a) = std::stoi(rest);
+        } else if (op == "jobname") {
+            run->Options().printJobName = a;
+        } else if (op == "move") {
+            run->app->MainFrame()->move(std::stoi(a), std::stoi(rest));
+        } else if (op == "remove-format") {
+            // The format editor opened from the menu: row N removed, then OK.
+            Answer<CFormatEditDialog> edit([&](CFormatEditDialog& editor) {
+                editor.Form().ItemAs<QListWidget>(FormatEditIds::kList)->setCurrentRow(std::stoi(a));
+                editor.Form().ItemAs<QPushButton>(FormatEditIds::kRemove)->click();
+                editor.Form().ItemAs<QPushButton>(kIdOk)->click();
+            });
+            EXPECT_TRUE(run->View().Commands().Execute(kCmdFormatEditor));
+            EXPECT_TRUE(edit.answered);
         } else if (op == "setrecent") {
             (side == Side::Left ? run->Options().recentFileLeft : run->Options().recentFileRight) = rest;
         } else if (op == "exec" || op == "refused") {
@@ -310,7 +329,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         }
     }
     EXPECT_TRUE(boxes->texts.empty()) << title << ": message boxes nobody expected";
-    EXPECT_EQ(scripts, 11);
+    EXPECT_EQ(scripts, 12);
 }
 
 } // namespace
@@ -389,58 +408,6 @@ TEST_F(MainWindow, LoadLeftRunsThroughTheFileDialogAndTimerTwo)
     EXPECT_FALSE(run.View().Left().image->IsValid());
     ASSERT_TRUE(ProgramRun::WaitFor([&] { return run.View().Left().image->IsValid(); }));
     EXPECT_EQ(run.Options().recentFileLeft, path);
-}
-
-// The format editor's OK refills both lists and drops a removed format from its side;
-// the cut-line label toggles like its box; shut-down writes the view's settings and the
-// window position.
-TEST_F(MainWindow, EditorOkRefillsTheListsAndShutDownWritesTheSettings)
-{
-    CCollectingMessages messages;
-    FormatCatalogue shipped;
-    ASSERT_TRUE(shipped.LoadCatalogue(run.folder.File("Sleevit.dat"), messages));
-    const int last = shipped.GetCount() - 1;
-    run.settings->WriteInt(Setting::LastUsedLeftFormat, 2);
-    run.settings->WriteInt(Setting::LastUsedRightFormat, last);
-    run.Start();
-    EXPECT_EQ(run.View().Left().formatIndex, 2);
-    ASSERT_EQ(run.View().Right().formatIndex, last);
-    // Remove the selected (last) format, then OK.
-    Answer<CFormatEditDialog> edit([](CFormatEditDialog& editor) {
-        auto* list = editor.Form().ItemAs<QListWidget>(FormatEditIds::kList);
-        list->setCurrentRow(list->count() - 1);
-        editor.Form().ItemAs<QPushButton>(FormatEditIds::kRemove)->click();
-        editor.Form().ItemAs<QPushButton>(kIdOk)->click();
-    });
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdFormatEditor));
-    ASSERT_TRUE(edit.answered);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kLeftSelector)->count(), last);
-    EXPECT_EQ(run.View().Form().ItemAs<QComboBox>(kRightSelector)->count(), last);
-    EXPECT_EQ(run.View().Right().formatIndex, -1) << "its format was removed";
-
-    QTest::mouseClick(run.View().Form().Item(kCutLinesLabel), Qt::LeftButton);
-    EXPECT_FALSE(run.View().Form().Checked(kCutLinesBox));
-    EXPECT_EQ(run.View().DrawCutAndFoldLines(), 0);
-    run.Options().autoRotate = 0;
-    run.Options().maskPrintJobName = 1;
-    run.Options().printJobName = "Report";
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdSkinAlternative));
-    run.Options().nrCoversPrinted = 7;
-    run.app->MainFrame()->move(40, 50);
-    run.Close();
-    const AppSettings reread = run.Reread();
-    EXPECT_EQ(reread.ReadText(Setting::PrintJobName), "Report");
-    // ShowPayPalDialog is written as 0 or 1, never 2 again.
-    const std::pair<Setting, int> ints[] = {
-        // clang-format off
-        {Setting::AutoRotate, 0}, {Setting::MaskPrintJobName, 1}, {Setting::SelectedSkin, 1},
-        {Setting::NrCoversPrinted, 7}, {Setting::ShowPayPalDialog, 1}, {Setting::PositionX, 40},
-        {Setting::PositionY, 50}, {Setting::LastUsedLeftFormat, 2}, {Setting::LastUsedRightFormat, -1},
-        {Setting::DrawCutAndFoldLines, 0},
-        // clang-format on
-    };
-    for (const auto& [id, want] : ints)
-        EXPECT_EQ(reread.ReadInt(id), want) << DefinitionOf(id).name;
 }
 
 TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
