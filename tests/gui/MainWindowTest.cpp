@@ -28,11 +28,9 @@
 #include "i18n/MenuCommands.h"
 #include "images/CoverDetection.h"
 
-using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::testing::StartsWith;
 
 namespace {
 
@@ -78,11 +76,6 @@ int DarkestLabelText(QWidget& window)
     }
     return darkest;
 }
-
-class MainWindow : public ::testing::Test {
-protected:
-    ProgramRun run;
-};
 
 // The id a table of the scripts gives a name.
 template <std::size_t N> int IdOf(const std::pair<const char*, int> (&table)[N], const std::string& name)
@@ -378,8 +371,9 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
 
 // A long name is shortened from the front to fit its status line; the job name uses the
 // whole name.
-TEST_F(MainWindow, LoadsShortenLongNames)
+TEST(MainWindow, LoadsShortenLongNames)
 {
+    ProgramRun run;
     run.Start();
     const std::string name = std::string(120, 'x') + " the end.PNG";
     run.Load(Side::Left, name, 80, 80);
