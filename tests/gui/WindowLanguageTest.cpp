@@ -7,7 +7,6 @@
 #include "app/AppOptions.h"
 #include "app/CommandTable.h"
 #include "app/MainMenu.h"
-#include "app/QtTranslation.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "dialogs/CutLineDialog.h"
