@@ -22,19 +22,6 @@ std::vector<std::string> Names(const FormatCatalogue& catalogue)
     return names;
 }
 
-// Only a format's own lines are listed (the dialog shows them through its list, as its
-// scripts check).
-TEST(CutLineTexts, NoneWithoutAFormat)
-{
-    FormatCatalogue catalogue;
-    CoverFormat f = MakeFormat("Lines");
-    f.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
-    catalogue.Append(f);
-    EXPECT_EQ(CutLineTexts(catalogue, 0, LengthUnit::Millimetres).size(), 1u);
-    EXPECT_TRUE(CutLineTexts(catalogue, 1, LengthUnit::Millimetres).empty()) << "a position past the end";
-    EXPECT_TRUE(CutLineTexts(catalogue, -1, LengthUnit::Millimetres).empty()) << "no position";
-}
-
 // ---------------------------------------------------------------------------------------
 // The dialog's list operations and fields: the scripts of data/format-edit.txt.
 
@@ -341,6 +328,10 @@ protected:
             Item<QAbstractButton>(kAddLine)->click();
             EXPECT_EQ(boxes.texts, std::vector<std::string>{CCutLineDialog::kFullEnglish});
             EXPECT_EQ(catalogue.GetLineCount(std::stoi(arg)), kMaxCutLines);
+        } else if (op == "linetexts") {
+            // The texts of a position's own lines, the dialog or not: none past the end.
+            EXPECT_EQ(CutLineTexts(catalogue, std::stoi(arg), LengthUnit::Millimetres).size(),
+                      std::stoul(tail));
         } else if (op == "lines") {
             EXPECT_EQ(Rows(kCutLines), Split(rest, '|'));
         } else if (op == "same") {
