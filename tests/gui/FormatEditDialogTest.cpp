@@ -329,7 +329,7 @@ protected:
             EXPECT_EQ(boxes.texts, std::vector<std::string>{CCutLineDialog::kFullEnglish});
             EXPECT_EQ(catalogue.GetLineCount(std::stoi(arg)), kMaxCutLines);
         } else if (op == "linetexts") {
-            // The texts of a position's own lines, the dialog or not: none past the end.
+            // The cut line texts of a position, asked directly: none without a format.
             EXPECT_EQ(CutLineTexts(catalogue, std::stoi(arg), LengthUnit::Millimetres).size(),
                       std::stoul(tail));
         } else if (op == "lines") {

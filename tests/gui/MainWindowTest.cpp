@@ -305,7 +305,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
                 {"nrCoversPrinted", &AppOptions::nrCoversPrinted}};
             run->Options().*options.at(a) = std::stoi(rest);
         } else if (op == "jobname") {
-            run->Options().printJobName = a;
+            run->Options().printJobName = a + (rest.empty() ? "" : " " + rest);
         } else if (op == "move") {
             run->app->MainFrame()->move(std::stoi(a), std::stoi(rest));
         } else if (op == "remove-format") {
