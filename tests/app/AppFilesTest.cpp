@@ -100,7 +100,7 @@ protected:
     fs::path root = scratch.Path();
 };
 
-TEST_F(Folders, TheExecutablesFolderWinsWhenItHoldsTheCatalogue)
+TEST_F(Folders, ProgramDataThenTheUsersOwnCatalogueCopy)
 {
     const std::string exe = (root / "bin" / "sleevit").string();
     const std::string installed = (root / "share").string();
@@ -112,25 +112,18 @@ TEST_F(Folders, TheExecutablesFolderWinsWhenItHoldsTheCatalogue)
     std::ofstream(root / "bin" / "Sleevit.dat") << "";
     EXPECT_EQ(ProgramFolderFor(exe, installed), (root / "bin").string());
     EXPECT_EQ(ProgramFolderFor("", installed), installed);
-}
 
-TEST_F(Folders, TheUsersOwnCopyIsPreferredOnceItExists)
-{
-    EXPECT_EQ(UserCataloguePath(), (root / "data" / "sleevit" / "Sleevit.dat").string());
-    EXPECT_NE(CatalogueReadPath(), UserCataloguePath());
-    fs::create_directories(root / "data" / "sleevit");
-    std::ofstream(UserCataloguePath()) << "";
-    EXPECT_EQ(CatalogueReadPath(), UserCataloguePath());
-}
-
-TEST_F(Folders, AWritableCatalogueIsWrittenInPlace)
-{
+    // A writable catalogue is written in place; with nothing read, the user's copy, with
+    // its folder made. Once that copy exists it is the one read.
     const std::string path = (root / "share" / "Sleevit.dat").string();
     std::ofstream(path) << "";
     EXPECT_EQ(CatalogueWritePath(path), path);
-    // Nothing was read: the user's copy, with its folder made.
+    EXPECT_EQ(UserCataloguePath(), (root / "data" / "sleevit" / "Sleevit.dat").string());
+    EXPECT_NE(CatalogueReadPath(), UserCataloguePath());
     EXPECT_EQ(CatalogueWritePath(""), UserCataloguePath());
     EXPECT_TRUE(fs::is_directory(root / "data" / "sleevit"));
+    std::ofstream(UserCataloguePath()) << "";
+    EXPECT_EQ(CatalogueReadPath(), UserCataloguePath());
 }
 
 } // namespace

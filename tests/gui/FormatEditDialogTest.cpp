@@ -22,118 +22,14 @@ std::vector<std::string> Names(const FormatCatalogue& catalogue)
     return names;
 }
 
-// A catalogue and an open (shown, not modal) editor on it.
-class EditorTest : public GuiTest {
-protected:
-    void Open(int startIndex = 0, const std::string& readPath = std::string())
-    {
-        dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, readPath, startIndex);
-        ASSERT_TRUE(dialog->Create());
-        dialog->show();
-    }
-
-    template <class T> T* Item(int id)
-    {
-        T* item = dialog->Form().ItemAs<T>(id);
-        EXPECT_NE(item, nullptr) << "control " << id;
-        return item;
-    }
-
-    void Click(int id) { Item<QAbstractButton>(id)->click(); }
-    std::string Text(int id) { return dialog->Form().Text(id); }
-    bool Enabled(int id) { return dialog->Form().Enabled(id); }
-
-    // Replaces a field's text the way typing does.
-    void Type(int id, const QString& text)
-    {
-        QLineEdit* edit = Item<QLineEdit>(id);
-        edit->clear();
-        for (const QChar ch : text) {
-            if (ch.unicode() < 0x80)
-                QTest::keyClick(edit, ch.toLatin1());
-            else // keys without an ASCII name arrive as their text
-                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-        }
-    }
-
-    void Choose(int id, int index)
-    {
-        QComboBox* combo = Item<QComboBox>(id);
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
-
-    void SelectRow(int row) { Item<QListWidget>(kList)->setCurrentRow(row); }
-
-    void Arrow(int spinId, const char* which)
-    {
-        QWidget* spin = dialog->Form().Item(spinId);
-        ASSERT_NE(spin, nullptr);
-        auto* button = spin->findChild<QToolButton*>(QString::fromLatin1(which));
-        ASSERT_NE(button, nullptr);
-        button->click();
-    }
-
-    // The rows of a list or the entries of a drop-down list.
-    std::vector<std::string> Rows(int id)
-    {
-        std::vector<std::string> rows;
-        auto* list = dialog->Form().ItemAs<QListWidget>(id);
-        auto* combo = dialog->Form().ItemAs<QComboBox>(id);
-        for (int i = 0; i < (list ? list->count() : combo->count()); ++i)
-            rows.push_back((list ? list->item(i)->text() : combo->itemText(i)).toStdString());
-        return rows;
-    }
-
-    // Clicks a button whose cut line dialog, opened over the editor, act answers.
-    void ClickAnswering(int id, std::function<void(CCutLineDialog&)> act)
-    {
-        Answer<CCutLineDialog> answer([this, id, act = std::move(act)](CCutLineDialog& cut) {
-            EXPECT_EQ(cut.parentWidget(), dialog.get());
-            EXPECT_EQ(cut.windowTitle().toStdString(), id == kAddRect ? "Cut Rectangle" : "Cut Line");
-            act(cut);
-        });
-        Click(id);
-        EXPECT_TRUE(answer.answered) << "nothing answered after a click on " << id;
-    }
-
-    // The catalogue's names, the list's rows and the remap list's entries, in order.
-    void ExpectNames(const std::vector<std::string>& want)
-    {
-        EXPECT_EQ(Names(catalogue), want);
-        EXPECT_EQ(Rows(kList), want);
-        EXPECT_EQ(Rows(kRemapList), want);
-    }
-
-    FormatCatalogue catalogue;
-    std::unique_ptr<CFormatEditDialog> dialog;
-};
-
-// ---------------------------------------------------------------------------------------
-// Cut-line list texts
-
-// Only a format's own lines are listed (the dialog shows them through its list, as its
-// scripts check).
-TEST(CutLineTexts, NoneWithoutAFormat)
-{
-    FormatCatalogue catalogue;
-    CoverFormat f = MakeFormat("Lines");
-    f.lines.Add({kEdgeLeft, 0.0, 0.0, 0.0, true});
-    catalogue.Append(f);
-    EXPECT_EQ(CutLineTexts(catalogue, 0, LengthUnit::Millimetres).size(), 1u);
-    EXPECT_TRUE(CutLineTexts(catalogue, 1, LengthUnit::Millimetres).empty()) << "a position past the end";
-    EXPECT_TRUE(CutLineTexts(catalogue, -1, LengthUnit::Millimetres).empty()) << "no position";
-}
-
 // ---------------------------------------------------------------------------------------
 // The dialog's list operations and fields: the scripts of data/format-edit.txt.
 
 int ControlId(const std::string& name)
 {
-#define SLEEVIT_ID(n)                                                                                        \
-    {                                                                                                        \
-#n, k##n                                                                                             \
-    }
+    // clang-format off
+#define SLEEVIT_ID(n) {#n, k##n}
+    // clang-format on
     static const std::pair<const char*, int> ids[] = {
         // clang-format off
         SLEEVIT_ID(Add), SLEEVIT_ID(Copy), SLEEVIT_ID(Remove), SLEEVIT_ID(MoveUp), SLEEVIT_ID(MoveDown),
@@ -168,34 +64,44 @@ std::vector<std::string> Split(const std::string& text, char by)
     return parts;
 }
 
-// Answers the cut line dialog: the fields typed as a user would, then OK.
-std::function<void(CCutLineDialog&)> AnswerCutLine(const std::vector<QString>& values, bool dashed,
-                                                   int edge = -1)
-{
-    return [=](CCutLineDialog& cut) {
-        if (edge >= 0) {
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
-            cut.Form().ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)->setCurrentIndex(edge);
-        }
-        const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
-                              CCutLineDialog::kIdY2};
-        for (std::size_t n = 0; n < values.size(); ++n) {
-            auto* edit = cut.Form().ItemAs<QLineEdit>(fields[n]);
-            edit->selectAll();
-            QTest::keyClicks(edit, values[n]);
-        }
-        if (cut.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
-            cut.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
-        cut.Form().ItemAs<QAbstractButton>(kIdOk)->click();
-    };
-}
-
-class EditorScriptTest : public EditorTest {
+class EditorScriptTest : public GuiTest {
 protected:
-    std::vector<CoverFormat> saved;    // the catalogue at "snapshot"
-    std::unique_ptr<QSignalSpy> beeps; // of the open dialog
+    FormatCatalogue catalogue;
+    std::unique_ptr<CFormatEditDialog> dialog; // open (shown, not modal) on the catalogue
+    std::vector<CoverFormat> saved;            // the catalogue at "snapshot"
+    std::unique_ptr<QSignalSpy> beeps;         // of the open dialog
     ScratchFolder scratch;
     std::string path; // the catalogue file the editor reads and writes
+
+    template <class T> T* Item(int id)
+    {
+        T* item = dialog->Form().ItemAs<T>(id);
+        EXPECT_NE(item, nullptr) << "control " << id;
+        return item;
+    }
+
+    // The rows of a list or the entries of a drop-down list.
+    std::vector<std::string> Rows(int id)
+    {
+        std::vector<std::string> rows;
+        auto* list = dialog->Form().ItemAs<QListWidget>(id);
+        auto* combo = dialog->Form().ItemAs<QComboBox>(id);
+        for (int i = 0; i < (list ? list->count() : combo->count()); ++i)
+            rows.push_back((list ? list->item(i)->text() : combo->itemText(i)).toStdString());
+        return rows;
+    }
+
+    // Clicks a button whose cut line dialog, opened over the editor, act answers.
+    void ClickAnswering(int id, std::function<void(CCutLineDialog&)> act)
+    {
+        Answer<CCutLineDialog> answer([this, id, act = std::move(act)](CCutLineDialog& cut) {
+            EXPECT_EQ(cut.parentWidget(), dialog.get());
+            EXPECT_EQ(cut.windowTitle().toStdString(), id == kAddRect ? "Cut Rectangle" : "Cut Line");
+            act(cut);
+        });
+        Item<QAbstractButton>(id)->click();
+        EXPECT_TRUE(answer.answered) << "nothing answered after a click on " << id;
+    }
 
     double Field(int i, const std::string& field)
     {
@@ -255,8 +161,38 @@ protected:
                 catalogue.Append(format);
             }
         } else if (op == "open") {
-            Open(std::stoi(arg), path);
+            // The editor hands its caption and its whole text table to the language (the
+            // table's controls are checked against the template with the other dialogs').
+            std::size_t pairs = 0;
+            int caption = 0;
+            SetDialogTranslator([&](CTemplateDialog&, std::span<const TextPair> texts, int captionKey) {
+                pairs = texts.size();
+                caption = captionKey;
+            });
+            dialog = std::make_unique<CFormatEditDialog>(nullptr, catalogue, path, std::stoi(arg));
+            ASSERT_TRUE(dialog->Create());
+            SetDialogTranslator(nullptr);
+            EXPECT_EQ(caption, 7000);
+            EXPECT_EQ(pairs, CFormatEditDialog::kTextPairs.size());
+            dialog->show();
             beeps = std::make_unique<QSignalSpy>(dialog.get(), &CFormatEditDialog::beeped);
+        } else if (op == "unopened") {
+            // A dialog closed before it ever opened changes nothing.
+            CFormatEditDialog never(nullptr, catalogue, std::string(), 0);
+            static_cast<QDialog&>(never).reject();
+        } else if (op == "previews") {
+            // Both previews show the selected format at its two positions on its paper.
+            auto* left = Item<CPaper>(kLeftPreview);
+            auto* right = Item<CPaper>(kRightPreview);
+            const std::vector<std::string> v = Split(tail, ' ');
+            EXPECT_EQ(left->Format(), (CoverSide{std::stoi(arg), Side::Left}));
+            EXPECT_EQ(right->Format(), (CoverSide{std::stoi(arg), Side::Right}));
+            EXPECT_EQ(left->IsCdTray(), std::stoi(v.at(0)));
+            EXPECT_TRUE(v.size() < 3 || left->PaperWidth() == std::stod(v[1])) << left->PaperWidth();
+            EXPECT_TRUE(v.size() < 3 || right->PaperHeight() == std::stod(v[2])) << right->PaperHeight();
+            ASSERT_NE(left->Image(), nullptr);
+            EXPECT_TRUE(left->Image()->IsValid()) << "the built-in sample picture did not load";
+            EXPECT_EQ(right->Image(), left->Image());
         } else if (op == "tiny") {
             // One tray label with a spine and manual positions, every value at 0.05 mm.
             CoverFormat f = MakeFormat("Tray", 0.05, 0.05, "CD_TRAY");
@@ -289,7 +225,7 @@ protected:
             path = blocker + "/Sleevit.dat";
         } else if (op == "ok" || op == "okfails") {
             MessageBoxes boxes;
-            Click(kIdOk);
+            Item<QAbstractButton>(kIdOk)->click();
             EXPECT_EQ(boxes.icons, std::vector<QMessageBox::Icon>(op == "okfails", QMessageBox::Critical))
                 << "an error message, or none";
             EXPECT_EQ(dialog->isVisible(), op == "okfails")
@@ -305,29 +241,45 @@ protected:
                 << "the written file has a bad line: " << messages.errors.front();
             EXPECT_EQ(reread.CatalogueText(), catalogue.CatalogueText());
             catalogue = reread;
+        } else if (op == "paper") {
+            catalogue.SetPaperWidth(std::stoi(arg), std::stod(Split(tail, ' ').at(0)));
+            catalogue.SetPaperHeight(std::stoi(arg), std::stod(Split(tail, ' ').at(1)));
         } else if (op == "remap") {
             catalogue.SetRemap(std::stoi(arg), std::stoi(tail));
         } else if (op == "click") {
-            Click(id());
+            Item<QAbstractButton>(id())->click();
         } else if (op == "type") {
-            Type(id(), QString::fromStdString(tail));
+            // Typed key by key; keys without an ASCII name arrive as their text.
+            QLineEdit* edit = Item<QLineEdit>(id());
+            edit->clear();
+            for (const QChar ch : QString::fromStdString(tail)) {
+                if (ch.unicode() < 0x80)
+                    QTest::keyClick(edit, ch.toLatin1());
+                else
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            }
         } else if (op == "row") {
-            SelectRow(std::stoi(arg));
+            Item<QListWidget>(kList)->setCurrentRow(std::stoi(arg));
         } else if (op == "choose") {
-            Choose(id(), std::stoi(tail));
+            QComboBox* combo = Item<QComboBox>(id());
+            combo->setCurrentIndex(std::stoi(tail));
+            emit combo->activated(std::stoi(tail));
         } else if (op == "arrow") {
-            Arrow(id(), tail.c_str());
+            Item<QWidget>(id())->findChild<QToolButton*>(QString::fromStdString(tail))->click();
         } else if (op == "enable") {
             Item<QWidget>(id())->setEnabled(true);
         } else if (op == "names") {
-            ExpectNames(Split(rest, '|'));
+            // The catalogue's names, the list's rows and the remap list's entries.
+            EXPECT_EQ(Names(catalogue), Split(rest, '|'));
+            EXPECT_EQ(Rows(kList), Split(rest, '|'));
+            EXPECT_EQ(Rows(kRemapList), Split(rest, '|'));
         } else if (op == "selected") {
             EXPECT_EQ(dialog->SelectedFormat(), std::stoi(arg));
         } else if (op == "text") {
-            EXPECT_EQ(Text(id()), tail);
+            EXPECT_EQ(dialog->Form().Text(id()), tail);
         } else if (op == "on" || op == "off") {
             for (const std::string& name : Split(rest, ' '))
-                EXPECT_EQ(Enabled(ControlId(name)), op == "on") << name;
+                EXPECT_EQ(dialog->Form().Enabled(ControlId(name)), op == "on") << name;
         } else if (op == "checked" || op == "unchecked") {
             EXPECT_EQ(dialog->Form().Checked(id()), op == "checked");
         } else if (op == "line" || op == "rect") {
@@ -338,14 +290,28 @@ protected:
             EXPECT_TRUE(op == "line" ? catalogue.AddLine(std::stoi(arg), line)
                                      : catalogue.AddRect(std::stoi(arg), line));
         } else if (op == "cut" || op == "cutedge") {
-            // A cut line dialog answered with typed values, or an edge picked.
+            // A cut line dialog answered with values typed as a user would, or an edge
+            // picked, then OK.
             std::vector<std::string> v = Split(tail, ' ');
             const bool dashed = v.back() == "dashed";
             v.pop_back();
-            std::vector<QString> values;
-            for (std::size_t n = 0; op == "cut" && n < v.size(); ++n)
-                values.push_back(QString::fromStdString(v[n]));
-            ClickAnswering(id(), AnswerCutLine(values, dashed, op == "cutedge" ? std::stoi(v[0]) : -1));
+            ClickAnswering(id(), [&](CCutLineDialog& line) {
+                if (op == "cutedge") {
+                    line.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdEdge)->click();
+                    line.Form()
+                        .ItemAs<QComboBox>(CCutLineDialog::kIdEdgeList)
+                        ->setCurrentIndex(std::stoi(v[0]));
+                }
+                const int fields[] = {CCutLineDialog::kIdX1, CCutLineDialog::kIdY1, CCutLineDialog::kIdX2,
+                                      CCutLineDialog::kIdY2};
+                for (std::size_t n = 0; op == "cut" && n < v.size(); ++n) {
+                    line.Form().ItemAs<QLineEdit>(fields[n])->selectAll();
+                    QTest::keyClicks(line.Form().ItemAs<QLineEdit>(fields[n]), QString::fromStdString(v[n]));
+                }
+                if (line.Form().Checked(CCutLineDialog::kIdDashed) != dashed)
+                    line.Form().ItemAs<QAbstractButton>(CCutLineDialog::kIdDashed)->click();
+                line.Form().ItemAs<QAbstractButton>(kIdOk)->click();
+            });
         } else if (op == "cutblank") {
             ClickAnswering(id(), [](CCutLineDialog& lineDialog) {
                 QTest::keyClicks(lineDialog.Form().ItemAs<QLineEdit>(CCutLineDialog::kIdX2),
@@ -359,9 +325,13 @@ protected:
             while (catalogue.GetLineCount(std::stoi(arg)) < kMaxCutLines)
                 catalogue.AddLine(std::stoi(arg), {1, 1, 2, 2, true});
             MessageBoxes boxes;
-            Click(kAddLine);
+            Item<QAbstractButton>(kAddLine)->click();
             EXPECT_EQ(boxes.texts, std::vector<std::string>{CCutLineDialog::kFullEnglish});
             EXPECT_EQ(catalogue.GetLineCount(std::stoi(arg)), kMaxCutLines);
+        } else if (op == "linetexts") {
+            // The cut line texts of a position, asked directly: none without a format.
+            EXPECT_EQ(CutLineTexts(catalogue, std::stoi(arg), LengthUnit::Millimetres).size(),
+                      std::stoul(tail));
         } else if (op == "lines") {
             EXPECT_EQ(Rows(kCutLines), Split(rest, '|'));
         } else if (op == "same") {
@@ -423,46 +393,6 @@ TEST_F(EditorScriptTest, RunsTheScriptsOfUserSteps)
     else
         qputenv("XDG_DATA_HOME", oldXdg);
     EXPECT_GE(scripts, 15);
-}
-
-// The previews show the selected format at both positions; the editor hands its caption
-// and its whole text table to the language (the table's controls are checked against the
-// template with the other dialogs'); closing a dialog that never opened changes nothing.
-TEST_F(EditorTest, PreviewsFollowTheSelectionTextsGoToTheLanguage)
-{
-    catalogue.Append(MakeFormat("A"));
-    CoverFormat tray = MakeFormat("Tray", 120.0, 120.0, "CD_TRAY");
-    tray.paperSize = {120.0, 150.0};
-    catalogue.Append(tray);
-    CFormatEditDialog never(nullptr, catalogue, std::string(), 0);
-    static_cast<QDialog&>(never).reject();
-    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"A", "Tray"}));
-
-    std::size_t seen = 0;
-    int seenCaption = 0;
-    SetDialogTranslator([&](CTemplateDialog&, std::span<const TextPair> pairs, int captionKey) {
-        seen = pairs.size();
-        seenCaption = captionKey;
-    });
-    Open(1);
-    SetDialogTranslator(nullptr);
-    EXPECT_EQ(seenCaption, 7000);
-    EXPECT_EQ(seen, CFormatEditDialog::kTextPairs.size());
-
-    auto* left = Item<CPaper>(kLeftPreview);
-    auto* right = Item<CPaper>(kRightPreview);
-    EXPECT_EQ(left->Format(), (CoverSide{1, Side::Left}));
-    EXPECT_EQ(right->Format(), (CoverSide{1, Side::Right}));
-    EXPECT_EQ(left->IsCdTray(), 1);
-    EXPECT_EQ(left->PaperWidth(), 120.0);
-    EXPECT_EQ(right->PaperHeight(), 150.0);
-    ASSERT_NE(left->Image(), nullptr);
-    EXPECT_TRUE(left->Image()->IsValid()) << "the built-in sample picture did not load";
-    EXPECT_EQ(right->Image(), left->Image());
-    SelectRow(0);
-    EXPECT_EQ(left->Format(), (CoverSide{0, Side::Left}));
-    EXPECT_EQ(right->Format(), (CoverSide{0, Side::Right}));
-    EXPECT_EQ(left->IsCdTray(), 0);
 }
 
 } // namespace

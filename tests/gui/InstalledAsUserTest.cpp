@@ -1,6 +1,7 @@
 // The program as an ordinary user has it: installed by root into a prefix the user
 // cannot write, started by that user. Runs only under scripts/installed-user-test.sh,
 // which installs the program and names the prefix in SLEEVIT_INSTALLED_PREFIX.
+#include <gmock/gmock.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -59,8 +60,7 @@ TEST(InstalledAsUser, LanguagesSkinsUserCatalogueAndSettings)
         ASSERT_TRUE(view.Commands().Execute(kCmdFormatEditor));
         EXPECT_TRUE(editor.answered);
         EXPECT_TRUE(fs::is_regular_file(userCatalogue));
-        ASSERT_EQ(boxes.texts.size(), 1u);
-        EXPECT_NE(boxes.texts[0].find(userCatalogue.string()), std::string::npos) << boxes.texts[0];
+        EXPECT_THAT(boxes.texts, ::testing::ElementsAre(::testing::HasSubstr(userCatalogue.string())));
 
         app.MainFrame()->close();
         app.ExitInstance();

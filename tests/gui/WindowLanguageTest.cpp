@@ -1,10 +1,12 @@
-// Languages and skins as the main window and its dialogs show them: start-up choices,
-// the language and skin commands read from the real menu, the menu bar built from its
-// table, texts that fit their controls, and colours on screen.
+// Languages as the main window and its dialogs show them: the menu bar built from its
+// table, its states and shortcuts, and texts that fit their controls in every language.
+// (The language and skin menus' effects on the window are among the main window's
+// scripts.)
+#include <gmock/gmock.h>
+
 #include "app/AppOptions.h"
 #include "app/CommandTable.h"
 #include "app/MainMenu.h"
-#include "app/QtTranslation.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
 #include "dialogs/CutLineDialog.h"
@@ -19,31 +21,6 @@
 
 namespace {
 
-constexpr int kGerman = 6;
-constexpr int kDutch = 1;
-constexpr int kRussian = 10;
-
-QAction* Entry(ProgramRun& run, int id)
-{
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    menu->UpdateStates(menu->Popup(kMenuLanguage));
-    menu->UpdateStates(menu->Popup(kMenuSkins));
-    return menu->Action(id);
-}
-
-// A skin folder with only a skin.ini (its pictures missing).
-void MakeSkin(ProgramRun& run, const std::string& name, const std::string& ini)
-{
-    run.folder.Write("skins/" + name + "/skin.ini", ini);
-}
-
-struct BuiltMenu {
-    BuiltMenu() { menu.Build(kMainMenu); }
-    QApplication& app = EnsureGuiApp();
-    QMainWindow window;
-    CCommandTable commands;
-    CMainMenu menu{&window, window.menuBar(), commands};
-};
 // The room a button, switch or radio draws its text in: the style's own contents
 // rectangle, inside the frame or beside the indicator.
 int TextRoom(QAbstractButton& control)
@@ -148,32 +125,7 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
     AppSettings settings(run.folder.File("fit.ini"));
     FormatCatalogue catalogue;
     catalogue.AddFormat("CD Front");
-    const auto opened = [](std::unique_ptr<CTemplateDialog> dialog) {
-        EXPECT_TRUE(dialog->Create());
-        return std::unique_ptr<QWidget>(std::move(dialog));
-    };
-    const std::function<std::unique_ptr<QWidget>()> dialogs[] = {
-        [&] { return opened(std::make_unique<COptionsDialog>(options)); },
-        [&] { return opened(std::make_unique<CBatchPrintingDialog>(catalogue)); },
-        [&] { return opened(std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0)); },
-        [&] { return opened(std::make_unique<CDonateDialog>(nullptr, options)); },
-        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres)); },
-        [&] { return opened(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches)); },
-        [&] {
-            auto files = std::make_unique<CExtendedFileDialog>(false, settings);
-            files->layout()->activate(); // its own labels stand in a layout
-            return std::unique_ptr<QWidget>(std::move(files));
-        },
-    };
-    std::ostringstream report;
-    int problems = 0;
-    const auto note = [&](const char* language, const char* window,
-                          const std::vector<std::string>& overflows) {
-        for (const std::string& overflow : overflows) {
-            report << "  " << language << ", " << window << ": " << overflow << "\n";
-            ++problems;
-        }
-    };
+    std::vector<std::string> problems; // texts that do not fit, by language and window
     for (const LanguageName& language : kLanguageNames) {
         if (language.index == kTranslationLanguage)
             continue;
@@ -186,144 +138,44 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
             EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), cancel->second)
                 << language.name;
         }
-        note(language.name, "main window", Overflows(run.View()));
-        for (const auto& make : dialogs) {
-            std::unique_ptr<QWidget> dialog = make();
-            note(language.name, dialog->metaObject()->className(), Overflows(*dialog));
+        std::vector<std::unique_ptr<CTemplateDialog>> dialogs;
+        dialogs.push_back(std::make_unique<COptionsDialog>(options));
+        dialogs.push_back(std::make_unique<CBatchPrintingDialog>(catalogue));
+        dialogs.push_back(std::make_unique<CFormatEditDialog>(nullptr, catalogue, std::string(), 0));
+        dialogs.push_back(std::make_unique<CDonateDialog>(nullptr, options));
+        dialogs.push_back(std::make_unique<CCutLineDialog>(nullptr, false, LengthUnit::Millimetres));
+        dialogs.push_back(std::make_unique<CCutLineDialog>(nullptr, true, LengthUnit::Inches));
+        CExtendedFileDialog files(false, settings);
+        files.layout()->activate(); // its own labels stand in a layout
+        std::vector<QWidget*> windows = {&run.View(), &files};
+        for (const auto& dialog : dialogs) {
+            EXPECT_TRUE(dialog->Create());
+            windows.push_back(dialog.get());
         }
+        for (QWidget* window : windows)
+            for (const std::string& overflow : Overflows(*window))
+                problems.push_back(std::string(language.name) + ", " + window->metaObject()->className() +
+                                   ": " + overflow);
     }
-    EXPECT_EQ(problems, 0) << "texts that do not fit:\n" << report.str();
+    EXPECT_THAT(problems, ::testing::IsEmpty());
 }
 
 } // namespace
 
-// Start in German, switch through the menu: the window's texts, the dialogs it opens over
-// itself and Qt's own texts follow; a language file that lacks keys keeps the control
-// texts as they were while the menus fall back to English; the choice is stored.
-TEST(WindowLanguage, TextsOfTheWindowItsDialogsAndQtFollowTheMenu)
-{
-    ProgramRun run;
-    run.CopyLanguage("German.lng");
-    run.CopyLanguage("Russian.lng");
-    // A "Dutch" file that lacks the Print Left text and the File menu's name.
-    run.folder.Write("languages/dutch.LNG", "2006=geen afbeelding\r\n2008=Beide afdrukken\r\n");
-    run.settings->WriteInt(Setting::Language, kGerman);
-    run.Start();
-    EXPECT_EQ(run.Text(kLeftStatus), run.View().Language().Text(2006)) << "an empty side's status line";
-    EXPECT_NE(run.Text(kLeftStatus), "no image selected...");
-    run.Load(Side::Left, "front.png", 120, 120);
-    EXPECT_EQ(run.View().Language().CurrentLanguage(), kGerman);
-    EXPECT_EQ(run.Text(kPrintLeftButton), "Links drucken");
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    EXPECT_NE(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File");
-
-    const auto titled = [&run](const std::string& want) {
-        return [&run, want](QWidget& modal) {
-            EXPECT_EQ(modal.windowTitle().toStdString(), want);
-            EXPECT_EQ(modal.parentWidget() ? modal.parentWidget()->window() : nullptr, run.app->MainFrame())
-                << want << ": opened over the main window";
-        };
-    };
-    EXPECT_TRUE(run.LookAtModal(kCmdOptions, titled("Optionen")));
-    EXPECT_TRUE(run.LookAtModal(kCmdPrintPreview, [&](QWidget& preview) {
-        titled("Druckvorschau")(preview);
-        EXPECT_EQ(preview.findChild<QPushButton*>(QStringLiteral("close"))->text().toStdString(),
-                  "&Schließen");
-    }));
-    EXPECT_TRUE(run.LookAtModal(kCmdDonate, titled("Für Sleevit spenden")));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Abbrechen");
-    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(0)));
-    EXPECT_TRUE(run.LookAtModal(kCmdDonate, titled("Donate to Sleevit")));
-    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kRussian)));
-    EXPECT_TRUE(
-        run.LookAtModal(kCmdOptions, titled("\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438")));
-
-    const std::string russianLeft = run.Text(kPrintLeftButton);
-    ASSERT_TRUE(run.View().Commands().Execute(LanguageCommand(kDutch)));
-    EXPECT_EQ(run.View().Language().CurrentLanguage(), kDutch);
-    EXPECT_EQ(run.Text(kPrintLeftButton), russianLeft) << "a missing text leaves the button as it was";
-    EXPECT_EQ(run.Text(kPrintBothButton), "Beide afdrukken");
-    EXPECT_EQ(CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction()), "&File")
-        << "menus fall back to English";
-    // The status line of an empty side follows the language.
-    EXPECT_EQ(run.Text(kRightStatus), "geen afbeelding");
-    EXPECT_TRUE(Entry(run, LanguageCommand(kDutch))->isChecked());
-    EXPECT_FALSE(Entry(run, LanguageCommand(kGerman))->isChecked());
-    run.Close();
-    EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kDutch);
-}
-
-TEST(WindowLanguage, ATranslatorsFileIsAnnouncedUsedAndNeverStored)
-{
-    ProgramRun run;
-    run.folder.Write("languages/Translation.lng", "2007=Print LEFT\r\n");
-    run.settings->WriteInt(Setting::Language, kGerman);
-    MessageBoxes boxes;
-    run.Start();
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_NE(boxes.texts[0].find("translation.lng"), std::string::npos) << boxes.texts[0];
-    EXPECT_EQ(run.View().Language().CurrentLanguage(), 25);
-    EXPECT_EQ(run.Text(kPrintLeftButton), "Print LEFT");
-    run.Close();
-    EXPECT_EQ(run.Reread().ReadInt(Setting::Language), kGerman);
-}
-
-// The skins menu lists the skin folders after a separator, only the first eleven usable;
-// a folder skin's colour (hex digits in either case) paints the background whether it is
-// chosen from the menu or stored; missing pictures keep the previous skin's, and a stored
-// folder that went away starts the random skin.
-TEST(WindowSkins, FolderSkinsAreListedPaintTheirColourKeepPicturesAndMayGoAway)
-{
-    ProgramRun run;
-    MakeSkin(run, "Bare", "BackgroundColor=Ff0000\r\n");
-    for (int k = 0; k < 12; ++k)
-        MakeSkin(run, "Skin" + std::to_string(k + 10), "BackgroundColor=102030\r\n");
-    run.settings->WriteInt(Setting::SelectedSkin, 0);
-    run.settings->WriteInt(Setting::ShowPayPalDialog, 1);
-    const auto background = [&run] {
-        // Away from the papers, the logo and the controls: the middle of the bottom edge.
-        const QImage picture = run.View().grab().toImage();
-        return picture.pixelColor(picture.width() / 2, picture.height() - 4);
-    };
-    run.Start();
-    QMenu* skins = run.app->MainFrame()->Menu()->Popup(kMenuSkins);
-    run.app->MainFrame()->Menu()->UpdateStates(skins);
-    const QList<QAction*> entries = skins->actions();
-    ASSERT_EQ(entries.size(), 4 + 13);
-    EXPECT_TRUE(entries[3]->isSeparator());
-    EXPECT_TRUE(entries[0]->isChecked()) << "Default is the stored skin";
-    for (int k = 0; k < 13; ++k)
-        EXPECT_EQ(entries[4 + k]->isEnabled(), k < 11) << "folder " << k;
-    const int width = run.View().Skins().State().mainPicture.GetWidth();
-    ASSERT_GT(width, 0) << "the Default skin has a main picture";
-    ASSERT_TRUE(run.View().Commands().Execute(kCmdFirstSkinFolder));
-    EXPECT_EQ(run.View().Skins().SelectedSkin(), 2);
-    EXPECT_EQ(run.View().Skins().State().mainPicture.GetWidth(), width)
-        << "no main.jpg: the old picture stays";
-    EXPECT_EQ(background(), QColor(255, 0, 0));
-    run.Close();
-    run.Start();
-    EXPECT_EQ(run.View().Skins().SelectedSkin(), 2);
-    EXPECT_EQ(background(), QColor(255, 0, 0)) << "the stored folder skin at start-up";
-    run.Close();
-
-    std::filesystem::remove_all(run.folder.File("skins"));
-    run.Start();
-    EXPECT_EQ(run.View().Skins().SelectedSkin(), -1);
-    EXPECT_TRUE(Entry(run, kCmdSkinRandom)->isChecked());
-}
-
 TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
 {
-    BuiltMenu built;
-    CMainMenu& menu = built.menu;
+    EnsureGuiApp();
+    QMainWindow window;
+    CCommandTable commands;
+    CMainMenu menu(&window, window.menuBar(), commands);
+    menu.Build(kMainMenu);
     std::map<int, int> runs;
     bool rotateAllowed = false;
     for (const MenuRow& row : kMainMenu)
         if (row.kind == MenuRow::Kind::Item && row.id != kCmdLoadLeft)
-            built.commands.On(row.id, [&runs, id = row.id] { ++runs[id]; });
-    built.commands.OnState(kCmdRotateLeft, [&](CommandState& s) { s.enabled = rotateAllowed; });
-    built.commands.OnStateRange(12345, 12355, [](int id, CommandState& s) { s.checked = id == 12346; });
+            commands.On(row.id, [&runs, id = row.id] { ++runs[id]; });
+    commands.OnState(kCmdRotateLeft, [&](CommandState& s) { s.enabled = rotateAllowed; });
+    commands.OnStateRange(12345, 12355, [](int id, CommandState& s) { s.checked = id == 12346; });
     QMenu* skins = menu.Popup(kMenuSkins);
     QAction* second = menu.InsertItem(skins, 5, 12346, "Second");
     QAction* first = menu.InsertItem(skins, 4, 12345, "First");
@@ -342,11 +194,11 @@ TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
     EXPECT_TRUE(menu.Action(kCmdRotateLeft)->isEnabled());
 
     // Each shortcut named after a tab in an English text runs its command once.
-    built.window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&built.window));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     for (const MenuRow& row : kMainMenu) {
         if (*MenuShortcut(row)) {
-            QTest::keySequence(&built.window, QKeySequence(QString::fromLatin1(MenuShortcut(row))));
+            QTest::keySequence(&window, QKeySequence(QString::fromLatin1(MenuShortcut(row))));
             EXPECT_EQ(runs[row.id], 1) << row.text;
         }
     }
