@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -53,22 +54,6 @@ void MakePdf(const std::string& pdf, const std::vector<DrawFn>& pages, const Pap
         EXPECT_TRUE(target.EndPage()) << target.LastError();
     }
     EXPECT_TRUE(target.EndDocument()) << target.LastError();
-}
-
-// The same, read back page by page.
-std::vector<PagePicture> DrawPdfPages(const ScratchFolder& tmp, const std::string& name,
-                                      const std::vector<DrawFn>& pages)
-{
-    MakePdf(tmp.File(name + ".pdf"), pages);
-    return RasterisePdf(tmp.File(name + ".pdf"), kDpi, tmp.Path());
-}
-
-// The same drawing on the raster surface with the page's measurements.
-std::unique_ptr<CRasterSurface> DrawRaster(const DrawFn& draw)
-{
-    auto s = std::make_unique<CRasterSurface>(CapsForPaper(kSmallSheet, kDpi, kMargins));
-    draw(*s);
-    return s;
 }
 
 // Compares the page with the raster surface inside rect (printable-area coordinates). A
@@ -138,6 +123,7 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
         DrawFn pdf, raster;
         int tolerance = 3;
         int maxDiffering = INT_MAX;
+        std::vector<SurfaceRect> areas; // compared with the raster; the whole page if none
     };
     std::vector<Case> cases;
     // An 8 x 6 picture of five colours along diagonals: no two neighbours alike, and
@@ -152,7 +138,7 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
         std::istringstream in(line);
         std::string verb, most, colon, script;
         float turn = 0;
-        Case c{line, nullptr, nullptr, 24};
+        Case c{line, nullptr, nullptr, 24, INT_MAX, {}};
         if (in >> verb && verb == "jpeg" && in >> script >> turn) {
             auto image = std::make_unique<CRasterImage>();
             ASSERT_TRUE(image->Load(kJpegs + script, kImageJpeg)) << image->GetLastError();
@@ -183,72 +169,27 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
     ASSERT_EQ(jpegs.size(), 7u);
     ASSERT_GE(cases.size(), 25u);
 
-    ScratchFolder tmp;
-    std::vector<DrawFn> pages;
-    for (const auto& c : cases)
-        pages.push_back(c.pdf);
-    const std::vector<PagePicture> read = DrawPdfPages(tmp, "drawings", pages);
-    ASSERT_EQ(read.size(), cases.size());
-    const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const auto raster = DrawRaster(cases[i].raster);
-        const Comparison m = ComparePage(read[i], *raster, caps, raster->Bounds(), cases[i].tolerance);
-        EXPECT_EQ(m.misplaced, 0) << cases[i].name << ": first misplaced pixel " << m.first;
-        EXPECT_LE(m.differing, cases[i].maxDiffering)
-            << cases[i].name << ": have " << m.differing << " differing pixels";
-        int marginDark = 0;
-        for (int y = 0; y < read[i].height; ++y)
-            for (int x = 0; x < read[i].width; ++x)
-                if ((x < caps.physicalOffsetX || y < caps.physicalOffsetY ||
-                     x >= caps.physicalOffsetX + caps.horzRes || y >= caps.physicalOffsetY + caps.vertRes) &&
-                    ColourDistance(read[i].At(x, y), kColourWhite) > 100)
-                    ++marginDark;
-        EXPECT_EQ(marginDark, 0) << cases[i].name << ": dark pixels outside the printable area";
-    }
-    std::set<int> jpegObjects;
-    for (const auto& r : ListPdfImages(tmp.File("drawings.pdf")))
-        if (r.encoding == "jpeg") {
-            EXPECT_EQ(r.width * r.height, 48 * 32) << "page " << r.page << ": the file's own size";
-            jpegObjects.insert(r.object);
-        }
-    // The two pages of the file without an EXIF block share its object.
-    EXPECT_EQ(jpegObjects.size(), jpegs.size() - 1);
-}
-
-TEST(PdfSurface, APictureInBandsOnSeveralPagesIsOneObject)
-{
+    // A JPEG in three bands and the same picture turned by 12 degrees (which resamples it
+    // into pixels), on two pages: one object each.
     CRasterImage cover;
     ASSERT_TRUE(cover.Load(kJpegs + "quadrants.jpg", kImageJpeg)) << cover.GetLastError();
-    CRasterImage pixels; // the same picture, no longer backed by its file
+    CRasterImage pixels;
     pixels.Copy(cover);
-    ASSERT_TRUE(pixels.Rotate(12.0f)); // any turn but a quarter turn resamples
+    ASSERT_TRUE(pixels.Rotate(12.0f));
     ASSERT_TRUE(pixels.SourcePath().empty());
-
-    auto bands = [&](CDrawingSurface& s) {
+    const DrawFn bands = [&](CDrawingSurface& s) {
         for (const CRasterImage* image : {&cover, &pixels}) {
             const int w = image->GetWidth();
             const int h = image->GetHeight();
             const int top = image == &cover ? 0 : 300;
-            image->DrawPart(&s, 0, top, 40, 200, 0, 0, w / 4, h);
-            image->DrawPart(&s, 40, top, 300, 200, w / 4, 0, w / 2, h);
-            image->DrawPart(&s, 340, top, 40, 200, w * 3 / 4, 0, w - w * 3 / 4, h);
+            image->DrawPart(&s, 0, top, 60, 200, 0, 0, w / 4, h);
+            image->DrawPart(&s, 60, top, 200, 200, w / 4, 0, w / 2, h);
+            image->DrawPart(&s, 260, top, 60, 200, w * 3 / 4, 0, w - w * 3 / 4, h);
         }
     };
-    ScratchFolder tmp;
-    MakePdf(tmp.File("bands.pdf"), {bands, bands}, PaperSize::A4());
-    const std::vector<PdfImageRow> rows = ListPdfImages(tmp.File("bands.pdf"));
-    ASSERT_EQ(rows.size(), 12u) << "3 bands of 2 pictures on 2 pages";
-    std::set<int> objects[2]; // of pixels, of JPEG data
-    for (const auto& r : rows)
-        objects[r.encoding == "jpeg"].insert(r.object);
-    EXPECT_EQ(objects[0].size(), 1u);
-    EXPECT_EQ(objects[1].size(), 1u);
-}
-
-TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
-{
-    // Large enough to be handed to cairo in strips (of 249 rows at this width); every
-    // row and column has its own colour, so a strip one row off shows.
+    // A picture large enough to be handed to cairo in strips (of 249 rows at this width),
+    // every row and column of its own colour so that a strip one row off shows, on two
+    // pages: the second uses the first one's strips.
     constexpr int kSide = 2100;
     PixelBlock big;
     std::string error;
@@ -262,33 +203,77 @@ TEST(PdfSurface, ALargePictureGoesInStripsThatJoinWithoutASeam)
         }
     }
     const SurfaceColour key = RgbColour(255, 70 * 995 % 256, 40 * 4 % 256);
-    const DrawFn page = [&](CDrawingSurface& s) {
+    const DrawFn strips = [&](CDrawingSurface& s) {
         s.FillRect({0, 0, 400, 300}, RgbColour(255, 0, 255));
         s.StretchDib(10, 10, 80, 96, big, 0, 990, 10, 12);    // across the boundary at 996
         s.StretchDib(100, 10, 80, -96, big, 4, 1240, 10, 12); // mirrored, across 1245
         s.StretchDibTransparent(200, 10, 80, 96, big, 0, 990, 10, 12, key);
         s.StretchDib(300, 10, 40, 40, big, 0, kSide - 5, 5, 5); // the last strip's end
     };
+    const int bandsPage = int(cases.size()) + 1;
+    // Compared where the JPEG is enlarged four times or more (poppler blends less) and
+    // inside each copy of the large picture (poppler may round its outermost device row or
+    // column either way).
+    for (int page = 0; page < 2; ++page) {
+        cases.push_back({"bands", bands, bands, 24, INT_MAX, {{0, 0, 320, 200}}});
+        cases.push_back({"strips",
+                         strips,
+                         strips,
+                         3,
+                         INT_MAX,
+                         {{10, 10, 89, 105}, {100, 10, 179, 105}, {200, 10, 279, 105}, {300, 10, 339, 49}}});
+    }
+
     ScratchFolder tmp;
-    const std::vector<PagePicture> read = DrawPdfPages(tmp, "strips", {page, page});
-    ASSERT_EQ(read.size(), 2u);
+    std::vector<DrawFn> pages;
+    for (const auto& c : cases)
+        pages.push_back(c.pdf);
+    MakePdf(tmp.File("drawings.pdf"), pages);
+    const std::vector<PagePicture> read = RasterisePdf(tmp.File("drawings.pdf"), kDpi, tmp.Path());
+    ASSERT_EQ(read.size(), cases.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
-    const auto raster = DrawRaster(page);
-    // Inside each copy (poppler may round its outermost device row or column either way).
-    const SurfaceRect inside[] = {
-        {10, 10, 89, 105}, {100, 10, 179, 105}, {200, 10, 279, 105}, {300, 10, 339, 49}};
-    for (int i = 0; i < 2; ++i)
-        for (const SurfaceRect& r : inside) {
-            const Comparison m = ComparePage(read[std::size_t(i)], *raster, caps, r, 3);
-            EXPECT_EQ(m.misplaced, 0) << "page " << i + 1 << ": first " << m.first;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        CRasterSurface raster(caps);
+        cases[i].raster(raster);
+        if (cases[i].areas.empty())
+            cases[i].areas.push_back(raster.Bounds());
+        for (const SurfaceRect& area : cases[i].areas) {
+            const Comparison m = ComparePage(read[i], raster, caps, area, cases[i].tolerance);
+            EXPECT_EQ(m.misplaced, 0) << cases[i].name << ": first misplaced pixel " << m.first;
+            EXPECT_LE(m.differing, cases[i].maxDiffering)
+                << cases[i].name << ": have " << m.differing << " differing pixels";
         }
-    // The second page uses the first page's strips.
-    std::set<int> objects[2];
-    for (const auto& r : ListPdfImages(tmp.File("strips.pdf")))
-        if (r.page >= 1 && r.page <= 2)
-            objects[r.page - 1].insert(r.object);
-    EXPECT_GE(objects[0].size(), 4u);
-    EXPECT_EQ(objects[0], objects[1]);
+        int marginDark = 0;
+        for (int y = 0; y < read[i].height; ++y)
+            for (int x = 0; x < read[i].width; ++x)
+                if ((x < caps.physicalOffsetX || y < caps.physicalOffsetY ||
+                     x >= caps.physicalOffsetX + caps.horzRes || y >= caps.physicalOffsetY + caps.vertRes) &&
+                    ColourDistance(read[i].At(x, y), kColourWhite) > 100)
+                    ++marginDark;
+        EXPECT_EQ(marginDark, 0) << cases[i].name << ": dark pixels outside the printable area";
+    }
+    // Objects by page: [0] pixels, [1] JPEG data.
+    std::map<int, std::set<int>> objects[2];
+    int bandRows = 0;
+    for (const auto& r : ListPdfImages(tmp.File("drawings.pdf"))) {
+        objects[r.encoding == "jpeg"][r.page].insert(r.object);
+        bandRows += r.page == bandsPage || r.page == bandsPage + 2 ? 1 : 0;
+        if (r.encoding == "jpeg") {
+            EXPECT_EQ(r.width * r.height, 48 * 32) << "page " << r.page << ": the file's own size";
+        }
+    }
+    std::set<int> jpegObjects;
+    for (const auto& [page, ids] : objects[1])
+        jpegObjects.insert(ids.begin(), ids.end());
+    // The two pages of the file without an EXIF block and the bands share its object.
+    EXPECT_EQ(jpegObjects.size(), jpegs.size() - 1);
+    EXPECT_EQ(bandRows, 12) << "3 bands of 2 pictures on 2 pages";
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_EQ(objects[k][bandsPage].size(), 1u);
+        EXPECT_EQ(objects[k][bandsPage + 2], objects[k][bandsPage]);
+    }
+    EXPECT_GE(objects[0][bandsPage + 1].size(), 4u);
+    EXPECT_EQ(objects[0][bandsPage + 3], objects[0][bandsPage + 1]);
 }
 
 TEST(PdfSurface, AnUntouchedJpegCoverCostsLittleMoreThanItsFile)
