@@ -229,7 +229,7 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
     for (const auto& c : cases)
         pages.push_back(c.pdf);
     MakePdf(tmp.File("drawings.pdf"), pages);
-    const std::vector<PagePicture> read = RasterisePdf(tmp.File("drawings.pdf"), kDpi, tmp.Path());
+    const std::vector<PagePicture> read = RasterisePdf(tmp.File("drawings.pdf"), kDpi);
     ASSERT_EQ(read.size(), cases.size());
     const DeviceCaps caps = CapsForPaper(kSmallSheet, kDpi, kMargins);
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -331,7 +331,7 @@ TEST(PdfSurface, DiscClipAndJpegBytesKeptFromLoading)
                  fromMemory.DrawStretched(&s, 200, 0, 192, 128);
              }},
             kSmallSheet, kDpi, {});
-    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi, tmp.Path());
+    const std::vector<PagePicture> read = RasterisePdf(pdf, kDpi);
     ASSERT_EQ(read.size(), 3u);
     int probes = 0;
     for (const std::string& line : ReadDataLines(kData + "pdf-pages.txt")) {
