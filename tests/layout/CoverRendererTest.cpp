@@ -4,7 +4,6 @@
 #include "DataLines.h"
 #include "DrawScript.h"
 
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -17,7 +16,6 @@
 
 namespace {
 
-constexpr SurfaceColour kWhite = kColourWhite;
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 
 // A 24-bit picture whose pixels come from a function of (x, y from the top).
@@ -52,15 +50,6 @@ DeviceCaps Page(int dpi, int width, int height, int offset = 0)
     c.horzRes = width - 2 * offset;
     c.vertRes = height - 2 * offset;
     return c;
-}
-
-CoverFormat One(CoverKind kind)
-{
-    CoverFormat f;
-    f.type = TraitsOf(kind).word;
-    f.size = {100.0, 100.0};
-    f.hasSize = true;
-    return f;
 }
 
 bool Compare(int have, const std::string& op)
@@ -151,35 +140,6 @@ TEST(RenderCover, CoversGiveTheirPixels)
         }
     }
     EXPECT_GE(cases, 9);
-}
-
-TEST(RenderCover, EveryKindFillsItsCoverOnPageAndPaperAndAnUnknownWordDrawsAsCustom)
-{
-    // Large enough for every band of the picture to hold a row.
-    const Picture red(100, 100, [](int, int) { return kRed; });
-    for (const CoverKindTraits& kind : CoverKinds()) {
-        SCOPED_TRACE(kind.word);
-        const CoverFormat f = One(kind.kind);
-        CRasterSurface page(Page(254, 1200, 1200));
-        EXPECT_TRUE(RenderCover(page, {100, 100, 1000, 1000, 0}, red, f, RenderOptions{}));
-        for (int at : {105, 600, 1095})
-            EXPECT_EQ(page.GetPixel(at, at), kRed) << at;
-        EXPECT_EQ(page.GetPixel(1102, 600), kWhite);
-
-        FormatCatalogue c;
-        c.Append(f);
-        CRasterSurface paper(210, 297);
-        RenderScreenCover(paper, {0, 0, 210, 297}, red, PlaceCoverMm(c, {0, Side::Left}, false, false), true);
-        EXPECT_EQ(paper.GetPixel(105, 73), kRed);
-    }
-    // A type word the program does not know is drawn as a custom cover.
-    CoverFormat unknown = One(CoverKind::Custom);
-    CRasterSurface custom(Page(254, 1200, 1200)), other(Page(254, 1200, 1200));
-    const Picture rows(4, 180, RowColour);
-    RenderCover(custom, {100, 100, 1000, 1000, 0}, rows, unknown, RenderOptions{});
-    unknown.type = "PHOTO_Z";
-    RenderCover(other, {100, 100, 1000, 1000, 0}, rows, unknown, RenderOptions{});
-    EXPECT_EQ(std::memcmp(custom.Data(), other.Data(), std::size_t(custom.Stride()) * 1200), 0);
 }
 
 } // namespace
