@@ -4,7 +4,6 @@
 #include "DataLines.h"
 #include "DrawScript.h"
 
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,38 +17,15 @@ namespace {
 
 constexpr SurfaceColour kRed = RgbColour(255, 0, 0);
 
-// A 24-bit picture whose pixels come from a function of (x, y from the top).
-struct Picture : CRasterImage {
-    Picture(int width, int height, const std::function<SurfaceColour(int, int)>& colour)
-    {
-        CRasterSurface surface(width, height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                surface.SetPixel(x, y, colour(x, y));
-        EXPECT_TRUE(width == 0 || CreateFromBitmap(surface));
-    }
-};
-
-// Row r of the picture has the colour (r % 256, r / 256, 7), so a row can be told from a pixel.
-SurfaceColour RowColour(int, int y)
+// Row r of a picture of rows has the colour (r % 256, r / 256, 7), so a row can be told
+// from a pixel.
+SurfaceColour RowColour(int y)
 {
     return RgbColour(static_cast<std::uint8_t>(y % 256), static_cast<std::uint8_t>(y / 256), 7);
 }
 int RowOf(SurfaceColour c)
 {
     return int(c & 0xFF) + 256 * int((c >> 8) & 0xFF);
-}
-
-DeviceCaps Page(int dpi, int width, int height, int offset = 0)
-{
-    DeviceCaps c;
-    c.logPixelsX = c.logPixelsY = dpi;
-    c.physicalWidth = width;
-    c.physicalHeight = height;
-    c.physicalOffsetX = c.physicalOffsetY = offset;
-    c.horzRes = width - 2 * offset;
-    c.vertRes = height - 2 * offset;
-    return c;
 }
 
 bool Compare(int have, const std::string& op)
@@ -62,7 +38,7 @@ bool Compare(int have, const std::string& op)
 TEST(RenderCover, CoversGiveTheirPixels)
 {
     FormatCatalogue catalogue;
-    std::unique_ptr<Picture> picture;
+    std::unique_ptr<CRasterImage> picture;
     std::unique_ptr<CRasterSurface> page;
     std::string cover;
     int cases = 0;
@@ -84,18 +60,22 @@ TEST(RenderCover, CoversGiveTheirPixels)
             ++cases;
         } else if (verb == "catalogue") {
             std::string text;
-            in >> std::ws;
-            for (char ch; in.get(ch);)
-                text += ch == '|' ? std::string("\r\n") : std::string(1, ch);
+            std::getline(in >> std::ws, text);
             CCollectingMessages messages;
             catalogue = FormatCatalogue();
-            catalogue.LoadCatalogueBytes(text + "\r\n", messages);
+            catalogue.LoadCatalogueBytes(Replaced(text, {{"|", "\r\n"}}) + "\r\n", messages);
         } else if (verb == "picture") {
             in >> word >> x >> y;
-            const SurfaceColour flat = word == "red" ? kRed : kColourBlack;
-            picture = std::make_unique<Picture>(x, y, [&](int px, int py) {
-                return word == "rows" ? RowColour(0, py) : word == "columns" ? RowColour(0, px) : flat;
-            });
+            CRasterSurface surface(x, y);
+            for (int py = 0; py < y; ++py)
+                for (int px = 0; px < x; ++px)
+                    surface.SetPixel(px, py,
+                                     word == "rows"      ? RowColour(py)
+                                     : word == "columns" ? RowColour(px)
+                                     : word == "red"     ? kRed
+                                                         : kColourBlack);
+            picture = std::make_unique<CRasterImage>();
+            EXPECT_TRUE(x == 0 || picture->CreateFromBitmap(surface));
         } else if (verb == "print") {
             int dpi = 0, offset = 0;
             CoverPlacement at;
@@ -108,7 +88,8 @@ TEST(RenderCover, CoversGiveTheirPixels)
                 options.preview = options.preview || word == "preview";
                 counted = counted && word != "uncounted";
             }
-            page = std::make_unique<CRasterSurface>(Page(dpi, x, y, offset));
+            page = std::make_unique<CRasterSurface>(
+                DeviceCaps{dpi, dpi, x - 2 * offset, y - 2 * offset, x, y, offset, offset});
             ASSERT_NE(catalogue.Get(format), nullptr);
             EXPECT_EQ(RenderCover(*page, at, *picture, *catalogue.Get(format), options), counted);
         } else if (verb == "screen") {
