@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -97,10 +96,10 @@ Comparison ComparePage(const PagePicture& page, const CRasterSurface& raster, co
             if (ColourDistance(have, raster.GetPixel(x, y)) > tolerance)
                 ++m.differing;
             if (!found && m.misplaced++ == 0) {
-                char buf[120];
-                std::snprintf(buf, sizeof buf, "(%d, %d): have %06x, want %06x", x, y, have,
-                              raster.GetPixel(x, y));
-                m.first = buf;
+                std::ostringstream first;
+                first << "(" << x << ", " << y << "): have " << std::hex << have << ", want "
+                      << raster.GetPixel(x, y);
+                m.first = first.str();
             }
         }
     }
@@ -114,8 +113,8 @@ const std::string kJpegs = kData + "pdf-jpegs/";
 // The drawings of pdf-pages.txt and its 48 x 32 JPEGs (four quadrants of clearly different
 // colours, so that any turn or mirror shows, with and without an EXIF orientation) drawn
 // five times their size after a turn by a quarter, on a PDF page read back and on the
-// raster surface. JPEGs stay JPEG data at the file's own size,
-// one object per file however turned.
+// raster surface. JPEGs stay JPEG data at the file's own size, one object per file
+// however turned. The sheet lines give the measurements of such pages.
 TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
 {
     struct Case {
@@ -134,12 +133,29 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
             rows[std::size_t(y)] += ".rgb#"[(x + 2 * y) % 5];
     const PixelBlock picture = PixelsOf(rows);
     std::vector<std::unique_ptr<CRasterImage>> jpegs;
+    int sheets = 0;
     for (const std::string& line : ReadDataLines(kData + "pdf-pages.txt")) {
         std::istringstream in(line);
         std::string verb, most, colon, script;
         float turn = 0;
         Case c{line, nullptr, nullptr, 24, INT_MAX, {}};
-        if (in >> verb && verb == "jpeg" && in >> script >> turn) {
+        in >> verb;
+        if (verb == "sheet") {
+            PaperSize paper;
+            int dpi = 0;
+            PaperMargins m;
+            std::vector<int> want(8);
+            in >> paper.widthMm >> paper.heightMm >> dpi >> m.left >> m.top >> m.right >> m.bottom >> colon;
+            for (int& v : want)
+                in >> v;
+            const DeviceCaps d = CapsForPaper(paper, dpi, m);
+            EXPECT_EQ((std::vector<int>{d.logPixelsX, d.logPixelsY, d.horzRes, d.vertRes, d.physicalWidth,
+                                        d.physicalHeight, d.physicalOffsetX, d.physicalOffsetY}),
+                      want)
+                << line;
+            ++sheets;
+        }
+        if (verb == "jpeg" && in >> script >> turn) {
             auto image = std::make_unique<CRasterImage>();
             ASSERT_TRUE(image->Load(kJpegs + script, kImageJpeg)) << image->GetLastError();
             ASSERT_TRUE(image->Rotate(turn));
@@ -168,6 +184,7 @@ TEST(PdfSurface, DrawingsLandWhereTheRasterSurfacePutsThem)
     }
     ASSERT_EQ(jpegs.size(), 7u);
     ASSERT_GE(cases.size(), 25u);
+    EXPECT_EQ(sheets, 8);
 
     // A JPEG in three bands and the same picture turned by 12 degrees (which resamples it
     // into pixels), on two pages: one object each.
@@ -367,31 +384,6 @@ TEST(PdfSurface, DiscClipAndJpegBytesKeptFromLoading)
     EXPECT_FALSE(ClipToDisc(raster, disc, hole));
 }
 
-TEST(PdfDocument, SheetMeasurementsAtAResolution)
-{
-    int cases = 0;
-    for (const std::string& line : ReadDataLines(kData + "pdf-pages.txt")) {
-        std::istringstream in(line);
-        std::string verb, colon;
-        PaperSize paper;
-        int dpi = 0;
-        PaperMargins m;
-        std::vector<int> want(8);
-        if (!(in >> verb) || verb != "sheet")
-            continue;
-        in >> paper.widthMm >> paper.heightMm >> dpi >> m.left >> m.top >> m.right >> m.bottom >> colon;
-        for (int& v : want)
-            in >> v;
-        const DeviceCaps d = CapsForPaper(paper, dpi, m);
-        EXPECT_EQ((std::vector<int>{d.logPixelsX, d.logPixelsY, d.horzRes, d.vertRes, d.physicalWidth,
-                                    d.physicalHeight, d.physicalOffsetX, d.physicalOffsetY}),
-                  want)
-            << line;
-        ++cases;
-    }
-    EXPECT_EQ(cases, 8);
-}
-
 TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
 {
     ScratchFolder tmp;
@@ -407,10 +399,11 @@ TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
         EXPECT_EQ(target.LastError(), "The paper leaves no printable area");
     }
     {
-        CPdfTarget target(tmp.File("order.pdf"), PaperSize::A4());
+        // It replaces an earlier file; a title that is not UTF-8 does not fail it.
+        CPdfTarget target(tmp.Write("order.pdf", "earlier"), PaperSize::A4());
         EXPECT_EQ(target.StartPage(), nullptr) << "no document yet";
         EXPECT_FALSE(target.EndPage());
-        ASSERT_TRUE(target.StartDocument("order"));
+        ASSERT_TRUE(target.StartDocument("Sleevit - caf\xe9.jpg"));
         CDrawingSurface* page = target.StartPage();
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(page->GetDeviceCaps().horzRes, 4960);
@@ -435,40 +428,25 @@ TEST(PdfDocument, PagesAndErrorsOfAPdfTarget)
     }
 }
 
-// A picture cairo cannot take fails the page with a reason and leaves an earlier file as it
-// was; odd titles do not fail the document.
+// A picture cairo cannot take (wider than 32767 pixels) fails the page with a reason and
+// leaves an earlier file as it was.
 TEST(PdfDocument, APictureCairoCannotTakeFailsThePageAndKeepsTheEarlierFile)
 {
     ScratchFolder tmp;
-    const std::string pdf = tmp.File("doc.pdf");
-    const DeviceCaps caps = CapsForPaper(PaperSize::A4(), 300);
-    struct Case {
-        std::int32_t width; // wider than cairo takes from 32768 on
-        const char* title;
-        bool ok;
-    };
-    for (const Case& c :
-         {Case{64, "Sleevit - caf\xe9.jpg", true}, Case{32768, "Sleevit - wide.png", false}}) {
-        std::ofstream(pdf, std::ios::binary) << "earlier";
-        PixelBlock pixels;
-        std::string error;
-        ASSERT_TRUE(pixels.Create(c.width, 2, 24, error)) << error;
-        CPdfDocument document;
-        ASSERT_TRUE(document.Open(pdf, PaperSize::A4(), caps, c.title)) << document.LastError();
-        CPdfSurface* page = document.BeginPage();
-        ASSERT_NE(page, nullptr);
-        page->StretchDib(100, 100, 600, 300, pixels, 0, 0, c.width, 2);
-        const bool ended = document.EndPage();
-        EXPECT_EQ(ended, c.ok) << document.LastError();
-        if (ended) {
-            EXPECT_TRUE(document.Close()) << document.LastError();
-            EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
-        } else {
-            EXPECT_NE(document.LastError().find("picture"), std::string::npos) << document.LastError();
-            document.Abort();
-            EXPECT_EQ(ReadBytes(pdf), "earlier");
-        }
-    }
+    const std::string pdf = tmp.Write("doc.pdf", "earlier");
+    PixelBlock pixels;
+    std::string error;
+    ASSERT_TRUE(pixels.Create(32768, 2, 24, error)) << error;
+    CPdfDocument document;
+    ASSERT_TRUE(document.Open(pdf, PaperSize::A4(), CapsForPaper(PaperSize::A4(), 300), "Sleevit - wide.png"))
+        << document.LastError();
+    CPdfSurface* page = document.BeginPage();
+    ASSERT_NE(page, nullptr);
+    page->StretchDib(100, 100, 600, 300, pixels, 0, 0, 32768, 2);
+    EXPECT_FALSE(document.EndPage());
+    EXPECT_NE(document.LastError().find("picture"), std::string::npos) << document.LastError();
+    document.Abort();
+    EXPECT_EQ(ReadBytes(pdf), "earlier");
 }
 
 TEST(PdfPictures, TakesOnlyJpegFramesEveryPdfReaderDecodes)
