@@ -454,17 +454,12 @@ TEST(PdfPictures, TakesOnlyJpegFramesEveryPdfReaderDecodes)
     const std::string folder = kData + "jpeg-frames/";
     int cases = 0;
     for (const std::string& line : ReadDataLines(folder + "expected.txt")) {
-        std::istringstream in(line);
-        std::string file, ok;
-        JpegFrame want;
-        in >> file >> ok >> want.width >> want.height >> want.components;
-        const JpegFrame have = ReadJpegFrame(ReadBytes(folder + file));
-        EXPECT_EQ(have.ok, ok == "yes") << file;
-        if (ok == "yes") {
-            EXPECT_TRUE(have.width == want.width && have.height == want.height &&
-                        have.components == want.components)
-                << file << ": have " << have.width << " x " << have.height << " x " << have.components;
-        }
+        const std::string file = line.substr(0, line.find(' '));
+        const JpegFrame f = ReadJpegFrame(ReadBytes(folder + file));
+        EXPECT_EQ(file + (f.ok ? " yes " + std::to_string(f.width) + " " + std::to_string(f.height) + " " +
+                                     std::to_string(f.components)
+                               : " no"),
+                  line);
         ++cases;
     }
     EXPECT_GE(cases, 13);
