@@ -44,7 +44,7 @@ TEST(PrintCommand, TwoCoversToPdfLandWherePlacementPutsThem)
                    "Album front.png' --to '" + pdf + "' --dpi 300");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("Album back.png"), std::string::npos) << "the back cover was not found: " << r.err;
-    const std::vector<PagePicture> pages = RasterisePdf(pdf, 300, folder.Path());
+    const std::vector<PagePicture> pages = RasterisePdf(pdf, 300);
     ASSERT_EQ(pages.size(), 2u);
     // A4 at 300 dpi: 2480 x 3507 pixels, middle line at row 1753. The front: 1417 pixels
     // square, centred across, its bottom edge on the middle line.

@@ -13,6 +13,8 @@
 
 namespace {
 
+const std::string kData = SLEEVIT_SOURCE_DIR "/tests/formats/data/";
+
 std::string Num(double a)
 {
     char buf[32];
@@ -63,19 +65,19 @@ struct ReadCase {
 TEST(CatalogueReader, ReadsEveryKeyAsTheProgramAlwaysHas)
 {
     std::vector<ReadCase> cases;
-    for (const std::string& line :
-         ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/formats/data/catalogue-fields.txt")) {
+    for (const std::string& line : ReadDataLines(kData + "catalogue-fields.txt")) {
         std::istringstream in(line);
         const std::string verb = CaseText(in);
-        if (verb == "read") {
+        if (verb == "read" || verb == "file") {
             const std::string name = CaseText(in);
-            cases.push_back({name, CaseText(in), {}, {}});
+            const std::string bytes = CaseText(in);
+            cases.push_back({name, verb == "read" ? bytes : ReadBytes(kData + bytes), {}, {}});
         } else {
             ASSERT_TRUE((verb == "format" || verb == "error") && !cases.empty()) << line;
             (verb == "format" ? cases.back().want : cases.back().errors).push_back(CaseText(in));
         }
     }
-    ASSERT_EQ(cases.size(), 13u);
+    ASSERT_EQ(cases.size(), 15u);
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);
         CCollectingMessages messages;

@@ -15,7 +15,7 @@ FormatCatalogue Named(std::initializer_list<const char*> names)
     return c;
 }
 
-TEST(FormatCatalogue, AddCopyAndTheCutLineCapacityOfTen)
+TEST(FormatCatalogue, AddCopyTheCutLineCapacityOfTenAndTheDetectRatio)
 {
     FormatCatalogue c;
     c.AddFormat("New Format");
@@ -54,12 +54,8 @@ TEST(FormatCatalogue, AddCopyAndTheCutLineCapacityOfTen)
     EXPECT_FALSE(c.SetCutLine(0, true, 0, {})); // no rectangles yet
     EXPECT_FALSE(c.RemoveCutLine(2, false, 0)); // no such format
     EXPECT_EQ(c.GetLineCount(0), 10);
-}
 
-// A ratio to detect by, set, is preferred to the size; bad positions get neutral answers.
-TEST(FormatCatalogue, DetectRatioAndBadPositions)
-{
-    FormatCatalogue c = Named({"A"});
+    // A ratio to detect by, set, is preferred to the size; bad positions get neutral answers.
     c.SetDetectRatio(0, {3.0, 4.0});
     EXPECT_DOUBLE_EQ(c.GetAspectRatio(0), 4.0 / 3.0);
     EXPECT_EQ(c.GetPlacement(5, true, true).width, 0.0);
@@ -78,8 +74,7 @@ TEST(FormatCatalogue, RemoveSwapAndBackupKeepRemapsOnTheirFormats)
     c.SetType(2, "DVD");
     EXPECT_EQ(c.FindByType("DVD"), 1);
     EXPECT_EQ(c.FindByType("dvd"), -1);
-    EXPECT_EQ(FormatCatalogue::GetTypeName(0), "DVD");
-    EXPECT_EQ(FormatCatalogue::GetTypeName(7), "CUSTOM");
+    EXPECT_EQ(FormatCatalogue::GetTypeName(7), "CUSTOM"); // the last kind
     EXPECT_EQ(FormatCatalogue::GetTypeName(8), "");
     c.TakeBackup();
 

@@ -16,141 +16,82 @@ constexpr char kChars[] = ".#rgbm";
 constexpr SurfaceColour kColours[] = {kColourWhite,         kColourBlack,         RgbColour(255, 0, 0),
                                       RgbColour(0, 255, 0), RgbColour(0, 0, 255), RgbColour(255, 0, 255)};
 
-// Reads a number; anything else is left in the stream.
-bool Number(std::istringstream& in, int& v)
+// A number, or "min" or "max", the limits of int.
+bool Number(const std::string& word, int& v)
 {
-    const auto at = in.tellg();
-    std::string word;
-    if (!(in >> word))
-        return false;
-    if (word == "min" || word == "max") {
-        v = word == "min" ? INT_MIN : INT_MAX;
-        return true;
-    }
-    std::istringstream number(word);
-    if (number >> v && number.eof())
-        return true;
-    in.clear();
-    in.seekg(at);
-    return false;
+    std::istringstream in(word);
+    v = word == "min" ? INT_MIN : INT_MAX;
+    return word == "min" || word == "max" || (in >> v && in.eof());
 }
 
-bool Colour(std::istringstream& in, SurfaceColour& c)
+// One command as its words. The numbers after the verb come first; a colour, when the
+// command takes one, is its last word.
+bool RunOne(CDrawingSurface& s, const std::vector<std::string>& w, const PixelBlock* picture)
 {
-    char ch = 0;
-    if (!(in >> ch) || std::string(kChars).find(ch) == std::string::npos)
-        return false;
-    c = ColourOfChar(ch);
-    return true;
-}
-
-bool RunOne(CDrawingSurface& s, std::istringstream& in, const PixelBlock* picture)
-{
-    const std::string line = in.str();
-    std::string verb;
-    if (!(in >> verb))
-        return true;
-    int v[4] = {};
-    auto numbers = [&](int n) {
-        for (int i = 0; i < n; ++i)
-            if (!Number(in, v[i]))
-                return false;
-        return true;
+    std::vector<int> v;
+    std::size_t k = 1;
+    for (int n = 0; k < w.size() && Number(w[k], n); ++k)
+        v.push_back(n);
+    const std::vector<std::string> rest(w.begin() + std::ptrdiff_t(k), w.end());
+    const std::string& verb = w[0];
+    const auto is = [&](const char* name, std::size_t numbers, std::size_t words) {
+        return verb == name && v.size() == numbers && rest.size() == words;
     };
-    SurfaceColour c = 0;
-    if (verb == "pen") {
-        std::string style;
-        in >> style;
-        if (!Colour(in, c))
-            return false;
-        int width = 0;
-        in >> width;
-        s.SelectPen(style == "dotted" ? SurfacePen{PenStyle::Dotted, width, c} : SurfacePen::Solid(c, width));
-        return style == "dotted" || style == "solid";
-    }
-    if (verb == "brush") {
-        if (line.find("hollow") != std::string::npos) {
-            s.SelectBrush(SurfaceBrush::Hollow());
-            return bool(in >> verb);
-        }
-        if (!Colour(in, c))
-            return false;
-        s.SelectBrush(SurfaceBrush::Solid(c));
-        return true;
-    }
-    if (verb == "clip" && line.find("none") != std::string::npos) {
-        s.SetClipRect(nullptr);
-        return bool(in >> verb);
-    }
-    if (verb == "line") {
-        std::vector<int> points;
-        for (int n = 0; Number(in, n);)
-            points.push_back(n);
-        for (std::size_t k = 0; k + 1 < points.size(); k += 2)
-            s.LineTo(points[k], points[k + 1]);
-        return !points.empty() && points.size() % 2 == 0;
-    }
-    if (verb == "move" && numbers(2)) {
-        s.MoveTo(v[0], v[1]);
-        return true;
-    }
+    const std::string last = rest.empty() ? "" : rest.back();
+    const SurfaceColour c = last.size() == 1 ? ColourOfChar(last[0]) : 0xFFFFFFFFu;
+    const bool colour = c != 0xFFFFFFFFu;
+    const RasterOp op = last == "or"    ? RasterOp::Or
+                        : last == "and" ? RasterOp::And
+                        : last == "xor" ? RasterOp::Xor
+                                        : RasterOp::Copy;
     auto* self = dynamic_cast<CRasterSurface*>(&s);
-    if (verb == "dot" && self != nullptr && numbers(2) && Colour(in, c)) {
+    int width = 0;
+    if (verb == "pen" && (w.size() == 3 || (w.size() == 4 && Number(w[3], width))) &&
+        (w[1] == "solid" || w[1] == "dotted") && w[2].size() == 1 && ColourOfChar(w[2][0]) != 0xFFFFFFFFu) {
+        const SurfaceColour pen = ColourOfChar(w[2][0]);
+        s.SelectPen(w[1] == "dotted" ? SurfacePen{PenStyle::Dotted, width, pen}
+                                     : SurfacePen::Solid(pen, width));
+    } else if (is("brush", 0, 1) && (last == "hollow" || colour)) {
+        s.SelectBrush(colour ? SurfaceBrush::Solid(c) : SurfaceBrush::Hollow());
+    } else if (is("clip", 0, 1) && last == "none") {
+        s.SetClipRect(nullptr);
+    } else if (verb == "line" && rest.empty() && !v.empty() && v.size() % 2 == 0) {
+        for (std::size_t p = 0; p < v.size(); p += 2)
+            s.LineTo(v[p], v[p + 1]);
+    } else if (is("move", 2, 0)) {
+        s.MoveTo(v[0], v[1]);
+    } else if (is("dot", 2, 1) && colour && self != nullptr) {
         self->SetPixel(v[0], v[1], c);
-        return true;
-    }
-    if ((verb == "copy" || (verb == "blit" && picture != nullptr)) && numbers(4)) {
-        int sx = 0, sy = 0;
-        std::string op;
-        if (!Number(in, sx) || !Number(in, sy) || (in >> op && op != "or") ||
-            (verb == "copy" && self == nullptr))
-            return false;
+    } else if ((verb == "copy" ? self != nullptr : verb == "blit" && picture != nullptr) && v.size() == 6 &&
+               (rest.empty() || (rest.size() == 1 && last == "or"))) {
         // "blit" copies from the picture as a surface of its own.
         std::unique_ptr<CRasterSurface> other;
         if (verb == "blit") {
-            const int w = picture->Width();
-            const int h = picture->Height();
-            other = std::make_unique<CRasterSurface>(w, h);
-            other->StretchDib(0, 0, w, h, *picture, 0, 0, w, h);
+            other = std::make_unique<CRasterSurface>(picture->Width(), picture->Height());
+            other->StretchDib(0, 0, other->Width(), other->Height(), *picture, 0, 0, other->Width(),
+                              other->Height());
         }
-        s.BitBlt(v[0], v[1], v[2], v[3], other ? *other : *self, sx, sy,
-                 op == "or" ? RasterOp::Or : RasterOp::Copy);
-        return true;
-    }
-    if ((verb == "stretch" || verb == "keyed") && picture != nullptr && numbers(4)) {
-        int from[6] = {};
-        for (int i = 0; i < (verb == "keyed" ? 6 : 4); ++i)
-            if (!Number(in, from[i]))
-                return false;
-        std::string op;
-        if (verb == "stretch" && in >> op && op != "or" && op != "and" && op != "xor")
-            return false;
-        if (verb == "stretch")
-            s.StretchDib(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
-                         op == "or"    ? RasterOp::Or
-                         : op == "and" ? RasterOp::And
-                         : op == "xor" ? RasterOp::Xor
-                                       : RasterOp::Copy);
-        else
-            s.StretchDibTransparent(v[0], v[1], v[2], v[3], *picture, from[0], from[1], from[2], from[3],
-                                    picture->GetColour(from[4], picture->Height() - 1 - from[5]));
-        return true;
-    }
-    if ((verb == "rect" || verb == "ellipse" || verb == "fill" || verb == "clip") && numbers(4)) {
+        s.BitBlt(v[0], v[1], v[2], v[3], other ? *other : *self, v[4], v[5], op);
+    } else if (picture != nullptr && v.size() == 8 && verb == "stretch" &&
+               (rest.empty() || (rest.size() == 1 && op != RasterOp::Copy))) {
+        s.StretchDib(v[0], v[1], v[2], v[3], *picture, v[4], v[5], v[6], v[7], op);
+    } else if (picture != nullptr && is("keyed", 10, 0)) {
+        s.StretchDibTransparent(v[0], v[1], v[2], v[3], *picture, v[4], v[5], v[6], v[7],
+                                picture->GetColour(v[8], picture->Height() - 1 - v[9]));
+    } else if (v.size() != 4) {
+        return false;
+    } else if (is("rect", 4, 0) || is("ellipse", 4, 0)) {
+        (s.*(verb == "rect" ? &CDrawingSurface::Rectangle : &CDrawingSurface::Ellipse))(v[0], v[1], v[2],
+                                                                                        v[3]);
+    } else if (is("clip", 4, 0)) {
         const SurfaceRect r{v[0], v[1], v[2], v[3]};
-        if (verb == "rect")
-            s.Rectangle(r.left, r.top, r.right, r.bottom);
-        else if (verb == "ellipse")
-            s.Ellipse(r.left, r.top, r.right, r.bottom);
-        else if (verb == "clip")
-            s.SetClipRect(&r);
-        else if (!Colour(in, c))
-            return false;
-        else
-            s.FillRect(r, c);
-        return true;
+        s.SetClipRect(&r);
+    } else if (is("fill", 4, 1) && colour) {
+        s.FillRect({v[0], v[1], v[2], v[3]}, c);
+    } else {
+        return false;
     }
-    return false;
+    return true;
 }
 
 } // namespace
@@ -170,8 +111,10 @@ bool RunDrawScript(CDrawingSurface& s, const std::string& script, std::string& e
     std::string command;
     while (std::getline(in, command)) {
         std::istringstream words(command);
-        std::string rest;
-        if (!RunOne(s, words, picture) || words >> rest) {
+        std::vector<std::string> w;
+        for (std::string word; words >> word;)
+            w.push_back(word);
+        if (!w.empty() && !RunOne(s, w, picture)) {
             error = "cannot run \"" + command + "\"";
             return false;
         }

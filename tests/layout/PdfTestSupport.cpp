@@ -3,10 +3,7 @@
 #include "RunProgram.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 SurfaceColour PagePicture::At(int x, int y) const
@@ -19,10 +16,9 @@ SurfaceColour PagePicture::At(int x, int y) const
 
 namespace {
 
-// A binary PPM (P6, maxval 255) as pdftoppm writes it.
-bool ReadPpm(const std::string& path, PagePicture& pic)
+// One binary PPM (P6, maxval 255) of the ones pdftoppm writes one after another.
+bool ReadPpm(std::istream& in, PagePicture& pic)
 {
-    std::ifstream in(path, std::ios::binary);
     std::string magic;
     int maxval = 0;
     if (!(in >> magic >> pic.width >> pic.height >> maxval) || magic != "P6" || maxval != 255 ||
@@ -36,26 +32,13 @@ bool ReadPpm(const std::string& path, PagePicture& pic)
 
 } // namespace
 
-std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi, const std::string& scratchFolder)
+std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi)
 {
     std::vector<PagePicture> pages;
-    const std::string prefix = scratchFolder + "/page";
-    const std::string cmd = "pdftoppm -r " + std::to_string(dpi) + " \"" + pdf + "\" \"" + prefix + "\" 2>&1";
-    if (RunProgram(cmd).status != 0)
-        return pages;
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(scratchFolder)) {
-        const std::string name = e.path().filename().string();
-        if (name.rfind("page-", 0) == 0 && e.path().extension() == ".ppm")
-            files.push_back(e.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    for (const auto& f : files) {
-        PagePicture pic;
-        if (ReadPpm(f, pic))
-            pages.push_back(std::move(pic));
-        std::filesystem::remove(f);
-    }
+    const ProgramResult r = RunProgram("pdftoppm -r " + std::to_string(dpi) + " \"" + pdf + "\"");
+    std::istringstream in(r.out);
+    for (PagePicture pic; r.status == 0 && ReadPpm(in, pic); pic = PagePicture())
+        pages.push_back(std::move(pic));
     return pages;
 }
 

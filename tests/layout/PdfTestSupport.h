@@ -21,7 +21,7 @@ struct PagePicture {
 };
 
 // Every page of the PDF rendered at dpi (pdftoppm).
-std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi, const std::string& scratchFolder);
+std::vector<PagePicture> RasterisePdf(const std::string& pdf, int dpi);
 
 // One row of `pdfimages -list`.
 struct PdfImageRow {

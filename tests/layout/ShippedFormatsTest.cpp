@@ -33,10 +33,9 @@ TEST(ShippedFormats, EveryFormatMakesACoverOnItsSheet)
     for (int i = 0; i < catalogue.GetCount(); ++i) {
         const CoverFormat& f = *catalogue.Get(i);
         const PaperSizeMm paper = PaperOfFormat(catalogue, i);
-        DeviceCaps caps;
-        caps.logPixelsX = caps.logPixelsY = kDpi;
-        caps.physicalWidth = caps.horzRes = Px(paper.width);
-        caps.physicalHeight = caps.vertRes = Px(paper.height);
+        const int w = Px(paper.width);
+        const int h = Px(paper.height);
+        const DeviceCaps caps{kDpi, kDpi, w, h, w, h, 0, 0};
         for (const Side side : {Side::Left, Side::Right}) {
             SCOPED_TRACE(f.name + (side == Side::Left ? " left" : " right"));
             CCollectingMessages notices;
