@@ -13,15 +13,10 @@ namespace {
 TEST(PcxDecoder, TruncatedDataKeepsTheRowsThatArrived)
 {
     // 8 x 6 pixels of 8 bits in one plane, 8 bytes a line, no palette: grey. The data
-    // bytes are below 0xC0 and no two alike, so each is one pixel.
-    kit::Bytes file(128, 0);
-    const std::uint8_t head[] = {10, 5, 1, 8, 0, 0, 0, 0, 7, 0, 5, 0};
-    std::copy(std::begin(head), std::end(head), file.begin());
-    file[65] = 1; // planes
-    file[66] = 8; // bytes a line
-    file[68] = 1;
-    for (int i = 0; i < 48; ++i)
-        file.push_back(static_cast<std::uint8_t>(i * 3));
+    // bytes after the 128 of the header are below 0xC0 and no two alike, so each is one pixel.
+    const kit::Bytes file =
+        kit::ReadBytes(SLEEVIT_SOURCE_DIR "/tests/images/cases/pcx/8_bits_grey_each_byte_a_pixel.pcx");
+    ASSERT_EQ(file.size(), 176u);
     for (std::size_t n = 0; n < file.size(); ++n) {
         SCOPED_TRACE("prefix of " + std::to_string(n) + " bytes");
         const kit::Decoded r =
