@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "formats/FormatCatalogue.h"
 #include "images/BmpBuilder.h"
 #include "images/CoverDetection.h"
+#include "images/DecoderTable.h"
 #include "images/RasterImage.h"
 
 namespace fs = std::filesystem;
@@ -95,18 +95,14 @@ TEST(PathHelpers, EveryLineOfTheTableFile)
 {
     const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/data/paths.txt");
     ASSERT_FALSE(lines.empty()) << "no cases in tests/images/data/paths.txt";
-    const std::map<int, std::string> types = {{kImageJpeg, "jpeg"},
-                                              {kImageGif, "gif"},
-                                              {kImageBmp, "bmp"},
-                                              {kImagePng, "png"},
-                                              {kUnsupportedImageType, "none"}};
     for (const std::string& line : lines) {
         std::istringstream fields(line);
         std::string helper, path, want, have;
         std::getline(std::getline(fields, helper, '\t'), path, '\t');
         std::getline(fields, want);
         if (helper == "type")
-            have = types.count(ImageTypeFromPath(path)) ? types.at(ImageTypeFromPath(path)) : "?";
+            have = ImageTypeFromPath(path) == kUnsupportedImageType ? "none"
+                                                                    : DecoderName(ImageTypeFromPath(path));
         else if (helper == "folder")
             have = FolderOfPath(path);
         else if (helper == "file")
