@@ -151,7 +151,10 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
     // What a cut file may give: "d" a picture, "p" one with a notice that it is
     // incomplete, "s" one of the full size even then (an icon may show a smaller entry),
     // "x" without a notice, the full file's pixels (not so for PCX cut right after its
-    // lines: no palette at all is grey by rule); the texts a prefix may fail with (none: any).
+    // lines: no palette at all is grey by rule), "f" with a notice, at each pixel the full
+    // file's index or the fill of what did not arrive (the transparent index, else the
+    // screen's background index when there is a global palette, else 0); the texts a
+    // prefix may fail with (none: any).
     const struct {
         int type;
         const char* folder;
@@ -159,7 +162,7 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
         std::vector<std::string> errors;
     } decoders[] = {
         {kImageBmp, "bmp", "dpsx", {}},
-        {kImageGif, "gif", "dpsx", {}},
+        {kImageGif, "gif", "dpsxf", {}},
         {kImageJpeg, "jpeg", "dpsx", {}},
         {kImagePng, "png", "dsx", {}},
         {kImageIco, "ico", "dpx", {}},
@@ -185,6 +188,10 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
                 continue; // a case of a bad file
             }
             const std::vector<std::uint32_t> colours = kit::Colours(full.image.pixels);
+            const std::vector<std::uint32_t> indices = kit::Indices(full.image.pixels);
+            const int fill = full.image.transIndex >= 0                   ? full.image.transIndex
+                             : file.size() > 11 && (file[10] & 0x80) != 0 ? file[11]
+                                                                          : 0;
             for (std::size_t n = 0; n < file.size(); ++n) {
                 SCOPED_TRACE(path.filename().string() + " cut to " + std::to_string(n) + " bytes");
                 const kit::Decoded r =
@@ -205,6 +212,9 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
                     continue;
                 ASSERT_EQ(r.image.pixels.Width(), full.image.pixels.Width());
                 ASSERT_EQ(r.image.pixels.Height(), full.image.pixels.Height());
+                const std::vector<std::uint32_t> have = kit::Indices(r.image.pixels);
+                for (std::size_t i = 0; noticed && may('f') && i < have.size(); ++i)
+                    ASSERT_TRUE(have[i] == indices[i] || have[i] == std::uint32_t(fill)) << "pixel " << i;
                 if (!noticed && may('x') && full.image.partial.empty()) {
                     ASSERT_EQ(kit::Colours(r.image.pixels), colours) << "a cut file claims to be whole";
                 }
