@@ -22,10 +22,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-CoverFormat Detecting(const char* name, const char* type, double w, double h)
+CoverFormat Detecting(const char* type, double w, double h)
 {
     CoverFormat f;
-    f.name = name;
+    f.name = type;
     f.type = type;
     f.size = {w, h};
     f.hasSize = true;
@@ -37,19 +37,15 @@ CoverFormat Detecting(const char* name, const char* type, double w, double h)
 FormatCatalogue Catalogue(const std::string& text)
 {
     FormatCatalogue c;
-    std::istringstream parts(text);
+    std::istringstream parts(
+        Replaced(text, {{"std", "+CD_FRONT:120x120,+CUSTOM:120x240,+CUSTOM:151x118,+DVD:183x273"}}));
     std::string part;
     while (std::getline(parts, part, ',')) {
         double w = 0, h = 0;
         int i = 0, j = 0;
         char type[16] = {};
-        if (part == "std") {
-            c.Append(Detecting("CD Front", "CD_FRONT", 120, 120));
-            c.Append(Detecting("Front + Inside", "CUSTOM", 120, 240));
-            c.Append(Detecting("Back Inlay", "CUSTOM", 151, 118));
-            c.Append(Detecting("DVD", "DVD", 183, 273));
-        } else if (std::sscanf(part.c_str(), "+%15[A-Z_]:%lfx%lf", type, &w, &h) == 3) {
-            c.Append(Detecting(type, type, w, h));
+        if (std::sscanf(part.c_str(), "+%15[A-Z_]:%lfx%lf", type, &w, &h) == 3) {
+            c.Append(Detecting(type, w, h));
         } else if (std::sscanf(part.c_str(), "remap%d=%d", &i, &j) == 2) {
             c.SetRemap(i, j);
         } else if (std::sscanf(part.c_str(), "off%d", &i) == 1) {
