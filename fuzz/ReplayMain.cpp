@@ -10,13 +10,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-static void RunFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
-
 int main(int argc, char** argv)
 {
     std::size_t count = 0;
@@ -27,10 +20,13 @@ int main(int argc, char** argv)
             for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i], ec))
                 files.push_back(entry.path());
         for (const std::filesystem::path& file : files) {
-            if (std::filesystem::is_regular_file(file, ec)) {
-                RunFile(file);
-                ++count;
-            }
+            if (!std::filesystem::is_regular_file(file, ec))
+                continue;
+            std::ifstream in(file, std::ios::binary);
+            const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            ++count;
         }
     }
     std::printf("replayed %zu inputs\n", count);

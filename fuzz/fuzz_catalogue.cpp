@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "CollectingMessages.h"
 #include "FuzzCheck.h"
-#include "NullMessages.h"
 #include "formats/FormatCatalogue.h"
 
 static std::string Normalise(const std::string& bytes)
 {
-    CNullMessages messages;
+    CCollectingMessages messages;
     FormatCatalogue catalogue;
     catalogue.LoadCatalogueBytes(bytes, messages);
     for (int i = 0; i < catalogue.GetCount(); ++i) {

@@ -9,11 +9,11 @@
 
 #include <iconv.h>
 
+#include "FakeWindow.h"
 #include "FuzzCheck.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageFile.h"
 #include "i18n/LanguageTable.h"
-#include "i18n/TranslatableWindow.h"
 #include "textfiles/TextFile.h"
 
 namespace {
@@ -31,16 +31,6 @@ bool IsValidUtf8(const std::string& text)
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     return iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
 }
-
-class ProbeWindow final : public CTranslatableWindow {
-public:
-    std::string ControlText(int) const override { return text; }
-    void SetControlText(int, const std::string& value) override { text = value; }
-    std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& value) override { caption = value; }
-    std::string text = "template";
-    std::string caption;
-};
 
 const LanguageTable& Prototype()
 {
@@ -81,11 +71,12 @@ void CheckLanguage(const std::string& bytes, int index)
         Check(label.empty() || label.back() != ':');
         Check(label == LabelText(text));
 
-        ProbeWindow window;
+        FakeWindow window;
+        window.controls[1] = "template";
         table.TranslateWindow(window, 1, key, true);
-        Check(IsValidUtf8(window.text));
+        Check(IsValidUtf8(window.controls[1]));
         const std::string want = LabelText(own.empty() && index == 0 ? std::string("template") : own);
-        Check(window.text == (want.empty() ? std::string("template") : want));
+        Check(window.controls[1] == (want.empty() ? std::string("template") : want));
     }
     Check(table.Text(9999, false) == LanguageTable::kMissingText);
 }

@@ -12,6 +12,9 @@
 
 namespace {
 
+// "Print" in Cyrillic and CJK characters: two and three bytes each in UTF-8, beyond 8 bits.
+const std::string kPrintText = "\xD0\x9F\xD0\xB5\xD1\x87\xD0\xB0\xD1\x82\xD1\x8C \xE5\x8D\xB0\xE5\x88\xB7";
+
 // The text the file gives a key, read as the program reads a file's bytes.
 std::string EntryOf(const std::string& fileBytes, int key)
 {
@@ -36,11 +39,9 @@ TEST(LanguageFile, EncodingsAsThe8BitAndUtf16ReadersSeeThem)
     EXPECT_EQ(EntryOf("2007=Imprimer \xE0 gauche\r\n", 2007), "Imprimer \xC3\xA0 gauche");
 
     // UTF-16 little-endian after FF FE, beyond the 8-bit range.
-    // Cyrillic and CJK characters: two and three bytes each in UTF-8.
-    const std::string printText = "\xD0\x9F\xD0\xB5\xD1\x87\xD0\xB0\xD1\x82\xD1\x8C \xE5\x8D\xB0\xE5\x88\xB7";
     const std::string utf16 =
-        std::string("\xFF\xFE", 2) + Utf8ToUtf16Le("; comment\r\n2007=" + printText + "\r\n");
-    EXPECT_EQ(EntryOf(utf16, 2007), printText);
+        std::string("\xFF\xFE", 2) + Utf8ToUtf16Le("; comment\r\n2007=" + kPrintText + "\r\n");
+    EXPECT_EQ(EntryOf(utf16, 2007), kPrintText);
 
     // A file saved as UTF-8 is read as 8-bit text: the text arrives garbled.
     EXPECT_EQ(EntryOf("2007=Links dr\xC3\xBC"
@@ -57,49 +58,42 @@ TEST(LanguageFile, EncodingsAsThe8BitAndUtf16ReadersSeeThem)
         std::swap(be[i], be[i + 1]);
     for (const std::string& bytes : {le, std::string("\xFE\xFF", 2) + be})
         EXPECT_FALSE(ParseLanguageText(DecodeTextBytes(bytes)).present[std::size_t(LanguageKeyIndex(2007))]);
-
-    // The writer keeps English in 8 bits and turns to UTF-16 for characters beyond them.
-    std::vector<std::string> texts = AllDefaultTexts();
-    std::string text;
-    ASSERT_TRUE(FormatLanguageFile(texts, LanguageFileKind::Language, text));
-    EXPECT_EQ(EncodeLanguageFile(text), text) << "English fits in 8 bits";
-    texts[static_cast<std::size_t>(LanguageKeyIndex(2007))] = printText;
-    ASSERT_TRUE(FormatLanguageFile(texts, LanguageFileKind::Language, text));
-    const std::string wide = EncodeLanguageFile(text);
-    EXPECT_EQ(wide.substr(0, 2), std::string("\xFF\xFE", 2));
-    EXPECT_EQ(EntryOf(wide, 2007), printText);
 }
 
-TEST(LanguageFile, WriterReadsBackEveryBuiltInText)
+TEST(LanguageFile, WriterReadsBackWhatItWritesAndRefusesTextsThatWouldReadBackOtherwise)
 {
-    for (const LanguageFileKind kind : {LanguageFileKind::Language, LanguageFileKind::Template}) {
-        std::string text;
-        ASSERT_TRUE(FormatLanguageFile(AllDefaultTexts(), kind, text));
-        const LanguageEntries back = ParseLanguageText(DecodeTextBytes(EncodeLanguageFile(text)));
-        EXPECT_EQ(back.texts, AllDefaultTexts());
-        EXPECT_EQ(back.present, std::vector<bool>(std::size_t(kLanguageKeyCount), true))
-            << "keys not written";
-        // Every line ends in CR LF, and nothing but line ends uses CR or LF.
-        EXPECT_EQ(DecodeTextBytes(EncodeLanguageFile(text)), text);
-    }
-}
-
-TEST(LanguageFile, WriterRefusesTextsThatWouldReadBackOtherwise)
-{
-    // What, key, text.
-    const std::tuple<const char*, int, const char*> cases[] = {
-        {"backslash before t", 4000, "C:\\temp"},
-        {"trailing space", 2007, "Print "},
-        {"trailing line feed", 4000, "line\n"},
-        {"another key's pattern", 1000, "see 2004=here"},
+    // A key and its text in place of the English one (none: the built-in texts alone),
+    // and whether the file is written.
+    const std::tuple<int, std::string, bool> cases[] = {
+        {0, "", true},
+        {2007, kPrintText, true},
+        {4000, "C:\\temp", false},      // backslash before t
+        {2007, "Print ", false},        // trailing space
+        {4000, "line\n", false},        // trailing line feed
+        {1000, "see 2004=here", false}, // another key's pattern
     };
-    for (const auto& [what, key, text] : cases) {
-        std::vector<std::string> texts = AllDefaultTexts();
-        texts[static_cast<std::size_t>(LanguageKeyIndex(key))] = text;
-        std::string out = "stale";
-        EXPECT_FALSE(FormatLanguageFile(texts, LanguageFileKind::Language, out)) << what;
-        EXPECT_TRUE(out.empty()) << what;
-    }
+    for (const auto& [key, changed, written] : cases)
+        for (const LanguageFileKind kind : {LanguageFileKind::Language, LanguageFileKind::Template}) {
+            SCOPED_TRACE(std::to_string(key) + "=" + changed);
+            std::vector<std::string> texts = AllDefaultTexts();
+            if (key != 0)
+                texts[static_cast<std::size_t>(LanguageKeyIndex(key))] = changed;
+            std::string text = "stale";
+            EXPECT_EQ(FormatLanguageFile(texts, kind, text), written);
+            if (!written) {
+                EXPECT_TRUE(text.empty());
+                continue;
+            }
+            // English stays in 8 bits; characters beyond them make the file UTF-16.
+            const std::string bytes = EncodeLanguageFile(text);
+            EXPECT_EQ(key == 0 ? bytes : bytes.substr(0, 2), key == 0 ? text : std::string("\xFF\xFE", 2));
+            const LanguageEntries back = ParseLanguageText(DecodeTextBytes(bytes));
+            EXPECT_EQ(back.texts, texts);
+            EXPECT_EQ(back.present, std::vector<bool>(std::size_t(kLanguageKeyCount), true))
+                << "keys not written";
+            // Every line ends in CR LF, and nothing but line ends uses CR or LF.
+            EXPECT_EQ(DecodeTextBytes(bytes), text);
+        }
     std::string out;
     EXPECT_FALSE(FormatLanguageFile(std::vector<std::string>(3), LanguageFileKind::Language, out))
         << "too few texts";

@@ -16,32 +16,16 @@
 
 #include "CollectingMessages.h"
 #include "DataLines.h"
+#include "FakeWindow.h"
 #include "ScratchFolder.h"
 #include "i18n/DefaultTexts.h"
 #include "i18n/LanguageNames.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/MenuCommands.h"
-#include "i18n/TranslatableWindow.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A window whose controls are a map from id to text.
-class FakeWindow final : public CTranslatableWindow {
-public:
-    std::string ControlText(int controlId) const override
-    {
-        const auto it = controls.find(controlId);
-        return it == controls.end() ? std::string() : it->second;
-    }
-    void SetControlText(int controlId, const std::string& text) override { controls[controlId] = text; }
-    std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& text) override { caption = text; }
-
-    std::map<int, std::string> controls;
-    std::string caption;
-};
 
 // A table with the built-in English defaults, scanning the scratch folder.
 struct TableInFolder {

@@ -108,14 +108,11 @@ std::vector<std::string> Problems(const fs::path& file)
                 keyProblem(key, "empty text; the English " + Shown(english) + " would show");
             continue;
         }
-        const std::string placeholders = Marks(translated, "%[%sd]");
-        if (placeholders != Marks(english, "%[%sd]"))
-            keyProblem(key, "placeholders " + Shown(placeholders) + ", want " +
-                                Shown(Marks(english, "%[%sd]")) + " as in the English text");
-        const std::string tabs = Marks(translated, "\t");
-        if (tabs != Marks(english, "\t"))
-            keyProblem(key, "has " + std::to_string(tabs.size()) + " tab(s), want " +
-                                std::to_string(Marks(english, "\t").size()) + " (\\t before the shortcut)");
+        for (const auto& [marks, what] :
+             {std::pair{"%[%sd]", "placeholders"}, {"\t", "tabs (\\t before a shortcut)"}})
+            if (Marks(translated, marks) != Marks(english, marks))
+                keyProblem(key, std::string(what) + " " + Shown(Marks(translated, marks)) + ", want " +
+                                    Shown(Marks(english, marks)) + " as in the English text");
         if (Marks(translated, "&&?").size() > 1)
             keyProblem(key,
                        "more than one & accelerator in " + Shown(translated) + " (write && for a plain &)");

@@ -1,11 +1,9 @@
 #pragma once
 
-// Bitmap and PNG files made in memory for the tests that load pictures.
+// Bitmap files made in memory for the tests that load pictures.
 #include <cstdint>
 #include <functional>
 #include <vector>
-
-#include <zlib.h>
 
 namespace testbmp {
 
@@ -57,43 +55,27 @@ inline Bytes Make(std::int32_t w, std::int32_t h, int bpp,
     return b;
 }
 
-inline void PutBe32(Bytes& b, std::uint32_t v)
+// The pattern pictures' pixel at (x, row from the top), unlike its neighbours at every
+// depth: a palette index for 1, 4 and 8 bits, 0xRRGGBB for 24 (unique below 256 x 256).
+inline std::uint32_t Pattern(int bpp, int x, int top)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        b.push_back(static_cast<std::uint8_t>(v >> shift));
+    const auto v = static_cast<std::uint32_t>(x * 3 + top * 5 + x * top);
+    return bpp == 24 ? (static_cast<std::uint32_t>(x) & 0xFF) << 16 |
+                           (static_cast<std::uint32_t>(top) & 0xFF) << 8 | (v & 0xFF)
+                     : v % (1u << bpp);
 }
 
-inline void PngChunk(Bytes& png, const char* type, const Bytes& data)
+// The bitmap file of the pattern picture of w x h at bpp.
+inline Bytes MakePattern(std::int32_t w, std::int32_t h, int bpp)
 {
-    Bytes body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    PutBe32(png, static_cast<std::uint32_t>(data.size()));
-    png.insert(png.end(), body.begin(), body.end());
-    PutBe32(png, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
+    return Make(w, h, bpp, [bpp](int x, int top) { return Pattern(bpp, x, top); });
 }
 
-// An n x n opaque RGB PNG file of one colour.
-inline Bytes MakeSolidPng(int n, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+// The colour (0x00BBGGRR) of a pixel of value v in a file that Make wrote at bpp.
+inline std::uint32_t ColourOf(int bpp, std::uint32_t v)
 {
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    Bytes ihdr;
-    PutBe32(ihdr, static_cast<std::uint32_t>(n));
-    PutBe32(ihdr, static_cast<std::uint32_t>(n));
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
-    PngChunk(png, "IHDR", ihdr);
-    Bytes raw;
-    for (int y = 0; y < n; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < n; ++x)
-            raw.insert(raw.end(), {r, g, b});
-    }
-    Bytes packed(compressBound(static_cast<uLong>(raw.size())));
-    uLongf packedSize = static_cast<uLongf>(packed.size());
-    compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()));
-    packed.resize(packedSize);
-    PngChunk(png, "IDAT", packed);
-    PngChunk(png, "IEND", {});
-    return png;
+    return bpp == 24 ? (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16 & 0xFF)
+                     : (v * 7 & 0xFF) << 16 | (255 - v) << 8 | v;
 }
 
 } // namespace testbmp

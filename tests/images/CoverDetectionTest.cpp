@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,16 +15,17 @@
 #include "formats/FormatCatalogue.h"
 #include "images/BmpBuilder.h"
 #include "images/CoverDetection.h"
+#include "images/DecoderTable.h"
 #include "images/RasterImage.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-CoverFormat Detecting(const char* name, const char* type, double w, double h)
+CoverFormat Detecting(const char* type, double w, double h)
 {
     CoverFormat f;
-    f.name = name;
+    f.name = type;
     f.type = type;
     f.size = {w, h};
     f.hasSize = true;
@@ -37,19 +37,15 @@ CoverFormat Detecting(const char* name, const char* type, double w, double h)
 FormatCatalogue Catalogue(const std::string& text)
 {
     FormatCatalogue c;
-    std::istringstream parts(text);
+    std::istringstream parts(
+        Replaced(text, {{"std", "+CD_FRONT:120x120,+CUSTOM:120x240,+CUSTOM:151x118,+DVD:183x273"}}));
     std::string part;
     while (std::getline(parts, part, ',')) {
         double w = 0, h = 0;
         int i = 0, j = 0;
         char type[16] = {};
-        if (part == "std") {
-            c.Append(Detecting("CD Front", "CD_FRONT", 120, 120));
-            c.Append(Detecting("Front + Inside", "CUSTOM", 120, 240));
-            c.Append(Detecting("Back Inlay", "CUSTOM", 151, 118));
-            c.Append(Detecting("DVD", "DVD", 183, 273));
-        } else if (std::sscanf(part.c_str(), "+%15[A-Z_]:%lfx%lf", type, &w, &h) == 3) {
-            c.Append(Detecting(type, type, w, h));
+        if (std::sscanf(part.c_str(), "+%15[A-Z_]:%lfx%lf", type, &w, &h) == 3) {
+            c.Append(Detecting(type, w, h));
         } else if (std::sscanf(part.c_str(), "remap%d=%d", &i, &j) == 2) {
             c.SetRemap(i, j);
         } else if (std::sscanf(part.c_str(), "off%d", &i) == 1) {
@@ -95,18 +91,14 @@ TEST(PathHelpers, EveryLineOfTheTableFile)
 {
     const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/data/paths.txt");
     ASSERT_FALSE(lines.empty()) << "no cases in tests/images/data/paths.txt";
-    const std::map<int, std::string> types = {{kImageJpeg, "jpeg"},
-                                              {kImageGif, "gif"},
-                                              {kImageBmp, "bmp"},
-                                              {kImagePng, "png"},
-                                              {kUnsupportedImageType, "none"}};
     for (const std::string& line : lines) {
         std::istringstream fields(line);
         std::string helper, path, want, have;
         std::getline(std::getline(fields, helper, '\t'), path, '\t');
         std::getline(fields, want);
         if (helper == "type")
-            have = types.count(ImageTypeFromPath(path)) ? types.at(ImageTypeFromPath(path)) : "?";
+            have = ImageTypeFromPath(path) == kUnsupportedImageType ? "none"
+                                                                    : DecoderName(ImageTypeFromPath(path));
         else if (helper == "folder")
             have = FolderOfPath(path);
         else if (helper == "file")

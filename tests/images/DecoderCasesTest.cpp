@@ -148,51 +148,43 @@ TEST(DecoderCases, FileStreamGivesTheSamePixelsAsMemory)
 // exactly the full file's pixels where the decoder can tell.
 TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
 {
-    // What a cut file may give: "d" a picture, "p" one with a notice that it is
-    // incomplete, "s" one of the full size even then (an icon may show a smaller entry),
-    // "x" without a notice, the full file's pixels (not so for PCX cut right after its
-    // lines: no palette at all is grey by rule); the texts a prefix may fail with (none: any).
-    const struct {
-        int type;
-        const char* folder;
-        std::string may;
-        std::vector<std::string> errors;
-    } decoders[] = {
-        {kImageBmp, "bmp", "dpsx", {}},
-        {kImageGif, "gif", "dpsx", {}},
-        {kImageJpeg, "jpeg", "dpsx", {}},
-        {kImagePng, "png", "dsx", {}},
-        {kImageIco, "ico", "dpx", {}},
-        {kImageTga, "tga", "sx", {"Truncated TGA"}},
-        {kImagePcx, "pcx", "dps", {"Can't read PCX image", "Truncated PCX"}},
-        {kImageWbmp, "wbmp", "dsx", {}},
-        {kImageWmf, "wmf", "sx", {"Not a WMF", "corrupted WMF", "corrupted EMF"}},
-    };
-    for (const auto& d : decoders) {
-        const auto may = [&d](char what) { return d.may.find(what) != std::string::npos; };
+    // What a prefix of a decoder's files may give, one decoder a line (see the file's top).
+    const std::vector<std::string> lines =
+        ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/images/data/prefixes.txt");
+    ASSERT_EQ(lines.size(), 9u);
+    for (const std::string& line : lines) {
+        std::vector<std::string> errors = SplitFields(line);
+        const std::string folder = errors[0].substr(0, errors[0].find(' '));
+        const std::string allowed = errors[0].substr(folder.size());
+        errors.erase(errors.begin());
+        const auto may = [&allowed](char what) { return allowed.find(what) != std::string::npos; };
         std::vector<std::filesystem::path> files;
         for (const std::string& root : {kSeeds, kCases}) {
             std::error_code none; // not every decoder has cases
-            for (const auto& e : std::filesystem::directory_iterator(root + d.folder, none))
+            for (const auto& e : std::filesystem::directory_iterator(root + folder, none))
                 files.push_back(e.path());
         }
         std::sort(files.begin(), files.end());
         for (const auto& path : files) {
             const Bytes file = kit::ReadBytes(path.string());
-            const kit::Decoded full = kit::Decode(d.type, file);
+            const kit::Decoded full = kit::Decode(TypeFromFileName(path.string()), file);
             if (!full.ok) {
                 EXPECT_NE(path.string().rfind(kSeeds, 0), 0u) << path << ": " << full.error;
                 continue; // a case of a bad file
             }
             const std::vector<std::uint32_t> colours = kit::Colours(full.image.pixels);
+            const std::vector<std::uint32_t> indices = kit::Indices(full.image.pixels);
+            const int fill = full.image.transIndex >= 0                   ? full.image.transIndex
+                             : file.size() > 11 && (file[10] & 0x80) != 0 ? file[11]
+                                                                          : 0;
             for (std::size_t n = 0; n < file.size(); ++n) {
                 SCOPED_TRACE(path.filename().string() + " cut to " + std::to_string(n) + " bytes");
-                const kit::Decoded r =
-                    kit::Decode(d.type, Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)));
+                const kit::Decoded r = kit::Decode(TypeFromFileName(path.string()),
+                                                   Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)));
                 if (!r.ok) {
                     EXPECT_FALSE(r.error.empty());
-                    bool known = d.errors.empty();
-                    for (const std::string& e : d.errors)
+                    bool known = errors.empty();
+                    for (const std::string& e : errors)
                         known = known || r.error.rfind(e, 0) == 0;
                     EXPECT_TRUE(known) << "have \"" << r.error << "\"";
                     continue;
@@ -205,6 +197,9 @@ TEST(DecoderCases, EveryPrefixFailsCleanlyOrKeepsTheSize)
                     continue;
                 ASSERT_EQ(r.image.pixels.Width(), full.image.pixels.Width());
                 ASSERT_EQ(r.image.pixels.Height(), full.image.pixels.Height());
+                const std::vector<std::uint32_t> have = kit::Indices(r.image.pixels);
+                for (std::size_t i = 0; noticed && may('f') && i < have.size(); ++i)
+                    ASSERT_TRUE(have[i] == indices[i] || have[i] == std::uint32_t(fill)) << "pixel " << i;
                 if (!noticed && may('x') && full.image.partial.empty()) {
                     ASSERT_EQ(kit::Colours(r.image.pixels), colours) << "a cut file claims to be whole";
                 }

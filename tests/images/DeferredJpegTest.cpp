@@ -5,10 +5,13 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "DataLines.h"
 #include "ScratchFolder.h"
 #include "images/DecoderKit.h"
 #include "images/RasterImage.h"
@@ -18,44 +21,48 @@ namespace {
 
 const std::string kFolder = std::string(SLEEVIT_SHARED_DIR) + "/corpus/jpeg/exif-orientation/";
 
-// Each case: a corpus file and the turns applied before the pixels are first wanted.
+const std::string kCases = SLEEVIT_SOURCE_DIR "/tests/images/data/deferred-jpeg.txt";
+
+// Each "turns" line: a corpus file and the turns applied before the pixels are first wanted.
 TEST(DeferredJpeg, PixelsMatchADecodeAtLoadAfterAnyQuarterTurns)
 {
-    const struct {
-        const char* file;
-        float turns[2];
-    } cases[] = {
-        {"Landscape_1.jpg", {0, 0}},   {"Landscape_6.jpg", {0, 0}},   {"Landscape_3.jpg", {90, 0}},
-        {"Landscape_7.jpg", {-90, 0}}, {"Portrait_1.jpg", {90, 180}}, {"Landscape_4.jpg", {270, -90}},
-    };
-    for (const auto& c : cases) {
-        const std::string path = kFolder + c.file;
+    int cases = 0;
+    for (const std::string& line : ReadDataLines(kCases)) {
+        std::istringstream in(line);
+        std::string verb, file;
+        in >> verb >> file;
+        if (verb != "turns")
+            continue;
+        SCOPED_TRACE(line);
+        ++cases;
+        const std::string path = kFolder + file;
         if (!std::filesystem::exists(path))
             GTEST_SKIP() << "no " << path;
         const std::string bytes = ReadBytes(path);
         CRasterImage now; // from memory: decoded at once
-        ASSERT_TRUE(now.LoadMemory(bytes.data(), bytes.size(), kImageJpeg)) << c.file;
+        ASSERT_TRUE(now.LoadMemory(bytes.data(), bytes.size(), kImageJpeg));
         ASSERT_TRUE(now.IsDecoded());
         CRasterImage later;
-        ASSERT_TRUE(later.Load(path, kImageJpeg)) << c.file;
-        EXPECT_FALSE(later.IsDecoded()) << c.file;
-        for (const float t : c.turns) {
+        ASSERT_TRUE(later.Load(path, kImageJpeg));
+        EXPECT_FALSE(later.IsDecoded());
+        for (float t = 0; in >> t;) {
             ASSERT_TRUE(now.Rotate(t));
             ASSERT_TRUE(later.Rotate(t));
         }
-        EXPECT_FALSE(later.IsDecoded()) << c.file << ": quarter turns need no pixels";
+        EXPECT_FALSE(later.IsDecoded()) << "quarter turns need no pixels";
         EXPECT_EQ(
             (std::array{later.GetWidth(), later.GetHeight(), later.GetBpp(), later.GetXDpi(),
                         later.QuarterTurns()}),
             (std::array{now.GetWidth(), now.GetHeight(), now.GetBpp(), now.GetXDpi(), now.QuarterTurns()}))
-            << c.file << ": width, height, bits, resolution, turns";
+            << "width, height, bits, resolution, turns";
         CRasterImage copy;
         copy.Copy(later);
         const std::vector<std::uint32_t> want = kit::Colours(now.Pixels());
-        EXPECT_TRUE(kit::Colours(later.Pixels()) == want) << c.file;
-        EXPECT_TRUE(kit::Colours(copy.Pixels()) == want) << c.file << ": a copy of a waiting picture";
-        EXPECT_TRUE(later.JpegData() != nullptr) << c.file;
+        EXPECT_TRUE(kit::Colours(later.Pixels()) == want);
+        EXPECT_TRUE(kit::Colours(copy.Pixels()) == want) << "a copy of a waiting picture";
+        EXPECT_TRUE(later.JpegData() != nullptr);
     }
+    EXPECT_EQ(cases, 6);
 }
 
 // Files that are not whole are decoded at load, as before, so that a load fails or
@@ -100,27 +107,21 @@ TEST(DeferredJpeg, ScreenPixelsComeFromAScaledDecode)
         GTEST_SKIP() << "no " << path;
     CRasterImage image;
     ASSERT_TRUE(image.Load(path, kImageJpeg));
-    const struct {
-        int cx, cy;
-        int sx, sy, sw, sh;
-        int width, height; // of the block drawn from
-        int wantSx, wantSy, wantSw, wantSh;
-    } cases[] = {
-        {180, 120, 0, 0, 1800, 1200, 225, 150, 0, 0, 225, 150},        // 1/8
-        {450, 300, 0, 0, 1800, 1200, 450, 300, 0, 0, 450, 300},        // 1/4: exactly as many
-        {451, 300, 0, 0, 1800, 1200, 900, 600, 0, 0, 900, 600},        // one more: 1/2
-        {100, 500, 400, 0, 200, 1200, 900, 600, 200, 0, 100, 600},     // a band, by its narrow side
-        {1000, 700, 0, 0, 1800, 1200, 1800, 1200, 0, 0, 1800, 1200},   // the full picture
-        {180, 120, 1800, 0, -1800, 1200, 225, 150, 225, 0, -225, 150}, // mirrored across
-    };
-    for (const auto& c : cases) {
-        int sx = c.sx, sy = c.sy, sw = c.sw, sh = c.sh;
-        const PixelBlock& block = image.ScreenPixels(c.cx, c.cy, sx, sy, sw, sh);
-        EXPECT_EQ(block.Width(), c.width) << c.cx << " x " << c.cy;
-        EXPECT_EQ(block.Height(), c.height) << c.cx << " x " << c.cy;
-        EXPECT_EQ((std::array{sx, sy, sw, sh}), (std::array{c.wantSx, c.wantSy, c.wantSw, c.wantSh}))
-            << c.cx << " x " << c.cy;
+    // Each "screen" line: the size shown and the source rectangle asked for, then the size
+    // of the block drawn from and the source rectangle in it.
+    int cases = 0;
+    for (const std::string& line : ReadDataLines(kCases)) {
+        int v[12] = {};
+        if (std::sscanf(line.c_str(), "screen %d %d %d %d %d %d : %d %d %d %d %d %d", &v[0], &v[1], &v[2],
+                        &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10], &v[11]) != 12)
+            continue;
+        ++cases;
+        const PixelBlock& block = image.ScreenPixels(v[0], v[1], v[2], v[3], v[4], v[5]);
+        EXPECT_EQ((std::array{block.Width(), block.Height(), v[2], v[3], v[4], v[5]}),
+                  (std::array{v[6], v[7], v[8], v[9], v[10], v[11]}))
+            << line;
     }
+    EXPECT_EQ(cases, 6);
     // A turn turns the reduced picture too; its colours follow the full one's.
     ASSERT_TRUE(image.Rotate(90.0f));
     int sx = 0, sy = 0, sw = 1200, sh = 1800;

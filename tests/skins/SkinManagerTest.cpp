@@ -15,9 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Png(int side)
+// A bitmap file of one colour, side pixels square.
+std::string Picture(int side)
 {
-    const testbmp::Bytes bytes = testbmp::MakeSolidPng(side, 200, 100, 50);
+    const testbmp::Bytes bytes = testbmp::Make(side, side, 24, [](int, int) { return 0xC86432u; });
     return {bytes.begin(), bytes.end()};
 }
 
@@ -35,9 +36,9 @@ void MakeFolderSkins(const ScratchFolder& folder, int count, bool pictures)
         const std::string name = "skin" + std::string(k < 10 ? "0" : "") + std::to_string(k);
         folder.Write("skins/" + name + "/skin.ini", "MainPosX=" + std::to_string(1000 + k) + "\r\n");
         if (pictures) {
-            folder.Write("skins/" + name + "/main.jpg", Png(k + 10));
-            folder.Write("skins/" + name + "/left.gif", Png(k + 20));
-            folder.Write("skins/" + name + "/background.gif", Png(k + 30));
+            folder.Write("skins/" + name + "/main.jpg", Picture(k + 10));
+            folder.Write("skins/" + name + "/left.gif", Picture(k + 20));
+            folder.Write("skins/" + name + "/background.gif", Picture(k + 30));
         }
     }
 }
@@ -105,8 +106,8 @@ TEST(SkinManager, StepsOfDataFile)
             MakeFolderSkins(*folder, std::stoi(args[1]), f[1] == "pictures");
         } else if (step == "write") {
             folder->Write(args[1], Unescaped(f[1]));
-        } else if (step == "png") {
-            folder->Write(args[1], Png(std::stoi(f[1])));
+        } else if (step == "picture") {
+            folder->Write(args[1], Picture(std::stoi(f[1])));
         } else if (step == "remove") {
             fs::remove(folder->File(args[1]));
         } else if (step == "manager") {
