@@ -44,6 +44,15 @@ TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
     ASSERT_EQ(lines.size(), 9u);
     for (const std::string& line : lines) {
         SCOPED_TRACE(line);
+        // Every other opening in a language: the count line is then its text.
+        const bool translated = (&line - lines.data()) % 2 == 1;
+        int askedKey = 0;
+        if (translated)
+            SetDialogTextSource({[&](int key) {
+                                     askedKey = key;
+                                     return std::string("%n %s: %d Bilder");
+                                 },
+                                 nullptr});
         const std::vector<std::string> parts = SplitFields(line, " | ", 3);
         std::istringstream start(parts[0]), steps(parts[1]), end(parts[2]);
         int preset = 0, startRow = 0, wantFormat = 0;
@@ -61,6 +70,14 @@ TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
             EXPECT_EQ(form.Enabled(CBatchPrintingDialog::kIdFormatList), forced)
                 << "the list is usable exactly while a format is forced";
             EXPECT_EQ(form.CurrentIndex(CBatchPrintingDialog::kIdFormatList), startRow);
+            // The list holds the catalogue's names in order; the count line says the number.
+            auto* list = form.ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList);
+            ASSERT_EQ(list->count(), catalogue.GetCount());
+            for (int i = 0; i < list->count(); ++i)
+                EXPECT_EQ(list->itemText(i).toStdString(), catalogue.GetName(i)) << "row " << i;
+            EXPECT_EQ(form.Text(CBatchPrintingDialog::kIdCountLine),
+                      translated ? "%n %s: 4 Bilder" : "Starting batch job. Printing 4 images...");
+            EXPECT_EQ(askedKey, translated ? CBatchPrintingDialog::kCountLineKey : 0);
             for (std::string step; steps >> step;) {
                 if (step == "force" || step == "auto") {
                     QTest::mouseClick(form.ItemAs<QRadioButton>(step == "force"
@@ -84,31 +101,7 @@ TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
         if (result == QDialog::Accepted) {
             EXPECT_EQ(dialog.GetFormat(), wantFormat);
         }
-    }
-}
-
-// The list holds the catalogue's names in order; the count line says the number, in the
-// language's words when one is set.
-TEST_F(BatchDialogTest, ListHoldsTheCatalogueNamesAndTheCountLineTheNumber)
-{
-    for (const bool translated : {false, true}) {
-        int askedKey = 0;
-        if (translated)
-            SetDialogTextSource({[&](int key) {
-                                     askedKey = key;
-                                     return std::string("%n %s: %d Bilder");
-                                 },
-                                 nullptr});
-        CBatchPrintingDialog dialog(catalogue);
-        dialog.SetImageCount(12);
-        ASSERT_TRUE(dialog.Create());
-        auto* list = dialog.Form().ItemAs<QComboBox>(CBatchPrintingDialog::kIdFormatList);
-        ASSERT_EQ(list->count(), catalogue.GetCount());
-        for (int i = 0; i < list->count(); ++i)
-            EXPECT_EQ(list->itemText(i).toStdString(), catalogue.GetName(i)) << "row " << i;
-        EXPECT_EQ(dialog.Form().Text(CBatchPrintingDialog::kIdCountLine),
-                  translated ? "%n %s: 12 Bilder" : "Starting batch job. Printing 12 images...");
-        EXPECT_EQ(askedKey, translated ? CBatchPrintingDialog::kCountLineKey : 0);
+        SetDialogTextSource({});
     }
 }
 
@@ -297,24 +290,20 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingKeepsTheChanges)
 // English.
 TEST(DialogTemplates, TranslatedControlsExist)
 {
-    struct Dialog {
-        int templateId;
-        std::span<const TextPair> pairs;
-    };
-    const Dialog dialogs[] = {
+    const std::pair<int, std::span<const TextPair>> dialogs[] = {
         {COptionsDialog::kTemplateId, COptionsDialog::kTextPairs},
         {CBatchPrintingDialog::kTemplateId, CBatchPrintingDialog::kTextPairs},
         {CPreviewPanel::kTemplateId, CPreviewPanel::kTextPairs},
         {CFormatEditDialog::kTemplateId, CFormatEditDialog::kTextPairs},
         {CDonateDialog::kTemplateId, CDonateDialog::kTextPairs},
     };
-    for (const Dialog& dialog : dialogs) {
-        const auto dialogTemplate = LoadDialogTemplate(dialog.templateId);
-        ASSERT_TRUE(dialogTemplate.has_value()) << "template " << dialog.templateId;
-        for (const TextPair& pair : dialog.pairs)
+    for (const auto& [templateId, pairs] : dialogs) {
+        const auto dialogTemplate = LoadDialogTemplate(templateId);
+        ASSERT_TRUE(dialogTemplate.has_value()) << "template " << templateId;
+        for (const TextPair& pair : pairs)
             EXPECT_NE(dialogTemplate->Find(pair.controlId), nullptr)
-                << "template " << dialog.templateId << ": key " << pair.key << " names control "
-                << pair.controlId << ", which the template lacks";
+                << "template " << templateId << ": key " << pair.key << " names control " << pair.controlId
+                << ", which the template lacks";
     }
 }
 
@@ -465,7 +454,6 @@ TEST_F(SplashScreenTest, ClosesOnItsTimerOrALeftClickCentredShowingItsPicture)
 class AboutBoxTest : public GuiTest {
 protected:
     void SetUp() override { english_.UseBuiltInDefaults(); }
-    std::string Folder() const { return folder_.Path(); }
 
     ScratchFolder folder_;
     LanguageTable english_;
@@ -488,11 +476,11 @@ TEST_F(AboutBoxTest, CaptionAndReleaseNotesFollowTheLanguageAndTheFile)
         language.UseBuiltInDefaults();
         // A folder without language files, so that selecting keeps the texts loaded from
         // the bytes.
-        language.ScanLanguageFiles(Folder());
+        language.ScanLanguageFiles(folder_.Path());
         language.SetAvailable(index, true);
         ASSERT_TRUE(c[1] == "-" || language.LoadLanguageBytes(index, Unescaped(c[1])));
         language.SelectLanguage(index);
-        CAboutDlg about(nullptr, language, Folder());
+        CAboutDlg about(nullptr, language, folder_.Path());
         ASSERT_TRUE(about.Create());
         EXPECT_EQ(about.windowTitle().toStdString(), c[2]);
         auto* box = about.Form().ItemAs<QPlainTextEdit>(CAboutDlg::kIdReleaseNotes);
@@ -510,14 +498,12 @@ TEST_F(AboutBoxTest, LinksOpenTheMakersAddresses)
         opened.push_back(url.toString().toStdString());
         return true;
     });
-    CAboutDlg about(nullptr, english_, Folder());
+    CAboutDlg about(nullptr, english_, folder_.Path());
     AppOptions options;
     CDonateDialog donate(nullptr, options);
-    for (CTemplateDialog* dialog :
-         {static_cast<CTemplateDialog*>(&about), static_cast<CTemplateDialog*>(&donate)}) {
-        ASSERT_TRUE(dialog->Create());
-        dialog->show();
-    }
+    ASSERT_TRUE(about.Create() && donate.Create());
+    about.show();
+    donate.show();
     const std::tuple<CTemplateDialog*, int, std::string> cases[] = {
         {&about, CAboutDlg::kIdMailLink, "mailto:hello@sleevit.org"},
         {&about, CAboutDlg::kIdWebLink, "https://sleevit.org/"},

@@ -15,12 +15,11 @@
 
 namespace {
 
-// A 24-bit bitmap of one colour (0x00BBGGRR), padded with zero bytes to padTo bytes
-// when that is longer than the picture itself.
-std::string BmpBytes(int width, int height, std::uint32_t colour, std::size_t padTo = 0)
+// A red 24-bit bitmap, padded with zero bytes to padTo bytes when that is longer than the
+// picture itself.
+std::string RedBmp(int width, int height, std::size_t padTo = 0)
 {
-    const std::uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-    const testbmp::Bytes bytes = testbmp::Make(width, height, 24, [rgb](int, int) { return rgb; });
+    const testbmp::Bytes bytes = testbmp::Make(width, height, 24, [](int, int) { return 0xFF0000u; });
     std::string file(bytes.begin(), bytes.end());
     file.resize(std::max(file.size(), padTo), '\0');
     return file;
@@ -34,17 +33,12 @@ std::string PanelTexts(CExtendedFileDialog& dialog)
            " | " + form.Text(CPreviewPanel::kIdFileSize);
 }
 
-class FileDialogTest : public ::testing::Test {
+class FileDialogTest : public GuiTest {
 protected:
-    void SetUp() override
-    {
-        EnsureGuiApp();
-        settings = std::make_unique<AppSettings>(settingsFolder.File("settings.ini"));
-    }
     void TearDown() override { SetDialogTextSource({}); }
     ScratchFolder folder;
     ScratchFolder settingsFolder;
-    std::unique_ptr<AppSettings> settings;
+    AppSettings settings{settingsFolder.File("settings.ini")};
 };
 
 // Frame, white field and picture, pixel by pixel, for an upright, a wide and no picture.
@@ -62,7 +56,7 @@ TEST(PreviewPainting, FramesTheFieldAndPlacesThePicture)
         ++cases;
         CRasterImage image;
         if (w > 0) {
-            const std::string bytes = BmpBytes(w, h, kRed);
+            const std::string bytes = RedBmp(w, h);
             ASSERT_TRUE(image.LoadMemory(bytes.data(), bytes.size(), kImageBmp)) << image.GetLastError();
         }
         CRasterSurface surface(width, height, 0x123456);
@@ -87,16 +81,16 @@ TEST(PreviewPainting, FramesTheFieldAndPlacesThePicture)
 TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
 {
     folder.Write("broken.png", std::string(3000, 'x'));
-    folder.Write("upright.BMP", BmpBytes(6, 9, kRed, 3000));
+    folder.Write("upright.BMP", RedBmp(6, 9, 3000));
     folder.Write("scan.tif", std::string(5000, 'I'));
     folder.Write("broken.jpg", std::string(4100, '\x01'));
-    folder.Write("wide.bmp", BmpBytes(9, 6, kRed, 2047));
+    folder.Write("wide.bmp", RedBmp(9, 6, 2047));
     QDir(QPath(folder.Path())).mkdir(QStringLiteral("covers.bmp"));
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
     for (const int bytes : {1023, 1024, 2048, 10 * 1024 + 1023})
-        folder.Write("size" + std::to_string(bytes) + ".bmp", BmpBytes(4, 4, kRed, std::size_t(bytes)));
+        folder.Write("size" + std::to_string(bytes) + ".bmp", RedBmp(4, 4, std::size_t(bytes)));
 
-    CExtendedFileDialog dialog(false, *settings);
+    CExtendedFileDialog dialog(false, settings);
     const std::vector<std::string> lines = ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/file-panel.txt");
     ASSERT_EQ(lines.size(), 13u);
     for (const std::string& line : lines) {
@@ -113,11 +107,11 @@ TEST_F(FileDialogTest, PanelDescribesTheFileAndKeepsThePictureOnFailures)
 // either way round, the switch is stored when the dialog goes.
 TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
 {
-    folder.Write("cover.bmp", BmpBytes(6, 9, kRed, 1500));
+    folder.Write("cover.bmp", RedBmp(6, 9, 1500));
     for (int start : {0, 1}) {
-        settings->WriteInt(Setting::ShowPreview, start);
+        settings.WriteInt(Setting::ShowPreview, start);
         {
-            CExtendedFileDialog dialog(false, *settings);
+            CExtendedFileDialog dialog(false, settings);
             dialog.show();
             auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
             ASSERT_NE(box, nullptr);
@@ -134,7 +128,7 @@ TEST_F(FileDialogTest, PreviewSwitchGatesSelectionFillsAtOnceAndIsStored)
             }
             dialog.reject();
         }
-        EXPECT_EQ(settings->ReadInt(Setting::ShowPreview), 1 - start) << "starting from " << start;
+        EXPECT_EQ(settings.ReadInt(Setting::ShowPreview), 1 - start) << "starting from " << start;
     }
 }
 
@@ -142,9 +136,9 @@ TEST_F(FileDialogTest, FiltersShowTheirNamesInTheLanguageAndListFilesInAnyCase)
 {
     for (const char* name : {"B.BMP", "c.TIF", "d.Jpeg", "notes.txt", "noextension"})
         folder.Write(name, "x");
-    folder.Write("a.bmp", BmpBytes(60, 90, kRed, 1500));
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
-    CExtendedFileDialog dialog(false, *settings);
+    folder.Write("a.bmp", RedBmp(60, 90, 1500));
+    settings.WriteText(Setting::LastUsedPath, folder.Path());
+    CExtendedFileDialog dialog(false, settings);
     dialog.show();
 
     auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
@@ -154,14 +148,13 @@ TEST_F(FileDialogTest, FiltersShowTheirNamesInTheLanguageAndListFilesInAnyCase)
         "JPEG (*.jpg; *.jpeg)",           "Portable Network Graphics (*.png)",
         "Windows or OS/2 Bitmap (*.bmp)", "All Files (*.*)",
     };
-    ASSERT_EQ(combo->count(), static_cast<int>(wantNames.size()));
+    std::vector<std::string> items;
     for (int i = 0; i < combo->count(); ++i)
-        EXPECT_EQ(combo->itemText(i).toStdString(), wantNames[static_cast<std::size_t>(i)]) << "filter " << i;
+        items.push_back(combo->itemText(i).toStdString());
+    EXPECT_EQ(items, wantNames);
     EXPECT_EQ(combo->currentIndex(), 0);
 
-    auto* model = dialog.findChild<QFileSystemModel*>();
     auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
-    ASSERT_NE(model, nullptr);
     ASSERT_NE(list, nullptr);
     auto shown = [&] {
         std::vector<std::string> names;
@@ -193,7 +186,7 @@ TEST_F(FileDialogTest, FiltersShowTheirNamesInTheLanguageAndListFilesInAnyCase)
     std::map<int, std::string> defaults;
     SetDialogTextSource({[](int key) { return "T" + std::to_string(key); },
                          [&](int key, const std::string& text) { defaults[key] = text; }});
-    CExtendedFileDialog translated(false, *settings);
+    CExtendedFileDialog translated(false, settings);
     EXPECT_EQ(translated.windowTitle().toStdString(), "T5000");
     const QStringList filters = translated.nameFilters();
     ASSERT_EQ(filters.size(), 6);
@@ -210,9 +203,9 @@ TEST_F(FileDialogTest, FiltersShowTheirNamesInTheLanguageAndListFilesInAnyCase)
 // dialog: Escape there must cancel the file dialog, not hide the panel).
 TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
 {
-    folder.Write("one.bmp", BmpBytes(6, 9, kRed));
-    folder.Write("two.bmp", BmpBytes(9, 6, kRed));
-    settings->WriteText(Setting::LastUsedPath, folder.Path());
+    folder.Write("one.bmp", RedBmp(6, 9));
+    folder.Write("two.bmp", RedBmp(9, 6));
+    settings.WriteText(Setting::LastUsedPath, folder.Path());
     struct Case {
         const char* name;
         bool multiple;
@@ -248,7 +241,7 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
             edit->setText(c.typed);
             buttons->button(QDialogButtonBox::Open)->click();
         });
-        const std::vector<std::string> have = ChooseImageFiles(nullptr, c.multiple, *settings);
+        const std::vector<std::string> have = ChooseImageFiles(nullptr, c.multiple, settings);
         EXPECT_TRUE(pick.answered) << c.name;
         EXPECT_EQ(have, c.want) << c.name;
     }
