@@ -184,27 +184,21 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
     folder.Write("one.bmp", RedBmp(6, 9));
     folder.Write("two.bmp", RedBmp(9, 6));
     settings.WriteText(Setting::LastUsedPath, folder.Path());
-    struct Case {
-        const char* name;
-        bool multiple;
-        QString typed; // empty: Escape in the panel
-        std::vector<std::string> want;
+    // What is typed (nothing: Escape in the panel) and the paths the caller gets; the
+    // first pick allows one file only.
+    const std::pair<QString, std::vector<std::string>> cases[] = {
+        {QStringLiteral("one.bmp"), {folder.File("one.bmp")}},
+        {QStringLiteral("\"two.bmp\" \"one.bmp\""), {folder.File("two.bmp"), folder.File("one.bmp")}},
+        {QString(), {}},
     };
-    const std::vector<Case> cases = {
-        {"one file", false, QStringLiteral("one.bmp"), {folder.File("one.bmp")}},
-        {"two files",
-         true,
-         QStringLiteral("\"two.bmp\" \"one.bmp\""),
-         {folder.File("two.bmp"), folder.File("one.bmp")}},
-        {"Escape", true, QString(), {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [typed, want] : cases) {
+        const bool multiple = &want != &cases[0].second;
         Answer<CExtendedFileDialog> pick([&](CExtendedFileDialog& dialog) {
             // It opens in the last folder, in the mode asked.
             EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(QPath(folder.Path())).canonicalPath());
-            EXPECT_EQ(dialog.fileMode(), c.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+            EXPECT_EQ(dialog.fileMode(), multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
             EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-            if (c.typed.isEmpty()) {
+            if (typed.isEmpty()) {
                 dialog.OnSelectionChange(QPath(folder.File("one.bmp")));
                 auto* box = dialog.Panel().Form().ItemAs<QCheckBox>(CPreviewPanel::kIdShowPreview);
                 box->setFocus();
@@ -216,12 +210,12 @@ TEST_F(FileDialogTest, ChooseImageFilesReturnsThePickOrNothing)
             auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
             ASSERT_TRUE(edit != nullptr && buttons != nullptr);
-            edit->setText(c.typed);
+            edit->setText(typed);
             buttons->button(QDialogButtonBox::Open)->click();
         });
-        const std::vector<std::string> have = ChooseImageFiles(nullptr, c.multiple, settings);
-        EXPECT_TRUE(pick.answered) << c.name;
-        EXPECT_EQ(have, c.want) << c.name;
+        const std::vector<std::string> have = ChooseImageFiles(nullptr, multiple, settings);
+        EXPECT_TRUE(pick.answered) << typed.toStdString();
+        EXPECT_EQ(have, want) << typed.toStdString();
     }
 }
 

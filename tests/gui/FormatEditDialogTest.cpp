@@ -3,6 +3,7 @@
 // in the catalogue and on disk.
 #include <sstream>
 
+#include "DataLines.h"
 #include "app/DialogTexts.h"
 #include "app/Paper.h"
 #include "dialogs/CutLineDialog.h"
@@ -13,14 +14,6 @@
 using namespace FormatEditIds;
 
 namespace {
-
-std::vector<std::string> Names(const FormatCatalogue& catalogue)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < catalogue.GetCount(); ++i)
-        names.push_back(catalogue.GetName(i));
-    return names;
-}
 
 // ---------------------------------------------------------------------------------------
 // The dialog's list operations and fields: the scripts of data/format-edit.txt.
@@ -270,7 +263,10 @@ protected:
             Item<QWidget>(id())->setEnabled(true);
         } else if (op == "names") {
             // The catalogue's names, the list's rows and the remap list's entries.
-            EXPECT_EQ(Names(catalogue), Split(rest, '|'));
+            std::vector<std::string> names;
+            for (int i = 0; i < catalogue.GetCount(); ++i)
+                names.push_back(catalogue.GetName(i));
+            EXPECT_EQ(names, Split(rest, '|'));
             EXPECT_EQ(Rows(kList), Split(rest, '|'));
             EXPECT_EQ(Rows(kRemapList), Split(rest, '|'));
         } else if (op == "selected") {
@@ -369,11 +365,9 @@ protected:
 TEST_F(EditorScriptTest, RunsTheScriptsOfUserSteps)
 {
     const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
-    std::ifstream in(SLEEVIT_SOURCE_DIR "/tests/gui/data/format-edit.txt");
-    ASSERT_TRUE(in.is_open());
     int scripts = 0;
     std::string title;
-    for (std::string line; std::getline(in, line);) {
+    for (std::string line : ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/format-edit.txt")) {
         line = line.substr(0, line.find('#'));
         if (line.rfind("== ", 0) == 0) {
             title = line.substr(3);
