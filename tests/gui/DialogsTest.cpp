@@ -29,12 +29,6 @@ namespace {
 class BatchDialogTest : public GuiTest {
 protected:
     void TearDown() override { SetDialogTextSource({}); }
-    FormatCatalogue catalogue = [] {
-        FormatCatalogue three;
-        for (const char* name : {"CD Front", "DVD Case", "Slim Case"})
-            three.AddFormat(name);
-        return three;
-    }();
 };
 
 TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
@@ -42,6 +36,9 @@ TEST_F(BatchDialogTest, ChoicesGiveTheFormatTheJobUses)
     const std::vector<std::string> lines =
         ReadDataLines(SLEEVIT_SOURCE_DIR "/tests/gui/data/batch-dialog.txt");
     ASSERT_EQ(lines.size(), 9u);
+    FormatCatalogue catalogue;
+    for (const char* name : {"CD Front", "DVD Case", "Slim Case"})
+        catalogue.AddFormat(name);
     for (const std::string& line : lines) {
         SCOPED_TRACE(line);
         // Every other opening in a language: the count line is then its text.
