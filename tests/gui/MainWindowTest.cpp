@@ -77,16 +77,6 @@ int DarkestLabelText(QWidget& window)
     return darkest;
 }
 
-// The id a table of the scripts gives a name.
-template <std::size_t N> int IdOf(const std::pair<const char*, int> (&table)[N], const std::string& name)
-{
-    for (const auto& [n, id] : table)
-        if (name == n)
-            return id;
-    ADD_FAILURE() << "nothing called " << name;
-    return table[0].second;
-}
-
 // A path as the scripts write it: in the run's folder, or "." for that folder.
 std::string Relative(const ProgramRun& run, const std::string& path)
 {
@@ -177,13 +167,13 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
 TEST(WindowScript, RunsTheScriptsOfUserSteps)
 {
     // clang-format off
-    const std::pair<const char*, int> commands[] = {
+    const std::map<std::string, int> commands = {
         {"New", kCmdNew}, {"RotateLeft", kCmdRotateLeft}, {"RotateRight", kCmdRotateRight},
         {"PrintLeft", kCmdPrintLeft}, {"PrintRight", kCmdPrintRight}, {"Options", kCmdOptions},
         {"PrintPreview", kCmdPrintPreview}, {"Donate", kCmdDonate}, {"FirstSkinFolder", kCmdFirstSkinFolder},
         {"SkinAlternative", kCmdSkinAlternative},
     };
-    const std::pair<const char*, int> controls[] = {
+    const std::map<std::string, int> controls = {
         {"SinglePageLabel", kSinglePageLabel}, {"SinglePageBox", kSinglePageBox}, {"CutLinesLabel", kCutLinesLabel},
     };
     // clang-format on
@@ -223,7 +213,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         } else if (op == "dialog") {
             // dialog COMMAND TITLE [BUTTON]: the dialog opened over the window, with the
             // text of its Close button if it has one.
-            EXPECT_TRUE(run->LookAtModal(IdOf(commands, a), [&](QWidget& modal) {
+            EXPECT_TRUE(run->LookAtModal(commands.at(a), [&](QWidget& modal) {
                 const auto* close = modal.findChild<QPushButton*>(QStringLiteral("close"));
                 EXPECT_EQ(modal.windowTitle().toStdString() +
                               (close ? " [" + close->text().toStdString() + "]" : ""),
@@ -328,10 +318,12 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
             (side == Side::Left ? run->Options().recentFileLeft : run->Options().recentFileRight) = rest;
         } else if (op == "exec" || op == "refused") {
             const int id =
-                a.starts_with("Language") ? LanguageCommand(std::stoi(a.substr(8))) : IdOf(commands, a);
+                a.starts_with("Language") ? LanguageCommand(std::stoi(a.substr(8))) : commands.at(a);
             EXPECT_EQ(run->View().Commands().Execute(id), op == "exec");
+        } else if (op == "key") {
+            QTest::keySequence(run->app->MainFrame(), QKeySequence(QString::fromStdString(a)));
         } else if (op == "click") {
-            QTest::mouseClick(run->View().Form().Item(IdOf(controls, a)), Qt::LeftButton);
+            QTest::mouseClick(run->View().Form().Item(controls.at(a)), Qt::LeftButton);
         } else if (op == "choose") {
             run->ChooseFormat(side, std::stoi(rest));
         } else if (op == "boxes") {

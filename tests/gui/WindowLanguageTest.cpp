@@ -1,11 +1,9 @@
 // Languages as the main window and its dialogs show them: the menu bar built from its
-// table, its states and shortcuts, and texts that fit their controls in every language.
-// (The language and skin menus' effects on the window are among the main window's
-// scripts.)
+// table and texts that fit their controls in every language. (The menus' states,
+// shortcuts and effects on the window are among the main window's scripts.)
 #include <gmock/gmock.h>
 
 #include "app/AppOptions.h"
-#include "app/CommandTable.h"
 #include "app/MainMenu.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
@@ -161,46 +159,3 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
 }
 
 } // namespace
-
-TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
-{
-    EnsureGuiApp();
-    QMainWindow window;
-    CCommandTable commands;
-    CMainMenu menu(&window, window.menuBar(), commands);
-    menu.Build(kMainMenu);
-    std::map<int, int> runs;
-    bool rotateAllowed = false;
-    for (const MenuRow& row : kMainMenu)
-        if (row.kind == MenuRow::Kind::Item && row.id != kCmdLoadLeft)
-            commands.On(row.id, [&runs, id = row.id] { ++runs[id]; });
-    commands.OnState(kCmdRotateLeft, [&](CommandState& s) { s.enabled = rotateAllowed; });
-    commands.OnStateRange(12345, 12355, [](int id, CommandState& s) { s.checked = id == 12346; });
-    QMenu* skins = menu.Popup(kMenuSkins);
-    QAction* second = menu.InsertItem(skins, 5, 12346, "Second");
-    QAction* first = menu.InsertItem(skins, 4, 12345, "First");
-    EXPECT_EQ(menu.Popup(kMenuSkins)->actions().value(4), first);
-    EXPECT_EQ(menu.Popup(kMenuSkins)->actions().value(5), second);
-
-    for (int popup : {kMenuFile, kMenuRotate, kMenuSkins})
-        menu.UpdateStates(menu.Popup(popup));
-    EXPECT_TRUE(menu.Action(kCmdNew)->isEnabled());
-    EXPECT_FALSE(menu.Action(kCmdLoadLeft)->isEnabled()) << "a command nobody answers is disabled";
-    EXPECT_FALSE(menu.Action(kCmdRotateLeft)->isEnabled());
-    EXPECT_TRUE(second->isChecked());
-    EXPECT_FALSE(first->isChecked());
-    rotateAllowed = true;
-    menu.UpdateStates(menu.Popup(kMenuRotate));
-    EXPECT_TRUE(menu.Action(kCmdRotateLeft)->isEnabled());
-
-    // Each shortcut named after a tab in an English text runs its command once.
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (const MenuRow& row : kMainMenu) {
-        if (*MenuShortcut(row)) {
-            QTest::keySequence(&window, QKeySequence(QString::fromLatin1(MenuShortcut(row))));
-            EXPECT_EQ(runs[row.id], 1) << row.text;
-        }
-    }
-    EXPECT_EQ(runs.size(), 2u) << "two shortcuts, nothing else ran";
-}
