@@ -32,31 +32,6 @@ using ::testing::Not;
 
 namespace {
 
-// What a user finds usable: the enabled command entries of the opened menus, then the
-// enabled print buttons.
-std::string Usable(ProgramRun& run)
-{
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    for (const int key : {kMenuFile, kMenuOptions, kMenuRotate, kMenuHelp})
-        menu->UpdateStates(menu->Popup(key));
-    const std::pair<int, const char*> entries[] = {
-        {kCmdRotateLeft, "rotateLeft"}, {kCmdRotateRight, "rotateRight"}, {kCmdPrintLeft, "printLeft"},
-        {kCmdPrintRight, "printRight"}, {kCmdPrintBoth, "printBoth"},     {kCmdPrintPreview, "preview"},
-        {kCmdOptions, "options"},       {kCmdFormatEditor, "editor"},     {kCmdOnlineHelp, "help"},
-    };
-    std::string out;
-    for (const auto& [id, name] : entries)
-        if (menu->Action(id)->isEnabled())
-            out += std::string(name) + " ";
-    out += "| buttons:";
-    const std::pair<int, const char*> buttons[] = {
-        {kPrintLeftButton, "left"}, {kPrintRightButton, "right"}, {kPrintBothButton, "both"}};
-    for (const auto& [id, name] : buttons)
-        if (run.View().Form().Item(id)->isEnabled())
-            out += std::string(" ") + name;
-    return out;
-}
-
 // The darkest pixel (0 black .. 255 white) of the texts of a window's labels, taken from
 // the window's own picture: a label with a see-through background grabbed alone would
 // give see-through black.
@@ -107,7 +82,6 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
 {
     CTheView& view = run.View();
     std::map<std::string, std::string> state;
-    const auto relative = [&](const std::string& path) { return Relative(run, path); };
     const auto paper = [](CoverSide f) {
         return (f.format == CPaper::kNoFormat ? "none" : std::to_string(f.format)) +
                (f.side == Side::Left ? " left" : " right");
@@ -127,7 +101,7 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
         state[name + "tray"] = std::to_string(side.paper->IsCdTray());
         state[name + "status"] = run.Text(right ? kRightStatus : kLeftStatus);
         state[name + "recent"] =
-            relative(right ? run.Options().recentFileRight : run.Options().recentFileLeft);
+            Relative(run, right ? run.Options().recentFileRight : run.Options().recentFileLeft);
         state[name + "button"] = button->isEnabled() ? "on" : "off";
         state[name + "tip"] = button->toolTip().toStdString();
         state[name + "papertip"] = side.paper->toolTip().toStdString();
@@ -140,13 +114,31 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
         (view.Left().paper->SinglePage() ? " with " + paper(view.Left().paper->OtherFormat()) : "");
     state["cutlines"] = std::to_string(view.DrawCutAndFoldLines()) + ", box " +
                         std::to_string(view.Form().Checked(kCutLinesBox));
-    state["usable"] = Usable(run);
+    // What a user finds usable: the enabled command entries of the opened menus, then the
+    // enabled print buttons.
+    CMainFrame* frame = run.app->MainFrame();
+    CMainMenu* menu = frame->Menu();
+    for (const int key : {kMenuFile, kMenuOptions, kMenuRotate, kMenuHelp, kMenuLanguage, kMenuSkins})
+        menu->UpdateStates(menu->Popup(key));
+    const std::pair<int, const char*> entries[] = {
+        {kCmdRotateLeft, "rotateLeft"}, {kCmdRotateRight, "rotateRight"}, {kCmdPrintLeft, "printLeft"},
+        {kCmdPrintRight, "printRight"}, {kCmdPrintBoth, "printBoth"},     {kCmdPrintPreview, "preview"},
+        {kCmdOptions, "options"},       {kCmdFormatEditor, "editor"},     {kCmdOnlineHelp, "help"},
+    };
+    for (const auto& [id, name] : entries)
+        if (menu->Action(id)->isEnabled())
+            state["usable"] += std::string(name) + " ";
+    state["usable"] += "| buttons:";
+    const std::pair<int, const char*> buttons[] = {
+        {kPrintLeftButton, "left"}, {kPrintRightButton, "right"}, {kPrintBothButton, "both"}};
+    for (const auto& [id, name] : buttons)
+        if (view.Form().Item(id)->isEnabled())
+            state["usable"] += std::string(" ") + name;
     state["both"] = view.Form().Item(kPrintBothButton)->isEnabled() ? "on" : "off";
     state["batch"] = "";
     for (const std::string& file : view.BatchFiles())
-        state["batch"] += (state["batch"].empty() ? "" : " ") + relative(file);
+        state["batch"] += (state["batch"].empty() ? "" : " ") + Relative(run, file);
     state["splashes"] = std::to_string(run.splashes);
-    CMainFrame* frame = run.app->MainFrame();
     state["window"] = frame->isVisible() ? "shown" : "hidden";
     state["title"] = frame->windowTitle().toStdString();
     state["size"] = std::to_string(frame->width()) + " x " + std::to_string(view.height()) +
@@ -154,11 +146,9 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
     state["language"] = std::to_string(view.Language().CurrentLanguage());
     state["texts"] =
         run.Text(kPrintLeftButton) + " / " + run.Text(kPrintRightButton) + " / " + run.Text(kPrintBothButton);
-    state["filemenu"] = CMainMenu::RawText(frame->Menu()->Popup(kMenuFile)->menuAction());
+    state["filemenu"] = CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction());
     state["qtcancel"] = QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString();
-    frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuLanguage));
-    frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuSkins));
-    for (const QAction* entry : frame->Menu()->Popup(kMenuSkins)->actions())
+    for (const QAction* entry : menu->Popup(kMenuSkins)->actions())
         state["skinmenu"] += (state["skinmenu"].empty() ? "" : ", ") +
                              (entry->isSeparator() ? "-" : CMainMenu::RawText(entry)) +
                              (entry->isChecked() ? "*" : "") + (entry->isEnabled() ? "" : " (off)");
@@ -170,12 +160,12 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
     const QImage picture = view.grab().toImage();
     state["background"] = picture.pixelColor(picture.width() / 2, picture.height() - 4).name().toStdString();
     for (const MenuRow& row : kMainMenu) {
-        const QAction* entry = row.language >= 0 ? frame->Menu()->Action(row.id) : nullptr;
+        const QAction* entry = row.language >= 0 ? menu->Action(row.id) : nullptr;
         if (entry && entry->isEnabled())
             state["languages"] += (state["languages"].empty() ? "" : " ") + std::to_string(row.language) +
                                   (entry->isChecked() ? "*" : "");
     }
-    state["lastused"] = relative(run.settings->ReadText(Setting::LastUsedPath));
+    state["lastused"] = Relative(run, run.settings->ReadText(Setting::LastUsedPath));
     state["loadtimer"] = view.TimerRunning(2) ? "running" : "stopped";
     state["printer"] = view.PrintCycle().PrinterMade() ? "made" : "not made";
     return state;

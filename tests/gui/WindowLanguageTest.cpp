@@ -19,21 +19,6 @@
 
 namespace {
 
-// The room a button, switch or radio draws its text in: the style's own contents
-// rectangle, inside the frame or beside the indicator.
-int TextRoom(QAbstractButton& control)
-{
-    QStyleOptionButton option;
-    option.initFrom(&control);
-    option.text = control.text();
-    QStyle::SubElement element = QStyle::SE_PushButtonContents;
-    if (qobject_cast<QCheckBox*>(&control))
-        element = QStyle::SE_CheckBoxContents;
-    else if (qobject_cast<QRadioButton*>(&control))
-        element = QStyle::SE_RadioButtonContents;
-    return control.style()->subElementRect(element, &option, &control).width();
-}
-
 // What does not fit in one window, one line each.
 std::vector<std::string> Overflows(QWidget& window)
 {
@@ -45,8 +30,17 @@ std::vector<std::string> Overflows(QWidget& window)
         bool wraps = false;
         int width = control->contentsRect().width();
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            // The room the style gives the text: inside the frame or beside the indicator.
+            QStyleOptionButton option;
+            option.initFrom(button);
             text = button->text();
-            width = TextRoom(*button);
+            option.text = text;
+            QStyle::SubElement element = QStyle::SE_PushButtonContents;
+            if (qobject_cast<QCheckBox*>(button))
+                element = QStyle::SE_CheckBoxContents;
+            else if (qobject_cast<QRadioButton*>(button))
+                element = QStyle::SE_RadioButtonContents;
+            width = button->style()->subElementRect(element, &option, button).width();
         } else if (auto* label = qobject_cast<QLabel*>(control)) {
             if (label->textFormat() == Qt::RichText || !label->pixmap().isNull())
                 continue;
