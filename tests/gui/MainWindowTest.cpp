@@ -32,22 +32,26 @@ using ::testing::Not;
 
 namespace {
 
-// The darkest pixel (0 black .. 255 white) of the texts of a window's labels, taken from
-// the window's own picture: a label with a see-through background grabbed alone would
-// give see-through black.
-int DarkestLabelText(QWidget& window)
+// How the texts of a window look: dark or light, by the darkest pixel of its labels
+// (taken from the window's own picture: a label with a see-through background grabbed
+// alone would give see-through black), and whether its links are mostly blue.
+std::string TextColours(QWidget& window)
 {
-    int darkest = 255;
+    int darkest = 255, blue = 0;
     for (QLabel* label : window.findChildren<QLabel*>()) {
         if (label->text().isEmpty() || !label->isVisible())
             continue;
         const QImage picture =
             window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
+        const bool link = qobject_cast<CHyperLink*>(label) != nullptr;
         for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb p = picture.pixel(x, y);
+                darkest = std::min(darkest, qGray(p));
+                blue += link && qBlue(p) > qRed(p) + 80 && qBlue(p) > qGreen(p) + 80;
+            }
     }
-    return darkest;
+    return std::string(darkest < 100 ? "dark" : "light") + (blue > 10 ? ", blue links" : "");
 }
 
 // While alive, libcups asks a print server that never answers; a hang ends the test
@@ -203,8 +207,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
     // clang-format on
     const auto setting = [](const std::string& name) {
         for (int i = 0; i < SettingCount(); ++i)
-            if (name ==
-                std::string(DefinitionAt(i).name).substr(0, std::string(DefinitionAt(i).name).find(' ')))
+            if ((std::string(DefinitionAt(i).name) + " ").starts_with(name + " "))
                 return DefinitionAt(i).id;
         ADD_FAILURE() << "no setting called " << name;
         return Setting::Language;
@@ -346,29 +349,15 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
                 a.starts_with("Language") ? LanguageCommand(std::stoi(a.substr(8))) : commands.at(a);
             EXPECT_EQ(run->View().Commands().Execute(id), op == "exec");
         } else if (op == "colours") {
-            // colours COMMAND|box LOOK: the label texts of a dialog over the view, or of a
-            // message box, dark or light, and whether its links are blue.
-            const auto look = [&](QWidget& window) {
-                int blue = 0;
-                for (CHyperLink* link : window.findChildren<CHyperLink*>()) {
-                    const QImage picture = link->grab().toImage();
-                    for (int y = 0; y < picture.height(); ++y)
-                        for (int x = 0; x < picture.width(); ++x) {
-                            const QRgb p = picture.pixel(x, y);
-                            blue += qBlue(p) > qRed(p) + 80 && qBlue(p) > qGreen(p) + 80;
-                        }
-                }
-                EXPECT_EQ(std::string(DarkestLabelText(window) < 100 ? "dark" : "light") +
-                              (blue > 10 ? ", blue links" : ""),
-                          rest);
-            };
+            // colours COMMAND|box LOOK: the texts of a dialog over the view, or of a message box.
             if (a != "box") {
-                EXPECT_TRUE(run->LookAtModal(commands.at(a), look));
+                EXPECT_TRUE(run->LookAtModal(commands.at(a),
+                                             [&](QWidget& modal) { EXPECT_EQ(TextColours(modal), rest); }));
             } else {
                 QMessageBox box(QMessageBox::Warning, QStringLiteral("Sleevit"),
                                 QStringLiteral("Could not save."), QMessageBox::Ok, &run->View());
                 box.show();
-                look(box);
+                EXPECT_EQ(TextColours(box), rest);
             }
         } else if (op == "silent") {
             silent = std::make_unique<SilentPrintServer>();
