@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstdlib>
 #include <sstream>
 
 #include "DataLines.h"
@@ -34,58 +32,46 @@ using ::testing::Not;
 
 namespace {
 
-// What a user finds usable: the enabled command entries of the opened menus, then the
-// enabled print buttons.
-std::string Usable(ProgramRun& run)
+// How the texts of a window look: dark or light, by the darkest pixel of its labels
+// (taken from the window's own picture: a label with a see-through background grabbed
+// alone would give see-through black), and whether its links are mostly blue.
+std::string TextColours(QWidget& window)
 {
-    CMainMenu* menu = run.app->MainFrame()->Menu();
-    for (const int key : {kMenuFile, kMenuOptions, kMenuRotate, kMenuHelp})
-        menu->UpdateStates(menu->Popup(key));
-    const std::pair<int, const char*> entries[] = {
-        {kCmdRotateLeft, "rotateLeft"}, {kCmdRotateRight, "rotateRight"}, {kCmdPrintLeft, "printLeft"},
-        {kCmdPrintRight, "printRight"}, {kCmdPrintBoth, "printBoth"},     {kCmdPrintPreview, "preview"},
-        {kCmdOptions, "options"},       {kCmdFormatEditor, "editor"},     {kCmdOnlineHelp, "help"},
-    };
-    std::string out;
-    for (const auto& [id, name] : entries)
-        if (menu->Action(id)->isEnabled())
-            out += std::string(name) + " ";
-    out += "| buttons:";
-    const std::pair<int, const char*> buttons[] = {
-        {kPrintLeftButton, "left"}, {kPrintRightButton, "right"}, {kPrintBothButton, "both"}};
-    for (const auto& [id, name] : buttons)
-        if (run.View().Form().Item(id)->isEnabled())
-            out += std::string(" ") + name;
-    return out;
-}
-
-// The darkest pixel (0 black .. 255 white) of the texts of a window's labels, taken from
-// the window's own picture: a label with a see-through background grabbed alone would
-// give see-through black.
-int DarkestLabelText(QWidget& window)
-{
-    int darkest = 255;
+    int darkest = 255, blue = 0;
     for (QLabel* label : window.findChildren<QLabel*>()) {
         if (label->text().isEmpty() || !label->isVisible())
             continue;
         const QImage picture =
             window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
+        const bool link = qobject_cast<CHyperLink*>(label) != nullptr;
         for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb p = picture.pixel(x, y);
+                darkest = std::min(darkest, qGray(p));
+                blue += link && qBlue(p) > qRed(p) + 80 && qBlue(p) > qGreen(p) + 80;
+            }
     }
-    return darkest;
+    return std::string(darkest < 100 ? "dark" : "light") + (blue > 10 ? ", blue links" : "");
 }
 
-// The id a table of the scripts gives a name.
-template <std::size_t N> int IdOf(const std::pair<const char*, int> (&table)[N], const std::string& name)
-{
-    for (const auto& [n, id] : table)
-        if (name == n)
-            return id;
-    ADD_FAILURE() << "nothing called " << name;
-    return table[0].second;
-}
+// While alive, libcups asks a print server that never answers; a hang ends the test
+// program (SIGALRM) instead of stalling the run.
+struct SilentPrintServer {
+    SilentPrintServer()
+    {
+        qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
+        cupsSetServer(nullptr); // libcups reads the variable again
+        ::alarm(20);
+    }
+    ~SilentPrintServer()
+    {
+        ::alarm(0);
+        before.isNull() ? qunsetenv("CUPS_SERVER") : qputenv("CUPS_SERVER", before);
+        cupsSetServer(nullptr);
+    }
+    const QByteArray before = qgetenv("CUPS_SERVER");
+    SilentServer server;
+};
 
 // A path as the scripts write it: in the run's folder, or "." for that folder.
 std::string Relative(const ProgramRun& run, const std::string& path)
@@ -100,7 +86,6 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
 {
     CTheView& view = run.View();
     std::map<std::string, std::string> state;
-    const auto relative = [&](const std::string& path) { return Relative(run, path); };
     const auto paper = [](CoverSide f) {
         return (f.format == CPaper::kNoFormat ? "none" : std::to_string(f.format)) +
                (f.side == Side::Left ? " left" : " right");
@@ -120,7 +105,7 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
         state[name + "tray"] = std::to_string(side.paper->IsCdTray());
         state[name + "status"] = run.Text(right ? kRightStatus : kLeftStatus);
         state[name + "recent"] =
-            relative(right ? run.Options().recentFileRight : run.Options().recentFileLeft);
+            Relative(run, right ? run.Options().recentFileRight : run.Options().recentFileLeft);
         state[name + "button"] = button->isEnabled() ? "on" : "off";
         state[name + "tip"] = button->toolTip().toStdString();
         state[name + "papertip"] = side.paper->toolTip().toStdString();
@@ -133,13 +118,31 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
         (view.Left().paper->SinglePage() ? " with " + paper(view.Left().paper->OtherFormat()) : "");
     state["cutlines"] = std::to_string(view.DrawCutAndFoldLines()) + ", box " +
                         std::to_string(view.Form().Checked(kCutLinesBox));
-    state["usable"] = Usable(run);
+    // What a user finds usable: the enabled command entries of the opened menus, then the
+    // enabled print buttons.
+    CMainFrame* frame = run.app->MainFrame();
+    CMainMenu* menu = frame->Menu();
+    for (const int key : {kMenuFile, kMenuOptions, kMenuRotate, kMenuHelp, kMenuLanguage, kMenuSkins})
+        menu->UpdateStates(menu->Popup(key));
+    const std::pair<int, const char*> entries[] = {
+        {kCmdRotateLeft, "rotateLeft"}, {kCmdRotateRight, "rotateRight"}, {kCmdPrintLeft, "printLeft"},
+        {kCmdPrintRight, "printRight"}, {kCmdPrintBoth, "printBoth"},     {kCmdPrintPreview, "preview"},
+        {kCmdOptions, "options"},       {kCmdFormatEditor, "editor"},     {kCmdOnlineHelp, "help"},
+    };
+    for (const auto& [id, name] : entries)
+        if (menu->Action(id)->isEnabled())
+            state["usable"] += std::string(name) + " ";
+    state["usable"] += "| buttons:";
+    const std::pair<int, const char*> buttons[] = {
+        {kPrintLeftButton, "left"}, {kPrintRightButton, "right"}, {kPrintBothButton, "both"}};
+    for (const auto& [id, name] : buttons)
+        if (view.Form().Item(id)->isEnabled())
+            state["usable"] += std::string(" ") + name;
     state["both"] = view.Form().Item(kPrintBothButton)->isEnabled() ? "on" : "off";
     state["batch"] = "";
     for (const std::string& file : view.BatchFiles())
-        state["batch"] += (state["batch"].empty() ? "" : " ") + relative(file);
+        state["batch"] += (state["batch"].empty() ? "" : " ") + Relative(run, file);
     state["splashes"] = std::to_string(run.splashes);
-    CMainFrame* frame = run.app->MainFrame();
     state["window"] = frame->isVisible() ? "shown" : "hidden";
     state["title"] = frame->windowTitle().toStdString();
     state["size"] = std::to_string(frame->width()) + " x " + std::to_string(view.height()) +
@@ -147,11 +150,9 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
     state["language"] = std::to_string(view.Language().CurrentLanguage());
     state["texts"] =
         run.Text(kPrintLeftButton) + " / " + run.Text(kPrintRightButton) + " / " + run.Text(kPrintBothButton);
-    state["filemenu"] = CMainMenu::RawText(frame->Menu()->Popup(kMenuFile)->menuAction());
+    state["filemenu"] = CMainMenu::RawText(menu->Popup(kMenuFile)->menuAction());
     state["qtcancel"] = QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString();
-    frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuLanguage));
-    frame->Menu()->UpdateStates(frame->Menu()->Popup(kMenuSkins));
-    for (const QAction* entry : frame->Menu()->Popup(kMenuSkins)->actions())
+    for (const QAction* entry : menu->Popup(kMenuSkins)->actions())
         state["skinmenu"] += (state["skinmenu"].empty() ? "" : ", ") +
                              (entry->isSeparator() ? "-" : CMainMenu::RawText(entry)) +
                              (entry->isChecked() ? "*" : "") + (entry->isEnabled() ? "" : " (off)");
@@ -163,13 +164,29 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
     const QImage picture = view.grab().toImage();
     state["background"] = picture.pixelColor(picture.width() / 2, picture.height() - 4).name().toStdString();
     for (const MenuRow& row : kMainMenu) {
-        const QAction* entry = row.language >= 0 ? frame->Menu()->Action(row.id) : nullptr;
+        const QAction* entry = row.language >= 0 ? menu->Action(row.id) : nullptr;
         if (entry && entry->isEnabled())
             state["languages"] += (state["languages"].empty() ? "" : " ") + std::to_string(row.language) +
                                   (entry->isChecked() ? "*" : "");
     }
-    state["lastused"] = relative(run.settings->ReadText(Setting::LastUsedPath));
+    state["lastused"] = Relative(run, run.settings->ReadText(Setting::LastUsedPath));
     state["loadtimer"] = view.TimerRunning(2) ? "running" : "stopped";
+    state["printer"] = view.PrintCycle().PrinterMade() ? "made" : "not made";
+    // The brightest pixel of the left status line's text.
+    const QImage status = picture.copy(view.Form().Item(kLeftStatus)->geometry());
+    int brightest = 0;
+    for (int y = 0; y < status.height(); ++y)
+        for (int x = 0; x < status.width(); ++x)
+            brightest = std::max(brightest, qGray(status.pixel(x, y)));
+    state["statustext"] = std::abs(brightest - 0xC0) <= 8 ? "light grey" : std::to_string(brightest);
+    // The skin's discs leave the left paper's cut lines free: the overlay is drawn in the
+    // paper's own pixels right of the sheet, the main picture's disc (four columns in)
+    // starts right of the paper.
+    const QRect paperBox = view.Left().paper->geometry();
+    state["skindisc"] = view.Skins().ForPaper(true).overlayPosition.x >= paperBox.width() &&
+                                view.Skins().State().mainPosition.x + 4 > paperBox.right()
+                            ? "clear"
+                            : "over the paper";
     return state;
 }
 
@@ -177,26 +194,27 @@ std::map<std::string, std::string> WindowState(ProgramRun& run)
 TEST(WindowScript, RunsTheScriptsOfUserSteps)
 {
     // clang-format off
-    const std::pair<const char*, int> commands[] = {
+    const std::map<std::string, int> commands = {
         {"New", kCmdNew}, {"RotateLeft", kCmdRotateLeft}, {"RotateRight", kCmdRotateRight},
         {"PrintLeft", kCmdPrintLeft}, {"PrintRight", kCmdPrintRight}, {"Options", kCmdOptions},
         {"PrintPreview", kCmdPrintPreview}, {"Donate", kCmdDonate}, {"FirstSkinFolder", kCmdFirstSkinFolder},
-        {"SkinAlternative", kCmdSkinAlternative},
+        {"SkinDefault", kCmdSkinDefault}, {"SkinAlternative", kCmdSkinAlternative}, {"LoadRight", kCmdLoadRight},
+        {"About", kCmdAbout},
     };
-    const std::pair<const char*, int> controls[] = {
+    const std::map<std::string, int> controls = {
         {"SinglePageLabel", kSinglePageLabel}, {"SinglePageBox", kSinglePageBox}, {"CutLinesLabel", kCutLinesLabel},
     };
     // clang-format on
     const auto setting = [](const std::string& name) {
         for (int i = 0; i < SettingCount(); ++i)
-            if (name ==
-                std::string(DefinitionAt(i).name).substr(0, std::string(DefinitionAt(i).name).find(' ')))
+            if ((std::string(DefinitionAt(i).name) + " ").starts_with(name + " "))
                 return DefinitionAt(i).id;
         ADD_FAILURE() << "no setting called " << name;
         return Setting::Language;
     };
     std::unique_ptr<ProgramRun> run;
     std::unique_ptr<MessageBoxes> boxes; // every message box of the run, until checked
+    std::unique_ptr<SilentPrintServer> silent;
     std::string title;
     const auto step = [&](const std::string& op, const std::string& a, const std::string& rest) {
         std::istringstream words(rest);
@@ -223,7 +241,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         } else if (op == "dialog") {
             // dialog COMMAND TITLE [BUTTON]: the dialog opened over the window, with the
             // text of its Close button if it has one.
-            EXPECT_TRUE(run->LookAtModal(IdOf(commands, a), [&](QWidget& modal) {
+            EXPECT_TRUE(run->LookAtModal(commands.at(a), [&](QWidget& modal) {
                 const auto* close = modal.findChild<QPushButton*>(QStringLiteral("close"));
                 EXPECT_EQ(modal.windowTitle().toStdString() +
                               (close ? " [" + close->text().toStdString() + "]" : ""),
@@ -328,10 +346,27 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
             (side == Side::Left ? run->Options().recentFileLeft : run->Options().recentFileRight) = rest;
         } else if (op == "exec" || op == "refused") {
             const int id =
-                a.starts_with("Language") ? LanguageCommand(std::stoi(a.substr(8))) : IdOf(commands, a);
+                a.starts_with("Language") ? LanguageCommand(std::stoi(a.substr(8))) : commands.at(a);
             EXPECT_EQ(run->View().Commands().Execute(id), op == "exec");
+        } else if (op == "colours") {
+            // colours COMMAND|box LOOK: the texts of a dialog over the view, or of a message box.
+            if (a != "box") {
+                EXPECT_TRUE(run->LookAtModal(commands.at(a),
+                                             [&](QWidget& modal) { EXPECT_EQ(TextColours(modal), rest); }));
+            } else {
+                QMessageBox box(QMessageBox::Warning, QStringLiteral("Sleevit"),
+                                QStringLiteral("Could not save."), QMessageBox::Ok, &run->View());
+                box.show();
+                EXPECT_EQ(TextColours(box), rest);
+            }
+        } else if (op == "silent") {
+            silent = std::make_unique<SilentPrintServer>();
+        } else if (op == "makeprinter") {
+            run->View().PrintCycle().Printer();
+        } else if (op == "key") {
+            QTest::keySequence(run->app->MainFrame(), QKeySequence(QString::fromStdString(a)));
         } else if (op == "click") {
-            QTest::mouseClick(run->View().Form().Item(IdOf(controls, a)), Qt::LeftButton);
+            QTest::mouseClick(run->View().Form().Item(controls.at(a)), Qt::LeftButton);
         } else if (op == "choose") {
             run->ChooseFormat(side, std::stoi(rest));
         } else if (op == "boxes") {
@@ -356,6 +391,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         if (line.starts_with("== ")) {
             EXPECT_TRUE(!boxes || boxes->texts.empty()) << title << ": message boxes nobody expected";
             run.reset();
+            silent.reset();
             run = std::make_unique<ProgramRun>();
             boxes = std::make_unique<MessageBoxes>();
             title = line.substr(3);
@@ -372,90 +408,7 @@ TEST(WindowScript, RunsTheScriptsOfUserSteps)
         }
     }
     EXPECT_TRUE(boxes->texts.empty()) << title << ": message boxes nobody expected";
-    EXPECT_EQ(scripts, 16);
+    EXPECT_EQ(scripts, 17);
 }
 
 } // namespace
-
-TEST(WindowAnswers, ComesUpWithoutAskingAPrintServerThatNeverAnswers)
-{
-    SilentServer server;
-    ASSERT_GT(server.Port(), 0);
-    const QByteArray before = qgetenv("CUPS_SERVER");
-    qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
-    cupsSetServer(nullptr); // libcups reads the variable again
-    {
-        // A hang ends the test program with a failure instead of stalling the run.
-        std::signal(SIGALRM, [](int) {
-            const char text[] = "FAILED: the window with a silent print server hung for 20 s\n";
-            [[maybe_unused]] const ssize_t written = ::write(2, text, sizeof text - 1);
-            std::_Exit(1);
-        });
-        ::alarm(20);
-        ProgramRun run;
-        run.Start();
-        EXPECT_TRUE(run.app->MainFrame()->isVisible());
-        EXPECT_FALSE(run.View().PrintCycle().PrinterMade())
-            << "the printer settings were made before any print";
-        // The first print asks the server once, with a limit, then goes on without it.
-        MessageBoxes boxes;
-        run.View().PrintCycle().Printer();
-        EXPECT_THAT(boxes.texts, ElementsAre(HasSubstr("does not answer")));
-        run.Close();
-        ::alarm(0);
-    }
-    if (before.isNull())
-        qunsetenv("CUPS_SERVER");
-    else
-        qputenv("CUPS_SERVER", before);
-    cupsSetServer(nullptr); // the window gave the silent server up for the rest of its run
-}
-
-TEST(WindowAnswers, DialogsOverTheViewKeepTheirOwnColours)
-{
-    ProgramRun run;
-    run.Start();
-    CTheView& view = run.View();
-    // The view's own status line is light grey (#C0C0C0) on the dark background.
-    const QImage line = view.grab(view.Form().Item(kLeftStatus)->geometry()).toImage();
-    int brightest = 0;
-    for (int y = 0; y < line.height(); ++y)
-        for (int x = 0; x < line.width(); ++x)
-            brightest = std::max(brightest, qGray(line.pixel(x, y)));
-    EXPECT_NEAR(brightest, 0xC0, 8);
-
-    // The options, open and About dialogs: dark label texts, and the About box's links
-    // mostly blue.
-    for (const int command : {kCmdOptions, kCmdLoadRight, kCmdAbout}) {
-        int darkest = 255, linkBlue = 0;
-        ASSERT_TRUE(run.LookAtModal(command, [&](QWidget& modal) {
-            darkest = DarkestLabelText(modal);
-            for (CHyperLink* link : modal.findChildren<CHyperLink*>()) {
-                const QImage picture = link->grab().toImage();
-                for (int y = 0; y < picture.height(); ++y)
-                    for (int x = 0; x < picture.width(); ++x) {
-                        const QRgb p = picture.pixel(x, y);
-                        linkBlue += qBlue(p) > qRed(p) + 80 && qBlue(p) > qGreen(p) + 80;
-                    }
-            }
-        })) << command;
-        EXPECT_LT(darkest, 100) << "the labels of dialog " << command << " are dark text";
-        EXPECT_EQ(linkBlue > 10, command == kCmdAbout) << "the About box's links are blue";
-    }
-
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Sleevit"), QStringLiteral("Could not save."),
-                    QMessageBox::Ok, &view);
-    box.show();
-    QCoreApplication::processEvents();
-    EXPECT_LT(DarkestLabelText(box), 100) << "a message box over the view";
-
-    // The skin's disc leaves the left paper's cut lines free: its overlay is drawn in the
-    // paper's own pixels, none of it on the sheet.
-    const QRect paper = view.Left().paper->geometry();
-    for (int skin : {kSkinDefault, kSkinAlternative}) {
-        ASSERT_TRUE(view.Skins().ApplySkin(skin));
-        EXPECT_GE(view.Skins().ForPaper(true).overlayPosition.x, paper.width()) << "skin " << skin;
-        // The main picture's disc (four columns in) starts right of the paper.
-        EXPECT_GT(view.Skins().State().mainPosition.x + 4, paper.right()) << "skin " << skin;
-    }
-}

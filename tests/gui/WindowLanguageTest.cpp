@@ -1,11 +1,9 @@
 // Languages as the main window and its dialogs show them: the menu bar built from its
-// table, its states and shortcuts, and texts that fit their controls in every language.
-// (The language and skin menus' effects on the window are among the main window's
-// scripts.)
+// table and texts that fit their controls in every language. (The menus' states,
+// shortcuts and effects on the window are among the main window's scripts.)
 #include <gmock/gmock.h>
 
 #include "app/AppOptions.h"
-#include "app/CommandTable.h"
 #include "app/MainMenu.h"
 #include "app/TemplateDialog.h"
 #include "dialogs/BatchPrintingDialog.h"
@@ -21,21 +19,6 @@
 
 namespace {
 
-// The room a button, switch or radio draws its text in: the style's own contents
-// rectangle, inside the frame or beside the indicator.
-int TextRoom(QAbstractButton& control)
-{
-    QStyleOptionButton option;
-    option.initFrom(&control);
-    option.text = control.text();
-    QStyle::SubElement element = QStyle::SE_PushButtonContents;
-    if (qobject_cast<QCheckBox*>(&control))
-        element = QStyle::SE_CheckBoxContents;
-    else if (qobject_cast<QRadioButton*>(&control))
-        element = QStyle::SE_RadioButtonContents;
-    return control.style()->subElementRect(element, &option, &control).width();
-}
-
 // What does not fit in one window, one line each.
 std::vector<std::string> Overflows(QWidget& window)
 {
@@ -47,8 +30,17 @@ std::vector<std::string> Overflows(QWidget& window)
         bool wraps = false;
         int width = control->contentsRect().width();
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            // The room the style gives the text: inside the frame or beside the indicator.
+            QStyleOptionButton option;
+            option.initFrom(button);
             text = button->text();
-            width = TextRoom(*button);
+            option.text = text;
+            QStyle::SubElement element = QStyle::SE_PushButtonContents;
+            if (qobject_cast<QCheckBox*>(button))
+                element = QStyle::SE_CheckBoxContents;
+            else if (qobject_cast<QRadioButton*>(button))
+                element = QStyle::SE_RadioButtonContents;
+            width = button->style()->subElementRect(element, &option, button).width();
         } else if (auto* label = qobject_cast<QLabel*>(control)) {
             if (label->textFormat() == Qt::RichText || !label->pixmap().isNull())
                 continue;
@@ -161,46 +153,3 @@ TEST(DialogTextFit, EveryTextFitsItsControlInEveryLanguage)
 }
 
 } // namespace
-
-TEST(MainMenu, StatesComeFromHandlersAndShortcutsRunCommands)
-{
-    EnsureGuiApp();
-    QMainWindow window;
-    CCommandTable commands;
-    CMainMenu menu(&window, window.menuBar(), commands);
-    menu.Build(kMainMenu);
-    std::map<int, int> runs;
-    bool rotateAllowed = false;
-    for (const MenuRow& row : kMainMenu)
-        if (row.kind == MenuRow::Kind::Item && row.id != kCmdLoadLeft)
-            commands.On(row.id, [&runs, id = row.id] { ++runs[id]; });
-    commands.OnState(kCmdRotateLeft, [&](CommandState& s) { s.enabled = rotateAllowed; });
-    commands.OnStateRange(12345, 12355, [](int id, CommandState& s) { s.checked = id == 12346; });
-    QMenu* skins = menu.Popup(kMenuSkins);
-    QAction* second = menu.InsertItem(skins, 5, 12346, "Second");
-    QAction* first = menu.InsertItem(skins, 4, 12345, "First");
-    EXPECT_EQ(menu.Popup(kMenuSkins)->actions().value(4), first);
-    EXPECT_EQ(menu.Popup(kMenuSkins)->actions().value(5), second);
-
-    for (int popup : {kMenuFile, kMenuRotate, kMenuSkins})
-        menu.UpdateStates(menu.Popup(popup));
-    EXPECT_TRUE(menu.Action(kCmdNew)->isEnabled());
-    EXPECT_FALSE(menu.Action(kCmdLoadLeft)->isEnabled()) << "a command nobody answers is disabled";
-    EXPECT_FALSE(menu.Action(kCmdRotateLeft)->isEnabled());
-    EXPECT_TRUE(second->isChecked());
-    EXPECT_FALSE(first->isChecked());
-    rotateAllowed = true;
-    menu.UpdateStates(menu.Popup(kMenuRotate));
-    EXPECT_TRUE(menu.Action(kCmdRotateLeft)->isEnabled());
-
-    // Each shortcut named after a tab in an English text runs its command once.
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (const MenuRow& row : kMainMenu) {
-        if (*MenuShortcut(row)) {
-            QTest::keySequence(&window, QKeySequence(QString::fromLatin1(MenuShortcut(row))));
-            EXPECT_EQ(runs[row.id], 1) << row.text;
-        }
-    }
-    EXPECT_EQ(runs.size(), 2u) << "two shortcuts, nothing else ran";
-}
